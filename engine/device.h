@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+
+// An on-chip peripheral seen by the processor through its register addresses.
+// The address space hands every access to a routed address to the owning device.
+class TRegisterDevice {
+public:
+    virtual ~TRegisterDevice() = default;
+    virtual uint8_t ReadRegister(uint16_t address) = 0;
+    virtual void WriteRegister(uint16_t address, uint8_t value) = 0;
+};

@@ -1,0 +1,55 @@
+#include "memory.h"
+
+namespace {
+constexpr std::array<RegisterOwner, 0x20> MakeRoute(bool forWrite) {
+    std::array<RegisterOwner, 0x20> r{};
+    r.fill(RegisterOwner::None);
+    r[0x00] = r[0x02] = RegisterOwner::Port1;
+    r[0x01] = r[0x03] = RegisterOwner::Port2;
+    for (int a = 0x08; a <= 0x0E; ++a) r[a] = RegisterOwner::Timer;
+    r[0x10] = r[0x11] = r[0x13] = RegisterOwner::Sci;
+    // The receive data register is read from the serial interface, but a write to it lands
+    // in the plain cell underneath and is never seen by the device.
+    if (!forWrite) r[0x12] = RegisterOwner::Sci;
+    return r;
+}
+} // namespace
+
+const TMemory::Route TMemory::kReadRoute = MakeRoute(false);
+const TMemory::Route TMemory::kWriteRoute = MakeRoute(true);
+
+TMemory::TMemory() { Clear(); }
+
+void TMemory::Clear() {
+    Cells.fill(MemoryCell{0, NoLine});
+    Trace.Triggered = false;
+    if (Port1) {
+        Port1->WriteRegister(0x00, 0);
+        Port1->WriteRegister(0x02, 0);
+    }
+    if (Port2) {
+        Port2->WriteRegister(0x01, 0);
+        Port2->WriteRegister(0x03, 0);
+    }
+    if (SciReset) SciReset();
+}
+
+TRegisterDevice* TMemory::Device(RegisterOwner owner) const {
+    switch (owner) {
+    case RegisterOwner::Port1: return Port1;
+    case RegisterOwner::Port2: return Port2;
+    case RegisterOwner::Timer: return Timer;
+    case RegisterOwner::Sci: return Sci;
+    case RegisterOwner::None: break;
+    }
+    return nullptr;
+}
+
+uint8_t TMemory::ReadDevice(RegisterOwner owner, uint16_t address) {
+    TRegisterDevice* d = Device(owner);
+    return d ? d->ReadRegister(address) : 0;
+}
+
+void TMemory::WriteDevice(RegisterOwner owner, uint16_t address, uint8_t value) {
+    if (TRegisterDevice* d = Device(owner)) d->WriteRegister(address, value);
+}

@@ -1,0 +1,74 @@
+#pragma once
+#include <bitset>
+#include <cstdint>
+
+#include "memory.h"
+
+// Member numbers of Pending and the values of a step's status.
+enum InterruptSource : uint8_t {
+    IntNMI = 2,
+    IntIRQ = 3,
+    IntSCI = 4,
+    IntTOF = 5,
+    IntOCF = 6,
+    IntICF = 7,
+};
+
+enum AddressingMode : uint8_t {
+    Inherent = 0,
+    Immediate = 1,
+    Direct = 2,
+    Extended = 3,
+    Indexed = 4,
+    Relative = 5,
+    NoMode = 255,
+};
+
+// The MC6803 processor. Registers and flags are plain public fields that the workbench reads
+// and edits between steps; D is kept equal to A:B by JoinD / SplitD.
+class Tsimulator {
+public:
+    explicit Tsimulator(TMemory& memory) : Memory(memory) {}
+
+    uint8_t A = 0;
+    uint8_t B = 0;
+    uint16_t D = 0;
+    uint16_t PC = 0;
+    uint16_t X = 0;
+    uint16_t SP = 0;
+    bool C = false, V = false, Z = false, N = false, I = false, H = false;
+    TMemory& Memory;
+    std::bitset<256> Pending;
+
+    void Reset();
+    // Executes one instruction and takes pending interrupts. Returns the Line of the cell at the
+    // new PC; status is 0 or the interrupt source whose vector was zero when taken.
+    int16_t Step(uint8_t& status);
+
+    void JoinD() { D = static_cast<uint16_t>(A << 8 | B); }
+    void SplitD() {
+        A = static_cast<uint8_t>(D >> 8);
+        B = static_cast<uint8_t>(D);
+    }
+    uint8_t PackCCR() const;
+    void UnpackCCR(uint8_t ccr);
+
+    uint8_t ReadByte(uint16_t address) { return Memory.Read(address, true).Value; }
+    int8_t ReadSignedByte(uint16_t address) { return static_cast<int8_t>(ReadByte(address)); }
+    uint16_t ReadWord(uint16_t address) {
+        uint8_t hi = ReadByte(address);
+        return static_cast<uint16_t>(hi << 8 | ReadByte(static_cast<uint16_t>(address + 1)));
+    }
+    void WriteByte(uint16_t address, uint8_t value) { Memory.Write(address, MemoryCell{value, 0}, true); }
+    void WriteWord(uint16_t address, uint16_t value) {
+        WriteByte(address, static_cast<uint8_t>(value >> 8));
+        WriteByte(static_cast<uint16_t>(address + 1), static_cast<uint8_t>(value));
+    }
+    void PushByte(uint8_t value);
+    void PushWord(uint16_t value);
+    uint8_t PullByte();
+    uint16_t PullWord();
+
+    uint8_t CheckInterrupts();
+    void EnterInterrupt(uint16_t vector);
+};

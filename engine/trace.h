@@ -1,0 +1,87 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One trigger or qualifier condition of the bus trace. A mask digit $F compares the digit,
+// 0 ignores it; pattern digits under a 0 mask digit hold 0.
+struct TraceCondition {
+    uint16_t Address = 0;
+    uint8_t Data = 0;
+    uint16_t AddressMask = 0;
+    uint8_t DataMask = 0;
+    uint8_t Direction = 0; // 0 read, 1 write
+
+    bool Matches(uint16_t address, uint8_t value, uint8_t direction) const {
+        return (address & AddressMask) == Address && (value & DataMask) == Data && direction == Direction;
+    }
+    bool operator==(const TraceCondition&) const = default;
+};
+
+// An ordered list of conditions; the newest is first. Iterated with Rewind / Next / AtEnd.
+class TCoditions {
+public:
+    TCoditions() = default;
+    TCoditions(const TCoditions&) = delete;
+    TCoditions& operator=(const TCoditions&) = delete;
+    ~TCoditions();
+
+    void Add(const TraceCondition& condition);
+    void Remove(const TraceCondition& condition);
+    void Clear();
+    void Rewind();
+    TraceCondition Next();
+    bool AtEnd = true;
+
+    bool Empty() const { return head_ == nullptr; }
+    size_t Count() const;
+    // The first entry from the head that matches the access.
+    bool AnyMatches(uint16_t address, uint8_t value, uint8_t direction) const;
+
+private:
+    struct Node {
+        TraceCondition condition;
+        Node* next = nullptr;
+        Node* previous = nullptr;
+    };
+    Node* head_ = nullptr;
+    Node* cursor_ = nullptr;
+};
+
+// One recorded bus access.
+struct TraceRow {
+    uint16_t Address;
+    uint8_t Data;
+    uint8_t Direction; // 0 read, 1 write
+};
+
+// The logic-analyser style recorder: armed by the first trigger match, then records every access
+// that matches a qualifier.
+class TTrace {
+public:
+    bool Triggered = false;
+    TCoditions Triggers;
+    TCoditions Qualifiers;
+
+    // Offers one access; returns true when a row was recorded.
+    bool Check(uint16_t address, uint8_t value, uint8_t direction);
+
+    // Recorded rows, kept compactly; the trace window shows them through a model.
+    const std::vector<TraceRow>& Rows() const { return rows_; }
+    void ClearRows();
+    // Called after rows were appended, with the index of the first new row.
+    std::function<void(size_t firstNew)> onRowsAdded;
+
+private:
+    std::vector<TraceRow> rows_;
+};
+
+// Text form of a condition as typed in the trace window: address of 1-4 hex digits or X,
+// data of 1-2 hex digits or X, direction starting with R or W. Empty result = invalid entry.
+std::optional<TraceCondition> ParseCondition(const std::string& address, const std::string& data,
+                                             const std::string& direction);
+// "20xx" style pattern of the address (4 digits) or data (2 digits); don't-care digits as x.
+std::string FormatPattern(uint16_t value, uint16_t mask, int digits);
