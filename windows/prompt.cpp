@@ -1,0 +1,52 @@
+#include "prompt.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+// Real dialogs and message boxes.
+class InteractivePrompt final : public TPrompt {
+public:
+    void ShowMessage(const QString& title, const QString& text) override {
+        QMessageBox::information(DialogParent(), title, text);
+    }
+    Answer AskYesNoCancel(const QString& title, const QString& text) override {
+        switch (QMessageBox::question(DialogParent(), title, text,
+                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                      QMessageBox::Yes)) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
+        }
+    }
+    bool AskYesNo(const QString& title, const QString& text) override {
+        return QMessageBox::question(DialogParent(), title, text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
+    }
+    std::optional<QString> AskValue(const QString& caption, const QString& initial) override {
+        bool ok = false;
+        QString text = QInputDialog::getText(DialogParent(), caption, caption, QLineEdit::Normal, initial, &ok);
+        if (!ok) return std::nullopt;
+        return text;
+    }
+    QString ChooseOpenFile(const QString& title, const QString& directory, const QString& filter) override {
+        return QFileDialog::getOpenFileName(DialogParent(), title, directory, filter);
+    }
+    QString ChooseSaveFile(const QString& title, const QString& directory, const QString& filter) override {
+        return QFileDialog::getSaveFileName(DialogParent(), title, directory, filter);
+    }
+};
+
+InteractivePrompt interactivePrompt;
+TPrompt* current = &interactivePrompt;
+
+} // namespace
+
+TPrompt& Prompt() { return *current; }
+
+void SetPrompt(TPrompt* prompt) { current = prompt ? prompt : &interactivePrompt; }
