@@ -1,0 +1,28 @@
+#pragma once
+// Text conversions at the boundary between the Unicode editor and the 8-bit assembler.
+// The simulated machine's character set is Windows-1250; the assembler, the listing and the
+// address-space view work on bytes in it.
+#include <string>
+#include <string_view>
+#include <vector>
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, <= U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
+// UTF-8 to Windows-1250. Characters the code page cannot represent become '?', and so does
+// every byte of a malformed UTF-8 sequence.
+std::string Utf8ToCp1250(std::string_view utf8);
+
+// Windows-1250 to UTF-8. The five byte values the code page leaves unassigned
+// (0x81 0x83 0x88 0x90 0x98) map to the C1 control of the same value so a round trip is exact.
+std::string Cp1250ToUtf8(std::string_view cp1250);
+
+// Splits text into lines the way the editor counts them: LF, CR LF and a lone CR each end a
+// line, and the text after the last terminator is one more line (so "a\n" gives "a" and "",
+// and an empty text gives one empty line). The terminators are not part of the lines.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Upper-cases Windows-1250 text in place: ASCII letters and the code page's accented letters
+// (č -> Č, š -> Š, ž -> Ž, ...).
+void UpperCase1250(std::string& text);
+void UpperCase1250(char* begin, char* end);
