@@ -71,4 +71,50 @@ public:
 
     uint8_t CheckInterrupts();
     void EnterInterrupt(uint16_t vector);
+
+private:
+    // Operand access for the memory-reference families. The mode is a template argument so
+    // every opcode's case compiles to straight-line code. Operand bytes are read at PC + 1;
+    // PC itself is advanced by the handler once the instruction is done.
+    template <AddressingMode M> uint16_t OperandAddress();
+    template <AddressingMode M> uint8_t FetchByte();
+    template <AddressingMode M> uint16_t FetchWord();
+    template <AddressingMode M> static constexpr uint16_t Length(bool wideImmediate);
+
+    // Handlers shared by the A/B forms of one family and by all its addressing modes.
+    template <AddressingMode M> void Subtract(uint8_t& acc, bool withBorrow, bool store);
+    template <AddressingMode M> void AddTo(uint8_t& acc, bool withCarry);
+    template <AddressingMode M> void Logic(uint8_t& acc, uint8_t op);
+    template <AddressingMode M> void Load(uint8_t& acc);
+    template <AddressingMode M> void Store(uint8_t acc);
+    template <AddressingMode M> void Load16(uint16_t& reg);
+    template <AddressingMode M> void Store16(uint16_t reg);
+    template <AddressingMode M> void AddSubD(bool subtract);
+    template <AddressingMode M> void CompareX();
+    template <AddressingMode M> void JumpToSubroutine();
+    template <AddressingMode M> void ModifyMemory(uint8_t op);
+    template <AddressingMode M> void Jump();
+
+    void ModifyAccumulator(uint8_t& acc, uint8_t op);
+    uint8_t Modify(uint8_t op, uint8_t m);
+    void Branch(bool taken);
+    void DecimalAdjust();
+    void SoftwareInterrupt();
+    void ReturnFromInterrupt();
+
+    uint8_t Add8(uint8_t p, uint8_t m, bool carryIn);
+    uint8_t Sub8(uint8_t p, uint8_t m, bool borrowIn);
+    uint16_t Add16(uint16_t p, uint16_t m);
+    uint16_t Sub16(uint16_t p, uint16_t m);
+    void SetNZ8(uint8_t r) {
+        N = (r & 0x80) != 0;
+        Z = r == 0;
+    }
+    void SetNZ16(uint16_t r) {
+        N = (r & 0x8000) != 0;
+        Z = r == 0;
+    }
+    // Takes one interrupt source if it is pending: status becomes the source when its vector
+    // word is zero.
+    void TakeIfPending(InterruptSource source, uint16_t vector, uint8_t& status);
 };
