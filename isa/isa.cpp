@@ -1,0 +1,109 @@
+#include "isa.h"
+
+#include <array>
+#include <string_view>
+
+namespace {
+
+constexpr IsaEntry kTable[] = {
+#define ISA(mnemonic, mode, opcode, size, cycles, flags, description) \
+    {#mnemonic, IsaMode::mode, opcode, size, cycles, flags, description},
+#include "mc6803.def"
+#undef ISA
+};
+
+constexpr const char* kDirectives[] = {"END", "EQU", "FCB", "FCC", "FDB", "NAM", "ORG", "RMB", "SM"};
+
+constexpr IsaAlias kAliases[] = {
+    {"LSL", "ASL"}, {"LSLA", "ASLA"}, {"LSLB", "ASLB"}, {"LSLD", "ASLD"},
+    {"BHS", "BCC"}, {"BLO", "BCS"},
+};
+
+// Opcode byte -> index into kTable + 1 (0: not an instruction).
+constexpr std::array<uint8_t, 256> BuildOpcodeIndex() {
+    std::array<uint8_t, 256> index{};
+    for (std::size_t i = 0; i < std::size(kTable); ++i) index[kTable[i].Opcode] = static_cast<uint8_t>(i + 1);
+    return index;
+}
+constexpr std::array<uint8_t, 256> kOpcodeIndex = BuildOpcodeIndex();
+
+static_assert(std::size(kTable) < 256, "the opcode index stores row numbers in a byte");
+
+constexpr bool NoOpcodeTwice() {
+    std::array<bool, 256> seen{};
+    for (const IsaEntry& e : kTable) {
+        if (seen[e.Opcode]) return false;
+        seen[e.Opcode] = true;
+    }
+    return true;
+}
+static_assert(NoOpcodeTwice(), "an opcode appears in two rows of mc6803.def");
+
+}  // namespace
+
+std::span<const IsaEntry> IsaTable() { return kTable; }
+
+std::vector<std::string> IsaMnemonics() {
+    std::vector<std::string> names;
+    for (const IsaEntry& e : kTable) {
+        bool known = false;
+        for (const std::string& n : names) {
+            if (n == e.Mnemonic) {
+                known = true;
+                break;
+            }
+        }
+        if (!known) names.emplace_back(e.Mnemonic);
+    }
+    return names;
+}
+
+std::vector<std::string> IsaKeywords() {
+    std::vector<std::string> words = IsaMnemonics();
+    for (const char* d : kDirectives) words.emplace_back(d);
+    for (const IsaAlias& a : kAliases) {
+        if (std::string_view(a.Alias).starts_with("LSL")) words.emplace_back(a.Alias);
+    }
+    return words;
+}
+
+std::vector<std::string> IsaCompletionWords() {
+    std::vector<std::string> words = IsaKeywords();
+    words.emplace_back("BHS");
+    words.emplace_back("BLO");
+    return words;
+}
+
+const IsaEntry* IsaFindOpcode(uint8_t opcode) {
+    uint8_t i = kOpcodeIndex[opcode];
+    return i == 0 ? nullptr : &kTable[i - 1];
+}
+
+std::string IsaOpcodeText(uint8_t opcode) {
+    const IsaEntry* e = IsaFindOpcode(opcode);
+    if (e == nullptr) return {};
+    std::string text = e->Mnemonic;
+    switch (e->Mode) {
+    case IsaMode::Inherent: break;
+    case IsaMode::Immediate: text += " #"; break;
+    case IsaMode::Direct: text += " dir"; break;
+    case IsaMode::Extended: text += " ext"; break;
+    case IsaMode::Indexed: text += " ind,X"; break;
+    case IsaMode::Relative: text += " rel"; break;
+    }
+    return text;
+}
+
+const char* IsaModeName(uint8_t mode) {
+    switch (mode) {
+    case IsaMode::Inherent: return "vsebovano";
+    case IsaMode::Immediate: return "takojšnje";
+    case IsaMode::Direct: return "neposredno";
+    case IsaMode::Extended: return "razširjeno";
+    case IsaMode::Indexed: return "indeksno";
+    case IsaMode::Relative: return "relativno";
+    }
+    return "";
+}
+
+std::span<const IsaAlias> IsaAliases() { return kAliases; }

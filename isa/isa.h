@@ -1,0 +1,57 @@
+#pragma once
+// The MC6803 instruction set as data (rows of mc6803.def) and the lists derived from it.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// Addressing-mode codes stored in IsaEntry::Mode; the same numbers as the engine's
+// AddressingMode and the Mode byte of bin/ukazi.red.
+struct IsaMode {
+    static constexpr uint8_t Inherent = 0;
+    static constexpr uint8_t Immediate = 1;
+    static constexpr uint8_t Direct = 2;
+    static constexpr uint8_t Extended = 3;
+    static constexpr uint8_t Indexed = 4;
+    static constexpr uint8_t Relative = 5;
+};
+
+struct IsaEntry {
+    const char* Mnemonic;     // canonical upper-case mnemonic
+    uint8_t Mode;             // IsaMode code
+    uint8_t Opcode;
+    uint8_t Size;             // whole instruction length including the opcode
+    uint8_t Cycles;           // MC6803 bus cycles
+    const char* Flags;        // six characters for H I N Z V C: - * 0 1 S
+    const char* Description;  // short Slovenian description, UTF-8
+};
+
+// All rows in table order.
+std::span<const IsaEntry> IsaTable();
+
+// The 118 distinct mnemonics in order of first appearance in the table.
+std::vector<std::string> IsaMnemonics();
+
+// The editor's keywords: the mnemonics, the assembler directives and the LSL spellings (131).
+std::vector<std::string> IsaKeywords();
+
+// IsaKeywords() plus the branch spellings BHS and BLO, offered by word completion.
+std::vector<std::string> IsaCompletionWords();
+
+// The row of an opcode byte, or nullptr when the byte is not an instruction.
+const IsaEntry* IsaFindOpcode(uint8_t opcode);
+
+// Display text of an opcode ("LDAA #", "STX ind,X", "BNE rel", "ABA"); at most
+// IsaOpcodeTextMax characters, empty when the byte is not an instruction.
+std::string IsaOpcodeText(uint8_t opcode);
+inline constexpr std::size_t IsaOpcodeTextMax = 16;
+
+// Short Slovenian name of an addressing mode ("takojšnje", ...); "" for an unknown code.
+const char* IsaModeName(uint8_t mode);
+
+// Assembler spellings that stand for a canonical mnemonic: {alias, canonical}.
+struct IsaAlias {
+    const char* Alias;
+    const char* Canonical;
+};
+std::span<const IsaAlias> IsaAliases();
