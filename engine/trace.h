@@ -85,3 +85,14 @@ std::optional<TraceCondition> ParseCondition(const std::string& address, const s
                                              const std::string& direction);
 // "20xx" style pattern of the address (4 digits) or data (2 digits); don't-care digits as x.
 std::string FormatPattern(uint16_t value, uint16_t mask, int digits);
+
+// The three columns of a row in the trace window's lists.
+struct TraceColumns {
+    std::string Address;
+    std::string Data;
+    std::string Direction;
+};
+// A condition for display: "20xx", "x5", "Read"/"Write". ParseCondition accepts this form back.
+TraceColumns FormatCondition(const TraceCondition& condition);
+// A recorded access for display: "2000", "41", "R"/"W".
+TraceColumns FormatTraceRow(const TraceRow& row);

@@ -1,0 +1,37 @@
+#include "ports.h"
+
+#include "timer.h"
+
+TPort::TPort(int pinCount, uint16_t ddrAddress, uint16_t drAddress)
+    : PinCount(pinCount < 1 ? 1 : (pinCount > 8 ? 8 : pinCount)), DdrAddress(ddrAddress), DrAddress(drAddress) {}
+
+uint8_t TPort::PinImage(int pin) const {
+    if (pin < 0 || pin >= PinCount) return PinInputLow;
+    return static_cast<uint8_t>((IsOutput(pin) ? PinOutputLow : PinInputLow) + PinLevel(pin));
+}
+
+void TPort::WriteRegister(uint16_t address, uint8_t value) {
+    if (address == DdrAddress) {
+        Direction = value & Mask();
+    } else if (address == DrAddress) {
+        Level = static_cast<uint8_t>((Level & ~Direction) | (value & Direction)) & Mask();
+    } else {
+        return;
+    }
+    Changed();
+}
+
+uint8_t TPort::ReadRegister(uint16_t address) {
+    if (address == DdrAddress) return Direction;
+    if (address == DrAddress) return Level;
+    return 0;
+}
+
+bool TPort::TogglePin(int pin) {
+    if (pin < 0 || pin >= PinCount || IsOutput(pin)) return false;
+    Level ^= static_cast<uint8_t>(1u << pin);
+    if (pin == 0 && CaptureTimer) CaptureTimer->CaptureEdge(PinLevel(0));
+    if (onPinToggled) onPinToggled();
+    Changed();
+    return true;
+}

@@ -1,0 +1,65 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+
+#include "device.h"
+
+class TTimer;
+
+// What a pin's button shows: derived from its direction and level.
+enum PinImageKind : uint8_t {
+    PinOutputLow = 0,
+    PinOutputHigh = 1,
+    PinInputLow = 2,
+    PinInputHigh = 3,
+};
+
+// One parallel port of the MC6803 as the processor and the user see it.
+//
+// Port 1 has eight pins (DDR at $00, DR at $02), Port 2 five (DDR at $01, DR at $03). Bit n of
+// Direction and Level belongs to pin n; a direction bit of 1 makes the pin an output. Output pins
+// hold what the processor last wrote; input pins hold the level the user set with TogglePin.
+// The port windows display this state and call TogglePin; they keep no copy of their own.
+class TPort : public TRegisterDevice {
+public:
+    // pinCount 8 (Port 1) or 5 (Port 2); the two register addresses this port answers.
+    TPort(int pinCount, uint16_t ddrAddress, uint16_t drAddress);
+
+    const int PinCount;
+    const uint16_t DdrAddress;
+    const uint16_t DrAddress;
+
+    uint8_t Direction = 0; // DDR bits; only the low PinCount bits are ever set
+    uint8_t Level = 0;     // DR bits; only the low PinCount bits are ever set
+
+    // Port 2 only: pin 0 feeds the timer's input capture. Set by the board.
+    TTimer* CaptureTimer = nullptr;
+
+    // Called after every change of direction or level (register writes, clears, toggles).
+    std::function<void()> onChanged;
+    // Called by TogglePin after an input pin changed, so the main window can redraw its
+    // address-space list and register panels.
+    std::function<void()> onPinToggled;
+
+    uint8_t Mask() const { return static_cast<uint8_t>((1u << PinCount) - 1u); }
+    bool IsOutput(int pin) const { return (Direction >> pin) & 1u; }
+    uint8_t PinLevel(int pin) const { return (Level >> pin) & 1u; }
+    // 0 output at 0, 1 output at 1, 2 input at 0, 3 input at 1; 2 for a pin that does not exist.
+    uint8_t PinImage(int pin) const;
+
+    // DDR: every pin's direction; DR: the level of every output pin (inputs keep theirs).
+    // Other addresses are ignored.
+    void WriteRegister(uint16_t address, uint8_t value) override;
+    // DDR: the direction bits; DR: the levels of all pins. No side effects; other addresses read 0.
+    uint8_t ReadRegister(uint16_t address) override;
+
+    // The user clicks a pin. An input pin's level is inverted (Port 2 pin 0 also reports the edge
+    // to the timer); an output pin or a pin number out of range is left alone.
+    // Returns true when a level changed.
+    bool TogglePin(int pin);
+
+private:
+    void Changed() {
+        if (onChanged) onChanged();
+    }
+};

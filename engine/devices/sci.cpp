@@ -1,0 +1,177 @@
+#include "sci.h"
+
+#include <algorithm>
+
+#include "random.h"
+#include "simulator.h"
+
+namespace {
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+} // namespace
+
+TSci::TSci(std::bitset<256>& pending, TRandom& random, const bool& loaded)
+    : pending_(pending), random_(random), loaded_(loaded) {}
+
+const char* TSci::ChipRate() const {
+    static const char* const kRates[4] = {"76800", "9600", "1200", "300"};
+    return kRates[RMCR & 0x03];
+}
+
+std::string TSci::Output() const {
+    std::string text(prefixReversed_.rbegin(), prefixReversed_.rend());
+    text += body_;
+    return text;
+}
+
+void TSci::SetOutput(std::string text) {
+    prefixReversed_.clear();
+    body_ = std::move(text);
+}
+
+uint8_t TSci::ReadRegister(uint16_t address) {
+    uint8_t value = 0;
+    switch (address) {
+    case 0x10: value = RMCR; break;
+    case 0x11: value = TRCSR; break;
+    case 0x12:
+        TRCSR &= static_cast<uint8_t>(~(TRCSR_RDRF | TRCSR_ORFE));
+        RdrTaken = true;
+        value = RDR;
+        break;
+    case 0x13: value = 0; break;
+    default: return 0;
+    }
+    Changed();
+    return value;
+}
+
+void TSci::WriteRegister(uint16_t address, uint8_t value) {
+    switch (address) {
+    case 0x10: RMCR = value; break;
+    case 0x11: TRCSR = static_cast<uint8_t>((value & ~TRCSR_Status) | (TRCSR & TRCSR_Status)); break;
+    case 0x13:
+        if (TRCSR & TRCSR_TE) {
+            TRCSR &= static_cast<uint8_t>(~TRCSR_TDRE);
+            TDR = value;
+            TxCount = Loopback ? LoopbackTicks : LineTicks;
+        }
+        break;
+    default: return; // $12 is never routed here for writes
+    }
+    Changed();
+}
+
+void TSci::Emit(uint8_t byte) {
+    Transmitted.push_back(byte);
+    if (DisplayMode == SciDisplayMode::Hex) {
+        // "42 " in front of the text, stored reversed.
+        prefixReversed_.push_back(' ');
+        prefixReversed_.push_back(kHexDigits[byte & 0x0F]);
+        prefixReversed_.push_back(kHexDigits[byte >> 4]);
+    } else {
+        body_.push_back(static_cast<char>(byte));
+    }
+}
+
+void TSci::SciTick() {
+    if (loaded_) {
+        bool request = false;
+
+        if (TRCSR & TRCSR_RE) {
+            if (RxCount > 0 && --RxCount == 0) {
+                if (RateMismatch) {
+                    // Framing error: the receiver sampled at the wrong rate.
+                    TRCSR = static_cast<uint8_t>((TRCSR | TRCSR_ORFE) & ~TRCSR_RDRF);
+                    RDR = random_.NextByte();
+                }
+                if (!RdrTaken) {
+                    TRCSR |= TRCSR_RDRF | TRCSR_ORFE;
+                    OverrunSeen = true;
+                    RDR = random_.NextByte();
+                }
+                if (!OverrunSeen && !RateMismatch) {
+                    TRCSR = static_cast<uint8_t>((TRCSR | TRCSR_RDRF) & ~TRCSR_ORFE);
+                    RDR = RxByte;
+                    RdrTaken = false;
+                }
+            }
+            if ((TRCSR & TRCSR_RIE) && (TRCSR & (TRCSR_RDRF | TRCSR_ORFE))) request = true;
+        }
+
+        if (TRCSR & TRCSR_TE) {
+            if (TxCount > 0 && --TxCount == 0) {
+                if (Loopback) {
+                    RxByte = TDR;
+                    RxCount = LoopbackTicks;
+                } else {
+                    Emit(TDR);
+                }
+            }
+            if (TxCount == 0) TRCSR |= TRCSR_TDRE;
+            if ((TRCSR & TRCSR_TIE) && (TRCSR & TRCSR_TDRE)) request = true;
+        }
+
+        // The request follows the condition at every tick: withdrawn as soon as none holds,
+        // even if the processor has not taken it yet.
+        pending_.set(IntSCI, request);
+    }
+    Changed();
+}
+
+bool TSci::DeliverByte(uint8_t byte) {
+    bool accepted = (TRCSR & TRCSR_RE) != 0;
+    if (accepted) {
+        RxByte = byte;
+        if (ExternalRate != ChipRate()) RateMismatch = true;
+        RxCount = LineTicks;
+    }
+    Changed();
+    return accepted;
+}
+
+SciSendResult TSci::SendInput() {
+    if (Input.empty()) {
+        Changed();
+        return SciSendResult::Empty;
+    }
+    uint8_t byte = 0;
+    SciSendResult result = SciSendResult::Sent;
+    if (DisplayMode == SciDisplayMode::Ascii) {
+        byte = static_cast<uint8_t>(Input[0]);
+        Input.erase(0, 1);
+    } else {
+        size_t take = std::min<size_t>(Input.size(), 2);
+        int value = 0;
+        for (size_t i = 0; i < take; ++i) {
+            int digit = HexDigit(Input[i]);
+            if (digit < 0) {
+                result = SciSendResult::Invalid;
+                value = 0;
+                break;
+            }
+            value = value * 16 + digit;
+        }
+        byte = static_cast<uint8_t>(value);
+        Input.erase(0, take);
+    }
+    DeliverByte(byte);
+    return result;
+}
+
+void TSci::ResetSci() {
+    RMCR = TRCSR = TDR = RDR = 0;
+    TxCount = RxCount = RxByte = 0;
+    OverrunSeen = RateMismatch = false;
+    RdrTaken = true;
+    Input.clear();
+    prefixReversed_.clear();
+    body_.clear();
+    Transmitted.clear();
+    Changed();
+}

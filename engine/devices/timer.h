@@ -1,0 +1,67 @@
+#pragma once
+#include <bitset>
+#include <cstdint>
+#include <functional>
+
+#include "device.h"
+
+class TMemory;
+class TRandom;
+
+// The MC6803 programmable timer: 16-bit free-running counter, output compare driving Port 2
+// pin 1, input capture fed by Port 2 pin 0, and the control/status register TCSR.
+//
+// The counter is not tied to processor cycles: it advances once per TimerTick(), which the
+// workbench calls every 5 ms and the command line every K steps. The processor sees the
+// registers at $08-$0E through the address space's routing.
+class TTimer : public TRegisterDevice {
+public:
+    // TCSR bits (data-sheet names).
+    static constexpr uint8_t TCSR_ICF = 0x80;  // input capture flag
+    static constexpr uint8_t TCSR_OCF = 0x40;  // output compare flag
+    static constexpr uint8_t TCSR_TOF = 0x20;  // timer overflow flag
+    static constexpr uint8_t TCSR_EICI = 0x10; // enable input-capture interrupt
+    static constexpr uint8_t TCSR_EOCI = 0x08; // enable output-compare interrupt
+    static constexpr uint8_t TCSR_ETOI = 0x04; // enable overflow interrupt
+    static constexpr uint8_t TCSR_IEDG = 0x02; // capture on a change to 1 (set) or to 0 (clear)
+    static constexpr uint8_t TCSR_OLVL = 0x01; // level put on Port 2 pin 1 at a compare match
+    static constexpr uint8_t TCSR_Flags = TCSR_ICF | TCSR_OCF | TCSR_TOF;
+
+    // memory: Port 2 is driven through it; pending: the processor's request set;
+    // random: for the counter's reset value; loaded: the board's "program loaded" flag.
+    TTimer(TMemory& memory, std::bitset<256>& pending, TRandom& random, const bool& loaded);
+
+    uint16_t Counter = 0;
+    uint16_t OutputCompare = 0;
+    uint16_t InputCapture = 0;
+    uint8_t TCSR = 0;
+
+    // Called after every register access and after every tick while a program is loaded.
+    std::function<void()> onChanged;
+
+    // $08: TCSR (a read clears TOF and ICF afterwards); $09/$0A counter; $0B/$0C compare
+    // (a write clears OCF); $0D/$0E capture. Other addresses read 0 / are ignored.
+    uint8_t ReadRegister(uint16_t address) override;
+    void WriteRegister(uint16_t address, uint8_t value) override;
+
+    // One clock: count (overflow sets TOF), compare (sets OCF and drives Port 2 pin 1 with OLVL
+    // when it is an output), then request interrupts 5/6/7 for every enabled flag that is set.
+    void TimerTick();
+    // Port 2 pin 0 changed to level (0 or 1) while an input: captures the counter when the
+    // edge matches IEDG.
+    void CaptureEdge(uint8_t level);
+    // The window's "+$100" / "+$1000" buttons: jump forward, saturating at $FFF0; no flags, no
+    // compare.
+    void AdvanceCounter(uint16_t step);
+    // At every successful load: counter to a random value, the other registers to 0.
+    void ResetTimer();
+
+private:
+    void Changed() {
+        if (onChanged) onChanged();
+    }
+    TMemory& memory_;
+    std::bitset<256>& pending_;
+    TRandom& random_;
+    const bool& loaded_;
+};

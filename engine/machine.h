@@ -1,0 +1,47 @@
+#pragma once
+#include <cstdint>
+
+#include "devices/ports.h"
+#include "devices/sci.h"
+#include "devices/timer.h"
+#include "memory.h"
+#include "random.h"
+#include "simulator.h"
+
+// The simulated board: the address space (with its trace), the processor, both parallel ports,
+// the timer, the serial interface and the random source, wired together.
+//
+// The constructor routes the on-chip register addresses to the device models, lets Memory.Clear
+// reset the serial interface, connects Port 2 pin 0 to the timer's input capture and gives the
+// timer and the SCI the processor's Pending set. Nothing here runs by itself: the owner calls
+// Timer.TimerTick() (every 5 ms in the workbench) and Sci.SciTick() (every 150 ms), and
+// Cpu.Step() for each instruction.
+//
+// The board holds 64 KiB of cells; create it with std::make_unique<TMachine>(). It is neither
+// copyable nor movable, because the parts refer to each other.
+class TMachine {
+public:
+    TMachine();
+    TMachine(const TMachine&) = delete;
+    TMachine& operator=(const TMachine&) = delete;
+
+    // Declaration order is construction order: the devices refer to the members above them.
+    TRandom Random;
+    // A program is loaded and has not been stopped; set by run control. The timer refreshes its
+    // window on ticks only while it is set, and the SCI line moves only while it is set.
+    bool loaded = false;
+    TMemory Memory;
+    Tsimulator Cpu;
+    TPort Port1;
+    TPort Port2;
+    TTimer Timer;
+    TSci Sci;
+
+    // Raise / withdraw an interrupt request (InterruptSource number) in Cpu.Pending.
+    void Raise(uint8_t source) { Cpu.Pending.set(source); }
+    void Withdraw(uint8_t source) { Cpu.Pending.reset(source); }
+
+    // What a successful load does to the board after the image is in memory: processor reset
+    // (PC from $FFFE, Pending emptied), then the SCI and timer resets. Does not change `loaded`.
+    void ResetForRun();
+};
