@@ -14,7 +14,6 @@
 #include <fstream>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>

@@ -1,6 +1,9 @@
 // The data files isa-gen writes into the program directory.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
