@@ -1,0 +1,39 @@
+#pragma once
+// Writer of the listing file: one CR LF line per source line of the second pass, written to a
+// temporary file that is renamed over the target when the pass ends.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TListing {
+public:
+    static constexpr size_t TextWidth = 16; // ListingText is padded to this, never cut
+
+    // Creates the temporary file; failures are recorded in errors (kinds 1, 2, 3, once each).
+    TListing(const std::string& path, std::vector<int>& errors);
+    ~TListing(); // discards an unfinished temporary file
+    TListing(const TListing&) = delete;
+    TListing& operator=(const TListing&) = delete;
+
+    // "nnnnn  <listingText padded to 16> <source>\r\n"
+    void WriteLine(int32_t number, std::string_view listingText, std::string_view source);
+    // Flushes, closes and renames into place. After a write error the temporary file is
+    // removed and the previous listing is left untouched.
+    void Close();
+
+    // Formats one listing line (without touching any file).
+    static void FormatLine(std::string& out, int32_t number, std::string_view listingText,
+                           std::string_view source);
+
+private:
+    void Report(int code);
+
+    std::string path_;
+    std::string temp_;
+    std::vector<int>& errors_;
+    FILE* file_ = nullptr;
+    bool writeFailed_ = false;
+    std::string buffer_;
+};

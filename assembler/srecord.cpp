@@ -1,0 +1,97 @@
+#include "srecord.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+
+void AppendHex(std::string& s, uint8_t v) {
+    s.push_back(kHex[v >> 4]);
+    s.push_back(kHex[v & 15]);
+}
+
+// One record: type, 16-bit address, data; count and one's-complement checksum computed here.
+void AppendRecord(std::string& out, char type, uint16_t address, const uint8_t* data, size_t n) {
+    uint8_t count = static_cast<uint8_t>(n + 3);
+    unsigned sum = count + (address >> 8) + (address & 0xFF);
+    out.push_back('S');
+    out.push_back(type);
+    AppendHex(out, count);
+    AppendHex(out, static_cast<uint8_t>(address >> 8));
+    AppendHex(out, static_cast<uint8_t>(address));
+    for (size_t i = 0; i < n; ++i) {
+        AppendHex(out, data[i]);
+        sum += data[i];
+    }
+    AppendHex(out, static_cast<uint8_t>(~sum));
+    out.push_back('\n');
+}
+
+bool Assembled(const MemoryCell& c) { return c.Line > 0 || c.Line == PresetLine; }
+
+} // namespace
+
+std::string MakeSRecords(const TMemory& memory, std::string_view name, int bytesPerRecord) {
+    if (bytesPerRecord < 1 || bytesPerRecord > 32)
+        throw std::invalid_argument("S-record: število zlogov v zapisu mora biti med 1 in 32");
+    std::string out;
+    if (name.size() > 64) name = name.substr(0, 64);
+    AppendRecord(out, '0', 0, reinterpret_cast<const uint8_t*>(name.data()), name.size());
+
+    uint8_t data[32];
+    for (uint32_t a = 0; a < 0x10000;) {
+        if (!Assembled(memory.Cells[a])) {
+            ++a;
+            continue;
+        }
+        uint32_t start = a;
+        size_t n = 0;
+        while (a < 0x10000 && n < static_cast<size_t>(bytesPerRecord) && Assembled(memory.Cells[a]))
+            data[n++] = memory.Cells[a++].Value;
+        AppendRecord(out, '1', static_cast<uint16_t>(start), data, n);
+    }
+    uint16_t reset = static_cast<uint16_t>(memory.Cells[0xFFFE].Value << 8 | memory.Cells[0xFFFF].Value);
+    AppendRecord(out, '9', reset, nullptr, 0);
+    return out;
+}
+
+void WriteSRecords(const std::string& path, const TMemory& memory, std::string_view name,
+                   int bytesPerRecord) {
+    std::string text = MakeSRecords(memory, name, bytesPerRecord);
+    std::string temp = path + ".XXXXXX";
+    auto fail = [&](const char* what) {
+        throw std::runtime_error("Ne morem zapisati datoteke S-record: " + path + " (" + what + ")");
+    };
+    int fd = mkstemp(temp.data());
+    if (fd < 0) fail(std::strerror(errno));
+    fchmod(fd, 0644);
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t w = write(fd, text.data() + done, text.size() - done);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            int e = errno;
+            close(fd);
+            std::remove(temp.c_str());
+            fail(std::strerror(e));
+        }
+        done += static_cast<size_t>(w);
+    }
+    if (close(fd) != 0) {
+        int e = errno;
+        std::remove(temp.c_str());
+        fail(std::strerror(e));
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        int e = errno;
+        std::remove(temp.c_str());
+        fail(std::strerror(e));
+    }
+}
