@@ -126,7 +126,13 @@ std::optional<TraceCondition> ParseCondition(const std::string& address, const s
     TraceCondition condition;
     uint16_t dataValue = 0, dataMask = 0;
     if (!ParsePattern(address, 4, condition.Address, condition.AddressMask)) return std::nullopt;
-    if (!ParsePattern(data, 2, dataValue, dataMask)) return std::nullopt;
+    // A lone X in the data field stands for any byte (shown back as "xx"); otherwise short
+    // entries are padded with compared zero digits like the address.
+    if (data == "x" || data == "X") {
+        dataValue = dataMask = 0;
+    } else if (!ParsePattern(data, 2, dataValue, dataMask)) {
+        return std::nullopt;
+    }
     condition.Data = static_cast<uint8_t>(dataValue);
     condition.DataMask = static_cast<uint8_t>(dataMask);
     if (direction.empty()) return std::nullopt;

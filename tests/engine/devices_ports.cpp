@@ -1,0 +1,81 @@
+#include "devices_fixture.h"
+
+using PortTest = BoardTest;
+
+TEST_F(PortTest, DataWriteChangesOnlyOutputPins) {
+    // The user sets pins 7 and 4 (inputs) to 1.
+    board.Port1.TogglePin(7);
+    board.Port1.TogglePin(4);
+    Wr(0x00, 0x0F);
+    Wr(0x02, 0xAA);
+    EXPECT_EQ(board.Port1.Level, 0x9A); // 1001 from the user, 1010 from the program
+    EXPECT_EQ(Rd(0x02), 0x9A);
+    EXPECT_EQ(Rd(0x00), 0x0F);
+}
+
+TEST_F(PortTest, Port2HasFivePins) {
+    Wr(0x01, 0xFF);
+    EXPECT_EQ(Rd(0x01), 0x1F);
+    Wr(0x03, 0xFF);
+    EXPECT_EQ(Rd(0x03), 0x1F);
+    EXPECT_FALSE(board.Port2.TogglePin(5));
+    EXPECT_FALSE(board.Port2.TogglePin(-1));
+    EXPECT_EQ(board.Port2.PinImage(5), PinInputLow);
+}
+
+TEST_F(PortTest, PinImagesFollowDirectionAndLevel) {
+    for (int pin = 0; pin < 8; ++pin) EXPECT_EQ(board.Port1.PinImage(pin), PinInputLow);
+    board.Port1.TogglePin(1);
+    Wr(0x00, 0x0C);
+    Wr(0x02, 0x04);
+    EXPECT_EQ(board.Port1.PinImage(0), PinInputLow);
+    EXPECT_EQ(board.Port1.PinImage(1), PinInputHigh);
+    EXPECT_EQ(board.Port1.PinImage(2), PinOutputHigh);
+    EXPECT_EQ(board.Port1.PinImage(3), PinOutputLow);
+}
+
+TEST_F(PortTest, ToggleOfOutputPinChangesNothing) {
+    int toggled = 0, changed = 0;
+    board.Port1.onPinToggled = [&] { ++toggled; };
+    board.Port1.onChanged = [&] { ++changed; };
+    Wr(0x00, 0x01);
+    Wr(0x02, 0x01);
+    changed = 0;
+    EXPECT_FALSE(board.Port1.TogglePin(0));
+    EXPECT_EQ(board.Port1.Level, 0x01);
+    EXPECT_EQ(toggled, 0);
+    EXPECT_EQ(changed, 0);
+    EXPECT_TRUE(board.Port1.TogglePin(1));
+    EXPECT_EQ(board.Port1.Level, 0x03);
+    EXPECT_EQ(toggled, 1);
+    EXPECT_EQ(changed, 1);
+}
+
+TEST_F(PortTest, Port2Pin0EdgeCapturesTimer) {
+    Wr(0x08, TTimer::TCSR_IEDG);
+    board.Timer.Counter = 0x1234;
+    board.Port2.TogglePin(0); // 0 -> 1: rising edge, captured
+    EXPECT_EQ(board.Timer.InputCapture, 0x1234);
+    EXPECT_TRUE(board.Timer.TCSR & TTimer::TCSR_ICF);
+    EXPECT_EQ(Rd(0x08) & TTimer::TCSR_ICF, TTimer::TCSR_ICF); // read clears ICF
+    board.Timer.Counter = 0x5678;
+    board.Port2.TogglePin(0); // 1 -> 0: not the selected edge
+    EXPECT_EQ(board.Timer.InputCapture, 0x1234);
+    EXPECT_FALSE(board.Timer.TCSR & TTimer::TCSR_ICF);
+    // Port 1 pin 0 is not wired to the timer.
+    board.Port1.TogglePin(0);
+    EXPECT_EQ(board.Timer.InputCapture, 0x1234);
+}
+
+TEST_F(PortTest, ClearMakesEveryPinAnInputAndKeepsLevels) {
+    board.Port1.TogglePin(6);
+    Wr(0x00, 0x0F);
+    Wr(0x02, 0x05);
+    Wr(0x01, 0x02);
+    Wr(0x03, 0x02);
+    board.Memory.Clear();
+    EXPECT_EQ(board.Port1.Direction, 0);
+    EXPECT_EQ(board.Port1.Level, 0x45);
+    EXPECT_EQ(board.Port2.Direction, 0);
+    EXPECT_EQ(board.Port2.Level, 0x02);
+}

@@ -1,0 +1,267 @@
+#include "devices_fixture.h"
+
+namespace {
+constexpr uint8_t RE = TSci::TRCSR_RE, TE = TSci::TRCSR_TE, RDRF = TSci::TRCSR_RDRF, ORFE = TSci::TRCSR_ORFE,
+                  TDRE = TSci::TRCSR_TDRE, RIE = TSci::TRCSR_RIE, TIE = TSci::TRCSR_TIE;
+}
+
+class SciTest : public BoardTest {
+protected:
+    TSci& sci = board.Sci;
+    SciTest() {
+        board.loaded = true;
+        sci.ExternalRate = "76800"; // matches the chip after reset unless a test says otherwise
+    }
+};
+
+TEST_F(SciTest, TransmitWithTeClearIsIgnored) {
+    Wr(0x13, 0x41);
+    EXPECT_EQ(sci.TDR, 0);
+    EXPECT_EQ(sci.TxCount, 0);
+    SciTicks(20);
+    EXPECT_TRUE(sci.Transmitted.empty());
+    EXPECT_EQ(sci.Output(), "");
+}
+
+TEST_F(SciTest, TdreSetsAtFirstLoadedTickWithTe) {
+    Wr(0x11, TE);
+    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    board.loaded = false;
+    SciTicks(3);
+    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    board.loaded = true;
+    sci.SciTick();
+    EXPECT_EQ(sci.TRCSR & TDRE, TDRE);
+    // A status write cannot touch the three status bits.
+    Wr(0x11, 0xFF);
+    EXPECT_EQ(sci.TRCSR, 0x3F);
+}
+
+TEST_F(SciTest, TransmitTakesTenTicksAndFillsOutput) {
+    Wr(0x11, TE);
+    Wr(0x13, 0x41);
+    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    SciTicks(9);
+    EXPECT_EQ(sci.Output(), "");
+    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    sci.SciTick();
+    EXPECT_EQ(sci.Output(), "A");
+    EXPECT_EQ(sci.TRCSR & TDRE, TDRE);
+    Wr(0x13, 0x42);
+    SciTicks(10);
+    EXPECT_EQ(sci.Output(), "AB");
+    EXPECT_EQ(sci.Transmitted, (std::vector<uint8_t>{0x41, 0x42}));
+    EXPECT_EQ(Rd(0x13), 0);
+}
+
+TEST_F(SciTest, HexModePutsNewestByteFirst) {
+    sci.DisplayMode = SciDisplayMode::Hex;
+    Wr(0x11, TE);
+    Wr(0x13, 0x41);
+    SciTicks(10);
+    Wr(0x13, 0x42);
+    SciTicks(10);
+    EXPECT_EQ(sci.Output(), "42 41 ");
+    // Switching modes: ASCII bytes go to the end, HEX bytes to the front, around a user edit.
+    sci.SetOutput("x");
+    sci.ToggleDisplayMode();
+    EXPECT_STREQ(sci.DisplayModeText(), "ASCII");
+    Wr(0x13, 'a');
+    SciTicks(10);
+    sci.ToggleDisplayMode();
+    Wr(0x13, 0x0F);
+    SciTicks(10);
+    EXPECT_EQ(sci.Output(), "0F xa");
+    EXPECT_EQ(sci.OutputSize(), 5u);
+}
+
+TEST_F(SciTest, TransmitterWaitsWhileTeClear) {
+    Wr(0x11, TE);
+    Wr(0x13, 0x55);
+    SciTicks(4);
+    Wr(0x11, 0);
+    SciTicks(20);
+    EXPECT_EQ(sci.TxCount, 6);
+    Wr(0x11, TE);
+    SciTicks(6);
+    EXPECT_EQ(sci.Transmitted, std::vector<uint8_t>{0x55});
+}
+
+TEST_F(SciTest, ReceivedByteArrivesAfterTenTicks) {
+    Wr(0x11, RE);
+    EXPECT_TRUE(sci.DeliverByte(0x37));
+    SciTicks(9);
+    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    sci.SciTick();
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(Rd(0x12), 0x37);
+    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    EXPECT_EQ(Rd(0x12), 0x37); // a second read returns the same byte
+}
+
+TEST_F(SciTest, ByteIsLostWhileReceiverDisabled) {
+    EXPECT_FALSE(sci.DeliverByte(0x37));
+    Wr(0x11, RE);
+    SciTicks(20);
+    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+}
+
+TEST_F(SciTest, SecondByteWithinTenTicksReplacesFirst) {
+    Wr(0x11, RE);
+    sci.DeliverByte(0x11);
+    SciTicks(5);
+    sci.DeliverByte(0x22);
+    SciTicks(9);
+    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    sci.SciTick();
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(sci.RDR, 0x22);
+}
+
+TEST_F(SciTest, DefaultRatesDifferSoFirstByteIsAFramingError) {
+    sci.ExternalRate = "9600"; // the window's initial text; the chip starts at 76800
+    EXPECT_STREQ(sci.ChipRate(), "76800");
+    Wr(0x11, RE);
+    sci.DeliverByte(0x41);
+    EXPECT_TRUE(sci.RateMismatch);
+    SciTicks(10);
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), ORFE);
+    // The error is sticky: a later byte at the right rate is still an error.
+    Wr(0x10, 0x01);
+    EXPECT_STREQ(sci.ChipRate(), "9600");
+    sci.DeliverByte(0x42);
+    SciTicks(10);
+    EXPECT_TRUE(sci.TRCSR & ORFE);
+}
+
+TEST_F(SciTest, ArrivalBeforeReadIsAnOverrun) {
+    Wr(0x11, RE);
+    sci.DeliverByte(0x01);
+    SciTicks(10);
+    sci.DeliverByte(0x02);
+    SciTicks(10);
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF | ORFE);
+    EXPECT_TRUE(sci.OverrunSeen);
+    Rd(0x12);
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), 0);
+}
+
+TEST_F(SciTest, LoopbackDeliversToReceiverAfterTenTicks) {
+    sci.Loopback = true;
+    Wr(0x11, RE | TE);
+    Wr(0x13, 0x5A);
+    EXPECT_EQ(sci.TxCount, 5);
+    SciTicks(9);
+    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    sci.SciTick();
+    EXPECT_EQ(sci.TRCSR & RDRF, RDRF);
+    EXPECT_EQ(Rd(0x12), 0x5A);
+    EXPECT_EQ(sci.Output(), "");
+    EXPECT_TRUE(sci.Transmitted.empty());
+}
+
+TEST_F(SciTest, LoopbackDecidedWhenTheByteLeaves) {
+    Wr(0x11, RE | TE);
+    Wr(0x13, 0x5A);
+    EXPECT_EQ(sci.TxCount, 10);
+    sci.Loopback = true;
+    SciTicks(10);
+    EXPECT_EQ(sci.RxByte, 0x5A);
+    EXPECT_EQ(sci.RxCount, 5);
+    EXPECT_TRUE(sci.Transmitted.empty());
+}
+
+TEST_F(SciTest, RequestFollowsConditionAtEveryTick) {
+    Wr(0x11, TE | TIE);
+    sci.SciTick();
+    EXPECT_TRUE(Pending(IntSCI));
+    Wr(0x13, 0x00); // TDRE cleared: the request is withdrawn at the next tick
+    sci.SciTick();
+    EXPECT_FALSE(Pending(IntSCI));
+    Wr(0x11, RE | RIE);
+    sci.DeliverByte(0x10);
+    SciTicks(10);
+    EXPECT_TRUE(Pending(IntSCI));
+    Rd(0x12);
+    sci.SciTick();
+    EXPECT_FALSE(Pending(IntSCI));
+    // Without a program the line stands still and the request set is left alone.
+    board.Cpu.Pending.set(IntSCI);
+    board.loaded = false;
+    sci.SciTick();
+    EXPECT_TRUE(Pending(IntSCI));
+}
+
+TEST_F(SciTest, SendInputTakesBytesAsTheModeSays) {
+    std::vector<uint8_t> received;
+    Wr(0x11, RE);
+    auto deliver = [&] {
+        SciSendResult r = sci.SendInput();
+        SciTicks(10);
+        received.push_back(Rd(0x12));
+        return r;
+    };
+    sci.DisplayMode = SciDisplayMode::Hex;
+    sci.Input = "41424";
+    EXPECT_EQ(deliver(), SciSendResult::Sent);
+    EXPECT_EQ(deliver(), SciSendResult::Sent);
+    EXPECT_EQ(deliver(), SciSendResult::Sent);
+    EXPECT_EQ(sci.Input, "");
+    EXPECT_EQ(received, (std::vector<uint8_t>{0x41, 0x42, 0x04}));
+    sci.Input = "zz";
+    EXPECT_EQ(deliver(), SciSendResult::Invalid);
+    EXPECT_EQ(received.back(), 0x00);
+    EXPECT_EQ(sci.Input, "");
+    sci.Input = "4g7";
+    EXPECT_EQ(sci.SendInput(), SciSendResult::Invalid);
+    EXPECT_EQ(sci.Input, "7");
+
+    sci.DisplayMode = SciDisplayMode::Ascii;
+    sci.Input = "Hi";
+    EXPECT_EQ(sci.SendInput(), SciSendResult::Sent);
+    EXPECT_EQ(sci.RxByte, 0x48);
+    EXPECT_EQ(sci.Input, "i");
+    sci.Input.clear();
+    uint8_t count = sci.RxCount;
+    EXPECT_EQ(sci.SendInput(), SciSendResult::Empty);
+    EXPECT_EQ(sci.RxCount, count);
+}
+
+TEST_F(SciTest, ResetClearsChipLineAndFieldsButKeepsSettings) {
+    sci.Loopback = true;
+    sci.DisplayMode = SciDisplayMode::Hex;
+    sci.ExternalRate = "300";
+    Wr(0x10, 3);
+    Wr(0x11, RE | TE);
+    Wr(0x13, 0x41);
+    sci.DeliverByte(0x42);
+    sci.Input = "abc";
+    sci.SetOutput("out");
+    sci.Transmitted.push_back(1);
+    int changed = 0;
+    sci.onChanged = [&] { ++changed; };
+    sci.ResetSci();
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(sci.RMCR, 0);
+    EXPECT_EQ(sci.TRCSR, 0);
+    EXPECT_EQ(sci.TDR, 0);
+    EXPECT_EQ(sci.TxCount, 0);
+    EXPECT_EQ(sci.RxCount, 0);
+    EXPECT_EQ(sci.RxByte, 0);
+    EXPECT_TRUE(sci.RdrTaken);
+    EXPECT_FALSE(sci.RateMismatch);
+    EXPECT_EQ(sci.Input, "");
+    EXPECT_EQ(sci.Output(), "");
+    EXPECT_TRUE(sci.Transmitted.empty());
+    EXPECT_TRUE(sci.Loopback);
+    EXPECT_EQ(sci.DisplayMode, SciDisplayMode::Hex);
+    EXPECT_EQ(sci.ExternalRate, "300");
+}
+
+TEST_F(SciTest, TickRefreshesEvenWithoutProgram) {
+    int changed = 0;
+    sci.onChanged = [&] { ++changed; };
+    board.loaded = false;
+    sci.SciTick();
+    EXPECT_EQ(changed, 1);
+}

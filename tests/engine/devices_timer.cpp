@@ -1,0 +1,158 @@
+#include "devices_fixture.h"
+
+using TimerTest = BoardTest;
+
+TEST_F(TimerTest, OverflowSetsTofAndMatchesCompareZero) {
+    board.Timer.Counter = 0xFFFF;
+    board.Timer.TimerTick();
+    EXPECT_EQ(board.Timer.Counter, 0);
+    EXPECT_EQ(board.Timer.TCSR, TTimer::TCSR_TOF | TTimer::TCSR_OCF);
+    board.Timer.TimerTick();
+    EXPECT_EQ(board.Timer.Counter, 1);
+}
+
+TEST_F(TimerTest, FlagsAreClearedOnlyByTheirSequences) {
+    board.Timer.TCSR = TTimer::TCSR_Flags;
+    EXPECT_EQ(Rd(0x08), TTimer::TCSR_Flags);
+    EXPECT_EQ(board.Timer.TCSR, TTimer::TCSR_OCF);
+    Wr(0x0C, 0x10);
+    EXPECT_EQ(board.Timer.TCSR, 0);
+    board.Timer.TCSR = TTimer::TCSR_OCF;
+    Wr(0x0B, 0x10);
+    EXPECT_EQ(board.Timer.TCSR, 0);
+    EXPECT_EQ(board.Timer.OutputCompare, 0x1010);
+    // Reads of the data registers have no side effects.
+    board.Timer.TCSR = TTimer::TCSR_Flags;
+    for (uint16_t a = 0x09; a <= 0x0E; ++a) Rd(a);
+    EXPECT_EQ(board.Timer.TCSR, TTimer::TCSR_Flags);
+}
+
+TEST_F(TimerTest, ControlWriteKeepsFlags) {
+    board.Timer.TCSR = TTimer::TCSR_TOF;
+    Wr(0x08, 0xFF);
+    EXPECT_EQ(board.Timer.TCSR, 0x3F);
+    Wr(0x08, 0x00);
+    EXPECT_EQ(board.Timer.TCSR, TTimer::TCSR_TOF);
+}
+
+TEST_F(TimerTest, RegisterBytesAreWrittenSeparately) {
+    board.Timer.Counter = 0x3456;
+    Wr(0x09, 0x12);
+    EXPECT_EQ(board.Timer.Counter, 0x1256);
+    Wr(0x0A, 0x78);
+    EXPECT_EQ(board.Timer.Counter, 0x1278);
+    EXPECT_EQ(Rd(0x09), 0x12);
+    EXPECT_EQ(Rd(0x0A), 0x78);
+    Wr(0x0D, 0xAB);
+    Wr(0x0E, 0xCD);
+    EXPECT_EQ(board.Timer.InputCapture, 0xABCD);
+    // Writing the counter onto the compare value is not a match; the next tick decides.
+    Wr(0x0B, 0x12);
+    Wr(0x0C, 0x79);
+    EXPECT_FALSE(board.Timer.TCSR & TTimer::TCSR_OCF);
+    board.Timer.TimerTick();
+    EXPECT_TRUE(board.Timer.TCSR & TTimer::TCSR_OCF);
+}
+
+TEST_F(TimerTest, AdvanceSaturatesAtFff0) {
+    struct Case { uint16_t from, step, to; };
+    for (Case c : {Case{0xFEFF, 0x100, 0xFFFF}, Case{0xFF00, 0x100, 0xFFF0}, Case{0xFFFF, 0x100, 0xFFF0},
+                   Case{0xEFFF, 0x1000, 0xFFFF}, Case{0xF000, 0x1000, 0xFFF0}, Case{0x0000, 0x1000, 0x1000}}) {
+        board.Timer.Counter = c.from;
+        board.Timer.AdvanceCounter(c.step);
+        EXPECT_EQ(board.Timer.Counter, c.to) << std::hex << c.from << " + " << c.step;
+    }
+    // Jumping over the compare value neither matches nor sets a flag.
+    board.Timer.Counter = 0x0000;
+    board.Timer.OutputCompare = 0x0080;
+    board.Timer.AdvanceCounter(0x100);
+    EXPECT_EQ(board.Timer.TCSR, 0);
+}
+
+TEST_F(TimerTest, CompareDrivesPort2Pin1OnlyWhenOutput) {
+    board.Timer.OutputCompare = 0x0010;
+    board.Timer.Counter = 0x000F;
+    Wr(0x08, TTimer::TCSR_OLVL);
+    board.Timer.TimerTick(); // pin 1 an input
+    EXPECT_TRUE(board.Timer.TCSR & TTimer::TCSR_OCF);
+    EXPECT_EQ(board.Port2.Level, 0);
+
+    Wr(0x01, 0x06); // pins 2 and 1 outputs
+    Wr(0x03, 0x04);
+    board.Port2.TogglePin(0);
+    board.Timer.Counter = 0x000F;
+    board.Timer.TimerTick();
+    EXPECT_EQ(board.Port2.Level, 0x07);
+    Wr(0x08, 0);
+    board.Timer.Counter = 0x000F;
+    board.Timer.TimerTick();
+    EXPECT_EQ(board.Port2.Level, 0x05);
+    // The drive is not a program access: it leaves no trace.
+    EXPECT_TRUE(board.Memory.Trace.Rows().empty());
+}
+
+TEST_F(TimerTest, CaptureEdgeFollowsIedg) {
+    board.Timer.Counter = 0x4242;
+    board.Timer.CaptureEdge(1); // IEDG = 0 wants a falling edge
+    EXPECT_EQ(board.Timer.TCSR, 0);
+    board.Timer.CaptureEdge(0);
+    EXPECT_EQ(board.Timer.InputCapture, 0x4242);
+    EXPECT_EQ(board.Timer.TCSR, TTimer::TCSR_ICF);
+    EXPECT_FALSE(Pending(IntICF)); // the request comes with the next tick
+    Wr(0x08, TTimer::TCSR_EICI);
+    board.Timer.TimerTick();
+    EXPECT_TRUE(Pending(IntICF));
+}
+
+TEST_F(TimerTest, RequestRepeatsEveryTickUntilFlagCleared) {
+    Wr(0x08, TTimer::TCSR_ETOI | TTimer::TCSR_EOCI);
+    board.Timer.OutputCompare = 0x8000;
+    board.Timer.Counter = 0xFFFF;
+    board.Timer.TimerTick();
+    EXPECT_TRUE(Pending(IntTOF));
+    EXPECT_FALSE(Pending(IntOCF));
+    board.Cpu.Pending.reset(IntTOF); // taken by the processor
+    board.Timer.TimerTick();
+    EXPECT_TRUE(Pending(IntTOF));
+    board.Cpu.Pending.reset(IntTOF);
+    Rd(0x08);
+    board.Timer.TimerTick();
+    EXPECT_FALSE(Pending(IntTOF));
+    // The timer never withdraws a request.
+    board.Cpu.Pending.set(IntOCF);
+    board.Timer.TimerTick();
+    EXPECT_TRUE(Pending(IntOCF));
+}
+
+TEST_F(TimerTest, ResetTimerIsReproducibleWithAFixedSeed) {
+    auto other = std::make_unique<TMachine>();
+    other->Random.Seed(1234);
+    board.Timer.TCSR = 0xFF;
+    board.Timer.OutputCompare = 1;
+    board.Timer.InputCapture = 2;
+    board.Timer.ResetTimer();
+    other->Timer.ResetTimer();
+    EXPECT_EQ(board.Timer.Counter, other->Timer.Counter);
+    EXPECT_EQ(board.Timer.TCSR, 0);
+    EXPECT_EQ(board.Timer.OutputCompare, 0);
+    EXPECT_EQ(board.Timer.InputCapture, 0);
+    // Later resets continue the fixed sequence rather than reseeding from the clock.
+    uint16_t first = board.Timer.Counter;
+    board.Timer.ResetTimer();
+    other->Timer.ResetTimer();
+    EXPECT_EQ(board.Timer.Counter, other->Timer.Counter);
+    EXPECT_NE(board.Timer.Counter, first);
+}
+
+TEST_F(TimerTest, TickRefreshesWindowOnlyWhileLoaded) {
+    int changed = 0;
+    board.Timer.onChanged = [&] { ++changed; };
+    board.Timer.TimerTick();
+    EXPECT_EQ(changed, 0);
+    board.loaded = true;
+    board.Timer.TimerTick();
+    EXPECT_EQ(changed, 1);
+    Rd(0x09);
+    Wr(0x0A, 1);
+    EXPECT_EQ(changed, 3);
+}
