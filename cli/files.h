@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A file could not be read or written; the message (UTF-8, Slovenian) names the file. Exit 2.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A source file read as bytes and made ready for the assembler.
+struct TSourceText {
+    std::vector<std::string> Lines; // Windows-1250
+    bool WasUtf8 = false;
+    bool Lossy = false; // some characters have no Windows-1250 form and became '?'
+};
+
+// Reads a source file ("-" = standard input). Valid UTF-8 (an optional BOM is dropped) is
+// converted to Windows-1250, anything else is taken as Windows-1250. Refuses unreadable files,
+// files over 256 MiB and binary content (NUL and other control bytes besides tab, line and page
+// ends) with a FileError.
+TSourceText ReadSource(const std::string& path);
+
+// Creates `path` through a temporary file in the same directory that is renamed into place at
+// the end, so a failure never leaves a half-written file. `write` receives the open stream.
+// Throws FileError.
+void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& write);
+
+// The directory of the running executable, symlinks resolved.
+std::string ExecutableDirectory();

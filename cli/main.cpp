@@ -1,0 +1,46 @@
+// orlek-cli: the headless front end of the Orlek workbench (see --help).
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "files.h"
+#include "options.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    TCliOptions options;
+    try {
+        options = ParseCliOptions(args);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "orlek-cli: %s\nPomoč: orlek-cli --help\n", e.what());
+        return ExitUsage;
+    }
+    if (options.Command == CliCommand::Help) {
+        std::fputs(CliHelpText(), stdout);
+        return ExitOk;
+    }
+
+    std::string programDir = ExecutableDirectory();
+    if (programDir.empty()) {
+        std::fprintf(stderr, "orlek-cli: ne najdem mape programa (/proc/self/exe)\n");
+        return ExitUsage;
+    }
+    int code;
+    try {
+        code = options.Command == CliCommand::Asm ? AsmCommand(options, programDir, stdout, stderr)
+                                                  : RunCommand(options, programDir, stdout, stderr);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orlek-cli: zmanjkalo je pomnilnika\n");
+        return ExitUsage;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orlek-cli: %s\n", e.what());
+        return ExitUsage;
+    }
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "orlek-cli: napaka pri pisanju na standardni izhod\n");
+        return ExitUsage;
+    }
+    return code;
+}

@@ -1,0 +1,67 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "trace.h"
+
+// Raised for a malformed command line; the message is shown with the usage hint, exit code 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class CliCommand { Help, Asm, Run };
+
+// Bytes the external system sends to the serial interface, from step `Step` on.
+struct TSendEvent {
+    std::vector<uint8_t> Bytes;
+    uint64_t Step = 1;
+};
+
+// An input pin of a port toggled before a step.
+struct TPinEvent {
+    int Port = 1; // 1 or 2
+    int Bit = 0;  // 0..7 for Port 1, 0..4 for Port 2
+    uint64_t Step = 1;
+};
+
+struct TMemRange {
+    uint16_t Address = 0;
+    uint32_t Length = 0; // 1..65536, Address + Length <= 65536
+};
+
+struct TCliOptions {
+    CliCommand Command = CliCommand::Help;
+    std::string Source;
+
+    // asm
+    std::string ListingFile;
+    std::string SrecFile;
+    bool Symbols = false;
+
+    // run
+    uint64_t Steps = 1000000;
+    std::vector<int> Breaks;
+    std::vector<uint64_t> IrqSteps;
+    std::vector<uint64_t> NmiSteps;
+    uint64_t TimerEvery = 5;
+    uint64_t SciEvery = 150;
+    std::vector<TSendEvent> Sends;
+    bool Loopback = false;
+    std::vector<TPinEvent> Pins;
+    std::optional<uint32_t> Seed;
+    std::vector<TMemRange> Mems;
+    std::vector<TraceCondition> Triggers;
+    std::vector<TraceCondition> Qualifiers;
+    std::string LogFile;
+    bool Json = false;
+};
+
+// Parses the arguments after the program name. Throws UsageError.
+TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+
+// The full --help text (UTF-8).
+const char* CliHelpText();

@@ -1,0 +1,28 @@
+#include "breakpoint.h"
+
+#include <algorithm>
+
+bool TBreakpoint::Contains(int line) const {
+    return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
+}
+
+void TBreakpoint::Add(int line) {
+    if (Contains(line)) return;
+    lines_.insert(lines_.begin(), line);
+}
+
+void TBreakpoint::Remove(int line) {
+    lines_.erase(std::remove(lines_.begin(), lines_.end(), line), lines_.end());
+}
+
+void TBreakpoint::Shift(int fromLine, bool inserted) {
+    std::vector<int> shifted;
+    shifted.reserve(lines_.size());
+    for (int line : lines_) {
+        if (line >= fromLine) line += inserted ? 1 : -1;
+        // A breakpoint on line 0 would halt on every byte the program wrote itself.
+        if (line < 1) continue;
+        if (std::find(shifted.begin(), shifted.end(), line) == shifted.end()) shifted.push_back(line);
+    }
+    lines_.swap(shifted);
+}

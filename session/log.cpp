@@ -1,0 +1,63 @@
+#include "log.h"
+
+namespace {
+const char kHex[] = "0123456789ABCDEF";
+
+void Hex(std::string& out, unsigned value, int digits) {
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
+}
+} // namespace
+
+void TLog::AppendHeader() {
+    if (!Enabled) return;
+    TLogRecord header;
+    header.Header = true;
+    records_.push_back(header);
+    if (onAppended) onAppended(records_.size() - 1);
+}
+
+void TLog::Append(const TLogRecord& record) {
+    if (!Enabled) return;
+    records_.push_back(record);
+    if (onAppended) onAppended(records_.size() - 1);
+}
+
+std::string TLog::Format(size_t index) const { return Format(records_.at(index)); }
+
+std::string TLog::Format(const TLogRecord& record) const {
+    std::string out;
+    out.reserve(64);
+    FormatTo(record, out);
+    return out;
+}
+
+void TLog::FormatTo(const TLogRecord& r, std::string& out) const {
+    if (r.Header) {
+        out += kHeader;
+        return;
+    }
+    Hex(out, r.PC, 4);
+    out += '\t';
+    out += std::to_string(r.Line);
+    out += '\t';
+    Hex(out, r.Opcode, 2);
+    out += '\t';
+    if (names_) out += (*names_)[r.Opcode];
+    out += '\t';
+    Hex(out, r.A, 2);
+    out += '\t';
+    Hex(out, r.B, 2);
+    out += '\t';
+    Hex(out, r.D, 4);
+    out += '\t';
+    Hex(out, r.X, 4);
+    out += '\t';
+    Hex(out, r.SP, 4);
+    out += '\t';
+    for (int bit = 7; bit >= 0; --bit) out += (r.CCR >> bit & 1) ? '1' : '0';
+    out += '\t';
+    out += std::to_string(r.Elapsed);
+    out += '\t';
+    for (int source = 1; source <= 5; ++source)
+        if (r.Pending >> source & 1) out += static_cast<char>('0' + source);
+}

@@ -1,0 +1,282 @@
+#include "session.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+#include "assembler/compiler.h"
+#include "assembler/encoding.h"
+#include "assembler/ukazi.h"
+#include "engine/machine.h"
+
+namespace {
+
+uint32_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+bool WritableDirectory(const std::filesystem::path& dir) {
+    std::error_code ec;
+    return std::filesystem::is_directory(dir, ec) && ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+} // namespace
+
+const char* RunStateName(RunState state) {
+    switch (state) {
+    case RunState::Idle: return "Idle";
+    case RunState::Halted: return "Halted";
+    case RunState::SlowRun: return "SlowRun";
+    case RunState::FastRun: return "FastRun";
+    }
+    return "";
+}
+
+TControlStates ControlsFor(RunState state) {
+    //            Load   Step   Pause  Stop   Slow   Fast   Compile FileGroup ReadOnly
+    switch (state) {
+    case RunState::Idle: return {true, false, false, false, false, false, true, true, false};
+    case RunState::Halted: return {false, true, false, true, true, true, false, false, true};
+    case RunState::SlowRun: return {false, false, true, true, false, true, false, false, true};
+    case RunState::FastRun: return {false, false, true, true, true, false, false, false, true};
+    }
+    return {};
+}
+
+TSession::TSession(const std::string& programDir)
+    : programDir_(programDir), machine_(std::make_unique<TMachine>()) {
+    compiler_ = std::make_unique<TCompiler>(machine_->Memory, programDir_);
+    ukazi_ = std::make_unique<TUkazi>((std::filesystem::path(programDir_) / "bin" / "ukazi.dat").string());
+    for (int op = 0; op < 256; ++op) {
+        std::string name(ukazi_->GetOpcodeText(static_cast<uint8_t>(op)).View());
+        UpperCase1250(name);
+        opcodeNames_[op] = std::move(name);
+    }
+    Log.SetOpcodeNames(&opcodeNames_);
+    ListingPath = DefaultListingPath(programDir_);
+}
+
+TSession::~TSession() = default;
+
+Tsimulator& TSession::Cpu() { return machine_->Cpu; }
+TMemory& TSession::Memory() { return machine_->Memory; }
+bool TSession::Loaded() const { return machine_->loaded; }
+
+uint32_t TSession::Now() const { return TickCount ? TickCount() : SteadyMilliseconds(); }
+
+std::string TSession::DefaultListingPath(const std::string& programDir) {
+    namespace fs = std::filesystem;
+    if (!programDir.empty() && WritableDirectory(programDir)) return (fs::path(programDir) / "list.lst").string();
+    fs::path dataDir;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())
+        dataDir = fs::path(xdg) / "orlek";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        dataDir = fs::path(home) / ".local" / "share" / "orlek";
+    else
+        return {};
+    std::error_code ec;
+    fs::create_directories(dataDir, ec);
+    if (!WritableDirectory(dataDir)) return {};
+    return (dataDir / "list.lst").string();
+}
+
+// --- assembly and load ------------------------------------------------------------------------
+
+TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
+    TLoadResult result;
+    result.Done = true;
+
+    // Breakpoints reach the assembler as a "!" in front of their lines. The marks go into a
+    // copy, so the caller's text is never touched. Lines beyond the source are ignored.
+    std::vector<std::string> marked = lines;
+    for (int line : Breakpoints.Lines())
+        if (line >= 1 && static_cast<size_t>(line) <= marked.size()) marked[line - 1].insert(0, 1, '!');
+
+    compiler_->ListingPath = ListingPath;
+    compiler_->ProgressStep = ProgressStep;
+    int code = compiler_->Compile(marked);
+    compiler_->ProgressStep = nullptr;
+
+    result.Outcome = SplitCompileResult(code);
+    result.Ok = result.Outcome.Ok();
+    result.ListingErrors = compiler_->ListingErrors();
+    if (!result.Ok) {
+        result.Messages = CompileMessages(result.Outcome);
+        result.ErrorLine = result.Outcome.ErrorLine();
+        // Marking the error line takes the current-line mark away.
+        if (result.ErrorLine != 0) executionLine_ = 0;
+    }
+    return result;
+}
+
+TLoadResult TSession::Compile(const std::vector<std::string>& lines) {
+    if (Loaded()) return {};
+    return Assemble(lines);
+}
+
+TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
+    if (Loaded()) return {};
+    Log.AppendHeader();
+    TLoadResult result = Assemble(lines);
+    if (!result.Ok) return result;
+
+    machine_->ResetForRun();
+    machine_->loaded = true;
+    state_ = RunState::Halted;
+    previousOpcode_ = -1;
+    Refresh();
+    return result;
+}
+
+// --- stepping ---------------------------------------------------------------------------------
+
+TStepResult TSession::StepOnce() {
+    TStepResult result;
+    if (!Loaded()) return result;
+    result.Executed = true;
+
+    Tsimulator& cpu = machine_->Cpu;
+    int16_t line = -1;
+    uint8_t status = 0;
+    try {
+        uint32_t now = Now();
+        uint32_t elapsed = now - lastStepTick_;
+
+        TLogRecord record;
+        record.Elapsed = elapsed;
+        record.PC = cpu.PC;
+        record.Line = PeekLine(cpu.PC);
+        record.Opcode = PeekValue(cpu.PC);
+        record.A = cpu.A;
+        record.B = cpu.B;
+        record.D = cpu.D;
+        record.X = cpu.X;
+        record.SP = cpu.SP;
+        record.CCR = cpu.PackCCR() | 0xC0;
+        for (int source = 1; source <= 5; ++source)
+            if (cpu.Pending.test(source)) record.Pending |= static_cast<uint8_t>(1u << source);
+        Log.Append(record);
+        lastStepTick_ = Now();
+
+        line = cpu.Step(status);
+
+        if (line >= 0 && Breakpoints.Contains(line)) {
+            state_ = RunState::Halted;
+            result.Breakpoint = true;
+        }
+        // The grid's "next instruction" still names the instruction just executed.
+        previousOpcode_ = record.Opcode;
+        Refresh();
+    } catch (...) {
+        // A failure anywhere in the step is treated as the program having been left.
+        result.Failed = true;
+        result.Breakpoint = false;
+        line = -1;
+        status = 0;
+    }
+    result.Line = line;
+    result.Status = status;
+
+    if (const char* vector = VectorMessage(status); *vector) result.Messages.emplace_back(vector);
+    if (line < 0) {
+        result.Left = true;
+        result.Messages.emplace_back(kWhereNowMessage);
+        result.ShowPanel = true;
+        lastStepTick_ = Now();
+        StopInternal();
+    }
+    return result;
+}
+
+// --- run-state transitions --------------------------------------------------------------------
+
+void TSession::RunSlow() {
+    if (state_ != RunState::Halted && state_ != RunState::FastRun) return;
+    // Switching from fast run only changes the interval; the step clock keeps its reference.
+    if (state_ == RunState::Halted) lastStepTick_ = Now();
+    state_ = RunState::SlowRun;
+}
+
+void TSession::RunFast() {
+    if (state_ != RunState::Halted && state_ != RunState::SlowRun) return;
+    if (state_ == RunState::Halted) lastStepTick_ = Now();
+    state_ = RunState::FastRun;
+}
+
+void TSession::Pause() {
+    if (state_ == RunState::SlowRun || state_ == RunState::FastRun) state_ = RunState::Halted;
+}
+
+void TSession::Stop() {
+    if (!Loaded()) return;
+    StopInternal();
+}
+
+void TSession::StopInternal() {
+    machine_->loaded = false;
+    state_ = RunState::Idle;
+}
+
+void TSession::RequestIrq() {
+    if (Loaded()) machine_->Raise(IntIRQ);
+}
+
+void TSession::RequestNmi() {
+    if (Loaded()) machine_->Raise(IntNMI);
+}
+
+// --- display ----------------------------------------------------------------------------------
+
+std::string TSession::NextInstruction() const { return opcodeNames_[PeekValue(machine_->Cpu.PC)]; }
+
+std::string TSession::PreviousInstruction() const {
+    return previousOpcode_ < 0 ? std::string() : opcodeNames_[previousOpcode_];
+}
+
+int TSession::Refresh() {
+    uint16_t pc = machine_->Cpu.PC;
+    // A cell the program wrote itself (line 0) or one outside the program (negative) has no
+    // source line: then no line is current.
+    if (!opcodeNames_[PeekValue(pc)].empty()) executionLine_ = std::max<int>(PeekLine(pc), 0);
+    return executionLine_;
+}
+
+int16_t TSession::PeekLine(uint16_t address) const {
+    if (TMemory::ReadOwner(address) != RegisterOwner::None) return RegisterLine;
+    return machine_->Memory.Cells[address].Line;
+}
+
+uint8_t TSession::PeekValue(uint16_t address) const {
+    const TMachine& m = *machine_;
+    switch (TMemory::ReadOwner(address)) {
+    case RegisterOwner::None: return m.Memory.Cells[address].Value;
+    case RegisterOwner::Port1:
+        return address == m.Port1.DdrAddress ? m.Port1.Direction : m.Port1.Level;
+    case RegisterOwner::Port2:
+        return address == m.Port2.DdrAddress ? m.Port2.Direction : m.Port2.Level;
+    case RegisterOwner::Timer:
+        // The registers as the processor would read them, without the read's flag clearing.
+        switch (address) {
+        case 0x08: return m.Timer.TCSR;
+        case 0x09: return static_cast<uint8_t>(m.Timer.Counter >> 8);
+        case 0x0A: return static_cast<uint8_t>(m.Timer.Counter);
+        case 0x0B: return static_cast<uint8_t>(m.Timer.OutputCompare >> 8);
+        case 0x0C: return static_cast<uint8_t>(m.Timer.OutputCompare);
+        case 0x0D: return static_cast<uint8_t>(m.Timer.InputCapture >> 8);
+        case 0x0E: return static_cast<uint8_t>(m.Timer.InputCapture);
+        default: return 0;
+        }
+    case RegisterOwner::Sci:
+        switch (address) {
+        case 0x10: return m.Sci.RMCR;
+        case 0x11: return m.Sci.TRCSR;
+        case 0x12: return m.Sci.RDR;
+        default: return 0;
+        }
+    }
+    return 0;
+}

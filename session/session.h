@@ -1,0 +1,160 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "breakpoint.h"
+#include "log.h"
+#include "messages.h"
+
+class TMachine;
+class TCompiler;
+class TUkazi;
+class Tsimulator;
+class TMemory;
+
+// The run state of a session, derived from `loaded` and whether the step clock runs.
+enum class RunState : uint8_t {
+    Idle,    // no program loaded; the source may be edited
+    Halted,  // program loaded, waiting between instructions
+    SlowRun, // one instruction per slow tick
+    FastRun, // one instruction per fast tick
+};
+const char* RunStateName(RunState state);
+
+// Which commands are enabled in a run state, and whether the editor is read-only.
+struct TControlStates {
+    bool Load, Step, Pause, Stop, SlowRun, FastRun, Compile, FileGroup, ReadOnly;
+    bool operator==(const TControlStates&) const = default;
+};
+TControlStates ControlsFor(RunState state);
+
+// Outcome of an assembly run (the compile command or a load).
+struct TLoadResult {
+    bool Done = false;    // false: nothing happened because a program is loaded
+    bool Ok = false;      // the assembly succeeded (and, for a load, the program is loaded)
+    TCompileOutcome Outcome;
+    int ErrorLine = 0;    // 1-based line to mark as the error line, 0 for none
+    // The error list's new contents, in order (it is emptied first). Empty on success.
+    std::vector<std::string> Messages;
+    // Listing write errors of this run: kind 1 (create), 2 (write), 3 (close), each once.
+    // The assembly result does not depend on them; see ListingErrorMessage.
+    std::vector<int> ListingErrors;
+};
+
+// Outcome of one StepOnce.
+struct TStepResult {
+    bool Executed = false;   // false: no program was loaded, nothing happened
+    int16_t Line = 0;        // Line of the cell at the new PC (-1 after a failed step)
+    uint8_t Status = 0;      // 0 or the interrupt source whose vector was zero
+    bool Failed = false;     // the step raised an error; treated as leaving the program
+    bool Breakpoint = false; // the step ended on a breakpoint line: the run is halted
+    bool Left = false;       // the program was left (or the step failed): the session stopped
+    // Lines to add to the error list, in order (a vector message, "Kam pa sedaj?").
+    std::vector<std::string> Messages;
+    bool ShowPanel = false;  // the error panel must be shown ("Kam pa sedaj?")
+};
+
+// One simulated MC6803 board with its assembler, breakpoints, run state and log: everything run
+// control decides, without any user interface. The workbench adds timers and enabling, the
+// command-line front end a loop. Not thread-safe; one thread drives it.
+class TSession {
+public:
+    // Reads <programDir>/bin/ukazi.red (assembler) and <programDir>/bin/ukazi.dat (opcode names).
+    // Throws the assembler's table error (a std::runtime_error naming the file) when either is
+    // missing or broken.
+    explicit TSession(const std::string& programDir);
+    ~TSession();
+    TSession(const TSession&) = delete;
+    TSession& operator=(const TSession&) = delete;
+
+    TMachine& Machine() { return *machine_; }
+    Tsimulator& Cpu();
+    TMemory& Memory();
+    TCompiler& Compiler() { return *compiler_; }
+    const TUkazi& Ukazi() const { return *ukazi_; }
+    const std::string& ProgramDir() const { return programDir_; }
+
+    TBreakpoint Breakpoints;
+    TLog Log;
+
+    // Millisecond tick counter for the log's elapsed-time column; the system's steady clock by
+    // default. The command line installs a virtual clock.
+    std::function<uint32_t()> TickCount;
+    // Called once per source line in each assembler pass (2 x line count calls in all).
+    std::function<void()> ProgressStep;
+    // Where assemblies write the listing; empty = no listing. Set to DefaultListingPath() by
+    // the constructor.
+    std::string ListingPath;
+
+    // --- run state -------------------------------------------------------------------------
+    RunState State() const { return state_; }
+    bool Loaded() const;
+
+    // The compile command: assembles `lines` (breakpoint lines get the "!" marker for the
+    // assembler) without loading. Does nothing while a program is loaded. `lines` are 8-bit
+    // text in the machine's code page; they are not modified.
+    TLoadResult Compile(const std::vector<std::string>& lines);
+    // The load command: writes the log header, assembles as Compile does, and on success resets
+    // the processor, the serial interface and the timer and enters Halted. Does nothing while a
+    // program is loaded.
+    TLoadResult LoadProgram(const std::vector<std::string>& lines);
+
+    // Executes one instruction with all checks: log record, step, breakpoint test on the new
+    // line, vector message, and "Kam pa sedaj?" with Stop when the program was left or the
+    // step failed. Does nothing (Executed false) when no program is loaded.
+    TStepResult StepOnce();
+
+    // Run-state transitions; each is ignored in states where its command is disabled.
+    void RunSlow();
+    void RunFast();
+    void Pause();
+    void Stop();
+
+    // Interrupt request buttons: add IRQ (3) / NMI (2) to Pending while loaded; else ignored.
+    void RequestIrq();
+    void RequestNmi();
+
+    // --- display ---------------------------------------------------------------------------
+    // Upper-case name of an opcode's instruction, empty for a byte that is no instruction.
+    const std::string& InstructionName(uint8_t opcode) const { return opcodeNames_[opcode]; }
+    // Name of the instruction at PC (the "Naslednji ukaz:" cell).
+    std::string NextInstruction() const;
+    // Name of the instruction executed by the last step (the "Prejšnji ukaz:" cell); empty
+    // after a load.
+    std::string PreviousInstruction() const;
+    // The current source line: the line of the instruction at PC, 0 for none. Kept by load,
+    // step and Refresh; survives Stop.
+    int ExecutionLine() const { return executionLine_; }
+    // Recomputes ExecutionLine after registers or memory were changed by hand: when the byte
+    // at PC is an instruction, its cell's line becomes the current line; otherwise the current
+    // line stays. Returns the (possibly unchanged) current line.
+    int Refresh();
+
+    // Cell at `address` as the displays see it: no trace, no side effects on the devices.
+    int16_t PeekLine(uint16_t address) const;
+    uint8_t PeekValue(uint16_t address) const;
+
+    // The listing path for a program directory: <programDir>/list.lst when the directory is
+    // writable, else list.lst in the per-user data directory ($XDG_DATA_HOME/orlek or
+    // ~/.local/share/orlek, created on demand). Empty when neither is usable.
+    static std::string DefaultListingPath(const std::string& programDir);
+
+private:
+    TLoadResult Assemble(const std::vector<std::string>& lines);
+    uint32_t Now() const;
+    void StopInternal();
+
+    std::string programDir_;
+    std::unique_ptr<TMachine> machine_;
+    std::unique_ptr<TCompiler> compiler_;
+    std::unique_ptr<TUkazi> ukazi_;
+    std::array<std::string, 256> opcodeNames_;
+    RunState state_ = RunState::Idle;
+    int executionLine_ = 0;
+    uint32_t lastStepTick_ = 0;
+    int previousOpcode_ = -1; // -1: none since the load
+};

@@ -1,0 +1,5 @@
+       org $2000
+start  ldaa #'è'
+       org $fffe
+       fdb start
+       end
