@@ -6,4 +6,5 @@ orlek_add_test(devices_tests
     ${CMAKE_CURRENT_LIST_DIR}/devices_sci.cpp
     ${CMAKE_CURRENT_LIST_DIR}/trace_conditions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/machine_routing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/programs_run.cpp
   LIBS orlek_engine)
