@@ -3,4 +3,5 @@ orlek_add_test(cpu_tests
     ${CMAKE_CURRENT_LIST_DIR}/cpu_flags_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cpu_step_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cpu_interrupt_test.cpp
-  LIBS orlek_engine)
+    ${CMAKE_CURRENT_LIST_DIR}/cpu_opcode_walk_test.cpp
+  LIBS orlek_engine orlek_isa)
