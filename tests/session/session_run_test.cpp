@@ -1,0 +1,341 @@
+// Run control on a real board: load, breakpoints, stepping, run states, interrupts, log.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "engine/machine.h"
+#include "session.h"
+
+namespace {
+
+std::vector<std::string> Source(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// Counts A from 1 to 5, then runs off the end at $2008.
+const char* const kLoop =
+    "* counting loop\n"    // 1
+    "       org $2000\n"   // 2
+    "start  ldaa #1\n"     // 3  $2000
+    "       nop\n"         // 4  $2002
+    "loop   inca\n"        // 5  $2003
+    "       cmpa #5\n"     // 6  $2004
+    "       bne loop\n"    // 7  $2006
+    "       org $fffe\n"   // 8
+    "       fdb start\n"   // 9
+    "       end\n";        // 10
+
+// Handler at $2006 for IRQ; interrupts are enabled by the CLI on line 4.
+const char* const kIrq =
+    "       org $2000\n"   // 1
+    "start  lds #$00FF\n"  // 2  $2000
+    "       nop\n"         // 3  $2003
+    "       cli\n"         // 4  $2004
+    "       nop\n"         // 5  $2005
+    "irq    rti\n"         // 6  $2006
+    "       org $fff8\n"   // 7
+    "       fdb irq\n"     // 8
+    "       org $fffe\n"   // 9
+    "       fdb start\n"   // 10
+    "       end\n";        // 11
+
+// No interrupt vectors at all.
+const char* const kNoVectors =
+    "       org $2000\n"
+    "start  cli\n"
+    "loop   nop\n"
+    "       bra loop\n"
+    "       org $fffe\n"
+    "       fdb start\n"
+    "       end\n";
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest() : session(ORLEK_PROGRAM_DIR) {
+        session.ListingPath.clear();
+        session.TickCount = [this] { return clock; };
+    }
+
+    TLoadResult Load(const char* text) {
+        lines = Source(text);
+        return session.LoadProgram(lines);
+    }
+    // Steps until a step halts on a breakpoint or leaves the program (at most `limit` steps).
+    TStepResult RunUntilStop(int limit = 1000) {
+        TStepResult r;
+        for (int i = 0; i < limit; ++i) {
+            r = session.StepOnce();
+            if (r.Breakpoint || r.Left || !r.Executed) break;
+        }
+        return r;
+    }
+    std::string LastLogLine() const { return session.Log.Format(session.Log.Size() - 1); }
+
+    uint32_t clock = 0;
+    TSession session;
+    std::vector<std::string> lines;
+};
+
+} // namespace
+
+TEST_F(SessionTest, BreakpointOnCommentLineFailsTheLoadAndLeavesTheSourceAlone) {
+    session.Breakpoints.Add(1);
+    TLoadResult r = Load(kLoop);
+    EXPECT_TRUE(r.Done);
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Messages, (std::vector<std::string>{"Prekinitvena točka v napacni vrstici (napaka v vrstici 1)",
+                                                    "Simulatorja ne morem zagnati!"}));
+    EXPECT_EQ(r.ErrorLine, 1);
+    EXPECT_EQ(session.State(), RunState::Idle);
+    EXPECT_FALSE(session.Loaded());
+    EXPECT_EQ(lines, Source(kLoop));
+    EXPECT_FALSE(session.StepOnce().Executed);
+}
+
+TEST_F(SessionTest, SourceIsUnchangedAfterEveryKindOfLoad) {
+    // Breakpoints on instruction lines, one past the end, a line that already starts with "!",
+    // and 8-bit text: the caller's lines come back byte for byte.
+    std::string text = std::string(kLoop) + "\xE8\x9A\x9E tail after end\n";
+    session.Breakpoints.Add(3);
+    session.Breakpoints.Add(7);
+    session.Breakpoints.Add(500);
+    lines = Source(text);
+    const std::vector<std::string> before = lines;
+    TLoadResult ok = session.LoadProgram(lines);
+    EXPECT_TRUE(ok.Ok);
+    EXPECT_EQ(lines, before);
+    session.Stop();
+
+    session.Breakpoints.Add(2); // "org" line: the load fails
+    EXPECT_FALSE(session.LoadProgram(lines).Ok);
+    EXPECT_EQ(lines, before);
+    EXPECT_EQ(session.Breakpoints.Count(), 4u);
+}
+
+TEST_F(SessionTest, UnknownInstructionMarksItsLineAndListsTheMessages) {
+    TLoadResult r = Load("       org $2000\nstart  ldaa #1\n       frob\n       end\n");
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Outcome.Status, 3);
+    EXPECT_EQ(r.ErrorLine, 3);
+    EXPECT_EQ(r.Messages.front(), "Napaka: neznan ukaz (napaka v vrstici 3)");
+    EXPECT_EQ(session.ExecutionLine(), 0);
+}
+
+TEST_F(SessionTest, SuccessfulLoadResetsAndMarksTheFirstInstruction) {
+    TLoadResult r = Load(kLoop);
+    ASSERT_TRUE(r.Ok);
+    EXPECT_TRUE(r.Messages.empty());
+    EXPECT_EQ(session.State(), RunState::Halted);
+    EXPECT_TRUE(session.Loaded());
+    EXPECT_EQ(session.Cpu().PC, 0x2000);
+    EXPECT_EQ(session.ExecutionLine(), 3);
+    EXPECT_EQ(session.PreviousInstruction(), "");
+    EXPECT_EQ(session.NextInstruction().rfind("LDAA", 0), 0u);
+    ASSERT_EQ(session.Log.Size(), 1u);
+    EXPECT_TRUE(session.Log.Record(0).Header);
+    // A second load while loaded does nothing, nor does the compile command.
+    EXPECT_FALSE(session.LoadProgram(lines).Done);
+    EXPECT_FALSE(session.Compile(lines).Done);
+    EXPECT_EQ(session.Log.Size(), 1u);
+}
+
+TEST_F(SessionTest, CompileCommandAssemblesWithoutLoading) {
+    lines = Source(kLoop);
+    TLoadResult r = session.Compile(lines);
+    EXPECT_TRUE(r.Ok);
+    EXPECT_FALSE(session.Loaded());
+    EXPECT_EQ(session.State(), RunState::Idle);
+    EXPECT_EQ(session.Memory().Cells[0x2000].Line, 3);
+    EXPECT_EQ(session.Log.Size(), 0u);
+}
+
+TEST_F(SessionTest, FastRunHaltsBeforeTheBreakpointLineAndSlowRunExecutesItFirst) {
+    session.Breakpoints.Add(6); // cmpa #5
+    ASSERT_TRUE(Load(kLoop).Ok);
+    session.RunFast();
+    EXPECT_EQ(session.State(), RunState::FastRun);
+    TStepResult r = RunUntilStop();
+    ASSERT_TRUE(r.Breakpoint);
+    EXPECT_EQ(r.Line, 6);
+    EXPECT_EQ(session.State(), RunState::Halted);
+    EXPECT_EQ(session.Cpu().PC, 0x2004); // the breakpoint line's instruction is not yet executed
+    EXPECT_EQ(session.Cpu().A, 2);
+    EXPECT_EQ(session.ExecutionLine(), 6);
+    EXPECT_EQ(session.PreviousInstruction().rfind("INCA", 0), 0u);
+
+    session.RunSlow();
+    r = session.StepOnce(); // executes cmpa: no halt on line 7
+    EXPECT_FALSE(r.Breakpoint);
+    EXPECT_EQ(r.Line, 7);
+    EXPECT_EQ(session.State(), RunState::SlowRun);
+    r = RunUntilStop();
+    ASSERT_TRUE(r.Breakpoint);
+    EXPECT_EQ(session.Cpu().A, 3);
+}
+
+TEST_F(SessionTest, SteppingPastTheEndSaysWhereNowAndStopsWithRegistersKept) {
+    ASSERT_TRUE(Load(kLoop).Ok);
+    session.RunFast();
+    TStepResult r = RunUntilStop();
+    ASSERT_TRUE(r.Left);
+    EXPECT_FALSE(r.Failed);
+    EXPECT_EQ(r.Line, -1);
+    EXPECT_EQ(r.Messages, (std::vector<std::string>{"Kam pa sedaj?"}));
+    EXPECT_TRUE(r.ShowPanel);
+    EXPECT_EQ(session.State(), RunState::Idle);
+    EXPECT_FALSE(session.Loaded());
+    EXPECT_EQ(session.Cpu().A, 5);
+    EXPECT_EQ(session.Cpu().PC, 0x2008);
+    EXPECT_FALSE(session.StepOnce().Executed);
+}
+
+TEST_F(SessionTest, IrqIsIgnoredWhenIdleShownInTheLogAndTakenAfterCli) {
+    session.RequestIrq();
+    EXPECT_TRUE(session.Cpu().Pending.none());
+
+    ASSERT_TRUE(Load(kIrq).Ok);
+    session.StepOnce(); // lds
+    session.RequestIrq();
+    session.Cpu().Pending.set(IntOCF); // members 6 and 7 never show in the log
+    session.StepOnce(); // nop, I still set: nothing taken
+    EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
+    EXPECT_EQ(session.Cpu().PC, 0x2004);
+    session.Cpu().Pending.reset(IntOCF);
+
+    TStepResult r = session.StepOnce(); // cli: the IRQ is entered at the end of this step
+    EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_TRUE(r.Messages.empty());
+    EXPECT_EQ(session.Cpu().PC, 0x2006);
+    EXPECT_TRUE(session.Cpu().I);
+    // The stacked return address is the instruction after CLI.
+    EXPECT_EQ(session.Memory().Cells[0xFE].Value, 0x20);
+    EXPECT_EQ(session.Memory().Cells[0xFF].Value, 0x05);
+    session.StepOnce(); // rti
+    EXPECT_EQ(session.Cpu().PC, 0x2005);
+    EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t");
+}
+
+TEST_F(SessionTest, InterruptThroughUndefinedVectorListsItsMessageThenWhereNow) {
+    ASSERT_TRUE(Load(kNoVectors).Ok);
+    session.StepOnce(); // cli
+    session.RequestIrq();
+    TStepResult r = session.StepOnce();
+    EXPECT_EQ(r.Status, 3);
+    EXPECT_EQ(r.Line, -2); // entered at $0000, a port register
+    EXPECT_EQ(r.Messages, (std::vector<std::string>{"IRQ vektor ni definiran!", "Kam pa sedaj?"}));
+    EXPECT_EQ(session.State(), RunState::Idle);
+
+    ASSERT_TRUE(session.LoadProgram(lines).Ok);
+    session.RequestNmi(); // taken whatever I says
+    r = session.StepOnce();
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Messages, (std::vector<std::string>{"NMI vektor ni definiran!", "Kam pa sedaj?"}));
+}
+
+TEST_F(SessionTest, RunStatesFollowTheTransitionTableWithoutExecutingAnything) {
+    session.RunSlow(); // Idle: ignored
+    session.RunFast();
+    session.Pause();
+    EXPECT_EQ(session.State(), RunState::Idle);
+
+    ASSERT_TRUE(Load(kLoop).Ok);
+    const uint16_t pc = session.Cpu().PC;
+    const size_t logged = session.Log.Size();
+    session.RunSlow();
+    EXPECT_EQ(session.State(), RunState::SlowRun);
+    session.RunFast();
+    EXPECT_EQ(session.State(), RunState::FastRun);
+    session.RunSlow();
+    EXPECT_EQ(session.State(), RunState::SlowRun);
+    session.Pause();
+    EXPECT_EQ(session.State(), RunState::Halted);
+    session.Pause();
+    EXPECT_EQ(session.State(), RunState::Halted);
+    EXPECT_EQ(session.Cpu().PC, pc);
+    EXPECT_EQ(session.Log.Size(), logged);
+
+    session.StepOnce();
+    session.RunFast();
+    session.Stop();
+    EXPECT_EQ(session.State(), RunState::Idle);
+    EXPECT_EQ(session.Cpu().PC, 0x2002); // registers and current line survive Stop
+    EXPECT_EQ(session.ExecutionLine(), 4);
+    session.RequestNmi();
+    EXPECT_TRUE(session.Cpu().Pending.none());
+}
+
+TEST_F(SessionTest, ControlsMatchTheStateTable) {
+    EXPECT_EQ(ControlsFor(RunState::Idle), (TControlStates{true, false, false, false, false, false, true, true, false}));
+    EXPECT_EQ(ControlsFor(RunState::Halted), (TControlStates{false, true, false, true, true, true, false, false, true}));
+    EXPECT_EQ(ControlsFor(RunState::SlowRun), (TControlStates{false, false, true, true, false, true, false, false, true}));
+    EXPECT_EQ(ControlsFor(RunState::FastRun), (TControlStates{false, false, true, true, true, false, false, false, true}));
+}
+
+TEST_F(SessionTest, FailingStepIsTreatedAsLeavingTheProgram) {
+    ASSERT_TRUE(Load(kLoop).Ok);
+    session.RunFast();
+    session.TickCount = []() -> uint32_t { throw std::runtime_error("clock broken"); };
+    TStepResult r = session.StepOnce();
+    EXPECT_TRUE(r.Failed);
+    EXPECT_TRUE(r.Left);
+    EXPECT_EQ(r.Line, -1);
+    EXPECT_EQ(r.Messages, (std::vector<std::string>{"Kam pa sedaj?"}));
+    EXPECT_EQ(session.State(), RunState::Idle);
+}
+
+TEST_F(SessionTest, ElapsedColumnMeasuresFromThePreviousStep) {
+    ASSERT_TRUE(Load(kLoop).Ok);
+    clock = 1000;
+    session.RunSlow(); // the run starts its clock here
+    clock = 1400;
+    session.StepOnce();
+    clock = 1800;
+    session.StepOnce();
+    const TLogRecord& first = session.Log.Record(1);
+    const TLogRecord& second = session.Log.Record(2);
+    EXPECT_EQ(first.Elapsed, 400u);
+    EXPECT_EQ(second.Elapsed, 400u);
+    EXPECT_EQ(session.Log.Format(1).substr(0, 9), "2000\t3\t86");
+}
+
+TEST_F(SessionTest, ProgressIsReportedForBothPasses) {
+    int calls = 0;
+    session.ProgressStep = [&] { ++calls; };
+    ASSERT_TRUE(Load(kLoop).Ok);
+    EXPECT_EQ(calls, 2 * 10);
+}
+
+TEST(SessionListingTest, ListingGoesToTheProgramDirectoryOrThePerUserDirectory) {
+    namespace fs = std::filesystem;
+    fs::path base = fs::temp_directory_path() / ("orlek-session-" + std::to_string(::getpid()));
+    fs::create_directories(base / "prog");
+    EXPECT_EQ(TSession::DefaultListingPath((base / "prog").string()), (base / "prog" / "list.lst").string());
+
+    const char* oldXdg = std::getenv("XDG_DATA_HOME");
+    std::string saved = oldXdg ? oldXdg : "";
+    ::setenv("XDG_DATA_HOME", (base / "data").c_str(), 1);
+    EXPECT_EQ(TSession::DefaultListingPath((base / "missing").string()), (base / "data" / "orlek" / "list.lst").string());
+    EXPECT_TRUE(fs::is_directory(base / "data" / "orlek"));
+    if (oldXdg)
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    fs::remove_all(base);
+}
+
+TEST(SessionTablesTest, MissingTablesAreRefusedWithTheFileName) {
+    try {
+        TSession session("/nonexistent/orlek");
+        FAIL() << "constructed without tables";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("ukazi.red"), std::string::npos) << e.what();
+    }
+}
