@@ -94,6 +94,36 @@ TEST_F(OpcodeWalkTest, EveryListedOpcodeExecutesWithItsLengthOrTarget) {
     }
 }
 
+// The table's flag column (H I N Z V C): '-' must stay, '0' and '1' must be forced.
+TEST_F(OpcodeWalkTest, FlagColumnMatchesWhatTheEngineDoes) {
+    for (const IsaEntry& e : IsaTable()) {
+        if (Is(e, "WAI") || Is(e, "RTI") || Is(e, "TAP")) continue; // take all flags from data
+        SCOPED_TRACE(std::string(e.Mnemonic) + " opcode " + std::to_string(e.Opcode));
+        ASSERT_EQ(std::strlen(e.Flags), 6u);
+        for (uint8_t before : {uint8_t{0x00}, uint8_t{0x2F}, uint8_t{0x3F}, uint8_t{0x15}}) {
+            for (uint8_t a : {uint8_t{0x00}, uint8_t{0x7F}, uint8_t{0x80}, uint8_t{0xFF}}) {
+                Prepare(e);
+                SetA(a);
+                SetB(static_cast<uint8_t>(a ^ 0x5A));
+                cpu.UnpackCCR(before);
+                Step();
+                const uint8_t after = cpu.PackCCR();
+                for (int i = 0; i < 6; ++i) {
+                    const uint8_t bit = static_cast<uint8_t>(0x20 >> i);
+                    const char how = e.Flags[i];
+                    if (how == '-' || (how == 'S' && (before & 0x10))) {
+                        EXPECT_EQ(after & bit, before & bit) << "flag " << "HINZVC"[i] << " ccr " << int(before);
+                    } else if (how == '0') {
+                        EXPECT_EQ(after & bit, 0) << "flag " << "HINZVC"[i];
+                    } else if (how == '1') {
+                        EXPECT_EQ(after & bit, bit) << "flag " << "HINZVC"[i];
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST_F(OpcodeWalkTest, EveryOtherByteChangesNothing) {
     std::set<uint8_t> listed;
     for (const IsaEntry& e : IsaTable())
