@@ -1,0 +1,147 @@
+// Numbers, label references, the line walker and the text encodings.
+#include "asm_fixture.h"
+
+#include "assembler/encoding.h"
+
+namespace {
+
+TEST(ParseNumberTest, AcceptedForms) {
+    struct Case {
+        const char* text;
+        uint16_t value;
+    } cases[] = {
+        {"0", 0},          {"255", 255},      {"+7", 7},          {"-1", 0xFFFF},
+        {"-0", 0},         {"70000", 0x1170}, {"$1F", 0x1F},      {"$abcd", 0xABCD},
+        {"X10", 0x10},     {"x10", 0x10},     {"0x1f", 31},       {"0X1F", 31},
+        {"%10101", 21},    {"%1", 1},         {"%11111111111111111", 0xFFFF},
+        {"%10000000000000000", 0},             {"$0010", 0x10},
+        {"2147483647", 0xFFFF},                {"$7FFFFFFF", 0xFFFF},
+        {"-2147483647", 1},
+    };
+    for (const Case& c : cases) {
+        auto v = ParseNumber(c.text);
+        ASSERT_TRUE(v.has_value()) << c.text;
+        EXPECT_EQ(*v, c.value) << c.text;
+    }
+}
+
+TEST(ParseNumberTest, RefusedForms) {
+    for (const char* text : {"", "%", "%102", "$", "0x", "X", "+", "-", "12a", "$12G", "-$10", "+$10",
+                             "$-1", "1 ", " 1", "2147483648", "$80000000", "-2147483648", "1.5",
+                             "'A'", "#1", "%1x"})
+        EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
+}
+
+TEST(LabelTableTest, FirstDefinitionWinsAndNamesAreSignificantTo15) {
+    TOznake t;
+    t.AddLabel("ABCDEFGHIJKLMNOP", 1); // cut to ABCDEFGHIJKLMNO
+    t.AddLabel("ABCDEFGHIJKLMNOQ", 2); // same 15 characters
+    t.AddLabel("COUNT", 0x1000);
+    t.AddLabel("COUNT", 0x2000);
+    EXPECT_EQ(t.Count(), 4u);
+    EXPECT_EQ(t.Entries()[0].Name, "ABCDEFGHIJKLMNO");
+    uint16_t v = 0;
+    ASSERT_TRUE(t.FindLabel("ABCDEFGHIJKLMNOZZZ", v));
+    EXPECT_EQ(v, 1);
+    ASSERT_TRUE(t.FindLabel("COUNT", v));
+    EXPECT_EQ(v, 0x1000);
+    t.ClearLabels();
+    EXPECT_EQ(t.Count(), 0u);
+    EXPECT_FALSE(t.FindLabel("COUNT", v));
+}
+
+TEST(LabelTableTest, OffsetsAreEightBitSigned) {
+    TOznake t;
+    t.AddLabel("COUNT", 0x1000);
+    t.AddLabel("X+0", 0x4444);
+    t.AddLabel("ZERO", 0x0000);
+    uint16_t v = 0;
+    EXPECT_EQ(t.Resolve("COUNT+1", v), LabelLookup::Found);
+    EXPECT_EQ(v, 0x1001);
+    EXPECT_EQ(t.Resolve("COUNT-1", v), LabelLookup::Found);
+    EXPECT_EQ(v, 0x0FFF);
+    EXPECT_EQ(t.Resolve("COUNT+200", v), LabelLookup::Found); // 200 is -56 as a signed byte
+    EXPECT_EQ(v, 0x1000 - 56);
+    EXPECT_EQ(t.Resolve("ZERO-1", v), LabelLookup::Found); // wraps
+    EXPECT_EQ(v, 0xFFFF);
+    // A zero offset keeps the whole text as the name.
+    EXPECT_EQ(t.Resolve("COUNT+0", v), LabelLookup::Undefined);
+    EXPECT_EQ(t.Resolve("COUNT+256", v), LabelLookup::Undefined);
+    EXPECT_EQ(t.Resolve("X+0", v), LabelLookup::Found);
+    EXPECT_EQ(v, 0x4444);
+    // Both signs, or an offset that is not a decimal number.
+    EXPECT_EQ(t.Resolve("COUNT+1-1", v), LabelLookup::Undefined);
+    EXPECT_EQ(t.Resolve("COUNT+1A", v), LabelLookup::BadOffset);
+    EXPECT_EQ(t.Resolve("COUNT+$10", v), LabelLookup::BadOffset);
+    EXPECT_EQ(t.Resolve("COUNT+", v), LabelLookup::BadOffset);
+    EXPECT_EQ(t.Resolve("NOSUCH+1", v), LabelLookup::Undefined);
+    // The offset counts towards the 15 characters: the cut leaves "COUNT+123456789",
+    // whose low byte is 21.
+    EXPECT_EQ(t.Resolve("COUNT+1234567891", v), LabelLookup::Found);
+    EXPECT_EQ(v, 0x1000 + 21);
+}
+
+TEST(CodeTest, EndMarkers) {
+    std::vector<std::string> none;
+    TCode empty(none);
+    SourceLine l = empty.FirstLine();
+    EXPECT_EQ(l.Text, "  END ");
+    EXPECT_EQ(l.Number, 0);
+
+    std::vector<std::string> lines = {"a", "b"};
+    TCode code(lines);
+    l = code.FirstLine();
+    EXPECT_EQ(l.Text, "a");
+    EXPECT_EQ(l.Number, 1);
+    l = code.NextLine();
+    EXPECT_EQ(l.Number, 2);
+    l = code.NextLine();
+    EXPECT_EQ(l.Text, " END");
+    EXPECT_EQ(l.Number, 3);
+    l = code.NextLine(); // stays at the marker
+    EXPECT_EQ(l.Number, 3);
+    l = code.FirstLine(); // a second pass starts over
+    EXPECT_EQ(l.Text, "a");
+    EXPECT_EQ(l.Number, 1);
+}
+
+TEST(EncodingTest, Utf8Validation) {
+    EXPECT_TRUE(IsValidUtf8(""));
+    EXPECT_TRUE(IsValidUtf8("števec ČŠŽ €"));
+    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));           // U+1F600
+    EXPECT_FALSE(IsValidUtf8("\x9A"));                      // š in Windows-1250
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                  // overlong '/'
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));              // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));          // beyond U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\xC5"));                      // cut sequence
+    EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3)));       // NUL is valid UTF-8
+}
+
+TEST(EncodingTest, Cp1250RoundTripAndReplacement) {
+    EXPECT_EQ(Utf8ToCp1250("števec ČŠŽ čšž €"), "\x9Atevec \xC8\x8A\x8E \xE8\x9A\x9E \x80");
+    EXPECT_EQ(Utf8ToCp1250("日本 \xF0\x9F\x98\x80"), "?? ?");
+    EXPECT_EQ(Utf8ToCp1250("a\xFF" "b"), "a?b"); // malformed byte
+    std::string all;
+    for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
+    std::string utf8 = Cp1250ToUtf8(all);
+    EXPECT_TRUE(IsValidUtf8(utf8));
+    EXPECT_EQ(Utf8ToCp1250(utf8), all); // every byte survives the round trip
+}
+
+TEST(EncodingTest, UpperCaseCoversSlovenianLetters) {
+    std::string s = Utf8ToCp1250("števec žaba čas ß ÷ abc");
+    UpperCase1250(s);
+    EXPECT_EQ(Cp1250ToUtf8(s), "ŠTEVEC ŽABA ČAS ß ÷ ABC");
+}
+
+TEST(EncodingTest, SplitLinesLikeTheEditor) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(SplitLines(""), V{""});
+    EXPECT_EQ(SplitLines("a"), V{"a"});
+    EXPECT_EQ(SplitLines("a\n"), (V{"a", ""}));
+    EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("\r\r\n\n"), (V{"", "", "", ""}));
+    EXPECT_EQ(SplitLines(std::string("a\0b\nc", 5)), (V{std::string("a\0b", 3), "c"}));
+}
+
+} // namespace
