@@ -1,0 +1,47 @@
+// orlek-cli asm: symbols, listing, S-records and failures.
+#include <gtest/gtest.h>
+
+#include "cli_process.h"
+
+using Lines = std::vector<std::string>;
+
+TEST(CliAsmTest, SymbolsInDefinitionOrder) {
+    CliResult r = RunCli({"asm", CliData("counter.asm"), "--symbols"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, "START $2000\nLOOP $2007\nIRQ $200D\n");
+}
+
+TEST(CliAsmTest, SuccessPrintsNothingAndWritesListingAndSRecords) {
+    TempDir dir;
+    CliResult r = RunCli({"asm", CliData("regs.asm"), "--listing", dir.Path("regs.lst"), "--srec", dir.Path("regs.s19")});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    Lines listing = SplitLinesLf(ReadFile(dir.Path("regs.lst")));
+    ASSERT_EQ(listing.size(), 10u);
+    EXPECT_EQ(listing[2], "    3  2000 8612        start  ldaa #$12\r");
+    Lines srec = SplitLinesLf(ReadFile(dir.Path("regs.s19")));
+    ASSERT_GE(srec.size(), 3u);
+    EXPECT_EQ(srec.front().substr(0, 2), "S0");
+    EXPECT_EQ(srec.back().substr(0, 8), "S9032000");
+}
+
+TEST(CliAsmTest, FailureListsMessagesOnStderrAndExitsOne) {
+    CliResult r = RunCli({"asm", CliData("badop.asm"), "--symbols"});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Napaka: neznan ukaz (napaka v vrstici 3)\nSimulatorja ne morem zagnati!\n");
+
+    r = RunCli({"asm", "-"}, "* no reset vector\n       org $2000\n       nop\n");
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(r.err, "Napaka: ni oznake START\nSimulatorja ne morem zagnati!\n");
+}
+
+TEST(CliAsmTest, UnwritableOutputFilesAreFileErrors) {
+    TempDir dir;
+    CliResult r = RunCli({"asm", CliData("regs.asm"), "--srec", dir.Path("no/such/dir.s19")});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("dir.s19"), std::string::npos) << r.err;
+    r = RunCli({"asm", CliData("regs.asm"), "--listing", dir.Path("no/such/dir.lst")});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("Integrna napaka pri pisanju listinga: 1"), std::string::npos) << r.err;
+}

@@ -1,0 +1,178 @@
+// Whole programs run through orlek-cli: registers, memory, serial output, trace rows, the log.
+#include <gtest/gtest.h>
+
+#include "cli_process.h"
+
+using Lines = std::vector<std::string>;
+
+TEST(CliRunTest, ProgramThatRunsOffItsEndReportsRegistersAndStopLine) {
+    CliResult r = RunCli({"run", CliData("regs.asm"), "--mem", "1000:2"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(SplitLinesLf(r.out), (Lines{"Kam pa sedaj?",
+                                          "A=12 B=34 D=1234 X=0000 PC=200D SP=0000 CCR=11010000",
+                                          "steps=5 stop=left line=-1",
+                                          "1000: 12 34",
+                                          "sci-out:"}));
+}
+
+TEST(CliRunTest, StepLimitBreakpointAndMemoryRowsOfSixteen) {
+    CliResult r = RunCli({"run", CliData("counter.asm"), "--steps", "20", "--mem", "0FF8:20"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Lines lines = SplitLinesLf(r.out);
+    ASSERT_EQ(lines.size(), 5u) << r.out;
+    EXPECT_EQ(lines[0], "A=00 B=00 D=0000 X=0006 PC=200B SP=00FF CCR=11000000");
+    EXPECT_EQ(lines[1], "steps=20 stop=limit line=8");
+    EXPECT_EQ(lines[2], "0FF8: 00 00 00 00 00 00 00 00 00 06 00 00 00 00 00 00");
+    EXPECT_EQ(lines[3], "1008: 00 00 00 00");
+
+    // Halts before the instruction of line 7 (stx), which has not run yet.
+    r = RunCli({"run", CliData("counter.asm"), "--break", "7", "--mem", "1000:2"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(SplitLinesLf(r.out), (Lines{"A=00 B=00 D=0000 X=0001 PC=2008 SP=00FF CCR=11000000",
+                                          "steps=4 stop=breakpoint line=7", "1000: 00 00", "sci-out:"}));
+}
+
+TEST(CliRunTest, IrqBeforeAStepRunsTheHandler) {
+    CliResult r = RunCli({"run", CliData("counter.asm"), "--steps", "20", "--irq", "10", "--mem", "1002:1"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("\n1002: AA\n"), std::string::npos) << r.out;
+}
+
+TEST(CliRunTest, UndefinedVectorMessagesComeBeforeTheReport) {
+    CliResult r = RunCli({"run", CliData("novector.asm"), "--irq", "4"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Lines lines = SplitLinesLf(r.out);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "IRQ vektor ni definiran!");
+    EXPECT_EQ(lines[1], "Kam pa sedaj?");
+    EXPECT_EQ(lines[3], "steps=4 stop=left line=-2");
+
+    r = RunCli({"run", CliData("novector.asm"), "--nmi", "1"});
+    EXPECT_EQ(SplitLinesLf(r.out)[0], "NMI vektor ni definiran!");
+}
+
+TEST(CliRunTest, SerialTransmitterSendsBytesInOrder) {
+    CliResult r = RunCli({"run", CliData("sci_tx.asm")});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("\nsci-out: 41 42\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("stop=left"), std::string::npos);
+}
+
+TEST(CliRunTest, SentBytesAreReceivedAndEchoedIncludingQuotedText) {
+    CliResult r = RunCli({"run", CliData("echo.asm"), "--send", "41@10", "--mem", "1000:1"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("\n1000: 41\nsci-out: 42\n"), std::string::npos) << r.out;
+
+    r = RunCli({"run", CliData("echo.asm"), "--send=\"Z\"@10", "--mem", "1000:1"});
+    EXPECT_NE(r.out.find("\n1000: 5A\nsci-out: 5B\n"), std::string::npos) << r.out;
+
+    // Sent before the receiver is enabled: lost on the line, nothing comes back.
+    r = RunCli({"run", CliData("echo.asm"), "--send", "41@1", "--steps", "5000"});
+    EXPECT_NE(r.out.find("stop=limit"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nsci-out:\n"), std::string::npos) << r.out;
+}
+
+TEST(CliRunTest, LoopbackKeepsTransmittedBytesOnTheChip) {
+    CliResult r = RunCli({"run", CliData("sci_tx.asm"), "--loopback"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("\nsci-out:\n"), std::string::npos) << r.out;
+}
+
+TEST(CliRunTest, TogglingAnInputPinIsSeenByTheProgram) {
+    CliResult r = RunCli({"run", CliData("pins.asm"), "--steps", "10", "--pin", "1.3@5", "--mem", "1000:1"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("\n1000: 08\n"), std::string::npos) << r.out;
+    r = RunCli({"run", CliData("pins.asm"), "--steps", "10", "--mem", "1000:1"});
+    EXPECT_NE(r.out.find("\n1000: 00\n"), std::string::npos) << r.out;
+}
+
+TEST(CliRunTest, TraceRecordsQualifiedAccessesAfterTheTrigger) {
+    CliResult r = RunCli({"run", CliData("regs.asm"), "--trigger", "1000,x,W", "--qualifier", "10xx,x,W"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Lines lines = SplitLinesLf(r.out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "trace: 1000 12 W");
+    EXPECT_EQ(lines[lines.size() - 1], "trace: 1001 34 W");
+}
+
+TEST(CliRunTest, LogFileHasTheHeaderAndOneRecordPerStep) {
+    TempDir dir;
+    CliResult r = RunCli({"run", CliData("regs.asm"), "--log", dir.Path("run.log")});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Lines log = SplitLinesLf(ReadFile(dir.Path("run.log")));
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[0], "PC\tVRSTA\tOPK\tIUKAZ\tA\tB\tD\tX\tSP\t  HINZVC\tCAS\tIRQ");
+    EXPECT_EQ(log[1].substr(0, 10), "2000\t3\t86\t");
+    EXPECT_EQ(log[5].substr(0, 10), "200A\t7\tF7\t");
+    EXPECT_EQ(log[5].substr(log[5].find("\t12\t34\t")), "\t12\t34\t1234\t0000\t0000\t11010000\t1\t");
+
+    // A log that cannot be written: the run is still reported, the exit code says so.
+    r = RunCli({"run", CliData("regs.asm"), "--log", dir.Path("missing/run.log")});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("missing/run.log"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("steps=5 stop=left"), std::string::npos);
+}
+
+TEST(CliRunTest, JsonOutputCarriesTheSameFacts) {
+    CliResult r = RunCli({"run", CliData("regs.asm"), "--json", "--mem", "1000:2", "--trigger", "1000,x,W",
+                          "--qualifier", "1000,12,W"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Json j = ParseJson(r.out);
+    EXPECT_TRUE(j["loaded"].boolean);
+    ASSERT_EQ(j["messages"].array.size(), 1u);
+    EXPECT_EQ(j["messages"][0].string, "Kam pa sedaj?");
+    EXPECT_EQ(j["registers"]["A"].number, 0x12);
+    EXPECT_EQ(j["registers"]["D"].number, 0x1234);
+    EXPECT_EQ(j["registers"]["PC"].number, 0x200D);
+    EXPECT_EQ(j["registers"]["CCR"].string, "11010000");
+    EXPECT_EQ(j["steps"].number, 5);
+    EXPECT_EQ(j["stop"].string, "left");
+    EXPECT_EQ(j["line"].number, -1);
+    EXPECT_EQ(j["memory"][0]["address"].number, 0x1000);
+    EXPECT_EQ(j["memory"][0]["bytes"][1].number, 0x34);
+    EXPECT_TRUE(j["sci_out"].array.empty());
+    ASSERT_EQ(j["trace"].array.size(), 1u);
+    EXPECT_EQ(j["trace"][0]["rw"].string, "W");
+    EXPECT_EQ(j["trace"][0]["data"].number, 0x12);
+
+    r = RunCli({"run", CliData("sci_tx.asm"), "--json"});
+    j = ParseJson(r.out);
+    ASSERT_EQ(j["sci_out"].array.size(), 2u);
+    EXPECT_EQ(j["sci_out"][1].number, 0x42);
+}
+
+TEST(CliRunTest, FailedLoadExitsOneWithTheCodeWindowMessages) {
+    CliResult r = RunCli({"run", CliData("badop.asm")});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Napaka: neznan ukaz (napaka v vrstici 3)\nSimulatorja ne morem zagnati!\n");
+
+    r = RunCli({"run", CliData("counter.asm"), "--break", "1", "--json"}); // breakpoint on a comment
+    EXPECT_EQ(r.exit, 1);
+    Json j = ParseJson(r.out);
+    EXPECT_FALSE(j["loaded"].boolean);
+    EXPECT_EQ(j["messages"][0].string, "Prekinitvena točka v napacni vrstici (napaka v vrstici 1)");
+    EXPECT_FALSE(j.Has("registers"));
+}
+
+TEST(CliRunTest, Utf8AndWindows1250SourcesAssembleToTheSameBytes) {
+    // ldaa #'č' in UTF-8 with BOM and CR LF, and in Windows-1250: both load Č ($C8).
+    for (const char* file : {"utf8_crlf.asm", "cp1250.asm"}) {
+        CliResult r = RunCli({"run", CliData(file)});
+        EXPECT_EQ(r.exit, 0) << file << r.err;
+        EXPECT_NE(r.out.find("A=C8 "), std::string::npos) << file << r.out;
+    }
+    // The same source on standard input.
+    CliResult r = RunCli({"run", "-"}, ReadFile(CliData("regs.asm")));
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("steps=5 stop=left line=-1"), std::string::npos);
+}
+
+TEST(CliRunTest, SameSeedGivesTheSameRun) {
+    // The timer's start value is random; with a seed two runs agree.
+    CliResult a = RunCli({"run", CliData("counter.asm"), "--steps", "50", "--seed", "7", "--mem", "0009:2"});
+    CliResult b = RunCli({"run", CliData("counter.asm"), "--steps", "50", "--seed", "7", "--mem", "0009:2"});
+    EXPECT_EQ(a.exit, 0);
+    EXPECT_EQ(a.out, b.out);
+}
