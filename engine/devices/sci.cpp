@@ -32,6 +32,7 @@ std::string TSci::Output() const {
 void TSci::SetOutput(std::string text) {
     prefixReversed_.clear();
     body_ = std::move(text);
+    ++outputRevision_;
 }
 
 uint8_t TSci::ReadRegister(uint16_t address) {
@@ -69,6 +70,7 @@ void TSci::WriteRegister(uint16_t address, uint8_t value) {
 
 void TSci::Emit(uint8_t byte) {
     Transmitted.push_back(byte);
+    ++outputRevision_;
     if (DisplayMode == SciDisplayMode::Hex) {
         // "42 " in front of the text, stored reversed.
         prefixReversed_.push_back(' ');
@@ -172,6 +174,7 @@ void TSci::ResetSci() {
     Input.clear();
     prefixReversed_.clear();
     body_.clear();
+    ++outputRevision_;
     Transmitted.clear();
     Changed();
 }

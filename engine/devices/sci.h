@@ -89,6 +89,9 @@ public:
     size_t OutputSize() const { return prefixReversed_.size() + body_.size(); }
     // The user edited the output field: later bytes are added to this text.
     void SetOutput(std::string text);
+    // Changes whenever the output text changes (a byte added, SetOutput, ResetSci), so a window
+    // can leave its field, and the user's editing in it, alone until there is something new.
+    uint64_t OutputRevision() const { return outputRevision_; }
 
     uint8_t ReadRegister(uint16_t address) override;
     void WriteRegister(uint16_t address, uint8_t value) override;
@@ -115,4 +118,5 @@ private:
     // (ASCII bytes are appended), so neither kind of addition copies the whole text.
     std::string prefixReversed_;
     std::string body_;
+    uint64_t outputRevision_ = 0;
 };

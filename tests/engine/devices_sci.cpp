@@ -41,11 +41,14 @@ TEST_F(SciTest, TransmitTakesTenTicksAndFillsOutput) {
     Wr(0x11, TE);
     Wr(0x13, 0x41);
     EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    uint64_t revision = sci.OutputRevision();
     SciTicks(9);
     EXPECT_EQ(sci.Output(), "");
+    EXPECT_EQ(sci.OutputRevision(), revision);
     EXPECT_EQ(sci.TRCSR & TDRE, 0);
     sci.SciTick();
     EXPECT_EQ(sci.Output(), "A");
+    EXPECT_NE(sci.OutputRevision(), revision);
     EXPECT_EQ(sci.TRCSR & TDRE, TDRE);
     Wr(0x13, 0x42);
     SciTicks(10);
