@@ -1,0 +1,78 @@
+// Assembly throughput: a generated 100,000-line source with 10,000 labels, both passes,
+// without and with the listing file. items_per_second counts source lines.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "assembler/compiler.h"
+
+namespace {
+
+constexpr int kLines = 100'000;
+
+// Code with 5,000 labels in the first 30,000 lines (bytes can only be tagged up to line
+// 32767), then 70,000 lines of constants (5,000 EQU labels), preset data, comments and blanks.
+std::vector<std::string> MakeSource() {
+    std::vector<std::string> src = {"       ORG $FFFE", "       FDB L0", "       ORG $0040"};
+    char buf[128];
+    for (int i = 0; src.size() < 30'003; ++i) {
+        int label = i / 6;
+        switch (i % 6) {
+        case 0: std::snprintf(buf, sizeof buf, "L%d     LDAA #$%02X       ; nalozi", label, i & 0xFF); break;
+        case 1: std::snprintf(buf, sizeof buf, "       ADDA L%d+1", label); break;
+        case 2: std::snprintf(buf, sizeof buf, "       STAA %d,X", i & 0x7F); break;
+        case 3: std::snprintf(buf, sizeof buf, "       LDX #L%d", label > 0 ? label - 1 : 0); break;
+        case 4: std::snprintf(buf, sizeof buf, "       STD $%02X", i & 0xFF); break;
+        default: std::snprintf(buf, sizeof buf, "       BNE L%d        * nazaj", label); break;
+        }
+        src.emplace_back(buf);
+    }
+    for (int i = 0; src.size() < static_cast<size_t>(kLines) - 1; ++i) {
+        switch (i % 14) {
+        case 0: std::snprintf(buf, sizeof buf, "K%d EQU $%04X", i / 14, (i * 7) & 0xFFFF); break;
+        case 1:
+        case 2: std::snprintf(buf, sizeof buf, "* tabela konstant %d", i); break;
+        case 3:
+        case 4: buf[0] = '\0'; break;
+        case 5:
+        case 6:
+        case 7:
+        case 8: std::snprintf(buf, sizeof buf, "       SM $%04X $%02X %d \"ab\"", 0x8000 + (i & 0xFFF), i & 0xFF, i & 0x7F); break;
+        case 9: std::snprintf(buf, sizeof buf, "       NAM odsek%d", i); break;
+        default: std::snprintf(buf, sizeof buf, "; komentar %d", i); break;
+        }
+        src.emplace_back(buf);
+    }
+    src.emplace_back("       END");
+    return src;
+}
+
+void Assemble(benchmark::State& state, bool listing) {
+    static const std::vector<std::string> source = MakeSource();
+    TMemory memory;
+    TCompiler compiler(memory, ORLEK_PROGRAM_DIR);
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "orlek-bench-list.lst";
+    if (listing) compiler.ListingPath = path.string();
+    for (auto _ : state) {
+        CompileResult r = compiler.Compile(source);
+        if (r != Ok) {
+            state.SkipWithError(("assembly failed: " + std::to_string(r)).c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(memory.Cells.data());
+    }
+    if (compiler.Labels().Count() != 10'000) state.SkipWithError("expected 10,000 labels");
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(source.size()));
+    std::filesystem::remove(path);
+}
+
+void BM_AssembleNoListing(benchmark::State& state) { Assemble(state, false); }
+void BM_AssembleWithListing(benchmark::State& state) { Assemble(state, true); }
+
+BENCHMARK(BM_AssembleNoListing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssembleWithListing)->Unit(benchmark::kMillisecond);
+
+} // namespace
