@@ -2,8 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
+
+#include "vnos.h"
 
 namespace {
 
@@ -29,10 +30,14 @@ public:
                                      QMessageBox::Yes) == QMessageBox::Yes;
     }
     std::optional<QString> AskValue(const QString& caption, const QString& initial) override {
-        bool ok = false;
-        QString text = QInputDialog::getText(DialogParent(), caption, caption, QLineEdit::Normal, initial, &ok);
-        if (!ok) return std::nullopt;
-        return text;
+        // The value-entry dialog created at start-up, or a temporary one before it exists.
+        if (TfrmVnos* dialog = ValueDialog()) {
+            if (!dialog->ShowEntry(caption, initial)) return std::nullopt;
+            return dialog->EntryText;
+        }
+        TfrmVnos dialog(DialogParent());
+        if (!dialog.ShowEntry(caption, initial)) return std::nullopt;
+        return dialog.EntryText;
     }
     QString ChooseOpenFile(const QString& title, const QString& directory, const QString& filter) override {
         return QFileDialog::getOpenFileName(DialogParent(), title, directory, filter);

@@ -1,0 +1,113 @@
+#pragma once
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/memory.h"
+
+class Tsimulator;
+
+// A small grid of text cells drawn in one paint: yellow Courier text on navy with grid lines,
+// fixed column widths and 18-pixel rows, no scroll bars, no editing. A click selects a cell,
+// a double-click reports it. Setting a text that differs schedules a repaint; nothing else does.
+class TTextGrid : public QWidget {
+    Q_OBJECT
+public:
+    TTextGrid(const std::vector<int>& columnWidths, int rows, int pointSize, QWidget* parent = nullptr);
+
+    static constexpr int kRowHeight = 18;
+
+    int ColumnCount() const { return static_cast<int>(widths_.size()); }
+    int RowCount() const { return rows_; }
+    void SetColumnWidth(int column, int width);
+    int ColumnWidth(int column) const { return widths_.at(static_cast<size_t>(column)); }
+
+    QString Cell(int column, int row) const;
+    void SetCell(int column, int row, const QString& text);
+
+    int SelectedColumn() const { return selColumn_; }
+    int SelectedRow() const { return selRow_; }
+    void Select(int column, int row);
+    // The cell under a point in widget coordinates, or (-1, -1).
+    QPoint CellAt(const QPoint& position) const;
+    // The centre of a cell in widget coordinates (for tests and tools).
+    QPoint CellCentre(int column, int row) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+signals:
+    void cellDoubleClicked(int column, int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QRect CellRect(int column, int row) const;
+
+    std::vector<int> widths_;
+    int rows_;
+    std::vector<QString> cells_; // row-major
+    int selColumn_ = 0;
+    int selRow_ = 0;
+};
+
+// The three panels under the toolbar: registers gRegistri (A, B, D, X, PC, SP), condition codes
+// gCCR (H I N Z V C) and the instruction grid sgUkaz (previous and next instruction). They show a
+// Tsimulator; the processor's fields are the truth and Refresh rewrites the cells from them.
+// Double-clicks edit a register (through the value-entry dialog) or toggle a flag while a
+// program is loaded, and then emit changed() so the owner refreshes the whole display.
+class TRegisterPanels : public QWidget {
+    Q_OBJECT
+public:
+    explicit TRegisterPanels(Tsimulator& cpu, QWidget* parent = nullptr);
+
+    // Upper-case instruction name of an opcode (empty: no instruction).
+    std::function<std::string(uint8_t)> InstructionName;
+    // The cell at an address as displays see it (no trace, no device side effects). Defaults to
+    // the plain cell, with on-chip register addresses read as value 0 / RegisterLine.
+    std::function<MemoryCell(uint16_t)> PeekCell;
+    // Whether a program is loaded: the panels change only then. Defaults to "not loaded".
+    std::function<bool()> IsLoaded;
+
+    // Rewrites the register, flag and instruction cells from the processor when loaded or when
+    // evenIfIdle is set (the step that ended a run leaves its state on the panels); otherwise
+    // the cells keep their last contents. Only changed cells are repainted, later, by the event
+    // loop. Returns the source line of the instruction at PC when that opcode has a name (the
+    // line to show as current), otherwise nothing.
+    std::optional<int> Refresh(bool evenIfIdle = false);
+
+    // "Prejšnji ukaz:" text; run control moves the next-instruction text here before a refresh.
+    QString PreviousInstruction() const { return previous_; }
+    void SetPreviousInstruction(const QString& text) { previous_ = text; }
+    // The name in the "Naslednji ukaz:" cell.
+    QString NextInstruction() const { return sgUkaz->Cell(1, 1); }
+    // Empties both value cells of the instruction grid and the previous instruction (a load).
+    void ClearInstructionCells();
+
+    // The double-click actions, callable directly. Both do nothing unless loaded.
+    void EditRegister(int column, int row);
+    void ToggleFlag(int column);
+
+    TTextGrid* Registers() const { return gRegistri; }
+    TTextGrid* Flags() const { return gCCR; }
+    TTextGrid* Instructions() const { return sgUkaz; }
+
+signals:
+    // A register or flag was changed by the user: the display needs refreshing.
+    void changed();
+
+private:
+    bool Loaded() const { return IsLoaded && IsLoaded(); }
+
+    Tsimulator& cpu_;
+    QString previous_;
+    TTextGrid* gRegistri;
+    TTextGrid* gCCR;
+    TTextGrid* sgUkaz;
+};
