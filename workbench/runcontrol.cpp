@@ -1,0 +1,253 @@
+#include "runcontrol.h"
+
+#include <QAction>
+#include <QTimer>
+
+#include "assembler/compiler.h"
+#include "engine/machine.h"
+#include "prompt.h"
+#include "registerpanels.h"
+
+namespace {
+
+QAction* MakeAction(QObject* parent, const char* name, const QString& text) {
+    auto* action = new QAction(text, parent);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+QStringList ToQt(const std::vector<std::string>& lines) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) list << QString::fromStdString(line);
+    return list;
+}
+
+} // namespace
+
+TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), session_(session) {
+    // Menu items under "&Izvajanje".
+    mnuStart = MakeAction(this, "mnuStart", QStringLiteral("Naloži"));
+    mnuStart->setShortcut(QKeySequence(Qt::Key_F9));
+    mnuNaprej = MakeAction(this, "mnuNaprej", QStringLiteral("Naslednji korak"));
+    mnuNaprej->setShortcut(QKeySequence(Qt::Key_F7));
+    mnuPavza = MakeAction(this, "mnuPavza", QStringLiteral("Pavza"));
+    mnuPavza->setShortcut(QKeySequence(Qt::Key_F2));
+    mnuStop = MakeAction(this, "mnuStop", QStringLiteral("Stop"));
+    mnuStop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F2));
+    mnuPocasno = MakeAction(this, "mnuPocasno", QStringLiteral("Počasi izvajaj"));
+    mnuPocasno->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
+    mnuHitro = MakeAction(this, "mnuHitro", QStringLiteral("Htro izvajaj"));
+    mnuHitro->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F9));
+    Breakpoint1 = MakeAction(this, "Breakpoint1", QStringLiteral("Prekinitvena točka"));
+    Breakpoint1->setShortcut(QKeySequence(Qt::Key_F5));
+
+    // Toolbar buttons: captions beside the images, hints as tool tips.
+    btnStart = MakeAction(this, "btnStart", QStringLiteral("Naloži"));
+    btnStart->setToolTip(QStringLiteral("Naloži (F9)"));
+    btnNaprej = MakeAction(this, "btnNaprej", QStringLiteral("Korak"));
+    btnNaprej->setToolTip(QStringLiteral("Naslednji korak (F7)"));
+    btnPavza = MakeAction(this, "btnPavza", QStringLiteral("Pavza"));
+    btnPavza->setToolTip(QStringLiteral("Pavza (F2)"));
+    btnStop = MakeAction(this, "btnStop", QStringLiteral("Stop"));
+    btnStop->setToolTip(QStringLiteral("Ustavi simulacijo (Ctrl+F2)"));
+    btnPocasno = MakeAction(this, "btnPocasno", QStringLiteral("Počasno"));
+    btnPocasno->setToolTip(QStringLiteral("Počasno izvajanje (Ctrl+F9)"));
+    btnHitro = MakeAction(this, "btnHitro", QStringLiteral("Hitro"));
+    btnHitro->setToolTip(QStringLiteral("Hitro izvajanje (Shift+F9)"));
+    btnIRQ = MakeAction(this, "btnIRQ", QStringLiteral("IRQ"));
+    btnIRQ->setToolTip(QStringLiteral("Zahteva za prekinitev IRQ"));
+    btnNMI = MakeAction(this, "btnNMI", QStringLiteral("NMI"));
+    btnNMI->setToolTip(QStringLiteral("Zahteva za prekinitev NMI"));
+
+    for (QAction* a : {mnuStart, btnStart}) connect(a, &QAction::triggered, this, &TRunControl::Load);
+    for (QAction* a : {mnuNaprej, btnNaprej}) connect(a, &QAction::triggered, this, &TRunControl::StepOnce);
+    for (QAction* a : {mnuPavza, btnPavza}) connect(a, &QAction::triggered, this, &TRunControl::Pause);
+    for (QAction* a : {mnuStop, btnStop}) connect(a, &QAction::triggered, this, &TRunControl::Stop);
+    for (QAction* a : {mnuPocasno, btnPocasno}) connect(a, &QAction::triggered, this, &TRunControl::RunSlow);
+    for (QAction* a : {mnuHitro, btnHitro}) connect(a, &QAction::triggered, this, &TRunControl::RunFast);
+    connect(Breakpoint1, &QAction::triggered, this, &TRunControl::ToggleBreakpoint);
+    connect(btnIRQ, &QAction::triggered, this, &TRunControl::RequestIrq);
+    connect(btnNMI, &QAction::triggered, this, &TRunControl::RequestNmi);
+
+    Koracno = new QTimer(this);
+    Koracno->setObjectName("Koracno");
+    Koracno->setTimerType(Qt::PreciseTimer);
+    Koracno->setInterval(slowInterval_);
+    connect(Koracno, &QTimer::timeout, this, &TRunControl::KoracnoTimer);
+
+    TimerClock = new QTimer(this);
+    TimerClock->setObjectName("TimerClock");
+    TimerClock->setTimerType(Qt::PreciseTimer);
+    TimerClock->setInterval(5);
+    connect(TimerClock, &QTimer::timeout, this, &TRunControl::TimerClockTick);
+
+    SciClock = new QTimer(this);
+    SciClock->setObjectName("SciClock");
+    SciClock->setInterval(150);
+    connect(SciClock, &QTimer::timeout, this, &TRunControl::SciClockTick);
+
+    ApplyState();
+}
+
+void TRunControl::SetPanels(TRegisterPanels* panels) {
+    if (panels_) disconnect(panels_, nullptr, this, nullptr);
+    panels_ = panels;
+    if (!panels_) return;
+    panels_->IsLoaded = [this] { return session_.Loaded(); };
+    panels_->InstructionName = [this](uint8_t opcode) { return session_.InstructionName(opcode); };
+    panels_->PeekCell = [this](uint16_t address) {
+        return MemoryCell{session_.PeekValue(address), session_.PeekLine(address)};
+    };
+    // A register or flag changed by hand: refresh everything (PC may have moved the line).
+    connect(panels_, &TRegisterPanels::changed, this, &TRunControl::RefreshDisplay);
+}
+
+void TRunControl::SetSlowInterval(int ms) {
+    slowInterval_ = ms <= 0 ? 400 : ms;
+    if (session_.State() == RunState::SlowRun) Koracno->setInterval(slowInterval_);
+}
+
+void TRunControl::SetFastInterval(int ms) {
+    fastInterval_ = ms <= 0 ? 1 : ms;
+    if (session_.State() == RunState::FastRun) Koracno->setInterval(fastInterval_);
+}
+
+void TRunControl::StartClocks() {
+    TimerClock->start();
+    SciClock->start();
+}
+
+void TRunControl::StopClocks() {
+    TimerClock->stop();
+    SciClock->stop();
+}
+
+void TRunControl::ApplyState() {
+    const RunState state = session_.State();
+    const TControlStates c = ControlsFor(state);
+    for (QAction* a : {mnuStart, btnStart}) a->setEnabled(c.Load);
+    for (QAction* a : {mnuNaprej, btnNaprej}) a->setEnabled(c.Step);
+    for (QAction* a : {mnuPavza, btnPavza}) a->setEnabled(c.Pause);
+    for (QAction* a : {mnuStop, btnStop}) a->setEnabled(c.Stop);
+    for (QAction* a : {mnuPocasno, btnPocasno}) a->setEnabled(c.SlowRun);
+    for (QAction* a : {mnuHitro, btnHitro}) a->setEnabled(c.FastRun);
+
+    // The timer runs exactly in the two run states; switching between them changes only the
+    // interval (setInterval restarts the period, it never fires an extra tick).
+    switch (state) {
+    case RunState::SlowRun:
+        if (Koracno->interval() != slowInterval_) Koracno->setInterval(slowInterval_);
+        if (!Koracno->isActive()) Koracno->start();
+        break;
+    case RunState::FastRun:
+        if (Koracno->interval() != fastInterval_) Koracno->setInterval(fastInterval_);
+        if (!Koracno->isActive()) Koracno->start();
+        break;
+    case RunState::Idle:
+    case RunState::Halted:
+        Koracno->stop();
+        break;
+    }
+    emit controlsChanged(c);
+}
+
+void TRunControl::Load() {
+    if (session_.Loaded()) return;
+    std::vector<std::string> lines = SourceLines ? SourceLines() : std::vector<std::string>{};
+    emit loadStarting(static_cast<int>(lines.size()));
+    const TLoadResult result = session_.LoadProgram(lines);
+    emit loadFinished(result.Ok);
+    for (int code : result.ListingErrors)
+        Prompt().ShowMessage(QStringLiteral("Orlek"), QString::fromStdString(ListingErrorMessage(code)));
+    if (!result.Done) return;
+    if (!result.Ok) {
+        emit loadFailed(ToQt(result.Messages), result.ErrorLine);
+        ApplyState();
+        return;
+    }
+    if (panels_) panels_->ClearInstructionCells();
+    emit programCounterMoved(session_.Cpu().PC);
+    Refresh(false);
+    emit undoEnabled(false);
+    ApplyState();
+}
+
+void TRunControl::StepOnce() {
+    // A handler below may open a dialog whose event loop delivers another tick: never nest.
+    if (inStep_ || !session_.Loaded()) return;
+    inStep_ = true;
+    const TStepResult result = session_.StepOnce();
+    if (result.Executed) {
+        emit programCounterMoved(session_.Cpu().PC);
+        Refresh(true);
+        ApplyState();
+        if (result.Left) emit undoEnabled(true);
+        ReportStep(result);
+    }
+    inStep_ = false;
+}
+
+void TRunControl::ReportStep(const TStepResult& result) {
+    if (!result.Messages.empty() || result.ShowPanel) emit errorMessages(ToQt(result.Messages), result.ShowPanel);
+}
+
+void TRunControl::KoracnoTimer() { StepOnce(); }
+
+void TRunControl::Pause() {
+    session_.Pause();
+    ApplyState();
+}
+
+void TRunControl::Stop() {
+    const bool wasLoaded = session_.Loaded();
+    session_.Stop();
+    ApplyState();
+    if (wasLoaded) emit undoEnabled(true);
+}
+
+void TRunControl::RunSlow() {
+    session_.RunSlow();
+    ApplyState();
+}
+
+void TRunControl::RunFast() {
+    session_.RunFast();
+    ApplyState();
+}
+
+void TRunControl::ToggleBreakpoint() {
+    const int line = CaretLine ? CaretLine() : 0;
+    if (line <= 0) return;
+    if (session_.Breakpoints.Contains(line)) {
+        session_.Breakpoints.Remove(line);
+        emit breakpointToggled(line, false);
+    } else {
+        session_.Breakpoints.Add(line);
+        emit breakpointToggled(line, true);
+    }
+}
+
+void TRunControl::RequestIrq() { session_.RequestIrq(); }
+
+void TRunControl::RequestNmi() { session_.RequestNmi(); }
+
+void TRunControl::TimerClockTick() { session_.Machine().Timer.TimerTick(); }
+
+void TRunControl::SciClockTick() { session_.Machine().Sci.SciTick(); }
+
+void TRunControl::RefreshDisplay() { Refresh(false); }
+
+void TRunControl::Refresh(bool afterStep) {
+    emit refreshAddressSpace();
+    // The panels change only while loaded, except for the step that just ended the run: its
+    // final state stays on the panels after the stop.
+    if (!session_.Loaded() && !afterStep) return;
+    if (panels_) {
+        panels_->SetPreviousInstruction(QString::fromStdString(session_.PreviousInstruction()));
+        panels_->Refresh(afterStep);
+    }
+    const bool hasInstruction = !session_.InstructionName(session_.PeekValue(session_.Cpu().PC)).empty();
+    const int line = session_.Refresh();
+    if (hasInstruction) emit showExecutionLine(line);
+}
