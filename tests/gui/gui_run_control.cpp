@@ -1,0 +1,262 @@
+// Run control: the state and enabling table, breakpoints, the end of a program, interrupts,
+// switching speeds. Timers are ticked by hand.
+#include "gui_run_fixture.h"
+
+namespace {
+
+struct Expected {
+    bool Load, Step, Pause, Stop, Slow, Fast;
+};
+
+// The enabling table of the run commands.
+Expected ExpectedFor(RunState state) {
+    switch (state) {
+    case RunState::Idle: return {true, false, false, false, false, false};
+    case RunState::Halted: return {false, true, false, true, true, true};
+    case RunState::SlowRun: return {false, false, true, true, false, true};
+    case RunState::FastRun: return {false, false, true, true, true, false};
+    }
+    return {};
+}
+
+} // namespace
+
+class RunControlTest : public RunFixture {
+protected:
+    // Checks both forms of every command, the step timer and the signalled editor state.
+    void ExpectState(RunState state) {
+        SCOPED_TRACE(RunStateName(state));
+        ASSERT_EQ(run->State(), state);
+        const Expected e = ExpectedFor(state);
+        const std::pair<QAction*, QAction*> pairs[] = {
+            {run->mnuStart, run->btnStart},   {run->mnuNaprej, run->btnNaprej},
+            {run->mnuPavza, run->btnPavza},   {run->mnuStop, run->btnStop},
+            {run->mnuPocasno, run->btnPocasno}, {run->mnuHitro, run->btnHitro}};
+        const bool wanted[] = {e.Load, e.Step, e.Pause, e.Stop, e.Slow, e.Fast};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(pairs[i].first->isEnabled(), wanted[i]) << pairs[i].first->objectName().toStdString();
+            EXPECT_EQ(pairs[i].second->isEnabled(), wanted[i]) << pairs[i].second->objectName().toStdString();
+        }
+        EXPECT_TRUE(run->Breakpoint1->isEnabled());
+        EXPECT_TRUE(run->btnIRQ->isEnabled());
+        EXPECT_TRUE(run->btnNMI->isEnabled());
+        const bool running = state == RunState::SlowRun || state == RunState::FastRun;
+        EXPECT_EQ(run->Koracno->isActive(), running);
+        if (state == RunState::SlowRun) {
+            EXPECT_EQ(run->Koracno->interval(), run->SlowInterval());
+        }
+        if (state == RunState::FastRun) {
+            EXPECT_EQ(run->Koracno->interval(), run->FastInterval());
+        }
+        ASSERT_FALSE(controls->isEmpty());
+        const auto c = controls->last().at(0).value<TControlStates>();
+        EXPECT_EQ(c.ReadOnly, state != RunState::Idle);
+        EXPECT_EQ(c.FileGroup, state == RunState::Idle);
+        EXPECT_EQ(c.Compile, state == RunState::Idle);
+    }
+
+    size_t Steps() const {
+        size_t n = 0;
+        for (const TLogRecord& r : session->Log.Records()) n += r.Header ? 0 : 1;
+        return n;
+    }
+
+    void SetUp() override {
+        qRegisterMetaType<TControlStates>("TControlStates");
+        RunFixture::SetUp();
+        controls = std::make_unique<QSignalSpy>(run.get(), &TRunControl::controlsChanged);
+        run->SetSlowInterval(400);
+        run->SetFastInterval(1);
+    }
+
+    void TearDown() override {
+        controls.reset();
+        RunFixture::TearDown();
+    }
+
+    std::unique_ptr<QSignalSpy> controls;
+};
+
+TEST_F(RunControlTest, StateAndEnablingAfterEveryTransition) {
+    run->Stop(); // harmless in Idle
+    ExpectState(RunState::Idle);
+    EXPECT_FALSE(run->mnuNaprej->isEnabled());
+
+    QSignalSpy undo(run.get(), &TRunControl::undoEnabled);
+    LoadProgram();
+    ExpectState(RunState::Halted);
+    ASSERT_EQ(undo.size(), 1);
+    EXPECT_FALSE(undo.last().at(0).toBool());
+
+    run->StepOnce();
+    ExpectState(RunState::Halted);
+    run->RunSlow();
+    ExpectState(RunState::SlowRun);
+    run->RunFast();
+    ExpectState(RunState::FastRun);
+    run->RunSlow();
+    ExpectState(RunState::SlowRun);
+    run->Pause();
+    ExpectState(RunState::Halted);
+    run->RunFast();
+    ExpectState(RunState::FastRun);
+    run->Pause();
+    ExpectState(RunState::Halted);
+    run->RunFast();
+    run->Stop();
+    ExpectState(RunState::Idle);
+    EXPECT_TRUE(undo.last().at(0).toBool());
+
+    // Disabled commands change nothing when invoked anyway.
+    run->RunFast();
+    run->StepOnce();
+    ExpectState(RunState::Idle);
+    EXPECT_EQ(Steps(), 1u);
+
+    // Loaded again, then Stop from a run.
+    LoadProgram();
+    run->RunSlow();
+    run->Stop();
+    ExpectState(RunState::Idle);
+}
+
+TEST_F(RunControlTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
+    EXPECT_EQ(run->mnuStart->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(run->mnuNaprej->shortcut(), QKeySequence(Qt::Key_F7));
+    EXPECT_EQ(run->mnuPavza->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(run->mnuStop->shortcut(), QKeySequence("Ctrl+F2"));
+    EXPECT_EQ(run->mnuPocasno->shortcut(), QKeySequence("Ctrl+F9"));
+    EXPECT_EQ(run->mnuHitro->shortcut(), QKeySequence("Shift+F9"));
+    EXPECT_EQ(run->Breakpoint1->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(run->mnuHitro->text(), "Htro izvajaj");
+    EXPECT_EQ(run->btnHitro->text(), "Hitro");
+    EXPECT_EQ(run->btnStop->toolTip(), "Ustavi simulacijo (Ctrl+F2)");
+    EXPECT_EQ(run->btnIRQ->toolTip(), "Zahteva za prekinitev IRQ");
+}
+
+TEST_F(RunControlTest, FailedLoadStaysIdleAndReportsTheLine) {
+    QSignalSpy failed(run.get(), &TRunControl::loadFailed);
+    source = {"       org $fffe", "       fdb start", "       org $2000", "start  lda #1", "       end"};
+    run->Load();
+    ExpectState(RunState::Idle);
+    ASSERT_EQ(failed.size(), 1);
+    const QStringList messages = failed.last().at(0).toStringList();
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_EQ(messages.last(), "Simulatorja ne morem zagnati!");
+    EXPECT_EQ(failed.last().at(1).toInt(), 4);
+}
+
+TEST_F(RunControlTest, BreakpointHaltsBeforeItsInstructionAndSlowRunExecutesItNext) {
+    caret = 5;
+    QSignalSpy marks(run.get(), &TRunControl::breakpointToggled);
+    run->ToggleBreakpoint();
+    ASSERT_TRUE(session->Breakpoints.Contains(5));
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_TRUE(marks.last().at(1).toBool());
+
+    LoadProgram();
+    QSignalSpy lines(run.get(), &TRunControl::showExecutionLine);
+    run->RunFast();
+    run->KoracnoTimer();
+    ExpectState(RunState::Halted);
+    EXPECT_EQ(Cpu().PC, 0x2002); // LDAB not yet executed
+    EXPECT_EQ(Cpu().B, 0x00);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.last().at(0).toInt(), 5);
+
+    run->RunSlow();
+    run->KoracnoTimer();
+    EXPECT_EQ(Cpu().B, 0x80);
+    EXPECT_EQ(Cpu().PC, 0x2004);
+    ExpectState(RunState::SlowRun);
+
+    // Toggling twice leaves no breakpoint.
+    run->ToggleBreakpoint();
+    EXPECT_FALSE(session->Breakpoints.Contains(5));
+    EXPECT_FALSE(marks.last().at(1).toBool());
+}
+
+TEST_F(RunControlTest, LeavingTheProgramStopsWithRegistersStillShown) {
+    LoadProgram();
+    QSignalSpy errors(run.get(), &TRunControl::errorMessages);
+    QSignalSpy undo(run.get(), &TRunControl::undoEnabled);
+    run->RunFast();
+    for (int i = 0; i < 3; ++i) run->KoracnoTimer(); // LDAA, LDAB, NOP: PC leaves the program
+    ExpectState(RunState::Idle);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors.last().at(0).toStringList(), QStringList{"Kam pa sedaj?"});
+    EXPECT_TRUE(errors.last().at(1).toBool());
+    EXPECT_TRUE(undo.last().at(0).toBool());
+    // The final state of the processor is on the panels.
+    EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2005");
+    EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $1F");
+    EXPECT_EQ(panels->Registers()->Cell(1, 0), "D: $1F80");
+    EXPECT_EQ(panels->Instructions()->Cell(1, 0), QString::fromStdString(session->InstructionName(0x01)));
+    // Further ticks (a stale timer event) do nothing.
+    run->KoracnoTimer();
+    EXPECT_EQ(Steps(), 3u);
+}
+
+TEST_F(RunControlTest, IrqInIdleDoesNothingAndInHaltedShowsInTheNextRecord) {
+    run->RequestIrq();
+    run->RequestNmi();
+    EXPECT_TRUE(Cpu().Pending.none());
+
+    LoadProgram();
+    run->RequestIrq();
+    EXPECT_TRUE(Cpu().Pending.test(IntIRQ));
+    const size_t before = session->Log.Size();
+    run->StepOnce();
+    ASSERT_EQ(session->Log.Size(), before + 1);
+    const std::string record = session->Log.Format(session->Log.Size() - 1);
+    EXPECT_EQ(record.substr(record.rfind('\t') + 1), "3");
+    EXPECT_EQ(record.substr(0, 4), "2000");
+}
+
+TEST_F(RunControlTest, SwitchingSpeedsNeverExecutesAnExtraInstruction) {
+    // An endless loop so that the run never ends by itself.
+    source = {"       org $fffe", "       fdb start", "       org $2000", "start  inca", "       bra start",
+              "       end"};
+    run->Load();
+    ASSERT_EQ(run->State(), RunState::Halted);
+    run->RunSlow();
+    for (int round = 0; round < 10; ++round) {
+        const size_t steps = Steps();
+        const uint16_t pc = Cpu().PC;
+        if (round % 2 == 0) run->RunFast(); else run->RunSlow();
+        EXPECT_EQ(Steps(), steps);
+        EXPECT_EQ(Cpu().PC, pc);
+        ExpectState(round % 2 == 0 ? RunState::FastRun : RunState::SlowRun);
+        run->KoracnoTimer();
+        EXPECT_EQ(Steps(), steps + 1);
+    }
+    EXPECT_EQ(Cpu().A, 5);
+}
+
+TEST_F(RunControlTest, IntervalsFollowTheSettingsAndFallBack) {
+    run->SetSlowInterval(0);
+    run->SetFastInterval(-3);
+    EXPECT_EQ(run->SlowInterval(), 400);
+    EXPECT_EQ(run->FastInterval(), 1);
+    LoadProgram();
+    run->RunFast();
+    run->SetFastInterval(20);
+    EXPECT_EQ(run->Koracno->interval(), 20);
+    run->SetSlowInterval(250); // not the running speed: the timer keeps its interval
+    EXPECT_EQ(run->Koracno->interval(), 20);
+    run->RunSlow();
+    EXPECT_EQ(run->Koracno->interval(), 250);
+}
+
+TEST_F(RunControlTest, DeviceClocksTickTheModels) {
+    LoadProgram();
+    run->StartClocks();
+    EXPECT_TRUE(run->TimerClock->isActive());
+    EXPECT_EQ(run->TimerClock->interval(), 5);
+    EXPECT_EQ(run->SciClock->interval(), 150);
+    run->StopClocks();
+    const uint16_t counter = session->Machine().Timer.Counter;
+    run->TimerClockTick();
+    EXPECT_EQ(session->Machine().Timer.Counter, static_cast<uint16_t>(counter + 1));
+    run->SciClockTick(); // no byte in flight: nothing to check but that it runs
+}

@@ -1,0 +1,131 @@
+// The value-entry dialog and the log window.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "logwindow.h"
+#include "scriptedprompt.h"
+#include "vnos.h"
+
+namespace {
+
+// Shows the dialog without a modal loop so keys can be sent to it.
+void Open(TfrmVnos& dialog, const QString& prompt, const QString& initial) {
+    dialog.Prepare(prompt, initial);
+    dialog.open();
+    ASSERT_TRUE(dialog.isVisible());
+}
+
+} // namespace
+
+TEST(ValueDialogTest, UntouchedConfirmReturnsInitialText) {
+    TfrmVnos dialog;
+    Open(dialog, "Vrednost registra A :", "$00FF");
+    EXPECT_EQ(dialog.windowTitle(), "Vnos");
+    EXPECT_EQ(dialog.Entry()->selectedText(), "00FF"); // from the second character on
+    QTest::keyClick(dialog.Entry(), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(dialog.Confirmed);
+    EXPECT_EQ(dialog.EntryText, "$00FF");
+}
+
+TEST(ValueDialogTest, TypingReplacesAllButTheDollar) {
+    TfrmVnos dialog;
+    Open(dialog, "Vrednost registra A :", "$00FF");
+    QTest::keyClicks(dialog.Entry(), "1f");
+    QTest::keyClick(dialog.Entry(), Qt::Key_Enter);
+    EXPECT_TRUE(dialog.Confirmed);
+    EXPECT_EQ(dialog.EntryText, "$1f");
+}
+
+TEST(ValueDialogTest, EscapeCancelsWhateverWasTypedAndKeepsLastConfirmedText) {
+    TfrmVnos dialog;
+    Open(dialog, "p", "$12");
+    QTest::keyClick(dialog.Entry(), Qt::Key_Return);
+    ASSERT_EQ(dialog.EntryText, "$12");
+
+    Open(dialog, "p", "$34");
+    EXPECT_FALSE(dialog.Confirmed); // reset when shown
+    QTest::keyClicks(dialog.Entry(), "99");
+    QTest::keyClick(dialog.Entry(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(dialog.Confirmed);
+    EXPECT_EQ(dialog.EntryText, "$12");
+}
+
+TEST(ValueDialogTest, CancelButtonAndOneCharacterText) {
+    TfrmVnos dialog;
+    Open(dialog, "p", "$");
+    EXPECT_TRUE(dialog.Entry()->selectedText().isEmpty());
+    EXPECT_EQ(dialog.Entry()->cursorPosition(), 1);
+    QTest::keyClicks(dialog.Entry(), "7");
+    EXPECT_EQ(dialog.Entry()->text(), "$7");
+    dialog.CancelButton()->click();
+    EXPECT_FALSE(dialog.Confirmed);
+}
+
+TEST(ValueDialogTest, AskEntryIntegerConvertsOrReportsAndChangesNothing) {
+    TScriptedPrompt prompt;
+    prompt.Values = {QString("$1F"), QString(), QString("abc")};
+    EXPECT_EQ(AskEntryInteger("p", "$0000"), 0x1F);
+    EXPECT_FALSE(AskEntryInteger("p", "$0000")); // cancelled: no message
+    EXPECT_TRUE(prompt.Messages.isEmpty());
+    EXPECT_FALSE(AskEntryInteger("p", "$0000")); // invalid: message naming the text
+    ASSERT_EQ(prompt.Messages.size(), 1);
+    EXPECT_TRUE(prompt.Messages[0].contains("'abc'"));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+TLogRecord Record(uint16_t pc, uint8_t pending) {
+    TLogRecord r;
+    r.PC = pc;
+    r.Line = 4;
+    r.Opcode = 0x86;
+    r.A = 0x1F;
+    r.CCR = 0xD4;
+    r.Pending = pending;
+    return r;
+}
+} // namespace
+
+TEST(LogWindowTest, RowsArriveInBatchesAndClearWritesTheHeaderAgain) {
+    TLog log;
+    TfrmLog window(log);
+    EXPECT_EQ(window.windowTitle(), "Dnevnik");
+    EXPECT_EQ(window.ClearButton()->text(), "Brisi dnevnik");
+    TLogModel& model = *window.Model();
+
+    log.AppendHeader();
+    for (int i = 0; i < 1000; ++i) log.Append(Record(static_cast<uint16_t>(0x2000 + i), 1 << 3));
+    EXPECT_EQ(model.rowCount(), 0); // announced later, in one batch
+    model.Flush();
+    ASSERT_EQ(model.rowCount(), 1001);
+    EXPECT_EQ(model.RowText(0), QString(TLog::kHeader));
+    EXPECT_EQ(model.data(model.index(0, 9)).toString(), "  HINZVC");
+    EXPECT_EQ(model.data(model.index(1, 0)).toString(), "2000");
+    EXPECT_EQ(model.data(model.index(1, 1)).toString(), "4");
+    EXPECT_EQ(model.data(model.index(1, 9)).toString(), "11010100");
+    EXPECT_EQ(model.data(model.index(1, 11)).toString(), "3");
+    EXPECT_EQ(model.data(model.index(1000, 0)).toString(), "23E7");
+
+    window.ClearButton()->click();
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(log.Size(), 1u);
+    EXPECT_EQ(model.RowText(0), QString(TLog::kHeader));
+}
+
+TEST(LogWindowTest, LogEmptiedElsewhereResetsTheModel) {
+    TLog log;
+    TLogModel model(log);
+    log.Append(Record(0x2000, 0));
+    log.Append(Record(0x2001, 0));
+    model.Flush();
+    log.Clear();
+    model.Flush();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.data(model.index(0, 0)).isValid());
+}

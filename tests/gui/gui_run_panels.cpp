@@ -1,0 +1,143 @@
+// The register panels: texts, editing through the value dialog, flag toggles, idle behaviour.
+#include <QTest>
+
+#include "gui_run_fixture.h"
+
+using PanelsTest = RunFixture;
+
+TEST_F(PanelsTest, EmptyBeforeTheFirstLoadAndFilledAfterIt) {
+    EXPECT_EQ(panels->Registers()->Cell(0, 0), "");
+    EXPECT_EQ(panels->Flags()->Cell(0, 0), "");
+    EXPECT_EQ(panels->Instructions()->Cell(0, 0), "Prejšnji ukaz:");
+    EXPECT_EQ(panels->Instructions()->Cell(0, 1), "Naslednji ukaz:");
+    EXPECT_EQ(panels->Registers()->sizeHint().height(), 2 * (TTextGrid::kRowHeight + 1));
+    EXPECT_EQ(panels->Instructions()->ColumnWidth(0), 130);
+    EXPECT_EQ(panels->Instructions()->ColumnWidth(1), 50);
+
+    LoadProgram();
+    EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2000");
+    EXPECT_EQ(panels->Registers()->Cell(0, 0).left(4), "A: $");
+    EXPECT_EQ(panels->Flags()->Cell(1, 0), "I");
+    EXPECT_EQ(panels->Flags()->Cell(1, 1), Cpu().I ? "1" : "0");
+    EXPECT_EQ(panels->Instructions()->Cell(1, 0), "");
+    const QString ldaa = QString::fromStdString(session->InstructionName(0x86));
+    const QString ldab = QString::fromStdString(session->InstructionName(0xC6));
+    ASSERT_TRUE(ldaa.startsWith("LDAA"));
+    EXPECT_EQ(panels->Instructions()->Cell(1, 1), ldaa);
+
+    run->StepOnce();
+    EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $1F");
+    EXPECT_EQ(panels->Registers()->Cell(1, 0), "D: $1F00");
+    EXPECT_EQ(panels->Instructions()->Cell(1, 0), ldaa);
+    EXPECT_EQ(panels->Instructions()->Cell(1, 1), ldab);
+}
+
+TEST_F(PanelsTest, RegisterEditsKeepDAndAccumulatorsInStep) {
+    LoadProgram();
+    Cpu().B = 0x80;
+    Cpu().JoinD();
+    prompt.Values = {QString("$1F"), QString("300"), QString("$1234"), QString("$1FF"), QString("$12345")};
+
+    panels->EditRegister(0, 0); // A
+    ASSERT_EQ(prompt.Asked.value(0), "Vrednost registra A :|$0000"); // 8-bit offered as 4 digits
+    EXPECT_EQ(Cpu().A, 0x1F);
+    EXPECT_EQ(Cpu().D, 0x1F80);
+    EXPECT_EQ(panels->Registers()->Cell(1, 0), "D: $1F80"); // the refresh followed the edit
+
+    panels->EditRegister(0, 1); // B, decimal 300 truncated to 8 bits
+    EXPECT_EQ(Cpu().B, 0x2C);
+    EXPECT_EQ(Cpu().D, 0x1F2C);
+
+    panels->EditRegister(1, 0); // D splits into A and B
+    EXPECT_EQ(Cpu().A, 0x12);
+    EXPECT_EQ(Cpu().B, 0x34);
+
+    panels->EditRegister(0, 0); // $1FF into A keeps $FF
+    EXPECT_EQ(Cpu().A, 0xFF);
+    EXPECT_EQ(Cpu().D, 0xFF34);
+
+    panels->EditRegister(1, 1); // X takes 16 bits
+    EXPECT_EQ(Cpu().X, 0x2345);
+    EXPECT_EQ(prompt.Asked.value(4), "Vrednost registra X :|$0000");
+}
+
+TEST_F(PanelsTest, CancelledOrInvalidEntryLeavesTheRegister) {
+    LoadProgram();
+    Cpu().SP = 0x00FF;
+    prompt.Values = {QString(), QString("zzz")};
+    panels->EditRegister(2, 1);
+    panels->EditRegister(2, 1);
+    EXPECT_EQ(Cpu().SP, 0x00FF);
+    EXPECT_EQ(prompt.Asked.value(0), "Vrednost registra SP :|$00FF");
+    EXPECT_EQ(prompt.Messages.size(), 1);
+}
+
+TEST_F(PanelsTest, EditingPcMovesTheCurrentLine) {
+    LoadProgram();
+    QSignalSpy lines(run.get(), &TRunControl::showExecutionLine);
+    prompt.Values = {QString("$2004")};
+    panels->EditRegister(2, 0);
+    EXPECT_EQ(Cpu().PC, 0x2004);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.last().at(0).toInt(), 6);
+    EXPECT_EQ(session->ExecutionLine(), 6);
+    EXPECT_EQ(panels->Instructions()->Cell(1, 1), QString::fromStdString(session->InstructionName(0x01)));
+}
+
+TEST_F(PanelsTest, DoubleClicksEditAndToggleWhileLoaded) {
+    LoadProgram();
+    prompt.Values = {QString("$42")};
+    QTest::mouseDClick(panels->Registers(), Qt::LeftButton, {}, panels->Registers()->CellCentre(0, 1));
+    EXPECT_EQ(Cpu().B, 0x42);
+
+    const bool carry = Cpu().C;
+    QTest::mouseDClick(panels->Flags(), Qt::LeftButton, {}, panels->Flags()->CellCentre(5, 0));
+    EXPECT_EQ(Cpu().C, !carry);
+    EXPECT_EQ(panels->Flags()->Cell(5, 1), Cpu().C ? "1" : "0");
+}
+
+TEST_F(PanelsTest, TogglingIDropsPendingRequestsEitherWay) {
+    LoadProgram();
+    for (int round = 0; round < 2; ++round) {
+        const bool before = Cpu().I;
+        run->RequestIrq();
+        run->RequestNmi();
+        ASSERT_TRUE(Cpu().Pending.any());
+        panels->ToggleFlag(1);
+        EXPECT_EQ(Cpu().I, !before);
+        EXPECT_TRUE(Cpu().Pending.none());
+    }
+}
+
+TEST_F(PanelsTest, DoubleClicksInIdleDoNothing) {
+    // Before any load, and after Stop with the last values still shown.
+    for (int phase = 0; phase < 2; ++phase) {
+        if (phase == 1) {
+            LoadProgram();
+            run->Stop();
+        }
+        const QString a = panels->Registers()->Cell(0, 0);
+        const bool carry = Cpu().C;
+        const uint8_t accumulator = Cpu().A;
+        Cpu().Pending.set(IntIRQ);
+        prompt.Values = {QString("$55")};
+        QTest::mouseDClick(panels->Registers(), Qt::LeftButton, {}, panels->Registers()->CellCentre(0, 0));
+        QTest::mouseDClick(panels->Flags(), Qt::LeftButton, {}, panels->Flags()->CellCentre(5, 0));
+        QTest::mouseDClick(panels->Flags(), Qt::LeftButton, {}, panels->Flags()->CellCentre(1, 0));
+        EXPECT_TRUE(prompt.Asked.isEmpty());
+        EXPECT_EQ(Cpu().A, accumulator);
+        EXPECT_EQ(Cpu().C, carry);
+        EXPECT_TRUE(Cpu().Pending.test(IntIRQ));
+        EXPECT_EQ(panels->Registers()->Cell(0, 0), a);
+        Cpu().Pending.reset();
+    }
+}
+
+TEST_F(PanelsTest, OpcodeWithoutInstructionShowsNoNameAndKeepsTheLine) {
+    LoadProgram();
+    ASSERT_EQ(session->ExecutionLine(), 4);
+    session->Memory().Cells[0x2000].Value = 0x00; // not an instruction
+    run->RefreshDisplay();
+    EXPECT_EQ(panels->Instructions()->Cell(1, 1), "");
+    EXPECT_EQ(session->ExecutionLine(), 4);
+}
