@@ -66,16 +66,3 @@ TEST_F(PortTest, Port2Pin0EdgeCapturesTimer) {
     board.Port1.TogglePin(0);
     EXPECT_EQ(board.Timer.InputCapture, 0x1234);
 }
-
-TEST_F(PortTest, ClearMakesEveryPinAnInputAndKeepsLevels) {
-    board.Port1.TogglePin(6);
-    Wr(0x00, 0x0F);
-    Wr(0x02, 0x05);
-    Wr(0x01, 0x02);
-    Wr(0x03, 0x02);
-    board.Memory.Clear();
-    EXPECT_EQ(board.Port1.Direction, 0);
-    EXPECT_EQ(board.Port1.Level, 0x45);
-    EXPECT_EQ(board.Port2.Direction, 0);
-    EXPECT_EQ(board.Port2.Level, 0x02);
-}
