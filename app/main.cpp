@@ -1,0 +1,25 @@
+#include <QApplication>
+#include <QFileInfo>
+
+#include "frmmain.h"
+#include "prompt.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orlek"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orlek"));
+    QApplication::setOrganizationName(QStringLiteral("Trivel"));
+
+    // The program's data (bin/, help/) lies beside the executable; the path is the real one,
+    // with symbolic links resolved.
+    const QString programDir = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+
+    TfrmMain main(programDir);
+    if (!main.Ok()) {
+        Prompt().ShowMessage(QStringLiteral("Orlek"), main.StartupError());
+        return 1;
+    }
+    const QStringList args = QCoreApplication::arguments();
+    main.Start(args.size() > 1 ? args.at(1) : QString());
+    return app.exec();
+}

@@ -1,0 +1,181 @@
+#include "asmlexer.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QFont>
+#include <QRegularExpression>
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Numeric literal forms of the assembler, optionally immediate ("#") and optionally indexed
+// (",X"): decimal with sign, "$" / "0x" hexadecimal, "%" binary, or a character constant.
+bool IsNumberToken(const QByteArray& token) {
+    static const QRegularExpression re(
+        QStringLiteral(R"(^#?([+-]?[0-9]+|\$[0-9A-Fa-f]+|0[xX][0-9A-Fa-f]+|%[01]+|'.'?)(,[xX])?$)"));
+    return re.match(QString::fromUtf8(token)).hasMatch();
+}
+
+} // namespace
+
+TAsmLexer::TAsmLexer(Scheme scheme, QObject* parent) : QsciLexerCustom(parent), scheme(scheme) {}
+
+QString TAsmLexer::description(int style) const {
+    switch (style) {
+    case Default: return QStringLiteral("Default");
+    case Comment: return QStringLiteral("Comment");
+    case Keyword: return QStringLiteral("Keyword");
+    case Number: return QStringLiteral("Number");
+    case Identifier: return QStringLiteral("Identifier");
+    case ExecutionLine: return QStringLiteral("Execution line");
+    case BreakpointLine: return QStringLiteral("Breakpoint line");
+    case ErrorLine: return QStringLiteral("Error line");
+    default: return {};
+    }
+}
+
+QColor TAsmLexer::defaultColor(int style) const {
+    switch (style) {
+    case ExecutionLine: return Qt::black;
+    case BreakpointLine:
+    case ErrorLine: return Qt::white;
+    default: break;
+    }
+    if (scheme == Print) return Qt::black;
+    switch (style) {
+    case Comment: return QColor(0xC0, 0xC0, 0xC0);    // silver
+    case Keyword: return Qt::white;
+    case Number: return QColor(0x00, 0xFF, 0x00);     // lime
+    case Identifier: return QColor(0xFF, 0xFF, 0x00); // yellow
+    default: return QColor(0xFF, 0xFF, 0xFF);         // blanks: window text on navy
+    }
+}
+
+QColor TAsmLexer::defaultPaper(int style) const {
+    switch (style) {
+    case ExecutionLine: return QColor(0x00, 0xFF, 0xFF); // aqua
+    case BreakpointLine: return QColor(0xFF, 0x00, 0x00); // red
+    case ErrorLine: return QColor(0x80, 0x00, 0x00);      // maroon
+    default: break;
+    }
+    return scheme == Print ? Qt::white : QColor(0x00, 0x00, 0x80); // navy
+}
+
+QFont TAsmLexer::defaultFont(int style) const {
+    QFont font(fontFamily);
+    font.setPointSize(10); // 13 pixels at 96 dpi
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (style == Comment) font.setItalic(true);
+    if (style == Keyword) font.setBold(true);
+    return font;
+}
+
+bool TAsmLexer::defaultEolFill(int style) const {
+    // Marked lines are painted across the whole width of the window.
+    return style == ExecutionLine || style == BreakpointLine || style == ErrorLine;
+}
+
+const char* TAsmLexer::wordCharacters() const {
+    // Every printable character is part of a word: the assembler's tokens are separated only by
+    // blanks ("stevec+1" is one word).
+    static const QByteArray chars = [] {
+        QByteArray all;
+        for (int c = '!'; c <= '~'; ++c) all.append(char(c));
+        for (int c = 0x80; c <= 0xFF; ++c) all.append(char(c));
+        return all;
+    }();
+    return chars.constData();
+}
+
+void TAsmLexer::SetKeywords(const QStringList& words) {
+    keywords.clear();
+    for (const QString& word : words) keywords.insert(word.trimmed().toUpper().toLatin1());
+}
+
+bool TAsmLexer::IsKeyword(const QByteArray& word) const { return keywords.contains(word.toUpper()); }
+
+void TAsmLexer::SetFontFamily(const QString& family) {
+    fontFamily = family.isEmpty() ? QStringLiteral("Courier New") : family;
+    for (int style = 0; style < StyleCount; ++style) setFont(defaultFont(style), style);
+}
+
+QByteArray TAsmLexer::StyleLine(const QByteArray& line) const {
+    QByteArray styles(line.size(), char(Default));
+    const int n = int(line.size());
+    bool quoted = false;
+    int i = 0;
+    while (i < n) {
+        const char c = line[i];
+        if (!quoted && (c == ';' || c == '*')) {
+            for (int k = i; k < n; ++k) styles[k] = char(Comment);
+            break;
+        }
+        if (!quoted && IsBlank(c)) {
+            ++i;
+            continue;
+        }
+        // One word: up to the next unquoted blank or comment character.
+        const int begin = i;
+        bool sawQuote = false;
+        while (i < n) {
+            const char d = line[i];
+            if (d == '"') {
+                quoted = !quoted;
+                sawQuote = true;
+            } else if (!quoted && (IsBlank(d) || d == ';' || d == '*')) {
+                break;
+            }
+            ++i;
+        }
+        const QByteArray word = line.mid(begin, i - begin);
+        char style = char(Identifier);
+        if (!sawQuote) {
+            if (IsKeyword(word))
+                style = char(Keyword);
+            else if (IsNumberToken(word))
+                style = char(Number);
+        }
+        for (int k = begin; k < i; ++k) styles[k] = style;
+    }
+    return styles;
+}
+
+void TAsmLexer::styleText(int start, int end) {
+    QsciScintilla* ed = editor();
+    if (!ed) return;
+    int firstLine = 0, lastLine = 0, index = 0;
+    ed->lineIndexFromPosition(start, &firstLine, &index);
+    ed->lineIndexFromPosition(end, &lastLine, &index);
+    const int lines = ed->lines();
+    if (lastLine >= lines) lastLine = lines - 1;
+
+    startStyling(ed->positionFromLineIndex(firstLine, 0));
+    for (int line = firstLine; line <= lastLine; ++line) {
+        const int lineStart = int(ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line));
+        const int lineEnd = int(ed->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
+        const int nextStart = line + 1 < lines
+                                  ? int(ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line + 1))
+                                  : lineEnd;
+        const LineColour colour = LineColourOf ? LineColourOf(line) : LineColour::None;
+        if (colour != LineColour::None) {
+            const int whole = colour == LineColour::Execution    ? ExecutionLine
+                              : colour == LineColour::Breakpoint ? BreakpointLine
+                                                                 : ErrorLine;
+            setStyling(nextStart - lineStart, whole);
+            continue;
+        }
+        const QByteArray text = ed->bytes(lineStart, lineEnd);
+        QByteArray styles = StyleLine(text.left(lineEnd - lineStart));
+        // Runs of equal style in one call each.
+        int k = 0;
+        while (k < styles.size()) {
+            int m = k;
+            while (m < styles.size() && styles[m] == styles[k]) ++m;
+            setStyling(m - k, int(styles[k]));
+            k = m;
+        }
+        if (nextStart > lineEnd) setStyling(nextStart - lineEnd, Default);
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+#include <Qsci/qscilexercustom.h>
+
+#include <QSet>
+#include <QByteArray>
+#include <QStringList>
+#include <functional>
+
+// Whole-line colouring that overrides the syntax colours of a line (current execution line,
+// breakpoint line, assembler error line).
+enum class LineColour { None, Execution, Breakpoint, Error };
+
+// Syntax highlighter for MC6803 assembly source. Every run of non-blank characters is one word;
+// an unquoted ";" or "*" starts a comment that runs to the end of the line, exactly as the
+// assembler's field scanner cuts comments, so what is coloured as a comment is what the
+// assembler ignores. Two schemes: the screen scheme (navy background) and the print scheme
+// (white background, black text).
+class TAsmLexer : public QsciLexerCustom {
+    Q_OBJECT
+public:
+    enum Scheme { Screen, Print };
+    enum Style {
+        Default = 0,
+        Comment,
+        Keyword,
+        Number,
+        Identifier,
+        ExecutionLine,
+        BreakpointLine,
+        ErrorLine,
+        StyleCount
+    };
+
+    explicit TAsmLexer(Scheme scheme, QObject* parent = nullptr);
+
+    const char* language() const override { return "MC6803"; }
+    QString description(int style) const override;
+    QColor defaultColor(int style) const override;
+    QColor defaultPaper(int style) const override;
+    QFont defaultFont(int style) const override;
+    bool defaultEolFill(int style) const override;
+    const char* wordCharacters() const override;
+    void styleText(int start, int end) override;
+
+    // Keywords are compared without regard to case.
+    void SetKeywords(const QStringList& words);
+    bool IsKeyword(const QByteArray& word) const;
+    // The font family used by every style (default "Courier New", 13 pixels).
+    void SetFontFamily(const QString& family);
+    QString FontFamily() const { return fontFamily; }
+
+    // Asked for every styled line (0-based); a colour other than None paints the whole line.
+    std::function<LineColour(int line)> LineColourOf;
+
+    // Pure classification of one line's bytes into styles, one style byte per input byte.
+    // Exposed for tests and for the HTML export.
+    QByteArray StyleLine(const QByteArray& line) const;
+
+private:
+    Scheme scheme;
+    QSet<QByteArray> keywords;
+    QString fontFamily = QStringLiteral("Courier New");
+};

@@ -1,0 +1,158 @@
+#include "document.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSaveFile>
+#include <QSettings>
+
+#include "assembler/encoding.h"
+
+namespace TDocumentFile {
+
+QString Decode(const QByteArray& bytes, TTextFormat& format) {
+    QByteArray body = bytes;
+    format = TTextFormat{};
+    const std::string_view view(body.constData(), size_t(body.size()));
+    QString text;
+    if (IsValidUtf8(view)) {
+        format.encoding = TTextFormat::Encoding::Utf8;
+        if (body.startsWith("\xEF\xBB\xBF")) {
+            format.byteOrderMark = true;
+            body.remove(0, 3);
+        }
+        text = QString::fromUtf8(body);
+    } else {
+        format.encoding = TTextFormat::Encoding::Cp1250;
+        const std::string utf8 = Cp1250ToUtf8(view);
+        text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    }
+    // The line terminator of the first line decides; a file without one gets CR LF.
+    const qsizetype lf = text.indexOf(QLatin1Char('\n'));
+    const qsizetype cr = text.indexOf(QLatin1Char('\r'));
+    if (lf >= 0 && (cr < 0 || lf < cr))
+        format.lineEnd = QStringLiteral("\n");
+    else if (cr >= 0 && cr + 1 < text.size() && text[cr + 1] == QLatin1Char('\n'))
+        format.lineEnd = QStringLiteral("\r\n");
+    else if (cr >= 0)
+        format.lineEnd = QStringLiteral("\r");
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+bool Encode(const QString& text, const TTextFormat& format, QByteArray& bytes) {
+    QString body = text;
+    if (format.lineEnd != QLatin1String("\n")) body.replace(QLatin1Char('\n'), format.lineEnd);
+    const QByteArray utf8 = body.toUtf8();
+    if (format.encoding == TTextFormat::Encoding::Utf8) {
+        bytes = format.byteOrderMark ? QByteArray("\xEF\xBB\xBF") + utf8 : utf8;
+        return true;
+    }
+    const std::string cp = Utf8ToCp1250(std::string_view(utf8.constData(), size_t(utf8.size())));
+    // Characters outside the code page would silently become "?": refuse instead.
+    if (Cp1250ToUtf8(cp) != std::string_view(utf8.constData(), size_t(utf8.size()))) return false;
+    bytes = QByteArray(cp.data(), qsizetype(cp.size()));
+    return true;
+}
+
+bool Read(const QString& path, QString& text, TTextFormat& format, QString& error) {
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (to je mapa)").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    text = Decode(bytes, format);
+    return true;
+}
+
+bool Write(const QString& path, const QByteArray& bytes, QString& error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = QStringLiteral("Datoteke ni mogoče shraniti: %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+} // namespace TDocumentFile
+
+THistoryList::THistoryList(QMenu* menu, QObject* parent) : QObject(parent), menu(menu) { Rebuild(); }
+
+QStringList THistoryList::Paths() const {
+    QStringList paths;
+    for (const Entry& e : entries) paths << e.path;
+    return paths;
+}
+
+void THistoryList::AddItem(const QString& path) {
+    if (path.isEmpty() || !QFileInfo::exists(path)) return;
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i].path == path) {
+            entries.move(i, 0);
+            Rebuild();
+            return;
+        }
+    }
+    entries.prepend({QFileInfo(path).fileName(), path});
+    while (entries.size() > MaxEntries) entries.removeLast();
+    Rebuild();
+}
+
+void THistoryList::Rebuild() {
+    menu->clear();
+    if (entries.isEmpty()) {
+        QAction* none = menu->addAction(QStringLiteral("(none)"));
+        none->setEnabled(false);
+        return;
+    }
+    for (const Entry& e : entries) {
+        QAction* a = menu->addAction(e.caption);
+        a->setData(e.path);
+        a->setToolTip(e.path);
+        const QString path = e.path;
+        connect(a, &QAction::triggered, this, [this, path] { emit fileChosen(path); });
+    }
+}
+
+void THistoryList::SetEnabled(bool enabled) { menu->setEnabled(enabled); }
+
+void THistoryList::Load(QSettings& s) {
+    s.beginGroup(QStringLiteral("Recent files"));
+    QStringList paths;
+    for (int n = 0;; ++n) {
+        const QVariant file = s.value(QStringLiteral("File%1").arg(n));
+        const QVariant name = s.value(QStringLiteral("Name%1").arg(n));
+        if (!file.isValid() || !name.isValid()) break;
+        paths << file.toString();
+        if (n > 1000) break; // a damaged store cannot make this loop long
+    }
+    s.endGroup();
+    for (qsizetype i = paths.size() - 1; i >= 0; --i) AddItem(paths[i]);
+}
+
+void THistoryList::Save(QSettings& s) const {
+    if (entries.isEmpty()) return;
+    s.beginGroup(QStringLiteral("Recent files"));
+    for (int n = 0; n < entries.size(); ++n) {
+        s.setValue(QStringLiteral("File%1").arg(n), entries[n].path);
+        s.setValue(QStringLiteral("Name%1").arg(n), entries[n].caption);
+    }
+    for (int n = int(entries.size()); s.contains(QStringLiteral("File%1").arg(n)); ++n) {
+        s.remove(QStringLiteral("File%1").arg(n));
+        s.remove(QStringLiteral("Name%1").arg(n));
+    }
+    s.endGroup();
+}

@@ -1,0 +1,63 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QMenu;
+class QSettings;
+
+// How a document's bytes are turned into editor text and back.
+struct TTextFormat {
+    enum class Encoding { Utf8, Cp1250 } encoding = Encoding::Utf8;
+    bool byteOrderMark = false;                     // UTF-8 file started with EF BB BF
+    QString lineEnd = QStringLiteral("\r\n");        // the file's line terminator
+};
+
+// A document file read or written whole. Text is held with "\n" line ends; the format
+// remembers what the file used so a save writes the same kind of bytes back.
+namespace TDocumentFile {
+// Decodes file bytes: valid UTF-8 is read as UTF-8, anything else as Windows-1250.
+QString Decode(const QByteArray& bytes, TTextFormat& format);
+// Encodes editor text in the format. Fails (returns false) when the text holds characters
+// that the format's code page cannot represent.
+bool Encode(const QString& text, const TTextFormat& format, QByteArray& bytes);
+// Reads a file; on failure returns false with a message in `error`.
+bool Read(const QString& path, QString& text, TTextFormat& format, QString& error);
+// Writes the bytes through a temporary file beside the target that replaces it only when
+// complete, so a failed save never damages the old file.
+bool Write(const QString& path, const QByteArray& bytes, QString& error);
+} // namespace TDocumentFile
+
+// The recent-files sub-menu: at most four entries, most recent first; each shows the file
+// name and keeps the full path.
+class THistoryList : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int MaxEntries = 4;
+    struct Entry {
+        QString caption;
+        QString path;
+    };
+
+    explicit THistoryList(QMenu* menu, QObject* parent = nullptr);
+
+    // Puts an existing file at the top (moves it there when listed already).
+    void AddItem(const QString& path);
+    const QList<Entry>& Entries() const { return entries; }
+    QStringList Paths() const;
+
+    // "Recent files" group of the store: values File<N> (path) and Name<N> (caption).
+    void Load(QSettings& settings);
+    void Save(QSettings& settings) const;
+    void SetEnabled(bool enabled);
+
+signals:
+    void fileChosen(const QString& path);
+
+private:
+    void Rebuild();
+    QMenu* menu;
+    QList<Entry> entries;
+};

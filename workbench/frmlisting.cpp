@@ -1,0 +1,93 @@
+#include "frmlisting.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <Qsci/qsciscintilla.h>
+
+#include "asmlexer.h"
+#include "assembler/encoding.h"
+
+TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("frmListing"));
+    setWindowTitle(QStringLiteral("Listing"));
+    resize(696, 480);
+    setWindowModality(Qt::ApplicationModal);
+
+    toolBar = new QToolBar(this);
+    CloseBtn = toolBar->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Zapri"));
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn->setToolTip(QStringLiteral("Zapri"));
+    CloseBtn->setStatusTip(QStringLiteral("Zapri predogled tiskanja"));
+    connect(CloseBtn, &QAction::triggered, this, &QWidget::close);
+
+    txtListing = new QsciScintilla(this);
+    txtListing->setObjectName(QStringLiteral("txtListing"));
+    txtListing->setUtf8(true);
+    lexer = new TAsmLexer(TAsmLexer::Screen, this);
+    txtListing->setLexer(lexer);
+    txtListing->setPaper(QColor(0, 0, 0x80));
+    txtListing->setCaretForegroundColor(Qt::white);
+    txtListing->setSelectionBackgroundColor(QColor(0xFF, 0xFF, 0x00));
+    txtListing->setSelectionForegroundColor(Qt::black);
+    txtListing->setMarginWidth(0, 0);
+    txtListing->setMarginWidth(1, 0);
+
+    statusBar = new QStatusBar(this);
+    panel0 = new QLabel(statusBar);
+    panel0->setFixedWidth(400);
+    auto* panel1 = new QLabel(statusBar);
+    panel1->setFixedWidth(100);
+    statusBar->addWidget(panel0);
+    statusBar->addWidget(panel1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar);
+    layout->addWidget(txtListing, 1);
+    layout->addWidget(statusBar);
+}
+
+bool TfrmListing::event(QEvent* e) {
+    // The status panel shows the current hint of the window's controls.
+    if (e->type() == QEvent::StatusTip) {
+        panel0->setText(QStringLiteral("  ") + static_cast<QStatusTipEvent*>(e)->tip());
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+bool TfrmListing::LoadListing(const QString& path, QString& error) {
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Datoteke z listingom ni mogoče odpreti: %1%2")
+                    .arg(QDir::toNativeSeparators(path),
+                         path.isEmpty() ? QString() : QStringLiteral(" (") + file.errorString() + QLatin1Char(')'));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const std::string utf8 = Cp1250ToUtf8(std::string_view(bytes.constData(), size_t(bytes.size())));
+    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    txtListing->setText(text);
+    txtListing->setModified(false);
+    return true;
+}
+
+void TfrmListing::SetKeywords(const QStringList& keywords) {
+    lexer->SetKeywords(keywords);
+    txtListing->recolor();
+}
+
+void TfrmListing::SetEditorFont(const QString& family) {
+    lexer->SetFontFamily(family);
+    txtListing->recolor();
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <QWidget>
+
+class QLabel;
+class QStatusBar;
+class QToolBar;
+class TAsmLexer;
+class QsciScintilla;
+
+// The listing viewer: the listing file of the last assembly in a read-mostly editor with the
+// source highlighter. Edits are possible but never saved.
+class TfrmListing : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmListing(QWidget* parent = nullptr);
+
+    // Loads the listing (8-bit Windows-1250 text). Returns false with a message in `error`
+    // when the file cannot be read.
+    bool LoadListing(const QString& path, QString& error);
+    void SetKeywords(const QStringList& keywords);
+    void SetEditorFont(const QString& family);
+
+    QsciScintilla* txtListing = nullptr;
+    TAsmLexer* lexer = nullptr;
+    QToolBar* toolBar = nullptr;
+    QAction* CloseBtn = nullptr;
+    QStatusBar* statusBar = nullptr;
+    QLabel* panel0 = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+};

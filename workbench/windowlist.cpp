@@ -1,0 +1,172 @@
+#include "windowlist.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSettings>
+#include <optional>
+
+namespace {
+
+std::optional<int> ReadInt(QSettings& s, const QString& name) {
+    const QVariant v = s.value(name);
+    if (!v.isValid()) return std::nullopt;
+    bool ok = false;
+    const int value = v.toInt(&ok);
+    if (!ok) return std::nullopt; // a damaged value counts as missing
+    return value;
+}
+
+std::optional<bool> ReadBool(QSettings& s, const QString& name) {
+    const QVariant v = s.value(name);
+    if (!v.isValid()) return std::nullopt;
+    const QString text = v.toString().trimmed().toLower();
+    if (text == QLatin1String("1") || text == QLatin1String("true")) return true;
+    if (text == QLatin1String("0") || text == QLatin1String("false")) return false;
+    return std::nullopt;
+}
+
+} // namespace
+
+const QStringList& TWindowList::StoreOrder() {
+    static const QStringList order = {"code", "memory", "port1", "port2", "sci", "trace", "timer"};
+    return order;
+}
+
+const QStringList& TWindowList::MenuOrder() {
+    static const QStringList order = {"code", "memory", "port1", "port2", "sci", "timer", "trace"};
+    return order;
+}
+
+TToolWindow& TWindowList::Add(TToolWindow window) {
+    const QString key = window.key;
+    window.action = new QAction(window.menuCaption, menu);
+    window.action->setCheckable(true);
+    window.action->setObjectName(QStringLiteral("mnuOkno_") + key);
+    QObject::connect(window.action, &QAction::triggered, menu, [this, key] { Toggle(key); });
+
+    // Insert the menu item before the first present item that comes later in the menu order.
+    const int rank = MenuOrder().indexOf(key) < 0 ? 1000 : int(MenuOrder().indexOf(key));
+    QAction* before = nullptr;
+    int insertAt = int(windows.size());
+    for (int i = 0; i < windows.size(); ++i) {
+        const int other = MenuOrder().indexOf(windows[i].key) < 0 ? 1000 : int(MenuOrder().indexOf(windows[i].key));
+        if (other > rank) {
+            before = windows[i].action;
+            insertAt = i;
+            break;
+        }
+    }
+    menu->insertAction(before, window.action);
+    windows.insert(insertAt, window);
+    return windows[insertAt];
+}
+
+TToolWindow* TWindowList::Find(const QString& key) {
+    for (TToolWindow& w : windows)
+        if (w.key == key) return &w;
+    return nullptr;
+}
+
+void TWindowList::Toggle(const QString& key) {
+    TToolWindow* w = Find(key);
+    if (!w || !w->window) return;
+    if (w->window->isVisible()) {
+        w->window->hide();
+        w->action->setChecked(false);
+    } else {
+        w->window->show();
+        w->window->raise();
+        w->action->setChecked(true);
+    }
+}
+
+void TWindowList::UpdateChecks() {
+    for (TToolWindow& w : windows)
+        if (w.window) w.action->setChecked(w.window->isVisible());
+}
+
+void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, int screenWidth) {
+    QWidget* win = w.window;
+    if (!win) return;
+    s.beginGroup(w.key);
+    QRect g(win->pos(), win->size());
+    bool complete = false;
+    // Values in the order the key lists them; the first missing one ends the reading.
+    do {
+        if (w.layout != TToolWindow::Layout::Code) {
+            const auto top = ReadBool(s, QStringLiteral("always on top"));
+            if (!top) break;
+            if (w.setOnTop) w.setOnTop(*top);
+        }
+        const auto t = ReadInt(s, QStringLiteral("t"));
+        if (!t) break;
+        g.moveTop(*t);
+        const auto l = ReadInt(s, QStringLiteral("l"));
+        if (!l) break;
+        // A window saved on a wider screen would be out of reach.
+        g.moveLeft(*l > screenWidth ? OffScreenLeft : *l);
+        const bool widthFirst = w.layout == TToolWindow::Layout::WidthFirst;
+        const auto first = ReadInt(s, widthFirst ? QStringLiteral("w") : QStringLiteral("h"));
+        if (!first) break;
+        if (widthFirst) g.setWidth(*first); else g.setHeight(*first);
+        const auto second = ReadInt(s, widthFirst ? QStringLiteral("h") : QStringLiteral("w"));
+        if (!second) break;
+        if (widthFirst) g.setHeight(*second); else g.setWidth(*second);
+        if (w.layout != TToolWindow::Layout::Code) {
+            const auto hb = ReadInt(s, QStringLiteral("hb"));
+            if (!hb) break;
+            if (w.setSavedHeight) w.setSavedHeight(*hb);
+        }
+        complete = true;
+    } while (false);
+    s.endGroup();
+    if (!complete) {
+        g.moveTop(DefaultTop);
+        if (w.layout == TToolWindow::Layout::Code) g.moveLeft(DefaultCodeLeft);
+    }
+    win->move(g.topLeft());
+    if (g.width() > 0 && g.height() > 0) win->resize(g.size());
+}
+
+void TWindowList::RestorePlacements(QSettings& settings, int screenWidth) {
+    for (const QString& key : StoreOrder())
+        if (TToolWindow* w = Find(key)) RestorePlacement(settings, *w, screenWidth);
+}
+
+bool TWindowList::RestoreVisibility(QSettings& settings) {
+    for (const QString& key : StoreOrder()) {
+        TToolWindow* w = Find(key);
+        if (!w) continue;
+        const auto shown = ReadBool(settings, key);
+        if (!shown) {
+            for (const char* k : {"code", "memory"})
+                if (TToolWindow* d = Find(QLatin1String(k)); d && d->window) d->window->show();
+            UpdateChecks();
+            return false;
+        }
+        if (w->window) w->window->setVisible(*shown);
+    }
+    UpdateChecks();
+    return true;
+}
+
+void TWindowList::Save(QSettings& s) const {
+    for (const QString& key : StoreOrder())
+        for (const TToolWindow& w : windows)
+            if (w.key == key && w.window) s.setValue(key, w.window->isVisible() ? 1 : 0);
+    for (const QString& key : StoreOrder()) {
+        for (const TToolWindow& w : windows) {
+            if (w.key != key || !w.window) continue;
+            s.beginGroup(key);
+            if (w.layout != TToolWindow::Layout::Code) {
+                s.setValue(QStringLiteral("always on top"), (w.onTop && w.onTop()) ? 1 : 0);
+                s.setValue(QStringLiteral("hb"), w.savedHeight ? w.savedHeight() : 0);
+            }
+            s.setValue(QStringLiteral("t"), w.window->pos().y());
+            s.setValue(QStringLiteral("l"), w.window->pos().x());
+            s.setValue(QStringLiteral("h"), w.window->height());
+            s.setValue(QStringLiteral("w"), w.window->width());
+            s.endGroup();
+        }
+    }
+}
