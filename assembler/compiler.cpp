@@ -169,8 +169,10 @@ std::optional<uint16_t> ParseNumber(std::string_view t) {
 
 SourceLine TCode::FirstLine() {
     next_ = 0;
+    ended_ = false;
     current_.Number = 0;
     if (lines_.empty()) {
+        ended_ = true;
         current_.Text = EmptyEndMarker;
         return current_;
     }
@@ -181,7 +183,8 @@ SourceLine TCode::NextLine() {
     if (next_ < lines_.size()) {
         current_.Text = lines_[next_];
         current_.Number = static_cast<int32_t>(++next_);
-    } else if (current_.Text.data() != EndMarker.data()) {
+    } else if (!ended_) {
+        ended_ = true;
         current_.Text = EndMarker;
         current_.Number = static_cast<int32_t>(lines_.size()) + 1;
     }

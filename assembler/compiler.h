@@ -71,6 +71,7 @@ public:
 private:
     const std::vector<std::string>& lines_;
     size_t next_ = 0;
+    bool ended_ = false; // the end marker has been handed out
     SourceLine current_;
 };
 

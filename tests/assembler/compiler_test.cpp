@@ -91,6 +91,10 @@ TEST_F(AsmTest, FieldScannerCutsCommentsAndKeepsQuotedText) {
     EXPECT_EQ(Bytes({" FCC \"a;b c\""}), (B{'a', ';', 'b', ' ', 'c'}));
     EXPECT_EQ(Bytes({" FCC \"*x\" trailing words are ignored"}), (B{'*', 'x'}));
     EXPECT_EQ(Bytes({" FCC \"\""}), B{});
+    // Windows-1250 bytes pass through unchanged: "Šš" is 8A 9A.
+    EXPECT_EQ(Bytes({Utf8ToCp1250(" fcc \"Šš\"")}), (B{0x8A, 0x9A}));
+    EXPECT_EQ(Bytes({Utf8ToCp1250(" SM $200 \"š\""), " NOP"}), B{0x01});
+    EXPECT_EQ(memory.Cells[0x200].Value, 0x9A);
     // Only spaces separate fields: a TAB belongs to its token.
     CompileResult r;
     Bytes({" \tNOP"}, &r);
