@@ -42,14 +42,13 @@ TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std
         PrintLine(err, "orlek-cli: opozorilo: nekaterih znakov v \"" + options.Source +
                            "\" kodna tabela Windows-1250 nima; prevajalnik vidi namesto njih '?'");
     try {
-        p.Session = std::make_unique<TSession>(programDir);
+        p.Session = std::make_unique<TSession>(programDir, /*defaultListing=*/false);
     } catch (const std::exception& e) {
         PrintLine(err, std::string("orlek-cli: ") + e.what());
         p.Exit = ExitUsage;
         return p;
     }
     // The command line writes a listing only where it is asked to.
-    p.Session->ListingPath.clear();
     return p;
 }
 
@@ -108,7 +107,14 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
     session.TickCount = [&clock] { return clock; };
     session.Log.Enabled = !options.LogFile.empty();
     if (options.Seed) machine.Random.Seed(*options.Seed);
-    for (int line : options.Breaks) session.Breakpoints.Add(line);
+    for (int line : options.Breaks) {
+        if (static_cast<size_t>(line) > p.Source.Lines.size()) {
+            PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
+                               std::to_string(p.Source.Lines.size()) + " vrstic)");
+            return ExitUsage;
+        }
+        session.Breakpoints.Add(line);
+    }
 
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);

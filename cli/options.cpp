@@ -270,7 +270,8 @@ ali se ne izvede N korakov (stop=limit).
   --send PODATKI@KORAK zunanji sistem pošlje bajte od koraka KORAK naprej: šestnajstiški bajti
                        "41,42" ali besedilo v narekovajih '"AB"'; bajti gredo drug za drugim,
                        naslednji, ko je prejšnji prispel (10 tiksov serijskega vmesnika).
-                       Zunanji sistem dela s hitrostjo 9600, kot v oknu SCI.
+                       Zunanji sistem dela s hitrostjo 9600, kot v oknu SCI; bajt, poslan,
+                       ko sprejemnik ni vklopljen, se izgubi.
   --loopback           povezava Rx=Tx serijskega vmesnika
   --pin VRATA.BIT@KORAK preklopi vhodni priključek (1.0-1.7, 2.0-2.4) pred korakom KORAK
   --seed S             seme generatorja naključnih števil (ponovljiv tek)

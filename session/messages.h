@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-// The texts run control and the compile command put into the code window's error list.
+// The texts run control and the compile command put into the code window's error list
+// (UTF-8).
 
 inline constexpr const char* kCannotStartMessage = "Simulatorja ne morem zagnati!";
 inline constexpr const char* kWhereNowMessage = "Kam pa sedaj?";

@@ -47,7 +47,7 @@ TControlStates ControlsFor(RunState state) {
     return {};
 }
 
-TSession::TSession(const std::string& programDir)
+TSession::TSession(const std::string& programDir, bool defaultListing)
     : programDir_(programDir), machine_(std::make_unique<TMachine>()) {
     compiler_ = std::make_unique<TCompiler>(machine_->Memory, programDir_);
     ukazi_ = std::make_unique<TUkazi>((std::filesystem::path(programDir_) / "bin" / "ukazi.dat").string());
@@ -57,7 +57,7 @@ TSession::TSession(const std::string& programDir)
         opcodeNames_[op] = std::move(name);
     }
     Log.SetOpcodeNames(&opcodeNames_);
-    ListingPath = DefaultListingPath(programDir_);
+    if (defaultListing) ListingPath = DefaultListingPath(programDir_);
 }
 
 TSession::~TSession() = default;
@@ -186,7 +186,11 @@ TStepResult TSession::StepOnce() {
         result.Left = true;
         result.Messages.emplace_back(kWhereNowMessage);
         result.ShowPanel = true;
-        lastStepTick_ = Now();
+        try {
+            lastStepTick_ = Now();
+        } catch (...) {
+            // The clock itself failed; the run ends all the same.
+        }
         StopInternal();
     }
     return result;

@@ -65,8 +65,9 @@ class TSession {
 public:
     // Reads <programDir>/bin/ukazi.red (assembler) and <programDir>/bin/ukazi.dat (opcode names).
     // Throws the assembler's table error (a std::runtime_error naming the file) when either is
-    // missing or broken.
-    explicit TSession(const std::string& programDir);
+    // missing or broken. With `defaultListing` the listing goes to DefaultListingPath(), else
+    // nowhere until ListingPath is set.
+    explicit TSession(const std::string& programDir, bool defaultListing = true);
     ~TSession();
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
@@ -86,8 +87,7 @@ public:
     std::function<uint32_t()> TickCount;
     // Called once per source line in each assembler pass (2 x line count calls in all).
     std::function<void()> ProgressStep;
-    // Where assemblies write the listing; empty = no listing. Set to DefaultListingPath() by
-    // the constructor.
+    // Where assemblies write the listing; empty = no listing.
     std::string ListingPath;
 
     // --- run state -------------------------------------------------------------------------

@@ -110,3 +110,9 @@ TEST(CliOptionsTest, ValuesAreParsedAndSendsOrderedByStep) {
     o = ParseCliOptions({"run", "p.asm", "--send", "\"\xC4\x8D\"@1"});
     EXPECT_EQ(o.Sends[0].Bytes, (std::vector<uint8_t>{0xE8}));
 }
+
+TEST(CliArgsTest, BreakpointPastTheEndOfTheSourceIsRefused) {
+    CliResult r = RunCli({"run", CliData("regs.asm"), "--break", "500"});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("500"), std::string::npos) << r.err;
+}
