@@ -116,6 +116,27 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
         session.Breakpoints.Add(line);
     }
 
+    // The log goes to its file while the program runs, so a long run does not pile it up.
+    std::unique_ptr<TAtomicFile> logFile;
+    if (!options.LogFile.empty()) {
+        try {
+            logFile = std::make_unique<TAtomicFile>(options.LogFile);
+        } catch (const FileError& e) {
+            PrintLine(err, std::string("orlek-cli: ") + e.what());
+            return ExitUsage;
+        }
+    }
+    std::string logBuffer;
+    auto flushLog = [&] {
+        for (const TLogRecord& record : session.Log.Records()) {
+            session.Log.FormatTo(record, logBuffer);
+            logBuffer += '\n';
+        }
+        session.Log.Clear();
+        logFile->Write(logBuffer);
+        logBuffer.clear();
+    };
+
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);
     if (!load.Ok) {
@@ -181,6 +202,7 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
             report.Stop = "breakpoint";
             break;
         }
+        if (logFile && session.Log.Size() >= 4096) flushLog();
         if (step % options.TimerEvery == 0) machine.Timer.TimerTick();
         if (step % options.SciEvery == 0) {
             machine.Sci.SciTick();
@@ -208,21 +230,10 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
     report.Trace = machine.Memory.Trace.Rows();
 
     int exit = ExitOk;
-    if (!options.LogFile.empty()) {
+    if (logFile) {
         try {
-            WriteFileAtomically(options.LogFile, [&](std::FILE* f) {
-                std::string buffer;
-                buffer.reserve(1 << 17);
-                for (const TLogRecord& record : session.Log.Records()) {
-                    session.Log.FormatTo(record, buffer);
-                    buffer += '\n';
-                    if (buffer.size() >= (1 << 16)) {
-                        std::fwrite(buffer.data(), 1, buffer.size(), f);
-                        buffer.clear();
-                    }
-                }
-                std::fwrite(buffer.data(), 1, buffer.size(), f);
-            });
+            flushLog();
+            logFile->Commit();
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
             exit = ExitUsage;

@@ -70,7 +70,7 @@ TSourceText ReadSource(const std::string& path) {
     return source;
 }
 
-void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& write) {
+TAtomicFile::TAtomicFile(const std::string& path) : path_(path) {
     namespace fs = std::filesystem;
     fs::path target(path);
     std::error_code ec;
@@ -82,42 +82,53 @@ void WriteFileAtomically(const std::string& path, const std::function<void(std::
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0) throw FileError("Ne morem ustvariti datoteke \"" + path + "\": " + Describe(errno));
-    std::FILE* f = ::fdopen(fd, "wb");
-    if (!f) {
+    temp_ = name.data();
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) {
         int e = errno;
         ::close(fd);
-        ::unlink(name.data());
+        ::unlink(temp_.c_str());
         throw FileError("Ne morem ustvariti datoteke \"" + path + "\": " + Describe(e));
     }
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (file_) {
+        std::fclose(file_);
+        ::unlink(temp_.c_str());
+    }
+}
+
+void TAtomicFile::Commit() {
     bool ok = true;
     int error = 0;
-    try {
-        write(f);
-    } catch (...) {
-        std::fclose(f);
-        ::unlink(name.data());
-        throw;
-    }
-    if (std::ferror(f) || std::fflush(f) != 0) {
+    if (std::ferror(file_) || std::fflush(file_) != 0) {
         ok = false;
         error = errno;
     }
-    if (std::fclose(f) != 0 && ok) {
+    if (std::fclose(file_) != 0 && ok) {
         ok = false;
         error = errno;
     }
+    file_ = nullptr;
     // mkstemp creates the file private to the user; give it the usual permissions.
     mode_t mask = ::umask(0);
     ::umask(mask);
-    ::chmod(name.data(), 0666 & ~mask);
-    if (ok && std::rename(name.data(), path.c_str()) != 0) {
+    ::chmod(temp_.c_str(), 0666 & ~mask);
+    if (ok && std::rename(temp_.c_str(), path_.c_str()) != 0) {
         ok = false;
         error = errno;
     }
     if (!ok) {
-        ::unlink(name.data());
-        throw FileError("Napaka pri pisanju datoteke \"" + path + "\": " + Describe(error));
+        ::unlink(temp_.c_str());
+        throw FileError("Napaka pri pisanju datoteke \"" + path_ + "\": " + Describe(error ? error : EIO));
     }
+}
+
+void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& write) {
+    TAtomicFile file(path);
+    write(file.Stream());
+    file.Commit();
 }
 
 std::string ExecutableDirectory() {

@@ -24,6 +24,26 @@ struct TSourceText {
 // ends) with a FileError.
 TSourceText ReadSource(const std::string& path);
 
+// A file written through a temporary file in the same directory and renamed into place by
+// Commit, so a failure never leaves a half-written file. Without Commit the temporary file is
+// removed. Throws FileError naming the file.
+class TAtomicFile {
+public:
+    explicit TAtomicFile(const std::string& path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    std::FILE* Stream() const { return file_; }
+    void Write(const std::string& data) { std::fwrite(data.data(), 1, data.size(), file_); }
+    void Commit();
+
+private:
+    std::string path_;
+    std::string temp_;
+    std::FILE* file_ = nullptr;
+};
+
 // Creates `path` through a temporary file in the same directory that is renamed into place at
 // the end, so a failure never leaves a half-written file. `write` receives the open stream.
 // Throws FileError.

@@ -1,6 +1,8 @@
 // Whole programs run through orlek-cli: registers, memory, serial output, trace rows, the log.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli_process.h"
 
 using Lines = std::vector<std::string>;
@@ -107,11 +109,21 @@ TEST(CliRunTest, LogFileHasTheHeaderAndOneRecordPerStep) {
     EXPECT_EQ(log[5].substr(0, 10), "200A\t7\tF7\t");
     EXPECT_EQ(log[5].substr(log[5].find("\t12\t34\t")), "\t12\t34\t1234\t0000\t0000\t11010000\t1\t");
 
-    // A log that cannot be written: the run is still reported, the exit code says so.
+    // A log that cannot be created stops before the run.
     r = RunCli({"run", CliData("regs.asm"), "--log", dir.Path("missing/run.log")});
     EXPECT_EQ(r.exit, 2);
     EXPECT_NE(r.err.find("missing/run.log"), std::string::npos) << r.err;
-    EXPECT_NE(r.out.find("steps=5 stop=left"), std::string::npos);
+    EXPECT_EQ(r.out, "");
+
+    // A long run streams its log: every step is there, in order, and no temporary file is left.
+    r = RunCli({"run", CliData("counter.asm"), "--steps", "10000", "--log", dir.Path("long.log")});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    log = SplitLinesLf(ReadFile(dir.Path("long.log")));
+    ASSERT_EQ(log.size(), 10001u);
+    EXPECT_EQ(log[10000].substr(0, 5), "2007\t"); // steps 4, 7, ..., 10000 are the inx
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Dir())) ++files;
+    EXPECT_EQ(files, 2u);
 }
 
 TEST(CliRunTest, JsonOutputCarriesTheSameFacts) {
