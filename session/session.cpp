@@ -164,7 +164,7 @@ TStepResult TSession::StepOnce() {
 
         line = cpu.Step(status);
 
-        if (line >= 0 && Breakpoints.Contains(line)) {
+        if (line > 0 && Breakpoints.Contains(line)) {
             state_ = RunState::Halted;
             result.Breakpoint = true;
         }
@@ -200,14 +200,13 @@ TStepResult TSession::StepOnce() {
 
 void TSession::RunSlow() {
     if (state_ != RunState::Halted && state_ != RunState::FastRun) return;
-    // Switching from fast run only changes the interval; the step clock keeps its reference.
-    if (state_ == RunState::Halted) lastStepTick_ = Now();
+    lastStepTick_ = Now();
     state_ = RunState::SlowRun;
 }
 
 void TSession::RunFast() {
     if (state_ != RunState::Halted && state_ != RunState::SlowRun) return;
-    if (state_ == RunState::Halted) lastStepTick_ = Now();
+    lastStepTick_ = Now();
     state_ = RunState::FastRun;
 }
 
