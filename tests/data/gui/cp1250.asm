@@ -1,0 +1,3 @@
+* števec èrke ŠŽÈ ž
+stevec rmb 2 ; znaèka
+       end

@@ -1,0 +1,3 @@
+* števec črke ŠŽČ ž
+stevec rmb 2 ; značka
+       end

@@ -1,0 +1,234 @@
+// Documents: new, open, save, save as, the unsaved-changes question, recent files, encodings.
+#include <QFileInfo>
+#include <QMenu>
+
+#include "gui_main_fixture.h"
+
+using Answer = TPrompt::Answer;
+
+namespace {
+// A Windows-1250 file with CR LF line ends and a UTF-8 file with LF and no final line end.
+QByteArray DataFile(const char* name) { return MainWindowTest::Bytes(QStringLiteral(ORLEK_TEST_DATA "/gui/") + name); }
+const QByteArray kCp1250Source = DataFile("cp1250.asm");
+const QByteArray kUtf8Source = DataFile("utf8.asm");
+} // namespace
+
+TEST_F(MainWindowTest, NewWithCancelNoAndYes) {
+    TfrmMain& w = Create();
+    Koda().txtKoda->append(" NOP\n");
+    const QString edited = Koda().Source();
+
+    prompt.Answers = {Answer::Cancel};
+    w.NewDocument();
+    EXPECT_EQ(Koda().Source(), edited);
+    EXPECT_TRUE(Koda().txtKoda->isModified());
+
+    prompt.Answers = {Answer::No};
+    w.NewDocument();
+    EXPECT_TRUE(Koda().Source().isEmpty());
+    EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
+    EXPECT_FALSE(Koda().txtKoda->isModified());
+
+    // Yes on an untitled document: the save dialog comes first, then the new document.
+    Koda().txtKoda->setText(" NOP\n");
+    const QString target = temp.filePath("saved.asm");
+    prompt.Answers = {Answer::Yes};
+    prompt.SaveFiles = {target};
+    w.NewDocument();
+    ASSERT_EQ(prompt.Dialogs.size(), 1);
+    EXPECT_TRUE(prompt.Dialogs[0].startsWith("Shrani kot|"));
+    EXPECT_TRUE(prompt.Dialogs[0].endsWith("Neimenovana"));
+    EXPECT_EQ(Bytes(target), QByteArray(" NOP\r\n"));
+    EXPECT_TRUE(Koda().Source().isEmpty());
+
+    // Yes, but the save dialog is cancelled: the changes are kept.
+    Koda().txtKoda->setText(" ABA\n");
+    prompt.Answers = {Answer::Yes};
+    w.NewDocument();
+    EXPECT_EQ(Koda().Source(), QStringLiteral(" ABA\n"));
+}
+
+TEST_F(MainWindowTest, OpenWithCancelNoAndYes) {
+    TfrmMain& w = Create();
+    const QString file = File("prog.asm", " NOP\r\n");
+    Koda().txtKoda->append(" ABA\n");
+    const QString edited = Koda().Source();
+
+    // Cancelled dialog: nothing happens, no question.
+    w.OpenCommand();
+    EXPECT_TRUE(prompt.Questions.isEmpty());
+    EXPECT_EQ(Koda().Source(), edited);
+
+    prompt.OpenFiles = {file};
+    prompt.Answers = {Answer::Cancel};
+    w.OpenCommand();
+    EXPECT_EQ(Koda().Source(), edited);
+    EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
+
+    prompt.OpenFiles = {file};
+    prompt.Answers = {Answer::No};
+    w.OpenCommand();
+    EXPECT_EQ(Koda().Lines(), QStringList({" NOP"}));
+    EXPECT_EQ(Koda().DocumentName(), file);
+    EXPECT_EQ(TfrmMain::OpenSettings()->value("fileopen initialdir").toString(), temp.path() + '/');
+
+    // Yes on a named document saves it without a dialog.
+    Koda().txtKoda->append(" ABA\n");
+    const QString other = File("other.asm", " TAB\r\n");
+    prompt.OpenFiles = {other};
+    prompt.Answers = {Answer::Yes};
+    w.OpenCommand();
+    EXPECT_EQ(Bytes(file), QByteArray(" NOP\r\n ABA\r\n"));
+    EXPECT_EQ(Koda().DocumentName(), other);
+    ASSERT_EQ(prompt.Dialogs.size(), 4);
+    EXPECT_TRUE(prompt.Dialogs[3].startsWith("Odpri|" + temp.path()));
+}
+
+TEST_F(MainWindowTest, OpeningClearsBreakpointsAndMarks) {
+    TfrmMain& w = Create();
+    Koda().SetCaret(11, 1);
+    w.run->ToggleBreakpoint();
+    Koda().ShowErrorLine(5);
+    Koda().AddMessage("x");
+    Koda().ShowMessages(true);
+    ASSERT_TRUE(w.OpenDocument(File("a.asm", " NOP\n NOP\n")));
+    EXPECT_TRUE(Koda().BreakpointLines().isEmpty());
+    EXPECT_TRUE(w.session->Breakpoints.Empty());
+    EXPECT_EQ(Koda().ErrorLine(), 0);
+    EXPECT_FALSE(Koda().MessagesVisible());
+    EXPECT_EQ(Koda().CaretLine(), 1);
+}
+
+TEST_F(MainWindowTest, UnreadableFileGivesMessageAndKeepsDocument) {
+    TfrmMain& w = Create();
+    const QString before = Koda().Source();
+    EXPECT_FALSE(w.OpenDocument(temp.filePath("absent.asm")));
+    EXPECT_FALSE(w.OpenDocument(temp.path())); // a directory
+    EXPECT_EQ(prompt.Messages.size(), 2);
+    EXPECT_TRUE(prompt.Messages[0].contains("absent.asm"));
+    EXPECT_EQ(Koda().Source(), before);
+    EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
+    EXPECT_TRUE(w.hl->Entries().isEmpty());
+}
+
+TEST_F(MainWindowTest, FailedSaveKeepsModifiedFlagAndOldCaption) {
+    TfrmMain& w = Create();
+    const QString file = File("keep.asm", " NOP\r\n");
+    ASSERT_TRUE(w.OpenDocument(file));
+    Koda().txtKoda->append(" ABA\n");
+    prompt.SaveFiles = {temp.filePath("missing/dir/x.asm")};
+    EXPECT_FALSE(w.SaveDocumentAs());
+    EXPECT_EQ(prompt.Messages.size(), 1);
+    EXPECT_TRUE(Koda().txtKoda->isModified());
+    EXPECT_EQ(Koda().DocumentName(), file);
+    EXPECT_EQ(Bytes(file), QByteArray(" NOP\r\n"));
+    // No temporary files are left beside the document.
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files), QStringList({"keep.asm"}));
+}
+
+TEST_F(MainWindowTest, SaveAsNamesTheDocumentButKeepsTheModifiedFlag) {
+    TfrmMain& w = Create();
+    Koda().txtKoda->append(" NOP\n");
+    const QString target = temp.filePath("named"); // no extension: ".asm" is added
+    prompt.SaveFiles = {target};
+    ASSERT_TRUE(w.SaveDocument()); // untitled: behaves as Save as
+    EXPECT_EQ(Koda().DocumentName(), target + ".asm");
+    EXPECT_TRUE(QFileInfo::exists(target + ".asm"));
+    EXPECT_TRUE(Koda().txtKoda->isModified());
+    EXPECT_EQ(TfrmMain::OpenSettings()->value("filesave initialdir").toString(), temp.path() + '/');
+    // Save on a named document writes without a dialog and clears the flag.
+    ASSERT_TRUE(w.SaveDocument());
+    EXPECT_EQ(prompt.Dialogs.size(), 1);
+    EXPECT_FALSE(Koda().txtKoda->isModified());
+    EXPECT_TRUE(w.hl->Entries().isEmpty()); // saving does not add to the recent files
+}
+
+TEST_F(MainWindowTest, RecentFilesKeepTheFourMostRecent) {
+    TfrmMain& w = Create();
+    EXPECT_EQ(w.mnuNedavno->actions().size(), 1);
+    EXPECT_EQ(w.mnuNedavno->actions()[0]->text(), QStringLiteral("(none)"));
+    EXPECT_FALSE(w.mnuNedavno->actions()[0]->isEnabled());
+    QStringList files;
+    for (int i = 1; i <= 5; ++i) files << File(QStringLiteral("f%1.asm").arg(i), " NOP\n");
+    for (const QString& f : files) ASSERT_TRUE(w.OpenDocument(f));
+    EXPECT_EQ(w.hl->Paths(), QStringList({files[4], files[3], files[2], files[1]}));
+    QStringList captions;
+    for (QAction* a : w.mnuNedavno->actions()) captions << a->text();
+    EXPECT_EQ(captions, QStringList({"f5.asm", "f4.asm", "f3.asm", "f2.asm"}));
+
+    // Opening a listed file again moves it to the top, once.
+    ASSERT_TRUE(w.OpenDocument(files[2]));
+    EXPECT_EQ(w.hl->Paths(), QStringList({files[2], files[4], files[3], files[1]}));
+    // A click on an entry opens it.
+    w.mnuNedavno->actions()[3]->trigger();
+    EXPECT_EQ(Koda().DocumentName(), files[1]);
+
+    Close();
+    {
+        auto s = TfrmMain::OpenSettings();
+        EXPECT_EQ(s->value("Recent files/File0").toString(), files[1]);
+        EXPECT_EQ(s->value("Recent files/Name0").toString(), QStringLiteral("f2.asm"));
+        EXPECT_FALSE(s->contains("Recent files/File4"));
+    }
+    // A file deleted meanwhile drops out at the next start.
+    QFile::remove(files[4]);
+    Create();
+    EXPECT_EQ(main->hl->Paths(), QStringList({files[1], files[2], files[3]}));
+    Close();
+    EXPECT_FALSE(TfrmMain::OpenSettings()->contains("Recent files/File3"));
+}
+
+TEST_F(MainWindowTest, Cp1250AndUtf8FilesRoundTripByteForByte) {
+    TfrmMain& w = Create();
+    const QString cp = File("cp.asm", kCp1250Source);
+    const QString utf = File("utf.asm", kUtf8Source);
+
+    ASSERT_TRUE(w.OpenDocument(cp));
+    EXPECT_EQ(w.DocumentFormat().encoding, TTextFormat::Encoding::Cp1250);
+    EXPECT_EQ(Koda().Lines()[0], QStringLiteral("* števec črke ŠŽČ ž"));
+    ASSERT_TRUE(w.SaveDocument());
+    EXPECT_EQ(Bytes(cp), kCp1250Source);
+
+    ASSERT_TRUE(w.OpenDocument(utf));
+    EXPECT_EQ(w.DocumentFormat().encoding, TTextFormat::Encoding::Utf8);
+    EXPECT_EQ(Koda().Lines()[0], QStringLiteral("* števec črke ŠŽČ ž"));
+    ASSERT_TRUE(w.SaveDocument());
+    EXPECT_EQ(Bytes(utf), kUtf8Source);
+
+    // The assembler gets Windows-1250 bytes either way: the label from a UTF-8 file assembles.
+    Koda().SetSource(QStringLiteral("sčas   equ $12\n       org $fffe\n       fdb sčas\n"));
+    w.mnuPrevediClick();
+    EXPECT_FALSE(Koda().MessagesVisible()) << Koda().Messages().join('\n').toStdString();
+    EXPECT_EQ(w.session->Compiler().Labels().Entries().at(0).Name, std::string("S\xC8" "AS"));
+}
+
+TEST_F(MainWindowTest, TextOutsideCp1250IsNotSavedAsQuestionMarks) {
+    TfrmMain& w = Create();
+    const QString cp = File("cp.asm", kCp1250Source);
+    ASSERT_TRUE(w.OpenDocument(cp));
+    Koda().txtKoda->append("* 漢字\n");
+    prompt.YesNo = {false};
+    EXPECT_FALSE(w.SaveDocument());
+    EXPECT_EQ(Bytes(cp), kCp1250Source);
+    EXPECT_TRUE(Koda().txtKoda->isModified());
+    prompt.YesNo = {true};
+    EXPECT_TRUE(w.SaveDocument());
+    EXPECT_TRUE(QString::fromUtf8(Bytes(cp)).contains(QStringLiteral("漢字")));
+    EXPECT_EQ(w.DocumentFormat().encoding, TTextFormat::Encoding::Utf8);
+}
+
+TEST(DocumentFileTest, DecodeKeepsLineEndsAndByteOrderMark) {
+    TTextFormat f;
+    EXPECT_EQ(TDocumentFile::Decode("a\r\nb\r\n", f), QStringLiteral("a\nb\n"));
+    EXPECT_EQ(f.lineEnd, QStringLiteral("\r\n"));
+    EXPECT_EQ(TDocumentFile::Decode("\xEF\xBB\xBF" "a\nb", f), QStringLiteral("a\nb"));
+    EXPECT_TRUE(f.byteOrderMark);
+    EXPECT_EQ(f.lineEnd, QStringLiteral("\n"));
+    QByteArray bytes;
+    ASSERT_TRUE(TDocumentFile::Encode(QStringLiteral("a\nb"), f, bytes));
+    EXPECT_EQ(bytes, QByteArray("\xEF\xBB\xBF" "a\nb"));
+    // Old Mac line ends come back as they were.
+    EXPECT_EQ(TDocumentFile::Decode("a\rb\r", f), QStringLiteral("a\nb\n"));
+    ASSERT_TRUE(TDocumentFile::Encode(QStringLiteral("a\nb\n"), f, bytes));
+    EXPECT_EQ(bytes, QByteArray("a\rb\r"));
+}

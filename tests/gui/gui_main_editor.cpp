@@ -1,0 +1,245 @@
+// The code window: highlighter, marks and line colours, breakpoints following edits, label
+// hint, jump to memory, command help; the compile command and the listing window.
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+#include "frmlisting.h"
+#include "gui_main_fixture.h"
+#include "runcontrol.h"
+
+namespace {
+
+QString Styles(const TAsmLexer& lexer, const char* line) {
+    // One letter per byte: . blank, c comment, k keyword, n number, i identifier.
+    const QByteArray styles = lexer.StyleLine(QByteArray(line));
+    QString out;
+    for (char s : styles) out += QLatin1Char(".cknixbe"[int(s)]);
+    return out;
+}
+
+// Position of a column (1-based) in a line (1-based) in viewport coordinates.
+QPoint PointOf(QsciScintilla* ed, int line, int column) {
+    const long pos = ed->positionFromLineIndex(line - 1, column - 1);
+    const int x = int(ed->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, pos));
+    const int y = int(ed->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, pos));
+    return QPoint(x + 2, y + 5);
+}
+
+} // namespace
+
+TEST(AsmLexerTest, CommentsStartAtUnquotedSemicolonOrStar) {
+    TAsmLexer lexer(TAsmLexer::Screen);
+    lexer.SetKeywords({"LDAA", "FCC", "END"});
+    EXPECT_EQ(Styles(lexer, "zanka ldaa x+1;abc"), "iiiii.kkkk.iiicccc");
+    EXPECT_EQ(Styles(lexer, " LDAA #2*3"), ".kkkk.nncc");
+    EXPECT_EQ(Styles(lexer, "* all"), "ccccc");
+    // Inside double quotes ";" and "*" and blanks are text.
+    EXPECT_EQ(Styles(lexer, " fcc \"a;b *\" ;c"), ".kkk.iiiiiii.cc");
+    EXPECT_EQ(Styles(lexer, " end"), ".kkk");
+}
+
+TEST(AsmLexerTest, NumbersAreLiteralsOfTheAssembler) {
+    TAsmLexer lexer(TAsmLexer::Screen);
+    EXPECT_EQ(Styles(lexer, "$1000 #%101 -5 0x1F 'A' 5,x"), "nnnnn.nnnnn.nn.nnnn.nnn.nnn");
+    // Not numbers: a label with an offset, a bare "$", a digit followed by letters.
+    EXPECT_EQ(Styles(lexer, "stevec+1 $ 12ab"), "iiiiiiii.i.iiii");
+}
+
+TEST_F(MainWindowTest, LineColoursFollowPrecedence) {
+    Create();
+    TAsmLexer& lexer = *Koda().barve;
+    Koda().SetExecutionLine(11);
+    EXPECT_EQ(lexer.LineColourOf(10), LineColour::Execution);
+    Koda().SetBreakpoint(11, true);
+    EXPECT_EQ(lexer.LineColourOf(10), LineColour::Breakpoint);
+    Koda().ShowErrorLine(11);
+    EXPECT_EQ(lexer.LineColourOf(10), LineColour::Error);
+    Koda().HideErrorMark();
+    EXPECT_EQ(lexer.LineColourOf(10), LineColour::Breakpoint);
+    Koda().SetBreakpoint(11, false);
+    EXPECT_EQ(lexer.LineColourOf(10), LineColour::None); // the error mark cleared the execution line
+}
+
+TEST_F(MainWindowTest, TypingRemovesTheCurrentLine) {
+    Create();
+    Koda().SetExecutionLine(15);
+    ASSERT_EQ(Koda().ExecutionLine(), 15);
+    Koda().SetCaret(1, 1);
+    QTest::keyClicks(Koda().txtKoda, "x");
+    EXPECT_EQ(Koda().ExecutionLine(), 0);
+    EXPECT_TRUE(main->mnuRazveljavi->isEnabled());
+}
+
+TEST_F(MainWindowTest, BreakpointsFollowEnterAndBackspace) {
+    Create();
+    QsciScintilla* ed = Koda().txtKoda;
+    const QString before = ed->text();
+    Koda().SetCaret(11, 1);
+    main->run->ToggleBreakpoint();
+    ASSERT_EQ(Koda().BreakpointLines(), QList<int>({11}));
+    ASSERT_TRUE(main->session->Breakpoints.Contains(11));
+
+    // Enter above the breakpoint moves it down with its line.
+    Koda().SetCaret(5, 1);
+    QTest::keyClick(ed, Qt::Key_Return);
+    EXPECT_EQ(Koda().BreakpointLines(), QList<int>({12}));
+    EXPECT_TRUE(main->session->Breakpoints.Contains(12));
+    EXPECT_FALSE(main->session->Breakpoints.Contains(11));
+    // Backspace in column 1 of the inserted line joins it and moves the breakpoint back.
+    Koda().SetCaret(6, 1);
+    QTest::keyClick(ed, Qt::Key_Backspace);
+    EXPECT_EQ(Koda().BreakpointLines(), QList<int>({11}));
+    EXPECT_EQ(main->session->Breakpoints.Lines(), std::vector<int>({11}));
+    EXPECT_EQ(ed->text(), before);
+
+    // Enter at the end of the breakpoint's line leaves the breakpoint on its instruction.
+    Koda().SetCaret(11, int(Koda().Lines()[10].size()) + 1);
+    QTest::keyClick(ed, Qt::Key_Return);
+    EXPECT_EQ(Koda().BreakpointLines(), QList<int>({11}));
+    // Enter at its start moves it down with the text.
+    Koda().SetCaret(11, 1);
+    QTest::keyClick(ed, Qt::Key_Return);
+    EXPECT_EQ(Koda().BreakpointLines(), QList<int>({12}));
+
+    // Toggling twice leaves no breakpoint and no mark.
+    Koda().SetCaret(12, 1);
+    main->run->ToggleBreakpoint();
+    EXPECT_TRUE(Koda().BreakpointLines().isEmpty());
+    EXPECT_TRUE(main->session->Breakpoints.Empty());
+    EXPECT_EQ(Koda().txtKoda->markersAtLine(11), 0u);
+}
+
+TEST_F(MainWindowTest, SampleCompilesWithoutMessages) {
+    TfrmMain& w = Create();
+    Koda().AddMessage("old");
+    Koda().ShowMessages(true);
+    w.mnuPrevedi->trigger();
+    EXPECT_FALSE(Koda().MessagesVisible());
+    EXPECT_EQ(Koda().ErrorLine(), 0);
+    EXPECT_FALSE(w.pnlgraf->isVisible());
+    EXPECT_EQ(w.progres->value(), 2 * int(Koda().Lines().size()));
+    EXPECT_TRUE(prompt.Messages.isEmpty());
+    EXPECT_FALSE(w.session->Loaded()); // compiled, not loaded
+}
+
+TEST_F(MainWindowTest, BreakpointOnCommentLineFailsWithStatus6AndKeepsText) {
+    TfrmMain& w = Create();
+    const QString before = Koda().Source();
+    Koda().SetCaret(3, 4);
+    w.run->ToggleBreakpoint();
+    w.mnuPrevediClick();
+    EXPECT_TRUE(Koda().MessagesVisible());
+    EXPECT_EQ(Koda().Messages(), QStringList({"Prekinitvena točka v napacni vrstici (napaka v vrstici 3)",
+                                              "Simulatorja ne morem zagnati!"}));
+    EXPECT_EQ(Koda().ErrorLine(), 3);
+    EXPECT_EQ(Koda().CaretLine(), 3);
+    EXPECT_EQ(Koda().Source(), before);
+    EXPECT_FALSE(Koda().txtKoda->isModified());
+    EXPECT_EQ(Koda().BreakpointLines(), QList<int>({3}));
+
+    // The "-" button hides the panel; a successful run hides the error mark.
+    QTest::mouseClick(Koda().SpeedButton1, Qt::LeftButton);
+    EXPECT_FALSE(Koda().MessagesVisible());
+    w.run->ToggleBreakpoint();
+    w.mnuPrevediClick();
+    EXPECT_EQ(Koda().ErrorLine(), 0);
+    EXPECT_FALSE(Koda().MessagesVisible());
+}
+
+TEST_F(MainWindowTest, UnknownMnemonicOnTheOnlyLine) {
+    TfrmMain& w = Create();
+    Koda().SetSource(" FOO");
+    w.mnuPrevediClick();
+    EXPECT_EQ(Koda().Messages(), QStringList({"Napaka: neznan ukaz (napaka v vrstici 1)", "Simulatorja ne morem zagnati!"}));
+    EXPECT_EQ(Koda().ErrorLine(), 1);
+}
+
+TEST_F(MainWindowTest, LabelHintOnMouseRelease) {
+    TfrmMain& w = Create();
+    w.mnuPrevediClick();
+    QsciScintilla* ed = Koda().txtKoda;
+    // Line 12: "       clr stevec+1 ..." -- the operand starts in column 12.
+    QTest::mouseClick(ed->viewport(), Qt::LeftButton, {}, PointOf(ed, 12, 14));
+    EXPECT_EQ(Koda().WordAtCaret(), QStringLiteral("stevec+1"));
+    EXPECT_TRUE(Koda().LabelHintVisible());
+    EXPECT_EQ(Koda().LabelHintText(), QStringLiteral("STEVEC+1: $1001"));
+    // The hint goes after five ticks.
+    for (int i = 0; i < 5; ++i) QMetaObject::invokeMethod(Koda().Timer1, "timeout");
+    EXPECT_FALSE(Koda().LabelHintVisible());
+
+    // An empty line shows nothing.
+    QTest::mouseClick(ed->viewport(), Qt::LeftButton, {}, PointOf(ed, 13, 1));
+    EXPECT_TRUE(Koda().WordAtCaret().isEmpty());
+    EXPECT_FALSE(Koda().LabelHintVisible());
+    // The comment after "stevec+1;" is not part of the word.
+    Koda().SetCaret(14, 16);
+    EXPECT_EQ(Koda().WordAtCaret(), QStringLiteral("stevec+1"));
+}
+
+TEST_F(MainWindowTest, JumpToMemoryTakesLabelOrNumber) {
+    TfrmMain& w = Create();
+    w.mnuPrevediClick();
+    Koda().SetCaret(11, 2); // "zaceti"
+    Koda().JumpToMemory();
+    EXPECT_EQ(w.memoryTop, 0x2000);
+    Koda().SetCaret(4, 13); // "$1000"
+    Koda().JumpToMemory();
+    EXPECT_EQ(w.memoryTop, 0x1000);
+    Koda().SetCaret(7, 28); // "reset" -- no label, no number
+    Koda().JumpToMemory();
+    EXPECT_EQ(w.memoryTop, 0x1000);
+    EXPECT_EQ(prompt.Messages.size(), 1);
+}
+
+TEST_F(MainWindowTest, CommandHelpOpensTheCommandPage) {
+    Create();
+    QStringList opened;
+    Koda().OpenExternal = [&](const QString& path) { opened << path; };
+    Koda().ShowCommandHelp("ldaa");
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].endsWith("/help/commands/LDAA.htm")) << opened[0].toStdString();
+    Koda().ShowCommandHelp("stevec");
+    Koda().ShowCommandHelp("");
+    EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(MainWindowTest, ListingWindowShowsTheLastListing) {
+    TfrmMain& w = Create();
+    EXPECT_FALSE(w.ShowListing()); // nothing assembled yet
+    ASSERT_EQ(prompt.Messages.size(), 1);
+    EXPECT_FALSE(w.frmListing->isVisible());
+    w.mnuPrevediClick();
+    EXPECT_TRUE(w.ShowListing());
+    EXPECT_TRUE(w.frmListing->isVisible());
+    EXPECT_TRUE(w.frmListing->txtListing->text().contains("2000 7F1000")) << w.frmListing->txtListing->text().toStdString();
+    EXPECT_TRUE(w.frmListing->txtListing->text().contains("števcu"));
+    w.frmListing->CloseBtn->trigger();
+    EXPECT_FALSE(w.frmListing->isVisible());
+}
+
+TEST_F(MainWindowTest, ListingWriteErrorIsReportedOnce) {
+    TfrmMain& w = Create();
+    w.session->ListingPath = temp.filePath("no/such/dir/list.lst").toStdString();
+    w.mnuPrevediClick();
+    EXPECT_EQ(prompt.Messages.size(), 1) << prompt.Messages.join('\n').toStdString();
+    EXPECT_FALSE(Koda().MessagesVisible()); // the assembly itself succeeded
+}
+
+TEST_F(MainWindowTest, FindAndReplaceInTheEditor) {
+    TfrmMain& w = Create();
+    Koda().SetSource("ldaa stevec\nstaa STEVEC\nldaa stevec1\n");
+    Koda().SetCaret(1, 1);
+    w.findDialog->txtFind->setText("STEVEC");
+    w.findDialog->cbMatchCase->setChecked(true);
+    w.FindRequest(w.findDialog);
+    EXPECT_EQ(Koda().CaretLine(), 2);
+    w.replaceDialog->txtFind->setText("stevec");
+    w.replaceDialog->txtReplace->setText("x");
+    w.replaceDialog->cbWholeWord->setChecked(true);
+    w.ReplaceRequest(w.replaceDialog, true);
+    EXPECT_EQ(Koda().Lines(), QStringList({"ldaa x", "staa x", "ldaa stevec1"}));
+    // One undo step takes the whole replacement back.
+    Koda().txtKoda->undo();
+    EXPECT_EQ(Koda().Lines(), QStringList({"ldaa stevec", "staa STEVEC", "ldaa stevec1"}));
+}

@@ -1,0 +1,201 @@
+// Start-up, the main strip's menus, window persistence and the "&Okna" menu.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include "gui_main_fixture.h"
+#include "runcontrol.h"
+#include "windowlist.h"
+
+namespace {
+
+// "caption|shortcut" of every item, "-" for a separator, submenus as "caption>".
+QStringList Describe(QMenu* menu) {
+    QStringList items;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator())
+            items << QStringLiteral("-");
+        else if (a->menu())
+            items << a->text() + QLatin1Char('>');
+        else
+            items << a->text() + QLatin1Char('|') + a->shortcut().toString(QKeySequence::PortableText);
+    }
+    return items;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, EmptyStoreShowsCodeWindowAtTop115Left5) {
+    TfrmMain& w = Create();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Orlek"));
+    EXPECT_TRUE(Koda().isVisible());
+    EXPECT_EQ(Koda().pos(), QPoint(5, 115));
+    EXPECT_EQ(w.slowInterval, 400);
+    EXPECT_EQ(w.fastInterval, 1);
+    EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
+    // The sample program is the initial text and the document is unmodified.
+    EXPECT_TRUE(Koda().Lines().at(1).startsWith(QStringLiteral("* Program, ki šteje")));
+    EXPECT_FALSE(Koda().txtKoda->isModified());
+    // The strip shows only the menu, the toolbar and Panel2.
+    EXPECT_EQ(w.height(), w.menuBar()->sizeHint().height() + w.ToolBar1->sizeHint().height() + 43);
+    EXPECT_FALSE(w.pnlgraf->isVisible());
+}
+
+TEST_F(MainWindowTest, PlacementAndVisibilitySurviveExitAndStart) {
+    Create();
+    Koda().move(300, 200);
+    Koda().resize(640, 400);
+    Close();
+    {
+        auto s = TfrmMain::OpenSettings();
+        EXPECT_EQ(s->value("code").toInt(), 1);
+        EXPECT_EQ(s->value("code/t").toInt(), 200);
+        EXPECT_EQ(s->value("code/l").toInt(), 300);
+        EXPECT_EQ(s->value("code/w").toInt(), 640);
+        EXPECT_EQ(s->value("code/h").toInt(), 400);
+        EXPECT_EQ(s->value("last file").toString(), QStringLiteral("Neimenovan"));
+    }
+    Create();
+    EXPECT_EQ(Koda().pos(), QPoint(300, 200));
+    EXPECT_EQ(Koda().size(), QSize(640, 400));
+    EXPECT_TRUE(Koda().isVisible());
+
+    // A hidden code window stays hidden at the next start.
+    main->windows->Toggle("code");
+    Close();
+    Create();
+    EXPECT_FALSE(Koda().isVisible());
+}
+
+TEST_F(MainWindowTest, MissingValuesFallBackAndLeftEdgeBeyondScreenBecomes10) {
+    {
+        auto s = TfrmMain::OpenSettings();
+        s->setValue("code/t", 50);
+        s->setValue("code/l", 99999);
+        s->setValue("code/h", 300);
+        s->setValue("code/w", 500);
+        s->setValue("code", 1);
+        s->setValue("Slow simulation", 0);
+        s->setValue("Fast simulation", 25);
+    }
+    Create();
+    EXPECT_EQ(Koda().pos(), QPoint(10, 50));
+    EXPECT_EQ(Koda().size(), QSize(500, 300));
+    EXPECT_EQ(main->slowInterval, 400); // zero or less falls back
+    EXPECT_EQ(main->fastInterval, 25);
+    Discard();
+
+    // A key missing its height: the values read stay, the top becomes 115 and the left 5.
+    TfrmMain::OpenSettings()->remove("code/h");
+    Create();
+    EXPECT_EQ(Koda().pos(), QPoint(5, 115));
+}
+
+TEST_F(MainWindowTest, DamagedTablesAreReportedByName) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("bin");
+    TfrmMain missing(dir.path());
+    EXPECT_FALSE(missing.Ok());
+    EXPECT_TRUE(missing.StartupError().contains("ukazi")) << missing.StartupError().toStdString();
+
+    // A table of the wrong size is as bad as a missing one.
+    QFile::copy(QStringLiteral(ORLEK_PROGRAM_DIR "/bin/ukazi.red"), dir.filePath("bin/ukazi.red"));
+    QFile dat(dir.filePath("bin/ukazi.dat"));
+    ASSERT_TRUE(dat.open(QIODevice::WriteOnly));
+    dat.write("short");
+    dat.close();
+    TfrmMain broken(dir.path());
+    EXPECT_FALSE(broken.Ok());
+    EXPECT_TRUE(broken.StartupError().contains("ukazi.dat")) << broken.StartupError().toStdString();
+}
+
+TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
+    TfrmMain& w = Create(false);
+    QStringList titles;
+    for (QAction* a : w.menuBar()->actions()) titles << a->text();
+    EXPECT_EQ(titles, QStringList({"&Datoteke", "&Urejanje", "&Izvajanje", "O&rodja", "&Okna", "&Pomoč"}));
+    EXPECT_EQ(Describe(w.mnuDatoteke),
+              QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "&Shrani|Ctrl+S", "Shrani kot|", "N&edavno odprto>",
+                           "Izvoz>", "-", "&Natisni ...|Ctrl+P", "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
+    EXPECT_EQ(Describe(w.mnuUrejanje),
+              QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-", "&Najdi|F3", "Zamenjaj|Ctrl+R", "-",
+                           "Kopiraj|Ctrl+C", "Izreži|Ctrl+X", "Prilepi|Ctrl+V", "Izberi vse|Ctrl+A"}));
+    EXPECT_EQ(Describe(w.mnuIzvajanje),
+              QStringList({"Prevedi|F6", "Htro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
+                           "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
+    EXPECT_EQ(Describe(w.mnuOrodja), QStringList({"&Nastavitve okolja|", "Listing|"}));
+    EXPECT_EQ(Describe(w.mnuPomoc),
+              QStringList({"&Kazalo|", "&Seznam ukazov|", "&O pomoči|", "-", "O &programu|"}));
+    EXPECT_EQ(w.mnuOkna->actions().first()->text(), QStringLiteral("&Koda"));
+    EXPECT_FALSE(w.mnuRazveljavi->isEnabled());
+    EXPECT_FALSE(w.mnuUveljavi->isEnabled());
+
+    QStringList buttons;
+    for (QAction* a : w.ToolBar1->actions()) buttons << (a->isSeparator() ? QStringLiteral("-") : a->iconText());
+    EXPECT_EQ(buttons, QStringList({"Nov", "Odpri", "Shrani", "-", "Naloži", "Korak", "Pavza", "Stop", "-",
+                                    "Počasno", "Hitro", "-", "IRQ", "NMI"}));
+    EXPECT_EQ(w.btnNew->toolTip(), QStringLiteral("Nova (Ctrl+N)"));
+    // In Idle only Load of the run commands is on.
+    EXPECT_TRUE(w.run->btnStart->isEnabled());
+    EXPECT_FALSE(w.run->btnNaprej->isEnabled());
+    EXPECT_FALSE(w.run->btnStop->isEnabled());
+}
+
+TEST_F(MainWindowTest, WindowMenuChecksFollowRealVisibility) {
+    TfrmMain& w = Create();
+    QAction* koda = w.windows->Find("code")->action;
+    emit w.mnuOkna->aboutToShow();
+    EXPECT_TRUE(koda->isChecked());
+    // Closed with its own close button: only hidden, and the check mark follows.
+    Koda().close();
+    EXPECT_FALSE(Koda().isVisible());
+    emit w.mnuOkna->aboutToShow();
+    EXPECT_FALSE(koda->isChecked());
+    koda->trigger();
+    EXPECT_TRUE(Koda().isVisible());
+    EXPECT_TRUE(koda->isChecked());
+    koda->trigger();
+    EXPECT_FALSE(Koda().isVisible());
+}
+
+TEST_F(MainWindowTest, CommandLineDocumentKeepsItsCase) {
+    const QString path = File("MixedCase.ASM", " NOP\n");
+    TfrmMain& w = Create(true, path);
+    EXPECT_EQ(Koda().DocumentName(), path);
+    EXPECT_EQ(Koda().Lines(), QStringList({" NOP"}));
+    EXPECT_EQ(w.SaveDialogFileName(), path);
+    Discard();
+
+    // A path that does not exist opens nothing and says so.
+    Create(true, temp.filePath("missing.asm"));
+    EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
+    ASSERT_EQ(prompt.Messages.size(), 1);
+    EXPECT_TRUE(prompt.Messages[0].contains("missing.asm"));
+}
+
+TEST_F(MainWindowTest, LastFileIsReopenedAtStart) {
+    const QString path = File("last.asm", " NOP\r\n END\r\n");
+    Create();
+    ASSERT_TRUE(main->OpenDocument(path));
+    Close();
+    Create();
+    EXPECT_EQ(Koda().DocumentName(), path);
+    EXPECT_EQ(Koda().Lines(), QStringList({" NOP", " END"}));
+}
+
+TEST_F(MainWindowTest, ExitWithUnsavedChangesCanBeRefused) {
+    TfrmMain& w = Create();
+    Koda().txtKoda->append(" NOP\n");
+    prompt.Answers = {TPrompt::Answer::Cancel};
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_EQ(prompt.Questions.size(), 1);
+    EXPECT_EQ(prompt.Questions[0], QStringLiteral("Shranim spremenjeno?|Ali želite shraniti spremembe v Neimenovan"));
+    // Yes, but the save dialog is cancelled: nothing was saved, so the window stays.
+    prompt.Answers = {TPrompt::Answer::Yes};
+    EXPECT_FALSE(w.close());
+    prompt.Answers = {TPrompt::Answer::No};
+    EXPECT_TRUE(w.close());
+    main.reset();
+}
