@@ -4,13 +4,12 @@
 #include <algorithm>
 #include <climits>
 #include <QClipboard>
-#include <QFontDatabase>
-#include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QShortcut>
-#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -22,7 +21,7 @@ const char* const kColumnNames[TLogModel::kColumns] = {"PC", "VRSTA", "OPK", "IU
 TLogModel::TLogModel(TLog& log, QObject* parent) : QAbstractTableModel(parent), log_(log) {
     flushTimer_ = new QTimer(this);
     flushTimer_->setSingleShot(true);
-    flushTimer_->setInterval(0);
+    flushTimer_->setInterval(kFlushInterval);
     connect(flushTimer_, &QTimer::timeout, this, &TLogModel::Flush);
     shownRows_ = static_cast<int>(std::min<size_t>(log_.Size(), INT_MAX));
     log_.onAppended = [this](size_t) { Appended(); };
@@ -90,6 +89,159 @@ void TLogModel::ClearLog() {
     endResetModel();
 }
 
+// ---------------------------------------------------------------------------------------------
+
+TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(parent), model_(model) {
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSize(9);
+    setFont(mono);
+    viewport()->setFont(mono);
+    const QFontMetrics metrics(mono);
+    rowHeight_ = metrics.height() + 2;
+    charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('0')));
+    // Column widths in characters, one blank between columns.
+    static const int widths[TLogModel::kColumns] = {4, 5, 3, 6, 2, 2, 4, 4, 4, 8, 5, 5};
+    int x = 4;
+    for (int width : widths) {
+        columnX_.push_back(x);
+        x += (width + 2) * charWidth_;
+    }
+    contentWidth_ = x;
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        anchor_ = current_ = -1;
+        UpdateScrollBars();
+        viewport()->update();
+    });
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
+        const bool follow = AtBottom();
+        UpdateScrollBars();
+        if (follow) ScrollToBottom();
+        viewport()->update();
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+    UpdateScrollBars();
+}
+
+int TLogView::VisibleRows() const { return std::max(1, viewport()->height() / rowHeight_); }
+
+int TLogView::FirstVisibleRow() const { return verticalScrollBar()->value(); }
+
+bool TLogView::AtBottom() const { return verticalScrollBar()->value() >= verticalScrollBar()->maximum(); }
+
+void TLogView::ScrollToBottom() { verticalScrollBar()->setValue(verticalScrollBar()->maximum()); }
+
+void TLogView::UpdateScrollBars() {
+    const int rows = model_->rowCount();
+    verticalScrollBar()->setRange(0, std::max(0, rows - VisibleRows()));
+    verticalScrollBar()->setPageStep(VisibleRows());
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setRange(0, std::max(0, contentWidth_ - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setSingleStep(charWidth_);
+}
+
+void TLogView::resizeEvent(QResizeEvent* event) {
+    const bool follow = AtBottom();
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+    if (follow) ScrollToBottom();
+}
+
+void TLogView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const int rows = model_->rowCount();
+    const int first = FirstVisibleRow();
+    const int last = std::min(rows - 1, first + VisibleRows());
+    const int dx = -horizontalScrollBar()->value();
+    const QPalette& pal = palette();
+    const int selFirst = SelectionFirst(), selLast = SelectionLast();
+    for (int row = first; row <= last; ++row) {
+        const int y = (row - first) * rowHeight_;
+        const bool selected = selFirst >= 0 && row >= selFirst && row <= selLast;
+        if (selected) painter.fillRect(0, y, viewport()->width(), rowHeight_, pal.highlight());
+        painter.setPen(selected ? pal.highlightedText().color() : pal.text().color());
+        // One formatted line per row, split at the tabs into the columns.
+        const QString text = model_->RowText(row);
+        int column = 0;
+        qsizetype start = 0;
+        while (column < TLogModel::kColumns && start <= text.size()) {
+            qsizetype tab = text.indexOf(QLatin1Char('\t'), start);
+            if (tab < 0) tab = text.size();
+            painter.drawText(QRect(columnX_[static_cast<size_t>(column)] + dx, y, contentWidth_, rowHeight_),
+                             Qt::AlignLeft | Qt::AlignVCenter, text.mid(start, tab - start));
+            start = tab + 1;
+            ++column;
+        }
+    }
+}
+
+int TLogView::RowAt(int y) const {
+    const int row = FirstVisibleRow() + y / rowHeight_;
+    return std::clamp(row, 0, std::max(0, model_->rowCount() - 1));
+}
+
+void TLogView::SelectRows(int anchor, int current) {
+    anchor_ = anchor;
+    current_ = current;
+    viewport()->update();
+}
+
+void TLogView::mousePressEvent(QMouseEvent* event) {
+    if (model_->rowCount() == 0) return;
+    const int row = RowAt(static_cast<int>(event->position().y()));
+    if ((event->modifiers() & Qt::ShiftModifier) && anchor_ >= 0)
+        SelectRows(anchor_, row);
+    else
+        SelectRows(row, row);
+}
+
+void TLogView::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) && anchor_ >= 0)
+        SelectRows(anchor_, RowAt(static_cast<int>(event->position().y())));
+}
+
+void TLogView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        const QString text = SelectedText();
+        if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll) && model_->rowCount() > 0) {
+        SelectRows(0, model_->rowCount() - 1);
+        return;
+    }
+    if (event->key() == Qt::Key_End) {
+        ScrollToBottom();
+        return;
+    }
+    if (event->key() == Qt::Key_Home) {
+        verticalScrollBar()->setValue(0);
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+QString TLogView::SelectedText() const {
+    if (SelectionFirst() < 0) return {};
+    // A bounded copy: a selection of millions of lines would make a huge clipboard text.
+    constexpr int kMaxCopiedRows = 100000;
+    const int last = std::min(SelectionLast(), SelectionFirst() + kMaxCopiedRows - 1);
+    QString text;
+    for (int row = SelectionFirst(); row <= last; ++row) {
+        text += model_->RowText(row);
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+
 TfrmLog::TfrmLog(TLog& log, QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("frmLog");
     setWindowTitle(QStringLiteral("Dnevnik"));
@@ -99,29 +251,8 @@ TfrmLog::TfrmLog(TLog& log, QWidget* parent) : QWidget(parent, Qt::Tool) {
     btnBrisi->setObjectName("btnBrisi");
 
     model_ = new TLogModel(log, this);
-    view_ = new QTableView(this);
+    view_ = new TLogView(model_, this);
     view_->setObjectName("txtLog");
-    view_->setModel(model_);
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPointSize(9);
-    view_->setFont(mono);
-    view_->setShowGrid(false);
-    view_->setWordWrap(false);
-    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->horizontalHeader()->hide();
-    view_->verticalHeader()->hide();
-    // Uniform rows: the view never measures rows, whatever the length of the log.
-    const int rowHeight = QFontMetrics(mono).height() + 2;
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->verticalHeader()->setDefaultSectionSize(rowHeight);
-    view_->verticalHeader()->setMinimumSectionSize(rowHeight);
-    view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    const int charWidth = QFontMetrics(mono).horizontalAdvance(QLatin1Char('0'));
-    const int widths[TLogModel::kColumns] = {5, 6, 4, 6, 3, 3, 5, 5, 5, 9, 6, 4};
-    for (int column = 0; column < TLogModel::kColumns; ++column)
-        view_->setColumnWidth(column, (widths[column] + 1) * charWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -129,24 +260,4 @@ TfrmLog::TfrmLog(TLog& log, QWidget* parent) : QWidget(parent, Qt::Tool) {
     layout->addWidget(view_);
 
     connect(btnBrisi, &QPushButton::clicked, model_, &TLogModel::ClearLog);
-    connect(model_, &TLogModel::rowsAppended, this, &TfrmLog::RowsAppended);
-    // Remember whether the user is looking at the end before rows arrive.
-    connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        followEnd_ = value >= view_->verticalScrollBar()->maximum();
-    });
-
-    // Ctrl+C copies the selected lines as the tab-separated log text.
-    auto* copy = new QShortcut(QKeySequence::Copy, view_);
-    copy->setContext(Qt::WidgetShortcut);
-    connect(copy, &QShortcut::activated, this, [this] {
-        QStringList lines;
-        QModelIndexList rows = view_->selectionModel()->selectedRows();
-        std::sort(rows.begin(), rows.end());
-        for (const QModelIndex& index : rows) lines << model_->RowText(index.row());
-        if (!lines.isEmpty()) QApplication::clipboard()->setText(lines.join('\n') + '\n');
-    });
-}
-
-void TfrmLog::RowsAppended() {
-    if (followEnd_ && isVisible()) view_->scrollToBottom();
 }

@@ -1,11 +1,14 @@
 #pragma once
+#include <QAbstractScrollArea>
 #include <QAbstractTableModel>
 #include <QWidget>
+
+#include <algorithm>
+#include <vector>
 
 #include "session/log.h"
 
 class QPushButton;
-class QTableView;
 class QTimer;
 
 // The run log as a table: one row per log line (header lines included), one column per
@@ -15,6 +18,9 @@ class TLogModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kColumns = 12;
+    // New rows reach the views at most this often (ms): a fast run appends a line every
+    // millisecond, far faster than anyone reads, and each batch costs one repaint.
+    static constexpr int kFlushInterval = 40;
 
     // Takes over the log's onAppended callback. The log must outlive the model.
     explicit TLogModel(TLog& log, QObject* parent = nullptr);
@@ -25,7 +31,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     // Announces the lines appended since the last call to the views (normally done by a
-    // zero-interval timer after each burst of appends).
+    // timer, kFlushInterval after the first of a burst of appends).
     void Flush();
     // Empties the log and writes the header line again.
     void ClearLog();
@@ -46,22 +52,60 @@ private:
     QTimer* flushTimer_;
 };
 
-// The log window "Dnevnik": the button "Brisi dnevnik" over the table of log lines. It follows
-// the end of the log while the last row is in view.
+// A view of a TLogModel that paints only the rows in sight, straight from the model: appending
+// rows costs a scroll-bar range change, however long the log grows. Rows are selected with the
+// mouse (Shift extends) and Ctrl+C copies them as tab-separated log lines.
+class TLogView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TLogView(TLogModel* model, QWidget* parent = nullptr);
+
+    int RowHeight() const { return rowHeight_; }
+    // Rows that fit in the viewport.
+    int VisibleRows() const;
+    int FirstVisibleRow() const;
+    void ScrollToBottom();
+    bool AtBottom() const;
+    // Selected rows, first..last inclusive; first = -1 when none.
+    int SelectionFirst() const { return std::min(anchor_, current_); }
+    int SelectionLast() const { return std::max(anchor_, current_); }
+    void SelectRows(int anchor, int current);
+    // The text Ctrl+C puts on the clipboard: the selected lines, each ending in a line break.
+    QString SelectedText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void UpdateScrollBars();
+    int RowAt(int y) const;
+
+    TLogModel* model_;
+    int rowHeight_ = 14;
+    int charWidth_ = 8;
+    std::vector<int> columnX_; // left edge of each column, in pixels
+    int contentWidth_ = 0;
+    int anchor_ = -1;
+    int current_ = -1;
+};
+
+// The log window "Dnevnik": the button "Brisi dnevnik" over the log lines. It follows the end of
+// the log while the last row is in view.
 class TfrmLog : public QWidget {
     Q_OBJECT
 public:
     explicit TfrmLog(TLog& log, QWidget* parent = nullptr);
 
     TLogModel* Model() const { return model_; }
-    QTableView* View() const { return view_; }
+    TLogView* View() const { return view_; }
     QPushButton* ClearButton() const { return btnBrisi; }
 
 private:
-    void RowsAppended();
-
     TLogModel* model_;
-    QTableView* view_;
+    TLogView* view_;
     QPushButton* btnBrisi;
-    bool followEnd_ = true;
 };

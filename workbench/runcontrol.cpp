@@ -135,6 +135,9 @@ void TRunControl::ApplyState() {
 
     // The timer runs exactly in the two run states; switching between them changes only the
     // interval (setInterval restarts the period, it never fires an extra tick).
+    // A fast run that ends shows its last step.
+    if (state != RunState::FastRun && displayDirty_) Refresh(true);
+
     switch (state) {
     case RunState::SlowRun:
         if (Koracno->interval() != slowInterval_) Koracno->setInterval(slowInterval_);
@@ -180,7 +183,11 @@ void TRunControl::StepOnce() {
     const TStepResult result = session_.StepOnce();
     if (result.Executed) {
         emit programCounterMoved(session_.Cpu().PC);
-        Refresh(true);
+        if (session_.State() == RunState::FastRun && FastRunFrameMs > 0 && lastRefresh_.isValid() &&
+            lastRefresh_.elapsed() < FastRunFrameMs)
+            displayDirty_ = true; // shown by a later step of this run, or when it ends
+        else
+            Refresh(true);
         ApplyState();
         if (result.Left) emit undoEnabled(true);
         ReportStep(result);
@@ -239,6 +246,8 @@ void TRunControl::SciClockTick() { session_.Machine().Sci.SciTick(); }
 void TRunControl::RefreshDisplay() { Refresh(false); }
 
 void TRunControl::Refresh(bool afterStep) {
+    displayDirty_ = false;
+    lastRefresh_.start();
     emit refreshAddressSpace();
     // The panels change only while loaded, except for the step that just ended the run: its
     // final state stays on the panels after the stop.

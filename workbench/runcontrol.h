@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <cstdint>
@@ -77,6 +78,12 @@ public:
 
     RunState State() const { return session_.State(); }
 
+    // During a fast run the display (panels, current line, address space) is brought up to
+    // date at most once per this many milliseconds instead of after every instruction; the
+    // steps, the log and the processor state are not affected, and leaving the fast run (pause,
+    // breakpoint, stop, slow run) shows the final state at once. 0 refreshes after every step.
+    int FastRunFrameMs = 40;
+
     void StartClocks();
     void StopClocks();
 
@@ -138,6 +145,8 @@ private:
     int slowInterval_ = 400;
     int fastInterval_ = 1;
     bool inStep_ = false;
+    bool displayDirty_ = false;     // a fast-run step has not been shown yet
+    QElapsedTimer lastRefresh_;    // when the display was last brought up to date
 };
 
 Q_DECLARE_METATYPE(TControlStates)

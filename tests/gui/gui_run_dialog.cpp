@@ -1,7 +1,7 @@
 // The value-entry dialog and the log window.
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -128,4 +128,31 @@ TEST(LogWindowTest, LogEmptiedElsewhereResetsTheModel) {
     model.Flush();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.data(model.index(0, 0)).isValid());
+}
+
+TEST(LogWindowTest, ViewFollowsTheEndOnlyWhileAtTheEndAndCopiesSelectedLines) {
+    TLog log;
+    TfrmLog window(log);
+    window.resize(601, 480);
+    window.show();
+    TLogView& view = *window.View();
+    log.AppendHeader();
+    for (int i = 0; i < 500; ++i) log.Append(Record(static_cast<uint16_t>(0x2000 + i), 0));
+    window.Model()->Flush();
+    EXPECT_TRUE(view.AtBottom());
+    EXPECT_EQ(view.FirstVisibleRow(), 501 - view.VisibleRows());
+
+    // Scrolled up by the user: new lines do not pull the view down.
+    view.verticalScrollBar()->setValue(10);
+    log.Append(Record(0x3000, 0));
+    window.Model()->Flush();
+    EXPECT_EQ(view.FirstVisibleRow(), 10);
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(20, view.RowHeight() / 2));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(20, view.RowHeight() * 3 / 2));
+    EXPECT_EQ(view.SelectionFirst(), 10);
+    EXPECT_EQ(view.SelectionLast(), 11);
+    const QString text = view.SelectedText();
+    EXPECT_TRUE(text.startsWith("2009\t4\t86\t"));
+    EXPECT_EQ(text.count('\n'), 2);
 }

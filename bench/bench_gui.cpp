@@ -1,0 +1,178 @@
+// Fast run of the sample program with the register panels, a code editor and the log window
+// shown. Reports executed steps per second next to the tick rate of an empty 1 ms timer measured
+// in the same run, and the CPU time of one StepOnce with its display refresh.
+//
+//   bench_gui [--seconds S] [--program-dir DIR] [--no-editor] [--no-log] [--no-panels]
+// (the --no- options leave a window hidden, to see what each costs)
+// Runs under whatever platform Qt picks (QT_QPA_PLATFORM=offscreen when no display is set).
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QTimer>
+#include <Qsci/qsciscintilla.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include "assembler/compiler.h"
+#include "assembler/encoding.h"
+#include "logwindow.h"
+#include "registerpanels.h"
+#include "runcontrol.h"
+#include "session/session.h"
+
+namespace {
+
+double CpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Runs the event loop for `ms` milliseconds of wall time.
+void RunFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+size_t Steps(const TLog& log) {
+    size_t n = 0;
+    for (const TLogRecord& r : log.Records()) n += r.Header ? 0 : 1;
+    return n;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 3.0;
+    std::string programDir = ORLEK_PROGRAM_DIR;
+    bool showEditor = true, showLog = true, showPanels = true;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--no-editor")) {
+            showEditor = false;
+        } else if (!std::strcmp(argv[i], "--no-log")) {
+            showLog = false;
+        } else if (!std::strcmp(argv[i], "--no-panels")) {
+            showPanels = false;
+        } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
+            seconds = std::atof(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--program-dir") && i + 1 < argc) {
+            programDir = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--no-editor] [--no-log] [--no-panels]\n");
+            return 2;
+        }
+    }
+    if (!(seconds > 0.1 && seconds < 600)) {
+        std::fprintf(stderr, "bench_gui: --seconds must lie between 0.1 and 600\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int wallMs = static_cast<int>(seconds * 1000);
+
+    std::unique_ptr<TSession> session;
+    try {
+        session = std::make_unique<TSession>(programDir);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_gui: %s\n", e.what());
+        return 2;
+    }
+    session->ListingPath.clear();
+
+    // The workbench's pieces: panels in a strip, an editor following the current line, the log.
+    QWidget strip;
+    auto* layout = new QHBoxLayout(&strip);
+    auto* panels = new TRegisterPanels(session->Cpu(), &strip);
+    layout->addWidget(panels);
+    strip.resize(1000, 50);
+    if (showPanels) strip.show();
+
+    const std::string sample = SampleProgram();
+    QsciScintilla editor;
+    editor.setText(QString::fromStdString(sample));
+    editor.markerDefine(QsciScintilla::RightArrow, 10);
+    editor.resize(600, 400);
+    if (showEditor) editor.show();
+
+    TfrmLog logWindow(session->Log);
+    if (showLog) logWindow.show();
+
+    TRunControl run(*session);
+    run.SetPanels(panels);
+    run.SourceLines = [&] { return SplitLines(Utf8ToCp1250(sample)); };
+    QObject::connect(&run, &TRunControl::showExecutionLine, &editor, [&](int line) {
+        if (line <= 0) return;
+        editor.markerDeleteAll(10);
+        editor.markerAdd(line - 1, 10);
+        editor.ensureLineVisible(line - 1);
+    });
+
+    run.Load();
+    if (run.State() != RunState::Halted) {
+        std::fprintf(stderr, "bench_gui: the sample program did not load\n");
+        return 1;
+    }
+    RunFor(200); // let the windows appear
+
+    // 1 and 2. An empty 1 ms timer and the fast run at 1 ms, measured in alternating slices of
+    // half a second each, so that both see the same load on a shared machine.
+    run.SetFastInterval(1);
+    const int slices = std::max(1, wallMs / 500);
+    const int sliceMs = wallMs / slices;
+    int emptyTicks = 0;
+    double emptyWall = 0, runWall = 0, runCpu = 0;
+    size_t fastSteps = 0;
+    QElapsedTimer wall;
+    for (int slice = 0; slice < slices; ++slice) {
+        {
+            QTimer empty;
+            empty.setTimerType(Qt::PreciseTimer);
+            empty.setInterval(1);
+            QObject::connect(&empty, &QTimer::timeout, [&] { ++emptyTicks; });
+            wall.start();
+            empty.start();
+            RunFor(sliceMs);
+            emptyWall += static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+        }
+        const size_t before = Steps(session->Log);
+        const double cpuStart = CpuSeconds();
+        wall.start();
+        run.RunFast();
+        RunFor(sliceMs);
+        run.Pause();
+        runWall += static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+        runCpu += CpuSeconds() - cpuStart;
+        fastSteps += Steps(session->Log) - before;
+    }
+    const double emptyRate = emptyTicks / emptyWall;
+    const double stepRate = static_cast<double>(fastSteps) / runWall;
+
+    // 3. CPU time of StepOnce with its refresh (every step refreshed, as in a slow run), then
+    // with the repaints it scheduled.
+    constexpr int kSteps = 20000;
+    double cpu = CpuSeconds();
+    for (int i = 0; i < kSteps; ++i) run.StepOnce();
+    const double stepOnly = (CpuSeconds() - cpu) / kSteps;
+    constexpr int kPainted = 2000;
+    cpu = CpuSeconds();
+    for (int i = 0; i < kPainted; ++i) {
+        run.StepOnce();
+        QCoreApplication::processEvents();
+    }
+    const double stepPainted = (CpuSeconds() - cpu) / kPainted;
+
+    std::printf("platform:                 %s\n", qPrintable(QGuiApplication::platformName()));
+    std::printf("empty 1 ms timer:         %.0f ticks/s\n", emptyRate);
+    std::printf("fast run (1 ms):          %.0f steps/s (%zu steps in %.2f s), %.1f%% of the empty timer\n",
+                stepRate, fastSteps, runWall, emptyRate > 0 ? 100.0 * stepRate / emptyRate : 0.0);
+    std::printf("fast run CPU load:        %.1f%%\n", 100.0 * runCpu / runWall);
+    std::printf("StepOnce + refresh:       %.2f us CPU\n", stepOnly * 1e6);
+    std::printf("StepOnce + refresh+paint: %.2f us CPU\n", stepPainted * 1e6);
+    std::printf("log lines:                %zu\n", session->Log.Size());
+    return 0;
+}
