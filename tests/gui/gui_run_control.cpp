@@ -260,3 +260,27 @@ TEST_F(RunControlTest, DeviceClocksTickTheModels) {
     EXPECT_EQ(session->Machine().Timer.Counter, static_cast<uint16_t>(counter + 1));
     run->SciClockTick(); // no byte in flight: nothing to check but that it runs
 }
+
+TEST_F(RunControlTest, FastRunShowsItsLastStepWhenItEnds) {
+    run->FastRunFrameMs = 60000; // no frame falls due during the test
+    LoadProgram();
+    run->RunFast();
+    run->KoracnoTimer(); // LDAA: not drawn yet
+    EXPECT_EQ(Cpu().PC, 0x2002);
+    EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2000");
+    run->Pause();
+    EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2002");
+    EXPECT_EQ(session->ExecutionLine(), 5);
+
+    run->RunFast();
+    run->KoracnoTimer(); // LDAB
+    run->Stop();
+    EXPECT_EQ(panels->Registers()->Cell(0, 1), "B: $80");
+
+    // With frames off every step is drawn.
+    run->FastRunFrameMs = 0;
+    LoadProgram();
+    run->RunFast();
+    run->KoracnoTimer();
+    EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2002");
+}
