@@ -150,7 +150,21 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
 
 TfrmMain::~TfrmMain() {
     if (frmVnos && ValueDialog() == frmVnos) SetValueDialog(nullptr);
+    // Everything that refers to the session goes before the session itself; the remaining
+    // child widgets are destroyed afterwards by QWidget.
     if (run) run->StopClocks();
+    delete run;
+    run = nullptr;
+    delete frmLog;
+    frmLog = nullptr;
+    delete panels;
+    panels = nullptr;
+    if (frmKoda) {
+        frmKoda->disconnect(this);
+        frmKoda->FindLabel = nullptr;
+        frmKoda->JumpToAddress = nullptr;
+    }
+    session.reset();
 }
 
 std::unique_ptr<QSettings> TfrmMain::OpenSettings() {

@@ -243,3 +243,19 @@ TEST_F(MainWindowTest, FindAndReplaceInTheEditor) {
     Koda().txtKoda->undo();
     EXPECT_EQ(Koda().Lines(), QStringList({"ldaa stevec", "staa STEVEC", "ldaa stevec1"}));
 }
+
+TEST_F(MainWindowTest, CompletionOffersMnemonicsForThePrefix) {
+    Create();
+    QsciScintilla* ed = Koda().txtKoda;
+    Koda().SetSource(QStringLiteral(" bh"));
+    Koda().SetCaret(1, 4);
+    Koda().ShowCompletion();
+    ASSERT_TRUE(ed->isListActive());
+    // The list holds BHI and BHS (the alternative spelling of BCC), nothing else.
+    ed->SendScintilla(QsciScintillaBase::SCI_AUTOCCOMPLETE);
+    EXPECT_EQ(Koda().Lines()[0], QStringLiteral(" BHI"));
+    Koda().SetSource(QStringLiteral(" zz"));
+    Koda().SetCaret(1, 4);
+    Koda().ShowCompletion();
+    EXPECT_FALSE(ed->isListActive());
+}
