@@ -24,15 +24,16 @@
 
 namespace {
 
-// Gutter images: 10 execution arrow, 11 breakpoint dot, 12 error cross.
+// Gutter images: 10 execution arrow (left half), 11 breakpoint dot (right half), so both show
+// on one line; 12 error cross.
 QPixmap GutterImage(int which) {
-    QPixmap pm(14, 14);
+    QPixmap pm(22, 14);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     switch (which) {
     case 10: {
-        const QPointF arrow[] = {{2, 3}, {8, 3}, {8, 0.5}, {13, 7}, {8, 13.5}, {8, 11}, {2, 11}};
+        const QPointF arrow[] = {{1, 4}, {6, 4}, {6, 1}, {12, 7}, {6, 13}, {6, 10}, {1, 10}};
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(QColor(0x00, 0xC0, 0x00));
         p.drawPolygon(arrow, 7);
@@ -41,15 +42,15 @@ QPixmap GutterImage(int which) {
     case 11:
         p.setPen(QPen(QColor(0x80, 0, 0), 1));
         p.setBrush(QColor(0xFF, 0x20, 0x20));
-        p.drawEllipse(QRectF(1.5, 1.5, 11, 11));
+        p.drawEllipse(QRectF(10.5, 1.5, 11, 11));
         break;
     default:
         p.setPen(QPen(QColor(0x80, 0, 0), 1));
         p.setBrush(QColor(0xFF, 0xE0, 0x00));
-        p.drawEllipse(QRectF(1.5, 1.5, 11, 11));
+        p.drawEllipse(QRectF(5.5, 1.5, 11, 11));
         p.setPen(QPen(QColor(0xC0, 0, 0), 2));
-        p.drawLine(QPointF(4.5, 4.5), QPointF(9.5, 9.5));
-        p.drawLine(QPointF(9.5, 4.5), QPointF(4.5, 9.5));
+        p.drawLine(QPointF(8.5, 4.5), QPointF(13.5, 9.5));
+        p.drawLine(QPointF(13.5, 4.5), QPointF(8.5, 9.5));
         break;
     }
     return pm;
@@ -110,7 +111,7 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     txtKoda->setMarginsBackgroundColor(QColor(0xD4, 0xD0, 0xC8));
     txtKoda->setMarginsForegroundColor(QColor(0x40, 0x40, 0x40));
     txtKoda->setMarginType(1, QsciScintilla::SymbolMargin);
-    txtKoda->setMarginWidth(1, 18);
+    txtKoda->setMarginWidth(1, 24);
     txtKoda->setMarginMarkerMask(1, (1 << ExecutionMarker) | (1 << BreakpointMarker) | (1 << ErrorMarker));
     txtKoda->setMarginMarkerMask(0, 0);
     txtKoda->markerDefine(GutterImage(10), ExecutionMarker);

@@ -133,8 +133,8 @@ public:
     void RepaintMarks(); // re-applies the line colours
     void ShowCompletion();
 
-    static constexpr int ExecutionMarker = 1;
-    static constexpr int BreakpointMarker = 2;
+    static constexpr int ExecutionMarker = 2; // drawn over a breakpoint mark
+    static constexpr int BreakpointMarker = 1;
     static constexpr int ErrorMarker = 3;
 
 signals:
