@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -24,10 +25,14 @@ TLogModel::TLogModel(TLog& log, QObject* parent) : QAbstractTableModel(parent), 
     flushTimer_->setInterval(kFlushInterval);
     connect(flushTimer_, &QTimer::timeout, this, &TLogModel::Flush);
     shownRows_ = static_cast<int>(std::min<size_t>(log_.Size(), INT_MAX));
-    log_.onAppended = [this](size_t) { Appended(); };
+    // Guarded, so that neither the model nor the log has to outlive the other: a dead model is
+    // not called, and the destructor does not touch a log that may already be gone.
+    log_.onAppended = [guard = QPointer<TLogModel>(this)](size_t) {
+        if (guard) guard->Appended();
+    };
 }
 
-TLogModel::~TLogModel() { log_.onAppended = nullptr; }
+TLogModel::~TLogModel() = default;
 
 int TLogModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
@@ -101,7 +106,7 @@ TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(pare
     rowHeight_ = metrics.height() + 2;
     charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('0')));
     // Column widths in characters, one blank between columns.
-    static const int widths[TLogModel::kColumns] = {4, 5, 3, 6, 2, 2, 4, 4, 4, 8, 5, 5};
+    static const int widths[TLogModel::kColumns] = {4, 5, 3, 9, 2, 2, 4, 4, 4, 8, 5, 5};
     int x = 4;
     for (int width : widths) {
         columnX_.push_back(x);

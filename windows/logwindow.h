@@ -22,7 +22,7 @@ public:
     // millisecond, far faster than anyone reads, and each batch costs one repaint.
     static constexpr int kFlushInterval = 40;
 
-    // Takes over the log's onAppended callback. The log must outlive the model.
+    // Takes over the log's onAppended callback. While the model exists, the log must too.
     explicit TLogModel(TLog& log, QObject* parent = nullptr);
     ~TLogModel() override;
 

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "engine/simulator.h"
 #include "vnos.h"
@@ -193,6 +194,17 @@ std::optional<int> TRegisterPanels::Refresh(bool evenIfIdle) {
     sgUkaz->SetCell(1, 1, name);
     if (name.isEmpty()) return std::nullopt;
     return cell.Line;
+}
+
+void TRegisterPanels::FitInstructionColumn() {
+    if (!InstructionName) return;
+    const QFontMetrics metrics(sgUkaz->font());
+    int widest = 0;
+    for (int opcode = 0; opcode < 256; ++opcode) {
+        const QString name = QString::fromStdString(InstructionName(static_cast<uint8_t>(opcode))).toUpper();
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+    }
+    sgUkaz->SetColumnWidth(1, std::max(50, widest + 6));
 }
 
 void TRegisterPanels::ClearInstructionCells() {

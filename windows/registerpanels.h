@@ -75,6 +75,11 @@ public:
     // Whether a program is loaded: the panels change only then. Defaults to "not loaded".
     std::function<bool()> IsLoaded;
 
+    // Widens the next-instruction column when an instruction name is longer than its 50
+    // pixels (the names carry the addressing mode, e.g. "LDAA EXT"). Call after setting
+    // InstructionName.
+    void FitInstructionColumn();
+
     // Rewrites the register, flag and instruction cells from the processor when loaded or when
     // evenIfIdle is set (the step that ended a run leaves its state on the panels); otherwise
     // the cells keep their last contents. Only changed cells are repainted, later, by the event

@@ -1,6 +1,9 @@
 #include "runcontrol.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QStyle>
 #include <QTimer>
 
 #include "assembler/compiler.h"
@@ -60,6 +63,17 @@ TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), 
     btnNMI = MakeAction(this, "btnNMI", QStringLiteral("NMI"));
     btnNMI->setToolTip(QStringLiteral("Zahteva za prekinitev NMI"));
 
+    // Images for the toolbar buttons (the toolbar shows the captions beside them).
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QStyle* style = app->style();
+        btnStart->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
+        btnNaprej->setIcon(style->standardIcon(QStyle::SP_MediaSkipForward));
+        btnPavza->setIcon(style->standardIcon(QStyle::SP_MediaPause));
+        btnStop->setIcon(style->standardIcon(QStyle::SP_MediaStop));
+        btnPocasno->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
+        btnHitro->setIcon(style->standardIcon(QStyle::SP_MediaSeekForward));
+    }
+
     for (QAction* a : {mnuStart, btnStart}) connect(a, &QAction::triggered, this, &TRunControl::Load);
     for (QAction* a : {mnuNaprej, btnNaprej}) connect(a, &QAction::triggered, this, &TRunControl::StepOnce);
     for (QAction* a : {mnuPavza, btnPavza}) connect(a, &QAction::triggered, this, &TRunControl::Pause);
@@ -94,11 +108,17 @@ void TRunControl::SetPanels(TRegisterPanels* panels) {
     if (panels_) disconnect(panels_, nullptr, this, nullptr);
     panels_ = panels;
     if (!panels_) return;
-    panels_->IsLoaded = [this] { return session_.Loaded(); };
-    panels_->InstructionName = [this](uint8_t opcode) { return session_.InstructionName(opcode); };
-    panels_->PeekCell = [this](uint16_t address) {
-        return MemoryCell{session_.PeekValue(address), session_.PeekLine(address)};
+    // The panels may outlive run control during tear-down: the hooks check that it is there.
+    QPointer<TRunControl> self(this);
+    panels_->IsLoaded = [self] { return self && self->session_.Loaded(); };
+    panels_->InstructionName = [self](uint8_t opcode) {
+        return self ? self->session_.InstructionName(opcode) : std::string();
     };
+    panels_->PeekCell = [self](uint16_t address) {
+        if (!self) return MemoryCell{};
+        return MemoryCell{self->session_.PeekValue(address), self->session_.PeekLine(address)};
+    };
+    panels_->FitInstructionColumn();
     // A register or flag changed by hand: refresh everything (PC may have moved the line).
     connect(panels_, &TRegisterPanels::changed, this, &TRunControl::RefreshDisplay);
 }
@@ -199,7 +219,18 @@ void TRunControl::ReportStep(const TStepResult& result) {
     if (!result.Messages.empty() || result.ShowPanel) emit errorMessages(ToQt(result.Messages), result.ShowPanel);
 }
 
-void TRunControl::KoracnoTimer() { StepOnce(); }
+void TRunControl::KoracnoTimer() {
+    // A tick left over from a run that has ended, or a state changed behind our back: bring
+    // the timer and the enabling in line instead of stepping.
+    const RunState state = session_.State();
+    if (state != RunState::SlowRun && state != RunState::FastRun) {
+        SyncState();
+        return;
+    }
+    StepOnce();
+}
+
+void TRunControl::SyncState() { ApplyState(); }
 
 void TRunControl::Pause() {
     session_.Pause();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -11,7 +12,7 @@
 
 class QAction;
 class QTimer;
-class TRegisterPanels;
+#include "registerpanels.h"
 
 // Run control of the workbench: the step timer Koracno, the device clocks, the run commands as
 // QActions enabled by the state table, and RefreshDisplay's register-panel half. The decisions
@@ -99,6 +100,10 @@ public slots:
     void RequestIrq();
     void RequestNmi();
 
+    // Re-applies the enabling and the step timer from the session's run state (for callers that
+    // changed the session directly, e.g. a Stop before opening a document).
+    void SyncState();
+
     // Brings the register panels and the current line up to date and asks for the address
     // space redraw. Schedules repaints only.
     void RefreshDisplay();
@@ -141,7 +146,7 @@ private:
     void ReportStep(const TStepResult& result);
 
     TSession& session_;
-    TRegisterPanels* panels_ = nullptr;
+    QPointer<TRegisterPanels> panels_; // not owned; cleared when the panels go
     int slowInterval_ = 400;
     int fastInterval_ = 1;
     bool inStep_ = false;

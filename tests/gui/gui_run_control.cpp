@@ -284,3 +284,23 @@ TEST_F(RunControlTest, FastRunShowsItsLastStepWhenItEnds) {
     run->KoracnoTimer();
     EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2002");
 }
+
+TEST_F(RunControlTest, EitherSideMayGoFirstAtTearDown) {
+    LoadProgram();
+    // Run control first: the panels' double-clicks find nothing loaded.
+    run.reset();
+    prompt.Values = {QString("$55")};
+    panels->EditRegister(0, 0);
+    EXPECT_TRUE(prompt.Asked.isEmpty());
+    // The log's owner first: the log window's model is not touched by a dying log, and a model
+    // that died first is not called by the log.
+    {
+        auto log = std::make_unique<TLog>();
+        auto window = std::make_unique<TfrmLog>(*log);
+        log.reset();
+    }
+    TLog log;
+    { TfrmLog window(log); }
+    log.AppendHeader();
+    EXPECT_EQ(log.Size(), 1u);
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/machine.h"
+#include "logwindow.h"
 #include "registerpanels.h"
 #include "runcontrol.h"
 #include "scriptedprompt.h"
