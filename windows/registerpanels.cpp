@@ -246,8 +246,9 @@ void TRegisterPanels::ToggleFlag(int column) {
     if (!Loaded() || column < 0 || column > 5) return;
     // Changing I drops every request not yet taken.
     if (column == 1) cpu_.Pending.reset();
-    const bool set = gCCR->Cell(column, 1) == QStringLiteral("0");
+    // The flag itself is toggled, not the digit on show: during a fast run the panels are
+    // drawn once per frame and may be a few steps behind.
     bool* flags[6] = {&cpu_.H, &cpu_.I, &cpu_.N, &cpu_.Z, &cpu_.V, &cpu_.C};
-    *flags[column] = set;
+    *flags[column] = !*flags[column];
     emit changed();
 }

@@ -144,3 +144,18 @@ TEST_F(PanelsTest, OpcodeWithoutInstructionShowsNoNameAndKeepsTheLine) {
     EXPECT_EQ(panels->Instructions()->Cell(1, 1), "");
     EXPECT_EQ(session->ExecutionLine(), 4);
 }
+
+TEST_F(PanelsTest, FlagToggleDuringAFastRunTogglesTheFlagNotTheStaleDigit) {
+    run->FastRunFrameMs = 60000;
+    source = {"       org $fffe", "       fdb start", "       org $2000", "start  sec", "       bra start",
+              "       end"};
+    run->Load();
+    ASSERT_EQ(panels->Flags()->Cell(5, 1), "0");
+    run->RunFast();
+    run->KoracnoTimer(); // SEC: C = 1, not drawn yet
+    ASSERT_TRUE(Cpu().C);
+    ASSERT_EQ(panels->Flags()->Cell(5, 1), "0");
+    panels->ToggleFlag(5);
+    EXPECT_FALSE(Cpu().C);
+    EXPECT_EQ(panels->Flags()->Cell(5, 1), "0");
+}
