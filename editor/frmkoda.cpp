@@ -291,9 +291,14 @@ void TfrmKoda::RestyleLine(int line) {
     txtKoda->recolor(start, end);
 }
 
-void TfrmKoda::RepaintMarks() { txtKoda->recolor(); }
+void TfrmKoda::RepaintMarks() {
+    // Every mark change restyles its own lines; this only schedules a repaint.
+    txtKoda->viewport()->update();
+}
 
 void TfrmKoda::SetExecutionLine(int line) {
+    // Called after every step of a run: an unchanged line costs nothing.
+    if (line == executionLine && (line == 0 || HasExecutionMark(line))) return;
     const int old = executionLine > 0 ? txtKoda->markerFindNext(0, 1u << ExecutionMarker) + 1 : 0;
     txtKoda->markerDeleteAll(ExecutionMarker);
     RestyleLine(old);
@@ -338,6 +343,10 @@ void TfrmKoda::ClearOrdinaryMarks() {
     HideErrorMark();
 }
 
+bool TfrmKoda::HasExecutionMark(int line) const {
+    return line >= 1 && (txtKoda->markersAtLine(line - 1) & (1u << ExecutionMarker));
+}
+
 bool TfrmKoda::HasBreakpoint(int line) const {
     return line >= 1 && (txtKoda->markersAtLine(line - 1) & (1u << BreakpointMarker));
 }
@@ -355,8 +364,9 @@ void TfrmKoda::SetBreakpoint(int line, bool on) {
 }
 
 void TfrmKoda::ClearBreakpoints() {
+    const QList<int> lines = BreakpointLines();
     txtKoda->markerDeleteAll(BreakpointMarker);
-    txtKoda->recolor();
+    for (int line : lines) RestyleLine(line);
     SyncBreakpoints();
 }
 
@@ -507,8 +517,22 @@ void TfrmKoda::showEvent(QShowEvent* event) {
 
 void TfrmKoda::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
-        QTimer::singleShot(0, this, [this] { ApplyMaximisedRule(); });
+    if (event->type() == QEvent::WindowStateChange) ScheduleMaximisedRule();
+}
+
+// The maximised geometry arrives after the state change, as a move and a resize.
+void TfrmKoda::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    ScheduleMaximisedRule();
+}
+
+void TfrmKoda::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ScheduleMaximisedRule();
+}
+
+void TfrmKoda::ScheduleMaximisedRule() {
+    if (windowState() & Qt::WindowMaximized) QTimer::singleShot(0, this, [this] { ApplyMaximisedRule(); });
 }
 
 void TfrmKoda::ApplyMaximisedRule() {

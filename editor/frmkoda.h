@@ -147,6 +147,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OnTextChanged();
@@ -154,9 +156,11 @@ private:
                     int line, int foldNow, int foldPrev, int token, int annotationLinesAdded);
     void SyncBreakpoints();
     LineColour ColourOf(int line0) const;
+    bool HasExecutionMark(int line) const;
     void RestyleLine(int line); // 1-based; 0 ignored
     void HintTick();
     void ApplyMaximisedRule();
+    void ScheduleMaximisedRule();
 
     int executionLine = 0;
     int errorLine = 0;

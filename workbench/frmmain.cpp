@@ -165,6 +165,7 @@ TfrmMain::~TfrmMain() {
         frmKoda->JumpToAddress = nullptr;
     }
     session.reset();
+    delete windows;
 }
 
 std::unique_ptr<QSettings> TfrmMain::OpenSettings() {

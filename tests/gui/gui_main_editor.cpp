@@ -259,3 +259,11 @@ TEST_F(MainWindowTest, CompletionOffersMnemonicsForThePrefix) {
     Koda().ShowCompletion();
     EXPECT_FALSE(ed->isListActive());
 }
+
+TEST_F(MainWindowTest, MaximisedCodeWindowLeavesTheStripVisible) {
+    Create();
+    Koda().showMaximized();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_GE(Koda().geometry().top(), 107);
+    EXPECT_FALSE(Koda().windowState() & Qt::WindowMaximized);
+}
