@@ -4,6 +4,8 @@
 
 #include <QFont>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -102,6 +104,29 @@ void TAsmLexer::SetFontFamily(const QString& family) {
 }
 
 QByteArray TAsmLexer::StyleLine(const QByteArray& line) const {
+    if (ListingMode) {
+        // "   11  2000 7F1000      source": number, two blanks, a field of at least 16
+        // characters with the address and the bytes, one blank, the source text.
+        const int n = int(line.size());
+        int pos = 0;
+        while (pos < n && line[pos] == ' ') ++pos;
+        while (pos < n && line[pos] >= '0' && line[pos] <= '9') ++pos;
+        const int numberEnd = pos;
+        pos += 2;
+        int end = pos + 5;
+        while (end < n && std::isxdigit(static_cast<unsigned char>(line[end]))) ++end;
+        const int fieldEnd = std::min(n, std::max(pos + 16, end) + 1);
+        QByteArray styles(fieldEnd, char(Default));
+        for (int k = 0; k < std::min(numberEnd, fieldEnd); ++k)
+            if (line[k] != ' ') styles[k] = char(Comment);
+        for (int k = std::min(pos, fieldEnd); k < fieldEnd; ++k)
+            if (line[k] != ' ') styles[k] = char(Number);
+        return styles + StyleSource(line.mid(fieldEnd));
+    }
+    return StyleSource(line);
+}
+
+QByteArray TAsmLexer::StyleSource(const QByteArray& line) const {
     QByteArray styles(line.size(), char(Default));
     const int n = int(line.size());
     bool quoted = false;

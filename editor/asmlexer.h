@@ -49,6 +49,10 @@ public:
     void SetFontFamily(const QString& family);
     QString FontFamily() const { return fontFamily; }
 
+    // Listing mode: each line starts with the line number and the address and bytes of the
+    // listing, followed by the source line; the prefix is coloured apart from the source.
+    bool ListingMode = false;
+
     // Asked for every styled line (0-based); a colour other than None paints the whole line.
     std::function<LineColour(int line)> LineColourOf;
 
@@ -57,6 +61,8 @@ public:
     QByteArray StyleLine(const QByteArray& line) const;
 
 private:
+    QByteArray StyleSource(const QByteArray& line) const;
+
     Scheme scheme;
     QSet<QByteArray> keywords;
     QString fontFamily = QStringLiteral("Courier New");

@@ -32,6 +32,7 @@ TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
     txtListing->setObjectName(QStringLiteral("txtListing"));
     txtListing->setUtf8(true);
     lexer = new TAsmLexer(TAsmLexer::Screen, this);
+    lexer->ListingMode = true;
     txtListing->setLexer(lexer);
     txtListing->setPaper(QColor(0, 0, 0x80));
     txtListing->setCaretForegroundColor(Qt::white);

@@ -577,6 +577,12 @@ bool TfrmMain::ShowListing() {
         return false;
     }
     QCoreApplication::processEvents();
+    if (!frmListing->property("placed").toBool()) {
+        // First showing: centred on the screen.
+        if (const QScreen* screen = this->screen())
+            frmListing->move(screen->availableGeometry().center() - frmListing->rect().center());
+        frmListing->setProperty("placed", true);
+    }
     frmListing->show();
     frmListing->raise();
     frmListing->activateWindow();

@@ -267,3 +267,13 @@ TEST_F(MainWindowTest, MaximisedCodeWindowLeavesTheStripVisible) {
     EXPECT_GE(Koda().geometry().top(), 107);
     EXPECT_FALSE(Koda().windowState() & Qt::WindowMaximized);
 }
+
+TEST(AsmLexerTest, ListingPrefixIsColouredApartFromTheSource) {
+    TAsmLexer lexer(TAsmLexer::Screen);
+    lexer.SetKeywords({"CLR", "FCC"});
+    lexer.ListingMode = true;
+    EXPECT_EQ(Styles(lexer, "   11  2000 7F1000       clr x ;c"), "...cc..nnnn.nnnnnn.......kkk.i.cc");
+    EXPECT_EQ(Styles(lexer, "    3                   * c"), "....c...................ccc");
+    // A field longer than 16 characters is followed by exactly one blank.
+    EXPECT_EQ(Styles(lexer, "    5  1000 41424344454647 fcc"), "....c..nnnn.nnnnnnnnnnnnnn.kkk");
+}
