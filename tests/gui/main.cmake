@@ -4,6 +4,7 @@ orlek_add_test(gui_main_tests
           ${CMAKE_CURRENT_LIST_DIR}/gui_main_startup.cpp
           ${CMAKE_CURRENT_LIST_DIR}/gui_main_editor.cpp
           ${CMAKE_CURRENT_LIST_DIR}/gui_main_documents.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/gui_main_integration.cpp
   LIBS orlek_workbench Qt6::Test
   GUI)
 add_dependencies(gui_main_tests isa_tables)
