@@ -7,7 +7,6 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orlek"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orlek"));
     QApplication::setOrganizationName(QStringLiteral("Trivel"));
 
     // The program's data (bin/, help/) lies beside the executable; the path is the real one,

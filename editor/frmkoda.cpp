@@ -226,6 +226,8 @@ void TfrmKoda::SetEditorFont(const QString& family) {
     QFont font(barve->FontFamily());
     font.setPointSize(10); // 13 pixels at 96 dpi
     txtKoda->setMarginsFont(font);
+    // Horizontal scrolling reaches 1024 columns.
+    txtKoda->setScrollWidth(QFontMetrics(barve->defaultFont(TAsmLexer::Default)).horizontalAdvance(QLatin1Char('M')) * 1024);
     txtKoda->recolor();
 }
 
@@ -263,7 +265,9 @@ QString TfrmKoda::WordAtCaret() const {
     QString text = txtKoda->text(line);
     while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) text.chop(1);
     // getCursorPosition counts characters in QScintilla's UTF-8 mode.
-    const int caret = std::min(int(index), int(text.size()));
+    // Beyond the end of the line there is no word.
+    if (index >= text.size()) return QString();
+    const int caret = int(index);
     int begin = caret, end = caret;
     while (begin > 0 && !IsWordBreak(text[begin - 1])) --begin;
     while (end < text.size() && !IsWordBreak(text[end])) ++end;

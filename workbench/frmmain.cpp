@@ -438,7 +438,7 @@ void TfrmMain::Start(const QString& commandLineDocument) {
     show();
 
     auto settings = OpenSettings();
-    windows->RestorePlacements(*settings, screen ? screen->geometry().width() : 1024);
+    windows->RestorePlacements(*settings, screen ? screen->virtualGeometry() : QRect(0, 0, 1024, 768));
     if (windows->RestoreVisibility(*settings)) {
         bool ok = false;
         const QVariant slow = settings->value(QStringLiteral("Slow simulation"));

@@ -85,7 +85,7 @@ void TWindowList::UpdateChecks() {
         if (w.window) w.action->setChecked(w.window->isVisible());
 }
 
-void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, int screenWidth) {
+void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& desktop) {
     QWidget* win = w.window;
     if (!win) return;
     s.beginGroup(w.key);
@@ -100,11 +100,11 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, int screenWidth
         }
         const auto t = ReadInt(s, QStringLiteral("t"));
         if (!t) break;
-        g.moveTop(*t);
+        g.moveTop(*t > desktop.bottom() ? DefaultTop : *t);
         const auto l = ReadInt(s, QStringLiteral("l"));
         if (!l) break;
         // A window saved on a wider screen would be out of reach.
-        g.moveLeft(*l > screenWidth ? OffScreenLeft : *l);
+        g.moveLeft(*l > desktop.right() ? OffScreenLeft : *l);
         const bool widthFirst = w.layout == TToolWindow::Layout::WidthFirst;
         const auto first = ReadInt(s, widthFirst ? QStringLiteral("w") : QStringLiteral("h"));
         if (!first) break;
@@ -128,9 +128,9 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, int screenWidth
     if (g.width() > 0 && g.height() > 0) win->resize(g.size());
 }
 
-void TWindowList::RestorePlacements(QSettings& settings, int screenWidth) {
+void TWindowList::RestorePlacements(QSettings& settings, const QRect& desktop) {
     for (const QString& key : StoreOrder())
-        if (TToolWindow* w = Find(key)) RestorePlacement(settings, *w, screenWidth);
+        if (TToolWindow* w = Find(key)) RestorePlacement(settings, *w, desktop);
 }
 
 bool TWindowList::RestoreVisibility(QSettings& settings) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -50,8 +51,10 @@ public:
     // Sets every item's check mark from its window's real visibility (menu about to show).
     void UpdateChecks();
 
-    // Placement of every window from its key. `screenWidth` decides the left-edge check.
-    void RestorePlacements(QSettings& settings, int screenWidth);
+    // Placement of every window from its key. A window whose saved left edge lies beyond
+    // `desktop` (the whole desktop, all screens) comes back at left 10, one whose top lies
+    // below it at top 115.
+    void RestorePlacements(QSettings& settings, const QRect& desktop);
     // The visibility flags under the main key, in store order. Returns false when a value was
     // missing: then the code and address-space windows are shown and nothing after it is read.
     bool RestoreVisibility(QSettings& settings);
@@ -59,7 +62,7 @@ public:
     void Save(QSettings& settings) const;
 
 private:
-    void RestorePlacement(QSettings& settings, TToolWindow& w, int screenWidth);
+    void RestorePlacement(QSettings& settings, TToolWindow& w, const QRect& desktop);
     QList<TToolWindow> windows;
     QMenu* menu;
 };

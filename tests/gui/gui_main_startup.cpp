@@ -86,6 +86,12 @@ TEST_F(MainWindowTest, MissingValuesFallBackAndLeftEdgeBeyondScreenBecomes10) {
     EXPECT_EQ(main->fastInterval, 25);
     Discard();
 
+    // A top edge below the desktop is as unreachable as a left edge beyond it.
+    TfrmMain::OpenSettings()->setValue("code/t", 99999);
+    Create();
+    EXPECT_EQ(Koda().pos(), QPoint(10, 115));
+    Discard();
+
     // A key missing its height: the values read stay, the top becomes 115 and the left 5.
     TfrmMain::OpenSettings()->remove("code/h");
     Create();
