@@ -403,12 +403,16 @@ void TfrmMain::ConnectRunControl() {
     connect(run, &TRunControl::loadFailed, this, [this](const QStringList& messages, int errorLine) {
         frmKoda->ClearMessages();
         for (const QString& m : messages) frmKoda->AddMessage(m);
+        ShowCodeWindow();
         if (errorLine > 0) ShowErrorLine(errorLine);
         frmKoda->ShowMessages(true);
     });
     connect(run, &TRunControl::errorMessages, this, [this](const QStringList& messages, bool showPanel) {
         for (const QString& m : messages) frmKoda->AddMessage(m);
-        if (showPanel) frmKoda->ShowMessages(true);
+        if (showPanel) {
+            ShowCodeWindow();
+            frmKoda->ShowMessages(true);
+        }
     });
     connect(run, &TRunControl::showExecutionLine, this, [this](int line) { ShowExecutionLine(line); });
     connect(run, &TRunControl::breakpointToggled, this, [this](int line, bool on) { frmKoda->SetBreakpoint(line, on); });
@@ -535,6 +539,14 @@ void TfrmMain::SyncBreakpoints() {
     for (int line : frmKoda->BreakpointLines()) session->Breakpoints.Add(line);
 }
 
+void TfrmMain::ShowCodeWindow() {
+    // Messages the student must see: a hidden code window comes back to show them.
+    if (!frmKoda->isVisible()) {
+        frmKoda->show();
+        windows->UpdateChecks();
+    }
+}
+
 void TfrmMain::ShowErrorLine(int line) { frmKoda->ShowErrorLine(line); }
 
 void TfrmMain::ShowExecutionLine(int line) {
@@ -564,6 +576,7 @@ void TfrmMain::mnuPrevediClick() {
     } else {
         frmKoda->ClearMessages();
         for (const std::string& m : result.Messages) frmKoda->AddMessage(QString::fromStdString(m));
+        ShowCodeWindow();
         if (result.ErrorLine > 0) ShowErrorLine(result.ErrorLine);
         frmKoda->ShowMessages(true);
     }

@@ -140,6 +140,7 @@ private:
     void ResetDocumentState();
     bool WriteDocument(const QString& path);
     void FitHeight();
+    void ShowCodeWindow();
     std::optional<uint16_t> FindLabel(const QString& name) const;
 
     QString startupError;

@@ -150,7 +150,9 @@ TEST_F(MainWindowTest, BreakpointOnCommentLineFailsWithStatus6AndKeepsText) {
 TEST_F(MainWindowTest, UnknownMnemonicOnTheOnlyLine) {
     TfrmMain& w = Create();
     Koda().SetSource(" FOO");
+    Koda().hide(); // the failure brings a hidden code window back
     w.mnuPrevediClick();
+    EXPECT_TRUE(Koda().isVisible());
     EXPECT_EQ(Koda().Messages(), QStringList({"Napaka: neznan ukaz (napaka v vrstici 1)", "Simulatorja ne morem zagnati!"}));
     EXPECT_EQ(Koda().ErrorLine(), 1);
 }
