@@ -470,15 +470,17 @@ void TfrmKoda::JumpToMemory() {
     std::optional<uint16_t> address;
     if (FindLabel && !word.isEmpty()) address = FindLabel(word);
     if (!address) {
+        if (word.isEmpty()) {
+            Prompt().ShowMessage(QStringLiteral("Orlek"), QStringLiteral("Kazalec ne stoji na oznaki ali številu."));
+            return;
+        }
         bool ok = false;
-        long value = 0;
-        if (word.startsWith(QLatin1Char('$')))
-            value = word.mid(1).toLong(&ok, 16);
-        else
-            value = word.toLong(&ok, 10);
-        if (!ok || word.isEmpty()) {
+        const long long value = word.startsWith(QLatin1Char('$')) ? word.mid(1).toLongLong(&ok, 16) : word.toLongLong(&ok, 10);
+        // An address outside the 64 KiB space is an error, not something to wrap around.
+        if (!ok || value < 0 || value > 0xFFFF) {
             Prompt().ShowMessage(QStringLiteral("Orlek"),
-                                 QStringLiteral("'%1' ni veljavna oznaka ali število.").arg(word));
+                                 QStringLiteral("'%1' ni oznaka ali naslov (desetiško število ali šestnajstiško z $, "
+                                                "od 0 do $FFFF).").arg(word));
             return;
         }
         address = static_cast<uint16_t>(value);

@@ -192,6 +192,18 @@ TEST_F(MainWindowTest, JumpToMemoryTakesLabelOrNumber) {
     Koda().JumpToMemory();
     EXPECT_EQ(w.memoryTop, 0x1000);
     EXPECT_EQ(prompt.Messages.size(), 1);
+    // Numbers beyond the address space are refused rather than wrapped.
+    Koda().SetSource(QStringLiteral(" 70000 65535 $1FFFF"));
+    Koda().SetCaret(1, 3);
+    Koda().JumpToMemory();
+    EXPECT_EQ(w.memoryTop, 0x1000);
+    EXPECT_EQ(prompt.Messages.size(), 2);
+    Koda().SetCaret(1, 9);
+    Koda().JumpToMemory();
+    EXPECT_EQ(w.memoryTop, 0xFFFF);
+    Koda().SetCaret(1, 15);
+    Koda().JumpToMemory();
+    EXPECT_EQ(prompt.Messages.size(), 3);
 }
 
 TEST_F(MainWindowTest, CommandHelpOpensTheCommandPage) {
