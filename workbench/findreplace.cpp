@@ -15,12 +15,16 @@ TFindDialog::TFindDialog(Kind kind, QWidget* parent) : QDialog(parent), kind_(ki
     setWindowTitle(kind == Kind::Find ? QStringLiteral("Najdi") : QStringLiteral("Zamenjaj"));
     setModal(false);
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("&Najdi:"), this), 0, 0);
+    auto* findLabel = new QLabel(QStringLiteral("&Najdi:"), this);
     txtFind = new QLineEdit(this);
+    findLabel->setBuddy(txtFind);
+    grid->addWidget(findLabel, 0, 0);
     grid->addWidget(txtFind, 0, 1);
     if (kind == Kind::Replace) {
-        grid->addWidget(new QLabel(QStringLiteral("&Zamenjaj z:"), this), 1, 0);
+        auto* replaceLabel = new QLabel(QStringLiteral("Zamenjaj &z:"), this);
         txtReplace = new QLineEdit(this);
+        replaceLabel->setBuddy(txtReplace);
+        grid->addWidget(replaceLabel, 1, 0);
         grid->addWidget(txtReplace, 1, 1);
     }
     cbWholeWord = new QCheckBox(QStringLiteral("Samo &cele besede"), this);
@@ -50,7 +54,7 @@ TFindDialog::TFindDialog(Kind kind, QWidget* parent) : QDialog(parent), kind_(ki
     buttons->addWidget(btnFind);
     connect(btnFind, &QPushButton::clicked, this, [this] { emit findRequested(this); });
     if (kind == Kind::Replace) {
-        btnReplace = new QPushButton(QStringLiteral("&Zamenjaj"), this);
+        btnReplace = new QPushButton(QStringLiteral("Za&menjaj"), this);
         btnReplaceAll = new QPushButton(QStringLiteral("Zamenjaj &vse"), this);
         buttons->addWidget(btnReplace);
         buttons->addWidget(btnReplaceAll);
