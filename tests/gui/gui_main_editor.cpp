@@ -248,6 +248,14 @@ TEST_F(MainWindowTest, FindAndReplaceInTheEditor) {
     w.findDialog->cbMatchCase->setChecked(true);
     w.FindRequest(w.findDialog);
     EXPECT_EQ(Koda().CaretLine(), 2);
+    // Upwards without regard to case: from the match on line 2 to the one on line 1.
+    w.findDialog->cbMatchCase->setChecked(false);
+    w.findDialog->rbUp->setChecked(true);
+    w.FindRequest(w.findDialog);
+    EXPECT_EQ(Koda().CaretLine(), 1);
+    EXPECT_EQ(Koda().txtKoda->selectedText(), QStringLiteral("stevec"));
+    w.FindRequest(w.findDialog); // nothing further up: the selection stays
+    EXPECT_EQ(Koda().CaretLine(), 1);
     w.replaceDialog->txtFind->setText("stevec");
     w.replaceDialog->txtReplace->setText("x");
     w.replaceDialog->cbWholeWord->setChecked(true);

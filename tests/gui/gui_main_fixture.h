@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QCheckBox>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
 
