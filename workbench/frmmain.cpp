@@ -100,6 +100,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     SetValueDialog(frmVnos);
     frmLog = new TfrmLog(session->Log, this);
     frmLog->setWindowFlags(Qt::Window | Qt::Tool);
+    frmLog->move(600, TWindowList::DefaultTop); // beside the code window
     frmListing = new TfrmListing(this);
     frmListing->SetKeywords(ToQStringList(IsaKeywords()));
     findDialog = new TFindDialog(TFindDialog::Kind::Find, this);
