@@ -111,7 +111,6 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
 
     windows = new TWindowList(mnuOkna);
     windows->Add({QStringLiteral("code"), QStringLiteral("&Koda"), frmKoda, TToolWindow::Layout::Code, {}, {}, {}, {}});
-    mnuOkna->addSeparator();
     windows->Add({QStringLiteral("log"), QStringLiteral("&Dnevnik"), frmLog, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
     connect(mnuOkna, &QMenu::aboutToShow, this, [this] { windows->UpdateChecks(); });
 

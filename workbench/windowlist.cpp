@@ -44,17 +44,25 @@ TToolWindow& TWindowList::Add(TToolWindow window) {
     window.action->setObjectName(QStringLiteral("mnuOkno_") + key);
     QObject::connect(window.action, &QAction::triggered, menu, [this, key] { Toggle(key); });
 
-    // Insert the menu item before the first present item that comes later in the menu order.
-    const int rank = MenuOrder().indexOf(key) < 0 ? 1000 : int(MenuOrder().indexOf(key));
+    // Known windows keep the menu order; other windows follow them after a separator.
+    auto rankOf = [](const QString& k) {
+        const qsizetype i = MenuOrder().indexOf(k);
+        return i < 0 ? 1000 : int(i);
+    };
+    const int rank = rankOf(key);
     QAction* before = nullptr;
     int insertAt = int(windows.size());
     for (int i = 0; i < windows.size(); ++i) {
-        const int other = MenuOrder().indexOf(windows[i].key) < 0 ? 1000 : int(MenuOrder().indexOf(windows[i].key));
-        if (other > rank) {
+        if (rankOf(windows[i].key) > rank) {
             before = windows[i].action;
             insertAt = i;
             break;
         }
+    }
+    if (rank == 1000) {
+        if (!extrasSeparator) extrasSeparator = menu->addSeparator();
+    } else if (before && rankOf(windows[insertAt].key) == 1000) {
+        before = extrasSeparator;
     }
     menu->insertAction(before, window.action);
     windows.insert(insertAt, window);

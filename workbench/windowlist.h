@@ -65,4 +65,5 @@ private:
     void RestorePlacement(QSettings& settings, TToolWindow& w, const QRect& desktop);
     QList<TToolWindow> windows;
     QMenu* menu;
+    QAction* extrasSeparator = nullptr;
 };

@@ -205,3 +205,59 @@ TEST_F(MainWindowTest, ExitWithUnsavedChangesCanBeRefused) {
     EXPECT_TRUE(w.close());
     main.reset();
 }
+
+TEST(WindowListTest, MenuKeepsTheOrderWhateverTheJoiningOrder) {
+    QMenu menu;
+    TWindowList list(&menu);
+    QWidget a, b, c, d;
+    list.Add({"log", "&Dnevnik", &d, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
+    list.Add({"timer", "Timer", &c, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
+    list.Add({"code", "&Koda", &a, TToolWindow::Layout::Code, {}, {}, {}, {}});
+    list.Add({"memory", "&Naslovni prostor", &b, TToolWindow::Layout::WidthFirst, {}, {}, {}, {}});
+    QStringList items;
+    for (QAction* action : menu.actions()) items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(items, QStringList({"&Koda", "&Naslovni prostor", "Timer", "-", "&Dnevnik"}));
+}
+
+TEST(WindowListTest, FramedWindowsRestoreStayOnTopAndSavedHeight) {
+    QTemporaryDir dir;
+    QSettings s(dir.filePath("o.ini"), QSettings::IniFormat);
+    s.setValue("memory/always on top", 0);
+    s.setValue("memory/t", 200);
+    s.setValue("memory/l", 300);
+    s.setValue("memory/w", 400); // memory lists the width first
+    s.setValue("memory/h", 20);
+    s.setValue("memory/hb", 312);
+    s.setValue("port1/always on top", 1);
+    s.setValue("port1/t", 40); // reading stops at the missing "l": the top becomes 115
+    QMenu menu;
+    TWindowList list(&menu);
+    QWidget memory, port1;
+    bool memoryOnTop = true, port1OnTop = false;
+    int memorySaved = 0;
+    list.Add({"memory", "&Naslovni prostor", &memory, TToolWindow::Layout::WidthFirst,
+              [&] { return memoryOnTop; }, [&](bool on) { memoryOnTop = on; },
+              [&] { return memorySaved; }, [&](int h) { memorySaved = h; }});
+    list.Add({"port1", "Port&1", &port1, TToolWindow::Layout::HeightFirst,
+              [&] { return port1OnTop; }, [&](bool on) { port1OnTop = on; }, {}, {}});
+    list.RestorePlacements(s, QRect(0, 0, 1600, 1000));
+    EXPECT_FALSE(memoryOnTop);
+    EXPECT_EQ(memory.pos(), QPoint(300, 200));
+    EXPECT_EQ(memory.size(), QSize(400, 20));
+    EXPECT_EQ(memorySaved, 312);
+    EXPECT_TRUE(port1OnTop);
+    EXPECT_EQ(port1.pos().y(), 115);
+
+    // Visibility: the first missing flag shows the code and address-space windows.
+    EXPECT_FALSE(list.RestoreVisibility(s));
+    EXPECT_TRUE(memory.isVisible());
+    EXPECT_FALSE(port1.isVisible());
+
+    QSettings out(dir.filePath("p.ini"), QSettings::IniFormat);
+    list.Save(out);
+    EXPECT_EQ(out.value("memory").toInt(), 1);
+    EXPECT_EQ(out.value("port1").toInt(), 0);
+    EXPECT_EQ(out.value("memory/always on top").toInt(), 0);
+    EXPECT_EQ(out.value("memory/hb").toInt(), 312);
+    EXPECT_EQ(out.value("port1/always on top").toInt(), 1);
+}
