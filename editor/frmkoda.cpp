@@ -239,7 +239,14 @@ QStringList TfrmKoda::Lines() const {
 }
 
 void TfrmKoda::SetSource(const QString& text) {
+    // A new text is a new document: no marks carry over (removing every line would otherwise
+    // gather them all on line 1).
+    txtKoda->markerDeleteAll();
+    executionLine = 0;
+    errorVisible = false;
+    errorLine = 0;
     txtKoda->setText(text);
+    SyncBreakpoints();
     txtKoda->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     txtKoda->setModified(false);
 }

@@ -102,6 +102,17 @@ TEST_F(MainWindowTest, BreakpointsFollowEnterAndBackspace) {
     QTest::keyClick(ed, Qt::Key_Return);
     EXPECT_EQ(Koda().BreakpointLines(), QList<int>({12}));
 
+    // Replacing the whole text leaves no marks behind on line 1.
+    const QString text = ed->text();
+    Koda().SetExecutionLine(3);
+    Koda().SetSource(text);
+    EXPECT_TRUE(Koda().BreakpointLines().isEmpty());
+    EXPECT_TRUE(main->session->Breakpoints.Empty());
+    EXPECT_EQ(Koda().txtKoda->markersAtLine(0), 0u);
+    EXPECT_EQ(Koda().ExecutionLine(), 0);
+    Koda().SetCaret(12, 1);
+    main->run->ToggleBreakpoint();
+
     // Toggling twice leaves no breakpoint and no mark.
     Koda().SetCaret(12, 1);
     main->run->ToggleBreakpoint();
