@@ -9,7 +9,9 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Numeric literal forms of the assembler, optionally immediate ("#") and optionally indexed
 // (",X"): decimal with sign, "$" / "0x" hexadecimal, "%" binary, or a character constant.
@@ -25,41 +27,62 @@ TAsmLexer::TAsmLexer(Scheme scheme, QObject* parent) : QsciLexerCustom(parent), 
 
 QString TAsmLexer::description(int style) const {
     switch (style) {
-    case Default: return QStringLiteral("Default");
-    case Comment: return QStringLiteral("Comment");
-    case Keyword: return QStringLiteral("Keyword");
-    case Number: return QStringLiteral("Number");
-    case Identifier: return QStringLiteral("Identifier");
-    case ExecutionLine: return QStringLiteral("Execution line");
-    case BreakpointLine: return QStringLiteral("Breakpoint line");
-    case ErrorLine: return QStringLiteral("Error line");
-    default: return {};
+    case Default:
+        return QStringLiteral("Default");
+    case Comment:
+        return QStringLiteral("Comment");
+    case Keyword:
+        return QStringLiteral("Keyword");
+    case Number:
+        return QStringLiteral("Number");
+    case Identifier:
+        return QStringLiteral("Identifier");
+    case ExecutionLine:
+        return QStringLiteral("Execution line");
+    case BreakpointLine:
+        return QStringLiteral("Breakpoint line");
+    case ErrorLine:
+        return QStringLiteral("Error line");
+    default:
+        return {};
     }
 }
 
 QColor TAsmLexer::defaultColor(int style) const {
     switch (style) {
-    case ExecutionLine: return Qt::black;
+    case ExecutionLine:
+        return Qt::black;
     case BreakpointLine:
-    case ErrorLine: return Qt::white;
-    default: break;
+    case ErrorLine:
+        return Qt::white;
+    default:
+        break;
     }
     if (scheme == Print) return Qt::black;
     switch (style) {
-    case Comment: return QColor(0xC0, 0xC0, 0xC0);    // silver
-    case Keyword: return Qt::white;
-    case Number: return QColor(0x00, 0xFF, 0x00);     // lime
-    case Identifier: return QColor(0xFF, 0xFF, 0x00); // yellow
-    default: return QColor(0xFF, 0xFF, 0xFF);         // blanks: window text on navy
+    case Comment:
+        return QColor(0xC0, 0xC0, 0xC0); // silver
+    case Keyword:
+        return Qt::white;
+    case Number:
+        return QColor(0x00, 0xFF, 0x00); // lime
+    case Identifier:
+        return QColor(0xFF, 0xFF, 0x00); // yellow
+    default:
+        return QColor(0xFF, 0xFF, 0xFF); // blanks: window text on navy
     }
 }
 
 QColor TAsmLexer::defaultPaper(int style) const {
     switch (style) {
-    case ExecutionLine: return QColor(0x00, 0xFF, 0xFF); // aqua
-    case BreakpointLine: return QColor(0xFF, 0x00, 0x00); // red
-    case ErrorLine: return QColor(0x80, 0x00, 0x00);      // maroon
-    default: break;
+    case ExecutionLine:
+        return QColor(0x00, 0xFF, 0xFF); // aqua
+    case BreakpointLine:
+        return QColor(0xFF, 0x00, 0x00); // red
+    case ErrorLine:
+        return QColor(0x80, 0x00, 0x00); // maroon
+    default:
+        break;
     }
     return scheme == Print ? Qt::white : QColor(0x00, 0x00, 0x80); // navy
 }
@@ -84,8 +107,10 @@ const char* TAsmLexer::wordCharacters() const {
     // blanks ("stevec+1" is one word).
     static const QByteArray chars = [] {
         QByteArray all;
-        for (int c = '!'; c <= '~'; ++c) all.append(char(c));
-        for (int c = 0x80; c <= 0xFF; ++c) all.append(char(c));
+        for (int c = '!'; c <= '~'; ++c)
+            all.append(char(c));
+        for (int c = 0x80; c <= 0xFF; ++c)
+            all.append(char(c));
         return all;
     }();
     return chars.constData();
@@ -93,14 +118,18 @@ const char* TAsmLexer::wordCharacters() const {
 
 void TAsmLexer::SetKeywords(const QStringList& words) {
     keywords.clear();
-    for (const QString& word : words) keywords.insert(word.trimmed().toUpper().toLatin1());
+    for (const QString& word : words)
+        keywords.insert(word.trimmed().toUpper().toLatin1());
 }
 
-bool TAsmLexer::IsKeyword(const QByteArray& word) const { return keywords.contains(word.toUpper()); }
+bool TAsmLexer::IsKeyword(const QByteArray& word) const {
+    return keywords.contains(word.toUpper());
+}
 
 void TAsmLexer::SetFontFamily(const QString& family) {
     fontFamily = family.isEmpty() ? QStringLiteral("Courier New") : family;
-    for (int style = 0; style < StyleCount; ++style) setFont(defaultFont(style), style);
+    for (int style = 0; style < StyleCount; ++style)
+        setFont(defaultFont(style), style);
 }
 
 QByteArray TAsmLexer::StyleLine(const QByteArray& line) const {
@@ -109,12 +138,15 @@ QByteArray TAsmLexer::StyleLine(const QByteArray& line) const {
         // characters with the address and the bytes, one blank, the source text.
         const int n = int(line.size());
         int pos = 0;
-        while (pos < n && line[pos] == ' ') ++pos;
-        while (pos < n && line[pos] >= '0' && line[pos] <= '9') ++pos;
+        while (pos < n && line[pos] == ' ')
+            ++pos;
+        while (pos < n && line[pos] >= '0' && line[pos] <= '9')
+            ++pos;
         const int numberEnd = pos;
         pos += 2;
         int end = pos + 5;
-        while (end < n && std::isxdigit(static_cast<unsigned char>(line[end]))) ++end;
+        while (end < n && std::isxdigit(static_cast<unsigned char>(line[end])))
+            ++end;
         const int fieldEnd = std::min(n, std::max(pos + 16, end) + 1);
         QByteArray styles(fieldEnd, char(Default));
         for (int k = 0; k < std::min(numberEnd, fieldEnd); ++k)
@@ -134,7 +166,8 @@ QByteArray TAsmLexer::StyleSource(const QByteArray& line) const {
     while (i < n) {
         const char c = line[i];
         if (!quoted && (c == ';' || c == '*')) {
-            for (int k = i; k < n; ++k) styles[k] = char(Comment);
+            for (int k = i; k < n; ++k)
+                styles[k] = char(Comment);
             break;
         }
         if (!quoted && IsBlank(c)) {
@@ -162,7 +195,8 @@ QByteArray TAsmLexer::StyleSource(const QByteArray& line) const {
             else if (IsNumberToken(word))
                 style = char(Number);
         }
-        for (int k = begin; k < i; ++k) styles[k] = style;
+        for (int k = begin; k < i; ++k)
+            styles[k] = style;
     }
     return styles;
 }
@@ -197,7 +231,8 @@ void TAsmLexer::styleText(int start, int end) {
         int k = 0;
         while (k < styles.size()) {
             int m = k;
-            while (m < styles.size() && styles[m] == styles[k]) ++m;
+            while (m < styles.size() && styles[m] == styles[k])
+                ++m;
             setStyling(m - k, int(styles[k]));
             k = m;
         }

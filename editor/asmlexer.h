@@ -1,8 +1,8 @@
 #pragma once
 #include <Qsci/qscilexercustom.h>
 
-#include <QSet>
 #include <QByteArray>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 

@@ -56,7 +56,9 @@ QPixmap GutterImage(int which) {
     return pm;
 }
 
-bool IsWordBreak(QChar c) { return c.isSpace() || c == QLatin1Char(';'); }
+bool IsWordBreak(QChar c) {
+    return c.isSpace() || c == QLatin1Char(';');
+}
 
 } // namespace
 
@@ -178,7 +180,8 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     // Label hint.
     labelHint = new QLabel(txtKoda, Qt::ToolTip);
     labelHint->setObjectName(QStringLiteral("labelHint"));
-    labelHint->setStyleSheet(QStringLiteral("QLabel { background: #FFFFE1; color: black; border: 1px solid black; padding: 1px 3px; }"));
+    labelHint->setStyleSheet(QStringLiteral(
+        "QLabel { background: #FFFFE1; color: black; border: 1px solid black; padding: 1px 3px; }"));
     labelHint->setMaximumWidth(200);
     labelHint->hide();
     Timer1 = new QTimer(this);
@@ -186,9 +189,11 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     connect(Timer1, &QTimer::timeout, this, [this] { HintTick(); });
 
     // Command help on F1 anywhere in the window.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    auto* help =
+        new QShortcut(QKeySequence(Qt::Key_F1), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, this, [this] { ShowCommandHelp(WordAtCaret()); });
-    auto* complete = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space), txtKoda, nullptr, nullptr, Qt::WidgetShortcut);
+    auto* complete =
+        new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space), txtKoda, nullptr, nullptr, Qt::WidgetShortcut);
     connect(complete, &QShortcut::activated, this, [this] { ShowCompletion(); });
 
     connect(txtKoda, &QsciScintilla::textChanged, this, [this] { OnTextChanged(); });
@@ -227,7 +232,8 @@ void TfrmKoda::SetEditorFont(const QString& family) {
     font.setPointSize(10); // 13 pixels at 96 dpi
     txtKoda->setMarginsFont(font);
     // Horizontal scrolling reaches 1024 columns.
-    txtKoda->setScrollWidth(QFontMetrics(barve->defaultFont(TAsmLexer::Default)).horizontalAdvance(QLatin1Char('M')) * 1024);
+    txtKoda->setScrollWidth(
+        QFontMetrics(barve->defaultFont(TAsmLexer::Default)).horizontalAdvance(QLatin1Char('M')) * 1024);
     txtKoda->recolor();
 }
 
@@ -264,20 +270,25 @@ int TfrmKoda::CaretColumn() const {
     return int(txtKoda->text(line).left(index).size()) + 1;
 }
 
-void TfrmKoda::SetCaret(int line, int column) { txtKoda->setCursorPosition(std::max(0, line - 1), std::max(0, column - 1)); }
+void TfrmKoda::SetCaret(int line, int column) {
+    txtKoda->setCursorPosition(std::max(0, line - 1), std::max(0, column - 1));
+}
 
 QString TfrmKoda::WordAtCaret() const {
     int line = 0, index = 0;
     txtKoda->getCursorPosition(&line, &index);
     QString text = txtKoda->text(line);
-    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) text.chop(1);
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
     // getCursorPosition counts characters in QScintilla's UTF-8 mode.
     // Beyond the end of the line there is no word.
     if (index >= text.size()) return QString();
     const int caret = int(index);
     int begin = caret, end = caret;
-    while (begin > 0 && !IsWordBreak(text[begin - 1])) --begin;
-    while (end < text.size() && !IsWordBreak(text[end])) ++end;
+    while (begin > 0 && !IsWordBreak(text[begin - 1]))
+        --begin;
+    while (end < text.size() && !IsWordBreak(text[end]))
+        ++end;
     QString word = text.mid(begin, end - begin);
     if (word.startsWith(QLatin1Char('#'))) word.remove(0, 1);
     return word;
@@ -368,7 +379,8 @@ void TfrmKoda::SetBreakpoint(int line, bool on) {
         txtKoda->markerAdd(line - 1, BreakpointMarker);
     } else {
         // Joined lines can carry the mark more than once.
-        while (HasBreakpoint(line)) txtKoda->markerDelete(line - 1, BreakpointMarker);
+        while (HasBreakpoint(line))
+            txtKoda->markerDelete(line - 1, BreakpointMarker);
     }
     RestyleLine(line);
     SyncBreakpoints();
@@ -377,7 +389,8 @@ void TfrmKoda::SetBreakpoint(int line, bool on) {
 void TfrmKoda::ClearBreakpoints() {
     const QList<int> lines = BreakpointLines();
     txtKoda->markerDeleteAll(BreakpointMarker);
-    for (int line : lines) RestyleLine(line);
+    for (int line : lines)
+        RestyleLine(line);
     SyncBreakpoints();
 }
 
@@ -396,7 +409,8 @@ void TfrmKoda::SyncBreakpoints() {
     emit breakpointsChanged();
 }
 
-void TfrmKoda::OnModified(int, int modificationType, const char*, int, int linesAdded, int, int, int, int, int) {
+void TfrmKoda::OnModified(int, int modificationType, const char*, int, int linesAdded, int, int, int, int,
+                          int) {
     constexpr int textChange = QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT;
     if ((modificationType & textChange) && linesAdded != 0) {
         SyncBreakpoints();
@@ -413,19 +427,23 @@ void TfrmKoda::ShowCompletion() {
     txtKoda->getCursorPosition(&line, &index);
     const QString text = txtKoda->text(line).left(index);
     int start = int(text.size());
-    while (start > 0 && text[start - 1].isLetter()) --start;
+    while (start > 0 && text[start - 1].isLetter())
+        --start;
     const QString prefix = text.mid(start);
     QStringList words;
     for (const QString& w : completionWords)
         if (w.startsWith(prefix, Qt::CaseInsensitive)) words << w;
     if (words.isEmpty()) return;
-    txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSHOW, static_cast<unsigned long>(prefix.toUtf8().size()),
+    txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSHOW,
+                           static_cast<unsigned long>(prefix.toUtf8().size()),
                            words.join(QLatin1Char(' ')).toUtf8().constData());
 }
 
 // ---------------------------------------------------------------- error panel
 
-void TfrmKoda::ClearMessages() { lbNapake->clear(); }
+void TfrmKoda::ClearMessages() {
+    lbNapake->clear();
+}
 
 void TfrmKoda::AddMessage(const QString& text) {
     lbNapake->addItem(text);
@@ -434,13 +452,18 @@ void TfrmKoda::AddMessage(const QString& text) {
 
 QStringList TfrmKoda::Messages() const {
     QStringList list;
-    for (int i = 0; i < lbNapake->count(); ++i) list << lbNapake->item(i)->text();
+    for (int i = 0; i < lbNapake->count(); ++i)
+        list << lbNapake->item(i)->text();
     return list;
 }
 
-void TfrmKoda::ShowMessages(bool visible) { Napake->setVisible(visible); }
+void TfrmKoda::ShowMessages(bool visible) {
+    Napake->setVisible(visible);
+}
 
-bool TfrmKoda::MessagesVisible() const { return !Napake->isHidden(); }
+bool TfrmKoda::MessagesVisible() const {
+    return !Napake->isHidden();
+}
 
 // ---------------------------------------------------------------- commands
 
@@ -461,9 +484,13 @@ void TfrmKoda::ShowLabelHint(const QPoint& globalPos) {
     Timer1->start();
 }
 
-QString TfrmKoda::LabelHintText() const { return labelHint->text(); }
+QString TfrmKoda::LabelHintText() const {
+    return labelHint->text();
+}
 
-bool TfrmKoda::LabelHintVisible() const { return labelHint->isVisible(); }
+bool TfrmKoda::LabelHintVisible() const {
+    return labelHint->isVisible();
+}
 
 void TfrmKoda::HintTick() {
     if (++hintTicks >= 5) {
@@ -478,16 +505,20 @@ void TfrmKoda::JumpToMemory() {
     if (FindLabel && !word.isEmpty()) address = FindLabel(word);
     if (!address) {
         if (word.isEmpty()) {
-            Prompt().ShowMessage(QStringLiteral("Orlek"), QStringLiteral("Kazalec ne stoji na oznaki ali številu."));
+            Prompt().ShowMessage(QStringLiteral("Orlek"),
+                                 QStringLiteral("Kazalec ne stoji na oznaki ali številu."));
             return;
         }
         bool ok = false;
-        const long long value = word.startsWith(QLatin1Char('$')) ? word.mid(1).toLongLong(&ok, 16) : word.toLongLong(&ok, 10);
+        const long long value =
+            word.startsWith(QLatin1Char('$')) ? word.mid(1).toLongLong(&ok, 16) : word.toLongLong(&ok, 10);
         // An address outside the 64 KiB space is an error, not something to wrap around.
         if (!ok || value < 0 || value > 0xFFFF) {
-            Prompt().ShowMessage(QStringLiteral("Orlek"),
-                                 QStringLiteral("'%1' ni oznaka ali naslov (desetiško število ali šestnajstiško z $, "
-                                                "od 0 do $FFFF).").arg(word));
+            Prompt().ShowMessage(
+                QStringLiteral("Orlek"),
+                QStringLiteral("'%1' ni oznaka ali naslov (desetiško število ali šestnajstiško z $, "
+                               "od 0 do $FFFF).")
+                    .arg(word));
             return;
         }
         address = static_cast<uint16_t>(value);
@@ -503,7 +534,8 @@ void TfrmKoda::ShowCommandHelp(const QString& word) {
     // Keys are matched without regard to case: the student writes mnemonics in either case.
     while (!file.atEnd()) {
         QString line = QString::fromUtf8(file.readLine());
-        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
         const int firstTab = int(line.indexOf(QLatin1Char('\t')));
         if (firstTab < 0) continue;
         if (line.left(firstTab).compare(word, Qt::CaseInsensitive) == 0)

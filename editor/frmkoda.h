@@ -26,10 +26,12 @@ public:
 signals:
     void keyReleased();
     void mouseReleased(QPoint globalPos);
+
 protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+
 public:
     QMenu* contextMenu = nullptr;
 };
@@ -165,6 +167,6 @@ private:
     int executionLine = 0;
     int errorLine = 0;
     bool errorVisible = false;
-    QList<int> breakpointCache; // sorted, 1-based
+    QList<int> breakpointCache;  // sorted, 1-based
     QStringList completionWords; // upper case, sorted
 };

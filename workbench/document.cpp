@@ -61,16 +61,19 @@ bool Encode(const QString& text, const TTextFormat& format, QByteArray& bytes) {
 bool Read(const QString& path, QString& text, TTextFormat& format, QString& error) {
     QFile file(path);
     if (QFileInfo(path).isDir()) {
-        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (to je mapa)").arg(QDir::toNativeSeparators(path));
+        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (to je mapa)")
+                    .arg(QDir::toNativeSeparators(path));
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
+                    .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
+                    .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     text = Decode(bytes, format);
@@ -80,7 +83,8 @@ bool Read(const QString& path, QString& text, TTextFormat& format, QString& erro
 bool Write(const QString& path, const QByteArray& bytes, QString& error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("Datoteke ni mogoče shraniti: %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+        error = QStringLiteral("Datoteke ni mogoče shraniti: %1 (%2)")
+                    .arg(QDir::toNativeSeparators(path), file.errorString());
         file.cancelWriting();
         return false;
     }
@@ -89,11 +93,14 @@ bool Write(const QString& path, const QByteArray& bytes, QString& error) {
 
 } // namespace TDocumentFile
 
-THistoryList::THistoryList(QMenu* menu, QObject* parent) : QObject(parent), menu(menu) { Rebuild(); }
+THistoryList::THistoryList(QMenu* menu, QObject* parent) : QObject(parent), menu(menu) {
+    Rebuild();
+}
 
 QStringList THistoryList::Paths() const {
     QStringList paths;
-    for (const Entry& e : entries) paths << e.path;
+    for (const Entry& e : entries)
+        paths << e.path;
     return paths;
 }
 
@@ -107,7 +114,8 @@ void THistoryList::AddItem(const QString& path) {
         }
     }
     entries.prepend({QFileInfo(path).fileName(), path});
-    while (entries.size() > MaxEntries) entries.removeLast();
+    while (entries.size() > MaxEntries)
+        entries.removeLast();
     Rebuild();
 }
 
@@ -127,7 +135,9 @@ void THistoryList::Rebuild() {
     }
 }
 
-void THistoryList::SetEnabled(bool enabled) { menu->setEnabled(enabled); }
+void THistoryList::SetEnabled(bool enabled) {
+    menu->setEnabled(enabled);
+}
 
 void THistoryList::Load(QSettings& s) {
     s.beginGroup(QStringLiteral("Recent files"));
@@ -140,7 +150,8 @@ void THistoryList::Load(QSettings& s) {
         if (n > 1000) break; // a damaged store cannot make this loop long
     }
     s.endGroup();
-    for (qsizetype i = paths.size() - 1; i >= 0; --i) AddItem(paths[i]);
+    for (qsizetype i = paths.size() - 1; i >= 0; --i)
+        AddItem(paths[i]);
 }
 
 void THistoryList::Save(QSettings& s) const {

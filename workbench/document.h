@@ -11,8 +11,8 @@ class QSettings;
 // How a document's bytes are turned into editor text and back.
 struct TTextFormat {
     enum class Encoding { Utf8, Cp1250 } encoding = Encoding::Utf8;
-    bool byteOrderMark = false;                     // UTF-8 file started with EF BB BF
-    QString lineEnd = QStringLiteral("\r\n");        // the file's line terminator
+    bool byteOrderMark = false;               // UTF-8 file started with EF BB BF
+    QString lineEnd = QStringLiteral("\r\n"); // the file's line terminator
 };
 
 // A document file read or written whole. Text is held with "\n" line ends; the format

@@ -22,7 +22,8 @@ TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowModality(Qt::ApplicationModal);
 
     toolBar = new QToolBar(this);
-    CloseBtn = toolBar->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Zapri"));
+    CloseBtn =
+        toolBar->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Zapri"));
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
     CloseBtn->setToolTip(QStringLiteral("Zapri"));
     CloseBtn->setStatusTip(QStringLiteral("Zapri predogled tiskanja"));
@@ -71,7 +72,8 @@ bool TfrmListing::LoadListing(const QString& path, QString& error) {
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("Datoteke z listingom ni mogoče odpreti: %1%2")
                     .arg(QDir::toNativeSeparators(path),
-                         path.isEmpty() ? QString() : QStringLiteral(" (") + file.errorString() + QLatin1Char(')'));
+                         path.isEmpty() ? QString()
+                                        : QStringLiteral(" (") + file.errorString() + QLatin1Char(')'));
         return false;
     }
     const QByteArray bytes = file.readAll();

@@ -40,7 +40,8 @@ constexpr int kPanel2Height = 43;
 
 QStringList ToQStringList(const std::vector<std::string>& words) {
     QStringList list;
-    for (const std::string& w : words) list << QString::fromStdString(w);
+    for (const std::string& w : words)
+        list << QString::fromStdString(w);
     return list;
 }
 
@@ -51,7 +52,8 @@ QString DirectoryWithSeparator(const QString& path) {
 }
 
 QAction* MakeAction(QObject* parent, const QString& name, const QString& text,
-                    const QKeySequence& shortcut = {}, Qt::ShortcutContext context = Qt::ApplicationShortcut) {
+                    const QKeySequence& shortcut = {},
+                    Qt::ShortcutContext context = Qt::ApplicationShortcut) {
     auto* action = new QAction(text, parent);
     action->setObjectName(name);
     if (!shortcut.isEmpty()) {
@@ -70,7 +72,8 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     setWindowTitle(kAppTitle);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    while (programDir.size() > 1 && programDir.endsWith(QLatin1Char('/'))) programDir.chop(1);
+    while (programDir.size() > 1 && programDir.endsWith(QLatin1Char('/')))
+        programDir.chop(1);
 
     // The instruction tables; without them the workbench cannot work.
     try {
@@ -110,14 +113,30 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     connect(replaceDialog, &TFindDialog::replaceRequested, this, &TfrmMain::ReplaceRequest);
 
     windows = new TWindowList(mnuOkna);
-    windows->Add({QStringLiteral("code"), QStringLiteral("&Koda"), frmKoda, TToolWindow::Layout::Code, {}, {}, {}, {}});
-    windows->Add({QStringLiteral("log"), QStringLiteral("&Dnevnik"), frmLog, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
+    windows->Add({QStringLiteral("code"),
+                  QStringLiteral("&Koda"),
+                  frmKoda,
+                  TToolWindow::Layout::Code,
+                  {},
+                  {},
+                  {},
+                  {}});
+    windows->Add({QStringLiteral("log"),
+                  QStringLiteral("&Dnevnik"),
+                  frmLog,
+                  TToolWindow::Layout::HeightFirst,
+                  {},
+                  {},
+                  {},
+                  {}});
     connect(mnuOkna, &QMenu::aboutToShow, this, [this] { windows->UpdateChecks(); });
 
     // The editor font from the store.
     {
         auto settings = OpenSettings();
-        const QString font = settings->value(QStringLiteral("code/editor/Font name"), QStringLiteral("Courier New")).toString();
+        const QString font =
+            settings->value(QStringLiteral("code/editor/Font name"), QStringLiteral("Courier New"))
+                .toString();
         frmKoda->SetEditorFont(font);
         frmListing->SetEditorFont(font);
         hl->Load(*settings);
@@ -190,7 +209,8 @@ void TfrmMain::CreateMenus() {
     mnuHtml = MakeAction(this, "mnuHtml", QStringLiteral("HTML datoteka"));
     izvoz->addAction(mnuHtml);
     mnuDatoteke->addSeparator();
-    mnuNatisni = MakeAction(this, "mnuNatisni", QStringLiteral("&Natisni ..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuNatisni =
+        MakeAction(this, "mnuNatisni", QStringLiteral("&Natisni ..."), QKeySequence(Qt::CTRL | Qt::Key_P));
     mnuPredogled = MakeAction(this, "mnuPredogled", QStringLiteral("Predogled tiskanja"));
     mnuDatoteke->addAction(mnuNatisni);
     mnuDatoteke->addAction(mnuPredogled);
@@ -211,14 +231,21 @@ void TfrmMain::CreateMenus() {
     // --- &Urejanje: forwarded to the editor. The clipboard keys stay the editor's own inside
     // the code window, so they are bound only while the main window has the focus.
     mnuUrejanje = bar->addMenu(QStringLiteral("&Urejanje"));
-    mnuRazveljavi = MakeAction(this, "mnuRazveljavi", QStringLiteral("&Razveljavi"), QKeySequence(Qt::CTRL | Qt::Key_Z), Qt::WindowShortcut);
-    mnuUveljavi = MakeAction(this, "mnuUveljavi", QStringLiteral("&Uveljavi"), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z), Qt::WindowShortcut);
+    mnuRazveljavi = MakeAction(this, "mnuRazveljavi", QStringLiteral("&Razveljavi"),
+                               QKeySequence(Qt::CTRL | Qt::Key_Z), Qt::WindowShortcut);
+    mnuUveljavi = MakeAction(this, "mnuUveljavi", QStringLiteral("&Uveljavi"),
+                             QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z), Qt::WindowShortcut);
     mnuNajdi = MakeAction(this, "mnuNajdi", QStringLiteral("&Najdi"), QKeySequence(Qt::Key_F3));
-    mnuZamenjaj = MakeAction(this, "mnuZamenjaj", QStringLiteral("Zamenjaj"), QKeySequence(Qt::CTRL | Qt::Key_R));
-    mnuKopiraj = MakeAction(this, "mnuKopiraj", QStringLiteral("Kopiraj"), QKeySequence(Qt::CTRL | Qt::Key_C), Qt::WindowShortcut);
-    mnuIzrezi = MakeAction(this, "mnuIzrezi", QStringLiteral("Izreži"), QKeySequence(Qt::CTRL | Qt::Key_X), Qt::WindowShortcut);
-    mnuPrilepi = MakeAction(this, "mnuPrilepi", QStringLiteral("Prilepi"), QKeySequence(Qt::CTRL | Qt::Key_V), Qt::WindowShortcut);
-    mnuIzberiVse = MakeAction(this, "mnuIzberiVse", QStringLiteral("Izberi vse"), QKeySequence(Qt::CTRL | Qt::Key_A), Qt::WindowShortcut);
+    mnuZamenjaj =
+        MakeAction(this, "mnuZamenjaj", QStringLiteral("Zamenjaj"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    mnuKopiraj = MakeAction(this, "mnuKopiraj", QStringLiteral("Kopiraj"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                            Qt::WindowShortcut);
+    mnuIzrezi = MakeAction(this, "mnuIzrezi", QStringLiteral("Izreži"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                           Qt::WindowShortcut);
+    mnuPrilepi = MakeAction(this, "mnuPrilepi", QStringLiteral("Prilepi"), QKeySequence(Qt::CTRL | Qt::Key_V),
+                            Qt::WindowShortcut);
+    mnuIzberiVse = MakeAction(this, "mnuIzberiVse", QStringLiteral("Izberi vse"),
+                              QKeySequence(Qt::CTRL | Qt::Key_A), Qt::WindowShortcut);
     mnuRazveljavi->setEnabled(false);
     mnuUveljavi->setEnabled(false);
     mnuUrejanje->addAction(mnuRazveljavi);
@@ -255,7 +282,8 @@ void TfrmMain::CreateMenus() {
     mnuPrevedi = MakeAction(this, "mnuPrevedi", QStringLiteral("Prevedi"), QKeySequence(Qt::Key_F6));
     connect(mnuPrevedi, &QAction::triggered, this, &TfrmMain::mnuPrevediClick);
     mnuIzvajanje->addAction(mnuPrevedi);
-    for (QAction* a : {run->mnuHitro, run->mnuPocasno, run->mnuStart, run->mnuNaprej, run->mnuPavza, run->mnuStop}) {
+    for (QAction* a :
+         {run->mnuHitro, run->mnuPocasno, run->mnuStart, run->mnuNaprej, run->mnuPavza, run->mnuStop}) {
         a->setShortcutContext(Qt::ApplicationShortcut);
         mnuIzvajanje->addAction(a);
     }
@@ -289,13 +317,15 @@ void TfrmMain::CreateMenus() {
     auto openHelp = [this](const QString& name) {
         const QString path = programDir + QStringLiteral("/help/") + name;
         if (!QFileInfo::exists(path)) {
-            Prompt().ShowMessage(kAppTitle, QStringLiteral("Datoteke s pomočjo ni: %1").arg(QDir::toNativeSeparators(path)));
+            Prompt().ShowMessage(
+                kAppTitle, QStringLiteral("Datoteke s pomočjo ni: %1").arg(QDir::toNativeSeparators(path)));
             return;
         }
         frmKoda->OpenExternal(path);
     };
     connect(mnuKazalo, &QAction::triggered, this, [openHelp] { openHelp(QStringLiteral("manual.htm")); });
-    connect(mnuSeznamUkazov, &QAction::triggered, this, [openHelp] { openHelp(QStringLiteral("commands.htm")); });
+    connect(mnuSeznamUkazov, &QAction::triggered, this,
+            [openHelp] { openHelp(QStringLiteral("commands.htm")); });
     connect(mnuOPomoci, &QAction::triggered, this, [] {
         Prompt().ShowMessage(QStringLiteral("O pomoči"),
                              QStringLiteral("Kazalo odpre priročnik, Seznam ukazov pa seznam ukazov MC6803.\n"
@@ -334,12 +364,13 @@ void TfrmMain::CreateToolBar() {
     ToolBar1->addSeparator();
 
     const std::pair<QAction*, QStyle::StandardPixmap> runButtons[] = {
-        {run->btnStart, QStyle::SP_ArrowDown},      {run->btnNaprej, QStyle::SP_MediaSkipForward},
-        {run->btnPavza, QStyle::SP_MediaPause},     {run->btnStop, QStyle::SP_MediaStop},
-        {run->btnPocasno, QStyle::SP_MediaPlay},    {run->btnHitro, QStyle::SP_MediaSeekForward},
+        {run->btnStart, QStyle::SP_ArrowDown},   {run->btnNaprej, QStyle::SP_MediaSkipForward},
+        {run->btnPavza, QStyle::SP_MediaPause},  {run->btnStop, QStyle::SP_MediaStop},
+        {run->btnPocasno, QStyle::SP_MediaPlay}, {run->btnHitro, QStyle::SP_MediaSeekForward},
     };
     for (int i = 0; i < 6; ++i) {
-        if (runButtons[i].first->icon().isNull()) runButtons[i].first->setIcon(s->standardIcon(runButtons[i].second));
+        if (runButtons[i].first->icon().isNull())
+            runButtons[i].first->setIcon(s->standardIcon(runButtons[i].second));
         ToolBar1->addAction(runButtons[i].first);
         if (i == 3) ToolBar1->addSeparator();
     }
@@ -379,7 +410,8 @@ void TfrmMain::CreatePanel() {
 void TfrmMain::ConnectRunControl() {
     run->SourceLines = [this] {
         std::vector<std::string> lines;
-        for (const QString& line : frmKoda->Lines()) lines.push_back(Utf8ToCp1250(line.toStdString()));
+        for (const QString& line : frmKoda->Lines())
+            lines.push_back(Utf8ToCp1250(line.toStdString()));
         return lines;
     };
     run->CaretLine = [this] { return frmKoda->CaretLine(); };
@@ -402,20 +434,23 @@ void TfrmMain::ConnectRunControl() {
     });
     connect(run, &TRunControl::loadFailed, this, [this](const QStringList& messages, int errorLine) {
         frmKoda->ClearMessages();
-        for (const QString& m : messages) frmKoda->AddMessage(m);
+        for (const QString& m : messages)
+            frmKoda->AddMessage(m);
         ShowCodeWindow();
         if (errorLine > 0) ShowErrorLine(errorLine);
         frmKoda->ShowMessages(true);
     });
     connect(run, &TRunControl::errorMessages, this, [this](const QStringList& messages, bool showPanel) {
-        for (const QString& m : messages) frmKoda->AddMessage(m);
+        for (const QString& m : messages)
+            frmKoda->AddMessage(m);
         if (showPanel) {
             ShowCodeWindow();
             frmKoda->ShowMessages(true);
         }
     });
     connect(run, &TRunControl::showExecutionLine, this, [this](int line) { ShowExecutionLine(line); });
-    connect(run, &TRunControl::breakpointToggled, this, [this](int line, bool on) { frmKoda->SetBreakpoint(line, on); });
+    connect(run, &TRunControl::breakpointToggled, this,
+            [this](int line, bool on) { frmKoda->SetBreakpoint(line, on); });
     // The address-space window joins through programCounterMoved (memoryTop follows PC) and
     // refreshAddressSpace (its list redraw).
 }
@@ -468,10 +503,12 @@ void TfrmMain::Start(const QString& commandLineDocument) {
         if (QFileInfo(path).isFile())
             OpenDocument(path);
         else
-            Prompt().ShowMessage(kAppTitle, QStringLiteral("Datoteka ne obstaja: %1").arg(QDir::toNativeSeparators(path)));
+            Prompt().ShowMessage(
+                kAppTitle, QStringLiteral("Datoteka ne obstaja: %1").arg(QDir::toNativeSeparators(path)));
     } else {
         const QString last = settings->value(QStringLiteral("last file")).toString();
-        if (!last.isEmpty() && last != TfrmKoda::Untitled && QFileInfo(last).isAbsolute() && QFileInfo(last).isFile())
+        if (!last.isEmpty() && last != TfrmKoda::Untitled && QFileInfo(last).isAbsolute() &&
+            QFileInfo(last).isFile())
             OpenDocument(last);
     }
     run->StartClocks();
@@ -513,8 +550,8 @@ void TfrmMain::SaveSettings() {
 
 void TfrmMain::ApplyControls(bool fileGroup, bool readOnly, bool) {
     fileGroupEnabled = fileGroup;
-    for (QAction* a : {btnNew, btnOpen, mnuNova, mnuOdpri, mnuZamenjaj, mnuIzrezi, mnuPrilepi, frmKoda->mnuZamenjaj,
-                       frmKoda->mnuIzrezi, frmKoda->mnuPrilepi})
+    for (QAction* a : {btnNew, btnOpen, mnuNova, mnuOdpri, mnuZamenjaj, mnuIzrezi, mnuPrilepi,
+                       frmKoda->mnuZamenjaj, frmKoda->mnuIzrezi, frmKoda->mnuPrilepi})
         a->setEnabled(fileGroup);
     hl->SetEnabled(fileGroup);
     frmKoda->mnuSamoZaBranje->setChecked(!fileGroup);
@@ -536,7 +573,8 @@ std::optional<uint16_t> TfrmMain::FindLabel(const QString& name) const {
 void TfrmMain::SyncBreakpoints() {
     // The editor's marks follow their lines through every edit; the session's set follows them.
     session->Breakpoints.Clear();
-    for (int line : frmKoda->BreakpointLines()) session->Breakpoints.Add(line);
+    for (int line : frmKoda->BreakpointLines())
+        session->Breakpoints.Add(line);
 }
 
 void TfrmMain::ShowCodeWindow() {
@@ -547,14 +585,18 @@ void TfrmMain::ShowCodeWindow() {
     }
 }
 
-void TfrmMain::ShowErrorLine(int line) { frmKoda->ShowErrorLine(line); }
+void TfrmMain::ShowErrorLine(int line) {
+    frmKoda->ShowErrorLine(line);
+}
 
 void TfrmMain::ShowExecutionLine(int line) {
     frmKoda->ScrollToLine(line);
     frmKoda->SetExecutionLine(line);
 }
 
-void TfrmMain::RefreshDisplay() { run->RefreshDisplay(); }
+void TfrmMain::RefreshDisplay() {
+    run->RefreshDisplay();
+}
 
 void TfrmMain::mnuPrevediClick() {
     if (session->Loaded()) return;
@@ -575,7 +617,8 @@ void TfrmMain::mnuPrevediClick() {
         frmKoda->HideErrorMark();
     } else {
         frmKoda->ClearMessages();
-        for (const std::string& m : result.Messages) frmKoda->AddMessage(QString::fromStdString(m));
+        for (const std::string& m : result.Messages)
+            frmKoda->AddMessage(QString::fromStdString(m));
         ShowCodeWindow();
         if (result.ErrorLine > 0) ShowErrorLine(result.ErrorLine);
         frmKoda->ShowMessages(true);
@@ -655,9 +698,12 @@ void TfrmMain::ReplaceRequest(TFindDialog* dialog, bool all) {
 bool TfrmMain::AskToSave() {
     if (!frmKoda->txtKoda->isModified()) return true;
     switch (Prompt().AskYesNoCancel(QStringLiteral("Shranim spremenjeno?"),
-                                    QStringLiteral("Ali želite shraniti spremembe v ") + frmKoda->DocumentName())) {
-    case TPrompt::Answer::Cancel: return false;
-    case TPrompt::Answer::No: return true;
+                                    QStringLiteral("Ali želite shraniti spremembe v ") +
+                                        frmKoda->DocumentName())) {
+    case TPrompt::Answer::Cancel:
+        return false;
+    case TPrompt::Answer::No:
+        return true;
     case TPrompt::Answer::Yes:
         // Only a save that happened lets the operation go on; otherwise the changes would be lost.
         return SaveDocument();
@@ -692,7 +738,8 @@ void TfrmMain::OpenCommand() {
     const QString dir = settings->value(QStringLiteral("fileopen initialdir")).toString();
     QString path = Prompt().ChooseOpenFile(QStringLiteral("Odpri"), dir, kOpenFilter);
     if (path.isEmpty()) return;
-    if (!QFileInfo::exists(path) && QFileInfo::exists(path + QStringLiteral(".asm"))) path += QStringLiteral(".asm");
+    if (!QFileInfo::exists(path) && QFileInfo::exists(path + QStringLiteral(".asm")))
+        path += QStringLiteral(".asm");
     OpenDocument(path);
 }
 
@@ -720,8 +767,9 @@ bool TfrmMain::WriteDocument(const QString& path) {
     QByteArray bytes;
     if (!TDocumentFile::Encode(frmKoda->Source(), format, bytes)) {
         // The text holds characters Windows-1250 cannot store: offer UTF-8 instead of losing them.
-        if (!Prompt().AskYesNo(kAppTitle, QStringLiteral("Besedilo vsebuje znake, ki jih kodna tabela Windows-1250 "
-                                                         "ne pozna. Ali naj datoteko shranim v kodiranju UTF-8?")))
+        if (!Prompt().AskYesNo(kAppTitle,
+                               QStringLiteral("Besedilo vsebuje znake, ki jih kodna tabela Windows-1250 "
+                                              "ne pozna. Ali naj datoteko shranim v kodiranju UTF-8?")))
             return false;
         format.encoding = TTextFormat::Encoding::Utf8;
         TDocumentFile::Encode(frmKoda->Source(), format, bytes);

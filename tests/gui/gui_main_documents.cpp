@@ -8,7 +8,9 @@ using Answer = TPrompt::Answer;
 
 namespace {
 // A Windows-1250 file with CR LF line ends and a UTF-8 file with LF and no final line end.
-QByteArray DataFile(const char* name) { return MainWindowTest::Bytes(QStringLiteral(ORLEK_TEST_DATA "/gui/") + name); }
+QByteArray DataFile(const char* name) {
+    return MainWindowTest::Bytes(QStringLiteral(ORLEK_TEST_DATA "/gui/") + name);
+}
 const QByteArray kCp1250Source = DataFile("cp1250.asm");
 const QByteArray kUtf8Source = DataFile("utf8.asm");
 } // namespace
@@ -149,11 +151,14 @@ TEST_F(MainWindowTest, RecentFilesKeepTheFourMostRecent) {
     EXPECT_EQ(w.mnuNedavno->actions()[0]->text(), QStringLiteral("(none)"));
     EXPECT_FALSE(w.mnuNedavno->actions()[0]->isEnabled());
     QStringList files;
-    for (int i = 1; i <= 5; ++i) files << File(QStringLiteral("f%1.asm").arg(i), " NOP\n");
-    for (const QString& f : files) ASSERT_TRUE(w.OpenDocument(f));
+    for (int i = 1; i <= 5; ++i)
+        files << File(QStringLiteral("f%1.asm").arg(i), " NOP\n");
+    for (const QString& f : files)
+        ASSERT_TRUE(w.OpenDocument(f));
     EXPECT_EQ(w.hl->Paths(), QStringList({files[4], files[3], files[2], files[1]}));
     QStringList captions;
-    for (QAction* a : w.mnuNedavno->actions()) captions << a->text();
+    for (QAction* a : w.mnuNedavno->actions())
+        captions << a->text();
     EXPECT_EQ(captions, QStringList({"f5.asm", "f4.asm", "f3.asm", "f2.asm"}));
 
     // Opening a listed file again moves it to the top, once.
@@ -199,7 +204,8 @@ TEST_F(MainWindowTest, Cp1250AndUtf8FilesRoundTripByteForByte) {
     Koda().SetSource(QStringLiteral("sčas   equ $12\n       org $fffe\n       fdb sčas\n"));
     w.mnuPrevediClick();
     EXPECT_FALSE(Koda().MessagesVisible()) << Koda().Messages().join('\n').toStdString();
-    EXPECT_EQ(w.session->Compiler().Labels().Entries().at(0).Name, std::string("S\xC8" "AS"));
+    EXPECT_EQ(w.session->Compiler().Labels().Entries().at(0).Name, std::string("S\xC8"
+                                                                               "AS"));
 }
 
 TEST_F(MainWindowTest, TextOutsideCp1250IsNotSavedAsQuestionMarks) {
@@ -221,12 +227,16 @@ TEST(DocumentFileTest, DecodeKeepsLineEndsAndByteOrderMark) {
     TTextFormat f;
     EXPECT_EQ(TDocumentFile::Decode("a\r\nb\r\n", f), QStringLiteral("a\nb\n"));
     EXPECT_EQ(f.lineEnd, QStringLiteral("\r\n"));
-    EXPECT_EQ(TDocumentFile::Decode("\xEF\xBB\xBF" "a\nb", f), QStringLiteral("a\nb"));
+    EXPECT_EQ(TDocumentFile::Decode("\xEF\xBB\xBF"
+                                    "a\nb",
+                                    f),
+              QStringLiteral("a\nb"));
     EXPECT_TRUE(f.byteOrderMark);
     EXPECT_EQ(f.lineEnd, QStringLiteral("\n"));
     QByteArray bytes;
     ASSERT_TRUE(TDocumentFile::Encode(QStringLiteral("a\nb"), f, bytes));
-    EXPECT_EQ(bytes, QByteArray("\xEF\xBB\xBF" "a\nb"));
+    EXPECT_EQ(bytes, QByteArray("\xEF\xBB\xBF"
+                                "a\nb"));
     // Old Mac line ends come back as they were.
     EXPECT_EQ(TDocumentFile::Decode("a\rb\r", f), QStringLiteral("a\nb\n"));
     ASSERT_TRUE(TDocumentFile::Encode(QStringLiteral("a\nb\n"), f, bytes));

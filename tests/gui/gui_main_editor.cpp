@@ -14,7 +14,8 @@ QString Styles(const TAsmLexer& lexer, const char* line) {
     // One letter per byte: . blank, c comment, k keyword, n number, i identifier.
     const QByteArray styles = lexer.StyleLine(QByteArray(line));
     QString out;
-    for (char s : styles) out += QLatin1Char(".cknixbe"[int(s)]);
+    for (char s : styles)
+        out += QLatin1Char(".cknixbe"[int(s)]);
     return out;
 }
 
@@ -164,7 +165,8 @@ TEST_F(MainWindowTest, UnknownMnemonicOnTheOnlyLine) {
     Koda().hide(); // the failure brings a hidden code window back
     w.mnuPrevediClick();
     EXPECT_TRUE(Koda().isVisible());
-    EXPECT_EQ(Koda().Messages(), QStringList({"Napaka: neznan ukaz (napaka v vrstici 1)", "Simulatorja ne morem zagnati!"}));
+    EXPECT_EQ(Koda().Messages(),
+              QStringList({"Napaka: neznan ukaz (napaka v vrstici 1)", "Simulatorja ne morem zagnati!"}));
     EXPECT_EQ(Koda().ErrorLine(), 1);
 }
 
@@ -178,7 +180,8 @@ TEST_F(MainWindowTest, LabelHintOnMouseRelease) {
     EXPECT_TRUE(Koda().LabelHintVisible());
     EXPECT_EQ(Koda().LabelHintText(), QStringLiteral("STEVEC+1: $1001"));
     // The hint goes after five ticks.
-    for (int i = 0; i < 5; ++i) QMetaObject::invokeMethod(Koda().Timer1, "timeout");
+    for (int i = 0; i < 5; ++i)
+        QMetaObject::invokeMethod(Koda().Timer1, "timeout");
     EXPECT_FALSE(Koda().LabelHintVisible());
 
     // An empty line shows nothing.
@@ -237,7 +240,8 @@ TEST_F(MainWindowTest, ListingWindowShowsTheLastListing) {
     w.mnuPrevediClick();
     EXPECT_TRUE(w.ShowListing());
     EXPECT_TRUE(w.frmListing->isVisible());
-    EXPECT_TRUE(w.frmListing->txtListing->text().contains("2000 7F1000")) << w.frmListing->txtListing->text().toStdString();
+    EXPECT_TRUE(w.frmListing->txtListing->text().contains("2000 7F1000"))
+        << w.frmListing->txtListing->text().toStdString();
     EXPECT_TRUE(w.frmListing->txtListing->text().contains("števcu"));
     w.frmListing->CloseBtn->trigger();
     EXPECT_FALSE(w.frmListing->isVisible());
@@ -296,7 +300,8 @@ TEST_F(MainWindowTest, CompletionOffersMnemonicsForThePrefix) {
 TEST_F(MainWindowTest, MaximisedCodeWindowLeavesTheStripVisible) {
     Create();
     Koda().showMaximized();
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
     EXPECT_GE(Koda().geometry().top(), 107);
     EXPECT_FALSE(Koda().windowState() & Qt::WindowMaximized);
 }

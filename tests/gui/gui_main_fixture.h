@@ -5,12 +5,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <Qsci/qsciscintilla.h>
-#include <gtest/gtest.h>
 #include <deque>
+#include <gtest/gtest.h>
 #include <memory>
 
-#include <QLineEdit>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
@@ -19,9 +19,9 @@
 #include "assembler/compiler.h"
 #include "findreplace.h"
 #include "frmkoda.h"
-#include "runcontrol.h"
 #include "frmmain.h"
 #include "prompt.h"
+#include "runcontrol.h"
 #include "session/session.h"
 
 // Answers the workbench's dialogs from a script and records every question.
@@ -30,10 +30,10 @@ public:
     TTestPrompt() { SetPrompt(this); }
     ~TTestPrompt() override { SetPrompt(nullptr); }
 
-    std::deque<Answer> Answers;      // AskYesNoCancel, in order (Cancel when empty)
-    std::deque<bool> YesNo;          // AskYesNo (No when empty)
-    std::deque<QString> OpenFiles;   // ChooseOpenFile ("" = cancelled)
-    std::deque<QString> SaveFiles;   // ChooseSaveFile ("" = cancelled)
+    std::deque<Answer> Answers;    // AskYesNoCancel, in order (Cancel when empty)
+    std::deque<bool> YesNo;        // AskYesNo (No when empty)
+    std::deque<QString> OpenFiles; // ChooseOpenFile ("" = cancelled)
+    std::deque<QString> SaveFiles; // ChooseSaveFile ("" = cancelled)
     QStringList Messages, Questions, Dialogs;
 
     void ShowMessage(const QString&, const QString& text) override { Messages << text; }
@@ -107,6 +107,7 @@ protected:
         f.write(bytes);
         return path;
     }
+
 public:
     static QByteArray Bytes(const QString& path) {
         QFile f(path);

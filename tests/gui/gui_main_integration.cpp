@@ -73,7 +73,8 @@ TEST_F(MainWindowTest, BreakpointHaltsTheRunOnItsLine) {
     w.run->Breakpoint1->trigger();
     w.run->Load();
     w.run->RunFast();
-    for (int i = 0; i < 20 && w.run->State() == RunState::FastRun; ++i) w.run->KoracnoTimer();
+    for (int i = 0; i < 20 && w.run->State() == RunState::FastRun; ++i)
+        w.run->KoracnoTimer();
     EXPECT_EQ(w.run->State(), RunState::Halted);
     EXPECT_EQ(Koda().ExecutionLine(), 17);
     EXPECT_EQ(Koda().barve->LineColourOf(16), LineColour::Breakpoint);

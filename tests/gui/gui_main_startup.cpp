@@ -119,14 +119,16 @@ TEST_F(MainWindowTest, DamagedTablesAreReportedByName) {
 TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
     TfrmMain& w = Create(false);
     QStringList titles;
-    for (QAction* a : w.menuBar()->actions()) titles << a->text();
+    for (QAction* a : w.menuBar()->actions())
+        titles << a->text();
     EXPECT_EQ(titles, QStringList({"&Datoteke", "&Urejanje", "&Izvajanje", "O&rodja", "&Okna", "&Pomoč"}));
-    EXPECT_EQ(Describe(w.mnuDatoteke),
-              QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "&Shrani|Ctrl+S", "Shrani kot|", "N&edavno odprto>",
-                           "Izvoz>", "-", "&Natisni ...|Ctrl+P", "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
-    EXPECT_EQ(Describe(w.mnuUrejanje),
-              QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-", "&Najdi|F3", "Zamenjaj|Ctrl+R", "-",
-                           "Kopiraj|Ctrl+C", "Izreži|Ctrl+X", "Prilepi|Ctrl+V", "Izberi vse|Ctrl+A"}));
+    EXPECT_EQ(
+        Describe(w.mnuDatoteke),
+        QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "&Shrani|Ctrl+S", "Shrani kot|", "N&edavno odprto>",
+                     "Izvoz>", "-", "&Natisni ...|Ctrl+P", "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
+    EXPECT_EQ(Describe(w.mnuUrejanje), QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-",
+                                                    "&Najdi|F3", "Zamenjaj|Ctrl+R", "-", "Kopiraj|Ctrl+C",
+                                                    "Izreži|Ctrl+X", "Prilepi|Ctrl+V", "Izberi vse|Ctrl+A"}));
     EXPECT_EQ(Describe(w.mnuIzvajanje),
               QStringList({"Prevedi|F6", "Htro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
                            "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
@@ -138,7 +140,8 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
     EXPECT_FALSE(w.mnuUveljavi->isEnabled());
 
     QStringList buttons;
-    for (QAction* a : w.ToolBar1->actions()) buttons << (a->isSeparator() ? QStringLiteral("-") : a->iconText());
+    for (QAction* a : w.ToolBar1->actions())
+        buttons << (a->isSeparator() ? QStringLiteral("-") : a->iconText());
     EXPECT_EQ(buttons, QStringList({"Nov", "Odpri", "Shrani", "-", "Naloži", "Korak", "Pavza", "Stop", "-",
                                     "Počasno", "Hitro", "-", "IRQ", "NMI"}));
     EXPECT_EQ(w.btnNew->toolTip(), QStringLiteral("Nova (Ctrl+N)"));
@@ -197,7 +200,8 @@ TEST_F(MainWindowTest, ExitWithUnsavedChangesCanBeRefused) {
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
     ASSERT_EQ(prompt.Questions.size(), 1);
-    EXPECT_EQ(prompt.Questions[0], QStringLiteral("Shranim spremenjeno?|Ali želite shraniti spremembe v Neimenovan"));
+    EXPECT_EQ(prompt.Questions[0],
+              QStringLiteral("Shranim spremenjeno?|Ali želite shraniti spremembe v Neimenovan"));
     // Yes, but the save dialog is cancelled: nothing was saved, so the window stays.
     prompt.Answers = {TPrompt::Answer::Yes};
     EXPECT_FALSE(w.close());
@@ -215,7 +219,8 @@ TEST(WindowListTest, MenuKeepsTheOrderWhateverTheJoiningOrder) {
     list.Add({"code", "&Koda", &a, TToolWindow::Layout::Code, {}, {}, {}, {}});
     list.Add({"memory", "&Naslovni prostor", &b, TToolWindow::Layout::WidthFirst, {}, {}, {}, {}});
     QStringList items;
-    for (QAction* action : menu.actions()) items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    for (QAction* action : menu.actions())
+        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(items, QStringList({"&Koda", "&Naslovni prostor", "Timer", "-", "&Dnevnik"}));
 }
 
@@ -236,10 +241,16 @@ TEST(WindowListTest, FramedWindowsRestoreStayOnTopAndSavedHeight) {
     bool memoryOnTop = true, port1OnTop = false;
     int memorySaved = 0;
     list.Add({"memory", "&Naslovni prostor", &memory, TToolWindow::Layout::WidthFirst,
-              [&] { return memoryOnTop; }, [&](bool on) { memoryOnTop = on; },
-              [&] { return memorySaved; }, [&](int h) { memorySaved = h; }});
-    list.Add({"port1", "Port&1", &port1, TToolWindow::Layout::HeightFirst,
-              [&] { return port1OnTop; }, [&](bool on) { port1OnTop = on; }, {}, {}});
+              [&] { return memoryOnTop; }, [&](bool on) { memoryOnTop = on; }, [&] { return memorySaved; },
+              [&](int h) { memorySaved = h; }});
+    list.Add({"port1",
+              "Port&1",
+              &port1,
+              TToolWindow::Layout::HeightFirst,
+              [&] { return port1OnTop; },
+              [&](bool on) { port1OnTop = on; },
+              {},
+              {}});
     list.RestorePlacements(s, QRect(0, 0, 1600, 1000));
     EXPECT_FALSE(memoryOnTop);
     EXPECT_EQ(memory.pos(), QPoint(300, 200));
