@@ -412,6 +412,11 @@ void TfrmMain::ConnectRunControl() {
         std::vector<std::string> lines;
         for (const QString& line : frmKoda->Lines())
             lines.push_back(Utf8ToCp1250(line.toStdString()));
+        // A breakpoint on the editor's empty last line (after the final line end) is still a
+        // breakpoint on an empty line, and the assembler must say so.
+        for (int line : frmKoda->BreakpointLines())
+            while (static_cast<int>(lines.size()) < line && static_cast<int>(lines.size()) < frmKoda->LineCount())
+                lines.emplace_back();
         return lines;
     };
     run->CaretLine = [this] { return frmKoda->CaretLine(); };

@@ -159,6 +159,16 @@ TEST_F(MainWindowTest, BreakpointOnCommentLineFailsWithStatus6AndKeepsText) {
     EXPECT_FALSE(Koda().MessagesVisible());
 }
 
+TEST_F(MainWindowTest, BreakpointOnTheEmptyLastLineIsReported) {
+    TfrmMain& w = Create();
+    Koda().SetSource(QStringLiteral("       org $fffe\n       fdb $2000\n")); // no END: every line is read
+    Koda().SetCaret(3, 1); // the empty line after the final line end
+    w.run->ToggleBreakpoint();
+    w.mnuPrevediClick();
+    EXPECT_EQ(Koda().Messages().value(0),
+              QStringLiteral("Prekinitvena točka v napacni vrstici (napaka v vrstici 3)"));
+}
+
 TEST_F(MainWindowTest, UnknownMnemonicOnTheOnlyLine) {
     TfrmMain& w = Create();
     Koda().SetSource(" FOO");
