@@ -227,7 +227,9 @@ void TRegisterPanels::EditRegister(int column, int row) {
     }
     const QString prompt = QStringLiteral("Vrednost registra %1 :").arg(QLatin1String(RegisterLabel(reg)));
     const std::optional<int32_t> entered = AskEntryInteger(prompt, QStringLiteral("$") + Hex(current, 4));
-    if (!entered) return;
+    // The run goes on while the dialog is open; if it ended meanwhile, the panels no longer
+    // follow the processor, so an edit now would change a register nobody sees.
+    if (!entered || !Loaded()) return;
     // Truncated to the register's width; D and A:B are kept in step.
     const auto byte = static_cast<uint8_t>(static_cast<uint32_t>(*entered));
     const auto word = static_cast<uint16_t>(static_cast<uint32_t>(*entered));

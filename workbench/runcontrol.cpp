@@ -189,6 +189,7 @@ void TRunControl::Load() {
         ApplyState();
         return;
     }
+    addressSpaceLive_ = true;
     if (panels_) panels_->ClearInstructionCells();
     emit programCounterMoved(session_.Cpu().PC);
     Refresh(false);
@@ -279,7 +280,14 @@ void TRunControl::RefreshDisplay() { Refresh(false); }
 void TRunControl::Refresh(bool afterStep) {
     displayDirty_ = false;
     lastRefresh_.start();
-    emit refreshAddressSpace();
+    if (addressSpaceLive_) {
+        try {
+            emit refreshAddressSpace();
+        } catch (...) {
+            // A list that cannot be drawn must not keep the panels from showing the processor.
+            Prompt().ShowMessage(QStringLiteral("Orlek"), QStringLiteral("Napaka pri izpisu"));
+        }
+    }
     // The panels change only while loaded, except for the step that just ended the run: its
     // final state stays on the panels after the stop.
     if (!session_.Loaded() && !afterStep) return;

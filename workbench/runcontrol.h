@@ -79,6 +79,10 @@ public:
 
     RunState State() const { return session_.State(); }
 
+    // The address-space list is drawn by the display refresh only from the first successful
+    // load on (until then the memory holds nothing worth listing); it stays live until exit.
+    bool AddressSpaceLive() const { return addressSpaceLive_; }
+
     // During a fast run the display (panels, current line, address space) is brought up to
     // date at most once per this many milliseconds instead of after every instruction; the
     // steps, the log and the processor state are not affected, and leaving the fast run (pause,
@@ -135,7 +139,9 @@ signals:
     // Just before a refresh after a load or a step: the address-space window sets memoryTop =
     // PC when it follows the program counter.
     void programCounterMoved(uint16_t pc);
-    // The address-space half of RefreshDisplay: redraw the list from memoryTop.
+    // The address-space half of RefreshDisplay: redraw the list from memoryTop. Emitted only
+    // while the list is live (AddressSpaceLive). A receiver that fails throws; the refresh then
+    // shows "Napaka pri izpisu" and goes on with the panels.
     void refreshAddressSpace();
     // A breakpoint was set (on) or removed on a line: add or remove its gutter mark.
     void breakpointToggled(int line, bool on);
@@ -150,6 +156,7 @@ private:
     int slowInterval_ = 400;
     int fastInterval_ = 1;
     bool inStep_ = false;
+    bool addressSpaceLive_ = false;
     bool displayDirty_ = false;     // a fast-run step has not been shown yet
     QElapsedTimer lastRefresh_;    // when the display was last brought up to date
 };

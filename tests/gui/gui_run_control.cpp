@@ -1,5 +1,7 @@
 // Run control: the state and enabling table, breakpoints, the end of a program, interrupts,
 // switching speeds. Timers are ticked by hand.
+#include <stdexcept>
+
 #include "gui_run_fixture.h"
 
 namespace {
@@ -303,4 +305,32 @@ TEST_F(RunControlTest, EitherSideMayGoFirstAtTearDown) {
     { TfrmLog window(log); }
     log.AppendHeader();
     EXPECT_EQ(log.Size(), 1u);
+}
+
+TEST_F(RunControlTest, AddressSpaceIsRedrawnFromTheFirstSuccessfulLoadOn) {
+    QSignalSpy redraws(run.get(), &TRunControl::refreshAddressSpace);
+    run->RefreshDisplay(); // nothing assembled yet: the list is not live
+    source = {"       org $2000", "start  lda #1", "       end"};
+    run->Load(); // fails: still not live
+    EXPECT_EQ(redraws.size(), 0);
+    EXPECT_FALSE(run->AddressSpaceLive());
+
+    LoadProgram();
+    EXPECT_TRUE(run->AddressSpaceLive());
+    EXPECT_GE(redraws.size(), 1);
+    run->Stop();
+    const qsizetype before = redraws.size();
+    run->RefreshDisplay(); // live until exit, loaded or not
+    EXPECT_EQ(redraws.size(), before + 1);
+}
+
+TEST_F(RunControlTest, FailingAddressSpaceRedrawIsReportedAndThePanelsStillFollow) {
+    LoadProgram();
+    QObject::connect(run.get(), &TRunControl::refreshAddressSpace, run.get(),
+            [] { throw std::runtime_error("list"); });
+    run->StepOnce();
+    ASSERT_EQ(prompt.Messages.size(), 1);
+    EXPECT_EQ(prompt.Messages[0], "Napaka pri izpisu");
+    EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $1F");
+    EXPECT_EQ(run->State(), RunState::Halted);
 }

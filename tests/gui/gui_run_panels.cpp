@@ -1,5 +1,8 @@
 // The register panels: texts, editing through the value dialog, flag toggles, idle behaviour.
 #include <QTest>
+#include <functional>
+#include <optional>
+#include <stdexcept>
 
 #include "gui_run_fixture.h"
 
@@ -158,4 +161,34 @@ TEST_F(PanelsTest, FlagToggleDuringAFastRunTogglesTheFlagNotTheStaleDigit) {
     panels->ToggleFlag(5);
     EXPECT_FALSE(Cpu().C);
     EXPECT_EQ(panels->Flags()->Cell(5, 1), "0");
+}
+
+namespace {
+// Answers the value dialog like a user who confirms only after something else happened.
+class TPromptWithPause : public TScriptedPrompt {
+public:
+    std::function<void()> WhileOpen;
+    std::optional<QString> AskValue(const QString& caption, const QString& initial) override {
+        if (WhileOpen) WhileOpen();
+        return TScriptedPrompt::AskValue(caption, initial);
+    }
+};
+} // namespace
+
+TEST_F(PanelsTest, EditConfirmedAfterTheRunEndedChangesNothing) {
+    TPromptWithPause late;
+    LoadProgram();
+    // The run overwrites A meanwhile: the confirmed value wins.
+    late.Values = {QString("$42"), QString("$43")};
+    late.WhileOpen = [this] { Cpu().A = 0x99; };
+    panels->EditRegister(0, 0);
+    EXPECT_EQ(Cpu().A, 0x42);
+    EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $42");
+
+    // The run leaves the program while the dialog is open: the edit is dropped and the panels
+    // keep showing the processor as it was when the run ended.
+    late.WhileOpen = [this] { run->Stop(); };
+    panels->EditRegister(0, 0);
+    EXPECT_EQ(Cpu().A, 0x42);
+    EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $42");
 }
