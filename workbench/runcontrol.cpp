@@ -181,20 +181,23 @@ void TRunControl::Load() {
     emit loadStarting(static_cast<int>(lines.size()));
     const TLoadResult result = session_.LoadProgram(lines);
     emit loadFinished(result.Ok);
+    if (result.Done) {
+        if (!result.Ok) {
+            emit loadFailed(ToQt(result.Messages), result.ErrorLine);
+        } else {
+            addressSpaceLive_ = true;
+            if (panels_) panels_->ClearInstructionCells();
+            emit programCounterMoved(session_.Cpu().PC);
+            Refresh(false);
+            emit undoEnabled(false);
+        }
+        ApplyState();
+    }
+    // Listing write errors do not change the assembly's outcome. They are told once the
+    // workbench shows that outcome, so the commands are already enabled for the new state
+    // while the message box is open.
     for (int code : result.ListingErrors)
         Prompt().ShowMessage(QStringLiteral("Orlek"), QString::fromStdString(ListingErrorMessage(code)));
-    if (!result.Done) return;
-    if (!result.Ok) {
-        emit loadFailed(ToQt(result.Messages), result.ErrorLine);
-        ApplyState();
-        return;
-    }
-    addressSpaceLive_ = true;
-    if (panels_) panels_->ClearInstructionCells();
-    emit programCounterMoved(session_.Cpu().PC);
-    Refresh(false);
-    emit undoEnabled(false);
-    ApplyState();
 }
 
 void TRunControl::StepOnce() {

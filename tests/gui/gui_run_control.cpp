@@ -1,5 +1,6 @@
 // Run control: the state and enabling table, breakpoints, the end of a program, interrupts,
 // switching speeds. Timers are ticked by hand.
+#include <functional>
 #include <stdexcept>
 
 #include "gui_run_fixture.h"
@@ -333,4 +334,22 @@ TEST_F(RunControlTest, FailingAddressSpaceRedrawIsReportedAndThePanelsStillFollo
     EXPECT_EQ(prompt.Messages[0], "Napaka pri izpisu");
     EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $1F");
     EXPECT_EQ(run->State(), RunState::Halted);
+}
+
+TEST_F(RunControlTest, ListingErrorIsToldAfterTheLoadTookEffect) {
+    // A message box answered while the workbench already shows the loaded program.
+    struct TStatePrompt : TScriptedPrompt {
+        std::function<bool()> LoadEnabled;
+        QList<bool> LoadEnabledAtMessage;
+        void ShowMessage(const QString& title, const QString& text) override {
+            LoadEnabledAtMessage << LoadEnabled();
+            TScriptedPrompt::ShowMessage(title, text);
+        }
+    } messages;
+    messages.LoadEnabled = [this] { return run->mnuStart->isEnabled(); };
+    session->ListingPath = "/nonexistent-orlek-dir/list.lst";
+    LoadProgram();
+    ASSERT_EQ(messages.Messages.size(), 1);
+    EXPECT_EQ(messages.LoadEnabledAtMessage, QList<bool>{false});
+    EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2000");
 }
