@@ -95,7 +95,10 @@ void SetValueDialog(TfrmVnos* dialog) { installedDialog = dialog; }
 TfrmVnos* ValueDialog() { return installedDialog; }
 
 QString InvalidIntegerMessage(const QString& text) {
-    return QStringLiteral("'%1' ni veljavna celoštevilska vrednost").arg(text);
+    // A pasted page of text would make a message box wider than the screen: quote its start.
+    constexpr qsizetype kShown = 40;
+    const QString shown = text.size() > kShown ? text.left(kShown) + QStringLiteral("…") : text;
+    return QStringLiteral("'%1' ni veljavna celoštevilska vrednost").arg(shown);
 }
 
 std::optional<int32_t> AskEntryInteger(const QString& prompt, const QString& initial) {

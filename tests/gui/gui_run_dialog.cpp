@@ -75,6 +75,13 @@ TEST(ValueDialogTest, AskEntryIntegerConvertsOrReportsAndChangesNothing) {
     EXPECT_FALSE(AskEntryInteger("p", "$0000")); // invalid: message naming the text
     ASSERT_EQ(prompt.Messages.size(), 1);
     EXPECT_TRUE(prompt.Messages[0].contains("'abc'"));
+
+    // Pasted junk is quoted only by its start.
+    prompt.Values = {QString(5000, QLatin1Char('z'))};
+    EXPECT_FALSE(AskEntryInteger("p", "$0000"));
+    ASSERT_EQ(prompt.Messages.size(), 2);
+    EXPECT_LT(prompt.Messages[1].size(), 100);
+    EXPECT_TRUE(prompt.Messages[1].startsWith("'zzzz"));
 }
 
 // ---------------------------------------------------------------------------------------------
