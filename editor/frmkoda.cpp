@@ -106,6 +106,10 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSETMAXHEIGHT, 6);
     txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSETSEPARATOR, long(' '));
     txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSTOPS, "()[].");
+    // The completion list is a list widget owned by the editor: 262 pixels wide, its
+    // selection aqua.
+    txtKoda->setStyleSheet(QStringLiteral("QListWidget { min-width: 262px; max-width: 262px; "
+                                          "selection-background-color: #00FFFF; selection-color: black; }"));
 
     // Gutter: line numbers and the mark images.
     txtKoda->setMarginType(0, QsciScintilla::NumberMargin);

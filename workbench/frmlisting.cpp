@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -22,6 +23,7 @@ TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowModality(Qt::ApplicationModal);
 
     toolBar = new QToolBar(this);
+    toolBar->setIconSize(QSize(16, 16));
     CloseBtn =
         toolBar->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Zapri"));
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
@@ -41,6 +43,8 @@ TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
     txtListing->setSelectionForegroundColor(Qt::black);
     txtListing->setMarginWidth(0, 0);
     txtListing->setMarginWidth(1, 0);
+    // Escape closes the window, as in any modal window; the editor would swallow the key.
+    txtListing->installEventFilter(this);
 
     statusBar = new QStatusBar(this);
     panel0 = new QLabel(statusBar);
@@ -65,6 +69,26 @@ bool TfrmListing::event(QEvent* e) {
         return true;
     }
     return QWidget::event(e);
+}
+
+bool TfrmListing::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == txtListing && (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            if (e->type() == QEvent::KeyPress) close();
+            e->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TfrmListing::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 bool TfrmListing::LoadListing(const QString& path, QString& error) {

@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <Qsci/qsciscintilla.h>
+#include <algorithm>
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
@@ -264,18 +265,8 @@ void TfrmMain::CreateMenus() {
     connect(mnuIzrezi, &QAction::triggered, this, [this] { frmKoda->txtKoda->cut(); });
     connect(mnuPrilepi, &QAction::triggered, this, [this] { frmKoda->txtKoda->paste(); });
     connect(mnuIzberiVse, &QAction::triggered, this, [this] { frmKoda->txtKoda->selectAll(); });
-    connect(mnuNajdi, &QAction::triggered, this, [this] {
-        findDialog->show();
-        findDialog->raise();
-        findDialog->activateWindow();
-        findDialog->txtFind->setFocus();
-    });
-    connect(mnuZamenjaj, &QAction::triggered, this, [this] {
-        replaceDialog->show();
-        replaceDialog->raise();
-        replaceDialog->activateWindow();
-        replaceDialog->txtFind->setFocus();
-    });
+    connect(mnuNajdi, &QAction::triggered, this, [this] { ShowSearchDialog(findDialog); });
+    connect(mnuZamenjaj, &QAction::triggered, this, [this] { ShowSearchDialog(replaceDialog); });
 
     // --- &Izvajanje: the compile command here, the run commands from run control.
     mnuIzvajanje = bar->addMenu(QStringLiteral("&Izvajanje"));
@@ -650,6 +641,28 @@ bool TfrmMain::ShowListing() {
     return true;
 }
 
+void TfrmMain::ShowSearchDialog(TFindDialog* dialog) {
+    if (!dialog->property("placed").toBool()) {
+        // First showing: over the lower part of the code window, whose text it searches, rather
+        // than over the strip at the top of the screen.
+        dialog->adjustSize();
+        const QRect code = frmKoda->frameGeometry();
+        QPoint at(code.center().x() - dialog->width() / 2, code.top() + code.height() * 2 / 3);
+        if (const QScreen* screen = frmKoda->screen() ? frmKoda->screen() : this->screen()) {
+            const QRect area = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog->width())));
+            at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog->height())));
+        }
+        dialog->move(at);
+        dialog->setProperty("placed", true);
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    dialog->txtFind->setFocus();
+    dialog->txtFind->selectAll();
+}
+
 void TfrmMain::FindRequest(TFindDialog* dialog) {
     const QString text = dialog->FindText();
     if (text.isEmpty()) return;
@@ -750,7 +763,9 @@ void TfrmMain::OpenCommand() {
 
 bool TfrmMain::OpenDocument(const QString& path) {
     if (session->Loaded()) return false;
-    saveDialogFileName = path;
+    // The save dialog takes the new name only once the file is open: a "Yes" to the question
+    // below may open the save dialog for the old text, and offering the file about to be
+    // opened there invites overwriting it.
     if (!AskToSave()) return false;
     QString text, error;
     TTextFormat newFormat;
@@ -760,6 +775,7 @@ bool TfrmMain::OpenDocument(const QString& path) {
     }
     frmKoda->SetSource(text);
     frmKoda->SetDocumentName(path);
+    saveDialogFileName = path;
     format = newFormat;
     hl->AddItem(path);
     ResetDocumentState();
@@ -803,7 +819,16 @@ bool TfrmMain::SaveDocumentAs() {
                               : (dir.isEmpty() ? saveDialogFileName : QDir(dir).filePath(saveDialogFileName));
     QString path = Prompt().ChooseSaveFile(QStringLiteral("Shrani kot"), start, kSaveFilter);
     if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".asm");
+    if (QFileInfo(path).suffix().isEmpty()) {
+        // The default extension: the dialog confirmed the name without it, so an existing file
+        // of the full name has not been asked about yet.
+        path += QStringLiteral(".asm");
+        if (QFileInfo::exists(path) &&
+            !Prompt().AskYesNo(QStringLiteral("Shrani kot"),
+                               QStringLiteral("Datoteka %1 že obstaja. Ali jo želite zamenjati?")
+                                   .arg(QDir::toNativeSeparators(path))))
+            return false;
+    }
     if (!WriteDocument(path)) return false;
     frmKoda->SetDocumentName(path);
     saveDialogFileName = path;

@@ -120,6 +120,8 @@ public:
     bool ShowListing();
     // Find and replace requests of the two dialogs.
     void FindRequest(TFindDialog* dialog);
+    // Shows the find or replace dialog with the focus in its search field.
+    void ShowSearchDialog(TFindDialog* dialog);
     void ReplaceRequest(TFindDialog* dialog, bool all);
 
     // The settings store ("Trivel", "Orlek").

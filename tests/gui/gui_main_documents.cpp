@@ -86,6 +86,47 @@ TEST_F(MainWindowTest, OpenWithCancelNoAndYes) {
     EXPECT_TRUE(prompt.Dialogs[3].startsWith("Odpri|" + temp.path()));
 }
 
+TEST_F(MainWindowTest, SavingBeforeOpenDoesNotOfferTheFileBeingOpened) {
+    TfrmMain& w = Create();
+    const QString file = File("wanted.asm", " NOP\r\n");
+    Koda().txtKoda->append(" ABA\n");
+    // Yes on the untitled text: its save dialog suggests the untitled name, never the file the
+    // user is about to open (accepting that would overwrite it with the old text).
+    prompt.Answers = {Answer::Yes};
+    EXPECT_FALSE(w.OpenDocument(file)); // save dialog cancelled: nothing is opened
+    ASSERT_EQ(prompt.Dialogs.size(), 1);
+    EXPECT_TRUE(prompt.Dialogs[0].endsWith("Neimenovana")) << prompt.Dialogs[0].toStdString();
+    EXPECT_EQ(Bytes(file), QByteArray(" NOP\r\n"));
+    EXPECT_EQ(w.SaveDialogFileName(), QStringLiteral("Neimenovana"));
+    // Once opened, the file's path is the save dialog's name.
+    prompt.Answers = {Answer::No};
+    ASSERT_TRUE(w.OpenDocument(file));
+    EXPECT_EQ(w.SaveDialogFileName(), file);
+    // A file that cannot be read leaves the name as it was.
+    EXPECT_FALSE(w.OpenDocument(temp.filePath("absent.asm")));
+    EXPECT_EQ(w.SaveDialogFileName(), file);
+}
+
+TEST_F(MainWindowTest, SaveAsAsksBeforeReplacingTheFileWithTheAddedExtension) {
+    TfrmMain& w = Create();
+    const QString existing = File("prog.asm", " NOP\r\n");
+    Koda().txtKoda->setText(" ABA\n");
+    // The dialog confirmed "prog"; "prog.asm" exists and has not been asked about.
+    prompt.SaveFiles = {temp.filePath("prog")};
+    prompt.YesNo = {false};
+    EXPECT_FALSE(w.SaveDocumentAs());
+    ASSERT_EQ(prompt.Questions.size(), 1);
+    EXPECT_TRUE(prompt.Questions[0].contains("prog.asm"));
+    EXPECT_EQ(Bytes(existing), QByteArray(" NOP\r\n"));
+    EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
+
+    prompt.SaveFiles = {temp.filePath("prog")};
+    prompt.YesNo = {true};
+    EXPECT_TRUE(w.SaveDocumentAs());
+    EXPECT_EQ(Bytes(existing), QByteArray(" ABA\r\n"));
+    EXPECT_EQ(Koda().DocumentName(), existing);
+}
+
 TEST_F(MainWindowTest, OpeningClearsBreakpointsAndMarks) {
     TfrmMain& w = Create();
     Koda().SetCaret(11, 1);

@@ -255,6 +255,10 @@ TEST_F(MainWindowTest, ListingWindowShowsTheLastListing) {
     EXPECT_TRUE(w.frmListing->txtListing->text().contains("števcu"));
     w.frmListing->CloseBtn->trigger();
     EXPECT_FALSE(w.frmListing->isVisible());
+    // Escape in the text closes the window too.
+    EXPECT_TRUE(w.ShowListing());
+    QTest::keyClick(w.frmListing->txtListing, Qt::Key_Escape);
+    EXPECT_FALSE(w.frmListing->isVisible());
 }
 
 TEST_F(MainWindowTest, ListingWriteErrorIsReportedOnce) {
