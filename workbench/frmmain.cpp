@@ -489,6 +489,8 @@ void TfrmMain::Start(const QString& commandLineDocument) {
     }
     run->SetSlowInterval(slowInterval);
     run->SetFastInterval(fastInterval);
+    // The panels show the processor's state from the start, not empty cells until the first load.
+    panels->Refresh(true);
     activateWindow();
     raise();
 

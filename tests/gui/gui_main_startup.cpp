@@ -5,6 +5,7 @@
 #include <QToolBar>
 
 #include "gui_main_fixture.h"
+#include "registerpanels.h"
 #include "runcontrol.h"
 #include "windowlist.h"
 
@@ -40,6 +41,10 @@ TEST_F(MainWindowTest, EmptyStoreShowsCodeWindowAtTop115Left5) {
     // The strip shows only the menu, the toolbar and Panel2.
     EXPECT_EQ(w.height(), w.menuBar()->sizeHint().height() + w.ToolBar1->sizeHint().height() + 43);
     EXPECT_FALSE(w.pnlgraf->isVisible());
+    // The register panels show the processor from the start, with the flag labels.
+    EXPECT_EQ(w.panels->Registers()->Cell(0, 0), QStringLiteral("A: $00"));
+    EXPECT_EQ(w.panels->Flags()->Cell(0, 0), QStringLiteral("H"));
+    EXPECT_EQ(w.panels->Flags()->Cell(5, 0), QStringLiteral("C"));
 }
 
 TEST_F(MainWindowTest, PlacementAndVisibilitySurviveExitAndStart) {
