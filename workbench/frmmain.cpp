@@ -547,14 +547,21 @@ void TfrmMain::SaveSettings() {
 // ============================================================================ enabling
 
 void TfrmMain::ApplyControls(bool fileGroup, bool readOnly, bool) {
-    fileGroupEnabled = fileGroup;
     for (QAction* a : {btnNew, btnOpen, mnuNova, mnuOdpri, mnuZamenjaj, mnuIzrezi, mnuPrilepi,
                        frmKoda->mnuZamenjaj, frmKoda->mnuIzrezi, frmKoda->mnuPrilepi})
         a->setEnabled(fileGroup);
     hl->SetEnabled(fileGroup);
-    frmKoda->mnuSamoZaBranje->setChecked(!fileGroup);
-    frmKoda->mnuSamoZaBranje->setEnabled(fileGroup);
-    frmKoda->txtKoda->setReadOnly(readOnly);
+    // "Samo za branje" is checked and locked while a program is loaded; afterwards it returns to
+    // the student's own choice, which a load (or a failed one) must not undo.
+    QAction* samoZaBranje = frmKoda->mnuSamoZaBranje;
+    if (!fileGroup && fileGroupEnabled) userReadOnly = samoZaBranje->isChecked();
+    if (!fileGroup)
+        samoZaBranje->setChecked(true);
+    else if (!fileGroupEnabled)
+        samoZaBranje->setChecked(userReadOnly);
+    samoZaBranje->setEnabled(fileGroup);
+    fileGroupEnabled = fileGroup;
+    frmKoda->txtKoda->setReadOnly(readOnly || samoZaBranje->isChecked());
     if (!fileGroup) replaceDialog->hide();
 }
 

@@ -149,5 +149,6 @@ private:
     QString saveDialogFileName = QStringLiteral("Neimenovana");
     TTextFormat format;
     bool fileGroupEnabled = true;
+    bool userReadOnly = false; // "Samo za branje" as the student left it before a load
     bool closing = false;
 };

@@ -55,6 +55,28 @@ TEST_F(MainWindowTest, FailedLoadListsTheErrorAndMarksTheLine) {
     EXPECT_FALSE(Koda().txtKoda->isReadOnly());
 }
 
+TEST_F(MainWindowTest, ReadOnlyChoiceSurvivesLoadsAndFailedLoads) {
+    TfrmMain& w = Create();
+    Koda().mnuSamoZaBranje->trigger();
+    ASSERT_TRUE(Koda().txtKoda->isReadOnly());
+    // A load that fails leaves the student's read-only choice alone.
+    const QString sample = Koda().Source();
+    Koda().SetSource(QStringLiteral("       bogus\n"));
+    w.run->Load();
+    ASSERT_FALSE(w.session->Loaded());
+    EXPECT_TRUE(Koda().mnuSamoZaBranje->isChecked());
+    EXPECT_TRUE(Koda().txtKoda->isReadOnly());
+    // A run locks it and gives it back at the stop.
+    Koda().SetSource(sample);
+    w.run->Load();
+    ASSERT_TRUE(w.session->Loaded());
+    w.run->Stop();
+    EXPECT_TRUE(Koda().mnuSamoZaBranje->isChecked());
+    EXPECT_TRUE(Koda().txtKoda->isReadOnly());
+    Koda().mnuSamoZaBranje->trigger();
+    EXPECT_FALSE(Koda().txtKoda->isReadOnly());
+}
+
 TEST_F(MainWindowTest, LeavingTheProgramStopsWithKamPaSedaj) {
     TfrmMain& w = Create();
     Koda().SetSource(QStringLiteral("       org $2000\nzac    nop\n       org $fffe\n       fdb zac\n"));
