@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QSettings>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -108,11 +109,12 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& de
         }
         const auto t = ReadInt(s, QStringLiteral("t"));
         if (!t) break;
-        g.moveTop(*t > desktop.bottom() ? DefaultTop : *t);
+        // A title bar above the desktop or below it cannot be grabbed.
+        g.moveTop(*t > desktop.bottom() || *t < desktop.top() ? DefaultTop : *t);
         const auto l = ReadInt(s, QStringLiteral("l"));
         if (!l) break;
-        // A window saved on a wider screen would be out of reach.
-        g.moveLeft(*l > desktop.right() ? OffScreenLeft : *l);
+        // A window saved on a wider screen (or far off its left edge) would be out of reach.
+        g.moveLeft(*l > desktop.right() || *l + g.width() < desktop.left() + 20 ? OffScreenLeft : *l);
         const bool widthFirst = w.layout == TToolWindow::Layout::WidthFirst;
         const auto first = ReadInt(s, widthFirst ? QStringLiteral("w") : QStringLiteral("h"));
         if (!first) break;
@@ -139,7 +141,10 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& de
         if (w.layout == TToolWindow::Layout::Code) g.moveLeft(DefaultCodeLeft);
     }
     win->move(g.topLeft());
-    if (g.width() > 0 && g.height() > 0) win->resize(g.size());
+    // A damaged size value must not make the window vanish or outgrow the desktop.
+    if (g.width() > 0 && g.height() > 0)
+        win->resize(std::min(g.width(), std::max(desktop.width(), 100)),
+                    std::min(g.height(), std::max(desktop.height(), 20)));
 }
 
 void TWindowList::RestorePlacements(QSettings& settings, const QRect& desktop) {

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QToolBar>
 
 #include "gui_main_fixture.h"
@@ -95,6 +96,21 @@ TEST_F(MainWindowTest, MissingValuesFallBackAndLeftEdgeBeyondScreenBecomes10) {
     TfrmMain::OpenSettings()->setValue("code/t", 99999);
     Create();
     EXPECT_EQ(Koda().pos(), QPoint(10, 115));
+    Discard();
+
+    // Damaged values: above the desktop, far off its left edge, larger than the desktop.
+    {
+        auto s = TfrmMain::OpenSettings();
+        s->setValue("code/t", -500);
+        s->setValue("code/l", -99999);
+        s->setValue("code/w", 99999);
+        s->setValue("code/h", 99999);
+    }
+    Create();
+    EXPECT_EQ(Koda().pos(), QPoint(10, 115));
+    const QRect desktop = Koda().screen()->virtualGeometry();
+    EXPECT_LE(Koda().width(), desktop.width());
+    EXPECT_LE(Koda().height(), desktop.height());
     Discard();
 
     // A key missing its height: the values read stay, the top becomes 115 and the left 5.
