@@ -70,10 +70,25 @@ bool Read(const QString& path, QString& text, TTextFormat& format, QString& erro
                     .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
+    // A source of this size is no program the assembler could take; reading it whole would
+    // only stall the workbench.
+    if (file.size() > MaxDocumentBytes) {
+        error = QStringLiteral("Datoteka %1 je prevelika za izvorno kodo (več kot %2 MB).")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(MaxDocumentBytes / (1024 * 1024));
+        return false;
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
                     .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    // The editor's text ends at a zero byte, so such a file would be shown cut short and later
+    // saved that way: it is not a text file and is refused.
+    if (bytes.contains('\0')) {
+        error = QStringLiteral("Datoteka %1 ni besedilna datoteka (vsebuje ničelne zloge).")
+                    .arg(QDir::toNativeSeparators(path));
         return false;
     }
     text = Decode(bytes, format);

@@ -23,7 +23,10 @@ QString Decode(const QByteArray& bytes, TTextFormat& format);
 // Encodes editor text in the format. Fails (returns false) when the text holds characters
 // that the format's code page cannot represent.
 bool Encode(const QString& text, const TTextFormat& format, QByteArray& bytes);
-// Reads a file; on failure returns false with a message in `error`.
+// Larger files are refused by Read.
+constexpr qint64 MaxDocumentBytes = 16 * 1024 * 1024;
+// Reads a file; on failure returns false with a message in `error`. Files larger than
+// MaxDocumentBytes and files holding zero bytes (not text) are refused.
 bool Read(const QString& path, QString& text, TTextFormat& format, QString& error);
 // Writes the bytes through a temporary file beside the target that replaces it only when
 // complete, so a failed save never damages the old file.

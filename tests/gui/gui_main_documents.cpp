@@ -264,6 +264,27 @@ TEST_F(MainWindowTest, TextOutsideCp1250IsNotSavedAsQuestionMarks) {
     EXPECT_EQ(w.DocumentFormat().encoding, TTextFormat::Encoding::Utf8);
 }
 
+TEST(DocumentFileTest, BinaryAndOversizedFilesAreRefused) {
+    QTemporaryDir dir;
+    QString text, error;
+    TTextFormat f;
+    // A zero byte would cut the editor's text short, and a later save would lose the rest.
+    QFile binary(dir.filePath("prog.bin"));
+    ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
+    binary.write(QByteArray(" NOP\r\n\0\x01 END\r\n", 14));
+    binary.close();
+    EXPECT_FALSE(TDocumentFile::Read(binary.fileName(), text, f, error));
+    EXPECT_TRUE(error.contains("prog.bin"));
+
+    QFile big(dir.filePath("big.asm"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(TDocumentFile::MaxDocumentBytes + 1));
+    big.close();
+    error.clear();
+    EXPECT_FALSE(TDocumentFile::Read(big.fileName(), text, f, error));
+    EXPECT_TRUE(error.contains("big.asm"));
+}
+
 TEST(DocumentFileTest, DecodeKeepsLineEndsAndByteOrderMark) {
     TTextFormat f;
     EXPECT_EQ(TDocumentFile::Decode("a\r\nb\r\n", f), QStringLiteral("a\nb\n"));
