@@ -542,6 +542,9 @@ void TfrmMain::SaveSettings() {
     windows->Save(*settings);
     hl->Save(*settings);
     settings->sync();
+    if (settings->status() != QSettings::NoError)
+        Prompt().ShowMessage(kAppTitle, QStringLiteral("Nastavitev ni bilo mogoče shraniti v %1.")
+                                            .arg(QDir::toNativeSeparators(settings->fileName())));
 }
 
 // ============================================================================ enabling

@@ -214,6 +214,18 @@ TEST_F(MainWindowTest, LastFileIsReopenedAtStart) {
     EXPECT_EQ(Koda().Lines(), QStringList({" NOP", " END"}));
 }
 
+TEST_F(MainWindowTest, SettingsThatCannotBeWrittenAreReportedAtExit) {
+    Create();
+    // A directory where the settings file belongs: the store cannot be written.
+    const QString store = TfrmMain::OpenSettings()->fileName();
+    QFile::remove(store);
+    ASSERT_TRUE(QDir().mkpath(store));
+    Close();
+    QDir(store).removeRecursively();
+    ASSERT_EQ(prompt.Messages.size(), 1);
+    EXPECT_TRUE(prompt.Messages[0].contains("Orlek.conf")) << prompt.Messages[0].toStdString();
+}
+
 TEST_F(MainWindowTest, ExitWithUnsavedChangesCanBeRefused) {
     TfrmMain& w = Create();
     Koda().txtKoda->append(" NOP\n");
