@@ -1,35 +1,15 @@
 #include "listing.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdio>
 
-TListing::TListing(const std::string& path, std::vector<int>& errors)
-    : path_(path), temp_(path + ".XXXXXX"), errors_(errors) {
-    int fd = mkstemp(temp_.data());
-    if (fd < 0) {
-        temp_.clear();
+TListing::TListing(const std::string& path, std::vector<int>& errors) : errors_(errors) {
+    std::string error;
+    if (!out_.Open(path, error)) {
         Report(1);
         return;
     }
-    fchmod(fd, 0644);
-    file_ = fdopen(fd, "wb");
-    if (!file_) {
-        close(fd);
-        std::remove(temp_.c_str());
-        temp_.clear();
-        Report(1);
-        return;
-    }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
-}
-
-TListing::~TListing() {
-    if (file_) {
-        std::fclose(file_);
-        std::remove(temp_.c_str());
-    }
+    std::setvbuf(out_.Stream(), nullptr, _IOFBF, 1 << 16);
 }
 
 void TListing::Report(int code) {
@@ -50,31 +30,27 @@ void TListing::FormatLine(std::string& out, int32_t number, std::string_view lis
 }
 
 void TListing::WriteLine(int32_t number, std::string_view listingText, std::string_view source) {
-    if (!file_ || writeFailed_) return;
+    if (!out_.IsOpen() || writeFailed_) return;
     buffer_.clear();
     FormatLine(buffer_, number, listingText, source);
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_.Stream()) != buffer_.size()) {
         writeFailed_ = true;
         Report(2);
     }
 }
 
 void TListing::Close() {
-    if (!file_) return;
-    bool flushed = std::fflush(file_) == 0 && !std::ferror(file_);
-    int closed = std::fclose(file_);
-    file_ = nullptr;
-    if (!flushed && !writeFailed_) {
-        // Buffered data that never reached the disk is a write failure of its lines.
+    if (!out_.IsOpen()) return;
+    if (!writeFailed_ && (std::fflush(out_.Stream()) != 0 || std::ferror(out_.Stream()))) {
+        // Buffered data that never reached the file is a write failure of its lines.
         writeFailed_ = true;
         Report(2);
     }
     if (writeFailed_) {
-        std::remove(temp_.c_str());
+        // The previous listing stays as it was.
+        out_.Discard();
         return;
     }
-    if (closed != 0 || std::rename(temp_.c_str(), path_.c_str()) != 0) {
-        std::remove(temp_.c_str());
-        Report(3);
-    }
+    std::string error;
+    if (!out_.Commit(error)) Report(3);
 }

@@ -1,19 +1,21 @@
 #pragma once
 // Writer of the listing file: one CR LF line per source line of the second pass, written to a
-// temporary file that is renamed over the target when the pass ends.
+// temporary file that is renamed over the target when the pass ends (a pipe or device target
+// is written directly; see TOutputFile).
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "outfile.h"
 
 class TListing {
 public:
     static constexpr size_t TextWidth = 16; // ListingText is padded to this, never cut
 
-    // Creates the temporary file; failures are recorded in errors (kinds 1, 2, 3, once each).
+    // Opens the output; failures are recorded in errors (kinds 1, 2, 3, once each).
     TListing(const std::string& path, std::vector<int>& errors);
-    ~TListing(); // discards an unfinished temporary file
+    ~TListing() = default; // an unfinished temporary file is discarded
     TListing(const TListing&) = delete;
     TListing& operator=(const TListing&) = delete;
 
@@ -30,10 +32,8 @@ public:
 private:
     void Report(int code);
 
-    std::string path_;
-    std::string temp_;
     std::vector<int>& errors_;
-    FILE* file_ = nullptr;
+    TOutputFile out_;
     bool writeFailed_ = false;
     std::string buffer_;
 };

@@ -1,12 +1,10 @@
 #include "srecord.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+
+#include "outfile.h"
 
 namespace {
 
@@ -65,33 +63,11 @@ std::string MakeSRecords(const TMemory& memory, std::string_view name, int bytes
 void WriteSRecords(const std::string& path, const TMemory& memory, std::string_view name,
                    int bytesPerRecord) {
     std::string text = MakeSRecords(memory, name, bytesPerRecord);
-    std::string temp = path + ".XXXXXX";
-    auto fail = [&](const char* what) {
-        throw std::runtime_error("Ne morem zapisati datoteke S-record: " + path + " (" + what + ")");
-    };
-    int fd = mkstemp(temp.data());
-    if (fd < 0) fail(std::strerror(errno));
-    fchmod(fd, 0644);
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t w = write(fd, text.data() + done, text.size() - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            int e = errno;
-            close(fd);
-            std::remove(temp.c_str());
-            fail(std::strerror(e));
-        }
-        done += static_cast<size_t>(w);
+    TOutputFile out;
+    std::string error;
+    if (out.Open(path, error)) {
+        std::fwrite(text.data(), 1, text.size(), out.Stream());
+        if (out.Commit(error)) return;
     }
-    if (close(fd) != 0) {
-        int e = errno;
-        std::remove(temp.c_str());
-        fail(std::strerror(e));
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        int e = errno;
-        std::remove(temp.c_str());
-        fail(std::strerror(e));
-    }
+    throw std::runtime_error("Ne morem zapisati zapisov S: " + error);
 }

@@ -11,7 +11,8 @@
 // is the reset vector (the word at $FFFE). Records end with LF.
 std::string MakeSRecords(const TMemory& memory, std::string_view name, int bytesPerRecord = 16);
 
-// Writes MakeSRecords to path through a temporary file renamed into place. Throws
-// std::runtime_error with a Slovenian (UTF-8) message naming the file when that fails.
+// Writes MakeSRecords to path through a temporary file renamed into place (a pipe or device is
+// written directly; see TOutputFile). Throws std::runtime_error with a Slovenian (UTF-8)
+// message naming the file when that fails.
 void WriteSRecords(const std::string& path, const TMemory& memory, std::string_view name,
                    int bytesPerRecord = 16);

@@ -70,59 +70,14 @@ TSourceText ReadSource(const std::string& path) {
     return source;
 }
 
-TAtomicFile::TAtomicFile(const std::string& path) : path_(path) {
-    namespace fs = std::filesystem;
-    fs::path target(path);
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) throw FileError("Ne morem pisati v \"" + path + "\": to je mapa");
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) throw FileError("Ne morem ustvariti datoteke \"" + path + "\": " + Describe(errno));
-    temp_ = name.data();
-    file_ = ::fdopen(fd, "wb");
-    if (!file_) {
-        int e = errno;
-        ::close(fd);
-        ::unlink(temp_.c_str());
-        throw FileError("Ne morem ustvariti datoteke \"" + path + "\": " + Describe(e));
-    }
-}
-
-TAtomicFile::~TAtomicFile() {
-    if (file_) {
-        std::fclose(file_);
-        ::unlink(temp_.c_str());
-    }
+TAtomicFile::TAtomicFile(const std::string& path) {
+    std::string error;
+    if (!out_.Open(path, error)) throw FileError(error);
 }
 
 void TAtomicFile::Commit() {
-    bool ok = true;
-    int error = 0;
-    if (std::ferror(file_) || std::fflush(file_) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (std::fclose(file_) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    file_ = nullptr;
-    // mkstemp creates the file private to the user; give it the usual permissions.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(temp_.c_str(), 0666 & ~mask);
-    if (ok && std::rename(temp_.c_str(), path_.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temp_.c_str());
-        throw FileError("Napaka pri pisanju datoteke \"" + path_ + "\": " + Describe(error ? error : EIO));
-    }
+    std::string error;
+    if (!out_.Commit(error)) throw FileError(error);
 }
 
 void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& write) {

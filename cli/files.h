@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "assembler/outfile.h"
+
 // A file could not be read or written; the message (UTF-8, Slovenian) names the file. Exit 2.
 class FileError : public std::runtime_error {
 public:
@@ -24,24 +26,22 @@ struct TSourceText {
 // ends) with a FileError.
 TSourceText ReadSource(const std::string& path);
 
-// A file written through a temporary file in the same directory and renamed into place by
-// Commit, so a failure never leaves a half-written file. Without Commit the temporary file is
-// removed. Throws FileError naming the file.
+// A file written through a temporary file beside the real file and renamed into place by
+// Commit, so a failure never leaves a half-written file; a pipe or device (e.g. /dev/stdout)
+// is written directly and a symbolic link stays a link (see TOutputFile). Without Commit the
+// temporary file is removed. Throws FileError naming the file.
 class TAtomicFile {
 public:
     explicit TAtomicFile(const std::string& path);
-    ~TAtomicFile();
     TAtomicFile(const TAtomicFile&) = delete;
     TAtomicFile& operator=(const TAtomicFile&) = delete;
 
-    std::FILE* Stream() const { return file_; }
-    void Write(const std::string& data) { std::fwrite(data.data(), 1, data.size(), file_); }
+    std::FILE* Stream() const { return out_.Stream(); }
+    void Write(const std::string& data) { std::fwrite(data.data(), 1, data.size(), out_.Stream()); }
     void Commit();
 
 private:
-    std::string path_;
-    std::string temp_;
-    std::FILE* file_ = nullptr;
+    TOutputFile out_;
 };
 
 // Creates `path` through a temporary file in the same directory that is renamed into place at

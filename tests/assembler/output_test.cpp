@@ -106,11 +106,11 @@ TEST_F(ListingTest, FileErrorsAreReportedOncePerKindAndChangeNothing) {
     compiler.ListingPath = (dir.Path() / "no" / "such" / "dir" / "list.lst").string();
     EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0", " NOP", " NOP"}), Ok);
     EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingCreateError});
-    // The target is a directory: the file cannot be put in place (error 3), no temp file stays.
+    // The target is a directory: the file cannot be created there (error 1), no temp file stays.
     fs::create_directory(path);
     compiler.ListingPath = path.string();
     EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0"}), Ok);
-    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingCloseError});
+    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingCreateError});
     EXPECT_TRUE(fs::is_directory(path));
     ExpectNoStrayFiles();
     // The errors belong to one Compile.

@@ -1,6 +1,8 @@
 // orlek-cli asm: symbols, listing, S-records and failures.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli_process.h"
 
 using Lines = std::vector<std::string>;
@@ -44,4 +46,34 @@ TEST(CliAsmTest, UnwritableOutputFilesAreFileErrors) {
     r = RunCli({"asm", CliData("regs.asm"), "--listing", dir.Path("no/such/dir.lst")});
     EXPECT_EQ(r.exit, 2);
     EXPECT_NE(r.err.find("Integrna napaka pri pisanju listinga: 1"), std::string::npos) << r.err;
+}
+
+// Output paths that are not plain files: a symbolic link is written through and stays a link,
+// and the standard streams can be named as outputs (the text then appears on that stream).
+TEST(CliAsmTest, OutputsThroughLinksAndToTheStandardStreams) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path("real"));
+    std::filesystem::create_symlink(dir.Path("real/regs.s19"), dir.Path("link.s19"));
+    std::filesystem::create_symlink("real/run.log", dir.Path("link.log"));
+    CliResult r = RunCli({"asm", CliData("regs.asm"), "--srec", dir.Path("link.s19")});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.s19")));
+    EXPECT_EQ(ReadFile(dir.Path("real/regs.s19")).substr(0, 2), "S0");
+
+    r = RunCli({"run", CliData("regs.asm"), "--log", dir.Path("link.log")});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.log")));
+    EXPECT_EQ(SplitLinesLf(ReadFile(dir.Path("real/run.log"))).size(), 6u);
+
+    r = RunCli({"asm", CliData("counter.asm"), "--srec", "/dev/stdout", "--symbols"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Lines out = SplitLinesLf(r.out);
+    ASSERT_GE(out.size(), 4u) << r.out;
+    EXPECT_EQ(out.front().substr(0, 2), "S0");
+    EXPECT_EQ(out[out.size() - 3], "START $2000");
+    EXPECT_EQ(out.back(), "IRQ $200D");
+
+    r = RunCli({"asm", CliData("regs.asm"), "--listing", "/dev/stderr"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.err.find("\r\n"), std::string::npos) << r.err;
 }
