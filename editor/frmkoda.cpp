@@ -350,6 +350,9 @@ void TfrmKoda::ShowErrorLine(int line) {
     errorVisible = true;
     ScrollToLine(line);
     SetCaret(line, 1);
+    // The editor takes the focus, which means its window too: the command usually comes from
+    // the main strip, and the student goes on typing at the error.
+    if (isVisible()) activateWindow();
     txtKoda->setFocus();
     SetExecutionLine(0);
     RestyleLine(line);
