@@ -28,8 +28,10 @@ void AppendHex4(std::string& s, uint16_t v) {
 struct Fields {
     bool Empty = true;
     bool Breakpoint = false;
-    bool TooLong = false; // text before the comment exceeds MaxLineLength, or the operand
-                          // exceeds MaxOperandLength: refused rather than silently cut
+    bool TooLong = false;  // a field reaches beyond MaxLineLength, or the operand exceeds
+                           // MaxOperandLength: refused rather than silently cut
+    bool LongRest = false; // text after the operand reaches beyond MaxLineLength (only SM
+                           // reads it; for every other line it is an ignored remark)
     std::string_view Label, Mnemonic, Operand, Rest;
 };
 
@@ -47,7 +49,6 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, Fields& 
     if (cut == 0) return;
     buf.assign(text.data(), cut);
     f.Empty = false;
-    f.TooLong = cut > MaxLineLength;
 
     char* p = buf.data();
     const size_t n = buf.size();
@@ -73,7 +74,12 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, Fields& 
         ++i;
     }
     size_t oe = i;
-    if (oe - ob > MaxOperandLength) f.TooLong = true;
+    // The 255-character line limit only matters where cutting would change what is read: the
+    // fields, and for SM the data tokens after the operand. Trailing blanks count for nothing.
+    size_t end = n;
+    while (end > oe && p[end - 1] == ' ') --end;
+    f.TooLong = oe > MaxLineLength || oe - ob > MaxOperandLength;
+    f.LongRest = end > MaxLineLength;
 
     UpperCase1250(p + lb, p + le);
     UpperCase1250(p + mb, p + me);
@@ -341,7 +347,7 @@ bool TCompiler::Pass1(TCode& code, int32_t& errorLine, CompileStatus& status) {
             breakpoint = f.Breakpoint;
             std::string_view mnemonic = f.Mnemonic;
             kind = Classify(mnemonic);
-            if (f.TooLong) {
+            if (f.TooLong || (kind == Kind::Sm && f.LongRest)) {
                 s = OperandError;
             } else if (!f.Label.empty()) {
                 if (IsDigit(f.Label[0])) {

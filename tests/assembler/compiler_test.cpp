@@ -302,6 +302,24 @@ TEST_F(AsmTest, LongLinesAreRefusedNotCut) {
     EXPECT_EQ(Asm({std::string(40, 'L') + " NOP", " ORG $FFFE", " FDB " + std::string(15, 'L')}), Ok);
 }
 
+TEST_F(AsmTest, LongRemarkAfterTheFieldsIsIgnoredLikeAComment) {
+    // Text after the operand is ignored, so a remark written without ";" may run past the
+    // 255-character limit: cutting it would lose nothing the assembler reads.
+    const std::string remark = " " + std::string(300, 'r');
+    EXPECT_EQ(Asm({" NOP" + std::string(3, ' ') + "NOP" + remark}), Result(2, UnknownInstruction));
+    EXPECT_EQ(Asm({" ORG $100", " LDAA #1" + remark, " ORG $FFFE", " FDB 0"}), Ok);
+    EXPECT_EQ(memory.Cells[0x101].Value, 0x01);
+    EXPECT_EQ(Asm({"LBL EQU $1234" + remark, " ORG $FFFE", " FDB LBL"}), Ok);
+    EXPECT_EQ(memory.Cells[0xFFFE].Value, 0x12);
+    // A field that reaches beyond the limit would be cut: refused.
+    EXPECT_EQ(Asm({" NOP" + std::string(300, ' ') + "X"}), Result(2, OperandError));
+    EXPECT_EQ(Asm({std::string(300, 'L') + " NOP"}), Result(2, OperandError));
+    // SM reads every token of the line: data past the limit is refused, trailing blanks are not.
+    std::string sm = " SM $100 1 2 3";
+    EXPECT_EQ(Asm({sm + std::string(300, ' ')}), Result(0, NoResetVector));
+    EXPECT_EQ(Asm({sm + std::string(300, ' ') + "4"}), Result(2, OperandError));
+}
+
 TEST_F(AsmTest, LinesBeyondTheTagRangeMayNotEmitBytes) {
     std::vector<std::string> src(TCompiler::MaxCodeLine - 1, "* filler");
     src[0] = " ORG $40";
