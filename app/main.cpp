@@ -23,10 +23,20 @@ public:
             const char* english;
             const char* slovenian;
         } captions[] = {
-            {"OK", "V redu"},   {"&Yes", "&Da"},        {"&No", "&Ne"},          {"Cancel", "Prekliči"},
-            {"Open", "Odpri"},  {"Save", "Shrani"},     {"Close", "Zapri"},      {"Discard", "Zavrzi"},
-            {"Apply", "Uporabi"}, {"Help", "Pomoč"},    {"Yes to &All", "Da za &vse"},
-            {"N&o to All", "N&e za vse"}, {"Abort", "Prekini"}, {"Retry", "Poskusi znova"},
+            {"OK", "V redu"},
+            {"&Yes", "&Da"},
+            {"&No", "&Ne"},
+            {"Cancel", "Prekliči"},
+            {"Open", "Odpri"},
+            {"Save", "Shrani"},
+            {"Close", "Zapri"},
+            {"Discard", "Zavrzi"},
+            {"Apply", "Uporabi"},
+            {"Help", "Pomoč"},
+            {"Yes to &All", "Da za &vse"},
+            {"N&o to All", "N&e za vse"},
+            {"Abort", "Prekini"},
+            {"Retry", "Poskusi znova"},
             {"Ignore", "Prezri"},
         };
         for (const auto& c : captions)

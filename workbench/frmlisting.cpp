@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>

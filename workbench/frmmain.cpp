@@ -406,7 +406,8 @@ void TfrmMain::ConnectRunControl() {
         // A breakpoint on the editor's empty last line (after the final line end) is still a
         // breakpoint on an empty line, and the assembler must say so.
         for (int line : frmKoda->BreakpointLines())
-            while (static_cast<int>(lines.size()) < line && static_cast<int>(lines.size()) < frmKoda->LineCount())
+            while (static_cast<int>(lines.size()) < line &&
+                   static_cast<int>(lines.size()) < frmKoda->LineCount())
                 lines.emplace_back();
         return lines;
     };
