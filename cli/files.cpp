@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,12 +18,30 @@ constexpr size_t kMaxSourceBytes = 256u << 20;
 
 std::string Describe(int error) { return std::strerror(error); }
 
+// Refuses binary content: NUL and the other control bytes besides tab, line and page ends.
+// `offset` is the position of text[0] in the file, for the message.
+void CheckText(std::string_view text, size_t offset, const std::string& shown) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "%02X", c);
+            throw FileError("Datoteka " + shown + " ni besedilna (kontrolni bajt $" + hex + " na odmiku " +
+                            std::to_string(offset + i) + "); pričakujem izvorno kodo v zbirniku");
+        }
+    }
+}
+
+// Reads everything, checking each block as it arrives, so an endless binary stream (a device,
+// a pipe) is refused at its first bytes rather than after the size limit.
 std::string ReadAll(std::istream& in, const std::string& shown) {
     std::string data;
     char buffer[1 << 16];
     while (in) {
         in.read(buffer, sizeof buffer);
-        data.append(buffer, static_cast<size_t>(in.gcount()));
+        const size_t got = static_cast<size_t>(in.gcount());
+        CheckText(std::string_view(buffer, got), data.size(), shown);
+        data.append(buffer, got);
         if (data.size() > kMaxSourceBytes)
             throw FileError("Datoteka " + shown + " je prevelika (več kot 256 MiB), ne more biti izvorna koda");
     }
@@ -43,16 +62,6 @@ TSourceText ReadSource(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         if (!in) throw FileError("Ne morem odpreti datoteke " + shown + ": " + Describe(errno));
         data = ReadAll(in, shown);
-    }
-
-    for (size_t i = 0; i < data.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(data[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "%02X", c);
-            throw FileError("Datoteka " + shown + " ni besedilna (kontrolni bajt $" + hex + " na odmiku " +
-                            std::to_string(i) + "); pričakujem izvorno kodo v zbirniku");
-        }
     }
 
     TSourceText source;

@@ -52,6 +52,8 @@ TEST(CliArgsTest, UnreadableAndBinarySourcesExitTwo) {
     ExpectUsageError({"run", CliData("binary.asm")}, "ni besedilna");
     CliResult r = RunCli({"asm", "-"}, std::string("       nop\n\0\0", 13));
     EXPECT_EQ(r.exit, 2);
+    // An endless binary stream is recognised by its first bytes, not read up to the size limit.
+    ExpectUsageError({"asm", "/dev/zero"}, "ni besedilna (kontrolni bajt $00 na odmiku 0)");
 }
 
 TEST(CliArgsTest, HelpDocumentsBothCommands) {
