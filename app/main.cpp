@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
 
     TfrmMain main(programDir);
     if (!main.Ok()) {
-        Prompt().ShowMessage(QStringLiteral("Orlek"), main.StartupError());
+        Prompt().ShowError(QStringLiteral("Orlek"), main.StartupError());
         return 1;
     }
     const QStringList args = QCoreApplication::arguments();

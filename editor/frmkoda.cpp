@@ -465,7 +465,16 @@ QStringList TfrmKoda::Messages() const {
 }
 
 void TfrmKoda::ShowMessages(bool visible) {
+    const bool appearing = visible && Napake->isHidden();
     Napake->setVisible(visible);
+    // The panel takes its height from the editor: once the layout has settled, bring the marked
+    // line (or the caret line) back into view so it is not left half hidden under the panel.
+    if (appearing) {
+        QTimer::singleShot(0, this, [this] {
+            const int line = executionLine > 0 ? executionLine : CaretLine();
+            if (line > 0) txtKoda->ensureLineVisible(line - 1);
+        });
+    }
 }
 
 bool TfrmKoda::MessagesVisible() const {

@@ -16,6 +16,9 @@ public:
     void ShowMessage(const QString& title, const QString& text) override {
         QMessageBox::information(DialogParent(), title, text);
     }
+    void ShowError(const QString& title, const QString& text) override {
+        QMessageBox::critical(DialogParent(), title, text);
+    }
     Answer AskYesNoCancel(const QString& title, const QString& text) override {
         switch (QMessageBox::question(DialogParent(), title, text,
                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,

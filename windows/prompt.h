@@ -15,6 +15,8 @@ public:
     virtual ~TPrompt() = default;
     // Message box with one OK button.
     virtual void ShowMessage(const QString& title, const QString& text) = 0;
+    // The same for a failure the user must see; shown with an error icon.
+    virtual void ShowError(const QString& title, const QString& text) { ShowMessage(title, text); }
     // Yes / No / Cancel question.
     virtual Answer AskYesNoCancel(const QString& title, const QString& text) = 0;
     // Yes / No question.

@@ -544,7 +544,7 @@ void TfrmMain::SaveSettings() {
     hl->Save(*settings);
     settings->sync();
     if (settings->status() != QSettings::NoError)
-        Prompt().ShowMessage(kAppTitle, QStringLiteral("Nastavitev ni bilo mogoče shraniti v %1.")
+        Prompt().ShowError(kAppTitle, QStringLiteral("Nastavitev ni bilo mogoče shraniti v %1.")
                                             .arg(QDir::toNativeSeparators(settings->fileName())));
 }
 
@@ -638,7 +638,7 @@ void TfrmMain::mnuPrevediClick() {
 bool TfrmMain::ShowListing() {
     QString error;
     if (!frmListing->LoadListing(QString::fromStdString(session->ListingPath), error)) {
-        Prompt().ShowMessage(kAppTitle, error);
+        Prompt().ShowError(kAppTitle, error);
         return false;
     }
     QCoreApplication::processEvents();
@@ -783,7 +783,7 @@ bool TfrmMain::OpenDocument(const QString& path) {
     QString text, error;
     TTextFormat newFormat;
     if (!TDocumentFile::Read(path, text, newFormat, error)) {
-        Prompt().ShowMessage(kAppTitle, error);
+        Prompt().ShowError(kAppTitle, error);
         return false;
     }
     frmKoda->SetSource(text);
@@ -810,7 +810,7 @@ bool TfrmMain::WriteDocument(const QString& path) {
     }
     QString error;
     if (!TDocumentFile::Write(path, bytes, error)) {
-        Prompt().ShowMessage(kAppTitle, error);
+        Prompt().ShowError(kAppTitle, error);
         return false;
     }
     return true;
