@@ -153,6 +153,11 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
     for (const TraceCondition& c : options.Triggers) machine.Memory.Trace.Triggers.Add(c);
     for (const TraceCondition& c : options.Qualifiers) machine.Memory.Trace.Qualifiers.Add(c);
     machine.Memory.TraceEnabled = !options.Triggers.empty() || !options.Qualifiers.empty();
+    // Recording needs both lists: a trigger to start it and a qualifier to choose what is kept.
+    if (options.Triggers.empty() && !options.Qualifiers.empty())
+        PrintLine(err, "orlek-cli: opozorilo: brez --trigger se sledenje nikoli ne sproži, posnetega ne bo nič");
+    else if (!options.Triggers.empty() && options.Qualifiers.empty())
+        PrintLine(err, "orlek-cli: opozorilo: brez --qualifier se po sprožitvi ne posname noben dostop");
 
     std::vector<uint64_t> irqs = options.IrqSteps, nmis = options.NmiSteps;
     std::sort(irqs.begin(), irqs.end());

@@ -277,7 +277,8 @@ ali se ne izvede N korakov (stop=limit).
   --seed S             seme generatorja naključnih števil (ponovljiv tek)
   --mem NASLOV:DOLŽINA izpiše pomnilnik od šestnajstiškega naslova, DOLŽINA bajtov
   --trigger N,P,S      sprožilni pogoj sledenja v obliki okna Sledenje (npr. 20xx,x,W)
-  --qualifier N,P,S    pogoj za zapis v sled; oba vklopita snemanje sledi
+  --qualifier N,P,S    pogoj za zapis v sled; oba vklopita snemanje sledi, posname pa se
+                       le s sprožilnim pogojem in pogojem za zapis skupaj
   --log DATOTEKA       zapiše dnevnik: glavo in zapis za vsak izvedeni korak (stolpec CAS je
                        navidezni čas: 1 ms na korak)
   --json               izpiše rezultat kot en objekt JSON

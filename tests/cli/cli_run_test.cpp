@@ -96,6 +96,18 @@ TEST(CliRunTest, TraceRecordsQualifiedAccessesAfterTheTrigger) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "trace: 1000 12 W");
     EXPECT_EQ(lines[lines.size() - 1], "trace: 1001 34 W");
+    EXPECT_EQ(r.err, "");
+
+    // One list without the other records nothing, as in the trace window; the run says so
+    // instead of leaving an empty trace unexplained.
+    r = RunCli({"run", CliData("regs.asm"), "--qualifier", "10xx,x,W"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out.find("trace:"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("opozorilo: brez --trigger"), std::string::npos) << r.err;
+    r = RunCli({"run", CliData("regs.asm"), "--trigger", "1000,x,W", "--json"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(ParseJson(r.out)["trace"].array.size(), 0u);
+    EXPECT_NE(r.err.find("opozorilo: brez --qualifier"), std::string::npos) << r.err;
 }
 
 TEST(CliRunTest, LogFileHasTheHeaderAndOneRecordPerStep) {
