@@ -4,6 +4,8 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
@@ -29,8 +31,49 @@ struct TPrepared {
     int Exit = -1;
 };
 
+// Two paths that lead to the same regular file, or to the same place where neither exists yet.
+// Pipes and devices (e.g. /dev/stdout named twice) may be shared.
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::file_status sa = fs::status(a, ec), sb = fs::status(b, ec);
+    bool existsA = fs::exists(sa), existsB = fs::exists(sb);
+    if (existsA && existsB) return fs::is_regular_file(sa) && fs::equivalent(a, b, ec) && !ec;
+    if (existsA || existsB) return false;
+    fs::path ca = fs::weakly_canonical(a, ec);
+    if (ec) return false;
+    fs::path cb = fs::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
+// Refuses output files that would overwrite the source or one another.
+bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
+    std::vector<std::pair<const char*, std::string>> outputs;
+    for (auto [name, path] : {std::pair{"--listing", &options.ListingFile}, std::pair{"--srec", &options.SrecFile},
+                              std::pair{"--log", &options.LogFile}})
+        if (!path->empty()) outputs.emplace_back(name, *path);
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        if (options.Source != "-" && SameFile(outputs[i].second, options.Source)) {
+            PrintLine(err, std::string("orlek-cli: ") + outputs[i].first + " \"" + outputs[i].second +
+                               "\" je izvorna datoteka; ne prepišem je");
+            return false;
+        }
+        for (size_t j = 0; j < i; ++j)
+            if (SameFile(outputs[i].second, outputs[j].second)) {
+                PrintLine(err, std::string("orlek-cli: ") + outputs[j].first + " in " + outputs[i].first +
+                                   " pišeta v isto datoteko \"" + outputs[i].second + "\"");
+                return false;
+            }
+    }
+    return true;
+}
+
 TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std::FILE* err) {
     TPrepared p;
+    if (!OutputsAreDistinct(options, err)) {
+        p.Exit = ExitUsage;
+        return p;
+    }
     try {
         p.Source = ReadSource(options.Source);
     } catch (const FileError& e) {

@@ -77,3 +77,25 @@ TEST(CliAsmTest, OutputsThroughLinksAndToTheStandardStreams) {
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_NE(r.err.find("\r\n"), std::string::npos) << r.err;
 }
+
+// An output that names the source (or another output) would overwrite it: refused up front,
+// the source left as it was.
+TEST(CliAsmTest, OutputsThatWouldOverwriteTheSourceAreRefused) {
+    TempDir dir;
+    std::filesystem::copy_file(CliData("regs.asm"), dir.Path("regs.asm"));
+    const std::string source = ReadFile(dir.Path("regs.asm"));
+    std::filesystem::create_symlink("regs.asm", dir.Path("alias.asm"));
+    for (const char* option : {"--listing", "--srec"}) {
+        CliResult r = RunCli({"asm", dir.Path("regs.asm"), option, dir.Path("alias.asm")});
+        EXPECT_EQ(r.exit, 2) << option;
+        EXPECT_NE(r.err.find("alias.asm"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(dir.Path("regs.asm")), source);
+    }
+    CliResult r = RunCli({"run", dir.Path("regs.asm"), "--log", dir.Path("regs.asm")});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadFile(dir.Path("regs.asm")), source);
+    r = RunCli({"asm", dir.Path("regs.asm"), "--listing", dir.Path("out"), "--srec", dir.Path("out")});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("out")));
+}
