@@ -40,9 +40,9 @@ bool SameFile(const std::string& a, const std::string& b) {
     bool existsA = fs::exists(sa), existsB = fs::exists(sb);
     if (existsA && existsB) return fs::is_regular_file(sa) && fs::equivalent(a, b, ec) && !ec;
     if (existsA || existsB) return false;
-    fs::path ca = fs::weakly_canonical(a, ec);
+    fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
     if (ec) return false;
-    fs::path cb = fs::weakly_canonical(b, ec);
+    fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
     return !ec && ca == cb;
 }
 

@@ -95,7 +95,14 @@ TEST(CliAsmTest, OutputsThatWouldOverwriteTheSourceAreRefused) {
     EXPECT_EQ(r.exit, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(ReadFile(dir.Path("regs.asm")), source);
-    r = RunCli({"asm", dir.Path("regs.asm"), "--listing", dir.Path("out"), "--srec", dir.Path("out")});
+    r = RunCli({"asm", dir.Path("regs.asm"), "--listing", dir.Path("out"), "--srec", dir.Dir() + "/./out"});
     EXPECT_EQ(r.exit, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out")));
+    // A relative path and an absolute one to the same new file.
+    const std::string cwd = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir.Dir());
+    r = RunCli({"asm", "regs.asm", "--listing", "new.lst", "--srec", dir.Path("new.lst")});
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("new.lst")));
 }
