@@ -1,5 +1,7 @@
 #include "compiler.h"
 
+#include "hex.h"
+
 #include "encoding.h"
 #include "engine/simulator.h"
 #include "listing.h"
@@ -14,15 +16,8 @@ constexpr size_t MaxOperandLength = 100; // longer operands are refused, not cut
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return c >= 'A' && c <= 'Z'; }
 
-const char kHex[] = "0123456789ABCDEF";
-void AppendHex2(std::string& s, uint8_t v) {
-    s.push_back(kHex[v >> 4]);
-    s.push_back(kHex[v & 15]);
-}
-void AppendHex4(std::string& s, uint16_t v) {
-    AppendHex2(s, static_cast<uint8_t>(v >> 8));
-    AppendHex2(s, static_cast<uint8_t>(v));
-}
+void AppendHex2(std::string& s, uint8_t v) { AppendHex(s, v, 2); }
+void AppendHex4(std::string& s, uint16_t v) { AppendHex(s, v, 4); }
 
 // The fields of one source line, as views into the scanner's buffer.
 struct Fields {

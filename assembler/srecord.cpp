@@ -4,16 +4,12 @@
 #include <stdexcept>
 #include <vector>
 
+#include "hex.h"
 #include "outfile.h"
 
 namespace {
 
-const char kHex[] = "0123456789ABCDEF";
-
-void AppendHex(std::string& s, uint8_t v) {
-    s.push_back(kHex[v >> 4]);
-    s.push_back(kHex[v & 15]);
-}
+void AppendByte(std::string& s, uint8_t v) { AppendHex(s, v, 2); }
 
 // One record: type, 16-bit address, data; count and one's-complement checksum computed here.
 void AppendRecord(std::string& out, char type, uint16_t address, const uint8_t* data, size_t n) {
@@ -21,14 +17,14 @@ void AppendRecord(std::string& out, char type, uint16_t address, const uint8_t* 
     unsigned sum = count + (address >> 8) + (address & 0xFF);
     out.push_back('S');
     out.push_back(type);
-    AppendHex(out, count);
-    AppendHex(out, static_cast<uint8_t>(address >> 8));
-    AppendHex(out, static_cast<uint8_t>(address));
+    AppendByte(out, count);
+    AppendByte(out, static_cast<uint8_t>(address >> 8));
+    AppendByte(out, static_cast<uint8_t>(address));
     for (size_t i = 0; i < n; ++i) {
-        AppendHex(out, data[i]);
+        AppendByte(out, data[i]);
         sum += data[i];
     }
-    AppendHex(out, static_cast<uint8_t>(~sum));
+    AppendByte(out, static_cast<uint8_t>(~sum));
     out.push_back('\n');
 }
 

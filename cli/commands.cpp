@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "assembler/compiler.h"
+#include "hex.h"
 #include "assembler/encoding.h"
 #include "assembler/srecord.h"
 #include "assembler/ukazi.h"
@@ -95,11 +96,7 @@ TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std
     return p;
 }
 
-std::string Hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
-}
+std::string Hex4(unsigned value) { return HexText(value & 0xFFFF, 4); }
 
 bool ReportListingErrors(const TLoadResult& result, std::FILE* err, const std::string& path) {
     for (int code : result.ListingErrors)

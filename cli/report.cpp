@@ -1,15 +1,13 @@
 #include "report.h"
 
-namespace {
-const char kHex[] = "0123456789ABCDEF";
+#include "hex.h"
 
-void Hex(std::string& out, unsigned value, int digits) {
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
-}
+namespace {
+void Hex(std::string& out, unsigned value, int digits) { AppendHex(out, value, digits); }
 
 std::string Bits(uint8_t value) {
     std::string s;
-    for (int bit = 7; bit >= 0; --bit) s += (value >> bit & 1) ? '1' : '0';
+    AppendBits8(s, value);
     return s;
 }
 

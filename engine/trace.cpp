@@ -1,7 +1,8 @@
 #include "trace.h"
 
+#include "hex.h"
+
 namespace {
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // One pattern text of at most `digits` characters into value and mask; false when invalid.
 bool ParsePattern(const std::string& text, size_t digits, uint16_t& value, uint16_t& mask) {

@@ -1,11 +1,9 @@
 #include "log.h"
 
-namespace {
-const char kHex[] = "0123456789ABCDEF";
+#include "hex.h"
 
-void Hex(std::string& out, unsigned value, int digits) {
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
-}
+namespace {
+void Hex(std::string& out, unsigned value, int digits) { AppendHex(out, value, digits); }
 } // namespace
 
 void TLog::AppendHeader() {
@@ -54,7 +52,7 @@ void TLog::FormatTo(const TLogRecord& r, std::string& out) const {
     out += '\t';
     Hex(out, r.SP, 4);
     out += '\t';
-    for (int bit = 7; bit >= 0; --bit) out += (r.CCR >> bit & 1) ? '1' : '0';
+    AppendBits8(out, r.CCR);
     out += '\t';
     out += std::to_string(r.Elapsed);
     out += '\t';

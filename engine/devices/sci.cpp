@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "hex.h"
 #include "random.h"
 #include "simulator.h"
 
@@ -12,7 +13,6 @@ int HexDigit(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 } // namespace
 
 TSci::TSci(std::bitset<256>& pending, TRandom& random, const bool& loaded)
