@@ -97,6 +97,10 @@ bool IsRunOnly(const std::string& name) {
     return std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return name == n; }) != std::end(kNames);
 }
 
+bool IsKnownOption(const std::string& name) {
+    return IsRunOnly(name) || name == "--listing" || name == "--srec" || name == "--symbols";
+}
+
 bool TakesValue(const std::string& name) {
     return name != "--symbols" && name != "--loopback" && name != "--json" && name != "--help";
 }
@@ -145,6 +149,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
+        // An unknown name is reported as such before any value is looked for, so a typo in the last
+        // option is not mistaken for a known option whose value is missing.
+        if (!IsKnownOption(name)) Fail("neznana izbira \"" + name + "\"");
         if (options.Command == CliCommand::Asm && IsRunOnly(name)) Fail(name + " velja samo za ukaz run");
         if (options.Command == CliCommand::Run && (name == "--listing" || name == "--srec" || name == "--symbols"))
             Fail(name + " velja samo za ukaz asm");

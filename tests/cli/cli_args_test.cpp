@@ -46,6 +46,16 @@ TEST(CliArgsTest, BadCommandLinesExitTwoWithAMessage) {
     ExpectUsageError({"run", src, "--json=yes"}, "ne sprejme vrednosti");
 }
 
+TEST(CliArgsTest, MistypedOptionIsUnknownNotMissingItsValue) {
+    // A typo in the last option of a command line is named as unknown, not as an option missing its value.
+    const std::string src = CliData("regs.asm");
+    ExpectUsageError({"run", src, "--jsn"}, "neznana izbira \"--jsn\"");
+    ExpectUsageError({"asm", src, "--version"}, "neznana izbira \"--version\"");
+    ExpectUsageError({"run", src, "-j"}, "neznana izbira \"-j\"");
+    // An unknown option never takes the source file as its value.
+    ExpectUsageError({"run", "--verbose", src}, "neznana izbira \"--verbose\"");
+}
+
 TEST(CliArgsTest, UnreadableAndBinarySourcesExitTwo) {
     ExpectUsageError({"run", CliData("does-not-exist.asm")}, "does-not-exist.asm");
     ExpectUsageError({"asm", CliData("")}, "mapa");
