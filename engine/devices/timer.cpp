@@ -35,6 +35,7 @@ uint8_t TTimer::ReadRegister(uint16_t address) {
     case 0x0E: value = Low(InputCapture); break;
     default: return 0;
     }
+    WithdrawAcknowledged();
     Changed();
     return value;
 }
@@ -56,7 +57,19 @@ void TTimer::WriteRegister(uint16_t address, uint8_t value) {
     case 0x0E: SetLow(InputCapture, value); break;
     default: return;
     }
+    WithdrawAcknowledged();
     Changed();
+}
+
+// On the chip a timer interrupt request is the level of a flag AND its enable bit, so it goes away
+// the moment the program clears the flag or the enable. Ticks only add requests; without this a
+// request added by a tick that fell inside the handler (ticks come every few instructions) would
+// still be waiting after the handler acknowledged the event, and the handler would run a second
+// time for the same event (an output-compare handler that toggles OLVL would toggle it back).
+void TTimer::WithdrawAcknowledged() {
+    if (!((TCSR & TCSR_ETOI) && (TCSR & TCSR_TOF))) pending_.reset(IntTOF);
+    if (!((TCSR & TCSR_EOCI) && (TCSR & TCSR_OCF))) pending_.reset(IntOCF);
+    if (!((TCSR & TCSR_EICI) && (TCSR & TCSR_ICF))) pending_.reset(IntICF);
 }
 
 void TTimer::TimerTick() {

@@ -57,6 +57,7 @@ public:
     void ResetTimer();
 
 private:
+    void WithdrawAcknowledged();
     void Changed() {
         if (onChanged) onChanged();
     }

@@ -124,6 +124,35 @@ TEST_F(TimerTest, RequestRepeatsEveryTickUntilFlagCleared) {
     EXPECT_TRUE(Pending(IntOCF));
 }
 
+TEST_F(TimerTest, AcknowledgedEventWithdrawsItsWaitingRequest) {
+    // A handler that runs across a tick leaves a second request for the same event behind; once the
+    // program acknowledges the event, that request must not enter the handler a second time.
+    Wr(0x08, TTimer::TCSR_ETOI | TTimer::TCSR_EOCI | TTimer::TCSR_EICI);
+    board.Timer.TCSR |= TTimer::TCSR_Flags;
+    board.Timer.TimerTick();
+    EXPECT_TRUE(Pending(IntTOF));
+    EXPECT_TRUE(Pending(IntOCF));
+    EXPECT_TRUE(Pending(IntICF));
+    Rd(0x08); // acknowledges overflow and capture
+    EXPECT_FALSE(Pending(IntTOF));
+    EXPECT_FALSE(Pending(IntICF));
+    EXPECT_TRUE(Pending(IntOCF));
+    Wr(0x0C, 0x00); // acknowledges the compare match
+    EXPECT_FALSE(Pending(IntOCF));
+
+    // Switching an enable bit off withdraws its request; a flag that stays set keeps the request
+    // of an event that is still enabled.
+    board.Timer.TCSR |= TTimer::TCSR_Flags;
+    board.Timer.TimerTick();
+    Wr(0x08, TTimer::TCSR_ETOI);
+    EXPECT_TRUE(Pending(IntTOF));
+    EXPECT_FALSE(Pending(IntOCF));
+    EXPECT_FALSE(Pending(IntICF));
+    // Reads of the data registers acknowledge nothing.
+    Rd(0x09);
+    EXPECT_TRUE(Pending(IntTOF));
+}
+
 TEST_F(TimerTest, ResetTimerIsReproducibleWithAFixedSeed) {
     auto other = std::make_unique<TMachine>();
     other->Random.Seed(1234);
