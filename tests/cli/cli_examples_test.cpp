@@ -1,0 +1,53 @@
+// The example programs under examples/ run through orlek-cli as a student would run them.
+#include <gtest/gtest.h>
+
+#include "cli_process.h"
+
+namespace {
+using Lines = std::vector<std::string>;
+
+std::string Example(const std::string& name) { return std::string(ORLEK_TEST_DATA) + "/../../examples/" + name; }
+} // namespace
+
+TEST(CliExamplesTest, CompareInterruptTogglesThePinOncePerMatch) {
+    // 2600 steps are 520 timer ticks: ten matches 50 ticks apart. The handler spans a tick, so a
+    // request left over from inside it must not run the handler again for the same match: the level
+    // would then be turned back at once and pin 1 of port 2 would never change.
+    CliResult r = RunCli({"run", Example("primerjalnik.asm"), "--steps", "2600", "--seed", "7", "--mem", "80:1",
+                          "--mem", "3:1", "--mem", "8:1"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Lines lines = SplitLinesLf(r.out);
+    ASSERT_EQ(lines.size(), 6u) << r.out;
+    EXPECT_EQ(lines[1], "steps=2600 stop=limit line=16");
+    EXPECT_EQ(lines[2], "0080: 0A"); // ten matches, each handled once
+    EXPECT_EQ(lines[3], "0003: 02"); // the tenth match put the level 1 on P21
+    EXPECT_EQ(lines[4], "0008: 08"); // OLVL back at 0 after an even number of toggles
+
+    // 312 ticks: six matches, the even ones put 1 on the pin (the level starts at 0).
+    r = RunCli({"run", Example("primerjalnik.asm"), "--steps", "1560", "--seed", "3", "--mem", "80:1", "--mem", "3:1"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    lines = SplitLinesLf(r.out);
+    ASSERT_GE(lines.size(), 4u) << r.out;
+    EXPECT_EQ(lines[2], "0080: 06");
+    EXPECT_EQ(lines[3], "0003: 02");
+}
+
+TEST(CliExamplesTest, ReceiveInterruptStoresEachByteOnce) {
+    // The text is given in UTF-8 and arrives in the machine's Windows-1250: Ž is $8E.
+    CliResult r = RunCli({"run", Example("sprejem.asm"), "--send", "\"Živijo\"@20", "--steps", "12000", "--seed", "1",
+                          "--mem", "100:7", "--mem", "84:2"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    Lines lines = SplitLinesLf(r.out);
+    ASSERT_EQ(lines.size(), 5u) << r.out;
+    EXPECT_EQ(lines[2], "0100: 8E 69 76 69 6A 6F 00");
+    EXPECT_EQ(lines[3], "0084: 01 06");
+}
+
+TEST(CliExamplesTest, SubroutineKeepsItsArgumentOnTheStackAndRestoresRegisters) {
+    CliResult r = RunCli({"run", Example("kvadrat.asm"), "--steps", "500", "--mem", "80:3", "--mem", "FC:4"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(SplitLinesLf(r.out), (Lines{"A=90 B=55 D=9055 X=0000 PC=2015 SP=00FF CCR=11110000",
+                                          "steps=500 stop=limit line=12", "0080: 31 90 55",
+                                          // the saved B, then the return address of the second call
+                                          "00FC: 00 55 20 11", "sci-out:"}));
+}
