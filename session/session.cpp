@@ -128,6 +128,13 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     machine_->loaded = true;
     state_ = RunState::Halted;
     previousOpcode_ = -1;
+    // The first record's elapsed time counts from the load, not from the system's start or from
+    // the last step of an earlier program.
+    try {
+        lastStepTick_ = Now();
+    } catch (...) {
+        lastStepTick_ = 0;
+    }
     Refresh();
     return result;
 }

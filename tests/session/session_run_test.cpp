@@ -306,6 +306,24 @@ TEST_F(SessionTest, ElapsedColumnMeasuresFromThePreviousStep) {
     EXPECT_EQ(session.Log.Format(1).substr(0, 9), "2000\t3\t86");
 }
 
+TEST_F(SessionTest, FirstStepAfterALoadMeasuresFromTheLoad) {
+    // A single step right after the load: no run started the clock, and the system has been up
+    // for a long time.
+    clock = 7000000;
+    ASSERT_TRUE(Load(kLoop).Ok);
+    clock = 7000250;
+    session.StepOnce();
+    EXPECT_EQ(session.Log.Record(1).Elapsed, 250u);
+
+    // A new load after a stop measures from that load, not from the last step of the old run.
+    session.Stop();
+    clock = 9000000;
+    ASSERT_TRUE(Load(kLoop).Ok);
+    clock = 9000030;
+    session.StepOnce();
+    EXPECT_EQ(session.Log.Record(session.Log.Size() - 1).Elapsed, 30u);
+}
+
 TEST_F(SessionTest, ProgressIsReportedForBothPasses) {
     int calls = 0;
     session.ProgressStep = [&] { ++calls; };
