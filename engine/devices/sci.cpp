@@ -43,6 +43,9 @@ uint8_t TSci::ReadRegister(uint16_t address) {
     case 0x12:
         TRCSR &= static_cast<uint8_t>(~(TRCSR_RDRF | TRCSR_ORFE));
         RdrTaken = true;
+        // Reading the data acknowledges an overrun as on the chip; left set, every later byte
+        // would be dropped without RDRF or ORFE and the receiver would stay dead until a reload.
+        OverrunSeen = false;
         value = RDR;
         break;
     case 0x13: value = 0; break;
@@ -111,6 +114,7 @@ void TSci::SciTick() {
                 if (Loopback) {
                     RxByte = TDR;
                     RxCount = LoopbackTicks;
+                    RateMismatch = false; // the chip receives at its own rate
                 } else {
                     Emit(TDR);
                 }
@@ -130,7 +134,8 @@ bool TSci::DeliverByte(uint8_t byte) {
     bool accepted = (TRCSR & TRCSR_RE) != 0;
     if (accepted) {
         RxByte = byte;
-        if (ExternalRate != ChipRate()) RateMismatch = true;
+        // A framing error belongs to the byte sent at the wrong rate, not to every later one.
+        RateMismatch = ExternalRate != ChipRate();
         RxCount = LineTicks;
     }
     Changed();

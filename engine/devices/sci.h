@@ -59,8 +59,8 @@ public:
     uint8_t RxCount = 0;  // ticks until RxByte arrives; 0 = nothing on the way in
     uint8_t RxByte = 0;   // the byte on its way in
     bool RdrTaken = true; // RDR has been read since the last arrival
-    bool OverrunSeen = false;  // an arrival found RDR unread (sticky until ResetSci)
-    bool RateMismatch = false; // a byte was sent at a rate other than the chip's (sticky)
+    bool OverrunSeen = false;  // an arrival found RDR unread; cleared when the program reads RDR
+    bool RateMismatch = false; // the byte on its way in was sent at a rate other than the chip's
 
     // Window settings.
     bool Loopback = false;                         // "Rx=Tx": Tx is wired to Rx

@@ -129,12 +129,48 @@ TEST_F(SciTest, DefaultRatesDifferSoFirstByteIsAFramingError) {
     EXPECT_TRUE(sci.RateMismatch);
     SciTicks(10);
     EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), ORFE);
-    // The error is sticky: a later byte at the right rate is still an error.
+    // The error belongs to that byte: once the rates agree, a later byte arrives normally
+    // (the receiver is not left broken until the next load).
+    Rd(0x11);
+    Rd(0x12);
     Wr(0x10, 0x01);
     EXPECT_STREQ(sci.ChipRate(), "9600");
     sci.DeliverByte(0x42);
+    EXPECT_FALSE(sci.RateMismatch);
     SciTicks(10);
-    EXPECT_TRUE(sci.TRCSR & ORFE);
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(Rd(0x12), 0x42);
+}
+
+TEST_F(SciTest, ReceiverRecoversAfterAnOverrunHasBeenRead) {
+    Wr(0x11, RE);
+    sci.DeliverByte(0x01);
+    SciTicks(10);
+    sci.DeliverByte(0x02); // arrives while 0x01 is unread
+    SciTicks(10);
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF | ORFE);
+    Rd(0x11);
+    Rd(0x12); // the program takes the status and the data: the overrun is acknowledged
+    // The next byte is neither lost nor reported as an error.
+    sci.DeliverByte(0x03);
+    SciTicks(10);
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(Rd(0x12), 0x03);
+}
+
+TEST_F(SciTest, LoopbackArrivalIsNotAFramingErrorAfterAMismatchedByte) {
+    sci.ExternalRate = "9600"; // the chip is still at 76800
+    Wr(0x11, RE | TE);
+    sci.DeliverByte(0x41);
+    SciTicks(10);
+    Rd(0x11);
+    Rd(0x12);
+    // The chip talks to itself at its own rate.
+    sci.Loopback = true;
+    Wr(0x13, 0x5A);
+    SciTicks(10);
+    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(Rd(0x12), 0x5A);
 }
 
 TEST_F(SciTest, ArrivalBeforeReadIsAnOverrun) {
