@@ -1,9 +1,9 @@
 # Thin wrapper over the CMake presets. `make test` and `make run` work on a fresh Debian 12 machine.
 PRESET ?= default
-BUILD  := $(if $(filter asan,$(PRESET)),build-asan,build)
+BUILD  := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 SAMPLE := assembler/data/sample.asm
 
-.PHONY: all deps configure build test run bench asan clean
+.PHONY: all deps configure build test run bench asan asan-core clean
 
 all: build
 
@@ -30,11 +30,15 @@ run: build
 
 bench: build
 	cmake --build --preset $(PRESET) --target benchmarks
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || true; done
+	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b" || true; done
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
 	$(MAKE) test PRESET=asan
 
+# The Qt-free libraries and their tests under the sanitizers (run by CI).
+asan-core:
+	$(MAKE) test PRESET=asan-core
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-asan-core

@@ -4,8 +4,8 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "frmmain.h"
-#include "prompt.h"
+#include "windows/prompt.h"
+#include "workbench/frmmain.h"
 
 namespace {
 

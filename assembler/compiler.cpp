@@ -1,14 +1,14 @@
-#include "compiler.h"
+#include "assembler/compiler.h"
 
-#include "hex.h"
+#include "engine/hex.h"
 
-#include "encoding.h"
+#include "assembler/encoding.h"
+#include "assembler/listing.h"
 #include "engine/simulator.h"
-#include "listing.h"
 
 namespace {
 
-constexpr size_t MaxLineLength = 255;   // characters of a line before its comment
+constexpr size_t MaxLineLength = 255;    // characters of a line before its comment
 constexpr size_t MaxLabelLength = 20;    // characters of the label field kept
 constexpr size_t MaxMnemonicLength = 20; // characters of the mnemonic field kept
 constexpr size_t MaxOperandLength = 100; // longer operands are refused, not cut
@@ -48,7 +48,8 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, Fields& 
     char* p = buf.data();
     const size_t n = buf.size();
     size_t i = 0;
-    while (i < n && p[i] != ' ') ++i;
+    while (i < n && p[i] != ' ')
+        ++i;
     size_t lb = 0, le = i;
     if (le > 0 && p[0] == '!') {
         f.Breakpoint = true;
@@ -56,12 +57,15 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, Fields& 
     }
     le = std::min(le, lb + MaxLabelLength);
 
-    while (i < n && p[i] == ' ') ++i;
+    while (i < n && p[i] == ' ')
+        ++i;
     size_t mb = i;
-    while (i < n && p[i] != ' ') ++i;
+    while (i < n && p[i] != ' ')
+        ++i;
     size_t me = std::min(i, mb + MaxMnemonicLength);
 
-    while (i < n && p[i] == ' ') ++i;
+    while (i < n && p[i] == ' ')
+        ++i;
     size_t ob = i;
     quote = false;
     while (i < n && (quote || p[i] != ' ')) {
@@ -72,7 +76,8 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, Fields& 
     // The 255-character line limit only matters where cutting would change what is read: the
     // fields, and for SM the data tokens after the operand. Trailing blanks count for nothing.
     size_t end = n;
-    while (end > oe && p[end - 1] == ' ') --end;
+    while (end > oe && p[end - 1] == ' ')
+        --end;
     f.TooLong = oe > MaxLineLength || oe - ob > MaxOperandLength;
     f.LongRest = end > MaxLineLength;
 
@@ -91,7 +96,8 @@ enum class Kind : uint8_t { None, Org, Equ, Rmb, Fcb, Fdb, Fcc, Sm, End, Nam, In
 // Directive recognition, with the alternative spellings rewritten to the canonical names.
 Kind Classify(std::string_view& m) {
     switch (m.size()) {
-    case 0: return Kind::None;
+    case 0:
+        return Kind::None;
     case 2:
         if (m == "SM") return Kind::Sm;
         break;
@@ -113,7 +119,8 @@ Kind Classify(std::string_view& m) {
         else if (m == "LSLA") m = "ASLA";
         else if (m == "LSLB") m = "ASLB";
         break;
-    default: break;
+    default:
+        break;
     }
     return Kind::Instruction;
 }
@@ -210,8 +217,7 @@ LabelLookup TOznake::Resolve(std::string_view reference, uint16_t& value) const 
     if (reference.size() > SignificantLength) reference = reference.substr(0, SignificantLength);
     size_t plus = reference.find('+');
     size_t minus = reference.find('-');
-    if (plus != std::string_view::npos && minus != std::string_view::npos)
-        return LabelLookup::Undefined;
+    if (plus != std::string_view::npos && minus != std::string_view::npos) return LabelLookup::Undefined;
     size_t sign = plus != std::string_view::npos ? plus : minus;
     std::string_view name = reference;
     int offset = 0;
@@ -243,9 +249,12 @@ namespace {
 
 CompileStatus ResolveLabel(const TOznake& labels, std::string_view ref, uint16_t& v) {
     switch (labels.Resolve(ref, v)) {
-    case LabelLookup::Found: return Ok;
-    case LabelLookup::Undefined: return UndefinedLabel;
-    case LabelLookup::BadOffset: return OperandError;
+    case LabelLookup::Found:
+        return Ok;
+    case LabelLookup::Undefined:
+        return UndefinedLabel;
+    case LabelLookup::BadOffset:
+        return OperandError;
     }
     return UndefinedLabel;
 }
@@ -360,13 +369,18 @@ bool TCompiler::Pass1(TCode& code, int32_t& errorLine, CompileStatus& status) {
                 case Kind::Equ:
                 case Kind::Sm:
                 case Kind::End:
-                case Kind::Nam: break;
+                case Kind::Nam:
+                    break;
                 case Kind::Rmb:
                     s = Number(f.Operand, v);
                     lc = static_cast<uint16_t>(lc + v);
                     break;
-                case Kind::Fdb: lc = static_cast<uint16_t>(lc + 2); break;
-                case Kind::Fcb: lc = static_cast<uint16_t>(lc + 1); break;
+                case Kind::Fdb:
+                    lc = static_cast<uint16_t>(lc + 2);
+                    break;
+                case Kind::Fcb:
+                    lc = static_cast<uint16_t>(lc + 1);
+                    break;
                 case Kind::Fcc:
                     if (Quoted(f.Operand)) lc = static_cast<uint16_t>(lc + f.Operand.size() - 2);
                     else s = OperandError;
@@ -436,7 +450,8 @@ bool TCompiler::Pass2(TCode& code, int32_t& errorLine, CompileStatus& status) {
             switch (kind) {
             case Kind::None:
             case Kind::End:
-            case Kind::Nam: break;
+            case Kind::Nam:
+                break;
             case Kind::Equ:
                 s = LabelOrNumber(labels_, op, v);
                 if (s == Ok) {
@@ -450,7 +465,8 @@ bool TCompiler::Pass2(TCode& code, int32_t& errorLine, CompileStatus& status) {
                 std::string_view rest = f.Rest;
                 size_t i = 0;
                 while (s == Ok) {
-                    while (i < rest.size() && rest[i] == ' ') ++i;
+                    while (i < rest.size() && rest[i] == ' ')
+                        ++i;
                     if (i >= rest.size()) break;
                     size_t b = i;
                     bool quote = false;
@@ -466,7 +482,8 @@ bool TCompiler::Pass2(TCode& code, int32_t& errorLine, CompileStatus& status) {
                     if (token[0] == '"') {
                         if (!Quoted(token)) s = OperandError;
                         else
-                            for (char c : token.substr(1, token.size() - 2)) preset(static_cast<uint8_t>(c));
+                            for (char c : token.substr(1, token.size() - 2))
+                                preset(static_cast<uint8_t>(c));
                     } else {
                         s = Number(token, v);
                         if (s == Ok) preset(static_cast<uint8_t>(v));
@@ -496,7 +513,8 @@ bool TCompiler::Pass2(TCode& code, int32_t& errorLine, CompileStatus& status) {
                     break;
                 }
                 address();
-                for (char c : op.substr(1, op.size() - 2)) emit(static_cast<uint8_t>(c));
+                for (char c : op.substr(1, op.size() - 2))
+                    emit(static_cast<uint8_t>(c));
                 break;
             case Kind::Org:
                 s = OrgValue(labels_, op, v);
@@ -513,7 +531,8 @@ bool TCompiler::Pass2(TCode& code, int32_t& errorLine, CompileStatus& status) {
                 address();
                 emit(e->Opcode);
                 switch (mode) {
-                case Inherent: break;
+                case Inherent:
+                    break;
                 case Immediate: {
                     std::string_view value = op.substr(1);
                     if (!value.empty() && IsLetter(value[0])) {
@@ -550,7 +569,8 @@ bool TCompiler::Pass2(TCode& code, int32_t& errorLine, CompileStatus& status) {
                     emit(static_cast<uint8_t>(disp));
                     break;
                 }
-                case NoMode: break;
+                case NoMode:
+                    break;
                 }
                 break;
             }

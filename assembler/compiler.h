@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "assembler/ukazi.h"
 #include "engine/memory.h"
-#include "ukazi.h"
 
 // Status part of a CompileResult.
 enum CompileStatus : uint8_t {

@@ -1,4 +1,4 @@
-#include "listing.h"
+#include "assembler/listing.h"
 
 #include <algorithm>
 #include <cstdio>

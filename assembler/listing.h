@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "outfile.h"
+#include "assembler/outfile.h"
 
 class TListing {
 public:

@@ -1,4 +1,4 @@
-#include "outfile.h"
+#include "assembler/outfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,9 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // Follows symbolic links by hand, so a link whose target does not exist yet still leads to
 // where the file is to be created. A loop or an unreadable link ends the walk; opening the
@@ -39,9 +37,7 @@ unsigned DefaultMode() {
 
 } // namespace
 
-TOutputFile::~TOutputFile() {
-    Discard();
-}
+TOutputFile::~TOutputFile() { Discard(); }
 
 bool TOutputFile::Open(const std::string& path, std::string& error) {
     Discard();

@@ -1,11 +1,11 @@
-#include "srecord.h"
+#include "assembler/srecord.h"
 
 #include <cstdio>
 #include <stdexcept>
 #include <vector>
 
-#include "hex.h"
-#include "outfile.h"
+#include "assembler/outfile.h"
+#include "engine/hex.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ukazi.h"
+#include "assembler/ukazi.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -30,7 +30,8 @@ std::vector<uint8_t> ReadAll(const char* what, const std::string& path, size_t l
 
 uint64_t PackName(std::string_view name) {
     uint64_t key = name.size();
-    for (char c : name) key = (key << 8) | static_cast<uint8_t>(c);
+    for (char c : name)
+        key = (key << 8) | static_cast<uint8_t>(c);
     return key;
 }
 
@@ -42,13 +43,20 @@ size_t HashKey(uint64_t key) {
 bool SizeFitsMode(uint8_t mode, uint8_t size) {
     if (size == 0) return true; // mode not available
     switch (mode) {
-    case 0: return size == 1;              // inherent
-    case 1: return size == 2 || size == 3; // immediate, 8- or 16-bit operand
-    case 2: return size == 2;              // direct
-    case 3: return size == 3;              // extended
-    case 4: return size == 2;              // indexed
-    case 5: return size == 2;              // relative
-    default: return false;
+    case 0:
+        return size == 1; // inherent
+    case 1:
+        return size == 2 || size == 3; // immediate, 8- or 16-bit operand
+    case 2:
+        return size == 2; // direct
+    case 3:
+        return size == 3; // extended
+    case 4:
+        return size == 2; // indexed
+    case 5:
+        return size == 2; // relative
+    default:
+        return false;
     }
 }
 
@@ -61,8 +69,7 @@ TUkaziFast::TUkaziFast(const std::string& path) {
         data.size() > MaxRecords * RecordSize)
         Fail(what, path,
              "velikost " + std::to_string(data.size()) + " zlogov, pričakovano " +
-                 std::to_string(MinRecords * RecordSize) + " ali " +
-                 std::to_string(MaxRecords * RecordSize));
+                 std::to_string(MinRecords * RecordSize) + " ali " + std::to_string(MaxRecords * RecordSize));
     count_ = data.size() / RecordSize;
     for (size_t i = 0; i < count_; ++i) {
         const uint8_t* r = data.data() + i * RecordSize;

@@ -26,9 +26,9 @@ struct ModeEntry {
 
 // One instruction mnemonic with up to four addressing modes (43 bytes in the file).
 struct InstructionEntry {
-    uint8_t Length = 0;     // mnemonic length 0..5
-    char Mnemonic[5] = {};  // upper case, first Length characters valid
-    uint8_t ModeCount = 0;  // valid entries in Modes, 0..4
+    uint8_t Length = 0;    // mnemonic length 0..5
+    char Mnemonic[5] = {}; // upper case, first Length characters valid
+    uint8_t ModeCount = 0; // valid entries in Modes, 0..4
     ModeEntry Modes[4] = {};
 
     std::string_view Name() const { return {Mnemonic, Length}; }

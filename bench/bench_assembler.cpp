@@ -21,28 +21,53 @@ std::vector<std::string> MakeSource() {
     for (int i = 0; src.size() < 30'003; ++i) {
         int label = i / 6;
         switch (i % 6) {
-        case 0: std::snprintf(buf, sizeof buf, "L%d     LDAA #$%02X       ; nalozi", label, i & 0xFF); break;
-        case 1: std::snprintf(buf, sizeof buf, "       ADDA L%d+1", label); break;
-        case 2: std::snprintf(buf, sizeof buf, "       STAA %d,X", i & 0x7F); break;
-        case 3: std::snprintf(buf, sizeof buf, "       LDX #L%d", label > 0 ? label - 1 : 0); break;
-        case 4: std::snprintf(buf, sizeof buf, "       STD $%02X", i & 0xFF); break;
-        default: std::snprintf(buf, sizeof buf, "       BNE L%d        * nazaj", label); break;
+        case 0:
+            std::snprintf(buf, sizeof buf, "L%d     LDAA #$%02X       ; nalozi", label, i & 0xFF);
+            break;
+        case 1:
+            std::snprintf(buf, sizeof buf, "       ADDA L%d+1", label);
+            break;
+        case 2:
+            std::snprintf(buf, sizeof buf, "       STAA %d,X", i & 0x7F);
+            break;
+        case 3:
+            std::snprintf(buf, sizeof buf, "       LDX #L%d", label > 0 ? label - 1 : 0);
+            break;
+        case 4:
+            std::snprintf(buf, sizeof buf, "       STD $%02X", i & 0xFF);
+            break;
+        default:
+            std::snprintf(buf, sizeof buf, "       BNE L%d        * nazaj", label);
+            break;
         }
         src.emplace_back(buf);
     }
     for (int i = 0; src.size() < static_cast<size_t>(kLines) - 1; ++i) {
         switch (i % 14) {
-        case 0: std::snprintf(buf, sizeof buf, "K%d EQU $%04X", i / 14, (i * 7) & 0xFFFF); break;
+        case 0:
+            std::snprintf(buf, sizeof buf, "K%d EQU $%04X", i / 14, (i * 7) & 0xFFFF);
+            break;
         case 1:
-        case 2: std::snprintf(buf, sizeof buf, "* tabela konstant %d", i); break;
+        case 2:
+            std::snprintf(buf, sizeof buf, "* tabela konstant %d", i);
+            break;
         case 3:
-        case 4: buf[0] = '\0'; break;
+        case 4:
+            buf[0] = '\0';
+            break;
         case 5:
         case 6:
         case 7:
-        case 8: std::snprintf(buf, sizeof buf, "       SM $%04X $%02X %d \"ab\"", 0x8000 + (i & 0xFFF), i & 0xFF, i & 0x7F); break;
-        case 9: std::snprintf(buf, sizeof buf, "       NAM odsek%d", i); break;
-        default: std::snprintf(buf, sizeof buf, "; komentar %d", i); break;
+        case 8:
+            std::snprintf(buf, sizeof buf, "       SM $%04X $%02X %d \"ab\"", 0x8000 + (i & 0xFFF), i & 0xFF,
+                          i & 0x7F);
+            break;
+        case 9:
+            std::snprintf(buf, sizeof buf, "       NAM odsek%d", i);
+            break;
+        default:
+            std::snprintf(buf, sizeof buf, "; komentar %d", i);
+            break;
         }
         src.emplace_back(buf);
     }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "machine.h"
+#include "engine/machine.h"
 
 namespace {
 
@@ -17,18 +17,18 @@ constexpr uint16_t kOrigin = 0x1000;
 //   loop: LDAA $08; ANDA #$40; BEQ skip; LDD $09; STD $0B      OCF: re-arm the compare
 //   skip: LDAA $11; BPL loop; LDAB $12; STAB $13; BRA loop
 const std::vector<uint8_t> kDeviceLoop = {
-    0x86, 0x0A,       // 1000 LDAA #$0A
-    0x97, 0x11,       // 1002 STAA $11
-    0x96, 0x08,       // 1004 LDAA $08
-    0x84, 0x40,       // 1006 ANDA #$40
-    0x27, 0x04,       // 1008 BEQ  $100E
-    0xDC, 0x09,       // 100A LDD  $09
-    0xDD, 0x0B,       // 100C STD  $0B
-    0x96, 0x11,       // 100E LDAA $11
-    0x2A, 0xF2,       // 1010 BPL  $1004
-    0xD6, 0x12,       // 1012 LDAB $12
-    0xD7, 0x13,       // 1014 STAB $13
-    0x20, 0xEC,       // 1016 BRA  $1004
+    0x86, 0x0A, // 1000 LDAA #$0A
+    0x97, 0x11, // 1002 STAA $11
+    0x96, 0x08, // 1004 LDAA $08
+    0x84, 0x40, // 1006 ANDA #$40
+    0x27, 0x04, // 1008 BEQ  $100E
+    0xDC, 0x09, // 100A LDD  $09
+    0xDD, 0x0B, // 100C STD  $0B
+    0x96, 0x11, // 100E LDAA $11
+    0x2A, 0xF2, // 1010 BPL  $1004
+    0xD6, 0x12, // 1012 LDAB $12
+    0xD7, 0x13, // 1014 STAB $13
+    0x20, 0xEC, // 1016 BRA  $1004
 };
 
 // Fills $2000-$20FF with a running byte, forever: one write per three instructions.
@@ -47,7 +47,8 @@ std::unique_ptr<TMachine> Board(const std::vector<uint8_t>& program) {
     m->Random.Seed(1);
     uint16_t address = kOrigin;
     int16_t line = 1;
-    for (uint8_t b : program) m->Memory.Write(address++, MemoryCell{b, line++}, false);
+    for (uint8_t b : program)
+        m->Memory.Write(address++, MemoryCell{b, line++}, false);
     m->Memory.Write(0xFFFE, MemoryCell{static_cast<uint8_t>(kOrigin >> 8), 0}, false);
     m->Memory.Write(0xFFFF, MemoryCell{static_cast<uint8_t>(kOrigin), 0}, false);
     m->ResetForRun();
@@ -91,7 +92,8 @@ void TraceRecording(benchmark::State& state) {
     int64_t steps = 0;
     size_t rows = 0;
     for (auto _ : state) {
-        for (int i = 0; i < 1000; ++i) benchmark::DoNotOptimize(m->Cpu.Step(status));
+        for (int i = 0; i < 1000; ++i)
+            benchmark::DoNotOptimize(m->Cpu.Step(status));
         steps += 1000;
         if (trace.Rows().size() > (1u << 20)) {
             rows += trace.Rows().size();

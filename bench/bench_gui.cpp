@@ -18,10 +18,10 @@
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
-#include "logwindow.h"
-#include "registerpanels.h"
-#include "runcontrol.h"
 #include "session/session.h"
+#include "windows/logwindow.h"
+#include "windows/registerpanels.h"
+#include "workbench/runcontrol.h"
 
 namespace {
 
@@ -40,7 +40,8 @@ void RunFor(int ms) {
 
 size_t Steps(const TLog& log) {
     size_t n = 0;
-    for (const TLogRecord& r : log.Records()) n += r.Header ? 0 : 1;
+    for (const TLogRecord& r : log.Records())
+        n += r.Header ? 0 : 1;
     return n;
 }
 
@@ -62,7 +63,8 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--program-dir") && i + 1 < argc) {
             programDir = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--no-editor] [--no-log] [--no-panels]\n");
+            std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--no-editor] "
+                                 "[--no-log] [--no-panels]\n");
             return 2;
         }
     }
@@ -156,7 +158,8 @@ int main(int argc, char** argv) {
     // with the repaints it scheduled.
     constexpr int kSteps = 20000;
     double cpu = CpuSeconds();
-    for (int i = 0; i < kSteps; ++i) run.StepOnce();
+    for (int i = 0; i < kSteps; ++i)
+        run.StepOnce();
     const double stepOnly = (CpuSeconds() - cpu) / kSteps;
     constexpr int kPainted = 2000;
     cpu = CpuSeconds();

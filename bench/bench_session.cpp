@@ -4,7 +4,7 @@
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
-#include "session.h"
+#include "session/session.h"
 
 namespace {
 
@@ -15,14 +15,16 @@ void StepOnce(benchmark::State& state, bool logging, int breakpoints) {
     TSession session(ORLEK_PROGRAM_DIR, false);
     session.Log.Enabled = logging;
     // Breakpoints on lines that are never reached: the test after every step still runs.
-    for (int i = 0; i < breakpoints; ++i) session.Breakpoints.Add(1000 + i);
+    for (int i = 0; i < breakpoints; ++i)
+        session.Breakpoints.Add(1000 + i);
     std::vector<std::string> lines = SampleLines();
     session.Breakpoints.Clear();
     if (!session.LoadProgram(lines).Ok) {
         state.SkipWithError("sample program does not load");
         return;
     }
-    for (int i = 0; i < breakpoints; ++i) session.Breakpoints.Add(1000 + i);
+    for (int i = 0; i < breakpoints; ++i)
+        session.Breakpoints.Add(1000 + i);
     session.RunFast();
     size_t steps = 0;
     for (auto _ : state) {
@@ -42,7 +44,8 @@ void BM_FormatLogLine(benchmark::State& state) {
     TSession session(ORLEK_PROGRAM_DIR, false);
     std::vector<std::string> lines = SampleLines();
     session.LoadProgram(lines);
-    for (int i = 0; i < 1000; ++i) session.StepOnce();
+    for (int i = 0; i < 1000; ++i)
+        session.StepOnce();
     std::string out;
     size_t i = 1;
     for (auto _ : state) {

@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "cli/commands.h"
 
 #include <algorithm>
 #include <deque>
@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "assembler/compiler.h"
-#include "hex.h"
 #include "assembler/encoding.h"
 #include "assembler/srecord.h"
 #include "assembler/ukazi.h"
+#include "cli/files.h"
+#include "cli/report.h"
+#include "engine/hex.h"
 #include "engine/machine.h"
-#include "files.h"
-#include "report.h"
-#include "session.h"
+#include "session/session.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 // Refuses output files that would overwrite the source or one another.
 bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
     std::vector<std::pair<const char*, std::string>> outputs;
-    for (auto [name, path] : {std::pair{"--listing", &options.ListingFile}, std::pair{"--srec", &options.SrecFile},
-                              std::pair{"--log", &options.LogFile}})
+    for (auto [name, path] : {std::pair{"--listing", &options.ListingFile},
+                              std::pair{"--srec", &options.SrecFile}, std::pair{"--log", &options.LogFile}})
         if (!path->empty()) outputs.emplace_back(name, *path);
     for (size_t i = 0; i < outputs.size(); ++i) {
         if (options.Source != "-" && SameFile(outputs[i].second, options.Source)) {
@@ -115,11 +115,13 @@ int AsmCommand(const TCliOptions& options, const std::string& programDir, std::F
     TLoadResult result = session.Compile(p.Source.Lines);
     bool filesOk = ReportListingErrors(result, err, options.ListingFile);
     if (!result.Ok) {
-        for (const std::string& message : result.Messages) PrintLine(err, message);
+        for (const std::string& message : result.Messages)
+            PrintLine(err, message);
         return ExitLoadFailed;
     }
     if (!options.SrecFile.empty()) {
-        std::string name = options.Source == "-" ? std::string("stdin") : std::filesystem::path(options.Source).filename().string();
+        std::string name = options.Source == "-" ? std::string("stdin")
+                                                 : std::filesystem::path(options.Source).filename().string();
         try {
             WriteSRecords(options.SrecFile, session.Memory(), name);
         } catch (const std::exception& e) {
@@ -181,21 +183,24 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
     TLoadResult load = session.LoadProgram(p.Source.Lines);
     if (!load.Ok) {
         report.Messages = load.Messages;
-        if (options.Json)
-            Print(out, FormatReportJson(report));
+        if (options.Json) Print(out, FormatReportJson(report));
         else
-            for (const std::string& message : load.Messages) PrintLine(err, message);
+            for (const std::string& message : load.Messages)
+                PrintLine(err, message);
         return ExitLoadFailed;
     }
     report.Loaded = true;
 
     machine.Sci.Loopback = options.Loopback;
-    for (const TraceCondition& c : options.Triggers) machine.Memory.Trace.Triggers.Add(c);
-    for (const TraceCondition& c : options.Qualifiers) machine.Memory.Trace.Qualifiers.Add(c);
+    for (const TraceCondition& c : options.Triggers)
+        machine.Memory.Trace.Triggers.Add(c);
+    for (const TraceCondition& c : options.Qualifiers)
+        machine.Memory.Trace.Qualifiers.Add(c);
     machine.Memory.TraceEnabled = !options.Triggers.empty() || !options.Qualifiers.empty();
     // Recording needs both lists: a trigger to start it and a qualifier to choose what is kept.
     if (options.Triggers.empty() && !options.Qualifiers.empty())
-        PrintLine(err, "orlek-cli: opozorilo: brez --trigger se sledenje nikoli ne sproži, posnetega ne bo nič");
+        PrintLine(err,
+                  "orlek-cli: opozorilo: brez --trigger se sledenje nikoli ne sproži, posnetega ne bo nič");
     else if (!options.Triggers.empty() && options.Qualifiers.empty())
         PrintLine(err, "orlek-cli: opozorilo: brez --qualifier se po sprožitvi ne posname noben dostop");
 
@@ -203,7 +208,8 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
     std::sort(irqs.begin(), irqs.end());
     std::sort(nmis.begin(), nmis.end());
     std::vector<TPinEvent> pins = options.Pins;
-    std::stable_sort(pins.begin(), pins.end(), [](const TPinEvent& a, const TPinEvent& b) { return a.Step < b.Step; });
+    std::stable_sort(pins.begin(), pins.end(),
+                     [](const TPinEvent& a, const TPinEvent& b) { return a.Step < b.Step; });
     size_t nextIrq = 0, nextNmi = 0, nextPin = 0, nextSend = 0;
     // Bytes the external system has still to send; one goes on the line when the previous one
     // has arrived (or, with the receiver off, when it would have).
@@ -216,8 +222,10 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
     uint64_t step = 0;
     while (step < options.Steps) {
         ++step;
-        while (nextIrq < irqs.size() && irqs[nextIrq] <= step) ++nextIrq, session.RequestIrq();
-        while (nextNmi < nmis.size() && nmis[nextNmi] <= step) ++nextNmi, session.RequestNmi();
+        while (nextIrq < irqs.size() && irqs[nextIrq] <= step)
+            ++nextIrq, session.RequestIrq();
+        while (nextNmi < nmis.size() && nmis[nextNmi] <= step)
+            ++nextNmi, session.RequestNmi();
         while (nextPin < pins.size() && pins[nextPin].Step <= step) {
             const TPinEvent& pin = pins[nextPin++];
             (pin.Port == 1 ? machine.Port1 : machine.Port2).TogglePin(pin.Bit);
@@ -268,7 +276,8 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
         TRunReport::Memory m;
         m.Address = range.Address;
         m.Bytes.reserve(range.Length);
-        for (uint32_t k = 0; k < range.Length; ++k) m.Bytes.push_back(session.PeekValue(static_cast<uint16_t>(range.Address + k)));
+        for (uint32_t k = 0; k < range.Length; ++k)
+            m.Bytes.push_back(session.PeekValue(static_cast<uint16_t>(range.Address + k)));
         report.Mems.push_back(std::move(m));
     }
     report.SciOut = machine.Sci.Transmitted;

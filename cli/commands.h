@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "options.h"
+#include "cli/options.h"
 
 // Exit codes of orlek-cli.
 enum CliExit : int {

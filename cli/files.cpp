@@ -1,4 +1,4 @@
-#include "files.h"
+#include "cli/files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -43,7 +43,8 @@ std::string ReadAll(std::istream& in, const std::string& shown) {
         CheckText(std::string_view(buffer, got), data.size(), shown);
         data.append(buffer, got);
         if (data.size() > kMaxSourceBytes)
-            throw FileError("Datoteka " + shown + " je prevelika (več kot 256 MiB), ne more biti izvorna koda");
+            throw FileError("Datoteka " + shown +
+                            " je prevelika (več kot 256 MiB), ne more biti izvorna koda");
     }
     if (in.bad()) throw FileError("Napaka pri branju datoteke " + shown);
     return data;
@@ -58,7 +59,8 @@ TSourceText ReadSource(const std::string& path) {
         data = ReadAll(std::cin, shown);
     } else {
         std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) throw FileError("Datoteka " + shown + " je mapa, ne izvorna koda");
+        if (std::filesystem::is_directory(path, ec))
+            throw FileError("Datoteka " + shown + " je mapa, ne izvorna koda");
         std::ifstream in(path, std::ios::binary);
         if (!in) throw FileError("Ne morem odpreti datoteke " + shown + ": " + Describe(errno));
         data = ReadAll(in, shown);

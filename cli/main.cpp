@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
-#include "files.h"
-#include "options.h"
+#include "cli/commands.h"
+#include "cli/files.h"
+#include "cli/options.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

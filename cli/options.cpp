@@ -1,4 +1,4 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,25 +16,27 @@ uint64_t ParseDecimal(const std::string& text, const std::string& what) {
     if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         Fail(what + ": pričakujem desetiško število, dobil sem \"" + text + "\"");
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size()) Fail(what + ": število \"" + text + "\" je preveliko");
+    if (ec != std::errc() || ptr != text.data() + text.size())
+        Fail(what + ": število \"" + text + "\" je preveliko");
     return value;
 }
 
 // Hexadecimal digits with an optional "$" or "0x" prefix.
 uint64_t ParseHex(std::string text, const std::string& what) {
     std::string original = text;
-    if (!text.empty() && text[0] == '$')
-        text.erase(0, 1);
-    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.erase(0, 2);
-    if (text.empty() || text.size() > 8 || !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+    if (!text.empty() && text[0] == '$') text.erase(0, 1);
+    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
+    if (text.empty() || text.size() > 8 || !std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isxdigit(static_cast<unsigned char>(c));
+        }))
         Fail(what + ": pričakujem šestnajstiško število, dobil sem \"" + original + "\"");
     return std::stoull(text, nullptr, 16);
 }
 
 // Decimal, or hexadecimal with a "$" or "0x" prefix.
 uint64_t ParseNumber(const std::string& text, const std::string& what) {
-    if (!text.empty() && (text[0] == '$' || (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))))
+    if (!text.empty() &&
+        (text[0] == '$' || (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))))
         return ParseHex(text, what);
     return ParseDecimal(text, what);
 }
@@ -73,8 +75,11 @@ std::vector<uint8_t> ParseSendData(const std::string& data) {
         bytes.assign(text.begin(), text.end());
     } else {
         for (const std::string& part : SplitOn(data, ',')) {
-            if (part.empty() || part.size() > 2 || !std::all_of(part.begin(), part.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
-                Fail("--send: \"" + data + "\" ni niz šestnajstiških bajtov (npr. 41,42) ali besedilo v narekovajih");
+            if (part.empty() || part.size() > 2 || !std::all_of(part.begin(), part.end(), [](char c) {
+                    return std::isxdigit(static_cast<unsigned char>(c));
+                }))
+                Fail("--send: \"" + data +
+                     "\" ni niz šestnajstiških bajtov (npr. 41,42) ali besedilo v narekovajih");
             bytes.push_back(static_cast<uint8_t>(std::stoul(part, nullptr, 16)));
         }
     }
@@ -84,17 +89,19 @@ std::vector<uint8_t> ParseSendData(const std::string& data) {
 
 TraceCondition ParseTraceCondition(const std::string& text, const std::string& what) {
     std::vector<std::string> parts = SplitOn(text, ',');
-    if (parts.size() != 3) Fail(what + ": pričakujem NASLOV,PODATEK,SMER (npr. 20xx,x,W), dobil sem \"" + text + "\"");
+    if (parts.size() != 3)
+        Fail(what + ": pričakujem NASLOV,PODATEK,SMER (npr. 20xx,x,W), dobil sem \"" + text + "\"");
     std::optional<TraceCondition> condition = ParseCondition(parts[0], parts[1], parts[2]);
     if (!condition) Fail(what + ": neveljaven pogoj \"" + text + "\"");
     return *condition;
 }
 
 bool IsRunOnly(const std::string& name) {
-    static const char* const kNames[] = {"--steps", "--break", "--irq", "--nmi", "--timer-every", "--sci-every",
-                                         "--send", "--loopback", "--pin", "--seed", "--mem", "--trigger",
-                                         "--qualifier", "--log", "--json"};
-    return std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return name == n; }) != std::end(kNames);
+    static const char* const kNames[] = {"--steps",     "--break",   "--irq",       "--nmi", "--timer-every",
+                                         "--sci-every", "--send",    "--loopback",  "--pin", "--seed",
+                                         "--mem",       "--trigger", "--qualifier", "--log", "--json"};
+    return std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return name == n; }) !=
+           std::end(kNames);
 }
 
 bool IsKnownOption(const std::string& name) {
@@ -110,17 +117,14 @@ bool TakesValue(const std::string& name) {
 TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     TCliOptions options;
     if (args.empty()) Fail("manjka ukaz (asm ali run)");
-    if (std::find(args.begin(), args.end(), "--help") != args.end() || std::find(args.begin(), args.end(), "-h") != args.end() ||
-        args[0] == "help") {
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end() || args[0] == "help") {
         options.Command = CliCommand::Help;
         return options;
     }
-    if (args[0] == "asm")
-        options.Command = CliCommand::Asm;
-    else if (args[0] == "run")
-        options.Command = CliCommand::Run;
-    else
-        Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm ali run)");
+    if (args[0] == "asm") options.Command = CliCommand::Asm;
+    else if (args[0] == "run") options.Command = CliCommand::Run;
+    else Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm ali run)");
 
     bool haveSource = false;
     bool seenListing = false, seenSrec = false, seenSteps = false, seenTimer = false, seenSci = false,
@@ -137,7 +141,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
                 if (i + 1 >= args.size()) Fail("po \"--\" manjka izvorna datoteka");
                 arg = args[++i];
             }
-            if (haveSource) Fail("podana je več kot ena izvorna datoteka (\"" + options.Source + "\" in \"" + arg + "\")");
+            if (haveSource)
+                Fail("podana je več kot ena izvorna datoteka (\"" + options.Source + "\" in \"" + arg +
+                     "\")");
             options.Source = arg;
             haveSource = true;
             continue;
@@ -153,7 +159,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         // option is not mistaken for a known option whose value is missing.
         if (!IsKnownOption(name)) Fail("neznana izbira \"" + name + "\"");
         if (options.Command == CliCommand::Asm && IsRunOnly(name)) Fail(name + " velja samo za ukaz run");
-        if (options.Command == CliCommand::Run && (name == "--listing" || name == "--srec" || name == "--symbols"))
+        if (options.Command == CliCommand::Run &&
+            (name == "--listing" || name == "--srec" || name == "--symbols"))
             Fail(name + " velja samo za ukaz asm");
         if (TakesValue(name)) {
             if (!value) {
@@ -181,7 +188,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         } else if (name == "--break") {
             uint64_t line = ParseDecimal(v, name);
             if (line == 0 || line > 0x7FFF) Fail("--break: vrstica mora biti med 1 in 32767");
-            if (std::find(options.Breaks.begin(), options.Breaks.end(), static_cast<int>(line)) == options.Breaks.end())
+            if (std::find(options.Breaks.begin(), options.Breaks.end(), static_cast<int>(line)) ==
+                options.Breaks.end())
                 options.Breaks.push_back(static_cast<int>(line));
         } else if (name == "--irq") {
             options.IrqSteps.push_back(ParseStep(v, name));
@@ -201,11 +209,13 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         } else if (name == "--pin") {
             auto [pin, step] = SplitAtStep(v, name);
             size_t dot = pin.find('.');
-            if (dot == std::string::npos) Fail("--pin: pričakujem VRATA.BIT@KORAK (npr. 1.3@100), dobil sem \"" + v + "\"");
+            if (dot == std::string::npos)
+                Fail("--pin: pričakujem VRATA.BIT@KORAK (npr. 1.3@100), dobil sem \"" + v + "\"");
             uint64_t port = ParseDecimal(pin.substr(0, dot), name);
             uint64_t bit = ParseDecimal(pin.substr(dot + 1), name);
             if (port != 1 && port != 2) Fail("--pin: vrata so 1 ali 2");
-            if (bit > (port == 1 ? 7u : 4u)) Fail("--pin: vrata " + std::to_string(port) + " imajo bite 0.." + (port == 1 ? "7" : "4"));
+            if (bit > (port == 1 ? 7u : 4u))
+                Fail("--pin: vrata " + std::to_string(port) + " imajo bite 0.." + (port == 1 ? "7" : "4"));
             options.Pins.push_back({static_cast<int>(port), static_cast<int>(bit), step});
         } else if (name == "--seed") {
             once(seenSeed, name);
@@ -214,11 +224,13 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
             options.Seed = static_cast<uint32_t>(seed);
         } else if (name == "--mem") {
             size_t colon = v.find(':');
-            if (colon == std::string::npos) Fail("--mem: pričakujem NASLOV:DOLŽINA (npr. 2000:16), dobil sem \"" + v + "\"");
+            if (colon == std::string::npos)
+                Fail("--mem: pričakujem NASLOV:DOLŽINA (npr. 2000:16), dobil sem \"" + v + "\"");
             uint64_t address = ParseHex(v.substr(0, colon), name);
             uint64_t length = ParseNumber(v.substr(colon + 1), name);
             if (address > 0xFFFF) Fail("--mem: naslov je večji od FFFF");
-            if (length == 0 || address + length > 0x10000) Fail("--mem: obseg \"" + v + "\" sega čez konec pomnilnika ali je prazen");
+            if (length == 0 || address + length > 0x10000)
+                Fail("--mem: obseg \"" + v + "\" sega čez konec pomnilnika ali je prazen");
             options.Mems.push_back({static_cast<uint16_t>(address), static_cast<uint32_t>(length)});
         } else if (name == "--trigger") {
             options.Triggers.push_back(ParseTraceCondition(v, name));

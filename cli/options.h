@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "trace.h"
+#include "engine/trace.h"
 
 // Raised for a malformed command line; the message is shown with the usage hint, exit code 2.
 class UsageError : public std::runtime_error {

@@ -1,6 +1,6 @@
-#include "report.h"
+#include "cli/report.h"
 
-#include "hex.h"
+#include "engine/hex.h"
 
 namespace {
 void Hex(std::string& out, unsigned value, int digits) { AppendHex(out, value, digits); }
@@ -18,16 +18,23 @@ size_t Utf8Length(const std::string& text, size_t i) {
     size_t n;
     uint32_t cp;
     if (c < 0x80) return 1;
-    if (c >= 0xC2 && c <= 0xDF) { n = 2; cp = c & 0x1F; }
-    else if (c >= 0xE0 && c <= 0xEF) { n = 3; cp = c & 0x0F; }
-    else if (c >= 0xF0 && c <= 0xF4) { n = 4; cp = c & 0x07; }
-    else return 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        cp = c & 0x07;
+    } else return 0;
     if (i + n > text.size()) return 0;
     for (size_t k = 1; k < n; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
         cp = cp << 6 | (byte(i + k) & 0x3F);
     }
-    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
         return 0;
     return n;
 }
@@ -43,9 +50,15 @@ std::string JsonString(const std::string& text) {
             ++i;
         } else if (c < 0x20) {
             switch (c) {
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 out += "\\u00";
                 Hex(out, c, 2);
@@ -120,8 +133,9 @@ std::string FormatReportJson(const TRunReport& r) {
     out += ']';
     if (r.Loaded) {
         out += ",\"registers\":{\"A\":" + std::to_string(r.A) + ",\"B\":" + std::to_string(r.B) +
-               ",\"D\":" + std::to_string(r.D) + ",\"X\":" + std::to_string(r.X) + ",\"PC\":" + std::to_string(r.PC) +
-               ",\"SP\":" + std::to_string(r.SP) + ",\"CCR\":\"" + Bits(r.CCR) + "\"}";
+               ",\"D\":" + std::to_string(r.D) + ",\"X\":" + std::to_string(r.X) +
+               ",\"PC\":" + std::to_string(r.PC) + ",\"SP\":" + std::to_string(r.SP) + ",\"CCR\":\"" +
+               Bits(r.CCR) + "\"}";
         out += ",\"steps\":" + std::to_string(r.Steps) + ",\"stop\":" + JsonString(r.Stop) +
                ",\"line\":" + std::to_string(r.Line);
         out += ",\"memory\":[";
@@ -142,8 +156,9 @@ std::string FormatReportJson(const TRunReport& r) {
         out += "],\"trace\":[";
         for (size_t i = 0; i < r.Trace.size(); ++i) {
             if (i) out += ',';
-            out += "{\"address\":" + std::to_string(r.Trace[i].Address) + ",\"data\":" + std::to_string(r.Trace[i].Data) +
-                   ",\"rw\":\"" + (r.Trace[i].Direction ? "W" : "R") + "\"}";
+            out += "{\"address\":" + std::to_string(r.Trace[i].Address) +
+                   ",\"data\":" + std::to_string(r.Trace[i].Data) + ",\"rw\":\"" +
+                   (r.Trace[i].Direction ? "W" : "R") + "\"}";
         }
         out += ']';
     }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "trace.h"
+#include "engine/trace.h"
 
 // What `orlek-cli run` reports, gathered after the run.
 struct TRunReport {

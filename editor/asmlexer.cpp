@@ -1,4 +1,4 @@
-#include "asmlexer.h"
+#include "editor/asmlexer.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -9,9 +9,7 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Numeric literal forms of the assembler, optionally immediate ("#") and optionally indexed
 // (",X"): decimal with sign, "$" / "0x" hexadecimal, "%" binary, or a character constant.
@@ -122,9 +120,7 @@ void TAsmLexer::SetKeywords(const QStringList& words) {
         keywords.insert(word.trimmed().toUpper().toLatin1());
 }
 
-bool TAsmLexer::IsKeyword(const QByteArray& word) const {
-    return keywords.contains(word.toUpper());
-}
+bool TAsmLexer::IsKeyword(const QByteArray& word) const { return keywords.contains(word.toUpper()); }
 
 void TAsmLexer::SetFontFamily(const QString& family) {
     fontFamily = family.isEmpty() ? QStringLiteral("Courier New") : family;
@@ -190,10 +186,8 @@ QByteArray TAsmLexer::StyleSource(const QByteArray& line) const {
         const QByteArray word = line.mid(begin, i - begin);
         char style = char(Identifier);
         if (!sawQuote) {
-            if (IsKeyword(word))
-                style = char(Keyword);
-            else if (IsNumberToken(word))
-                style = char(Number);
+            if (IsKeyword(word)) style = char(Keyword);
+            else if (IsNumberToken(word)) style = char(Number);
         }
         for (int k = begin; k < i; ++k)
             styles[k] = style;

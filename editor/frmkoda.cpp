@@ -1,4 +1,4 @@
-#include "frmkoda.h"
+#include "editor/frmkoda.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "prompt.h"
+#include "windows/prompt.h"
 
 namespace {
 
@@ -56,9 +56,7 @@ QPixmap GutterImage(int which) {
     return pm;
 }
 
-bool IsWordBreak(QChar c) {
-    return c.isSpace() || c == QLatin1Char(';');
-}
+bool IsWordBreak(QChar c) { return c.isSpace() || c == QLatin1Char(';'); }
 
 } // namespace
 
@@ -73,10 +71,8 @@ void TKodaEditor::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TKodaEditor::contextMenuEvent(QContextMenuEvent* event) {
-    if (contextMenu)
-        contextMenu->exec(event->globalPos());
-    else
-        QsciScintilla::contextMenuEvent(event);
+    if (contextMenu) contextMenu->exec(event->globalPos());
+    else QsciScintilla::contextMenuEvent(event);
 }
 
 TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
@@ -448,9 +444,7 @@ void TfrmKoda::ShowCompletion() {
 
 // ---------------------------------------------------------------- error panel
 
-void TfrmKoda::ClearMessages() {
-    lbNapake->clear();
-}
+void TfrmKoda::ClearMessages() { lbNapake->clear(); }
 
 void TfrmKoda::AddMessage(const QString& text) {
     lbNapake->addItem(text);
@@ -477,9 +471,7 @@ void TfrmKoda::ShowMessages(bool visible) {
     }
 }
 
-bool TfrmKoda::MessagesVisible() const {
-    return !Napake->isHidden();
-}
+bool TfrmKoda::MessagesVisible() const { return !Napake->isHidden(); }
 
 // ---------------------------------------------------------------- commands
 
@@ -500,13 +492,9 @@ void TfrmKoda::ShowLabelHint(const QPoint& globalPos) {
     Timer1->start();
 }
 
-QString TfrmKoda::LabelHintText() const {
-    return labelHint->text();
-}
+QString TfrmKoda::LabelHintText() const { return labelHint->text(); }
 
-bool TfrmKoda::LabelHintVisible() const {
-    return labelHint->isVisible();
-}
+bool TfrmKoda::LabelHintVisible() const { return labelHint->isVisible(); }
 
 void TfrmKoda::HintTick() {
     if (++hintTicks >= 5) {

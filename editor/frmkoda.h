@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "asmlexer.h"
+#include "editor/asmlexer.h"
 
 class QAction;
 class QLabel;

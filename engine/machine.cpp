@@ -1,12 +1,8 @@
-#include "machine.h"
+#include "engine/machine.h"
 
 TMachine::TMachine()
-    : Memory(),
-      Cpu(Memory),
-      Port1(8, 0x00, 0x02),
-      Port2(5, 0x01, 0x03),
-      Timer(Memory, Cpu.Pending, Random, loaded),
-      Sci(Cpu.Pending, Random, loaded) {
+    : Memory(), Cpu(Memory), Port1(8, 0x00, 0x02), Port2(5, 0x01, 0x03),
+      Timer(Memory, Cpu.Pending, Random, loaded), Sci(Cpu.Pending, Random, loaded) {
     Memory.Port1 = &Port1;
     Memory.Port2 = &Port2;
     Memory.Timer = &Timer;

@@ -1,12 +1,12 @@
 #pragma once
 #include <cstdint>
 
-#include "devices/ports.h"
-#include "devices/sci.h"
-#include "devices/timer.h"
-#include "memory.h"
-#include "random.h"
-#include "simulator.h"
+#include "engine/devices/ports.h"
+#include "engine/devices/sci.h"
+#include "engine/devices/timer.h"
+#include "engine/memory.h"
+#include "engine/random.h"
+#include "engine/simulator.h"
 
 // The simulated board: the address space (with its trace), the processor, both parallel ports,
 // the timer, the serial interface and the random source, wired together.

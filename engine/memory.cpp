@@ -1,4 +1,4 @@
-#include "memory.h"
+#include "engine/memory.h"
 
 namespace {
 constexpr std::array<RegisterOwner, 0x20> MakeRoute(bool forWrite) {
@@ -6,7 +6,8 @@ constexpr std::array<RegisterOwner, 0x20> MakeRoute(bool forWrite) {
     r.fill(RegisterOwner::None);
     r[0x00] = r[0x02] = RegisterOwner::Port1;
     r[0x01] = r[0x03] = RegisterOwner::Port2;
-    for (int a = 0x08; a <= 0x0E; ++a) r[a] = RegisterOwner::Timer;
+    for (int a = 0x08; a <= 0x0E; ++a)
+        r[a] = RegisterOwner::Timer;
     r[0x10] = r[0x11] = r[0x13] = RegisterOwner::Sci;
     // The receive data register is read from the serial interface, but a write to it lands
     // in the plain cell underneath and is never seen by the device.
@@ -36,11 +37,16 @@ void TMemory::Clear() {
 
 TRegisterDevice* TMemory::Device(RegisterOwner owner) const {
     switch (owner) {
-    case RegisterOwner::Port1: return Port1;
-    case RegisterOwner::Port2: return Port2;
-    case RegisterOwner::Timer: return Timer;
-    case RegisterOwner::Sci: return Sci;
-    case RegisterOwner::None: break;
+    case RegisterOwner::Port1:
+        return Port1;
+    case RegisterOwner::Port2:
+        return Port2;
+    case RegisterOwner::Timer:
+        return Timer;
+    case RegisterOwner::Sci:
+        return Sci;
+    case RegisterOwner::None:
+        break;
     }
     return nullptr;
 }

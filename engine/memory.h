@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "device.h"
-#include "trace.h"
+#include "engine/device.h"
+#include "engine/trace.h"
 
 constexpr int16_t NoLine = -1;       // no assembled code in the cell
 constexpr int16_t RegisterLine = -2; // value came from an on-chip register
@@ -42,8 +42,12 @@ public:
     // Every cell to value 0 / no line, trace disarmed, ports and serial interface reset.
     void Clear();
 
-    static RegisterOwner ReadOwner(uint16_t address) { return address < 0x20 ? kReadRoute[address] : RegisterOwner::None; }
-    static RegisterOwner WriteOwner(uint16_t address) { return address < 0x20 ? kWriteRoute[address] : RegisterOwner::None; }
+    static RegisterOwner ReadOwner(uint16_t address) {
+        return address < 0x20 ? kReadRoute[address] : RegisterOwner::None;
+    }
+    static RegisterOwner WriteOwner(uint16_t address) {
+        return address < 0x20 ? kWriteRoute[address] : RegisterOwner::None;
+    }
 
     MemoryCell Read(uint16_t address, bool traced) {
         MemoryCell cell;
@@ -61,8 +65,7 @@ public:
     void Write(uint16_t address, MemoryCell cell, bool traced) {
         if (address < 0x20 && kWriteRoute[address] != RegisterOwner::None) [[unlikely]]
             WriteDevice(kWriteRoute[address], address, cell.Value);
-        else
-            Cells[address] = cell;
+        else Cells[address] = cell;
         if (traced && TraceEnabled) [[unlikely]]
             Trace.Check(address, cell.Value, 1);
     }

@@ -1,4 +1,4 @@
-#include "simulator.h"
+#include "engine/simulator.h"
 
 // The MC6803 instruction set. Step reads the opcode, dispatches through one switch to a handler
 // shared by the instruction family (the addressing mode is a template argument), then takes
@@ -33,9 +33,7 @@ void Tsimulator::Reset() {
     Pending.reset();
 }
 
-uint8_t Tsimulator::PackCCR() const {
-    return u8(0xC0 | H << 5 | I << 4 | N << 3 | Z << 2 | V << 1 | C);
-}
+uint8_t Tsimulator::PackCCR() const { return u8(0xC0 | H << 5 | I << 4 | N << 3 | Z << 2 | V << 1 | C); }
 
 void Tsimulator::UnpackCCR(uint8_t ccr) {
     H = (ccr & 0x20) != 0;
@@ -264,9 +262,15 @@ template <AddressingMode M> void Tsimulator::Logic(uint8_t& acc, uint8_t op) {
     const uint8_t m = FetchByte<M>();
     uint8_t r;
     switch (op & 0x0F) {
-    case 0x8: r = u8(acc ^ m); break;
-    case 0xA: r = u8(acc | m); break;
-    default: r = u8(acc & m); break; // 4 AND, 5 BIT
+    case 0x8:
+        r = u8(acc ^ m);
+        break;
+    case 0xA:
+        r = u8(acc | m);
+        break;
+    default:
+        r = u8(acc & m);
+        break; // 4 AND, 5 BIT
     }
     SetNZ8(r);
     V = false;
@@ -411,10 +415,8 @@ uint8_t Tsimulator::CheckInterrupts() {
         return status;
     }
     if (I) return 0;
-    if (Pending.test(IntIRQ))
-        TakeIfPending(IntIRQ, kVectorIrq, status);
-    else
-        TakeIfPending(IntSCI, kVectorSci, status);
+    if (Pending.test(IntIRQ)) TakeIfPending(IntIRQ, kVectorIrq, status);
+    else TakeIfPending(IntSCI, kVectorSci, status);
     TakeIfPending(IntTOF, kVectorTof, status);
     TakeIfPending(IntOCF, kVectorOcf, status);
     TakeIfPending(IntICF, kVectorIcf, status);
@@ -426,6 +428,8 @@ uint8_t Tsimulator::CheckInterrupts() {
 
 int16_t Tsimulator::Step(uint8_t& status) {
     const uint8_t op = ReadByte(PC);
+    // The dispatch keeps one opcode a line, in opcode-table order.
+    // clang-format off
     switch (op) {
     // Inherent: register and flag operations.
     case 0x01: PC = u16(PC + 1); break; // NOP
@@ -637,6 +641,7 @@ int16_t Tsimulator::Step(uint8_t& status) {
     default:
         break;
     }
+    // clang-format on
     status = CheckInterrupts();
     return Memory.Read(PC, true).Line;
 }

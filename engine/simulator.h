@@ -2,7 +2,7 @@
 #include <bitset>
 #include <cstdint>
 
-#include "memory.h"
+#include "engine/memory.h"
 
 // Member numbers of Pending and the values of a step's status.
 enum InterruptSource : uint8_t {

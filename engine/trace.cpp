@@ -1,6 +1,6 @@
-#include "trace.h"
+#include "engine/trace.h"
 
-#include "hex.h"
+#include "engine/hex.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ bool ParsePattern(const std::string& text, size_t digits, uint16_t& value, uint1
 
 std::string Hex(unsigned value, int digits) {
     std::string text(static_cast<size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = kHexDigits[value & 0xF];
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[static_cast<size_t>(i)] = kHexDigits[value & 0xF];
     return text;
 }
 } // namespace
@@ -51,7 +52,8 @@ void TCoditions::Add(const TraceCondition& condition) {
 
 void TCoditions::Remove(const TraceCondition& condition) {
     Node* node = head_;
-    while (node && !(node->condition == condition)) node = node->next;
+    while (node && !(node->condition == condition))
+        node = node->next;
     if (!node) return;
     if (node->previous) node->previous->next = node->next;
     else head_ = node->next;
@@ -94,7 +96,8 @@ TraceCondition TCoditions::Next() {
 
 size_t TCoditions::Count() const {
     size_t count = 0;
-    for (Node* node = head_; node; node = node->next) ++count;
+    for (Node* node = head_; node; node = node->next)
+        ++count;
     return count;
 }
 
@@ -138,9 +141,16 @@ std::optional<TraceCondition> ParseCondition(const std::string& address, const s
     condition.DataMask = static_cast<uint8_t>(dataMask);
     if (direction.empty()) return std::nullopt;
     switch (direction[0]) {
-    case 'R': case 'r': condition.Direction = 0; break;
-    case 'W': case 'w': condition.Direction = 1; break;
-    default: return std::nullopt;
+    case 'R':
+    case 'r':
+        condition.Direction = 0;
+        break;
+    case 'W':
+    case 'w':
+        condition.Direction = 1;
+        break;
+    default:
+        return std::nullopt;
     }
     return condition;
 }

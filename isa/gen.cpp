@@ -18,7 +18,7 @@
 #include <system_error>
 #include <vector>
 
-#include "isa.h"
+#include "isa/isa.h"
 
 namespace fs = std::filesystem;
 
@@ -27,8 +27,8 @@ namespace {
 constexpr std::size_t kMnemonicMax = 5;
 constexpr std::size_t kModeSlots = 4;
 constexpr std::size_t kModeEntryBytes = 9;
-constexpr std::size_t kRecordBytes = 1 + kMnemonicMax + 1 + kModeSlots * kModeEntryBytes;  // 43
-constexpr std::size_t kTextRecordBytes = 1 + IsaOpcodeTextMax;                             // 17
+constexpr std::size_t kRecordBytes = 1 + kMnemonicMax + 1 + kModeSlots * kModeEntryBytes; // 43
+constexpr std::size_t kTextRecordBytes = 1 + IsaOpcodeTextMax;                            // 17
 
 struct Failure {
     std::string message;
@@ -133,8 +133,10 @@ std::string BuildUkaziDat() {
 
 std::string BuildHelpDat(const std::vector<Instruction>& list) {
     std::string out;
-    for (const Instruction& ins : list) out += ins.mnemonic + "\t" + ins.mnemonic + ".htm\n";
-    for (const IsaAlias& a : IsaAliases()) out += std::string(a.Alias) + "\t" + a.Canonical + ".htm\n";
+    for (const Instruction& ins : list)
+        out += ins.mnemonic + "\t" + ins.mnemonic + ".htm\n";
+    for (const IsaAlias& a : IsaAliases())
+        out += std::string(a.Alias) + "\t" + a.Canonical + ".htm\n";
     return out;
 }
 
@@ -142,11 +144,20 @@ std::string Html(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -162,26 +173,31 @@ std::string Hex2(unsigned v) {
 std::string Example(const IsaEntry& e) {
     std::string m = e.Mnemonic;
     switch (e.Mode) {
-    case IsaMode::Inherent: return m;
-    case IsaMode::Immediate: return m + (e.Size == 3 ? " #$1234" : " #$12");
-    case IsaMode::Direct: return m + " $12";
-    case IsaMode::Extended: return m + " $1234";
-    case IsaMode::Indexed: return m + " $12,X";
-    case IsaMode::Relative: return m + " oznaka";
+    case IsaMode::Inherent:
+        return m;
+    case IsaMode::Immediate:
+        return m + (e.Size == 3 ? " #$1234" : " #$12");
+    case IsaMode::Direct:
+        return m + " $12";
+    case IsaMode::Extended:
+        return m + " $1234";
+    case IsaMode::Indexed:
+        return m + " $12,X";
+    case IsaMode::Relative:
+        return m + " oznaka";
     }
     return m;
 }
 
-const char* kStyle =
-    "body{font-family:sans-serif;margin:1.5em;color:#222;max-width:50em}"
-    "h1{font-family:monospace;color:#003}"
-    "table{border-collapse:collapse;margin:0.8em 0}"
-    "th,td{border:1px solid #999;padding:0.25em 0.7em;text-align:left}"
-    "th{background:#e6e9f2}"
-    "td.c,th.c{text-align:center}"
-    "code{font-family:monospace}"
-    "p.nav{font-size:90%}"
-    ".legend{font-size:90%;color:#444}";
+const char* kStyle = "body{font-family:sans-serif;margin:1.5em;color:#222;max-width:50em}"
+                     "h1{font-family:monospace;color:#003}"
+                     "table{border-collapse:collapse;margin:0.8em 0}"
+                     "th,td{border:1px solid #999;padding:0.25em 0.7em;text-align:left}"
+                     "th{background:#e6e9f2}"
+                     "td.c,th.c{text-align:center}"
+                     "code{font-family:monospace}"
+                     "p.nav{font-size:90%}"
+                     ".legend{font-size:90%;color:#444}";
 
 std::string PageHead(const std::string& title) {
     return "<!DOCTYPE html>\n<html lang=\"sl\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Html(title) +
@@ -191,7 +207,8 @@ std::string PageHead(const std::string& title) {
 std::string FlagsTable(const char* flags) {
     static const char* names[] = {"H", "I", "N", "Z", "V", "C"};
     std::string out = "<table>\n<tr>";
-    for (const char* n : names) out += std::string("<th class=\"c\">") + n + "</th>";
+    for (const char* n : names)
+        out += std::string("<th class=\"c\">") + n + "</th>";
     out += "</tr>\n<tr>";
     for (std::size_t i = 0; i < 6 && flags[i] != '\0'; ++i) {
         out += "<td class=\"c\"><code>" + Html(std::string(1, flags[i])) + "</code></td>";
@@ -208,7 +225,8 @@ std::string CommandPage(const Instruction& ins) {
 
     std::string aliases;
     for (const IsaAlias& a : IsaAliases()) {
-        if (ins.mnemonic == a.Canonical) aliases += std::string(aliases.empty() ? "" : ", ") + "<code>" + a.Alias + "</code>";
+        if (ins.mnemonic == a.Canonical)
+            aliases += std::string(aliases.empty() ? "" : ", ") + "<code>" + a.Alias + "</code>";
     }
     if (!aliases.empty()) out += "<p>Zbirnik sprejme tudi zapis " + aliases + ".</p>\n";
 
@@ -233,10 +251,12 @@ std::string IndexPage(const std::vector<Instruction>& list) {
     std::string out = PageHead("Seznam ukazov MC6803");
     out += "<h1>Seznam ukazov MC6803</h1>\n<p>" + std::to_string(list.size()) +
            " ukazov; za podrobnosti izberite ukaz.</p>\n";
-    out += "<table>\n<tr><th>Ukaz</th><th>Opis</th><th>Načini naslavljanja</th><th>Zastavice HINZVC</th></tr>\n";
+    out +=
+        "<table>\n<tr><th>Ukaz</th><th>Opis</th><th>Načini naslavljanja</th><th>Zastavice HINZVC</th></tr>\n";
     for (const Instruction& ins : list) {
         std::string modes;
-        for (const IsaEntry* e : ins.rows) modes += std::string(modes.empty() ? "" : ", ") + IsaModeName(e->Mode);
+        for (const IsaEntry* e : ins.rows)
+            modes += std::string(modes.empty() ? "" : ", ") + IsaModeName(e->Mode);
         out += "<tr><td><a href=\"commands/" + Html(ins.mnemonic) + ".htm\"><code>" + Html(ins.mnemonic) +
                "</code></a></td><td>" + Html(ins.rows.front()->Description) + "</td><td>" + Html(modes) +
                "</td><td><code>" + Html(ins.rows.front()->Flags) + "</code></td></tr>\n";
@@ -256,12 +276,13 @@ void Generate(const fs::path& root) {
     MakeDirs(root / "help" / "commands");
     WriteAtomic(root / "bin" / "ukazi.red", BuildUkaziRed(list));
     WriteAtomic(root / "bin" / "ukazi.dat", BuildUkaziDat());
-    for (const Instruction& ins : list) WriteAtomic(root / "help" / "commands" / (ins.mnemonic + ".htm"), CommandPage(ins));
+    for (const Instruction& ins : list)
+        WriteAtomic(root / "help" / "commands" / (ins.mnemonic + ".htm"), CommandPage(ins));
     WriteAtomic(root / "help" / "commands.htm", IndexPage(list));
     WriteAtomic(root / "help" / "help.dat", BuildHelpDat(list));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2 || argv[1][0] == '\0') {

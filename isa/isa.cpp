@@ -1,4 +1,4 @@
-#include "isa.h"
+#include "isa/isa.h"
 
 #include <array>
 #include <string_view>
@@ -6,23 +6,23 @@
 namespace {
 
 constexpr IsaEntry kTable[] = {
-#define ISA(mnemonic, mode, opcode, size, cycles, flags, description) \
+#define ISA(mnemonic, mode, opcode, size, cycles, flags, description)                                        \
     {#mnemonic, IsaMode::mode, opcode, size, cycles, flags, description},
-#include "mc6803.def"
+#include "isa/mc6803.def"
 #undef ISA
 };
 
 constexpr const char* kDirectives[] = {"END", "EQU", "FCB", "FCC", "FDB", "NAM", "ORG", "RMB", "SM"};
 
 constexpr IsaAlias kAliases[] = {
-    {"LSL", "ASL"}, {"LSLA", "ASLA"}, {"LSLB", "ASLB"}, {"LSLD", "ASLD"},
-    {"BHS", "BCC"}, {"BLO", "BCS"},
+    {"LSL", "ASL"}, {"LSLA", "ASLA"}, {"LSLB", "ASLB"}, {"LSLD", "ASLD"}, {"BHS", "BCC"}, {"BLO", "BCS"},
 };
 
 // Opcode byte -> index into kTable + 1 (0: not an instruction).
 constexpr std::array<uint8_t, 256> BuildOpcodeIndex() {
     std::array<uint8_t, 256> index{};
-    for (std::size_t i = 0; i < std::size(kTable); ++i) index[kTable[i].Opcode] = static_cast<uint8_t>(i + 1);
+    for (std::size_t i = 0; i < std::size(kTable); ++i)
+        index[kTable[i].Opcode] = static_cast<uint8_t>(i + 1);
     return index;
 }
 constexpr std::array<uint8_t, 256> kOpcodeIndex = BuildOpcodeIndex();
@@ -39,7 +39,7 @@ constexpr bool NoOpcodeTwice() {
 }
 static_assert(NoOpcodeTwice(), "an opcode appears in two rows of mc6803.def");
 
-}  // namespace
+} // namespace
 
 std::span<const IsaEntry> IsaTable() { return kTable; }
 
@@ -60,7 +60,8 @@ std::vector<std::string> IsaMnemonics() {
 
 std::vector<std::string> IsaKeywords() {
     std::vector<std::string> words = IsaMnemonics();
-    for (const char* d : kDirectives) words.emplace_back(d);
+    for (const char* d : kDirectives)
+        words.emplace_back(d);
     for (const IsaAlias& a : kAliases) {
         if (std::string_view(a.Alias).starts_with("LSL")) words.emplace_back(a.Alias);
     }
@@ -84,24 +85,41 @@ std::string IsaOpcodeText(uint8_t opcode) {
     if (e == nullptr) return {};
     std::string text = e->Mnemonic;
     switch (e->Mode) {
-    case IsaMode::Inherent: break;
-    case IsaMode::Immediate: text += " #"; break;
-    case IsaMode::Direct: text += " dir"; break;
-    case IsaMode::Extended: text += " ext"; break;
-    case IsaMode::Indexed: text += " ind,X"; break;
-    case IsaMode::Relative: text += " rel"; break;
+    case IsaMode::Inherent:
+        break;
+    case IsaMode::Immediate:
+        text += " #";
+        break;
+    case IsaMode::Direct:
+        text += " dir";
+        break;
+    case IsaMode::Extended:
+        text += " ext";
+        break;
+    case IsaMode::Indexed:
+        text += " ind,X";
+        break;
+    case IsaMode::Relative:
+        text += " rel";
+        break;
     }
     return text;
 }
 
 const char* IsaModeName(uint8_t mode) {
     switch (mode) {
-    case IsaMode::Inherent: return "vsebovano";
-    case IsaMode::Immediate: return "takojšnje";
-    case IsaMode::Direct: return "neposredno";
-    case IsaMode::Extended: return "razširjeno";
-    case IsaMode::Indexed: return "indeksno";
-    case IsaMode::Relative: return "relativno";
+    case IsaMode::Inherent:
+        return "vsebovano";
+    case IsaMode::Immediate:
+        return "takojšnje";
+    case IsaMode::Direct:
+        return "neposredno";
+    case IsaMode::Extended:
+        return "razširjeno";
+    case IsaMode::Indexed:
+        return "indeksno";
+    case IsaMode::Relative:
+        return "relativno";
     }
     return "";
 }

@@ -17,13 +17,13 @@ struct IsaMode {
 };
 
 struct IsaEntry {
-    const char* Mnemonic;     // canonical upper-case mnemonic
-    uint8_t Mode;             // IsaMode code
+    const char* Mnemonic; // canonical upper-case mnemonic
+    uint8_t Mode;         // IsaMode code
     uint8_t Opcode;
-    uint8_t Size;             // whole instruction length including the opcode
-    uint8_t Cycles;           // MC6803 bus cycles
-    const char* Flags;        // six characters for H I N Z V C: - * 0 1 S
-    const char* Description;  // short Slovenian description, UTF-8
+    uint8_t Size;            // whole instruction length including the opcode
+    uint8_t Cycles;          // MC6803 bus cycles
+    const char* Flags;       // six characters for H I N Z V C: - * 0 1 S
+    const char* Description; // short Slovenian description, UTF-8
 };
 
 // All rows in table order.

@@ -1,4 +1,4 @@
-#include "breakpoint.h"
+#include "session/breakpoint.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "log.h"
+#include "session/log.h"
 
-#include "hex.h"
+#include "engine/hex.h"
 
 namespace {
 void Hex(std::string& out, unsigned value, int digits) { AppendHex(out, value, digits); }

@@ -12,12 +12,12 @@
 struct TLogRecord {
     uint32_t Elapsed = 0; // ms since the previous step started
     uint16_t PC = 0;
-    int16_t Line = 0;     // Line of the cell at PC
+    int16_t Line = 0; // Line of the cell at PC
     uint16_t D = 0, X = 0, SP = 0;
-    uint8_t Opcode = 0;   // Value of the cell at PC
+    uint8_t Opcode = 0; // Value of the cell at PC
     uint8_t A = 0, B = 0;
-    uint8_t CCR = 0;      // 11HINZVC
-    uint8_t Pending = 0;  // bit n set when interrupt source n (1..5) was pending
+    uint8_t CCR = 0;     // 11HINZVC
+    uint8_t Pending = 0; // bit n set when interrupt source n (1..5) was pending
     bool Header = false;
 };
 

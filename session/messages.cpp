@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "session/messages.h"
 
 #include "assembler/compiler.h"
 
@@ -14,14 +14,29 @@ TCompileOutcome SplitCompileResult(int result) {
 std::string CompileStatusMessage(const TCompileOutcome& outcome) {
     const char* text = nullptr;
     switch (outcome.Status) {
-    case NoResetVector: text = "Napaka: ni oznake START"; break;
-    case UnknownInstruction: text = "Napaka: neznan ukaz"; break;
-    case OperandError: text = "Napaka v določilu operanda"; break;
-    case UndefinedLabel: text = "Napaka v oznaki - oznaka ni definirana"; break;
-    case MisplacedBreakpoint: text = "Prekinitvena točka v napacni vrstici"; break;
-    case BranchTooFar: text = "Predolg skok za relativno naslavljanje"; break;
-    case UnknownError: text = "Neznana napaka"; break;
-    default: return {};
+    case NoResetVector:
+        text = "Napaka: ni oznake START";
+        break;
+    case UnknownInstruction:
+        text = "Napaka: neznan ukaz";
+        break;
+    case OperandError:
+        text = "Napaka v določilu operanda";
+        break;
+    case UndefinedLabel:
+        text = "Napaka v oznaki - oznaka ni definirana";
+        break;
+    case MisplacedBreakpoint:
+        text = "Prekinitvena točka v napacni vrstici";
+        break;
+    case BranchTooFar:
+        text = "Predolg skok za relativno naslavljanje";
+        break;
+    case UnknownError:
+        text = "Neznana napaka";
+        break;
+    default:
+        return {};
     }
     std::string message = text;
     // A missing reset vector (or an oversized source) belongs to no line; "line -1" would only
@@ -44,12 +59,19 @@ std::vector<std::string> CompileMessages(const TCompileOutcome& outcome) {
 
 const char* VectorMessage(uint8_t status) {
     switch (status) {
-    case 2: return "NMI vektor ni definiran!";
-    case 3: return "IRQ vektor ni definiran!";
-    case 4: return "SCI vektor ni definiran!";
-    case 5: return "TOF vektor ni definiran!";
-    case 6: return "OCF vektor ni definiran!";
-    case 7: return "ICF vektor ni definiran!";
-    default: return "";
+    case 2:
+        return "NMI vektor ni definiran!";
+    case 3:
+        return "IRQ vektor ni definiran!";
+    case 4:
+        return "SCI vektor ni definiran!";
+    case 5:
+        return "TOF vektor ni definiran!";
+    case 6:
+        return "OCF vektor ni definiran!";
+    case 7:
+        return "ICF vektor ni definiran!";
+    default:
+        return "";
     }
 }

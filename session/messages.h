@@ -12,8 +12,8 @@ inline constexpr const char* kWhereNowMessage = "Kam pa sedaj?";
 // A compile result (error line x 256 + status) taken apart.
 struct TCompileOutcome {
     int Result = 0;
-    uint8_t Status = 0;    // low 8 bits
-    int LineField = 0;      // the bits above: the failing line + 1, 0 when there is none
+    uint8_t Status = 0; // low 8 bits
+    int LineField = 0;  // the bits above: the failing line + 1, 0 when there is none
     bool Ok() const { return Status == 1; }
     // The 1-based source line to mark, 0 when none.
     int ErrorLine() const { return LineField == 0 ? 0 : LineField - 1; }

@@ -1,4 +1,4 @@
-#include "session.h"
+#include "session/session.h"
 
 #include <algorithm>
 #include <chrono>
@@ -28,10 +28,14 @@ bool WritableDirectory(const std::filesystem::path& dir) {
 
 const char* RunStateName(RunState state) {
     switch (state) {
-    case RunState::Idle: return "Idle";
-    case RunState::Halted: return "Halted";
-    case RunState::SlowRun: return "SlowRun";
-    case RunState::FastRun: return "FastRun";
+    case RunState::Idle:
+        return "Idle";
+    case RunState::Halted:
+        return "Halted";
+    case RunState::SlowRun:
+        return "SlowRun";
+    case RunState::FastRun:
+        return "FastRun";
     }
     return "";
 }
@@ -39,10 +43,14 @@ const char* RunStateName(RunState state) {
 TControlStates ControlsFor(RunState state) {
     //            Load   Step   Pause  Stop   Slow   Fast   Compile FileGroup ReadOnly
     switch (state) {
-    case RunState::Idle: return {true, false, false, false, false, false, true, true, false};
-    case RunState::Halted: return {false, true, false, true, true, true, false, false, true};
-    case RunState::SlowRun: return {false, false, true, true, false, true, false, false, true};
-    case RunState::FastRun: return {false, false, true, true, true, false, false, false, true};
+    case RunState::Idle:
+        return {true, false, false, false, false, false, true, true, false};
+    case RunState::Halted:
+        return {false, true, false, true, true, true, false, false, true};
+    case RunState::SlowRun:
+        return {false, false, true, true, false, true, false, false, true};
+    case RunState::FastRun:
+        return {false, false, true, true, true, false, false, false, true};
     }
     return {};
 }
@@ -70,14 +78,14 @@ uint32_t TSession::Now() const { return TickCount ? TickCount() : SteadyMillisec
 
 std::string TSession::DefaultListingPath(const std::string& programDir) {
     namespace fs = std::filesystem;
-    if (!programDir.empty() && WritableDirectory(programDir)) return (fs::path(programDir) / "list.lst").string();
+    if (!programDir.empty() && WritableDirectory(programDir))
+        return (fs::path(programDir) / "list.lst").string();
     fs::path dataDir;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())
         dataDir = fs::path(xdg) / "orlek";
     else if (const char* home = std::getenv("HOME"); home && *home)
         dataDir = fs::path(home) / ".local" / "share" / "orlek";
-    else
-        return {};
+    else return {};
     std::error_code ec;
     fs::create_directories(dataDir, ec);
     if (!WritableDirectory(dataDir)) return {};
@@ -263,7 +271,8 @@ int16_t TSession::PeekLine(uint16_t address) const {
 uint8_t TSession::PeekValue(uint16_t address) const {
     const TMachine& m = *machine_;
     switch (TMemory::ReadOwner(address)) {
-    case RegisterOwner::None: return m.Memory.Cells[address].Value;
+    case RegisterOwner::None:
+        return m.Memory.Cells[address].Value;
     case RegisterOwner::Port1:
         return address == m.Port1.DdrAddress ? m.Port1.Direction : m.Port1.Level;
     case RegisterOwner::Port2:
@@ -271,21 +280,33 @@ uint8_t TSession::PeekValue(uint16_t address) const {
     case RegisterOwner::Timer:
         // The registers as the processor would read them, without the read's flag clearing.
         switch (address) {
-        case 0x08: return m.Timer.TCSR;
-        case 0x09: return static_cast<uint8_t>(m.Timer.Counter >> 8);
-        case 0x0A: return static_cast<uint8_t>(m.Timer.Counter);
-        case 0x0B: return static_cast<uint8_t>(m.Timer.OutputCompare >> 8);
-        case 0x0C: return static_cast<uint8_t>(m.Timer.OutputCompare);
-        case 0x0D: return static_cast<uint8_t>(m.Timer.InputCapture >> 8);
-        case 0x0E: return static_cast<uint8_t>(m.Timer.InputCapture);
-        default: return 0;
+        case 0x08:
+            return m.Timer.TCSR;
+        case 0x09:
+            return static_cast<uint8_t>(m.Timer.Counter >> 8);
+        case 0x0A:
+            return static_cast<uint8_t>(m.Timer.Counter);
+        case 0x0B:
+            return static_cast<uint8_t>(m.Timer.OutputCompare >> 8);
+        case 0x0C:
+            return static_cast<uint8_t>(m.Timer.OutputCompare);
+        case 0x0D:
+            return static_cast<uint8_t>(m.Timer.InputCapture >> 8);
+        case 0x0E:
+            return static_cast<uint8_t>(m.Timer.InputCapture);
+        default:
+            return 0;
         }
     case RegisterOwner::Sci:
         switch (address) {
-        case 0x10: return m.Sci.RMCR;
-        case 0x11: return m.Sci.TRCSR;
-        case 0x12: return m.Sci.RDR;
-        default: return 0;
+        case 0x10:
+            return m.Sci.RMCR;
+        case 0x11:
+            return m.Sci.TRCSR;
+        case 0x12:
+            return m.Sci.RDR;
+        default:
+            return 0;
         }
     }
     return 0;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "breakpoint.h"
-#include "log.h"
-#include "messages.h"
+#include "session/breakpoint.h"
+#include "session/log.h"
+#include "session/messages.h"
 
 class TMachine;
 class TCompiler;
@@ -34,10 +34,10 @@ TControlStates ControlsFor(RunState state);
 
 // Outcome of an assembly run (the compile command or a load).
 struct TLoadResult {
-    bool Done = false;    // false: nothing happened because a program is loaded
-    bool Ok = false;      // the assembly succeeded (and, for a load, the program is loaded)
+    bool Done = false; // false: nothing happened because a program is loaded
+    bool Ok = false;   // the assembly succeeded (and, for a load, the program is loaded)
     TCompileOutcome Outcome;
-    int ErrorLine = 0;    // 1-based line to mark as the error line, 0 for none
+    int ErrorLine = 0; // 1-based line to mark as the error line, 0 for none
     // The error list's new contents, in order (it is emptied first). Empty on success.
     std::vector<std::string> Messages;
     // Listing write errors of this run: kind 1 (create), 2 (write), 3 (close), each once.
@@ -55,7 +55,7 @@ struct TStepResult {
     bool Left = false;       // the program was left (or the step failed): the session stopped
     // Lines to add to the error list, in order (a vector message, "Kam pa sedaj?").
     std::vector<std::string> Messages;
-    bool ShowPanel = false;  // the error panel must be shown ("Kam pa sedaj?")
+    bool ShowPanel = false; // the error panel must be shown ("Kam pa sedaj?")
 };
 
 // One simulated MC6803 board with its assembler, breakpoints, run state and log: everything run

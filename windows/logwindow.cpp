@@ -1,8 +1,6 @@
-#include "logwindow.h"
+#include "windows/logwindow.h"
 
 #include <QApplication>
-#include <algorithm>
-#include <climits>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -13,10 +11,12 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 namespace {
-const char* const kColumnNames[TLogModel::kColumns] = {"PC", "VRSTA", "OPK", "IUKAZ", "A", "B",
-                                                       "D", "X", "SP", "  HINZVC", "CAS", "IRQ"};
+const char* const kColumnNames[TLogModel::kColumns] = {"PC", "VRSTA", "OPK", "IUKAZ",    "A",   "B",
+                                                       "D",  "X",     "SP",  "  HINZVC", "CAS", "IRQ"};
 }
 
 TLogModel::TLogModel(TLog& log, QObject* parent) : QAbstractTableModel(parent), log_(log) {
@@ -200,10 +200,8 @@ void TLogView::SelectRows(int anchor, int current) {
 void TLogView::mousePressEvent(QMouseEvent* event) {
     if (model_->rowCount() == 0) return;
     const int row = RowAt(static_cast<int>(event->position().y()));
-    if ((event->modifiers() & Qt::ShiftModifier) && anchor_ >= 0)
-        SelectRows(anchor_, row);
-    else
-        SelectRows(row, row);
+    if ((event->modifiers() & Qt::ShiftModifier) && anchor_ >= 0) SelectRows(anchor_, row);
+    else SelectRows(row, row);
 }
 
 void TLogView::mouseMoveEvent(QMouseEvent* event) {

@@ -1,10 +1,10 @@
-#include "prompt.h"
+#include "windows/prompt.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "vnos.h"
+#include "windows/vnos.h"
 
 namespace {
 
@@ -23,9 +23,12 @@ public:
         switch (QMessageBox::question(DialogParent(), title, text,
                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                                       QMessageBox::Yes)) {
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        default: return Answer::Cancel;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
         }
     }
     bool AskYesNo(const QString& title, const QString& text) override {

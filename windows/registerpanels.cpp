@@ -1,4 +1,4 @@
-#include "registerpanels.h"
+#include "windows/registerpanels.h"
 
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "engine/simulator.h"
-#include "vnos.h"
+#include "windows/vnos.h"
 
 namespace {
 
@@ -28,12 +28,18 @@ Reg RegisterAt(int column, int row) {
 }
 const char* RegisterLabel(Reg reg) {
     switch (reg) {
-    case Reg::A: return "A";
-    case Reg::B: return "B";
-    case Reg::D: return "D";
-    case Reg::X: return "X";
-    case Reg::PC: return "PC";
-    case Reg::SP: return "SP";
+    case Reg::A:
+        return "A";
+    case Reg::B:
+        return "B";
+    case Reg::D:
+        return "D";
+    case Reg::X:
+        return "X";
+    case Reg::PC:
+        return "PC";
+    case Reg::SP:
+        return "SP";
     }
     return "";
 }
@@ -84,7 +90,8 @@ void TTextGrid::Select(int column, int row) {
 
 QRect TTextGrid::CellRect(int column, int row) const {
     int x = 0;
-    for (int c = 0; c < column; ++c) x += widths_[static_cast<size_t>(c)] + kLine;
+    for (int c = 0; c < column; ++c)
+        x += widths_[static_cast<size_t>(c)] + kLine;
     return QRect(x, row * (kRowHeight + kLine), widths_[static_cast<size_t>(column)], kRowHeight);
 }
 
@@ -104,7 +111,8 @@ QPoint TTextGrid::CellCentre(int column, int row) const { return CellRect(column
 
 QSize TTextGrid::sizeHint() const {
     int width = 0;
-    for (int w : widths_) width += w + kLine;
+    for (int w : widths_)
+        width += w + kLine;
     return {width, rows_ * (kRowHeight + kLine)};
 }
 
@@ -183,12 +191,9 @@ std::optional<int> TRegisterPanels::Refresh(bool evenIfIdle) {
     sgUkaz->SetCell(1, 0, previous_);
     // The instruction at PC, read past the trace recorder.
     MemoryCell cell;
-    if (PeekCell)
-        cell = PeekCell(cpu_.PC);
-    else if (TMemory::ReadOwner(cpu_.PC) != RegisterOwner::None)
-        cell = MemoryCell{0, RegisterLine};
-    else
-        cell = cpu_.Memory.Cells[cpu_.PC];
+    if (PeekCell) cell = PeekCell(cpu_.PC);
+    else if (TMemory::ReadOwner(cpu_.PC) != RegisterOwner::None) cell = MemoryCell{0, RegisterLine};
+    else cell = cpu_.Memory.Cells[cpu_.PC];
     QString name;
     if (InstructionName) name = QString::fromStdString(InstructionName(cell.Value)).toUpper();
     sgUkaz->SetCell(1, 1, name);
@@ -218,12 +223,24 @@ void TRegisterPanels::EditRegister(int column, int row) {
     const Reg reg = RegisterAt(column, row);
     unsigned current = 0;
     switch (reg) {
-    case Reg::A: current = cpu_.A; break;
-    case Reg::B: current = cpu_.B; break;
-    case Reg::D: current = cpu_.D; break;
-    case Reg::X: current = cpu_.X; break;
-    case Reg::PC: current = cpu_.PC; break;
-    case Reg::SP: current = cpu_.SP; break;
+    case Reg::A:
+        current = cpu_.A;
+        break;
+    case Reg::B:
+        current = cpu_.B;
+        break;
+    case Reg::D:
+        current = cpu_.D;
+        break;
+    case Reg::X:
+        current = cpu_.X;
+        break;
+    case Reg::PC:
+        current = cpu_.PC;
+        break;
+    case Reg::SP:
+        current = cpu_.SP;
+        break;
     }
     const QString prompt = QStringLiteral("Vrednost registra %1 :").arg(QLatin1String(RegisterLabel(reg)));
     const std::optional<int32_t> entered = AskEntryInteger(prompt, QStringLiteral("$") + Hex(current, 4));
@@ -234,12 +251,27 @@ void TRegisterPanels::EditRegister(int column, int row) {
     const auto byte = static_cast<uint8_t>(static_cast<uint32_t>(*entered));
     const auto word = static_cast<uint16_t>(static_cast<uint32_t>(*entered));
     switch (reg) {
-    case Reg::A: cpu_.A = byte; cpu_.JoinD(); break;
-    case Reg::B: cpu_.B = byte; cpu_.JoinD(); break;
-    case Reg::D: cpu_.D = word; cpu_.SplitD(); break;
-    case Reg::X: cpu_.X = word; break;
-    case Reg::PC: cpu_.PC = word; break;
-    case Reg::SP: cpu_.SP = word; break;
+    case Reg::A:
+        cpu_.A = byte;
+        cpu_.JoinD();
+        break;
+    case Reg::B:
+        cpu_.B = byte;
+        cpu_.JoinD();
+        break;
+    case Reg::D:
+        cpu_.D = word;
+        cpu_.SplitD();
+        break;
+    case Reg::X:
+        cpu_.X = word;
+        break;
+    case Reg::PC:
+        cpu_.PC = word;
+        break;
+    case Reg::SP:
+        cpu_.SP = word;
+        break;
     }
     emit changed();
 }

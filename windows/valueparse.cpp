@@ -1,4 +1,4 @@
-#include "valueparse.h"
+#include "windows/valueparse.h"
 
 namespace {
 
@@ -14,7 +14,8 @@ int DigitValue(char c, bool hex) {
 
 std::optional<int32_t> ParseEntryInteger(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
 
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {

@@ -1,4 +1,4 @@
-#include "vnos.h"
+#include "windows/vnos.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "prompt.h"
-#include "valueparse.h"
+#include "windows/prompt.h"
+#include "windows/valueparse.h"
 
 namespace {
 TfrmVnos* installedDialog = nullptr;
@@ -56,8 +56,7 @@ void TfrmVnos::Prepare(const QString& prompt, const QString& initial) {
     lblPrompt->setText(prompt);
     tekst->setText(initial);
     setFixedSize(sizeHint().expandedTo(QSize(166, 76)));
-    if (QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }
 
 bool TfrmVnos::ShowEntry(const QString& prompt, const QString& initial) {
@@ -73,10 +72,8 @@ void TfrmVnos::setVisible(bool visible) {
     // select the whole text). Typing replaces everything after a leading "$"; a single
     // character stays unselected with the caret after it.
     const int length = static_cast<int>(tekst->text().size());
-    if (length > 1)
-        tekst->setSelection(1, length - 1);
-    else
-        tekst->setCursorPosition(length);
+    if (length > 1) tekst->setSelection(1, length - 1);
+    else tekst->setCursorPosition(length);
     tekst->setFocus(Qt::OtherFocusReason);
 }
 

@@ -16,8 +16,8 @@ class TfrmVnos : public QDialog {
 public:
     explicit TfrmVnos(QWidget* parent = nullptr);
 
-    QString Prompt;     // shown above the entry field
-    QString EntryText;  // the field's text when the user last confirmed
+    QString Prompt;    // shown above the entry field
+    QString EntryText; // the field's text when the user last confirmed
     bool Confirmed = false;
 
     // Sets the prompt and the initial text, shows the dialog modally; returns Confirmed.

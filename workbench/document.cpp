@@ -1,4 +1,4 @@
-#include "document.h"
+#include "workbench/document.h"
 
 #include <QAction>
 #include <QDir>
@@ -32,12 +32,10 @@ QString Decode(const QByteArray& bytes, TTextFormat& format) {
     // The line terminator of the first line decides; a file without one gets CR LF.
     const qsizetype lf = text.indexOf(QLatin1Char('\n'));
     const qsizetype cr = text.indexOf(QLatin1Char('\r'));
-    if (lf >= 0 && (cr < 0 || lf < cr))
-        format.lineEnd = QStringLiteral("\n");
+    if (lf >= 0 && (cr < 0 || lf < cr)) format.lineEnd = QStringLiteral("\n");
     else if (cr >= 0 && cr + 1 < text.size() && text[cr + 1] == QLatin1Char('\n'))
         format.lineEnd = QStringLiteral("\r\n");
-    else if (cr >= 0)
-        format.lineEnd = QStringLiteral("\r");
+    else if (cr >= 0) format.lineEnd = QStringLiteral("\r");
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
@@ -108,9 +106,7 @@ bool Write(const QString& path, const QByteArray& bytes, QString& error) {
 
 } // namespace TDocumentFile
 
-THistoryList::THistoryList(QMenu* menu, QObject* parent) : QObject(parent), menu(menu) {
-    Rebuild();
-}
+THistoryList::THistoryList(QMenu* menu, QObject* parent) : QObject(parent), menu(menu) { Rebuild(); }
 
 QStringList THistoryList::Paths() const {
     QStringList paths;
@@ -150,9 +146,7 @@ void THistoryList::Rebuild() {
     }
 }
 
-void THistoryList::SetEnabled(bool enabled) {
-    menu->setEnabled(enabled);
-}
+void THistoryList::SetEnabled(bool enabled) { menu->setEnabled(enabled); }
 
 void THistoryList::Load(QSettings& s) {
     s.beginGroup(QStringLiteral("Recent files"));

@@ -1,4 +1,4 @@
-#include "findreplace.h"
+#include "workbench/findreplace.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -71,18 +71,8 @@ TFindDialog::TFindDialog(Kind kind, QWidget* parent) : QDialog(parent), kind_(ki
     layout->addLayout(buttons);
 }
 
-QString TFindDialog::FindText() const {
-    return txtFind->text();
-}
-QString TFindDialog::ReplaceText() const {
-    return txtReplace ? txtReplace->text() : QString();
-}
-bool TFindDialog::MatchCase() const {
-    return cbMatchCase->isChecked();
-}
-bool TFindDialog::WholeWord() const {
-    return cbWholeWord->isChecked();
-}
-bool TFindDialog::Down() const {
-    return rbDown ? rbDown->isChecked() : true;
-}
+QString TFindDialog::FindText() const { return txtFind->text(); }
+QString TFindDialog::ReplaceText() const { return txtReplace ? txtReplace->text() : QString(); }
+bool TFindDialog::MatchCase() const { return cbMatchCase->isChecked(); }
+bool TFindDialog::WholeWord() const { return cbWholeWord->isChecked(); }
+bool TFindDialog::Down() const { return rbDown ? rbDown->isChecked() : true; }

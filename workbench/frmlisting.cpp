@@ -1,4 +1,4 @@
-#include "frmlisting.h"
+#include "workbench/frmlisting.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <Qsci/qsciscintilla.h>
 
-#include "asmlexer.h"
 #include "assembler/encoding.h"
+#include "editor/asmlexer.h"
 
 TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmListing"));

@@ -1,4 +1,4 @@
-#include "frmmain.h"
+#include "workbench/frmmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,16 +21,16 @@
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
-#include "findreplace.h"
-#include "frmkoda.h"
-#include "frmlisting.h"
+#include "editor/frmkoda.h"
 #include "isa/isa.h"
-#include "logwindow.h"
-#include "prompt.h"
-#include "registerpanels.h"
-#include "runcontrol.h"
 #include "session/session.h"
-#include "vnos.h"
+#include "windows/logwindow.h"
+#include "windows/prompt.h"
+#include "windows/registerpanels.h"
+#include "windows/vnos.h"
+#include "workbench/findreplace.h"
+#include "workbench/frmlisting.h"
+#include "workbench/runcontrol.h"
 
 namespace {
 
@@ -460,9 +460,7 @@ void TfrmMain::FitHeight() {
     setFixedHeight(height);
 }
 
-void TfrmMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-}
+void TfrmMain::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
 
 void TfrmMain::Start(const QString& commandLineDocument) {
     if (!Ok()) return;
@@ -499,8 +497,7 @@ void TfrmMain::Start(const QString& commandLineDocument) {
         // The path keeps its case: file names are case-sensitive here.
         const QString path = QFileInfo(commandLineDocument).absoluteFilePath();
         saveDialogFileName = path;
-        if (QFileInfo(path).isFile())
-            OpenDocument(path);
+        if (QFileInfo(path).isFile()) OpenDocument(path);
         else
             Prompt().ShowMessage(
                 kAppTitle, QStringLiteral("Datoteka ne obstaja: %1").arg(QDir::toNativeSeparators(path)));
@@ -545,7 +542,7 @@ void TfrmMain::SaveSettings() {
     settings->sync();
     if (settings->status() != QSettings::NoError)
         Prompt().ShowError(kAppTitle, QStringLiteral("Nastavitev ni bilo mogoče shraniti v %1.")
-                                            .arg(QDir::toNativeSeparators(settings->fileName())));
+                                          .arg(QDir::toNativeSeparators(settings->fileName())));
 }
 
 // ============================================================================ enabling
@@ -559,10 +556,8 @@ void TfrmMain::ApplyControls(bool fileGroup, bool readOnly, bool) {
     // the student's own choice, which a load (or a failed one) must not undo.
     QAction* samoZaBranje = frmKoda->mnuSamoZaBranje;
     if (!fileGroup && fileGroupEnabled) userReadOnly = samoZaBranje->isChecked();
-    if (!fileGroup)
-        samoZaBranje->setChecked(true);
-    else if (!fileGroupEnabled)
-        samoZaBranje->setChecked(userReadOnly);
+    if (!fileGroup) samoZaBranje->setChecked(true);
+    else if (!fileGroupEnabled) samoZaBranje->setChecked(userReadOnly);
     samoZaBranje->setEnabled(fileGroup);
     fileGroupEnabled = fileGroup;
     frmKoda->txtKoda->setReadOnly(readOnly || samoZaBranje->isChecked());
@@ -594,18 +589,14 @@ void TfrmMain::ShowCodeWindow() {
     }
 }
 
-void TfrmMain::ShowErrorLine(int line) {
-    frmKoda->ShowErrorLine(line);
-}
+void TfrmMain::ShowErrorLine(int line) { frmKoda->ShowErrorLine(line); }
 
 void TfrmMain::ShowExecutionLine(int line) {
     frmKoda->ScrollToLine(line);
     frmKoda->SetExecutionLine(line);
 }
 
-void TfrmMain::RefreshDisplay() {
-    run->RefreshDisplay();
-}
+void TfrmMain::RefreshDisplay() { run->RefreshDisplay(); }
 
 void TfrmMain::mnuPrevediClick() {
     if (session->Loaded()) return;
@@ -709,8 +700,7 @@ void TfrmMain::ReplaceRequest(TFindDialog* dialog, bool all) {
         }
         if (ed->findFirst(text, false, dialog->MatchCase(), dialog->WholeWord(), false, true, line, index))
             ed->replace(replacement);
-        else
-            QApplication::beep();
+        else QApplication::beep();
         return;
     }
     ed->beginUndoAction();

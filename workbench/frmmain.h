@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "document.h"
-#include "windowlist.h"
+#include "workbench/document.h"
+#include "workbench/windowlist.h"
 
 class QAction;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "runcontrol.h"
+#include "workbench/runcontrol.h"
 
 #include <QAction>
 #include <QApplication>
@@ -8,8 +8,8 @@
 
 #include "assembler/compiler.h"
 #include "engine/machine.h"
-#include "prompt.h"
-#include "registerpanels.h"
+#include "windows/prompt.h"
+#include "windows/registerpanels.h"
 
 namespace {
 
@@ -22,7 +22,8 @@ QAction* MakeAction(QObject* parent, const char* name, const QString& text) {
 QStringList ToQt(const std::vector<std::string>& lines) {
     QStringList list;
     list.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& line : lines) list << QString::fromStdString(line);
+    for (const std::string& line : lines)
+        list << QString::fromStdString(line);
     return list;
 }
 
@@ -74,12 +75,18 @@ TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), 
         btnHitro->setIcon(style->standardIcon(QStyle::SP_MediaSeekForward));
     }
 
-    for (QAction* a : {mnuStart, btnStart}) connect(a, &QAction::triggered, this, &TRunControl::Load);
-    for (QAction* a : {mnuNaprej, btnNaprej}) connect(a, &QAction::triggered, this, &TRunControl::StepOnce);
-    for (QAction* a : {mnuPavza, btnPavza}) connect(a, &QAction::triggered, this, &TRunControl::Pause);
-    for (QAction* a : {mnuStop, btnStop}) connect(a, &QAction::triggered, this, &TRunControl::Stop);
-    for (QAction* a : {mnuPocasno, btnPocasno}) connect(a, &QAction::triggered, this, &TRunControl::RunSlow);
-    for (QAction* a : {mnuHitro, btnHitro}) connect(a, &QAction::triggered, this, &TRunControl::RunFast);
+    for (QAction* a : {mnuStart, btnStart})
+        connect(a, &QAction::triggered, this, &TRunControl::Load);
+    for (QAction* a : {mnuNaprej, btnNaprej})
+        connect(a, &QAction::triggered, this, &TRunControl::StepOnce);
+    for (QAction* a : {mnuPavza, btnPavza})
+        connect(a, &QAction::triggered, this, &TRunControl::Pause);
+    for (QAction* a : {mnuStop, btnStop})
+        connect(a, &QAction::triggered, this, &TRunControl::Stop);
+    for (QAction* a : {mnuPocasno, btnPocasno})
+        connect(a, &QAction::triggered, this, &TRunControl::RunSlow);
+    for (QAction* a : {mnuHitro, btnHitro})
+        connect(a, &QAction::triggered, this, &TRunControl::RunFast);
     connect(Breakpoint1, &QAction::triggered, this, &TRunControl::ToggleBreakpoint);
     connect(btnIRQ, &QAction::triggered, this, &TRunControl::RequestIrq);
     connect(btnNMI, &QAction::triggered, this, &TRunControl::RequestNmi);
@@ -146,12 +153,18 @@ void TRunControl::StopClocks() {
 void TRunControl::ApplyState() {
     const RunState state = session_.State();
     const TControlStates c = ControlsFor(state);
-    for (QAction* a : {mnuStart, btnStart}) a->setEnabled(c.Load);
-    for (QAction* a : {mnuNaprej, btnNaprej}) a->setEnabled(c.Step);
-    for (QAction* a : {mnuPavza, btnPavza}) a->setEnabled(c.Pause);
-    for (QAction* a : {mnuStop, btnStop}) a->setEnabled(c.Stop);
-    for (QAction* a : {mnuPocasno, btnPocasno}) a->setEnabled(c.SlowRun);
-    for (QAction* a : {mnuHitro, btnHitro}) a->setEnabled(c.FastRun);
+    for (QAction* a : {mnuStart, btnStart})
+        a->setEnabled(c.Load);
+    for (QAction* a : {mnuNaprej, btnNaprej})
+        a->setEnabled(c.Step);
+    for (QAction* a : {mnuPavza, btnPavza})
+        a->setEnabled(c.Pause);
+    for (QAction* a : {mnuStop, btnStop})
+        a->setEnabled(c.Stop);
+    for (QAction* a : {mnuPocasno, btnPocasno})
+        a->setEnabled(c.SlowRun);
+    for (QAction* a : {mnuHitro, btnHitro})
+        a->setEnabled(c.FastRun);
 
     // The timer runs exactly in the two run states; switching between them changes only the
     // interval (setInterval restarts the period, it never fires an extra tick).
@@ -210,8 +223,7 @@ void TRunControl::StepOnce() {
         if (session_.State() == RunState::FastRun && FastRunFrameMs > 0 && lastRefresh_.isValid() &&
             lastRefresh_.elapsed() < FastRunFrameMs)
             displayDirty_ = true; // shown by a later step of this run, or when it ends
-        else
-            Refresh(true);
+        else Refresh(true);
         ApplyState();
         if (result.Left) emit undoEnabled(true);
         ReportStep(result);
@@ -220,7 +232,8 @@ void TRunControl::StepOnce() {
 }
 
 void TRunControl::ReportStep(const TStepResult& result) {
-    if (!result.Messages.empty() || result.ShowPanel) emit errorMessages(ToQt(result.Messages), result.ShowPanel);
+    if (!result.Messages.empty() || result.ShowPanel)
+        emit errorMessages(ToQt(result.Messages), result.ShowPanel);
 }
 
 void TRunControl::KoracnoTimer() {

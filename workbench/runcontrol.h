@@ -12,7 +12,7 @@
 
 class QAction;
 class QTimer;
-#include "registerpanels.h"
+#include "windows/registerpanels.h"
 
 // Run control of the workbench: the step timer Koracno, the device clocks, the run commands as
 // QActions enabled by the state table, and RefreshDisplay's register-panel half. The decisions
@@ -157,8 +157,8 @@ private:
     int fastInterval_ = 1;
     bool inStep_ = false;
     bool addressSpaceLive_ = false;
-    bool displayDirty_ = false;     // a fast-run step has not been shown yet
-    QElapsedTimer lastRefresh_;    // when the display was last brought up to date
+    bool displayDirty_ = false; // a fast-run step has not been shown yet
+    QElapsedTimer lastRefresh_; // when the display was last brought up to date
 };
 
 Q_DECLARE_METATYPE(TControlStates)

@@ -1,4 +1,4 @@
-#include "windowlist.h"
+#include "workbench/windowlist.h"
 
 #include <QAction>
 #include <QMenu>
@@ -118,16 +118,12 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& de
         const bool widthFirst = w.layout == TToolWindow::Layout::WidthFirst;
         const auto first = ReadInt(s, widthFirst ? QStringLiteral("w") : QStringLiteral("h"));
         if (!first) break;
-        if (widthFirst)
-            g.setWidth(*first);
-        else
-            g.setHeight(*first);
+        if (widthFirst) g.setWidth(*first);
+        else g.setHeight(*first);
         const auto second = ReadInt(s, widthFirst ? QStringLiteral("h") : QStringLiteral("w"));
         if (!second) break;
-        if (widthFirst)
-            g.setHeight(*second);
-        else
-            g.setWidth(*second);
+        if (widthFirst) g.setHeight(*second);
+        else g.setWidth(*second);
         if (w.layout != TToolWindow::Layout::Code) {
             const auto hb = ReadInt(s, QStringLiteral("hb"));
             if (!hb) break;

@@ -1,9 +1,10 @@
-#include "ports.h"
+#include "engine/devices/ports.h"
 
-#include "timer.h"
+#include "engine/devices/timer.h"
 
 TPort::TPort(int pinCount, uint16_t ddrAddress, uint16_t drAddress)
-    : PinCount(pinCount < 1 ? 1 : (pinCount > 8 ? 8 : pinCount)), DdrAddress(ddrAddress), DrAddress(drAddress) {}
+    : PinCount(pinCount < 1 ? 1 : (pinCount > 8 ? 8 : pinCount)), DdrAddress(ddrAddress),
+      DrAddress(drAddress) {}
 
 uint8_t TPort::PinImage(int pin) const {
     if (pin < 0 || pin >= PinCount) return PinInputLow;

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "device.h"
+#include "engine/device.h"
 
 class TTimer;
 

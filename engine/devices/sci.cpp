@@ -1,10 +1,10 @@
-#include "sci.h"
+#include "engine/devices/sci.h"
 
 #include <algorithm>
 
-#include "hex.h"
-#include "random.h"
-#include "simulator.h"
+#include "engine/hex.h"
+#include "engine/random.h"
+#include "engine/simulator.h"
 
 namespace {
 int HexDigit(char c) {
@@ -38,8 +38,12 @@ void TSci::SetOutput(std::string text) {
 uint8_t TSci::ReadRegister(uint16_t address) {
     uint8_t value = 0;
     switch (address) {
-    case 0x10: value = RMCR; break;
-    case 0x11: value = TRCSR; break;
+    case 0x10:
+        value = RMCR;
+        break;
+    case 0x11:
+        value = TRCSR;
+        break;
     case 0x12:
         TRCSR &= static_cast<uint8_t>(~(TRCSR_RDRF | TRCSR_ORFE));
         RdrTaken = true;
@@ -48,8 +52,11 @@ uint8_t TSci::ReadRegister(uint16_t address) {
         OverrunSeen = false;
         value = RDR;
         break;
-    case 0x13: value = 0; break;
-    default: return 0;
+    case 0x13:
+        value = 0;
+        break;
+    default:
+        return 0;
     }
     Changed();
     return value;
@@ -57,8 +64,12 @@ uint8_t TSci::ReadRegister(uint16_t address) {
 
 void TSci::WriteRegister(uint16_t address, uint8_t value) {
     switch (address) {
-    case 0x10: RMCR = value; break;
-    case 0x11: TRCSR = static_cast<uint8_t>((value & ~TRCSR_Status) | (TRCSR & TRCSR_Status)); break;
+    case 0x10:
+        RMCR = value;
+        break;
+    case 0x11:
+        TRCSR = static_cast<uint8_t>((value & ~TRCSR_Status) | (TRCSR & TRCSR_Status));
+        break;
     case 0x13:
         if (TRCSR & TRCSR_TE) {
             TRCSR &= static_cast<uint8_t>(~TRCSR_TDRE);
@@ -66,7 +77,8 @@ void TSci::WriteRegister(uint16_t address, uint8_t value) {
             TxCount = Loopback ? LoopbackTicks : LineTicks;
         }
         break;
-    default: return; // $12 is never routed here for writes
+    default:
+        return; // $12 is never routed here for writes
     }
     Changed();
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "device.h"
+#include "engine/device.h"
 
 class TRandom;
 
@@ -42,8 +42,8 @@ public:
     static constexpr uint8_t TRCSR_WU = 0x01;   // wake-up
     static constexpr uint8_t TRCSR_Status = TRCSR_RDRF | TRCSR_ORFE | TRCSR_TDRE;
 
-    static constexpr uint8_t LineTicks = 10;     // ticks for one byte, each way
-    static constexpr uint8_t LoopbackTicks = 5;  // ticks for one byte, each way, looped back
+    static constexpr uint8_t LineTicks = 10;    // ticks for one byte, each way
+    static constexpr uint8_t LoopbackTicks = 5; // ticks for one byte, each way, looped back
 
     // pending: the processor's request set; random: for the bytes of a receive error;
     // loaded: the board's "program loaded" flag (the line stands still without a program).
@@ -55,18 +55,18 @@ public:
     uint8_t RDR = 0;
     uint8_t TDR = 0;
     // The line.
-    uint8_t TxCount = 0;  // ticks until TDR has left; 0 = transmitter idle
-    uint8_t RxCount = 0;  // ticks until RxByte arrives; 0 = nothing on the way in
-    uint8_t RxByte = 0;   // the byte on its way in
-    bool RdrTaken = true; // RDR has been read since the last arrival
+    uint8_t TxCount = 0;       // ticks until TDR has left; 0 = transmitter idle
+    uint8_t RxCount = 0;       // ticks until RxByte arrives; 0 = nothing on the way in
+    uint8_t RxByte = 0;        // the byte on its way in
+    bool RdrTaken = true;      // RDR has been read since the last arrival
     bool OverrunSeen = false;  // an arrival found RDR unread; cleared when the program reads RDR
     bool RateMismatch = false; // the byte on its way in was sent at a rate other than the chip's
 
     // Window settings.
-    bool Loopback = false;                         // "Rx=Tx": Tx is wired to Rx
+    bool Loopback = false; // "Rx=Tx": Tx is wired to Rx
     SciDisplayMode DisplayMode = SciDisplayMode::Ascii;
-    std::string ExternalRate = "9600";             // the external system's rate box, as text
-    std::string Input;                             // the input field, 8-bit (Windows-1250) text
+    std::string ExternalRate = "9600"; // the external system's rate box, as text
+    std::string Input;                 // the input field, 8-bit (Windows-1250) text
 
     // Every byte that left the chip towards the external system, in order (looped-back bytes
     // never leave the chip and are not listed). Emptied by ResetSci.

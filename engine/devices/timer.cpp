@@ -1,8 +1,8 @@
-#include "timer.h"
+#include "engine/devices/timer.h"
 
-#include "memory.h"
-#include "random.h"
-#include "simulator.h"
+#include "engine/memory.h"
+#include "engine/random.h"
+#include "engine/simulator.h"
 
 namespace {
 constexpr uint16_t kPort2Ddr = 0x01;
@@ -27,13 +27,26 @@ uint8_t TTimer::ReadRegister(uint16_t address) {
         // acknowledged by writing the compare register.
         TCSR &= static_cast<uint8_t>(~(TCSR_TOF | TCSR_ICF));
         break;
-    case 0x09: value = High(Counter); break;
-    case 0x0A: value = Low(Counter); break;
-    case 0x0B: value = High(OutputCompare); break;
-    case 0x0C: value = Low(OutputCompare); break;
-    case 0x0D: value = High(InputCapture); break;
-    case 0x0E: value = Low(InputCapture); break;
-    default: return 0;
+    case 0x09:
+        value = High(Counter);
+        break;
+    case 0x0A:
+        value = Low(Counter);
+        break;
+    case 0x0B:
+        value = High(OutputCompare);
+        break;
+    case 0x0C:
+        value = Low(OutputCompare);
+        break;
+    case 0x0D:
+        value = High(InputCapture);
+        break;
+    case 0x0E:
+        value = Low(InputCapture);
+        break;
+    default:
+        return 0;
     }
     WithdrawAcknowledged();
     Changed();
@@ -42,9 +55,15 @@ uint8_t TTimer::ReadRegister(uint16_t address) {
 
 void TTimer::WriteRegister(uint16_t address, uint8_t value) {
     switch (address) {
-    case 0x08: TCSR = static_cast<uint8_t>((value & ~TCSR_Flags) | (TCSR & TCSR_Flags)); break;
-    case 0x09: SetHigh(Counter, value); break;
-    case 0x0A: SetLow(Counter, value); break;
+    case 0x08:
+        TCSR = static_cast<uint8_t>((value & ~TCSR_Flags) | (TCSR & TCSR_Flags));
+        break;
+    case 0x09:
+        SetHigh(Counter, value);
+        break;
+    case 0x0A:
+        SetLow(Counter, value);
+        break;
     case 0x0B:
         SetHigh(OutputCompare, value);
         TCSR &= static_cast<uint8_t>(~TCSR_OCF);
@@ -53,9 +72,14 @@ void TTimer::WriteRegister(uint16_t address, uint8_t value) {
         SetLow(OutputCompare, value);
         TCSR &= static_cast<uint8_t>(~TCSR_OCF);
         break;
-    case 0x0D: SetHigh(InputCapture, value); break;
-    case 0x0E: SetLow(InputCapture, value); break;
-    default: return;
+    case 0x0D:
+        SetHigh(InputCapture, value);
+        break;
+    case 0x0E:
+        SetLow(InputCapture, value);
+        break;
+    default:
+        return;
     }
     WithdrawAcknowledged();
     Changed();
@@ -86,7 +110,8 @@ void TTimer::TimerTick() {
         uint8_t dr = memory_.Read(kPort2Dr, false).Value;
         if (ddr & kPin1) {
             uint8_t level = (TCSR & TCSR_OLVL) ? kPin1 : 0;
-            memory_.Write(kPort2Dr, MemoryCell{static_cast<uint8_t>((dr & ~kPin1) | level), RegisterLine}, false);
+            memory_.Write(kPort2Dr, MemoryCell{static_cast<uint8_t>((dr & ~kPin1) | level), RegisterLine},
+                          false);
         }
     }
 
@@ -105,10 +130,8 @@ void TTimer::CaptureEdge(uint8_t level) {
 }
 
 void TTimer::AdvanceCounter(uint16_t step) {
-    if (Counter <= 0xFFFF - step)
-        Counter = static_cast<uint16_t>(Counter + step);
-    else
-        Counter = 0xFFF0;
+    if (Counter <= 0xFFFF - step) Counter = static_cast<uint16_t>(Counter + step);
+    else Counter = 0xFFF0;
 }
 
 void TTimer::ResetTimer() {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "device.h"
+#include "engine/device.h"
 
 class TMemory;
 class TRandom;

@@ -28,9 +28,11 @@ class TempDir {
 public:
     TempDir() {
         auto base = std::filesystem::temp_directory_path();
-        std::string name = "orlek-asm-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-";
+        std::string name =
+            "orlek-asm-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-";
         for (int i = 0;; ++i) {
-            path_ = base / (name + std::to_string(i) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+            path_ =
+                base / (name + std::to_string(i) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
             if (std::filesystem::create_directory(path_)) break;
         }
     }
@@ -62,8 +64,10 @@ protected:
         if (result) *result = r;
         std::vector<uint8_t> out;
         uint32_t a = 0x100;
-        while (a < 0xFFFE && memory.Cells[a].Line <= 0) ++a;
-        for (; a < 0xFFFE && memory.Cells[a].Line > 0; ++a) out.push_back(memory.Cells[a].Value);
+        while (a < 0xFFFE && memory.Cells[a].Line <= 0)
+            ++a;
+        for (; a < 0xFFFE && memory.Cells[a].Line > 0; ++a)
+            out.push_back(memory.Cells[a].Value);
         return out;
     }
 

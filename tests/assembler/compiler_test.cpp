@@ -1,5 +1,5 @@
 // The two passes: encodings against the data sheet, operand forms, directives, error statuses.
-#include "asm_fixture.h"
+#include "tests/assembler/asm_fixture.h"
 
 #include "assembler/encoding.h"
 
@@ -14,48 +14,143 @@ TEST_F(AsmTest, InstructionBytesMatchTheDataSheet) {
         B bytes;
     } cases[] = {
         // inherent
-        {" ABA", {0x1B}}, {" ABX", {0x3A}}, {" ASLD", {0x05}}, {" LSRD", {0x04}}, {" MUL", {0x3D}},
-        {" NOP", {0x01}}, {" PSHX", {0x3C}}, {" PULX", {0x38}}, {" RTI", {0x3B}}, {" RTS", {0x39}},
-        {" SWI", {0x3F}}, {" WAI", {0x3E}}, {" DAA", {0x19}}, {" TAP", {0x06}}, {" TPA", {0x07}},
-        {" INX", {0x08}}, {" DEX", {0x09}}, {" CLV", {0x0A}}, {" SEV", {0x0B}}, {" CLC", {0x0C}},
-        {" SEC", {0x0D}}, {" CLI", {0x0E}}, {" SEI", {0x0F}}, {" SBA", {0x10}}, {" CBA", {0x11}},
-        {" TAB", {0x16}}, {" TBA", {0x17}}, {" TSX", {0x30}}, {" INS", {0x31}}, {" PULA", {0x32}},
-        {" PULB", {0x33}}, {" DES", {0x34}}, {" TXS", {0x35}}, {" PSHA", {0x36}}, {" PSHB", {0x37}},
-        {" NEGA", {0x40}}, {" COMA", {0x43}}, {" LSRA", {0x44}}, {" RORA", {0x46}}, {" ASRA", {0x47}},
-        {" ASLA", {0x48}}, {" ROLA", {0x49}}, {" DECA", {0x4A}}, {" INCA", {0x4C}}, {" TSTA", {0x4D}},
-        {" CLRA", {0x4F}}, {" NEGB", {0x50}}, {" COMB", {0x53}}, {" LSRB", {0x54}}, {" RORB", {0x56}},
-        {" ASRB", {0x57}}, {" ASLB", {0x58}}, {" ROLB", {0x59}}, {" DECB", {0x5A}}, {" INCB", {0x5C}},
-        {" TSTB", {0x5D}}, {" CLRB", {0x5F}},
+        {" ABA", {0x1B}},
+        {" ABX", {0x3A}},
+        {" ASLD", {0x05}},
+        {" LSRD", {0x04}},
+        {" MUL", {0x3D}},
+        {" NOP", {0x01}},
+        {" PSHX", {0x3C}},
+        {" PULX", {0x38}},
+        {" RTI", {0x3B}},
+        {" RTS", {0x39}},
+        {" SWI", {0x3F}},
+        {" WAI", {0x3E}},
+        {" DAA", {0x19}},
+        {" TAP", {0x06}},
+        {" TPA", {0x07}},
+        {" INX", {0x08}},
+        {" DEX", {0x09}},
+        {" CLV", {0x0A}},
+        {" SEV", {0x0B}},
+        {" CLC", {0x0C}},
+        {" SEC", {0x0D}},
+        {" CLI", {0x0E}},
+        {" SEI", {0x0F}},
+        {" SBA", {0x10}},
+        {" CBA", {0x11}},
+        {" TAB", {0x16}},
+        {" TBA", {0x17}},
+        {" TSX", {0x30}},
+        {" INS", {0x31}},
+        {" PULA", {0x32}},
+        {" PULB", {0x33}},
+        {" DES", {0x34}},
+        {" TXS", {0x35}},
+        {" PSHA", {0x36}},
+        {" PSHB", {0x37}},
+        {" NEGA", {0x40}},
+        {" COMA", {0x43}},
+        {" LSRA", {0x44}},
+        {" RORA", {0x46}},
+        {" ASRA", {0x47}},
+        {" ASLA", {0x48}},
+        {" ROLA", {0x49}},
+        {" DECA", {0x4A}},
+        {" INCA", {0x4C}},
+        {" TSTA", {0x4D}},
+        {" CLRA", {0x4F}},
+        {" NEGB", {0x50}},
+        {" COMB", {0x53}},
+        {" LSRB", {0x54}},
+        {" RORB", {0x56}},
+        {" ASRB", {0x57}},
+        {" ASLB", {0x58}},
+        {" ROLB", {0x59}},
+        {" DECB", {0x5A}},
+        {" INCB", {0x5C}},
+        {" TSTB", {0x5D}},
+        {" CLRB", {0x5F}},
         // memory read-modify-write: indexed 6x, extended 7x (no direct forms)
-        {" NEG 1,X", {0x60, 0x01}}, {" COM $1234", {0x73, 0x12, 0x34}}, {" LSR 2,X", {0x64, 0x02}},
-        {" ROR $1234", {0x76, 0x12, 0x34}}, {" ASR 0,X", {0x67, 0x00}}, {" ASL $1234", {0x78, 0x12, 0x34}},
-        {" ROL 3,X", {0x69, 0x03}}, {" DEC $1234", {0x7A, 0x12, 0x34}}, {" INC 4,X", {0x6C, 0x04}},
-        {" TST $1234", {0x7D, 0x12, 0x34}}, {" JMP 5,X", {0x6E, 0x05}}, {" JMP $1234", {0x7E, 0x12, 0x34}},
-        {" CLR 6,X", {0x6F, 0x06}}, {" CLR $10", {0x7F, 0x00, 0x10}},
+        {" NEG 1,X", {0x60, 0x01}},
+        {" COM $1234", {0x73, 0x12, 0x34}},
+        {" LSR 2,X", {0x64, 0x02}},
+        {" ROR $1234", {0x76, 0x12, 0x34}},
+        {" ASR 0,X", {0x67, 0x00}},
+        {" ASL $1234", {0x78, 0x12, 0x34}},
+        {" ROL 3,X", {0x69, 0x03}},
+        {" DEC $1234", {0x7A, 0x12, 0x34}},
+        {" INC 4,X", {0x6C, 0x04}},
+        {" TST $1234", {0x7D, 0x12, 0x34}},
+        {" JMP 5,X", {0x6E, 0x05}},
+        {" JMP $1234", {0x7E, 0x12, 0x34}},
+        {" CLR 6,X", {0x6F, 0x06}},
+        {" CLR $10", {0x7F, 0x00, 0x10}},
         // A side: immediate 8x, direct 9x, indexed Ax, extended Bx
-        {" SUBA #$12", {0x80, 0x12}}, {" CMPA $12", {0x91, 0x12}}, {" SBCA 1,X", {0xA2, 0x01}},
-        {" SUBD #$1234", {0x83, 0x12, 0x34}}, {" SUBD $12", {0x93, 0x12}}, {" ANDA $1234", {0xB4, 0x12, 0x34}},
-        {" BITA #1", {0x85, 0x01}}, {" LDAA #$12", {0x86, 0x12}}, {" LDAA $12", {0x96, 0x12}},
-        {" LDAA 18,X", {0xA6, 0x12}}, {" LDAA $1234", {0xB6, 0x12, 0x34}}, {" STAA $12", {0x97, 0x12}},
-        {" STAA 0,X", {0xA7, 0x00}}, {" STAA $1234", {0xB7, 0x12, 0x34}}, {" EORA #1", {0x88, 0x01}},
-        {" ADCA #1", {0x89, 0x01}}, {" ORAA #1", {0x8A, 0x01}}, {" ADDA #1", {0x8B, 0x01}},
-        {" CPX #$1234", {0x8C, 0x12, 0x34}}, {" CPX $12", {0x9C, 0x12}}, {" JSR $12", {0x9D, 0x12}},
-        {" JSR 1,X", {0xAD, 0x01}}, {" JSR $1234", {0xBD, 0x12, 0x34}}, {" LDS #$1234", {0x8E, 0x12, 0x34}},
-        {" LDS $12", {0x9E, 0x12}}, {" STS $12", {0x9F, 0x12}}, {" STS $1234", {0xBF, 0x12, 0x34}},
+        {" SUBA #$12", {0x80, 0x12}},
+        {" CMPA $12", {0x91, 0x12}},
+        {" SBCA 1,X", {0xA2, 0x01}},
+        {" SUBD #$1234", {0x83, 0x12, 0x34}},
+        {" SUBD $12", {0x93, 0x12}},
+        {" ANDA $1234", {0xB4, 0x12, 0x34}},
+        {" BITA #1", {0x85, 0x01}},
+        {" LDAA #$12", {0x86, 0x12}},
+        {" LDAA $12", {0x96, 0x12}},
+        {" LDAA 18,X", {0xA6, 0x12}},
+        {" LDAA $1234", {0xB6, 0x12, 0x34}},
+        {" STAA $12", {0x97, 0x12}},
+        {" STAA 0,X", {0xA7, 0x00}},
+        {" STAA $1234", {0xB7, 0x12, 0x34}},
+        {" EORA #1", {0x88, 0x01}},
+        {" ADCA #1", {0x89, 0x01}},
+        {" ORAA #1", {0x8A, 0x01}},
+        {" ADDA #1", {0x8B, 0x01}},
+        {" CPX #$1234", {0x8C, 0x12, 0x34}},
+        {" CPX $12", {0x9C, 0x12}},
+        {" JSR $12", {0x9D, 0x12}},
+        {" JSR 1,X", {0xAD, 0x01}},
+        {" JSR $1234", {0xBD, 0x12, 0x34}},
+        {" LDS #$1234", {0x8E, 0x12, 0x34}},
+        {" LDS $12", {0x9E, 0x12}},
+        {" STS $12", {0x9F, 0x12}},
+        {" STS $1234", {0xBF, 0x12, 0x34}},
         // B side: Cx Dx Ex Fx
-        {" SUBB #1", {0xC0, 0x01}}, {" CMPB #1", {0xC1, 0x01}}, {" SBCB #1", {0xC2, 0x01}},
-        {" ADDD #$1234", {0xC3, 0x12, 0x34}}, {" ADDD $12", {0xD3, 0x12}}, {" ADDD 1,X", {0xE3, 0x01}},
-        {" ADDD $1234", {0xF3, 0x12, 0x34}}, {" ANDB #1", {0xC4, 0x01}}, {" BITB #1", {0xC5, 0x01}},
-        {" LDAB #1", {0xC6, 0x01}}, {" LDAB $12", {0xD6, 0x12}}, {" STAB $12", {0xD7, 0x12}},
-        {" STAB 1,X", {0xE7, 0x01}}, {" EORB #1", {0xC8, 0x01}}, {" ADCB #1", {0xC9, 0x01}},
-        {" ORAB #1", {0xCA, 0x01}}, {" ADDB #1", {0xCB, 0x01}}, {" LDD #$1234", {0xCC, 0x12, 0x34}},
-        {" LDD $12", {0xDC, 0x12}}, {" LDD 1,X", {0xEC, 0x01}}, {" LDD $1234", {0xFC, 0x12, 0x34}},
-        {" STD $12", {0xDD, 0x12}}, {" STD 1,X", {0xED, 0x01}}, {" STD $1234", {0xFD, 0x12, 0x34}},
-        {" LDX #$1234", {0xCE, 0x12, 0x34}}, {" LDX $12", {0xDE, 0x12}}, {" LDX 1,X", {0xEE, 0x01}},
-        {" LDX $1234", {0xFE, 0x12, 0x34}}, {" STX $12", {0xDF, 0x12}}, {" STX 1,X", {0xEF, 0x01}},
+        {" SUBB #1", {0xC0, 0x01}},
+        {" CMPB #1", {0xC1, 0x01}},
+        {" SBCB #1", {0xC2, 0x01}},
+        {" ADDD #$1234", {0xC3, 0x12, 0x34}},
+        {" ADDD $12", {0xD3, 0x12}},
+        {" ADDD 1,X", {0xE3, 0x01}},
+        {" ADDD $1234", {0xF3, 0x12, 0x34}},
+        {" ANDB #1", {0xC4, 0x01}},
+        {" BITB #1", {0xC5, 0x01}},
+        {" LDAB #1", {0xC6, 0x01}},
+        {" LDAB $12", {0xD6, 0x12}},
+        {" STAB $12", {0xD7, 0x12}},
+        {" STAB 1,X", {0xE7, 0x01}},
+        {" EORB #1", {0xC8, 0x01}},
+        {" ADCB #1", {0xC9, 0x01}},
+        {" ORAB #1", {0xCA, 0x01}},
+        {" ADDB #1", {0xCB, 0x01}},
+        {" LDD #$1234", {0xCC, 0x12, 0x34}},
+        {" LDD $12", {0xDC, 0x12}},
+        {" LDD 1,X", {0xEC, 0x01}},
+        {" LDD $1234", {0xFC, 0x12, 0x34}},
+        {" STD $12", {0xDD, 0x12}},
+        {" STD 1,X", {0xED, 0x01}},
+        {" STD $1234", {0xFD, 0x12, 0x34}},
+        {" LDX #$1234", {0xCE, 0x12, 0x34}},
+        {" LDX $12", {0xDE, 0x12}},
+        {" LDX 1,X", {0xEE, 0x01}},
+        {" LDX $1234", {0xFE, 0x12, 0x34}},
+        {" STX $12", {0xDF, 0x12}},
+        {" STX 1,X", {0xEF, 0x01}},
         {" STX $1234", {0xFF, 0x12, 0x34}},
         // alternative spellings
-        {" LSLD", {0x05}}, {" LSLA", {0x48}}, {" LSLB", {0x58}}, {" LSL $1234", {0x78, 0x12, 0x34}},
+        {" LSLD", {0x05}},
+        {" LSLA", {0x48}},
+        {" LSLB", {0x58}},
+        {" LSL $1234", {0x78, 0x12, 0x34}},
         // lower case is upper-cased before the lookup
         {" ldaa #$12", {0x86, 0x12}},
     };
@@ -127,10 +222,11 @@ TEST_F(AsmTest, AddressingModeFollowsTheOperandShape) {
 }
 
 TEST_F(AsmTest, OperandErrors) {
-    for (const char* line : {" LDAA ,X", " LDAA OFF,X", " LDAA #5,X", " LDAA #%", " LDAA %102", " LDAA $",
-                             " LDAA #'A", " LDAA #'AB'", " LDAA #", " LDAA 12Z", " FCC \"abc", " FCC abc",
-                             " FCC \"", " FCB", " RMB", " RMB x1g", " ORG", " ORG +5", " ORG #1",
-                             " FDB $", " SM", " SM $100 $1G", " SM $100 \"ab", " SM \"a\" 1"}) {
+    for (const char* line :
+         {" LDAA ,X",  " LDAA OFF,X", " LDAA #5,X", " LDAA #%",     " LDAA %102",    " LDAA $",
+          " LDAA #'A", " LDAA #'AB'", " LDAA #",    " LDAA 12Z",    " FCC \"abc",    " FCC abc",
+          " FCC \"",   " FCB",        " RMB",       " RMB x1g",     " ORG",          " ORG +5",
+          " ORG #1",   " FDB $",      " SM",        " SM $100 $1G", " SM $100 \"ab", " SM \"a\" 1"}) {
         std::vector<std::string> src = {line};
         CompileResult r = Asm(src);
         EXPECT_EQ(ResultStatus(r), OperandError) << line;
@@ -164,8 +260,7 @@ TEST_F(AsmTest, RelativeDisplacementLimits) {
     Bytes({" BRA T", " RMB 128", "T NOP"}, &r);
     EXPECT_EQ(r, Result(5, BranchTooFar));
     // Displacements wrap with the 16-bit address space.
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB $FFF0", " ORG $FFF0", " BRA T", " ORG $0020", "T NOP"}),
-              Ok);
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB $FFF0", " ORG $FFF0", " BRA T", " ORG $0020", "T NOP"}), Ok);
     EXPECT_EQ(memory.Cells[0xFFF1].Value, 0x2E); // $0020 - $FFF2
     // Offsets on branch targets.
     EXPECT_EQ(Bytes({"T NOP", " BRA T+1"}), (B{0x01, 0x20, 0xFE}));
@@ -234,9 +329,10 @@ TEST_F(AsmTest, SampleProgramAssembles) {
     EXPECT_EQ(memory.Cells[0xFFFE].Value, 0x20);
     EXPECT_EQ(memory.Cells[0xFFFF].Value, 0x00);
     B code;
-    for (uint16_t a = 0x2000; memory.Cells[a].Line > 0; ++a) code.push_back(memory.Cells[a].Value);
-    EXPECT_EQ(code, (B{0x7F, 0x10, 0x00, 0x7F, 0x10, 0x01, 0xB6, 0x10, 0x01, 0x8B, 0x01, 0x19, 0xB7, 0x10,
-                       0x01, 0xB6, 0x10, 0x00, 0x89, 0x00, 0x19, 0xB7, 0x10, 0x00, 0x20, 0xEC}));
+    for (uint16_t a = 0x2000; memory.Cells[a].Line > 0; ++a)
+        code.push_back(memory.Cells[a].Value);
+    EXPECT_EQ(code, (B{0x7F, 0x10, 0x00, 0x7F, 0x10, 0x01, 0xB6, 0x10, 0x01, 0x8B, 0x01, 0x19, 0xB7,
+                       0x10, 0x01, 0xB6, 0x10, 0x00, 0x89, 0x00, 0x19, 0xB7, 0x10, 0x00, 0x20, 0xEC}));
     EXPECT_EQ(memory.Cells[0x2000].Line, 11);
     EXPECT_EQ(memory.Cells[0x2018].Line, 22);
     uint16_t v = 0;
@@ -292,9 +388,10 @@ TEST_F(AsmTest, LongLinesAreRefusedNotCut) {
     std::string fcc = " FCC \"" + body + "\"";
     EXPECT_EQ(Asm({fcc}), Result(2, OperandError)); // operand over 100 characters
     std::string sm = " SM $100";
-    while (sm.size() < 255) sm += " 1";
+    while (sm.size() < 255)
+        sm += " 1";
     sm.resize(255);
-    EXPECT_EQ(Asm({sm}), Result(0, NoResetVector)); // exactly 255: fine
+    EXPECT_EQ(Asm({sm}), Result(0, NoResetVector));       // exactly 255: fine
     EXPECT_EQ(Asm({sm + " 2"}), Result(2, OperandError)); // more data than a line holds
     // A long comment is harmless.
     EXPECT_EQ(Asm({" NOP ; " + std::string(100000, 'x')}), Result(0, NoResetVector));
@@ -323,7 +420,7 @@ TEST_F(AsmTest, LongRemarkAfterTheFieldsIsIgnoredLikeAComment) {
 TEST_F(AsmTest, LinesBeyondTheTagRangeMayNotEmitBytes) {
     std::vector<std::string> src(TCompiler::MaxCodeLine - 1, "* filler");
     src[0] = " ORG $40";
-    src.push_back(" NOP"); // line 32767: still taggable
+    src.push_back(" NOP");      // line 32767: still taggable
     src.push_back(" SM $50 1"); // preset bytes carry no line number
     src.push_back("L EQU 5");
     src.push_back(" ORG $FFFE");

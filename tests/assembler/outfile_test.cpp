@@ -2,7 +2,7 @@
 // a symbolic link is written through (the link stays a link), a named pipe or device is
 // written to directly (it is never replaced by a regular file), an existing file keeps its
 // permissions.
-#include "asm_fixture.h"
+#include "tests/assembler/asm_fixture.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 // regenerate them by running the tests once with ORLEK_UPDATE_GOLDEN=1 in the environment
 // (e.g. `ORLEK_UPDATE_GOLDEN=1 build/tests/assembler_tests --gtest_filter='*Golden*'`),
 // then review the diff before committing.
-#include "asm_fixture.h"
+#include "tests/assembler/asm_fixture.h"
 
 #include <cstdlib>
 
@@ -134,7 +134,8 @@ void ExpectWellFormedSRecords(const std::string& text) {
         unsigned count = std::stoul(rec.substr(2, 2), nullptr, 16);
         ASSERT_EQ(rec.size(), 4 + 2 * count) << rec;
         unsigned sum = 0;
-        for (size_t i = 2; i < rec.size(); i += 2) sum += std::stoul(rec.substr(i, 2), nullptr, 16);
+        for (size_t i = 2; i < rec.size(); i += 2)
+            sum += std::stoul(rec.substr(i, 2), nullptr, 16);
         EXPECT_EQ(sum & 0xFF, 0xFFu) << rec;
     }
 }
@@ -150,7 +151,8 @@ TEST_F(AsmTest, SRecordsOfTheSampleGolden) {
     WriteSRecords(out.string(), memory, "sample.asm");
     EXPECT_EQ(ReadFileBytes(out), s19);
     size_t files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.Path())) ++files;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.Path()))
+        ++files;
     EXPECT_EQ(files, 1u);
 }
 

@@ -1,5 +1,5 @@
 // Hostile input: binary bytes, NULs, huge lines and huge sources never crash or hang.
-#include "asm_fixture.h"
+#include "tests/assembler/asm_fixture.h"
 
 #include <random>
 
@@ -11,7 +11,8 @@ TEST_F(AsmTest, BinaryDataAndNulBytes) {
         std::vector<std::string> lines(1 + rng() % 40);
         for (std::string& l : lines) {
             l.resize(rng() % 120);
-            for (char& c : l) c = static_cast<char>(rng());
+            for (char& c : l)
+                c = static_cast<char>(rng());
         }
         CompileResult r = Asm(lines);
         int status = ResultStatus(r);
@@ -22,9 +23,9 @@ TEST_F(AsmTest, BinaryDataAndNulBytes) {
     EXPECT_EQ(Asm({std::string(" NOP\0", 5)}), Result(2, UnknownInstruction));
     EXPECT_EQ(Asm({std::string("L\0 EQU 1", 8), " ORG $FFFE", std::string(" FDB L\0", 7)}), Ok);
     // Mixed, plausible-looking garbage.
-    for (const char* line : {"\"", "\"\"\"", " \"", ",X", " LDAA ,X,X", " LDAA #,X", "!", "!!", "!!X NOP",
-                             " SM", " SM 1 \"", " FCC \"\"\"", " LDAA #'", " LDAA #''", " ORG -", " EQU",
-                             " BRA", " BRA +", " JMP -1", "       "}) {
+    for (const char* line : {"\"",     "\"\"\"",  " \"",  ",X",       " LDAA ,X,X",  " LDAA #,X", "!",
+                             "!!",     "!!X NOP", " SM",  " SM 1 \"", " FCC \"\"\"", " LDAA #'",  " LDAA #''",
+                             " ORG -", " EQU",    " BRA", " BRA +",   " JMP -1",     "       "}) {
         CompileResult r = Asm({line});
         EXPECT_GE(ResultStatus(r), Ok) << line;
     }

@@ -1,5 +1,5 @@
 // Numbers, label references, the line walker and the text encodings.
-#include "asm_fixture.h"
+#include "tests/assembler/asm_fixture.h"
 
 #include "assembler/encoding.h"
 
@@ -10,12 +10,25 @@ TEST(ParseNumberTest, AcceptedForms) {
         const char* text;
         uint16_t value;
     } cases[] = {
-        {"0", 0},          {"255", 255},      {"+7", 7},          {"-1", 0xFFFF},
-        {"-0", 0},         {"70000", 0x1170}, {"$1F", 0x1F},      {"$abcd", 0xABCD},
-        {"X10", 0x10},     {"x10", 0x10},     {"0x1f", 31},       {"0X1F", 31},
-        {"%10101", 21},    {"%1", 1},         {"%11111111111111111", 0xFFFF},
-        {"%10000000000000000", 0},             {"$0010", 0x10},
-        {"2147483647", 0xFFFF},                {"$7FFFFFFF", 0xFFFF},
+        {"0", 0},
+        {"255", 255},
+        {"+7", 7},
+        {"-1", 0xFFFF},
+        {"-0", 0},
+        {"70000", 0x1170},
+        {"$1F", 0x1F},
+        {"$abcd", 0xABCD},
+        {"X10", 0x10},
+        {"x10", 0x10},
+        {"0x1f", 31},
+        {"0X1F", 31},
+        {"%10101", 21},
+        {"%1", 1},
+        {"%11111111111111111", 0xFFFF},
+        {"%10000000000000000", 0},
+        {"$0010", 0x10},
+        {"2147483647", 0xFFFF},
+        {"$7FFFFFFF", 0xFFFF},
         {"-2147483647", 1},
     };
     for (const Case& c : cases) {
@@ -26,9 +39,9 @@ TEST(ParseNumberTest, AcceptedForms) {
 }
 
 TEST(ParseNumberTest, RefusedForms) {
-    for (const char* text : {"", "%", "%102", "$", "0x", "X", "+", "-", "12a", "$12G", "-$10", "+$10",
-                             "$-1", "1 ", " 1", "2147483648", "$80000000", "-2147483648", "1.5",
-                             "'A'", "#1", "%1x"})
+    for (const char* text :
+         {"",     "%",   "%102", "$",  "0x",         "X",         "+",           "-",   "12a", "$12G", "-$10",
+          "+$10", "$-1", "1 ",   " 1", "2147483648", "$80000000", "-2147483648", "1.5", "'A'", "#1",   "%1x"})
         EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
 }
 
@@ -108,21 +121,24 @@ TEST(CodeTest, EndMarkers) {
 TEST(EncodingTest, Utf8Validation) {
     EXPECT_TRUE(IsValidUtf8(""));
     EXPECT_TRUE(IsValidUtf8("števec ČŠŽ €"));
-    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));           // U+1F600
-    EXPECT_FALSE(IsValidUtf8("\x9A"));                      // š in Windows-1250
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                  // overlong '/'
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));              // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));          // beyond U+10FFFF
-    EXPECT_FALSE(IsValidUtf8("\xC5"));                      // cut sequence
-    EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3)));       // NUL is valid UTF-8
+    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));     // U+1F600
+    EXPECT_FALSE(IsValidUtf8("\x9A"));                // š in Windows-1250
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));            // overlong '/'
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));        // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));    // beyond U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\xC5"));                // cut sequence
+    EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3))); // NUL is valid UTF-8
 }
 
 TEST(EncodingTest, Cp1250RoundTripAndReplacement) {
     EXPECT_EQ(Utf8ToCp1250("števec ČŠŽ čšž €"), "\x9Atevec \xC8\x8A\x8E \xE8\x9A\x9E \x80");
     EXPECT_EQ(Utf8ToCp1250("日本 \xF0\x9F\x98\x80"), "?? ?");
-    EXPECT_EQ(Utf8ToCp1250("a\xFF" "b"), "a?b"); // malformed byte
+    EXPECT_EQ(Utf8ToCp1250("a\xFF"
+                           "b"),
+              "a?b"); // malformed byte
     std::string all;
-    for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
+    for (int i = 0; i < 256; ++i)
+        all.push_back(static_cast<char>(i));
     std::string utf8 = Cp1250ToUtf8(all);
     EXPECT_TRUE(IsValidUtf8(utf8));
     EXPECT_EQ(Utf8ToCp1250(utf8), all); // every byte survives the round trip

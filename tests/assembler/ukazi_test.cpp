@@ -1,5 +1,5 @@
 // Instruction-set table readers: the shipped tables load, malformed files are refused.
-#include "asm_fixture.h"
+#include "tests/assembler/asm_fixture.h"
 
 #include "assembler/ukazi.h"
 
@@ -9,8 +9,7 @@ const std::string kRed = std::string(ORLEK_PROGRAM_DIR) + "/bin/ukazi.red";
 const std::string kDat = std::string(ORLEK_PROGRAM_DIR) + "/bin/ukazi.dat";
 
 // Expects construction to throw a TableError whose message names the file.
-template <class Table>
-void ExpectRefused(const std::string& path) {
+template <class Table> void ExpectRefused(const std::string& path) {
     try {
         Table t(path);
         FAIL() << "accepted " << path;
@@ -38,7 +37,8 @@ TEST(UkaziFastTest, ShippedTableHasEveryMnemonicOnce) {
     EXPECT_FALSE(t.FindInstruction("LDAAX", e));
     EXPECT_FALSE(t.FindInstruction("TOOLONGNAME", e));
     EXPECT_FALSE(t.FindInstruction("", e));
-    for (size_t i = 0; i < t.Count(); ++i) EXPECT_EQ(t.Find(t.Record(i).Name()), &t.Record(i));
+    for (size_t i = 0; i < t.Count(); ++i)
+        EXPECT_EQ(t.Find(t.Record(i).Name()), &t.Record(i));
 }
 
 TEST(UkaziFastTest, AcceptsTheClassic117RecordsAndTakesTheFirstDuplicate) {
@@ -94,7 +94,8 @@ TEST(UkaziTest, OpcodeTextsAndRefusals) {
     TUkazi t(kDat);
     EXPECT_FALSE(t.GetOpcodeText(0x86).View().empty()); // LDAA immediate
     EXPECT_TRUE(t.GetOpcodeText(0x00).View().empty());  // not an opcode
-    for (int op = 0; op < 256; ++op) EXPECT_LE(t.GetOpcodeText(static_cast<uint8_t>(op)).Length, 16);
+    for (int op = 0; op < 256; ++op)
+        EXPECT_LE(t.GetOpcodeText(static_cast<uint8_t>(op)).Length, 16);
 
     TempDir dir;
     std::string data = ReadFileBytes(kDat);

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli_process.h"
-#include "options.h"
+#include "cli/options.h"
+#include "tests/cli/cli_process.h"
 
 namespace {
 void ExpectUsageError(const std::vector<std::string>& args, const std::string& fragment) {

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "cli_process.h"
+#include "tests/cli/cli_process.h"
 
 using Lines = std::vector<std::string>;
 
@@ -15,7 +15,8 @@ TEST(CliAsmTest, SymbolsInDefinitionOrder) {
 
 TEST(CliAsmTest, SuccessPrintsNothingAndWritesListingAndSRecords) {
     TempDir dir;
-    CliResult r = RunCli({"asm", CliData("regs.asm"), "--listing", dir.Path("regs.lst"), "--srec", dir.Path("regs.s19")});
+    CliResult r = RunCli(
+        {"asm", CliData("regs.asm"), "--listing", dir.Path("regs.lst"), "--srec", dir.Path("regs.s19")});
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out, "");
     Lines listing = SplitLinesLf(ReadFile(dir.Path("regs.lst")));

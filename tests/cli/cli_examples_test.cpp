@@ -1,20 +1,22 @@
 // The example programs under examples/ run through orlek-cli as a student would run them.
 #include <gtest/gtest.h>
 
-#include "cli_process.h"
+#include "tests/cli/cli_process.h"
 
 namespace {
 using Lines = std::vector<std::string>;
 
-std::string Example(const std::string& name) { return std::string(ORLEK_TEST_DATA) + "/../../examples/" + name; }
+std::string Example(const std::string& name) {
+    return std::string(ORLEK_TEST_DATA) + "/../../examples/" + name;
+}
 } // namespace
 
 TEST(CliExamplesTest, CompareInterruptTogglesThePinOncePerMatch) {
     // 2600 steps are 520 timer ticks: ten matches 50 ticks apart. The handler spans a tick, so a
     // request left over from inside it must not run the handler again for the same match: the level
     // would then be turned back at once and pin 1 of port 2 would never change.
-    CliResult r = RunCli({"run", Example("primerjalnik.asm"), "--steps", "2600", "--seed", "7", "--mem", "80:1",
-                          "--mem", "3:1", "--mem", "8:1"});
+    CliResult r = RunCli({"run", Example("primerjalnik.asm"), "--steps", "2600", "--seed", "7", "--mem",
+                          "80:1", "--mem", "3:1", "--mem", "8:1"});
     EXPECT_EQ(r.exit, 0) << r.err;
     Lines lines = SplitLinesLf(r.out);
     ASSERT_EQ(lines.size(), 6u) << r.out;
@@ -24,7 +26,8 @@ TEST(CliExamplesTest, CompareInterruptTogglesThePinOncePerMatch) {
     EXPECT_EQ(lines[4], "0008: 08"); // OLVL back at 0 after an even number of toggles
 
     // 312 ticks: six matches, the even ones put 1 on the pin (the level starts at 0).
-    r = RunCli({"run", Example("primerjalnik.asm"), "--steps", "1560", "--seed", "3", "--mem", "80:1", "--mem", "3:1"});
+    r = RunCli({"run", Example("primerjalnik.asm"), "--steps", "1560", "--seed", "3", "--mem", "80:1",
+                "--mem", "3:1"});
     EXPECT_EQ(r.exit, 0) << r.err;
     lines = SplitLinesLf(r.out);
     ASSERT_GE(lines.size(), 4u) << r.out;
@@ -34,8 +37,8 @@ TEST(CliExamplesTest, CompareInterruptTogglesThePinOncePerMatch) {
 
 TEST(CliExamplesTest, ReceiveInterruptStoresEachByteOnce) {
     // The text is given in UTF-8 and arrives in the machine's Windows-1250: Ž is $8E.
-    CliResult r = RunCli({"run", Example("sprejem.asm"), "--send", "\"Živijo\"@20", "--steps", "12000", "--seed", "1",
-                          "--mem", "100:7", "--mem", "84:2"});
+    CliResult r = RunCli({"run", Example("sprejem.asm"), "--send", "\"Živijo\"@20", "--steps", "12000",
+                          "--seed", "1", "--mem", "100:7", "--mem", "84:2"});
     EXPECT_EQ(r.exit, 0) << r.err;
     Lines lines = SplitLinesLf(r.out);
     ASSERT_EQ(lines.size(), 5u) << r.out;

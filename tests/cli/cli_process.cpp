@@ -1,12 +1,12 @@
-#include "cli_process.h"
+#include "tests/cli/cli_process.h"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <spawn.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +27,8 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input,
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid;
     CliResult result;
@@ -65,7 +66,8 @@ std::string ReadFile(const std::string& path) {
 std::vector<std::string> SplitLinesLf(const std::string& text) {
     std::vector<std::string> lines;
     std::stringstream s(text);
-    for (std::string line; std::getline(s, line);) lines.push_back(line);
+    for (std::string line; std::getline(s, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -78,7 +80,8 @@ struct Parser {
         throw std::runtime_error("JSON: " + what + " at offset " + std::to_string(i));
     }
     void Space() {
-        while (i < t.size() && (t[i] == ' ' || t[i] == '\n' || t[i] == '\r' || t[i] == '\t')) ++i;
+        while (i < t.size() && (t[i] == ' ' || t[i] == '\n' || t[i] == '\r' || t[i] == '\t'))
+            ++i;
     }
     bool Take(char c) {
         Space();
@@ -106,24 +109,44 @@ struct Parser {
             if (i >= t.size()) Fail("bad escape");
             char e = t[i++];
             switch (e) {
-            case '"': s += '"'; break;
-            case '\\': s += '\\'; break;
-            case '/': s += '/'; break;
-            case 'n': s += '\n'; break;
-            case 'r': s += '\r'; break;
-            case 't': s += '\t'; break;
-            case 'b': s += '\b'; break;
-            case 'f': s += '\f'; break;
+            case '"':
+                s += '"';
+                break;
+            case '\\':
+                s += '\\';
+                break;
+            case '/':
+                s += '/';
+                break;
+            case 'n':
+                s += '\n';
+                break;
+            case 'r':
+                s += '\r';
+                break;
+            case 't':
+                s += '\t';
+                break;
+            case 'b':
+                s += '\b';
+                break;
+            case 'f':
+                s += '\f';
+                break;
             case 'u': {
                 if (i + 4 > t.size()) Fail("bad \\u");
                 unsigned cp = std::stoul(t.substr(i, 4), nullptr, 16);
                 i += 4;
                 if (cp < 0x80) s += static_cast<char>(cp);
-                else if (cp < 0x800) s += static_cast<char>(0xC0 | cp >> 6), s += static_cast<char>(0x80 | (cp & 0x3F));
-                else s += static_cast<char>(0xE0 | cp >> 12), s += static_cast<char>(0x80 | (cp >> 6 & 0x3F)), s += static_cast<char>(0x80 | (cp & 0x3F));
+                else if (cp < 0x800)
+                    s += static_cast<char>(0xC0 | cp >> 6), s += static_cast<char>(0x80 | (cp & 0x3F));
+                else
+                    s += static_cast<char>(0xE0 | cp >> 12), s += static_cast<char>(0x80 | (cp >> 6 & 0x3F)),
+                        s += static_cast<char>(0x80 | (cp & 0x3F));
                 break;
             }
-            default: Fail("bad escape");
+            default:
+                Fail("bad escape");
             }
         }
     }
@@ -148,7 +171,8 @@ struct Parser {
             ++i;
             v.kind = Json::Array;
             if (Take(']')) return v;
-            do v.array.push_back(Value());
+            do
+                v.array.push_back(Value());
             while (Take(','));
             Expect(']');
         } else if (c == '"') {

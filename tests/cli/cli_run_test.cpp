@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "cli_process.h"
+#include "tests/cli/cli_process.h"
 
 using Lines = std::vector<std::string>;
 
@@ -11,11 +11,9 @@ TEST(CliRunTest, ProgramThatRunsOffItsEndReportsRegistersAndStopLine) {
     CliResult r = RunCli({"run", CliData("regs.asm"), "--mem", "1000:2"});
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(SplitLinesLf(r.out), (Lines{"Kam pa sedaj?",
-                                          "A=12 B=34 D=1234 X=0000 PC=200D SP=0000 CCR=11010000",
-                                          "steps=5 stop=left line=-1",
-                                          "1000: 12 34",
-                                          "sci-out:"}));
+    EXPECT_EQ(SplitLinesLf(r.out),
+              (Lines{"Kam pa sedaj?", "A=12 B=34 D=1234 X=0000 PC=200D SP=0000 CCR=11010000",
+                     "steps=5 stop=left line=-1", "1000: 12 34", "sci-out:"}));
 }
 
 TEST(CliRunTest, StepLimitBreakpointAndMemoryRowsOfSixteen) {
@@ -134,7 +132,8 @@ TEST(CliRunTest, LogFileHasTheHeaderAndOneRecordPerStep) {
     ASSERT_EQ(log.size(), 10001u);
     EXPECT_EQ(log[10000].substr(0, 5), "2007\t"); // steps 4, 7, ..., 10000 are the inx
     size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Dir())) ++files;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Dir()))
+        ++files;
     EXPECT_EQ(files, 2u);
 }
 

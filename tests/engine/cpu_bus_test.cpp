@@ -1,7 +1,7 @@
 // The bus accesses of a step, in order, as the trace recorder sees them.
 #include <vector>
 
-#include "cpu_fixture.h"
+#include "tests/engine/cpu_fixture.h"
 
 // Comparison and printing for the recorder's rows; found by argument-dependent lookup, so they
 // live beside TraceRow in the global namespace (internal linkage).
@@ -57,17 +57,17 @@ TEST_F(BusTest, InterruptEntryStacksThenReadsTheVectorTwice) {
     Put(0x5100, {0x3B});
     cpu.PC = 0x2000;
     cpu.SP = 0x01FF;
-    cpu.A = 0xAA; cpu.B = 0xBB; cpu.JoinD();
+    cpu.A = 0xAA;
+    cpu.B = 0xBB;
+    cpu.JoinD();
     cpu.X = 0x1234;
     cpu.UnpackCCR(0);
     cpu.Pending.set(IntIRQ);
     Step();
     const std::vector<TraceRow> expected = {
-        {0x2000, 0x01, R},
-        {0xFFF8, 0x51, R}, {0xFFF9, 0x00, R}, // zero test
-        {0x01FF, 0x01, W}, {0x01FE, 0x20, W}, {0x01FD, 0x34, W}, {0x01FC, 0x12, W},
-        {0x01FB, 0xAA, W}, {0x01FA, 0xBB, W}, {0x01F9, 0xC0, W},
-        {0xFFF8, 0x51, R}, {0xFFF9, 0x00, R}, // entry
+        {0x2000, 0x01, R}, {0xFFF8, 0x51, R}, {0xFFF9, 0x00, R}, // zero test
+        {0x01FF, 0x01, W}, {0x01FE, 0x20, W}, {0x01FD, 0x34, W}, {0x01FC, 0x12, W}, {0x01FB, 0xAA, W},
+        {0x01FA, 0xBB, W}, {0x01F9, 0xC0, W}, {0xFFF8, 0x51, R}, {0xFFF9, 0x00, R}, // entry
         {0x5100, 0x3B, R},
     };
     EXPECT_EQ(Rows(), expected);

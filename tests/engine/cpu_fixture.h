@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "simulator.h"
+#include "engine/simulator.h"
 
 // A processor on a fresh address space, with helpers to place machine code and run it.
 class CpuTest : public ::testing::Test {
@@ -18,7 +18,8 @@ protected:
     // Places bytes from address on, each tagged with source line = line (so steps landing on
     // placed code return a non-negative line).
     void Put(uint16_t address, std::initializer_list<uint8_t> bytes, int16_t line = 1) {
-        for (uint8_t b : bytes) memory->Write(address++, MemoryCell{b, line}, false);
+        for (uint8_t b : bytes)
+            memory->Write(address++, MemoryCell{b, line}, false);
     }
     void PutWord(uint16_t address, uint16_t value) {
         Put(address, {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
@@ -31,8 +32,14 @@ protected:
         return cpu.Step(status);
     }
     int16_t Step() { return cpu.Step(status); }
-    void SetA(uint8_t a) { cpu.A = a; cpu.JoinD(); }
-    void SetB(uint8_t b) { cpu.B = b; cpu.JoinD(); }
+    void SetA(uint8_t a) {
+        cpu.A = a;
+        cpu.JoinD();
+    }
+    void SetB(uint8_t b) {
+        cpu.B = b;
+        cpu.JoinD();
+    }
     void ExpectDConsistent() { EXPECT_EQ(cpu.D, (cpu.A << 8) | cpu.B); }
 };
 

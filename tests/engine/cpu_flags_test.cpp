@@ -2,7 +2,7 @@
 // sum, overflow from the signed result leaving its range, half carry from the nibble sum.
 #include <vector>
 
-#include "cpu_fixture.h"
+#include "tests/engine/cpu_fixture.h"
 
 namespace {
 
@@ -33,7 +33,13 @@ protected:
         memory->Cells[0x2000].Value = opcode;
         memory->Cells[0x2001].Value = m;
         cpu.PC = 0x2000;
-        if (onB) { cpu.A = 0x5A; cpu.B = p; } else { cpu.A = p; cpu.B = 0xA5; }
+        if (onB) {
+            cpu.A = 0x5A;
+            cpu.B = p;
+        } else {
+            cpu.A = p;
+            cpu.B = 0xA5;
+        }
         cpu.JoinD();
         cpu.C = carryIn;
         cpu.H = h;
@@ -43,13 +49,19 @@ protected:
 };
 
 TEST_F(FlagTest, EightBitAddFamiliesMatchWideSums) {
-    struct Op { uint8_t opcode; bool onB; bool useCarry; };
-    for (Op op : {Op{0x8B, false, false}, Op{0x89, false, true}, Op{0xCB, true, false}, Op{0xC9, true, true}}) {
+    struct Op {
+        uint8_t opcode;
+        bool onB;
+        bool useCarry;
+    };
+    for (Op op :
+         {Op{0x8B, false, false}, Op{0x89, false, true}, Op{0xCB, true, false}, Op{0xC9, true, true}}) {
         int failures = 0;
         for (int cin = 0; cin <= 1; ++cin)
             for (int p = 0; p < 256; ++p)
                 for (int m = 0; m < 256; ++m) {
-                    RunImmediate(op.opcode, op.onB, static_cast<uint8_t>(p), static_cast<uint8_t>(m), cin, false);
+                    RunImmediate(op.opcode, op.onB, static_cast<uint8_t>(p), static_cast<uint8_t>(m), cin,
+                                 false);
                     const Expect8 e = WideAdd(p, m, op.useCarry ? cin : 0);
                     const uint8_t acc = op.onB ? cpu.B : cpu.A;
                     const bool ok = acc == e.r && cpu.C == e.c && cpu.V == e.v && cpu.H == e.h &&
@@ -57,15 +69,20 @@ TEST_F(FlagTest, EightBitAddFamiliesMatchWideSums) {
                                     cpu.D == (cpu.A << 8 | cpu.B) && (op.onB ? cpu.A == 0x5A : cpu.B == 0xA5);
                     if (!ok && ++failures <= 5)
                         ADD_FAILURE() << "opcode " << std::hex << int(op.opcode) << " p=" << p << " m=" << m
-                                      << " cin=" << cin << " got " << int(acc) << " C" << cpu.C << " V" << cpu.V
-                                      << " H" << cpu.H << " N" << cpu.N << " Z" << cpu.Z;
+                                      << " cin=" << cin << " got " << int(acc) << " C" << cpu.C << " V"
+                                      << cpu.V << " H" << cpu.H << " N" << cpu.N << " Z" << cpu.Z;
                 }
         EXPECT_EQ(failures, 0) << "opcode " << std::hex << int(op.opcode);
     }
 }
 
 TEST_F(FlagTest, EightBitSubtractFamiliesMatchWideDifferences) {
-    struct Op { uint8_t opcode; bool onB; bool useBorrow; bool stores; };
+    struct Op {
+        uint8_t opcode;
+        bool onB;
+        bool useBorrow;
+        bool stores;
+    };
     for (Op op : {Op{0x80, false, false, true}, Op{0x82, false, true, true}, Op{0x81, false, false, false},
                   Op{0xC0, true, false, true}, Op{0xC2, true, true, true}, Op{0xC1, true, false, false}}) {
         int failures = 0;
@@ -73,7 +90,8 @@ TEST_F(FlagTest, EightBitSubtractFamiliesMatchWideDifferences) {
             for (int p = 0; p < 256; ++p)
                 for (int m = 0; m < 256; ++m) {
                     // H is left alone by subtraction: start it at the opposite of cin to see it kept.
-                    RunImmediate(op.opcode, op.onB, static_cast<uint8_t>(p), static_cast<uint8_t>(m), cin, !cin);
+                    RunImmediate(op.opcode, op.onB, static_cast<uint8_t>(p), static_cast<uint8_t>(m), cin,
+                                 !cin);
                     const Expect8 e = WideSub(p, m, op.useBorrow ? cin : 0);
                     const uint8_t acc = op.onB ? cpu.B : cpu.A;
                     const uint8_t expectedAcc = op.stores ? e.r : static_cast<uint8_t>(p);
@@ -82,8 +100,8 @@ TEST_F(FlagTest, EightBitSubtractFamiliesMatchWideDifferences) {
                                     cpu.D == (cpu.A << 8 | cpu.B);
                     if (!ok && ++failures <= 5)
                         ADD_FAILURE() << "opcode " << std::hex << int(op.opcode) << " p=" << p << " m=" << m
-                                      << " cin=" << cin << " got " << int(acc) << " C" << cpu.C << " V" << cpu.V
-                                      << " N" << cpu.N << " Z" << cpu.Z;
+                                      << " cin=" << cin << " got " << int(acc) << " C" << cpu.C << " V"
+                                      << cpu.V << " N" << cpu.N << " Z" << cpu.Z;
                 }
         EXPECT_EQ(failures, 0) << "opcode " << std::hex << int(op.opcode);
     }
@@ -119,8 +137,10 @@ std::vector<uint16_t> SampleWords() {
     std::vector<uint16_t> out;
     const uint8_t edges[] = {0x00, 0x01, 0x0F, 0x10, 0x7E, 0x7F, 0x80, 0x81, 0xF0, 0xFE, 0xFF};
     for (uint8_t hi : edges)
-        for (uint8_t lo : edges) out.push_back(static_cast<uint16_t>(hi << 8 | lo));
-    for (unsigned v = 3; v < 0x10000; v += 251) out.push_back(static_cast<uint16_t>(v));
+        for (uint8_t lo : edges)
+            out.push_back(static_cast<uint16_t>(hi << 8 | lo));
+    for (unsigned v = 3; v < 0x10000; v += 251)
+        out.push_back(static_cast<uint16_t>(v));
     return out;
 }
 
@@ -152,8 +172,7 @@ TEST_F(FlagTest, SixteenBitAddSubtractAndCompareMatchWideArithmetic) {
                 const uint16_t r = static_cast<uint16_t>(wide);
                 const bool c = add ? wide > 0xFFFF : wide < 0;
                 const bool v = swide < -32768 || swide > 32767;
-                const bool regsOk = onX ? (cpu.X == p && cpu.D == 0x1234)
-                                        : (cpu.D == r && cpu.X == 0x4321);
+                const bool regsOk = onX ? (cpu.X == p && cpu.D == 0x1234) : (cpu.D == r && cpu.X == 0x4321);
                 if (!(regsOk && cpu.C == c && cpu.V == v && cpu.N == (r >= 0x8000) && cpu.Z == (r == 0) &&
                       cpu.H && cpu.PC == 0x2003 && cpu.D == (cpu.A << 8 | cpu.B))) {
                     if (++failures <= 5)

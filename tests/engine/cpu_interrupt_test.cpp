@@ -1,5 +1,5 @@
 // Interrupt requests, their order, the entry sequence, SWI and RTI.
-#include "cpu_fixture.h"
+#include "tests/engine/cpu_fixture.h"
 
 namespace {
 
@@ -13,7 +13,8 @@ protected:
         PutWord(0xFFF4, 0x5400); // OCF
         PutWord(0xFFF6, 0x5500); // ICF
         PutWord(0xFFFA, 0x5600); // SWI
-        for (uint16_t handler = 0x5000; handler <= 0x5600; handler += 0x100) Put(handler, {0x3B}); // RTI
+        for (uint16_t handler = 0x5000; handler <= 0x5600; handler += 0x100)
+            Put(handler, {0x3B});              // RTI
         Put(0x2000, {0x01, 0x01, 0x01, 0x01}); // NOPs
         cpu.PC = 0x2000;
         cpu.SP = 0x01FF;
@@ -44,7 +45,9 @@ TEST_F(InterruptTest, RtiRestoresStateAndAlwaysClearsI) {
     cpu.UnpackCCR(0x00);
     cpu.Pending.set(IntIRQ);
     Step();
-    SetA(0); SetB(0); cpu.X = 0;
+    SetA(0);
+    SetB(0);
+    cpu.X = 0;
     memory->Cells[0x01F9].Value = 0xFF; // stacked CCR with every flag, I included
     EXPECT_EQ(Step(), 1);
     EXPECT_EQ(cpu.PC, 0x2001);
@@ -125,7 +128,8 @@ TEST_F(InterruptTest, OneCheckEntersEveryUnmaskedTimerRequestInTurn) {
 
 TEST_F(InterruptTest, AllMaskableSourcesInOneCheck) {
     cpu.I = false;
-    for (InterruptSource s : {IntIRQ, IntSCI, IntTOF, IntOCF, IntICF}) cpu.Pending.set(s);
+    for (InterruptSource s : {IntIRQ, IntSCI, IntTOF, IntOCF, IntICF})
+        cpu.Pending.set(s);
     Step();
     EXPECT_EQ(cpu.PC, 0x5500); // ICF last entered
     EXPECT_EQ(cpu.SP, 0x01FF - 4 * 7);

@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "cpu_fixture.h"
 #include "isa/isa.h"
+#include "tests/engine/cpu_fixture.h"
 
 namespace {
 
@@ -112,11 +112,14 @@ TEST_F(OpcodeWalkTest, FlagColumnMatchesWhatTheEngineDoes) {
                     const uint8_t bit = static_cast<uint8_t>(0x20 >> i);
                     const char how = e.Flags[i];
                     if (how == '-' || (how == 'S' && (before & 0x10))) {
-                        EXPECT_EQ(after & bit, before & bit) << "flag " << "HINZVC"[i] << " ccr " << int(before);
+                        EXPECT_EQ(after & bit, before & bit) << "flag "
+                                                             << "HINZVC"[i] << " ccr " << int(before);
                     } else if (how == '0') {
-                        EXPECT_EQ(after & bit, 0) << "flag " << "HINZVC"[i];
+                        EXPECT_EQ(after & bit, 0) << "flag "
+                                                  << "HINZVC"[i];
                     } else if (how == '1') {
-                        EXPECT_EQ(after & bit, bit) << "flag " << "HINZVC"[i];
+                        EXPECT_EQ(after & bit, bit) << "flag "
+                                                    << "HINZVC"[i];
                     }
                 }
             }

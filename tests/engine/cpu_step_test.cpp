@@ -1,6 +1,6 @@
 // Instruction execution: state access, addressing, the individual instruction families and
 // the bus accesses a step makes.
-#include "cpu_fixture.h"
+#include "tests/engine/cpu_fixture.h"
 
 namespace {
 
@@ -8,14 +8,22 @@ namespace {
 
 TEST_F(CpuTest, ResetLoadsTheVectorSetsIAndClearsEverythingElse) {
     PutWord(0xFFFE, 0xC000);
-    cpu.A = 1; cpu.B = 2; cpu.JoinD(); cpu.X = 3; cpu.SP = 4;
-    cpu.C = cpu.V = cpu.Z = cpu.N = cpu.H = true; cpu.I = false;
+    cpu.A = 1;
+    cpu.B = 2;
+    cpu.JoinD();
+    cpu.X = 3;
+    cpu.SP = 4;
+    cpu.C = cpu.V = cpu.Z = cpu.N = cpu.H = true;
+    cpu.I = false;
     cpu.Pending.set(IntIRQ);
     cpu.Pending.set(IntNMI);
     cpu.Reset();
     EXPECT_EQ(cpu.PC, 0xC000);
-    EXPECT_EQ(cpu.A, 0); EXPECT_EQ(cpu.B, 0); EXPECT_EQ(cpu.D, 0);
-    EXPECT_EQ(cpu.X, 0); EXPECT_EQ(cpu.SP, 0);
+    EXPECT_EQ(cpu.A, 0);
+    EXPECT_EQ(cpu.B, 0);
+    EXPECT_EQ(cpu.D, 0);
+    EXPECT_EQ(cpu.X, 0);
+    EXPECT_EQ(cpu.SP, 0);
     EXPECT_EQ(cpu.PackCCR(), 0xD0); // only I set
     EXPECT_TRUE(cpu.Pending.none());
 }
@@ -32,7 +40,7 @@ TEST_F(CpuTest, CcrPacksWithTopBitsSetAndUnpackIgnoresThem) {
 
 TEST_F(CpuTest, WordAccessAndStackWrapAt16Bits) {
     Put(0xFFFF, {0x12});
-    Put(0x0004, {0x34}); // plain cell beside the port registers
+    Put(0x0004, {0x34});                     // plain cell beside the port registers
     EXPECT_EQ(cpu.ReadWord(0xFFFF), 0x1200); // $0000 is the unattached Port 1 register: reads 0
     cpu.SP = 0x0000;
     cpu.PushWord(0xABCD);
@@ -104,12 +112,17 @@ TEST_F(CpuTest, UndefinedOpcodesChangeNothingAndAreMetAgain) {
     for (uint8_t op : {uint8_t{0x00}, uint8_t{0x3E}, uint8_t{0x87}, uint8_t{0xCF}}) {
         Put(0x2000, {op}, 9);
         cpu.PC = 0x2000;
-        SetA(0x12); SetB(0x34); cpu.X = 0x5678; cpu.SP = 0x0100;
+        SetA(0x12);
+        SetB(0x34);
+        cpu.X = 0x5678;
+        cpu.SP = 0x0100;
         cpu.UnpackCCR(0x2B);
         EXPECT_EQ(Step(), 9);
         EXPECT_EQ(Step(), 9);
         EXPECT_EQ(cpu.PC, 0x2000);
-        EXPECT_EQ(cpu.D, 0x1234); EXPECT_EQ(cpu.X, 0x5678); EXPECT_EQ(cpu.SP, 0x0100);
+        EXPECT_EQ(cpu.D, 0x1234);
+        EXPECT_EQ(cpu.X, 0x5678);
+        EXPECT_EQ(cpu.SP, 0x0100);
         EXPECT_EQ(cpu.PackCCR(), 0xEB);
         EXPECT_EQ(status, 0);
     }
@@ -156,12 +169,15 @@ TEST_F(CpuTest, SelfModifiedCodeIsExecutedWhenFetched) {
 // ---- Addressing ------------------------------------------------------------------------------
 
 TEST_F(CpuTest, OperandLengthsPerAddressingMode) {
-    struct Case { std::initializer_list<uint8_t> code; uint16_t length; };
+    struct Case {
+        std::initializer_list<uint8_t> code;
+        uint16_t length;
+    };
     const Case cases[] = {
-        {{0x86, 0x01}, 2},       {{0x96, 0x80}, 2},       {{0xA6, 0x00}, 2}, {{0xB6, 0x30, 0x00}, 3},
-        {{0xCC, 0x12, 0x34}, 3}, {{0xDC, 0x80}, 2},       {{0xEC, 0x00}, 2}, {{0xFC, 0x30, 0x00}, 3},
-        {{0x93, 0x80}, 2},       {{0xA3, 0x00}, 2},       {{0xD3, 0x80}, 2}, {{0xE3, 0x00}, 2},
-        {{0xB3, 0x30, 0x00}, 3}, {{0xF3, 0x30, 0x00}, 3}, {{0x6C, 0x00}, 2}, {{0x7C, 0x30, 0x00}, 3},
+        {{0x86, 0x01}, 2},       {{0x96, 0x80}, 2},       {{0xA6, 0x00}, 2},       {{0xB6, 0x30, 0x00}, 3},
+        {{0xCC, 0x12, 0x34}, 3}, {{0xDC, 0x80}, 2},       {{0xEC, 0x00}, 2},       {{0xFC, 0x30, 0x00}, 3},
+        {{0x93, 0x80}, 2},       {{0xA3, 0x00}, 2},       {{0xD3, 0x80}, 2},       {{0xE3, 0x00}, 2},
+        {{0xB3, 0x30, 0x00}, 3}, {{0xF3, 0x30, 0x00}, 3}, {{0x6C, 0x00}, 2},       {{0x7C, 0x30, 0x00}, 3},
         {{0x8C, 0x12, 0x34}, 3}, {{0x9F, 0x80}, 2},       {{0xFF, 0x30, 0x00}, 3},
     };
     for (const Case& c : cases) {
@@ -194,60 +210,84 @@ TEST_F(CpuTest, DirectAndExtendedAddressTheSameCell) {
 // ---- Loads, stores, logic ------------------------------------------------------------------
 
 TEST_F(CpuTest, LoadsSetNZClearVAndKeepC) {
-    cpu.C = true; cpu.V = true; cpu.N = true;
+    cpu.C = true;
+    cpu.V = true;
+    cpu.N = true;
     SetA(0x11);
     Run(0x2000, {0xC6, 0x00}); // LDAB #0
-    EXPECT_FALSE(cpu.N); EXPECT_TRUE(cpu.Z); EXPECT_FALSE(cpu.V); EXPECT_TRUE(cpu.C);
+    EXPECT_FALSE(cpu.N);
+    EXPECT_TRUE(cpu.Z);
+    EXPECT_FALSE(cpu.V);
+    EXPECT_TRUE(cpu.C);
     EXPECT_EQ(cpu.D, 0x1100);
     Run(0x2000, {0xCC, 0x80, 0x01}); // LDD #$8001
-    EXPECT_EQ(cpu.A, 0x80); EXPECT_EQ(cpu.B, 0x01);
-    EXPECT_TRUE(cpu.N); EXPECT_FALSE(cpu.Z);
+    EXPECT_EQ(cpu.A, 0x80);
+    EXPECT_EQ(cpu.B, 0x01);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_FALSE(cpu.Z);
     Run(0x2000, {0x8E, 0x00, 0x00}); // LDS #0
-    EXPECT_EQ(cpu.SP, 0); EXPECT_TRUE(cpu.Z); EXPECT_FALSE(cpu.N);
+    EXPECT_EQ(cpu.SP, 0);
+    EXPECT_TRUE(cpu.Z);
+    EXPECT_FALSE(cpu.N);
 }
 
 TEST_F(CpuTest, StoresWriteBigEndianAndSetFlagsFromTheValue) {
     cpu.X = 0x8000;
     cpu.V = true;
     Run(0x2000, {0xFF, 0x30, 0x00}); // STX $3000
-    EXPECT_EQ(Peek(0x3000), 0x80); EXPECT_EQ(Peek(0x3001), 0x00);
-    EXPECT_TRUE(cpu.N); EXPECT_FALSE(cpu.V);
-    cpu.D = 0; cpu.SplitD();
+    EXPECT_EQ(Peek(0x3000), 0x80);
+    EXPECT_EQ(Peek(0x3001), 0x00);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_FALSE(cpu.V);
+    cpu.D = 0;
+    cpu.SplitD();
     Run(0x2000, {0xDD, 0x90}); // STD $90
     EXPECT_TRUE(cpu.Z);
     cpu.SP = 0x01FF;
     cpu.X = 0x3000;
     Run(0x2000, {0xAF, 0x10}); // STS $10,X
-    EXPECT_EQ(Peek(0x3010), 0x01); EXPECT_EQ(Peek(0x3011), 0xFF);
+    EXPECT_EQ(Peek(0x3010), 0x01);
+    EXPECT_EQ(Peek(0x3011), 0xFF);
     SetB(0xFE);
     Run(0x2000, {0xF7, 0x30, 0x20}); // STAB $3020
-    EXPECT_EQ(Peek(0x3020), 0xFE); EXPECT_TRUE(cpu.N);
+    EXPECT_EQ(Peek(0x3020), 0xFE);
+    EXPECT_TRUE(cpu.N);
 }
 
 TEST_F(CpuTest, LogicOperationsAndBitLeavesTheAccumulator) {
     SetA(0xF0);
-    cpu.V = true; cpu.C = true;
+    cpu.V = true;
+    cpu.C = true;
     Run(0x2000, {0x84, 0x3C}); // ANDA
-    EXPECT_EQ(cpu.A, 0x30); EXPECT_FALSE(cpu.V); EXPECT_TRUE(cpu.C);
+    EXPECT_EQ(cpu.A, 0x30);
+    EXPECT_FALSE(cpu.V);
+    EXPECT_TRUE(cpu.C);
     Run(0x2000, {0x8A, 0x81}); // ORAA
-    EXPECT_EQ(cpu.A, 0xB1); EXPECT_TRUE(cpu.N);
+    EXPECT_EQ(cpu.A, 0xB1);
+    EXPECT_TRUE(cpu.N);
     Run(0x2000, {0x88, 0xB1}); // EORA
-    EXPECT_EQ(cpu.A, 0x00); EXPECT_TRUE(cpu.Z);
+    EXPECT_EQ(cpu.A, 0x00);
+    EXPECT_TRUE(cpu.Z);
     SetB(0x0F);
     Run(0x2000, {0xC5, 0xF0}); // BITB
-    EXPECT_EQ(cpu.B, 0x0F); EXPECT_TRUE(cpu.Z);
+    EXPECT_EQ(cpu.B, 0x0F);
+    EXPECT_TRUE(cpu.Z);
     ExpectDConsistent();
 }
 
 TEST_F(CpuTest, TransfersBetweenAccumulators) {
-    SetA(0x80); SetB(0x00);
+    SetA(0x80);
+    SetB(0x00);
     cpu.V = true;
     Run(0x2000, {0x16}); // TAB
-    EXPECT_EQ(cpu.B, 0x80); EXPECT_TRUE(cpu.N); EXPECT_FALSE(cpu.V);
+    EXPECT_EQ(cpu.B, 0x80);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_FALSE(cpu.V);
     EXPECT_EQ(cpu.D, 0x8080);
     SetB(0);
     Run(0x2000, {0x17}); // TBA
-    EXPECT_EQ(cpu.A, 0); EXPECT_TRUE(cpu.Z);
+    EXPECT_EQ(cpu.A, 0);
+    EXPECT_TRUE(cpu.Z);
     EXPECT_EQ(cpu.D, 0);
 }
 
@@ -257,29 +297,48 @@ TEST_F(CpuTest, AddSubtractAndCompareEdgeCases) {
     SetA(0x7F);
     Run(0x2000, {0x8B, 0x01}); // ADDA #1
     EXPECT_EQ(cpu.A, 0x80);
-    EXPECT_TRUE(cpu.N); EXPECT_FALSE(cpu.Z); EXPECT_TRUE(cpu.V); EXPECT_FALSE(cpu.C); EXPECT_TRUE(cpu.H);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_FALSE(cpu.Z);
+    EXPECT_TRUE(cpu.V);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_TRUE(cpu.H);
 
     SetA(0x80);
     Run(0x2000, {0x80, 0x01}); // SUBA #1
     EXPECT_EQ(cpu.A, 0x7F);
-    EXPECT_TRUE(cpu.V); EXPECT_FALSE(cpu.C); EXPECT_FALSE(cpu.N); EXPECT_FALSE(cpu.Z);
+    EXPECT_TRUE(cpu.V);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_FALSE(cpu.N);
+    EXPECT_FALSE(cpu.Z);
 
     SetA(0x80);
     cpu.UnpackCCR(0);
     Run(0x2000, {0x81, 0x01}); // CMPA #1
     EXPECT_EQ(cpu.A, 0x80);
-    EXPECT_TRUE(cpu.V); EXPECT_FALSE(cpu.C); EXPECT_FALSE(cpu.N); EXPECT_FALSE(cpu.Z);
+    EXPECT_TRUE(cpu.V);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_FALSE(cpu.N);
+    EXPECT_FALSE(cpu.Z);
 
     cpu.X = 0x7FFF;
     Run(0x2000, {0x8C, 0x80, 0x00}); // CPX #$8000
-    EXPECT_TRUE(cpu.N); EXPECT_TRUE(cpu.V); EXPECT_TRUE(cpu.C); EXPECT_FALSE(cpu.Z);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_TRUE(cpu.V);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_FALSE(cpu.Z);
     EXPECT_EQ(cpu.X, 0x7FFF);
 }
 
 TEST_F(CpuTest, IncrementAndDecrementOverflowAndKeepCarry) {
-    struct Case { uint8_t op; uint8_t a; uint8_t result; bool v; };
-    for (Case c : {Case{0x4C, 0x7F, 0x80, true}, Case{0x4C, 0x7E, 0x7F, false}, Case{0x4A, 0x80, 0x7F, true},
-                   Case{0x4A, 0x7F, 0x7E, false}, Case{0x4A, 0x00, 0xFF, false}, Case{0x4C, 0xFF, 0x00, false}}) {
+    struct Case {
+        uint8_t op;
+        uint8_t a;
+        uint8_t result;
+        bool v;
+    };
+    for (Case c :
+         {Case{0x4C, 0x7F, 0x80, true}, Case{0x4C, 0x7E, 0x7F, false}, Case{0x4A, 0x80, 0x7F, true},
+          Case{0x4A, 0x7F, 0x7E, false}, Case{0x4A, 0x00, 0xFF, false}, Case{0x4C, 0xFF, 0x00, false}}) {
         for (bool carry : {false, true}) {
             SetA(c.a);
             cpu.C = carry;
@@ -295,17 +354,28 @@ TEST_F(CpuTest, IncrementAndDecrementOverflowAndKeepCarry) {
 TEST_F(CpuTest, NegateAndComplement) {
     SetA(0x80);
     Run(0x2000, {0x40}); // NEGA
-    EXPECT_EQ(cpu.A, 0x80); EXPECT_TRUE(cpu.V); EXPECT_TRUE(cpu.C); EXPECT_TRUE(cpu.N);
+    EXPECT_EQ(cpu.A, 0x80);
+    EXPECT_TRUE(cpu.V);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_TRUE(cpu.N);
     SetA(0x00);
     Run(0x2000, {0x40});
-    EXPECT_EQ(cpu.A, 0x00); EXPECT_FALSE(cpu.V); EXPECT_FALSE(cpu.C); EXPECT_TRUE(cpu.Z);
+    EXPECT_EQ(cpu.A, 0x00);
+    EXPECT_FALSE(cpu.V);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_TRUE(cpu.Z);
     SetB(0x01);
     Run(0x2000, {0x50}); // NEGB
-    EXPECT_EQ(cpu.B, 0xFF); EXPECT_TRUE(cpu.C); EXPECT_FALSE(cpu.V);
+    EXPECT_EQ(cpu.B, 0xFF);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_FALSE(cpu.V);
     Put(0x3000, {0x55});
     cpu.V = true;
     Run(0x2000, {0x73, 0x30, 0x00}); // COM $3000
-    EXPECT_EQ(Peek(0x3000), 0xAA); EXPECT_TRUE(cpu.C); EXPECT_FALSE(cpu.V); EXPECT_TRUE(cpu.N);
+    EXPECT_EQ(Peek(0x3000), 0xAA);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_FALSE(cpu.V);
+    EXPECT_TRUE(cpu.N);
     ExpectDConsistent();
 }
 
@@ -313,30 +383,48 @@ TEST_F(CpuTest, ShiftsAndRotatesSetVFromNAndC) {
     SetA(0x02);
     cpu.C = true;
     Run(0x2000, {0x46}); // RORA
-    EXPECT_EQ(cpu.A, 0x81); EXPECT_FALSE(cpu.C); EXPECT_TRUE(cpu.N); EXPECT_TRUE(cpu.V);
+    EXPECT_EQ(cpu.A, 0x81);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_TRUE(cpu.V);
 
     SetA(0x81);
     cpu.C = false;
     Run(0x2000, {0x44}); // LSRA
-    EXPECT_EQ(cpu.A, 0x40); EXPECT_TRUE(cpu.C); EXPECT_FALSE(cpu.N); EXPECT_TRUE(cpu.V);
+    EXPECT_EQ(cpu.A, 0x40);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_FALSE(cpu.N);
+    EXPECT_TRUE(cpu.V);
 
     SetA(0x81);
     Run(0x2000, {0x47}); // ASRA
-    EXPECT_EQ(cpu.A, 0xC0); EXPECT_TRUE(cpu.C); EXPECT_TRUE(cpu.N); EXPECT_FALSE(cpu.V);
+    EXPECT_EQ(cpu.A, 0xC0);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_FALSE(cpu.V);
 
     SetB(0xC0);
     Run(0x2000, {0x58}); // ASLB
-    EXPECT_EQ(cpu.B, 0x80); EXPECT_TRUE(cpu.C); EXPECT_TRUE(cpu.N); EXPECT_FALSE(cpu.V);
+    EXPECT_EQ(cpu.B, 0x80);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_FALSE(cpu.V);
 
     SetB(0x40);
     cpu.C = true;
     Run(0x2000, {0x59}); // ROLB
-    EXPECT_EQ(cpu.B, 0x81); EXPECT_FALSE(cpu.C); EXPECT_TRUE(cpu.N); EXPECT_TRUE(cpu.V);
+    EXPECT_EQ(cpu.B, 0x81);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_TRUE(cpu.V);
 
     Put(0x3010, {0x01});
     cpu.X = 0x3000;
     Run(0x2000, {0x64, 0x10}); // LSR $10,X
-    EXPECT_EQ(Peek(0x3010), 0x00); EXPECT_TRUE(cpu.Z); EXPECT_TRUE(cpu.C); EXPECT_TRUE(cpu.V);
+    EXPECT_EQ(Peek(0x3010), 0x00);
+    EXPECT_TRUE(cpu.Z);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_TRUE(cpu.V);
     ExpectDConsistent();
 }
 
@@ -344,50 +432,77 @@ TEST_F(CpuTest, TestAndClear) {
     Put(0x3000, {0x80});
     cpu.C = cpu.V = true;
     Run(0x2000, {0x7D, 0x30, 0x00}); // TST $3000
-    EXPECT_TRUE(cpu.N); EXPECT_FALSE(cpu.C); EXPECT_FALSE(cpu.V);
+    EXPECT_TRUE(cpu.N);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_FALSE(cpu.V);
     EXPECT_EQ(memory->Cells[0x3000].Line, 1) << "TST writes nothing back";
     cpu.C = cpu.V = cpu.N = true;
     Run(0x2000, {0x7F, 0x30, 0x00}); // CLR $3000
-    EXPECT_EQ(Peek(0x3000), 0); EXPECT_EQ(memory->Cells[0x3000].Line, 0);
-    EXPECT_FALSE(cpu.N); EXPECT_TRUE(cpu.Z); EXPECT_FALSE(cpu.V); EXPECT_FALSE(cpu.C);
+    EXPECT_EQ(Peek(0x3000), 0);
+    EXPECT_EQ(memory->Cells[0x3000].Line, 0);
+    EXPECT_FALSE(cpu.N);
+    EXPECT_TRUE(cpu.Z);
+    EXPECT_FALSE(cpu.V);
+    EXPECT_FALSE(cpu.C);
     SetA(0x33);
     Run(0x2000, {0x4F}); // CLRA
     EXPECT_EQ(cpu.D, cpu.B);
 }
 
 TEST_F(CpuTest, DoubleAccumulatorShifts) {
-    cpu.D = 0x8001; cpu.SplitD();
+    cpu.D = 0x8001;
+    cpu.SplitD();
     Run(0x2000, {0x05}); // ASLD
-    EXPECT_EQ(cpu.D, 0x0002); EXPECT_EQ(cpu.A, 0x00); EXPECT_EQ(cpu.B, 0x02);
-    EXPECT_TRUE(cpu.C); EXPECT_FALSE(cpu.N); EXPECT_TRUE(cpu.V); EXPECT_FALSE(cpu.Z);
-    cpu.D = 0x0001; cpu.SplitD();
+    EXPECT_EQ(cpu.D, 0x0002);
+    EXPECT_EQ(cpu.A, 0x00);
+    EXPECT_EQ(cpu.B, 0x02);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_FALSE(cpu.N);
+    EXPECT_TRUE(cpu.V);
+    EXPECT_FALSE(cpu.Z);
+    cpu.D = 0x0001;
+    cpu.SplitD();
     Run(0x2000, {0x04}); // LSRD
-    EXPECT_EQ(cpu.D, 0); EXPECT_TRUE(cpu.C); EXPECT_TRUE(cpu.Z); EXPECT_TRUE(cpu.V); EXPECT_FALSE(cpu.N);
+    EXPECT_EQ(cpu.D, 0);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_TRUE(cpu.Z);
+    EXPECT_TRUE(cpu.V);
+    EXPECT_FALSE(cpu.N);
 }
 
 TEST_F(CpuTest, MultiplySetsCarryFromBit7OfB) {
-    SetA(0x10); SetB(0x08);
+    SetA(0x10);
+    SetB(0x08);
     cpu.Z = true;
     Run(0x2000, {0x3D});
-    EXPECT_EQ(cpu.D, 0x0080); EXPECT_EQ(cpu.A, 0); EXPECT_EQ(cpu.B, 0x80);
-    EXPECT_TRUE(cpu.C); EXPECT_TRUE(cpu.Z) << "MUL changes no flag but C";
-    SetA(0xFF); SetB(0xFF);
+    EXPECT_EQ(cpu.D, 0x0080);
+    EXPECT_EQ(cpu.A, 0);
+    EXPECT_EQ(cpu.B, 0x80);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_TRUE(cpu.Z) << "MUL changes no flag but C";
+    SetA(0xFF);
+    SetB(0xFF);
     Run(0x2000, {0x3D});
-    EXPECT_EQ(cpu.D, 0xFE01); EXPECT_FALSE(cpu.C);
+    EXPECT_EQ(cpu.D, 0xFE01);
+    EXPECT_FALSE(cpu.C);
 }
 
 TEST_F(CpuTest, IndexAndFlagInstructions) {
     cpu.X = 0xFFFF;
     cpu.C = true;
     Run(0x2000, {0x08}); // INX
-    EXPECT_EQ(cpu.X, 0); EXPECT_TRUE(cpu.Z); EXPECT_TRUE(cpu.C);
+    EXPECT_EQ(cpu.X, 0);
+    EXPECT_TRUE(cpu.Z);
+    EXPECT_TRUE(cpu.C);
     Run(0x2000, {0x09}); // DEX
-    EXPECT_EQ(cpu.X, 0xFFFF); EXPECT_FALSE(cpu.Z);
+    EXPECT_EQ(cpu.X, 0xFFFF);
+    EXPECT_FALSE(cpu.Z);
     SetB(0xFF);
     cpu.X = 0x0001;
     cpu.UnpackCCR(0);
     Run(0x2000, {0x3A}); // ABX
-    EXPECT_EQ(cpu.X, 0x0100); EXPECT_EQ(cpu.PackCCR(), 0xC0);
+    EXPECT_EQ(cpu.X, 0x0100);
+    EXPECT_EQ(cpu.PackCCR(), 0xC0);
     cpu.SP = 0x00FF;
     Run(0x2000, {0x30}); // TSX
     EXPECT_EQ(cpu.X, 0x0100);
@@ -395,7 +510,7 @@ TEST_F(CpuTest, IndexAndFlagInstructions) {
     Run(0x2000, {0x35}); // TXS
     EXPECT_EQ(cpu.SP, 0xFFFF);
 
-    SetA(0x2A); // H, Z, V only... plus the top bits ignored
+    SetA(0x2A);          // H, Z, V only... plus the top bits ignored
     Run(0x2000, {0x06}); // TAP
     EXPECT_EQ(cpu.PackCCR(), 0xEA);
     SetA(0);
@@ -406,10 +521,14 @@ TEST_F(CpuTest, IndexAndFlagInstructions) {
         Run(0x2000, {op});
         EXPECT_EQ(cpu.V, flagOn);
     }
-    Run(0x2000, {0x0D}); EXPECT_TRUE(cpu.C);
-    Run(0x2000, {0x0C}); EXPECT_FALSE(cpu.C);
-    Run(0x2000, {0x0F}); EXPECT_TRUE(cpu.I);
-    Run(0x2000, {0x0E}); EXPECT_FALSE(cpu.I);
+    Run(0x2000, {0x0D});
+    EXPECT_TRUE(cpu.C);
+    Run(0x2000, {0x0C});
+    EXPECT_FALSE(cpu.C);
+    Run(0x2000, {0x0F});
+    EXPECT_TRUE(cpu.I);
+    Run(0x2000, {0x0E});
+    EXPECT_FALSE(cpu.I);
 }
 
 // ---- Decimal adjust --------------------------------------------------------------------------
@@ -417,9 +536,12 @@ TEST_F(CpuTest, IndexAndFlagInstructions) {
 TEST_F(CpuTest, DecimalAdjustAfterAddition) {
     SetA(0x19);
     Run(0x2000, {0x8B, 0x28}); // ADDA #$28
-    EXPECT_EQ(cpu.A, 0x41); EXPECT_TRUE(cpu.H); EXPECT_FALSE(cpu.C);
+    EXPECT_EQ(cpu.A, 0x41);
+    EXPECT_TRUE(cpu.H);
+    EXPECT_FALSE(cpu.C);
     Run(0x2000, {0x19});
-    EXPECT_EQ(cpu.A, 0x47); EXPECT_FALSE(cpu.C);
+    EXPECT_EQ(cpu.A, 0x47);
+    EXPECT_FALSE(cpu.C);
     EXPECT_EQ(cpu.PC, 0x2001);
     ExpectDConsistent();
 }
@@ -445,31 +567,43 @@ TEST_F(CpuTest, DecimalAdjustLeavesAAndCWhenNoRowMatches) {
     SetA(0x25);
     cpu.UnpackCCR(0x20 | 0x02); // H, V
     Run(0x2000, {0x19});
-    EXPECT_EQ(cpu.A, 0x25); EXPECT_FALSE(cpu.C); EXPECT_TRUE(cpu.V);
+    EXPECT_EQ(cpu.A, 0x25);
+    EXPECT_FALSE(cpu.C);
+    EXPECT_TRUE(cpu.V);
     // C = 1 with a high digit above 2 and H = 0 matches no row either.
     SetA(0x50);
     cpu.UnpackCCR(0x01 | 0x04); // C, Z
     Run(0x2000, {0x19});
-    EXPECT_EQ(cpu.A, 0x50); EXPECT_TRUE(cpu.C); EXPECT_FALSE(cpu.Z);
+    EXPECT_EQ(cpu.A, 0x50);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_FALSE(cpu.Z);
     // Rows with carry in: $0A + carry gives $66 added.
     SetA(0x2A);
     cpu.UnpackCCR(0x01);
     Run(0x2000, {0x19});
-    EXPECT_EQ(cpu.A, 0x90); EXPECT_TRUE(cpu.C); EXPECT_TRUE(cpu.N);
+    EXPECT_EQ(cpu.A, 0x90);
+    EXPECT_TRUE(cpu.C);
+    EXPECT_TRUE(cpu.N);
 }
 
 // ---- Branches, jumps, subroutines --------------------------------------------------------------
 
 TEST_F(CpuTest, BranchConditions) {
-    struct Case { uint8_t op; uint8_t ccr; bool taken; };
+    struct Case {
+        uint8_t op;
+        uint8_t ccr;
+        bool taken;
+    };
     // CCR bits: N=8 Z=4 V=2 C=1.
     const Case cases[] = {
-        {0x20, 0x00, true},  {0x21, 0x0F, false}, {0x22, 0x00, true},  {0x22, 0x01, false}, {0x22, 0x04, false},
-        {0x23, 0x01, true},  {0x23, 0x04, true},  {0x23, 0x00, false}, {0x24, 0x00, true},  {0x24, 0x01, false},
-        {0x25, 0x01, true},  {0x26, 0x00, true},  {0x26, 0x04, false}, {0x27, 0x04, true},  {0x28, 0x00, true},
-        {0x28, 0x02, false}, {0x29, 0x02, true},  {0x2A, 0x00, true},  {0x2A, 0x08, false}, {0x2B, 0x08, true},
-        {0x2C, 0x0A, true},  {0x2C, 0x08, false}, {0x2D, 0x02, true},  {0x2D, 0x0A, false}, {0x2E, 0x0A, true},
-        {0x2E, 0x0E, false}, {0x2E, 0x02, false}, {0x2F, 0x04, true},  {0x2F, 0x08, true},  {0x2F, 0x0A, false},
+        {0x20, 0x00, true},  {0x21, 0x0F, false}, {0x22, 0x00, true},  {0x22, 0x01, false},
+        {0x22, 0x04, false}, {0x23, 0x01, true},  {0x23, 0x04, true},  {0x23, 0x00, false},
+        {0x24, 0x00, true},  {0x24, 0x01, false}, {0x25, 0x01, true},  {0x26, 0x00, true},
+        {0x26, 0x04, false}, {0x27, 0x04, true},  {0x28, 0x00, true},  {0x28, 0x02, false},
+        {0x29, 0x02, true},  {0x2A, 0x00, true},  {0x2A, 0x08, false}, {0x2B, 0x08, true},
+        {0x2C, 0x0A, true},  {0x2C, 0x08, false}, {0x2D, 0x02, true},  {0x2D, 0x0A, false},
+        {0x2E, 0x0A, true},  {0x2E, 0x0E, false}, {0x2E, 0x02, false}, {0x2F, 0x04, true},
+        {0x2F, 0x08, true},  {0x2F, 0x0A, false},
     };
     for (const Case& c : cases) {
         cpu.UnpackCCR(c.ccr);
@@ -499,7 +633,11 @@ TEST_F(CpuTest, JumpsTargetTheEffectiveAddress) {
 }
 
 TEST_F(CpuTest, SubroutineCallsPushTheNextInstructionAndRtsReturns) {
-    struct Case { std::initializer_list<uint8_t> code; uint16_t target; uint16_t ret; };
+    struct Case {
+        std::initializer_list<uint8_t> code;
+        uint16_t target;
+        uint16_t ret;
+    };
     const Case cases[] = {
         {{0xAD, 0x00}, 0x3000, 0x1002},       // JSR 0,X
         {{0x9D, 0x40}, 0x0040, 0x1002},       // JSR $40
@@ -523,21 +661,32 @@ TEST_F(CpuTest, SubroutineCallsPushTheNextInstructionAndRtsReturns) {
 
 TEST_F(CpuTest, StackPushesAndPullsAreSymmetric) {
     cpu.SP = 0x0200;
-    SetA(0x11); SetB(0x22); cpu.X = 0x3344;
+    SetA(0x11);
+    SetB(0x22);
+    cpu.X = 0x3344;
     cpu.UnpackCCR(0x3F);
     Put(0x2000, {0x36, 0x37, 0x3C, 0x4F, 0x5F, 0xCE, 0, 0, 0x38, 0x33, 0x32});
     cpu.PC = 0x2000;
-    for (int i = 0; i < 3; ++i) Step();
+    for (int i = 0; i < 3; ++i)
+        Step();
     EXPECT_EQ(cpu.SP, 0x01FC);
-    EXPECT_EQ(Peek(0x0200), 0x11); EXPECT_EQ(Peek(0x01FF), 0x22);
-    EXPECT_EQ(Peek(0x01FE), 0x44); EXPECT_EQ(Peek(0x01FD), 0x33);
-    for (int i = 0; i < 3; ++i) Step(); // CLRA CLRB LDX #0
+    EXPECT_EQ(Peek(0x0200), 0x11);
+    EXPECT_EQ(Peek(0x01FF), 0x22);
+    EXPECT_EQ(Peek(0x01FE), 0x44);
+    EXPECT_EQ(Peek(0x01FD), 0x33);
+    for (int i = 0; i < 3; ++i)
+        Step(); // CLRA CLRB LDX #0
     cpu.UnpackCCR(0x3F);
-    for (int i = 0; i < 3; ++i) Step(); // PULX PULB PULA
-    EXPECT_EQ(cpu.X, 0x3344); EXPECT_EQ(cpu.D, 0x1122); EXPECT_EQ(cpu.SP, 0x0200);
+    for (int i = 0; i < 3; ++i)
+        Step(); // PULX PULB PULA
+    EXPECT_EQ(cpu.X, 0x3344);
+    EXPECT_EQ(cpu.D, 0x1122);
+    EXPECT_EQ(cpu.SP, 0x0200);
     EXPECT_EQ(cpu.PackCCR(), 0xFF) << "pushes and pulls leave the flags";
-    Run(0x2000, {0x31}); EXPECT_EQ(cpu.SP, 0x0201); // INS
-    Run(0x2000, {0x34}); EXPECT_EQ(cpu.SP, 0x0200); // DES
+    Run(0x2000, {0x31});
+    EXPECT_EQ(cpu.SP, 0x0201); // INS
+    Run(0x2000, {0x34});
+    EXPECT_EQ(cpu.SP, 0x0200); // DES
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <memory>
 
-#include "machine.h"
+#include "engine/machine.h"
 
 // A fresh board with a fixed random sequence.
 class BoardTest : public ::testing::Test {
@@ -19,10 +19,12 @@ protected:
     void Wr(uint16_t address, uint8_t value) { board.Memory.Write(address, MemoryCell{value, 0}, false); }
 
     void TimerTicks(int n) {
-        for (int i = 0; i < n; ++i) board.Timer.TimerTick();
+        for (int i = 0; i < n; ++i)
+            board.Timer.TimerTick();
     }
     void SciTicks(int n) {
-        for (int i = 0; i < n; ++i) board.Sci.SciTick();
+        for (int i = 0; i < n; ++i)
+            board.Sci.SciTick();
     }
     bool Pending(uint8_t source) const { return board.Cpu.Pending.test(source); }
 };

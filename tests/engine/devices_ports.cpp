@@ -1,4 +1,4 @@
-#include "devices_fixture.h"
+#include "tests/engine/devices_fixture.h"
 
 using PortTest = BoardTest;
 
@@ -24,7 +24,8 @@ TEST_F(PortTest, Port2HasFivePins) {
 }
 
 TEST_F(PortTest, PinImagesFollowDirectionAndLevel) {
-    for (int pin = 0; pin < 8; ++pin) EXPECT_EQ(board.Port1.PinImage(pin), PinInputLow);
+    for (int pin = 0; pin < 8; ++pin)
+        EXPECT_EQ(board.Port1.PinImage(pin), PinInputLow);
     board.Port1.TogglePin(1);
     Wr(0x00, 0x0C);
     Wr(0x02, 0x04);

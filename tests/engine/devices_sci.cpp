@@ -1,4 +1,4 @@
-#include "devices_fixture.h"
+#include "tests/engine/devices_fixture.h"
 
 namespace {
 constexpr uint8_t RE = TSci::TRCSR_RE, TE = TSci::TRCSR_TE, RDRF = TSci::TRCSR_RDRF, ORFE = TSci::TRCSR_ORFE,

@@ -1,4 +1,4 @@
-#include "devices_fixture.h"
+#include "tests/engine/devices_fixture.h"
 
 using TimerTest = BoardTest;
 
@@ -23,7 +23,8 @@ TEST_F(TimerTest, FlagsAreClearedOnlyByTheirSequences) {
     EXPECT_EQ(board.Timer.OutputCompare, 0x1010);
     // Reads of the data registers have no side effects.
     board.Timer.TCSR = TTimer::TCSR_Flags;
-    for (uint16_t a = 0x09; a <= 0x0E; ++a) Rd(a);
+    for (uint16_t a = 0x09; a <= 0x0E; ++a)
+        Rd(a);
     EXPECT_EQ(board.Timer.TCSR, TTimer::TCSR_Flags);
 }
 
@@ -55,9 +56,12 @@ TEST_F(TimerTest, RegisterBytesAreWrittenSeparately) {
 }
 
 TEST_F(TimerTest, AdvanceSaturatesAtFff0) {
-    struct Case { uint16_t from, step, to; };
-    for (Case c : {Case{0xFEFF, 0x100, 0xFFFF}, Case{0xFF00, 0x100, 0xFFF0}, Case{0xFFFF, 0x100, 0xFFF0},
-                   Case{0xEFFF, 0x1000, 0xFFFF}, Case{0xF000, 0x1000, 0xFFF0}, Case{0x0000, 0x1000, 0x1000}}) {
+    struct Case {
+        uint16_t from, step, to;
+    };
+    for (Case c :
+         {Case{0xFEFF, 0x100, 0xFFFF}, Case{0xFF00, 0x100, 0xFFF0}, Case{0xFFFF, 0x100, 0xFFF0},
+          Case{0xEFFF, 0x1000, 0xFFFF}, Case{0xF000, 0x1000, 0xFFF0}, Case{0x0000, 0x1000, 0x1000}}) {
         board.Timer.Counter = c.from;
         board.Timer.AdvanceCounter(c.step);
         EXPECT_EQ(board.Timer.Counter, c.to) << std::hex << c.from << " + " << c.step;

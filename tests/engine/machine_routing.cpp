@@ -1,4 +1,4 @@
-#include "devices_fixture.h"
+#include "tests/engine/devices_fixture.h"
 
 using RoutingTest = BoardTest;
 
@@ -22,15 +22,18 @@ TEST_F(RoutingTest, ReceiveRegisterIsReadFromSciButWrittenToMemory) {
 }
 
 TEST_F(RoutingTest, RoutedReadsCarryRegisterLine) {
-    for (uint16_t a = 0; a < 0x20; ++a) board.Memory.Cells[a] = MemoryCell{0xEE, 12};
+    for (uint16_t a = 0; a < 0x20; ++a)
+        board.Memory.Cells[a] = MemoryCell{0xEE, 12};
     board.Timer.Counter = 0x1234;
-    for (uint16_t a : {0x00, 0x01, 0x02, 0x03, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x10, 0x11, 0x12, 0x13}) {
+    for (uint16_t a :
+         {0x00, 0x01, 0x02, 0x03, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x10, 0x11, 0x12, 0x13}) {
         MemoryCell c = board.Memory.Read(a, false);
         EXPECT_EQ(c.Line, RegisterLine) << a;
         EXPECT_NE(c.Value, 0xEE) << a;
     }
     EXPECT_EQ(board.Memory.Read(0x09, false).Value, 0x12);
-    for (uint16_t a : {0x04, 0x05, 0x06, 0x07, 0x0F, 0x14}) EXPECT_EQ(board.Memory.Read(a, false).Line, 12) << a;
+    for (uint16_t a : {0x04, 0x05, 0x06, 0x07, 0x0F, 0x14})
+        EXPECT_EQ(board.Memory.Read(a, false).Line, 12) << a;
 }
 
 TEST_F(RoutingTest, ClearResetsPortsAndSciButNotTimer) {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "devices_fixture.h"
+#include "tests/engine/devices_fixture.h"
 
 namespace {
 struct Placed {
@@ -26,7 +26,8 @@ protected:
         int16_t line = 1;
         for (const Placed& block : blocks) {
             uint16_t a = block.address;
-            for (uint8_t b : block.bytes) board.Memory.Write(a++, MemoryCell{b, line++}, false);
+            for (uint8_t b : block.bytes)
+                board.Memory.Write(a++, MemoryCell{b, line++}, false);
         }
         Vector(0xFFFE, start);
         board.ResetForRun();
@@ -53,16 +54,17 @@ protected:
 };
 
 TEST_F(ProgramTest, PollsTimerForOutputCompare) {
-    Load({{0x1000, {
-        0xDC, 0x09,       // LDD  $09        counter
-        0xC3, 0x00, 0x14, // ADDD #20
-        0xDD, 0x0B,       // STD  $0B        compare = counter + 20, OCF cleared
-        0x96, 0x08,       // loop: LDAA $08
-        0x84, 0x40,       // ANDA #$40       OCF
-        0x27, 0xFA,       // BEQ  loop
-        0x86, 0xAA,       // LDAA #$AA
-        0x97, 0x80,       // STAA $80
-    }}});
+    Load({{0x1000,
+           {
+               0xDC, 0x09,       // LDD  $09        counter
+               0xC3, 0x00, 0x14, // ADDD #20
+               0xDD, 0x0B,       // STD  $0B        compare = counter + 20, OCF cleared
+               0x96, 0x08,       // loop: LDAA $08
+               0x84, 0x40,       // ANDA #$40       OCF
+               0x27, 0xFA,       // BEQ  loop
+               0x86, 0xAA,       // LDAA #$AA
+               0x97, 0x80,       // STAA $80
+           }}});
     uint16_t start = board.Timer.Counter;
     ASSERT_TRUE(Run(10000));
     EXPECT_EQ(Peek(0x80), 0xAA);
@@ -72,23 +74,25 @@ TEST_F(ProgramTest, PollsTimerForOutputCompare) {
 }
 
 TEST_F(ProgramTest, TransmitsTwoBytes) {
-    Load({{0x1000, {
-        0x86, 0x02,       // LDAA #TE
-        0x97, 0x11,       // STAA $11
-        0xCE, 0x10, 0x20, // LDX  #text
-        0xE6, 0x00,       // next: LDAB 0,X
-        0x27, 0x0C,       // BEQ  done
-        0x96, 0x11,       // wait: LDAA $11
-        0x84, 0x20,       // ANDA #TDRE
-        0x27, 0xFA,       // BEQ  wait
-        0xD7, 0x13,       // STAB $13
-        0x08,             // INX
-        0x20, 0xF1,       // BRA  next
-        0x01,             // NOP
-        0x96, 0x11,       // done: LDAA $11
-        0x84, 0x20,       // ANDA #TDRE     until the last byte has left
-        0x27, 0xFA,       // BEQ  done
-    }}, {0x1020, {'A', 'B', 0}}});
+    Load({{0x1000,
+           {
+               0x86, 0x02,       // LDAA #TE
+               0x97, 0x11,       // STAA $11
+               0xCE, 0x10, 0x20, // LDX  #text
+               0xE6, 0x00,       // next: LDAB 0,X
+               0x27, 0x0C,       // BEQ  done
+               0x96, 0x11,       // wait: LDAA $11
+               0x84, 0x20,       // ANDA #TDRE
+               0x27, 0xFA,       // BEQ  wait
+               0xD7, 0x13,       // STAB $13
+               0x08,             // INX
+               0x20, 0xF1,       // BRA  next
+               0x01,             // NOP
+               0x96, 0x11,       // done: LDAA $11
+               0x84, 0x20,       // ANDA #TDRE     until the last byte has left
+               0x27, 0xFA,       // BEQ  done
+           }},
+          {0x1020, {'A', 'B', 0}}});
     board.Sci.DisplayMode = SciDisplayMode::Hex;
     ASSERT_TRUE(Run(100000));
     EXPECT_EQ(board.Sci.Transmitted, (std::vector<uint8_t>{'A', 'B'}));
@@ -96,22 +100,23 @@ TEST_F(ProgramTest, TransmitsTwoBytes) {
 }
 
 TEST_F(ProgramTest, EchoesAReceivedByte) {
-    Load({{0x1000, {
-        0x86, 0x01,       // LDAA #1        9600, as the external system
-        0x97, 0x10,       // STAA $10
-        0x86, 0x0A,       // LDAA #RE|TE
-        0x97, 0x11,       // STAA $11
-        0x96, 0x11,       // rx: LDAA $11
-        0x2A, 0xFC,       // BPL  rx        RDRF is bit 7
-        0xD6, 0x12,       // LDAB $12
-        0x96, 0x11,       // tx: LDAA $11
-        0x84, 0x20,       // ANDA #TDRE
-        0x27, 0xFA,       // BEQ  tx
-        0xD7, 0x13,       // STAB $13
-        0x96, 0x11,       // w: LDAA $11
-        0x84, 0x20,       // ANDA #TDRE
-        0x27, 0xFA,       // BEQ  w
-    }}});
+    Load({{0x1000,
+           {
+               0x86, 0x01, // LDAA #1        9600, as the external system
+               0x97, 0x10, // STAA $10
+               0x86, 0x0A, // LDAA #RE|TE
+               0x97, 0x11, // STAA $11
+               0x96, 0x11, // rx: LDAA $11
+               0x2A, 0xFC, // BPL  rx        RDRF is bit 7
+               0xD6, 0x12, // LDAB $12
+               0x96, 0x11, // tx: LDAA $11
+               0x84, 0x20, // ANDA #TDRE
+               0x27, 0xFA, // BEQ  tx
+               0xD7, 0x13, // STAB $13
+               0x96, 0x11, // w: LDAA $11
+               0x84, 0x20, // ANDA #TDRE
+               0x27, 0xFA, // BEQ  w
+           }}});
     beforeStep = [&](int step) {
         if (step == 500) board.Sci.DeliverByte('Z');
     };
@@ -123,19 +128,20 @@ TEST_F(ProgramTest, EchoesAReceivedByte) {
 }
 
 TEST_F(ProgramTest, BlinksOutputsAndReadsAnInputPin) {
-    Load({{0x1000, {
-        0x86, 0x0F,       // LDAA #$0F
-        0x97, 0x00,       // STAA $00       pins 3-0 outputs
-        0xC6, 0x05,       // LDAB #5
-        0x86, 0x05,       // LDAA #$05
-        0x97, 0x02,       // loop: STAA $02
-        0x43,             // COMA
-        0x5A,             // DECB
-        0x26, 0xFA,       // BNE  loop
-        0x96, 0x02,       // LDAA $02
-        0x84, 0x80,       // ANDA #$80      pin 7, an input
-        0x97, 0x80,       // STAA $80
-    }}});
+    Load({{0x1000,
+           {
+               0x86, 0x0F, // LDAA #$0F
+               0x97, 0x00, // STAA $00       pins 3-0 outputs
+               0xC6, 0x05, // LDAB #5
+               0x86, 0x05, // LDAA #$05
+               0x97, 0x02, // loop: STAA $02
+               0x43,       // COMA
+               0x5A,       // DECB
+               0x26, 0xFA, // BNE  loop
+               0x96, 0x02, // LDAA $02
+               0x84, 0x80, // ANDA #$80      pin 7, an input
+               0x97, 0x80, // STAA $80
+           }}});
     std::vector<uint8_t> levels;
     board.Port1.onChanged = [&] { levels.push_back(board.Port1.Level); };
     board.Port1.TogglePin(7); // the user sets the switch on pin 7
@@ -144,23 +150,25 @@ TEST_F(ProgramTest, BlinksOutputsAndReadsAnInputPin) {
     // The direction write, then five data writes; pin 7 keeps the user's level throughout.
     EXPECT_EQ(levels, (std::vector<uint8_t>{0x80, 0x85, 0x8A, 0x85, 0x8A, 0x85}));
     EXPECT_EQ(Peek(0x80), 0x80);
-    for (int pin = 0; pin < 4; ++pin) EXPECT_LE(board.Port1.PinImage(pin), PinOutputHigh);
+    for (int pin = 0; pin < 4; ++pin)
+        EXPECT_LE(board.Port1.PinImage(pin), PinOutputHigh);
     EXPECT_EQ(board.Port1.PinImage(7), PinInputHigh);
 }
 
 TEST_F(ProgramTest, TraceTriggeredByVariableWriteRecordsWrites) {
-    Load({{0x1000, {
-        0x8E, 0x00, 0xFF, // LDS  #$00FF
-        0x86, 0x11,       // LDAA #$11
-        0x97, 0xA0,       // STAA $A0       before the trigger
-        0x86, 0x22,       // LDAA #$22
-        0x97, 0x90,       // STAA $90       the variable: trigger
-        0x96, 0xA0,       // LDAA $A0       a read: not qualified
-        0x4C,             // INCA
-        0x97, 0xA1,       // STAA $A1
-        0x36,             // PSHA
-        0x32,             // PULA
-    }}});
+    Load({{0x1000,
+           {
+               0x8E, 0x00, 0xFF, // LDS  #$00FF
+               0x86, 0x11,       // LDAA #$11
+               0x97, 0xA0,       // STAA $A0       before the trigger
+               0x86, 0x22,       // LDAA #$22
+               0x97, 0x90,       // STAA $90       the variable: trigger
+               0x96, 0xA0,       // LDAA $A0       a read: not qualified
+               0x4C,             // INCA
+               0x97, 0xA1,       // STAA $A1
+               0x36,             // PSHA
+               0x32,             // PULA
+           }}});
     TTrace& trace = board.Memory.Trace;
     trace.Triggers.Add(*ParseCondition("0090", "x", "W"));
     trace.Qualifiers.Add(*ParseCondition("xxxx", "xx", "Write"));
@@ -175,22 +183,25 @@ TEST_F(ProgramTest, TraceTriggeredByVariableWriteRecordsWrites) {
 }
 
 TEST_F(ProgramTest, OutputCompareInterruptRepeats) {
-    Load({{0x1000, {
-        0x8E, 0x00, 0xFF, // LDS  #$00FF
-        0x86, 0x08,       // LDAA #EOCI
-        0x97, 0x08,       // STAA $08
-        0xDC, 0x09,       // LDD  $09
-        0xC3, 0x00, 0x0A, // ADDD #10
-        0xDD, 0x0B,       // STD  $0B
-        0x0E,             // CLI
-        0x20, 0xFE,       // BRA  *
-    }}, {0x1020, {
-        0x7C, 0x00, 0x80, // INC  $80
-        0xDC, 0x0B,       // LDD  $0B
-        0xC3, 0x00, 0x0A, // ADDD #10
-        0xDD, 0x0B,       // STD  $0B       next compare, OCF cleared
-        0x3B,             // RTI
-    }}});
+    Load({{0x1000,
+           {
+               0x8E, 0x00, 0xFF, // LDS  #$00FF
+               0x86, 0x08,       // LDAA #EOCI
+               0x97, 0x08,       // STAA $08
+               0xDC, 0x09,       // LDD  $09
+               0xC3, 0x00, 0x0A, // ADDD #10
+               0xDD, 0x0B,       // STD  $0B
+               0x0E,             // CLI
+               0x20, 0xFE,       // BRA  *
+           }},
+          {0x1020,
+           {
+               0x7C, 0x00, 0x80, // INC  $80
+               0xDC, 0x0B,       // LDD  $0B
+               0xC3, 0x00, 0x0A, // ADDD #10
+               0xDD, 0x0B,       // STD  $0B       next compare, OCF cleared
+               0x3B,             // RTI
+           }}});
     Vector(0xFFF4, 0x1020);
     EXPECT_FALSE(Run(1000));
     // 200 ticks, one interrupt every 10 of them.

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "memory.h"
-#include "trace.h"
+#include "engine/memory.h"
+#include "engine/trace.h"
 
 namespace {
 TraceCondition Cond(const char* address, const char* data, const char* direction) {
@@ -16,7 +16,8 @@ TraceCondition Cond(const char* address, const char* data, const char* direction
 std::vector<TraceCondition> List(TCoditions& list) {
     std::vector<TraceCondition> out;
     list.Rewind();
-    while (!list.AtEnd) out.push_back(list.Next());
+    while (!list.AtEnd)
+        out.push_back(list.Next());
     return out;
 }
 } // namespace
@@ -122,7 +123,8 @@ TEST(TraceCheckTest, NothingRecordedWithoutTrigger) {
     TTrace trace;
     trace.Qualifiers.Add(Cond("x", "x", "R"));
     trace.Qualifiers.Add(Cond("xxxx", "xx", "W"));
-    for (int i = 0; i < 100; ++i) trace.Check(static_cast<uint16_t>(i), 0, i & 1);
+    for (int i = 0; i < 100; ++i)
+        trace.Check(static_cast<uint16_t>(i), 0, i & 1);
     EXPECT_FALSE(trace.Triggered);
     EXPECT_TRUE(trace.Rows().empty());
 }
@@ -142,9 +144,9 @@ TEST(TraceCheckTest, RecordsQualifiedAccessesFromTheTriggerOn) {
     trace.Triggers.Add(Cond("0000", "XX", "R"));
     trace.Qualifiers.Add(Cond("XXXX", "XX", "W"));
     trace.Qualifiers.Add(Cond("0000", "xx", "R")); // the trigger access is recorded as well
-    trace.Check(0x0100, 1, 1); // before the trigger
-    trace.Check(0x0000, 2, 0); // trigger
-    trace.Check(0x0200, 3, 0); // read, not qualified
+    trace.Check(0x0100, 1, 1);                     // before the trigger
+    trace.Check(0x0000, 2, 0);                     // trigger
+    trace.Check(0x0200, 3, 0);                     // read, not qualified
     trace.Check(0x0300, 4, 1);
     ASSERT_EQ(trace.Rows().size(), 2u);
     EXPECT_EQ(trace.Rows()[0].Address, 0x0000);

@@ -2,7 +2,7 @@
 #include <QFileInfo>
 #include <QMenu>
 
-#include "gui_main_fixture.h"
+#include "tests/gui/gui_main_fixture.h"
 
 using Answer = TPrompt::Answer;
 

@@ -4,9 +4,9 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "frmlisting.h"
-#include "gui_main_fixture.h"
-#include "runcontrol.h"
+#include "tests/gui/gui_main_fixture.h"
+#include "workbench/frmlisting.h"
+#include "workbench/runcontrol.h"
 
 namespace {
 

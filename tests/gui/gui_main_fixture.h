@@ -17,12 +17,12 @@
 #include <QToolButton>
 
 #include "assembler/compiler.h"
-#include "findreplace.h"
-#include "frmkoda.h"
-#include "frmmain.h"
-#include "prompt.h"
-#include "runcontrol.h"
+#include "editor/frmkoda.h"
 #include "session/session.h"
+#include "windows/prompt.h"
+#include "workbench/findreplace.h"
+#include "workbench/frmmain.h"
+#include "workbench/runcontrol.h"
 
 // Answers the workbench's dialogs from a script and records every question.
 class TTestPrompt : public TPrompt {

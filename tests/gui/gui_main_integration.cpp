@@ -2,10 +2,10 @@
 #include <QListWidget>
 #include <QMenu>
 
-#include "gui_main_fixture.h"
-#include "logwindow.h"
-#include "registerpanels.h"
-#include "windowlist.h"
+#include "tests/gui/gui_main_fixture.h"
+#include "windows/logwindow.h"
+#include "windows/registerpanels.h"
+#include "workbench/windowlist.h"
 
 TEST_F(MainWindowTest, LoadStepAndStopDriveTheEditor) {
     TfrmMain& w = Create();

@@ -5,10 +5,10 @@
 #include <QScreen>
 #include <QToolBar>
 
-#include "gui_main_fixture.h"
-#include "registerpanels.h"
-#include "runcontrol.h"
-#include "windowlist.h"
+#include "tests/gui/gui_main_fixture.h"
+#include "windows/registerpanels.h"
+#include "workbench/runcontrol.h"
+#include "workbench/windowlist.h"
 
 namespace {
 
@@ -16,12 +16,9 @@ namespace {
 QStringList Describe(QMenu* menu) {
     QStringList items;
     for (QAction* a : menu->actions()) {
-        if (a->isSeparator())
-            items << QStringLiteral("-");
-        else if (a->menu())
-            items << a->text() + QLatin1Char('>');
-        else
-            items << a->text() + QLatin1Char('|') + a->shortcut().toString(QKeySequence::PortableText);
+        if (a->isSeparator()) items << QStringLiteral("-");
+        else if (a->menu()) items << a->text() + QLatin1Char('>');
+        else items << a->text() + QLatin1Char('|') + a->shortcut().toString(QKeySequence::PortableText);
     }
     return items;
 }

@@ -3,7 +3,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "gui_run_fixture.h"
+#include "tests/gui/gui_run_fixture.h"
 
 namespace {
 
@@ -14,10 +14,14 @@ struct Expected {
 // The enabling table of the run commands.
 Expected ExpectedFor(RunState state) {
     switch (state) {
-    case RunState::Idle: return {true, false, false, false, false, false};
-    case RunState::Halted: return {false, true, false, true, true, true};
-    case RunState::SlowRun: return {false, false, true, true, false, true};
-    case RunState::FastRun: return {false, false, true, true, true, false};
+    case RunState::Idle:
+        return {true, false, false, false, false, false};
+    case RunState::Halted:
+        return {false, true, false, true, true, true};
+    case RunState::SlowRun:
+        return {false, false, true, true, false, true};
+    case RunState::FastRun:
+        return {false, false, true, true, true, false};
     }
     return {};
 }
@@ -32,8 +36,8 @@ protected:
         ASSERT_EQ(run->State(), state);
         const Expected e = ExpectedFor(state);
         const std::pair<QAction*, QAction*> pairs[] = {
-            {run->mnuStart, run->btnStart},   {run->mnuNaprej, run->btnNaprej},
-            {run->mnuPavza, run->btnPavza},   {run->mnuStop, run->btnStop},
+            {run->mnuStart, run->btnStart},     {run->mnuNaprej, run->btnNaprej},
+            {run->mnuPavza, run->btnPavza},     {run->mnuStop, run->btnStop},
             {run->mnuPocasno, run->btnPocasno}, {run->mnuHitro, run->btnHitro}};
         const bool wanted[] = {e.Load, e.Step, e.Pause, e.Stop, e.Slow, e.Fast};
         for (int i = 0; i < 6; ++i) {
@@ -60,7 +64,8 @@ protected:
 
     size_t Steps() const {
         size_t n = 0;
-        for (const TLogRecord& r : session->Log.Records()) n += r.Header ? 0 : 1;
+        for (const TLogRecord& r : session->Log.Records())
+            n += r.Header ? 0 : 1;
         return n;
     }
 
@@ -184,7 +189,8 @@ TEST_F(RunControlTest, LeavingTheProgramStopsWithRegistersStillShown) {
     QSignalSpy errors(run.get(), &TRunControl::errorMessages);
     QSignalSpy undo(run.get(), &TRunControl::undoEnabled);
     run->RunFast();
-    for (int i = 0; i < 3; ++i) run->KoracnoTimer(); // LDAA, LDAB, NOP: PC leaves the program
+    for (int i = 0; i < 3; ++i)
+        run->KoracnoTimer(); // LDAA, LDAB, NOP: PC leaves the program
     ExpectState(RunState::Idle);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors.last().at(0).toStringList(), QStringList{"Kam pa sedaj?"});
@@ -218,15 +224,16 @@ TEST_F(RunControlTest, IrqInIdleDoesNothingAndInHaltedShowsInTheNextRecord) {
 
 TEST_F(RunControlTest, SwitchingSpeedsNeverExecutesAnExtraInstruction) {
     // An endless loop so that the run never ends by itself.
-    source = {"       org $fffe", "       fdb start", "       org $2000", "start  inca", "       bra start",
-              "       end"};
+    source = {"       org $fffe", "       fdb start", "       org $2000",
+              "start  inca",      "       bra start", "       end"};
     run->Load();
     ASSERT_EQ(run->State(), RunState::Halted);
     run->RunSlow();
     for (int round = 0; round < 10; ++round) {
         const size_t steps = Steps();
         const uint16_t pc = Cpu().PC;
-        if (round % 2 == 0) run->RunFast(); else run->RunSlow();
+        if (round % 2 == 0) run->RunFast();
+        else run->RunSlow();
         EXPECT_EQ(Steps(), steps);
         EXPECT_EQ(Cpu().PC, pc);
         ExpectState(round % 2 == 0 ? RunState::FastRun : RunState::SlowRun);
@@ -328,7 +335,7 @@ TEST_F(RunControlTest, AddressSpaceIsRedrawnFromTheFirstSuccessfulLoadOn) {
 TEST_F(RunControlTest, FailingAddressSpaceRedrawIsReportedAndThePanelsStillFollow) {
     LoadProgram();
     QObject::connect(run.get(), &TRunControl::refreshAddressSpace, run.get(),
-            [] { throw std::runtime_error("list"); });
+                     [] { throw std::runtime_error("list"); });
     run->StepOnce();
     ASSERT_EQ(prompt.Messages.size(), 1);
     EXPECT_EQ(prompt.Messages[0], "Napaka pri izpisu");

@@ -5,9 +5,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "logwindow.h"
-#include "scriptedprompt.h"
-#include "vnos.h"
+#include "tests/gui/scriptedprompt.h"
+#include "windows/logwindow.h"
+#include "windows/vnos.h"
 
 namespace {
 
@@ -107,7 +107,8 @@ TEST(LogWindowTest, RowsArriveInBatchesAndClearWritesTheHeaderAgain) {
     TLogModel& model = *window.Model();
 
     log.AppendHeader();
-    for (int i = 0; i < 1000; ++i) log.Append(Record(static_cast<uint16_t>(0x2000 + i), 1 << 3));
+    for (int i = 0; i < 1000; ++i)
+        log.Append(Record(static_cast<uint16_t>(0x2000 + i), 1 << 3));
     EXPECT_EQ(model.rowCount(), 0); // announced later, in one batch
     model.Flush();
     ASSERT_EQ(model.rowCount(), 1001);
@@ -144,7 +145,8 @@ TEST(LogWindowTest, ViewFollowsTheEndOnlyWhileAtTheEndAndCopiesSelectedLines) {
     window.show();
     TLogView& view = *window.View();
     log.AppendHeader();
-    for (int i = 0; i < 500; ++i) log.Append(Record(static_cast<uint16_t>(0x2000 + i), 0));
+    for (int i = 0; i < 500; ++i)
+        log.Append(Record(static_cast<uint16_t>(0x2000 + i), 0));
     window.Model()->Flush();
     EXPECT_TRUE(view.AtBottom());
     EXPECT_EQ(view.FirstVisibleRow(), 501 - view.VisibleRows());
@@ -156,7 +158,8 @@ TEST(LogWindowTest, ViewFollowsTheEndOnlyWhileAtTheEndAndCopiesSelectedLines) {
     EXPECT_EQ(view.FirstVisibleRow(), 10);
 
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(20, view.RowHeight() / 2));
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(20, view.RowHeight() * 3 / 2));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      QPoint(20, view.RowHeight() * 3 / 2));
     EXPECT_EQ(view.SelectionFirst(), 10);
     EXPECT_EQ(view.SelectionLast(), 11);
     const QString text = view.SelectedText();

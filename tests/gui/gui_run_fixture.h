@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "engine/machine.h"
-#include "logwindow.h"
-#include "registerpanels.h"
-#include "runcontrol.h"
-#include "scriptedprompt.h"
 #include "session/session.h"
+#include "tests/gui/scriptedprompt.h"
+#include "windows/logwindow.h"
+#include "windows/registerpanels.h"
+#include "workbench/runcontrol.h"
 
 // A session, run control and register panels as the main window wires them; timers are ticked
 // by hand through the timeout slots.
@@ -22,7 +22,7 @@ protected:
     // ($2000 LDAA #$1F, $2002 LDAB #$80, $2004 NOP); past $2005 there is no code.
     static std::vector<std::string> Program() {
         return {"       org $fffe", "       fdb start", "       org $2000", "start  ldaa #$1F",
-                "       ldab #$80", "       nop", "       end"};
+                "       ldab #$80", "       nop",       "       end"};
     }
 
     void SetUp() override {

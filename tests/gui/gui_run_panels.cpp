@@ -4,7 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "gui_run_fixture.h"
+#include "tests/gui/gui_run_fixture.h"
 
 using PanelsTest = RunFixture;
 
@@ -44,7 +44,7 @@ TEST_F(PanelsTest, RegisterEditsKeepDAndAccumulatorsInStep) {
     Cpu().JoinD();
     prompt.Values = {QString("$1F"), QString("300"), QString("$1234"), QString("$1FF"), QString("$12345")};
 
-    panels->EditRegister(0, 0); // A
+    panels->EditRegister(0, 0);                                      // A
     ASSERT_EQ(prompt.Asked.value(0), "Vrednost registra A :|$0000"); // 8-bit offered as 4 digits
     EXPECT_EQ(Cpu().A, 0x1F);
     EXPECT_EQ(Cpu().D, 0x1F80);
@@ -150,8 +150,8 @@ TEST_F(PanelsTest, OpcodeWithoutInstructionShowsNoNameAndKeepsTheLine) {
 
 TEST_F(PanelsTest, FlagToggleDuringAFastRunTogglesTheFlagNotTheStaleDigit) {
     run->FastRunFrameMs = 60000;
-    source = {"       org $fffe", "       fdb start", "       org $2000", "start  sec", "       bra start",
-              "       end"};
+    source = {"       org $fffe", "       fdb start", "       org $2000",
+              "start  sec",       "       bra start", "       end"};
     run->Load();
     ASSERT_EQ(panels->Flags()->Cell(5, 1), "0");
     run->RunFast();

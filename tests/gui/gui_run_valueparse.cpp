@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "valueparse.h"
+#include "windows/valueparse.h"
 
 TEST(EntryIntegerTest, DecimalWithBlanksAndSign) {
     EXPECT_EQ(ParseEntryInteger("300"), 300);
@@ -32,7 +32,7 @@ TEST(EntryIntegerTest, RangeLimitsOfSigned32Bits) {
 }
 
 TEST(EntryIntegerTest, RejectsEverythingElse) {
-    for (const char* text : {"", "   ", "$", "0x", "-", "+$", "1F", "$1G", "12 ", "1 2", "--1",
-                             "$-1", "0b101", "%101", "x", "1.5", "$ 1"})
+    for (const char* text : {"", "   ", "$", "0x", "-", "+$", "1F", "$1G", "12 ", "1 2", "--1", "$-1",
+                             "0b101", "%101", "x", "1.5", "$ 1"})
         EXPECT_FALSE(ParseEntryInteger(text)) << '"' << text << '"';
 }

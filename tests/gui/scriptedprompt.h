@@ -2,7 +2,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "prompt.h"
+#include "windows/prompt.h"
 
 // Answers the workbench's questions from a script and records what was asked.
 class TScriptedPrompt : public TPrompt {
@@ -10,9 +10,9 @@ public:
     TScriptedPrompt() { SetPrompt(this); }
     ~TScriptedPrompt() override { SetPrompt(nullptr); }
 
-    QStringList Values; // answers to AskValue, in order; a null QString() cancels
-    QStringList Asked;                          // "prompt|initial" of every AskValue
-    QStringList Messages;                       // texts of ShowMessage
+    QStringList Values;   // answers to AskValue, in order; a null QString() cancels
+    QStringList Asked;    // "prompt|initial" of every AskValue
+    QStringList Messages; // texts of ShowMessage
 
     void ShowMessage(const QString&, const QString& text) override { Messages << text; }
     Answer AskYesNoCancel(const QString&, const QString&) override { return Answer::Cancel; }

@@ -44,7 +44,8 @@ std::vector<Record> DecodeUkaziRed(const std::string& data) {
         r.modeCount = Byte(data, at + 6);
         for (int i = 0; i < 4; ++i) {
             std::array<uint8_t, 9> e{};
-            for (int k = 0; k < 9; ++k) e[k] = Byte(data, at + 7 + i * 9 + k);
+            for (int k = 0; k < 9; ++k)
+                e[k] = Byte(data, at + 7 + i * 9 + k);
             r.entries.push_back(e);
         }
         records.push_back(r);
@@ -61,8 +62,9 @@ int RunGenerator(const fs::path& dir) {
 class IsaGeneratorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("orlek-isa-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+              ("orlek-isa-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -77,7 +79,7 @@ bool HasTempLeftovers(const fs::path& root) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 TEST(IsaFilesTest, UkaziRedDecodesBackToTheTable) {
     const std::string data = ReadAll(kProgramDir / "bin" / "ukazi.red");
@@ -93,10 +95,12 @@ TEST(IsaFilesTest, UkaziRedDecodesBackToTheTable) {
         EXPECT_EQ(Byte(data, i * 43), r.mnemonic.size());
         ASSERT_GE(r.modeCount, 1);
         ASSERT_LE(r.modeCount, 4);
-        for (int k = int(r.mnemonic.size()); k < 5; ++k) EXPECT_EQ(Byte(data, i * 43 + 1 + k), 0) << r.mnemonic;
+        for (int k = int(r.mnemonic.size()); k < 5; ++k)
+            EXPECT_EQ(Byte(data, i * 43 + 1 + k), 0) << r.mnemonic;
         for (int e = 0; e < 4; ++e) {
             const auto& entry = r.entries[e];
-            for (int k = 0; k < 6; ++k) EXPECT_EQ(entry[k], 0) << r.mnemonic << " reserved byte";
+            for (int k = 0; k < 6; ++k)
+                EXPECT_EQ(entry[k], 0) << r.mnemonic << " reserved byte";
             if (e >= r.modeCount) {
                 EXPECT_EQ(entry[6] | entry[7] | entry[8], 0) << r.mnemonic << " unused entry";
                 continue;
@@ -126,7 +130,8 @@ TEST(IsaFilesTest, UkaziDatHoldsTheOpcodeTexts) {
         const int len = Byte(data, at);
         ASSERT_LE(len, 16) << op;
         EXPECT_EQ(data.substr(at + 1, len), IsaOpcodeText(static_cast<uint8_t>(op))) << op;
-        for (int k = len; k < 16; ++k) EXPECT_EQ(Byte(data, at + 1 + k), 0) << op;
+        for (int k = len; k < 16; ++k)
+            EXPECT_EQ(Byte(data, at + 1 + k), 0) << op;
         empty += len == 0;
     }
     EXPECT_EQ(empty, 36);
@@ -143,11 +148,13 @@ TEST(IsaFilesTest, HelpDatLinesParseAndPointAtPages) {
         ASSERT_NE(tab, std::string::npos) << line;
         ASSERT_EQ(line.find('\t', tab + 1), std::string::npos) << line;
         std::string key = line.substr(0, tab), file = line.substr(tab + 1);
-        for (char c : key) EXPECT_TRUE(c >= 'A' && c <= 'Z') << line;
+        for (char c : key)
+            EXPECT_TRUE(c >= 'A' && c <= 'Z') << line;
         EXPECT_TRUE(keys.emplace(key, file).second) << key << " twice";
         EXPECT_TRUE(fs::is_regular_file(kProgramDir / "help" / "commands" / file)) << file;
     }
-    for (const std::string& m : IsaMnemonics()) EXPECT_EQ(keys[m], m + ".htm");
+    for (const std::string& m : IsaMnemonics())
+        EXPECT_EQ(keys[m], m + ".htm");
     EXPECT_EQ(keys["LSL"], "ASL.htm");
     EXPECT_EQ(keys["LSLA"], "ASLA.htm");
     EXPECT_EQ(keys["LSLB"], "ASLB.htm");
@@ -164,7 +171,8 @@ TEST(IsaFilesTest, HelpPagesDescribeEveryMode) {
         EXPECT_NE(index.find("href=\"commands/" + m + ".htm\""), std::string::npos) << m;
     }
     const std::string ldaa = ReadAll(kProgramDir / "help" / "commands" / "LDAA.htm");
-    for (const char* needle : {"Naloži operand v A", "$86", "$96", "$A6", "$B6", "href=\"../commands.htm\""}) {
+    for (const char* needle :
+         {"Naloži operand v A", "$86", "$96", "$A6", "$B6", "href=\"../commands.htm\""}) {
         EXPECT_NE(ldaa.find(needle), std::string::npos) << needle;
     }
     EXPECT_EQ(ldaa.find("&lt;"), std::string::npos);
@@ -172,8 +180,8 @@ TEST(IsaFilesTest, HelpPagesDescribeEveryMode) {
 
 TEST_F(IsaGeneratorTest, GeneratorReproducesTheInstalledFiles) {
     ASSERT_EQ(RunGenerator(dir), 0);
-    for (const char* f : {"bin/ukazi.red", "bin/ukazi.dat", "help/help.dat", "help/commands.htm",
-                          "help/commands/WAI.htm"}) {
+    for (const char* f :
+         {"bin/ukazi.red", "bin/ukazi.dat", "help/help.dat", "help/commands.htm", "help/commands/WAI.htm"}) {
         EXPECT_EQ(ReadAll(dir / f), ReadAll(kProgramDir / f)) << f;
     }
     EXPECT_FALSE(HasTempLeftovers(dir));

@@ -24,14 +24,16 @@ std::vector<std::string> ReadLines(const std::string& path) {
 std::vector<std::string> ExpectedKeywords() { return ReadLines(ORLEK_TEST_DATA "/isa/keywords.txt"); }
 
 bool IsBranch(const std::string& m) {
-    static const std::set<std::string> branches = {"BRA", "BRN", "BHI", "BLS", "BCC", "BCS", "BNE", "BEQ", "BVC",
-                                                   "BVS", "BPL", "BMI", "BGE", "BLT", "BGT", "BLE", "BSR"};
+    static const std::set<std::string> branches = {"BRA", "BRN", "BHI", "BLS", "BCC", "BCS",
+                                                   "BNE", "BEQ", "BVC", "BVS", "BPL", "BMI",
+                                                   "BGE", "BLT", "BGT", "BLE", "BSR"};
     return branches.count(m) != 0;
 }
 
 std::map<std::string, std::vector<const IsaEntry*>> ByMnemonic() {
     std::map<std::string, std::vector<const IsaEntry*>> map;
-    for (const IsaEntry& e : IsaTable()) map[e.Mnemonic].push_back(&e);
+    for (const IsaEntry& e : IsaTable())
+        map[e.Mnemonic].push_back(&e);
     return map;
 }
 
@@ -44,7 +46,7 @@ const IsaEntry& Row(const std::string& mnemonic, uint8_t mode) {
     return none;
 }
 
-}  // namespace
+} // namespace
 
 TEST(IsaTableTest, MnemonicsAndKeywordsMatchTheEditorList) {
     std::vector<std::string> expected = ExpectedKeywords();
@@ -65,7 +67,8 @@ TEST(IsaTableTest, MnemonicsAndKeywordsMatchTheEditorList) {
 TEST(IsaTableTest, EveryOpcodeOnceAndExactlyTheUndefinedBytesEmpty) {
     EXPECT_EQ(IsaTable().size(), 220u);
     std::array<int, 256> uses{};
-    for (const IsaEntry& e : IsaTable()) ++uses[e.Opcode];
+    for (const IsaEntry& e : IsaTable())
+        ++uses[e.Opcode];
 
     // Bytes that are not MC6803 instructions ($3E is WAI and is listed).
     const std::set<int> undefined = {0x00, 0x02, 0x03, 0x12, 0x13, 0x14, 0x15, 0x18, 0x1A, 0x1C, 0x1D, 0x1E,
@@ -104,7 +107,8 @@ TEST(IsaTableTest, ModesPerMnemonicFitARecord) {
 TEST(IsaTableTest, BranchesHaveExactlyOneRelativeEntry) {
     for (const auto& [mnemonic, rows] : ByMnemonic()) {
         bool relative = false;
-        for (const IsaEntry* e : rows) relative |= e->Mode == IsaMode::Relative;
+        for (const IsaEntry* e : rows)
+            relative |= e->Mode == IsaMode::Relative;
         if (IsBranch(mnemonic)) {
             ASSERT_EQ(rows.size(), 1u) << mnemonic;
             EXPECT_EQ(rows[0]->Mode, IsaMode::Relative) << mnemonic;
@@ -120,12 +124,20 @@ TEST(IsaTableTest, SizesAgreeWithModes) {
     for (const IsaEntry& e : IsaTable()) {
         int expected = 0;
         switch (e.Mode) {
-        case IsaMode::Inherent: expected = 1; break;
-        case IsaMode::Immediate: expected = wide.count(e.Mnemonic) ? 3 : 2; break;
+        case IsaMode::Inherent:
+            expected = 1;
+            break;
+        case IsaMode::Immediate:
+            expected = wide.count(e.Mnemonic) ? 3 : 2;
+            break;
         case IsaMode::Direct:
         case IsaMode::Indexed:
-        case IsaMode::Relative: expected = 2; break;
-        case IsaMode::Extended: expected = 3; break;
+        case IsaMode::Relative:
+            expected = 2;
+            break;
+        case IsaMode::Extended:
+            expected = 3;
+            break;
         }
         EXPECT_EQ(e.Size, expected) << e.Mnemonic << " mode " << int(e.Mode);
     }
@@ -153,11 +165,13 @@ TEST(IsaTableTest, OpcodeMapColumnsFixTheMode) {
         } else if (e.Opcode == 0x8D) {
             EXPECT_EQ(m, "BSR");
         } else {
-            const uint8_t modes[] = {IsaMode::Immediate, IsaMode::Direct, IsaMode::Indexed, IsaMode::Extended};
+            const uint8_t modes[] = {IsaMode::Immediate, IsaMode::Direct, IsaMode::Indexed,
+                                     IsaMode::Extended};
             EXPECT_EQ(e.Mode, modes[hi & 3]) << m;
             // Same low nibble in every column: the same operation.
             for (int col = 0; col < 4; ++col) {
-                const IsaEntry* other = IsaFindOpcode(static_cast<uint8_t>(((hi & 0xC) | col) << 4 | (e.Opcode & 0x0F)));
+                const IsaEntry* other =
+                    IsaFindOpcode(static_cast<uint8_t>(((hi & 0xC) | col) << 4 | (e.Opcode & 0x0F)));
                 if (other != nullptr && other->Opcode != 0x8D) {
                     EXPECT_STREQ(other->Mnemonic, e.Mnemonic) << m;
                 }
@@ -172,7 +186,7 @@ TEST(IsaTableTest, SpotChecksAgainstTheDataSheet) {
         uint8_t mode, opcode, size, cycles;
     };
     const Spot spots[] = {
-        {"LDAA", IsaMode::Extended, 0xB6, 3, 4}, {"LDAA", IsaMode::Immediate, 0x86, 2, 2},
+        {"LDAA", IsaMode::Extended, 0xB6, 3, 4},  {"LDAA", IsaMode::Immediate, 0x86, 2, 2},
         {"ADDD", IsaMode::Immediate, 0xC3, 3, 4}, {"SUBD", IsaMode::Indexed, 0xA3, 2, 6},
         {"CPX", IsaMode::Immediate, 0x8C, 3, 4},  {"LDX", IsaMode::Immediate, 0xCE, 3, 3},
         {"LDS", IsaMode::Direct, 0x9E, 2, 4},     {"STD", IsaMode::Extended, 0xFD, 3, 5},

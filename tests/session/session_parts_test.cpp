@@ -3,9 +3,9 @@
 
 #include <array>
 
-#include "breakpoint.h"
-#include "log.h"
-#include "messages.h"
+#include "session/breakpoint.h"
+#include "session/log.h"
+#include "session/messages.h"
 
 using Lines = std::vector<int>;
 
@@ -57,12 +57,13 @@ TEST(MessagesTest, FailedAssemblyListsStatusWithShownLineThenCannotStart) {
     EXPECT_FALSE(o.Ok());
     EXPECT_EQ(o.ErrorLine(), 3);
     EXPECT_EQ(CompileMessages(o), (std::vector<std::string>{"Napaka: neznan ukaz (napaka v vrstici 3)",
-                                                             "Simulatorja ne morem zagnati!"}));
+                                                            "Simulatorja ne morem zagnati!"}));
     EXPECT_EQ(CompileStatusMessage(SplitCompileResult(2 * 256 + 6)),
               "Prekinitvena točka v napacni vrstici (napaka v vrstici 1)");
     EXPECT_EQ(CompileStatusMessage(SplitCompileResult(11 * 256 + 7)),
               "Predolg skok za relativno naslavljanje (napaka v vrstici 10)");
-    EXPECT_EQ(CompileStatusMessage(SplitCompileResult(5 * 256 + 4)), "Napaka v določilu operanda (napaka v vrstici 4)");
+    EXPECT_EQ(CompileStatusMessage(SplitCompileResult(5 * 256 + 4)),
+              "Napaka v določilu operanda (napaka v vrstici 4)");
     EXPECT_EQ(CompileStatusMessage(SplitCompileResult(5 * 256 + 5)),
               "Napaka v oznaki - oznaka ni definirana (napaka v vrstici 4)");
     EXPECT_EQ(CompileStatusMessage(SplitCompileResult(5 * 256 + 255)), "Neznana napaka (napaka v vrstici 4)");
@@ -73,7 +74,8 @@ TEST(MessagesTest, ResultsWithoutLineNameNoLineAndUnknownStatusesOnlyCannotStart
     EXPECT_EQ(noVector.ErrorLine(), 0);
     EXPECT_EQ(CompileMessages(noVector),
               (std::vector<std::string>{"Napaka: ni oznake START", "Simulatorja ne morem zagnati!"}));
-    EXPECT_EQ(CompileMessages(SplitCompileResult(3 * 256 + 9)), (std::vector<std::string>{"Simulatorja ne morem zagnati!"}));
+    EXPECT_EQ(CompileMessages(SplitCompileResult(3 * 256 + 9)),
+              (std::vector<std::string>{"Simulatorja ne morem zagnati!"}));
     EXPECT_TRUE(CompileMessages(SplitCompileResult(1)).empty());
 }
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "engine/machine.h"
-#include "session.h"
+#include "session/session.h"
 
 namespace {
 
@@ -20,41 +20,38 @@ std::vector<std::string> Source(const std::string& text) {
 }
 
 // Counts A from 1 to 5, then runs off the end at $2008.
-const char* const kLoop =
-    "* counting loop\n"    // 1
-    "       org $2000\n"   // 2
-    "start  ldaa #1\n"     // 3  $2000
-    "       nop\n"         // 4  $2002
-    "loop   inca\n"        // 5  $2003
-    "       cmpa #5\n"     // 6  $2004
-    "       bne loop\n"    // 7  $2006
-    "       org $fffe\n"   // 8
-    "       fdb start\n"   // 9
-    "       end\n";        // 10
+const char* const kLoop = "* counting loop\n"  // 1
+                          "       org $2000\n" // 2
+                          "start  ldaa #1\n"   // 3  $2000
+                          "       nop\n"       // 4  $2002
+                          "loop   inca\n"      // 5  $2003
+                          "       cmpa #5\n"   // 6  $2004
+                          "       bne loop\n"  // 7  $2006
+                          "       org $fffe\n" // 8
+                          "       fdb start\n" // 9
+                          "       end\n";      // 10
 
 // Handler at $2006 for IRQ; interrupts are enabled by the CLI on line 4.
-const char* const kIrq =
-    "       org $2000\n"   // 1
-    "start  lds #$00FF\n"  // 2  $2000
-    "       nop\n"         // 3  $2003
-    "       cli\n"         // 4  $2004
-    "       nop\n"         // 5  $2005
-    "irq    rti\n"         // 6  $2006
-    "       org $fff8\n"   // 7
-    "       fdb irq\n"     // 8
-    "       org $fffe\n"   // 9
-    "       fdb start\n"   // 10
-    "       end\n";        // 11
+const char* const kIrq = "       org $2000\n"  // 1
+                         "start  lds #$00FF\n" // 2  $2000
+                         "       nop\n"        // 3  $2003
+                         "       cli\n"        // 4  $2004
+                         "       nop\n"        // 5  $2005
+                         "irq    rti\n"        // 6  $2006
+                         "       org $fff8\n"  // 7
+                         "       fdb irq\n"    // 8
+                         "       org $fffe\n"  // 9
+                         "       fdb start\n"  // 10
+                         "       end\n";       // 11
 
 // No interrupt vectors at all.
-const char* const kNoVectors =
-    "       org $2000\n"
-    "start  cli\n"
-    "loop   nop\n"
-    "       bra loop\n"
-    "       org $fffe\n"
-    "       fdb start\n"
-    "       end\n";
+const char* const kNoVectors = "       org $2000\n"
+                               "start  cli\n"
+                               "loop   nop\n"
+                               "       bra loop\n"
+                               "       org $fffe\n"
+                               "       fdb start\n"
+                               "       end\n";
 
 class SessionTest : public ::testing::Test {
 protected:
@@ -90,8 +87,9 @@ TEST_F(SessionTest, BreakpointOnCommentLineFailsTheLoadAndLeavesTheSourceAlone) 
     TLoadResult r = Load(kLoop);
     EXPECT_TRUE(r.Done);
     EXPECT_FALSE(r.Ok);
-    EXPECT_EQ(r.Messages, (std::vector<std::string>{"Prekinitvena točka v napacni vrstici (napaka v vrstici 1)",
-                                                    "Simulatorja ne morem zagnati!"}));
+    EXPECT_EQ(r.Messages,
+              (std::vector<std::string>{"Prekinitvena točka v napacni vrstici (napaka v vrstici 1)",
+                                        "Simulatorja ne morem zagnati!"}));
     EXPECT_EQ(r.ErrorLine, 1);
     EXPECT_EQ(session.State(), RunState::Idle);
     EXPECT_FALSE(session.Loaded());
@@ -204,7 +202,7 @@ TEST_F(SessionTest, IrqIsIgnoredWhenIdleShownInTheLogAndTakenAfterCli) {
     session.StepOnce(); // lds
     session.RequestIrq();
     session.Cpu().Pending.set(IntOCF); // members 6 and 7 never show in the log
-    session.StepOnce(); // nop, I still set: nothing taken
+    session.StepOnce();                // nop, I still set: nothing taken
     EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
     EXPECT_EQ(session.Cpu().PC, 0x2004);
     session.Cpu().Pending.reset(IntOCF);
@@ -273,10 +271,14 @@ TEST_F(SessionTest, RunStatesFollowTheTransitionTableWithoutExecutingAnything) {
 }
 
 TEST_F(SessionTest, ControlsMatchTheStateTable) {
-    EXPECT_EQ(ControlsFor(RunState::Idle), (TControlStates{true, false, false, false, false, false, true, true, false}));
-    EXPECT_EQ(ControlsFor(RunState::Halted), (TControlStates{false, true, false, true, true, true, false, false, true}));
-    EXPECT_EQ(ControlsFor(RunState::SlowRun), (TControlStates{false, false, true, true, false, true, false, false, true}));
-    EXPECT_EQ(ControlsFor(RunState::FastRun), (TControlStates{false, false, true, true, true, false, false, false, true}));
+    EXPECT_EQ(ControlsFor(RunState::Idle),
+              (TControlStates{true, false, false, false, false, false, true, true, false}));
+    EXPECT_EQ(ControlsFor(RunState::Halted),
+              (TControlStates{false, true, false, true, true, true, false, false, true}));
+    EXPECT_EQ(ControlsFor(RunState::SlowRun),
+              (TControlStates{false, false, true, true, false, true, false, false, true}));
+    EXPECT_EQ(ControlsFor(RunState::FastRun),
+              (TControlStates{false, false, true, true, true, false, false, false, true}));
 }
 
 TEST_F(SessionTest, FailingStepIsTreatedAsLeavingTheProgram) {
@@ -340,12 +342,11 @@ TEST(SessionListingTest, ListingGoesToTheProgramDirectoryOrThePerUserDirectory) 
     const char* oldXdg = std::getenv("XDG_DATA_HOME");
     std::string saved = oldXdg ? oldXdg : "";
     ::setenv("XDG_DATA_HOME", (base / "data").c_str(), 1);
-    EXPECT_EQ(TSession::DefaultListingPath((base / "missing").string()), (base / "data" / "orlek" / "list.lst").string());
+    EXPECT_EQ(TSession::DefaultListingPath((base / "missing").string()),
+              (base / "data" / "orlek" / "list.lst").string());
     EXPECT_TRUE(fs::is_directory(base / "data" / "orlek"));
-    if (oldXdg)
-        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
+    if (oldXdg) ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else ::unsetenv("XDG_DATA_HOME");
     fs::remove_all(base);
 }
 

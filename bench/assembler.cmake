@@ -1,6 +1,0 @@
-add_executable(bench_assembler ${CMAKE_CURRENT_LIST_DIR}/bench_assembler.cpp)
-target_link_libraries(bench_assembler PRIVATE orlek_assembler benchmark::benchmark benchmark::benchmark_main)
-target_compile_definitions(bench_assembler PRIVATE ORLEK_PROGRAM_DIR="${ORLEK_PROGRAM_DIR}")
-set_target_properties(bench_assembler PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench" AUTOMOC OFF)
-add_dependencies(bench_assembler isa_tables)
-add_dependencies(benchmarks bench_assembler)
