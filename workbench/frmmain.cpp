@@ -28,7 +28,7 @@
 #include "windows/prompt.h"
 #include "windows/registerpanels.h"
 #include "windows/vnos.h"
-#include "workbench/findreplace.h"
+#include "workbench/finddialog.h"
 #include "workbench/frmlisting.h"
 #include "workbench/runcontrol.h"
 

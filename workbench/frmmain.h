@@ -5,7 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "workbench/document.h"
+#include "workbench/documentfile.h"
+#include "workbench/historylist.h"
 #include "workbench/windowlist.h"
 
 class QAction;

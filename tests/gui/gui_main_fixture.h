@@ -20,7 +20,7 @@
 #include "editor/frmkoda.h"
 #include "session/session.h"
 #include "windows/prompt.h"
-#include "workbench/findreplace.h"
+#include "workbench/finddialog.h"
 #include "workbench/frmmain.h"
 #include "workbench/runcontrol.h"
 

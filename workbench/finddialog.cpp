@@ -1,4 +1,4 @@
-#include "workbench/findreplace.h"
+#include "workbench/finddialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
