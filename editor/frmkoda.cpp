@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -20,107 +19,43 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "assembler/encoding.h"
 #include "windows/prompt.h"
 
 namespace {
 
-// Gutter images: 10 execution arrow (left half), 11 breakpoint dot (right half), so both show
-// on one line; 12 error cross.
-QPixmap GutterImage(int which) {
-    QPixmap pm(22, 14);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    switch (which) {
-    case 10: {
-        const QPointF arrow[] = {{1, 4}, {6, 4}, {6, 1}, {12, 7}, {6, 13}, {6, 10}, {1, 10}};
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(QColor(0x00, 0xC0, 0x00));
-        p.drawPolygon(arrow, 7);
-        break;
-    }
-    case 11:
-        p.setPen(QPen(QColor(0x80, 0, 0), 1));
-        p.setBrush(QColor(0xFF, 0x20, 0x20));
-        p.drawEllipse(QRectF(10.5, 1.5, 11, 11));
-        break;
-    default:
-        p.setPen(QPen(QColor(0x80, 0, 0), 1));
-        p.setBrush(QColor(0xFF, 0xE0, 0x00));
-        p.drawEllipse(QRectF(5.5, 1.5, 11, 11));
-        p.setPen(QPen(QColor(0xC0, 0, 0), 2));
-        p.drawLine(QPointF(8.5, 4.5), QPointF(13.5, 9.5));
-        p.drawLine(QPointF(13.5, 4.5), QPointF(8.5, 9.5));
-        break;
-    }
-    return pm;
-}
-
 bool IsWordBreak(QChar c) { return c.isSpace() || c == QLatin1Char(';'); }
 
 } // namespace
-
-void TKodaEditor::keyReleaseEvent(QKeyEvent* event) {
-    QsciScintilla::keyReleaseEvent(event);
-    emit keyReleased();
-}
-
-void TKodaEditor::mouseReleaseEvent(QMouseEvent* event) {
-    QsciScintilla::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) emit mouseReleased(event->globalPosition().toPoint());
-}
-
-void TKodaEditor::contextMenuEvent(QContextMenuEvent* event) {
-    if (contextMenu) contextMenu->exec(event->globalPos());
-    else QsciScintilla::contextMenuEvent(event);
-}
 
 TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     setObjectName(QStringLiteral("frmKoda"));
     setWindowTitle(Untitled);
     resize(580, 384);
 
-    txtKoda = new TKodaEditor(this);
-    txtKoda->setObjectName(QStringLiteral("txtKoda"));
-    txtKoda->setUtf8(true);
-    txtKoda->setEolMode(QsciScintilla::EolUnix);
     barve = new TAsmLexer(TAsmLexer::Screen, this);
+    barve->setObjectName(QStringLiteral("barve"));
     tisk = new TAsmLexer(TAsmLexer::Print, this);
+    tisk->setObjectName(QStringLiteral("tisk"));
     barve->LineColourOf = [this](int line0) { return ColourOf(line0); };
-    txtKoda->setLexer(barve);
-    txtKoda->setPaper(QColor(0, 0, 0x80));
-    txtKoda->setCaretForegroundColor(Qt::white);
-    txtKoda->setSelectionBackgroundColor(QColor(0xFF, 0xFF, 0x00));
-    txtKoda->setSelectionForegroundColor(Qt::black);
-    txtKoda->setTabIndents(false);
-    txtKoda->setIndentationsUseTabs(false);
-    txtKoda->setScrollWidth(1024 * 8);
-    txtKoda->setScrollWidthTracking(false);
-    txtKoda->setWrapMode(QsciScintilla::WrapNone);
-    txtKoda->setAutoCompletionSource(QsciScintilla::AcsNone);
-    txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSETIGNORECASE, 1);
-    txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSETMAXHEIGHT, 6);
-    txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSETSEPARATOR, long(' '));
-    txtKoda->SendScintilla(QsciScintillaBase::SCI_AUTOCSTOPS, "()[].");
-    // The completion list is a list widget owned by the editor: 262 pixels wide, its
-    // selection aqua.
-    txtKoda->setStyleSheet(QStringLiteral("QListWidget { min-width: 262px; max-width: 262px; "
-                                          "selection-background-color: #00FFFF; selection-color: black; }"));
+    txtKoda = new TKodaEditor(barve, this);
+    CreateErrorPanel();
+    CreateStatusBar();
 
-    // Gutter: line numbers and the mark images.
-    txtKoda->setMarginType(0, QsciScintilla::NumberMargin);
-    txtKoda->setMarginWidth(0, QStringLiteral("00000"));
-    txtKoda->setMarginsBackgroundColor(QColor(0xD4, 0xD0, 0xC8));
-    txtKoda->setMarginsForegroundColor(QColor(0x40, 0x40, 0x40));
-    txtKoda->setMarginType(1, QsciScintilla::SymbolMargin);
-    txtKoda->setMarginWidth(1, 24);
-    txtKoda->setMarginMarkerMask(1, (1 << ExecutionMarker) | (1 << BreakpointMarker) | (1 << ErrorMarker));
-    txtKoda->setMarginMarkerMask(0, 0);
-    txtKoda->markerDefine(GutterImage(10), ExecutionMarker);
-    txtKoda->markerDefine(GutterImage(11), BreakpointMarker);
-    txtKoda->markerDefine(GutterImage(12), ErrorMarker);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(txtKoda, 1);
+    layout->addWidget(Napake);
+    layout->addWidget(sb);
 
-    // Error panel.
+    CreatePopupMenu();
+    labelHint = new TLabelHint(txtKoda);
+    ConnectEditor();
+    OpenExternal = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+}
+
+void TfrmKoda::CreateErrorPanel() {
     Napake = new QWidget(this);
     Napake->setObjectName(QStringLiteral("Napake"));
     Napake->setFixedHeight(58);
@@ -142,9 +77,12 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     napakeLayout->addWidget(lbNapake, 1);
     Napake->hide();
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { ShowMessages(false); });
+}
 
-    // Status bar: caret position and an empty panel.
+void TfrmKoda::CreateStatusBar() {
+    // The caret position and an empty panel.
     sb = new QStatusBar(this);
+    sb->setObjectName(QStringLiteral("sb"));
     sb->setSizeGripEnabled(true);
     sbPanel0 = new QLabel(sb);
     sbPanel0->setFixedWidth(100);
@@ -152,42 +90,34 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     sbPanel1->setFixedWidth(50);
     sb->addWidget(sbPanel0);
     sb->addWidget(sbPanel1);
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(txtKoda, 1);
-    layout->addWidget(Napake);
-    layout->addWidget(sb);
-
-    // Context menu.
+void TfrmKoda::CreatePopupMenu() {
     PopupMenu1 = new QMenu(this);
-    mnuKopiraj = PopupMenu1->addAction(QStringLiteral("Kopiraj"));
-    mnuIzrezi = PopupMenu1->addAction(QStringLiteral("Izreži"));
-    mnuPrilepi = PopupMenu1->addAction(QStringLiteral("Prilepi"));
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [this](const char* name, const QString& caption) {
+        QAction* action = PopupMenu1->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    mnuKopiraj = item("mnuKopiraj", QStringLiteral("Kopiraj"));
+    mnuIzrezi = item("mnuIzrezi", QStringLiteral("Izreži"));
+    mnuPrilepi = item("mnuPrilepi", QStringLiteral("Prilepi"));
     PopupMenu1->addSeparator();
-    Najdi1 = PopupMenu1->addAction(QStringLiteral("Najdi"));
-    mnuZamenjaj = PopupMenu1->addAction(QStringLiteral("Zamenjaj"));
-    mnuSamoZaBranje = PopupMenu1->addAction(QStringLiteral("Samo za branje"));
+    Najdi1 = item("Najdi1", QStringLiteral("Najdi"));
+    mnuZamenjaj = item("mnuZamenjaj", QStringLiteral("Zamenjaj"));
+    mnuSamoZaBranje = item("mnuSamoZaBranje", QStringLiteral("Samo za branje"));
     mnuSamoZaBranje->setCheckable(true);
     PopupMenu1->addSeparator();
-    Prekinitvenatoka1 = PopupMenu1->addAction(QStringLiteral("Prekinitvena točka"));
-    Skoinapomnilnikolokacijo1 = PopupMenu1->addAction(QStringLiteral("Skoči na pomnilniško lokacijo"));
+    Prekinitvenatoka1 = item("Prekinitvenatoka1", QStringLiteral("Prekinitvena točka"));
+    Skoinapomnilnikolokacijo1 =
+        item("Skoinapomnilnikolokacijo1", QStringLiteral("Skoči na pomnilniško lokacijo"));
     txtKoda->contextMenu = PopupMenu1;
     connect(mnuSamoZaBranje, &QAction::toggled, this, [this](bool on) { txtKoda->setReadOnly(on); });
     connect(Skoinapomnilnikolokacijo1, &QAction::triggered, this, [this] { JumpToMemory(); });
+}
 
-    // Label hint.
-    labelHint = new QLabel(txtKoda, Qt::ToolTip);
-    labelHint->setObjectName(QStringLiteral("labelHint"));
-    labelHint->setStyleSheet(QStringLiteral(
-        "QLabel { background: #FFFFE1; color: black; border: 1px solid black; padding: 1px 3px; }"));
-    labelHint->setMaximumWidth(200);
-    labelHint->hide();
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(500); // the usual pause before a hint appears
-    connect(Timer1, &QTimer::timeout, this, [this] { HintTick(); });
-
+void TfrmKoda::ConnectEditor() {
     // Command help on F1 anywhere in the window.
     auto* help =
         new QShortcut(QKeySequence(Qt::Key_F1), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
@@ -205,8 +135,6 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
         ShowLabelHint(pos);
     });
     connect(txtKoda, &QsciScintilla::cursorPositionChanged, this, [this] { UpdateStatus(); });
-
-    OpenExternal = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 }
 
 // ---------------------------------------------------------------- text
@@ -241,6 +169,18 @@ QStringList TfrmKoda::Lines() const {
     QString text = txtKoda->text();
     QStringList lines = text.split(QLatin1Char('\n'));
     if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+std::vector<std::string> TfrmKoda::AssemblerLines() const {
+    std::vector<std::string> lines;
+    for (const QString& line : Lines())
+        lines.push_back(Utf8ToCp1250(line.toStdString()));
+    // A breakpoint on the editor's empty last line (after the final line end) is still a
+    // breakpoint on an empty line, and the assembler must say so.
+    for (int line : BreakpointLines())
+        while (static_cast<int>(lines.size()) < line && static_cast<int>(lines.size()) < LineCount())
+            lines.emplace_back();
     return lines;
 }
 
@@ -298,9 +238,9 @@ QString TfrmKoda::WordAtCaret() const {
 
 LineColour TfrmKoda::ColourOf(int line0) const {
     const unsigned marks = txtKoda->markersAtLine(line0);
-    if (marks & (1u << ErrorMarker)) return LineColour::Error;
-    if (marks & (1u << BreakpointMarker)) return LineColour::Breakpoint;
-    if (executionLine > 0 && (marks & (1u << ExecutionMarker))) return LineColour::Execution;
+    if (marks & (1u << TKodaEditor::ErrorMarker)) return LineColour::Error;
+    if (marks & (1u << TKodaEditor::BreakpointMarker)) return LineColour::Breakpoint;
+    if (executionLine > 0 && (marks & (1u << TKodaEditor::ExecutionMarker))) return LineColour::Execution;
     return LineColour::None;
 }
 
@@ -321,12 +261,13 @@ void TfrmKoda::RepaintMarks() {
 void TfrmKoda::SetExecutionLine(int line) {
     // Called after every step of a run: an unchanged line costs nothing.
     if (line == executionLine && (line == 0 || HasExecutionMark(line))) return;
-    const int old = executionLine > 0 ? txtKoda->markerFindNext(0, 1u << ExecutionMarker) + 1 : 0;
-    txtKoda->markerDeleteAll(ExecutionMarker);
+    const int old =
+        executionLine > 0 ? txtKoda->markerFindNext(0, 1u << TKodaEditor::ExecutionMarker) + 1 : 0;
+    txtKoda->markerDeleteAll(TKodaEditor::ExecutionMarker);
     RestyleLine(old);
     executionLine = (line >= 1 && line <= txtKoda->lines()) ? line : 0;
     if (executionLine > 0) {
-        txtKoda->markerAdd(executionLine - 1, ExecutionMarker);
+        txtKoda->markerAdd(executionLine - 1, TKodaEditor::ExecutionMarker);
         RestyleLine(executionLine);
     }
 }
@@ -341,7 +282,7 @@ void TfrmKoda::ScrollToLine(int line) {
 void TfrmKoda::ShowErrorLine(int line) {
     HideErrorMark();
     if (line < 1 || line > txtKoda->lines()) return;
-    txtKoda->markerAdd(line - 1, ErrorMarker);
+    txtKoda->markerAdd(line - 1, TKodaEditor::ErrorMarker);
     errorLine = line;
     errorVisible = true;
     ScrollToLine(line);
@@ -356,8 +297,8 @@ void TfrmKoda::ShowErrorLine(int line) {
 }
 
 void TfrmKoda::HideErrorMark() {
-    const int at = txtKoda->markerFindNext(0, 1u << ErrorMarker);
-    txtKoda->markerDeleteAll(ErrorMarker);
+    const int at = txtKoda->markerFindNext(0, 1u << TKodaEditor::ErrorMarker);
+    txtKoda->markerDeleteAll(TKodaEditor::ErrorMarker);
     if (at >= 0) RestyleLine(at + 1);
     errorVisible = false;
     errorLine = 0;
@@ -369,21 +310,21 @@ void TfrmKoda::ClearOrdinaryMarks() {
 }
 
 bool TfrmKoda::HasExecutionMark(int line) const {
-    return line >= 1 && (txtKoda->markersAtLine(line - 1) & (1u << ExecutionMarker));
+    return line >= 1 && (txtKoda->markersAtLine(line - 1) & (1u << TKodaEditor::ExecutionMarker));
 }
 
 bool TfrmKoda::HasBreakpoint(int line) const {
-    return line >= 1 && (txtKoda->markersAtLine(line - 1) & (1u << BreakpointMarker));
+    return line >= 1 && (txtKoda->markersAtLine(line - 1) & (1u << TKodaEditor::BreakpointMarker));
 }
 
 void TfrmKoda::SetBreakpoint(int line, bool on) {
     if (line < 1 || line > txtKoda->lines() || HasBreakpoint(line) == on) return;
     if (on) {
-        txtKoda->markerAdd(line - 1, BreakpointMarker);
+        txtKoda->markerAdd(line - 1, TKodaEditor::BreakpointMarker);
     } else {
         // Joined lines can carry the mark more than once.
         while (HasBreakpoint(line))
-            txtKoda->markerDelete(line - 1, BreakpointMarker);
+            txtKoda->markerDelete(line - 1, TKodaEditor::BreakpointMarker);
     }
     RestyleLine(line);
     SyncBreakpoints();
@@ -391,7 +332,7 @@ void TfrmKoda::SetBreakpoint(int line, bool on) {
 
 void TfrmKoda::ClearBreakpoints() {
     const QList<int> lines = BreakpointLines();
-    txtKoda->markerDeleteAll(BreakpointMarker);
+    txtKoda->markerDeleteAll(TKodaEditor::BreakpointMarker);
     for (int line : lines)
         RestyleLine(line);
     SyncBreakpoints();
@@ -399,8 +340,8 @@ void TfrmKoda::ClearBreakpoints() {
 
 QList<int> TfrmKoda::BreakpointLines() const {
     QList<int> lines;
-    for (int at = txtKoda->markerFindNext(0, 1u << BreakpointMarker); at >= 0;
-         at = txtKoda->markerFindNext(at + 1, 1u << BreakpointMarker))
+    for (int at = txtKoda->markerFindNext(0, 1u << TKodaEditor::BreakpointMarker); at >= 0;
+         at = txtKoda->markerFindNext(at + 1, 1u << TKodaEditor::BreakpointMarker))
         lines << at + 1;
     return lines;
 }
@@ -473,6 +414,42 @@ void TfrmKoda::ShowMessages(bool visible) {
 
 bool TfrmKoda::MessagesVisible() const { return !Napake->isHidden(); }
 
+void TfrmKoda::ShowWindow() {
+    // Messages the student must see: a hidden code window comes back to show them.
+    if (!isVisible()) show();
+}
+
+void TfrmKoda::ReportErrors(const QStringList& messages, int errorLine) {
+    ClearMessages();
+    for (const QString& m : messages)
+        AddMessage(m);
+    ShowWindow();
+    if (errorLine > 0) ShowErrorLine(errorLine);
+    ShowMessages(true);
+}
+
+void TfrmKoda::AddErrors(const QStringList& messages, bool showPanel) {
+    for (const QString& m : messages)
+        AddMessage(m);
+    if (showPanel) {
+        ShowWindow();
+        ShowMessages(true);
+    }
+}
+
+void TfrmKoda::ApplyControls(bool fileGroup, bool readOnly) {
+    for (QAction* a : {mnuZamenjaj, mnuIzrezi, mnuPrilepi})
+        a->setEnabled(fileGroup);
+    // "Samo za branje" is checked and locked while a program is loaded; afterwards it returns to
+    // the student's own choice, which a load (or a failed one) must not undo.
+    if (!fileGroup && fileGroupEnabled) userReadOnly = mnuSamoZaBranje->isChecked();
+    if (!fileGroup) mnuSamoZaBranje->setChecked(true);
+    else if (!fileGroupEnabled) mnuSamoZaBranje->setChecked(userReadOnly);
+    mnuSamoZaBranje->setEnabled(fileGroup);
+    fileGroupEnabled = fileGroup;
+    txtKoda->setReadOnly(readOnly || mnuSamoZaBranje->isChecked());
+}
+
 // ---------------------------------------------------------------- commands
 
 void TfrmKoda::UpdateStatus() {
@@ -484,24 +461,13 @@ void TfrmKoda::ShowLabelHint(const QPoint& globalPos) {
     if (word.isEmpty() || !FindLabel) return;
     const std::optional<uint16_t> value = FindLabel(word);
     if (!value) return;
-    labelHint->setText(QStringLiteral("%1: $%2").arg(word).arg(*value, 4, 16, QLatin1Char('0')).toUpper());
-    labelHint->adjustSize();
-    labelHint->move(globalPos);
-    labelHint->show();
-    hintTicks = 0;
-    Timer1->start();
+    labelHint->ShowAt(QStringLiteral("%1: $%2").arg(word).arg(*value, 4, 16, QLatin1Char('0')).toUpper(),
+                      globalPos);
 }
 
 QString TfrmKoda::LabelHintText() const { return labelHint->text(); }
 
 bool TfrmKoda::LabelHintVisible() const { return labelHint->isVisible(); }
-
-void TfrmKoda::HintTick() {
-    if (++hintTicks >= 5) {
-        Timer1->stop();
-        labelHint->hide();
-    }
-}
 
 void TfrmKoda::JumpToMemory() {
     const QString word = WordAtCaret().toUpper().left(15);

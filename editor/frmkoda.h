@@ -1,14 +1,17 @@
 #pragma once
 #include <QList>
-#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <Qsci/qsciscintilla.h>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "editor/asmlexer.h"
+#include "editor/kodaeditor.h"
+#include "editor/labelhint.h"
 
 class QAction;
 class QLabel;
@@ -18,29 +21,13 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 
-// The source editor widget: forwards the key and mouse events the code window reacts to.
-class TKodaEditor : public QsciScintilla {
-    Q_OBJECT
-public:
-    using QsciScintilla::QsciScintilla;
-signals:
-    void keyReleased();
-    void mouseReleased(QPoint globalPos);
-
-protected:
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-
-public:
-    QMenu* contextMenu = nullptr;
-};
-
 // The code window: the assembly source editor with its gutter marks, line colours, error panel,
 // status bar and context menu. It paints the simulator's state (current line, breakpoints,
 // error line) into the text; the main window decides what that state is.
 //
-// Line numbers in this interface are 1-based, 0 meaning "no line".
+// Line numbers in this interface are 1-based, 0 meaning "no line". Its parts carry object
+// names: the editor "txtKoda", the error panel "Napake" with the list "lbNapake" and its button
+// "SpeedButton1", the context menu "PopupMenu1" with its items, the label hint "labelHint".
 class TfrmKoda : public QWidget {
     Q_OBJECT
 public:
@@ -48,28 +35,17 @@ public:
 
     explicit TfrmKoda(QWidget* parent = nullptr);
 
-    // --- components
+    // --- components the main window works with
     TKodaEditor* txtKoda = nullptr;
     TAsmLexer* barve = nullptr; // screen highlighter
     TAsmLexer* tisk = nullptr;  // print / export highlighter
-    QWidget* Napake = nullptr;
-    QListWidget* lbNapake = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QStatusBar* sb = nullptr;
-    QLabel* sbPanel0 = nullptr;
-    QLabel* sbPanel1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
+    // Context-menu items that run the main window's commands.
     QAction* mnuKopiraj = nullptr;
     QAction* mnuIzrezi = nullptr;
     QAction* mnuPrilepi = nullptr;
     QAction* Najdi1 = nullptr;
     QAction* mnuZamenjaj = nullptr;
-    QAction* mnuSamoZaBranje = nullptr;
     QAction* Prekinitvenatoka1 = nullptr;
-    QAction* Skoinapomnilnikolokacijo1 = nullptr;
-    QLabel* labelHint = nullptr;
-    QTimer* Timer1 = nullptr;
-    int hintTicks = 0;
 
     // --- hooks set by the main window
     // Label lookup with offsets ("STEVEC+1"); the name is upper-cased already.
@@ -87,6 +63,10 @@ public:
     // The source as lines, without line terminators; a final empty line after the last line
     // terminator is not a line of its own.
     QStringList Lines() const;
+    // The lines as the assembler reads them: 8-bit text in the machine's code page (Windows-1250).
+    // A breakpoint on the empty line after the final line end makes that line one of them, so
+    // the assembler can report the breakpoint.
+    std::vector<std::string> AssemblerLines() const;
     void SetSource(const QString& text); // replaces the text, clears undo and the modified flag
     QString Source() const { return txtKoda->text(); }
     int LineCount() const { return txtKoda->lines(); }
@@ -124,6 +104,17 @@ public:
     QStringList Messages() const;
     void ShowMessages(bool visible);
     bool MessagesVisible() const;
+    // A failed assembly: the list holds exactly `messages`, the error line (0: none) is marked
+    // and brought into view, and the panel is shown, in a window that comes back if hidden.
+    void ReportErrors(const QStringList& messages, int errorLine);
+    // Lines added during a run; with `showPanel` the panel is shown as in ReportErrors.
+    void AddErrors(const QStringList& messages, bool showPanel);
+
+    // --- the code window's part of the enabling table
+    // While the file group is off (a program is loaded) the text is locked: read-only, "Samo za
+    // branje" checked and disabled, the context items that change the text off. When the file
+    // group comes back, "Samo za branje" returns to the student's own choice.
+    void ApplyControls(bool fileGroup, bool readOnly);
 
     // --- commands of the window
     void UpdateStatus();
@@ -134,10 +125,6 @@ public:
     void ShowCommandHelp(const QString& word);
     void RepaintMarks(); // re-applies the line colours
     void ShowCompletion();
-
-    static constexpr int ExecutionMarker = 2; // drawn over a breakpoint mark
-    static constexpr int BreakpointMarker = 1;
-    static constexpr int ErrorMarker = 3;
 
 signals:
     void breakpointsChanged();
@@ -153,6 +140,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void CreateErrorPanel();
+    void CreateStatusBar();
+    void CreatePopupMenu();
+    void ConnectEditor();
+    void ShowWindow();
     void OnTextChanged();
     void OnModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int foldNow, int foldPrev, int token, int annotationLinesAdded);
@@ -160,10 +152,22 @@ private:
     LineColour ColourOf(int line0) const;
     bool HasExecutionMark(int line) const;
     void RestyleLine(int line); // 1-based; 0 ignored
-    void HintTick();
     void ApplyMaximisedRule();
     void ScheduleMaximisedRule();
 
+    QWidget* Napake = nullptr;
+    QListWidget* lbNapake = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QStatusBar* sb = nullptr;
+    QLabel* sbPanel0 = nullptr;
+    QLabel* sbPanel1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* mnuSamoZaBranje = nullptr;
+    QAction* Skoinapomnilnikolokacijo1 = nullptr;
+    TLabelHint* labelHint = nullptr;
+
+    bool fileGroupEnabled = true;
+    bool userReadOnly = false; // "Samo za branje" as the student left it before a load
     int executionLine = 0;
     int errorLine = 0;
     bool errorVisible = false;

@@ -1,78 +1,99 @@
 #include "workbench/findreplace.h"
 
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QVBoxLayout>
+#include <QApplication>
+#include <QScreen>
+#include <Qsci/qsciscintilla.h>
+#include <algorithm>
 
-TFindDialog::TFindDialog(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) {
-    setWindowTitle(kind == Kind::Find ? QStringLiteral("Najdi") : QStringLiteral("Zamenjaj"));
-    setModal(false);
-    auto* grid = new QGridLayout;
-    auto* findLabel = new QLabel(QStringLiteral("&Najdi:"), this);
-    txtFind = new QLineEdit(this);
-    findLabel->setBuddy(txtFind);
-    grid->addWidget(findLabel, 0, 0);
-    grid->addWidget(txtFind, 0, 1);
-    if (kind == Kind::Replace) {
-        auto* replaceLabel = new QLabel(QStringLiteral("Zamenjaj &z:"), this);
-        txtReplace = new QLineEdit(this);
-        replaceLabel->setBuddy(txtReplace);
-        grid->addWidget(replaceLabel, 1, 0);
-        grid->addWidget(txtReplace, 1, 1);
-    }
-    cbWholeWord = new QCheckBox(QStringLiteral("Samo &cele besede"), this);
-    cbMatchCase = new QCheckBox(QStringLiteral("&Razlikuj velike in male črke"), this);
-    auto* options = new QVBoxLayout;
-    options->addWidget(cbWholeWord);
-    options->addWidget(cbMatchCase);
-    auto* row = new QHBoxLayout;
-    row->addLayout(options);
-    if (kind == Kind::Find) {
-        auto* direction = new QGroupBox(QStringLiteral("Smer"), this);
-        rbUp = new QRadioButton(QStringLiteral("&Gor"), direction);
-        rbDown = new QRadioButton(QStringLiteral("&Dol"), direction);
-        rbDown->setChecked(true);
-        auto* d = new QHBoxLayout(direction);
-        d->addWidget(rbUp);
-        d->addWidget(rbDown);
-        row->addWidget(direction);
-    }
-    auto* left = new QVBoxLayout;
-    left->addLayout(grid);
-    left->addLayout(row);
+#include "editor/frmkoda.h"
+#include "workbench/finddialog.h"
 
-    auto* buttons = new QVBoxLayout;
-    btnFind = new QPushButton(QStringLiteral("Najdi &naslednje"), this);
-    btnFind->setDefault(true);
-    buttons->addWidget(btnFind);
-    connect(btnFind, &QPushButton::clicked, this, [this] { emit findRequested(this); });
-    if (kind == Kind::Replace) {
-        btnReplace = new QPushButton(QStringLiteral("Za&menjaj"), this);
-        btnReplaceAll = new QPushButton(QStringLiteral("Zamenjaj &vse"), this);
-        buttons->addWidget(btnReplace);
-        buttons->addWidget(btnReplaceAll);
-        connect(btnReplace, &QPushButton::clicked, this, [this] { emit replaceRequested(this, false); });
-        connect(btnReplaceAll, &QPushButton::clicked, this, [this] { emit replaceRequested(this, true); });
-    }
-    auto* close = new QPushButton(QStringLiteral("Prekliči"), this);
-    connect(close, &QPushButton::clicked, this, &QDialog::hide);
-    buttons->addWidget(close);
-    buttons->addStretch(1);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addLayout(buttons);
+TFindReplace::TFindReplace(TfrmKoda& koda, QWidget* dialogParent)
+    : QObject(dialogParent), koda(koda), findDialog(new TFindDialog(TFindDialog::Kind::Find, dialogParent)),
+      replaceDialog(new TFindDialog(TFindDialog::Kind::Replace, dialogParent)) {
+    connect(findDialog, &TFindDialog::findRequested, this, &TFindReplace::FindRequest);
+    connect(replaceDialog, &TFindDialog::findRequested, this, &TFindReplace::FindRequest);
+    connect(replaceDialog, &TFindDialog::replaceRequested, this, &TFindReplace::ReplaceRequest);
 }
 
-QString TFindDialog::FindText() const { return txtFind->text(); }
-QString TFindDialog::ReplaceText() const { return txtReplace ? txtReplace->text() : QString(); }
-bool TFindDialog::MatchCase() const { return cbMatchCase->isChecked(); }
-bool TFindDialog::WholeWord() const { return cbWholeWord->isChecked(); }
-bool TFindDialog::Down() const { return rbDown ? rbDown->isChecked() : true; }
+void TFindReplace::ShowFind() { Show(findDialog); }
+
+void TFindReplace::ShowReplace() { Show(replaceDialog); }
+
+void TFindReplace::SetReplaceEnabled(bool enabled) {
+    if (!enabled) replaceDialog->hide();
+}
+
+void TFindReplace::HideDialogs() {
+    findDialog->hide();
+    replaceDialog->hide();
+}
+
+void TFindReplace::Show(TFindDialog* dialog) {
+    if (!dialog->property("placed").toBool()) {
+        // First showing: over the lower part of the code window, whose text it searches, rather
+        // than over the strip at the top of the screen.
+        dialog->adjustSize();
+        const QRect code = koda.frameGeometry();
+        QPoint at(code.center().x() - dialog->width() / 2, code.top() + code.height() * 2 / 3);
+        const QScreen* screen = koda.screen() ? koda.screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog->width())));
+            at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog->height())));
+        }
+        dialog->move(at);
+        dialog->setProperty("placed", true);
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    dialog->FocusSearchText();
+}
+
+void TFindReplace::FindRequest(TFindDialog* dialog) {
+    const QString text = dialog->FindText();
+    if (text.isEmpty()) return;
+    QsciScintilla* ed = koda.txtKoda;
+    const bool down = dialog->kind() == TFindDialog::Kind::Find ? dialog->Down() : true;
+    int line = 0, index = 0;
+    if (ed->hasSelectedText()) {
+        int l1 = 0, i1 = 0, l2 = 0, i2 = 0;
+        ed->getSelection(&l1, &i1, &l2, &i2);
+        line = down ? l2 : l1;
+        index = down ? i2 : i1;
+    } else {
+        ed->getCursorPosition(&line, &index);
+    }
+    if (!ed->findFirst(text, false, dialog->MatchCase(), dialog->WholeWord(), false, down, line, index))
+        QApplication::beep();
+}
+
+void TFindReplace::ReplaceRequest(TFindDialog* dialog, bool all) {
+    const QString text = dialog->FindText();
+    if (text.isEmpty() || koda.txtKoda->isReadOnly()) return;
+    QsciScintilla* ed = koda.txtKoda;
+    const QString replacement = dialog->ReplaceText();
+    if (!all) {
+        int line = 0, index = 0;
+        if (ed->hasSelectedText()) {
+            int l2 = 0, i2 = 0;
+            ed->getSelection(&line, &index, &l2, &i2);
+        } else {
+            ed->getCursorPosition(&line, &index);
+        }
+        if (ed->findFirst(text, false, dialog->MatchCase(), dialog->WholeWord(), false, true, line, index))
+            ed->replace(replacement);
+        else QApplication::beep();
+        return;
+    }
+    ed->beginUndoAction();
+    int count = 0;
+    if (ed->findFirst(text, false, dialog->MatchCase(), dialog->WholeWord(), false, true, 0, 0)) {
+        do {
+            ed->replace(replacement);
+        } while (++count < 1000000 && ed->findNext());
+    }
+    ed->endUndoAction();
+    if (count == 0) QApplication::beep();
+}

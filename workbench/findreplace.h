@@ -1,40 +1,35 @@
 #pragma once
-#include <QDialog>
+#include <QObject>
 
-class QCheckBox;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+class QWidget;
+class TFindDialog;
+class TfrmKoda;
 
-// The find dialog and the replace dialog (one class, two layouts). Both are modeless; they
-// report requests through signals and the main window searches the editor.
-class TFindDialog : public QDialog {
+// Find and replace in the code window's text: the find dialog and the replace dialog (made
+// once, shown and hidden), where they appear, and what their requests do to the editor.
+class TFindReplace : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Find, Replace };
-    TFindDialog(Kind kind, QWidget* parent = nullptr);
+    // The dialogs are children of `dialogParent`, found by their object names "FindDialog1" and
+    // "ReplaceDialog1".
+    TFindReplace(TfrmKoda& koda, QWidget* dialogParent);
 
-    Kind kind() const { return kind_; }
-    QString FindText() const;
-    QString ReplaceText() const;
-    bool MatchCase() const;
-    bool WholeWord() const;
-    bool Down() const; // search direction (the replace dialog always searches forward)
-
-    QLineEdit* txtFind = nullptr;
-    QLineEdit* txtReplace = nullptr;
-    QCheckBox* cbMatchCase = nullptr;
-    QCheckBox* cbWholeWord = nullptr;
-    QRadioButton* rbUp = nullptr;
-    QRadioButton* rbDown = nullptr;
-    QPushButton* btnFind = nullptr;
-    QPushButton* btnReplace = nullptr;
-    QPushButton* btnReplaceAll = nullptr;
-
-signals:
-    void findRequested(TFindDialog* dialog);
-    void replaceRequested(TFindDialog* dialog, bool all);
+    // "&Najdi" and "Zamenjaj": shows the dialog with the focus in its search field.
+    void ShowFind();
+    void ShowReplace();
+    // Replacing belongs to the file group: switched off, the replace dialog goes away.
+    void SetReplaceEnabled(bool enabled);
+    void HideDialogs();
 
 private:
-    Kind kind_;
+    void Show(TFindDialog* dialog);
+    // The search text is looked for from the caret or the selection in the dialog's
+    // direction, with its case and whole-word options; a miss beeps.
+    void FindRequest(TFindDialog* dialog);
+    // One replacement from the caret forward, or every one in the text as a single undo step.
+    void ReplaceRequest(TFindDialog* dialog, bool all);
+
+    TfrmKoda& koda;
+    TFindDialog* findDialog;
+    TFindDialog* replaceDialog;
 };

@@ -1,11 +1,13 @@
 #include "workbench/frmlisting.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -15,6 +17,7 @@
 
 #include "assembler/encoding.h"
 #include "editor/asmlexer.h"
+#include "windows/prompt.h"
 
 TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmListing"));
@@ -106,6 +109,26 @@ bool TfrmListing::LoadListing(const QString& path, QString& error) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     txtListing->setText(text);
     txtListing->setModified(false);
+    return true;
+}
+
+bool TfrmListing::ShowListing(const QString& path) {
+    QString error;
+    if (!LoadListing(path, error)) {
+        Prompt().ShowError(QStringLiteral("Orlek"), error);
+        return false;
+    }
+    QCoreApplication::processEvents();
+    if (!property("placed").toBool()) {
+        // First showing: centred on the screen.
+        const QWidget* owner = parentWidget() ? parentWidget() : this;
+        if (const QScreen* screen = owner->screen())
+            move(screen->availableGeometry().center() - rect().center());
+        setProperty("placed", true);
+    }
+    show();
+    raise();
+    activateWindow();
     return true;
 }
 

@@ -8,7 +8,8 @@ class TAsmLexer;
 class QsciScintilla;
 
 // The listing viewer: the listing file of the last assembly in a read-mostly editor with the
-// source highlighter. Edits are possible but never saved.
+// source highlighter. Edits are possible but never saved. Its text is "txtListing", its close
+// button "CloseBtn".
 class TfrmListing : public QWidget {
     Q_OBJECT
 public:
@@ -17,18 +18,22 @@ public:
     // Loads the listing (8-bit Windows-1250 text). Returns false with a message in `error`
     // when the file cannot be read.
     bool LoadListing(const QString& path, QString& error);
+    // The "Listing" command: loads the listing and shows the window (centred on the screen the
+    // first time). A listing that cannot be read is reported and the window stays closed.
+    bool ShowListing(const QString& path);
     void SetKeywords(const QStringList& keywords);
     void SetEditorFont(const QString& family);
 
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
     QsciScintilla* txtListing = nullptr;
     TAsmLexer* lexer = nullptr;
     QToolBar* toolBar = nullptr;
     QAction* CloseBtn = nullptr;
     QStatusBar* statusBar = nullptr;
     QLabel* panel0 = nullptr;
-
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

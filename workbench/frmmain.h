@@ -1,31 +1,39 @@
 #pragma once
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
 #include <memory>
-#include <optional>
-
-#include "workbench/document.h"
-#include "workbench/windowlist.h"
+#include <vector>
 
 class QAction;
-class QLabel;
-class QMenu;
 class QProgressBar;
 class QSettings;
 class QToolBar;
-class TFindDialog;
+class TDocuments;
+class TFindReplace;
+class THelp;
+class TRegisterPanels;
+class TRunControl;
+class TSession;
+class TWindowList;
 class TfrmKoda;
 class TfrmListing;
 class TfrmLog;
 class TfrmVnos;
-class TRegisterPanels;
-class TRunControl;
-class TSession;
+struct TCommand;
 
 // The workbench's main window: a strip at the top of the screen with the main menu, the
 // toolbar and the register panels. It owns the session (board, assembler, breakpoints), the
-// tool windows, the documents and the settings store.
+// tool windows, the controllers (run control, documents, find and replace, help) and the
+// settings store, and wires them together: the menus and the toolbar are one table
+// (CommandTable), what the commands do is the controllers' and the session's business.
+//
+// Its parts are found by object name: the menus ("mnuDatoteke", "mnuNedavno", ...), the menu
+// items and toolbar buttons ("mnuNova", "btnNew", "mnuOkno_code", ...; run control's own
+// "mnuStart", "btnStart", ...), "ToolBar1", "Panel2", the progress panel "pnlgraf" with its bar
+// "progres", the register panels "RegisterPanels", the windows "frmKoda", "frmListing",
+// "frmLog", the dialogs "FindDialog1" and "ReplaceDialog1".
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -41,114 +49,55 @@ public:
     // then the document to open (the command-line path, else "last file").
     void Start(const QString& commandLineDocument = QString());
 
-    // --- owned objects
+    // The objects the windows and controllers share.
+    TSession& Session() const { return *session; }
+    TRunControl& Run() const { return *run; }
+    TDocuments& Documents() const { return *documents; }
+    TWindowList& Windows() const { return *windows; }
+    // The first address of the address-space list; the editor's jump to a label moves it.
+    uint16_t memoryTop = 0;
+
+    // The settings store ("Trivel", "Orlek").
+    static std::unique_ptr<QSettings> OpenSettings();
+    // Exit: "last file", the recent files and every tool window's placement and visibility.
+    void SaveSettings();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::vector<TCommand> CommandTable();
+    std::vector<TCommand> MenuRows();
+    std::vector<TCommand> ToolBarRows();
+    TCommand WindowItem(const char* name, const QString& caption, const QString& key);
+    void CreateToolWindows();
+    void CreatePanel();
+    void ConnectCodeWindow();
+    void ConnectRunControl();
+    void ApplyControls(bool fileGroup, bool readOnly);
+    void ShowProgress(int lineCount);
+    void StepProgress();
+    void FitHeight();
+
     QString programDir;
+    QString startupError;
     std::unique_ptr<TSession> session;
     TRunControl* run = nullptr;
+    TDocuments* documents = nullptr;
+    TFindReplace* findReplace = nullptr;
+    std::unique_ptr<THelp> help;
+    std::unique_ptr<TWindowList> windows;
+
     TfrmKoda* frmKoda = nullptr;
     TfrmListing* frmListing = nullptr;
     TfrmLog* frmLog = nullptr;
     TfrmVnos* frmVnos = nullptr;
     TRegisterPanels* panels = nullptr;
-    TWindowList* windows = nullptr;
-    THistoryList* hl = nullptr;
-    TFindDialog* findDialog = nullptr;
-    TFindDialog* replaceDialog = nullptr;
-    uint16_t memoryTop = 0;
-    int slowInterval = 400;
-    int fastInterval = 1;
-
-    // --- layout
     QToolBar* ToolBar1 = nullptr;
     QWidget* Panel2 = nullptr;
     QWidget* pnlgraf = nullptr;
     QProgressBar* progres = nullptr;
-
-    // --- menu items
-    QMenu* mnuDatoteke = nullptr;
-    QMenu* mnuUrejanje = nullptr;
-    QMenu* mnuIzvajanje = nullptr;
-    QMenu* mnuOrodja = nullptr;
-    QMenu* mnuOkna = nullptr;
-    QMenu* mnuPomoc = nullptr;
-    QMenu* mnuNedavno = nullptr;
-    QAction* mnuNova = nullptr;
-    QAction* mnuOdpri = nullptr;
-    QAction* mnuShrani = nullptr;
-    QAction* mnuShraniKot = nullptr;
-    QAction* mnuHtml = nullptr;
-    QAction* mnuNatisni = nullptr;
-    QAction* mnuPredogled = nullptr;
-    QAction* mnuIzhod = nullptr;
     QAction* mnuRazveljavi = nullptr;
     QAction* mnuUveljavi = nullptr;
-    QAction* mnuNajdi = nullptr;
-    QAction* mnuZamenjaj = nullptr;
-    QAction* mnuKopiraj = nullptr;
-    QAction* mnuIzrezi = nullptr;
-    QAction* mnuPrilepi = nullptr;
-    QAction* mnuIzberiVse = nullptr;
-    QAction* mnuPrevedi = nullptr;
-    QAction* mnuNastavitve = nullptr;
-    QAction* Listing1 = nullptr;
-    QAction* mnuKazalo = nullptr;
-    QAction* mnuSeznamUkazov = nullptr;
-    QAction* mnuOPomoci = nullptr;
-    QAction* mnuOProgramu = nullptr;
-    QAction* btnNew = nullptr;
-    QAction* btnOpen = nullptr;
-    QAction* btnSave = nullptr;
-
-    // --- documents
-    void NewDocument();
-    void OpenCommand();
-    // Returns false when nothing was opened (cancelled, unreadable).
-    bool OpenDocument(const QString& path);
-    bool SaveDocument();
-    bool SaveDocumentAs();
-    // Unsaved changes: false when the calling operation must not go on.
-    bool AskToSave();
-    QString SaveDialogFileName() const { return saveDialogFileName; }
-    const TTextFormat& DocumentFormat() const { return format; }
-
-    // --- compile command and the editor's view of the session
-    void mnuPrevediClick();
-    void ShowErrorLine(int line);
-    void ShowExecutionLine(int line);
-    void RefreshDisplay();
-    // Loads the last listing into the listing window and shows it; false when unreadable.
-    bool ShowListing();
-    // Find and replace requests of the two dialogs.
-    void FindRequest(TFindDialog* dialog);
-    // Shows the find or replace dialog with the focus in its search field.
-    void ShowSearchDialog(TFindDialog* dialog);
-    void ReplaceRequest(TFindDialog* dialog, bool all);
-
-    // The settings store ("Trivel", "Orlek").
-    static std::unique_ptr<QSettings> OpenSettings();
-    void SaveSettings();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void CreateMenus();
-    void CreateToolBar();
-    void CreatePanel();
-    void ConnectRunControl();
-    void ApplyControls(bool fileGroup, bool readOnly, bool compile);
-    void SyncBreakpoints();
-    void ResetDocumentState();
-    bool WriteDocument(const QString& path);
-    void FitHeight();
-    void ShowCodeWindow();
-    std::optional<uint16_t> FindLabel(const QString& name) const;
-
-    QString startupError;
-    QString saveDialogFileName = QStringLiteral("Neimenovana");
-    TTextFormat format;
-    bool fileGroupEnabled = true;
-    bool userReadOnly = false; // "Samo za branje" as the student left it before a load
-    bool closing = false;
+    QList<QAction*> fileGroup; // the table's file group: off while a program is loaded
 };

@@ -3,21 +3,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
+#include <QSettings>
 #include <QStyle>
 #include <QTimer>
+#include <exception>
+#include <new>
 
 #include "assembler/compiler.h"
+#include "assembler/encoding.h"
 #include "engine/machine.h"
 #include "windows/prompt.h"
 #include "windows/registerpanels.h"
 
 namespace {
-
-QAction* MakeAction(QObject* parent, const char* name, const QString& text) {
-    auto* action = new QAction(text, parent);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
 
 QStringList ToQt(const std::vector<std::string>& lines) {
     QStringList list;
@@ -27,69 +25,68 @@ QStringList ToQt(const std::vector<std::string>& lines) {
     return list;
 }
 
+// Listing write errors do not change the assembly's outcome. They are told once the workbench
+// shows that outcome, so after a load the commands are already enabled for the new state while
+// the message box is open.
+void TellListingErrors(const TLoadResult& result) {
+    for (int code : result.ListingErrors)
+        Prompt().ShowMessage(QStringLiteral("Orlek"), QString::fromStdString(ListingErrorMessage(code)));
+}
+
+// The run commands: a menu item and a toolbar button each, running the same slot. The compile
+// command, the breakpoint toggle and the interrupt requests have only one of the two forms.
+struct TMenuItem {
+    QAction* TRunControl::*field;
+    const char* name;
+    const char* caption;
+    QKeySequence shortcut;
+    void (TRunControl::*slot)();
+};
+struct TButton {
+    QAction* TRunControl::*field;
+    const char* name;
+    const char* caption;
+    const char* hint;
+    QStyle::StandardPixmap image; // SP_CustomBase: none
+    void (TRunControl::*slot)();
+};
+
+const TMenuItem kMenuItems[] = {
+    {&TRunControl::mnuPrevedi, "mnuPrevedi", "Prevedi", QKeySequence(Qt::Key_F6), &TRunControl::Compile},
+    {&TRunControl::mnuStart, "mnuStart", "Naloži", QKeySequence(Qt::Key_F9), &TRunControl::Load},
+    {&TRunControl::mnuNaprej, "mnuNaprej", "Naslednji korak", QKeySequence(Qt::Key_F7),
+     &TRunControl::StepOnce},
+    {&TRunControl::mnuPavza, "mnuPavza", "Pavza", QKeySequence(Qt::Key_F2), &TRunControl::Pause},
+    {&TRunControl::mnuStop, "mnuStop", "Stop", QKeySequence(Qt::CTRL | Qt::Key_F2), &TRunControl::Stop},
+    {&TRunControl::mnuPocasno, "mnuPocasno", "Počasi izvajaj", QKeySequence(Qt::CTRL | Qt::Key_F9),
+     &TRunControl::RunSlow},
+    {&TRunControl::mnuHitro, "mnuHitro", "Htro izvajaj", QKeySequence(Qt::SHIFT | Qt::Key_F9),
+     &TRunControl::RunFast},
+    {&TRunControl::Breakpoint1, "Breakpoint1", "Prekinitvena točka", QKeySequence(Qt::Key_F5),
+     &TRunControl::ToggleBreakpoint},
+};
+
+const TButton kButtons[] = {
+    {&TRunControl::btnStart, "btnStart", "Naloži", "Naloži (F9)", QStyle::SP_ArrowDown, &TRunControl::Load},
+    {&TRunControl::btnNaprej, "btnNaprej", "Korak", "Naslednji korak (F7)", QStyle::SP_MediaSkipForward,
+     &TRunControl::StepOnce},
+    {&TRunControl::btnPavza, "btnPavza", "Pavza", "Pavza (F2)", QStyle::SP_MediaPause, &TRunControl::Pause},
+    {&TRunControl::btnStop, "btnStop", "Stop", "Ustavi simulacijo (Ctrl+F2)", QStyle::SP_MediaStop,
+     &TRunControl::Stop},
+    {&TRunControl::btnPocasno, "btnPocasno", "Počasno", "Počasno izvajanje (Ctrl+F9)", QStyle::SP_MediaPlay,
+     &TRunControl::RunSlow},
+    {&TRunControl::btnHitro, "btnHitro", "Hitro", "Hitro izvajanje (Shift+F9)", QStyle::SP_MediaSeekForward,
+     &TRunControl::RunFast},
+    {&TRunControl::btnIRQ, "btnIRQ", "IRQ", "Zahteva za prekinitev IRQ", QStyle::SP_CustomBase,
+     &TRunControl::RequestIrq},
+    {&TRunControl::btnNMI, "btnNMI", "NMI", "Zahteva za prekinitev NMI", QStyle::SP_CustomBase,
+     &TRunControl::RequestNmi},
+};
+
 } // namespace
 
 TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), session_(session) {
-    // Menu items under "&Izvajanje".
-    mnuStart = MakeAction(this, "mnuStart", QStringLiteral("Naloži"));
-    mnuStart->setShortcut(QKeySequence(Qt::Key_F9));
-    mnuNaprej = MakeAction(this, "mnuNaprej", QStringLiteral("Naslednji korak"));
-    mnuNaprej->setShortcut(QKeySequence(Qt::Key_F7));
-    mnuPavza = MakeAction(this, "mnuPavza", QStringLiteral("Pavza"));
-    mnuPavza->setShortcut(QKeySequence(Qt::Key_F2));
-    mnuStop = MakeAction(this, "mnuStop", QStringLiteral("Stop"));
-    mnuStop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F2));
-    mnuPocasno = MakeAction(this, "mnuPocasno", QStringLiteral("Počasi izvajaj"));
-    mnuPocasno->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    mnuHitro = MakeAction(this, "mnuHitro", QStringLiteral("Htro izvajaj"));
-    mnuHitro->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F9));
-    Breakpoint1 = MakeAction(this, "Breakpoint1", QStringLiteral("Prekinitvena točka"));
-    Breakpoint1->setShortcut(QKeySequence(Qt::Key_F5));
-
-    // Toolbar buttons: captions beside the images, hints as tool tips.
-    btnStart = MakeAction(this, "btnStart", QStringLiteral("Naloži"));
-    btnStart->setToolTip(QStringLiteral("Naloži (F9)"));
-    btnNaprej = MakeAction(this, "btnNaprej", QStringLiteral("Korak"));
-    btnNaprej->setToolTip(QStringLiteral("Naslednji korak (F7)"));
-    btnPavza = MakeAction(this, "btnPavza", QStringLiteral("Pavza"));
-    btnPavza->setToolTip(QStringLiteral("Pavza (F2)"));
-    btnStop = MakeAction(this, "btnStop", QStringLiteral("Stop"));
-    btnStop->setToolTip(QStringLiteral("Ustavi simulacijo (Ctrl+F2)"));
-    btnPocasno = MakeAction(this, "btnPocasno", QStringLiteral("Počasno"));
-    btnPocasno->setToolTip(QStringLiteral("Počasno izvajanje (Ctrl+F9)"));
-    btnHitro = MakeAction(this, "btnHitro", QStringLiteral("Hitro"));
-    btnHitro->setToolTip(QStringLiteral("Hitro izvajanje (Shift+F9)"));
-    btnIRQ = MakeAction(this, "btnIRQ", QStringLiteral("IRQ"));
-    btnIRQ->setToolTip(QStringLiteral("Zahteva za prekinitev IRQ"));
-    btnNMI = MakeAction(this, "btnNMI", QStringLiteral("NMI"));
-    btnNMI->setToolTip(QStringLiteral("Zahteva za prekinitev NMI"));
-
-    // Images for the toolbar buttons (the toolbar shows the captions beside them).
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        QStyle* style = app->style();
-        btnStart->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
-        btnNaprej->setIcon(style->standardIcon(QStyle::SP_MediaSkipForward));
-        btnPavza->setIcon(style->standardIcon(QStyle::SP_MediaPause));
-        btnStop->setIcon(style->standardIcon(QStyle::SP_MediaStop));
-        btnPocasno->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
-        btnHitro->setIcon(style->standardIcon(QStyle::SP_MediaSeekForward));
-    }
-
-    for (QAction* a : {mnuStart, btnStart})
-        connect(a, &QAction::triggered, this, &TRunControl::Load);
-    for (QAction* a : {mnuNaprej, btnNaprej})
-        connect(a, &QAction::triggered, this, &TRunControl::StepOnce);
-    for (QAction* a : {mnuPavza, btnPavza})
-        connect(a, &QAction::triggered, this, &TRunControl::Pause);
-    for (QAction* a : {mnuStop, btnStop})
-        connect(a, &QAction::triggered, this, &TRunControl::Stop);
-    for (QAction* a : {mnuPocasno, btnPocasno})
-        connect(a, &QAction::triggered, this, &TRunControl::RunSlow);
-    for (QAction* a : {mnuHitro, btnHitro})
-        connect(a, &QAction::triggered, this, &TRunControl::RunFast);
-    connect(Breakpoint1, &QAction::triggered, this, &TRunControl::ToggleBreakpoint);
-    connect(btnIRQ, &QAction::triggered, this, &TRunControl::RequestIrq);
-    connect(btnNMI, &QAction::triggered, this, &TRunControl::RequestNmi);
+    CreateActions();
 
     Koracno = new QTimer(this);
     Koracno->setObjectName("Koracno");
@@ -111,6 +108,28 @@ TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), 
     ApplyState();
 }
 
+void TRunControl::CreateActions() {
+    for (const TMenuItem& m : kMenuItems) {
+        auto* action = new QAction(QString::fromUtf8(m.caption), this);
+        action->setObjectName(QString::fromLatin1(m.name));
+        action->setShortcut(m.shortcut);
+        connect(action, &QAction::triggered, this, m.slot);
+        this->*m.field = action;
+    }
+    // Toolbar buttons: captions beside the images, hints as tool tips. Images only where there
+    // is an application style to take them from.
+    QStyle* style = nullptr;
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) style = app->style();
+    for (const TButton& b : kButtons) {
+        auto* action = new QAction(QString::fromUtf8(b.caption), this);
+        action->setObjectName(QString::fromLatin1(b.name));
+        action->setToolTip(QString::fromUtf8(b.hint));
+        if (style && b.image != QStyle::SP_CustomBase) action->setIcon(style->standardIcon(b.image));
+        connect(action, &QAction::triggered, this, b.slot);
+        this->*b.field = action;
+    }
+}
+
 void TRunControl::SetPanels(TRegisterPanels* panels) {
     if (panels_) disconnect(panels_, nullptr, this, nullptr);
     panels_ = panels;
@@ -128,6 +147,28 @@ void TRunControl::SetPanels(TRegisterPanels* panels) {
     panels_->FitInstructionColumn();
     // A register or flag changed by hand: refresh everything (PC may have moved the line).
     connect(panels_, &TRegisterPanels::changed, this, &TRunControl::RefreshDisplay);
+}
+
+void TRunControl::RestoreIntervals(QSettings& settings) {
+    const QVariant slow = settings.value(QStringLiteral("Slow simulation"));
+    if (!slow.isValid()) return;
+    SetSlowInterval(slow.toInt()); // a damaged value reads as 0 and falls back
+    const QVariant fast = settings.value(QStringLiteral("Fast simulation"));
+    if (fast.isValid()) SetFastInterval(fast.toInt());
+}
+
+void TRunControl::SetBreakpoints(const QList<int>& lines) {
+    session_.Breakpoints.Clear();
+    for (int line : lines)
+        session_.Breakpoints.Add(line);
+}
+
+std::optional<uint16_t> TRunControl::FindLabel(const QString& name) const {
+    std::string reference = Utf8ToCp1250(name.toStdString());
+    UpperCase1250(reference);
+    uint16_t value = 0;
+    if (session_.Compiler().FindLabel(reference, value)) return value;
+    return std::nullopt;
 }
 
 void TRunControl::SetSlowInterval(int ms) {
@@ -153,6 +194,7 @@ void TRunControl::StopClocks() {
 void TRunControl::ApplyState() {
     const RunState state = session_.State();
     const TControlStates c = ControlsFor(state);
+    mnuPrevedi->setEnabled(c.Compile);
     for (QAction* a : {mnuStart, btnStart})
         a->setEnabled(c.Load);
     for (QAction* a : {mnuNaprej, btnNaprej})
@@ -188,16 +230,25 @@ void TRunControl::ApplyState() {
     emit controlsChanged(c);
 }
 
-void TRunControl::Load() {
-    if (session_.Loaded()) return;
+TLoadResult TRunControl::Assemble(bool load) {
     std::vector<std::string> lines = SourceLines ? SourceLines() : std::vector<std::string>{};
     emit loadStarting(static_cast<int>(lines.size()));
-    const TLoadResult result = session_.LoadProgram(lines);
+    const TLoadResult result = load ? session_.LoadProgram(lines) : session_.Compile(lines);
     emit loadFinished(result.Ok);
+    if (result.Done && !result.Ok) emit loadFailed(ToQt(result.Messages), result.ErrorLine);
+    return result;
+}
+
+void TRunControl::Compile() {
+    if (session_.Loaded()) return;
+    TellListingErrors(Assemble(false));
+}
+
+void TRunControl::Load() {
+    if (session_.Loaded()) return;
+    const TLoadResult result = Assemble(true);
     if (result.Done) {
-        if (!result.Ok) {
-            emit loadFailed(ToQt(result.Messages), result.ErrorLine);
-        } else {
+        if (result.Ok) {
             addressSpaceLive_ = true;
             if (panels_) panels_->ClearInstructionCells();
             emit programCounterMoved(session_.Cpu().PC);
@@ -206,11 +257,7 @@ void TRunControl::Load() {
         }
         ApplyState();
     }
-    // Listing write errors do not change the assembly's outcome. They are told once the
-    // workbench shows that outcome, so the commands are already enabled for the new state
-    // while the message box is open.
-    for (int code : result.ListingErrors)
-        Prompt().ShowMessage(QStringLiteral("Orlek"), QString::fromStdString(ListingErrorMessage(code)));
+    TellListingErrors(result);
 }
 
 void TRunControl::StepOnce() {
@@ -296,14 +343,7 @@ void TRunControl::RefreshDisplay() { Refresh(false); }
 void TRunControl::Refresh(bool afterStep) {
     displayDirty_ = false;
     lastRefresh_.start();
-    if (addressSpaceLive_) {
-        try {
-            emit refreshAddressSpace();
-        } catch (...) {
-            // A list that cannot be drawn must not keep the panels from showing the processor.
-            Prompt().ShowMessage(QStringLiteral("Orlek"), QStringLiteral("Napaka pri izpisu"));
-        }
-    }
+    if (addressSpaceLive_ && RedrawAddressSpace) RedrawAddressSpaceOrReport();
     // The panels change only while loaded, except for the step that just ended the run: its
     // final state stays on the panels after the stop.
     if (!session_.Loaded() && !afterStep) return;
@@ -314,4 +354,22 @@ void TRunControl::Refresh(bool afterStep) {
     const bool hasInstruction = !session_.InstructionName(session_.PeekValue(session_.Cpu().PC)).empty();
     const int line = session_.Refresh();
     if (hasInstruction) emit showExecutionLine(line);
+}
+
+void TRunControl::RedrawAddressSpaceOrReport() {
+    // A list that cannot be drawn must not keep the panels from showing the processor. The
+    // list reports failure by its result; what drawing may still throw (running out of memory,
+    // an error of the list's own code) is caught here, so that it never crosses the timer's or
+    // a button's signal, and told with its reason.
+    QString reason;
+    try {
+        if (RedrawAddressSpace()) return;
+    } catch (const std::bad_alloc&) {
+        reason = QStringLiteral("zmanjkalo je pomnilnika");
+    } catch (const std::exception& e) {
+        reason = QString::fromUtf8(e.what());
+    }
+    Prompt().ShowMessage(QStringLiteral("Orlek"), reason.isEmpty()
+                                                      ? QStringLiteral("Napaka pri izpisu")
+                                                      : QStringLiteral("Napaka pri izpisu: ") + reason);
 }

@@ -5,30 +5,31 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "session/session.h"
+#include "windows/registerpanels.h"
 
 class QAction;
+class QSettings;
 class QTimer;
-#include "windows/registerpanels.h"
 
 // Run control of the workbench: the step timer Koracno, the device clocks, the run commands as
 // QActions enabled by the state table, and RefreshDisplay's register-panel half. The decisions
-// (load, step, breakpoints, messages, states, log) are the session's; this class only turns
-// them into timers, enabling and signals for the main window.
+// (assembly, load, step, breakpoints, messages, states, log) are the session's; this class only
+// turns them into timers, enabling and signals for the main window.
 //
 // Integration in the main window:
-//   * menu "&Izvajanje": mnuStart, mnuNaprej, mnuPavza, mnuStop, mnuPocasno, mnuHitro,
-//     separator, Breakpoint1 (captions and shortcuts set here; the main window adds the compile
-//     item mnuPrevedi itself and enables it from controlsChanged().Compile);
-//   * toolbar: btnStart, btnNaprej, btnPavza, btnStop, separator, btnPocasno, btnHitro,
-//     separator, btnIRQ, btnNMI (captions and hints set here);
-//   * hooks: SourceLines (the editor text for the assembler), CaretLine (for F5);
+//   * the main window's command table places the actions: mnuPrevedi, mnuHitro, mnuPocasno,
+//     mnuStart, mnuNaprej, mnuPavza, mnuStop, Breakpoint1 under "&Izvajanje", the buttons on
+//     the toolbar (captions, shortcuts, hints and images are set here);
+//   * hooks: SourceLines (the editor text for the assembler), CaretLine (for F5),
+//     RedrawAddressSpace (the address-space list);
 //   * the panels: SetPanels(new TRegisterPanels(session.Cpu(), panel2)) and put them in Panel2;
 //   * signals below: error list, execution line, read-only editor and file group, Undo,
-//     breakpoint gutter marks, address-space redraw;
+//     breakpoint gutter marks;
 //   * StartClocks() once the windows exist (the 5 ms timer and 150 ms SCI clocks).
 class TRunControl : public QObject {
     Q_OBJECT
@@ -38,7 +39,9 @@ public:
     TSession& Session() const { return session_; }
 
     // Menu items (caption, shortcut) and toolbar buttons (caption, hint) of the run commands.
-    // The two forms of one command are always enabled together.
+    // The two forms of one command are always enabled together. The compile command has only
+    // its menu item.
+    QAction* mnuPrevedi;
     QAction* mnuStart;
     QAction* mnuNaprej;
     QAction* mnuPavza;
@@ -65,6 +68,10 @@ public:
     std::function<std::vector<std::string>()> SourceLines;
     // 1-based line of the editor's caret, for ToggleBreakpoint.
     std::function<int()> CaretLine;
+    // The address-space half of RefreshDisplay: redraws the list from memoryTop and returns
+    // false when it could not. Called only while the list is live (AddressSpaceLive); a failure
+    // is shown as "Napaka pri izpisu" and the refresh goes on with the panels.
+    std::function<bool()> RedrawAddressSpace;
 
     // The register panels the display refresh rewrites (not owned; may be null).
     void SetPanels(TRegisterPanels* panels);
@@ -76,6 +83,15 @@ public:
     void SetFastInterval(int ms);
     int SlowInterval() const { return slowInterval_; }
     int FastInterval() const { return fastInterval_; }
+    // Reads "Slow simulation" and then "Fast simulation" from the store; the first missing
+    // value ends the reading and leaves the intervals as they are.
+    void RestoreIntervals(QSettings& settings);
+
+    // The breakpoint set follows the editor's marks (1-based lines).
+    void SetBreakpoints(const QList<int>& lines);
+    // Value of a label of the last assembly, offsets allowed ("STEVEC+1"); the name is taken as
+    // the student wrote it.
+    std::optional<uint16_t> FindLabel(const QString& name) const;
 
     RunState State() const { return session_.State(); }
 
@@ -93,7 +109,9 @@ public:
     void StopClocks();
 
 public slots:
-    // The commands.
+    // The commands. Compile assembles without loading; it reports through the same signals as
+    // Load (loadStarting, loadFinished, loadFailed).
+    void Compile();
     void Load();
     void StepOnce();
     void Pause();
@@ -118,19 +136,21 @@ public slots:
     void SciClockTick();
 
 signals:
-    // Enabling changed: apply Compile (mnuPrevedi), FileGroup and ReadOnly (editor) from it.
+    // Enabling changed: apply FileGroup and ReadOnly (editor) from it (the run commands and
+    // mnuPrevedi are enabled here).
     void controlsChanged(const TControlStates& controls);
     // Undo ("&Razveljavi") off after a successful load, on after Stop.
     void undoEnabled(bool enabled);
-    // Load begins: clear the error list and hide its panel; show the progress panel with
-    // maximum 2 x lineCount (the session's ProgressStep advances it).
+    // An assembly (load or compile) begins: clear the error list and hide its panel, take the
+    // execution and error marks off; show the progress panel with maximum 2 x lineCount (the
+    // session's ProgressStep advances it).
     void loadStarting(int lineCount);
-    // The assembly is over (hide the progress panel); ok tells whether the program is loaded.
-    // On success: hide the error mark and put the execution mark on the gutter; the refresh
-    // that follows moves it with showExecutionLine.
+    // The assembly is over (hide the progress panel); ok tells whether it succeeded (and, for
+    // a load, that the program is loaded). On success: hide the error mark; after a load the
+    // refresh that follows puts the execution mark on with showExecutionLine.
     void loadFinished(bool ok);
-    // A failed load: the error list's new contents, and the line for ShowErrorLine (0: none).
-    // The error panel is to be shown.
+    // A failed assembly: the error list's new contents, and the line for ShowErrorLine (0:
+    // none). The error panel is to be shown.
     void loadFailed(const QStringList& messages, int errorLine);
     // Lines to add to the error list during a run; showPanel: show the error panel.
     void errorMessages(const QStringList& messages, bool showPanel);
@@ -139,16 +159,15 @@ signals:
     // Just before a refresh after a load or a step: the address-space window sets memoryTop =
     // PC when it follows the program counter.
     void programCounterMoved(uint16_t pc);
-    // The address-space half of RefreshDisplay: redraw the list from memoryTop. Emitted only
-    // while the list is live (AddressSpaceLive). A receiver that fails throws; the refresh then
-    // shows "Napaka pri izpisu" and goes on with the panels.
-    void refreshAddressSpace();
     // A breakpoint was set (on) or removed on a line: add or remove its gutter mark.
     void breakpointToggled(int line, bool on);
 
 private:
+    void CreateActions();
     void ApplyState();
+    TLoadResult Assemble(bool load);
     void Refresh(bool afterStep);
+    void RedrawAddressSpaceOrReport();
     void ReportStep(const TStepResult& result);
 
     TSession& session_;

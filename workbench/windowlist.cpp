@@ -1,10 +1,9 @@
 #include "workbench/windowlist.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QSettings>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -33,41 +32,9 @@ const QStringList& TWindowList::StoreOrder() {
     return order;
 }
 
-const QStringList& TWindowList::MenuOrder() {
-    static const QStringList order = {"code", "memory", "port1", "port2", "sci", "timer", "trace"};
-    return order;
-}
-
 TToolWindow& TWindowList::Add(TToolWindow window) {
-    const QString key = window.key;
-    window.action = new QAction(window.menuCaption, menu);
-    window.action->setCheckable(true);
-    window.action->setObjectName(QStringLiteral("mnuOkno_") + key);
-    QObject::connect(window.action, &QAction::triggered, menu, [this, key] { Toggle(key); });
-
-    // Known windows keep the menu order; other windows follow them after a separator.
-    auto rankOf = [](const QString& k) {
-        const qsizetype i = MenuOrder().indexOf(k);
-        return i < 0 ? 1000 : int(i);
-    };
-    const int rank = rankOf(key);
-    QAction* before = nullptr;
-    int insertAt = int(windows.size());
-    for (int i = 0; i < windows.size(); ++i) {
-        if (rankOf(windows[i].key) > rank) {
-            before = windows[i].action;
-            insertAt = i;
-            break;
-        }
-    }
-    if (rank == 1000) {
-        if (!extrasSeparator) extrasSeparator = menu->addSeparator();
-    } else if (before && rankOf(windows[insertAt].key) == 1000) {
-        before = extrasSeparator;
-    }
-    menu->insertAction(before, window.action);
-    windows.insert(insertAt, window);
-    return windows[insertAt];
+    windows.append(std::move(window));
+    return windows.last();
 }
 
 TToolWindow* TWindowList::Find(const QString& key) {
@@ -81,17 +48,16 @@ void TWindowList::Toggle(const QString& key) {
     if (!w || !w->window) return;
     if (w->window->isVisible()) {
         w->window->hide();
-        w->action->setChecked(false);
     } else {
         w->window->show();
         w->window->raise();
-        w->action->setChecked(true);
     }
 }
 
-void TWindowList::UpdateChecks() {
-    for (TToolWindow& w : windows)
-        if (w.window) w.action->setChecked(w.window->isVisible());
+bool TWindowList::IsVisible(const QString& key) const {
+    for (const TToolWindow& w : windows)
+        if (w.key == key) return w.window && w.window->isVisible();
+    return false;
 }
 
 void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& desktop) {
@@ -156,12 +122,10 @@ bool TWindowList::RestoreVisibility(QSettings& settings) {
         if (!shown) {
             for (const char* k : {"code", "memory"})
                 if (TToolWindow* d = Find(QLatin1String(k)); d && d->window) d->window->show();
-            UpdateChecks();
             return false;
         }
         if (w->window) w->window->setVisible(*shown);
     }
-    UpdateChecks();
     return true;
 }
 

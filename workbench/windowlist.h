@@ -6,14 +6,11 @@
 #include <QWidget>
 #include <functional>
 
-class QAction;
-class QMenu;
 class QSettings;
 
 // One tool window as the main window persists and toggles it.
 struct TToolWindow {
-    QString key;         // settings sub-key and visibility value name: "code", "memory", ...
-    QString menuCaption; // its item in the "&Okna" menu
+    QString key; // settings sub-key and visibility value name: "code", "memory", ...
     QPointer<QWidget> window;
     // The order of the size values under the window's key: "code" and "memory" differ from
     // the device windows.
@@ -24,32 +21,29 @@ struct TToolWindow {
     std::function<void(bool)> setOnTop;
     std::function<int()> savedHeight;
     std::function<void(int)> setSavedHeight;
-    QAction* action = nullptr; // filled in by the list
 };
 
-// The main window's tool windows: the "&Okna" menu items, and the placement and visibility of
-// every window in the settings store. Windows join one entry at a time; the store is read and
-// written in the fixed order of the known keys, whichever of them have joined.
+// The main window's tool windows: what the "&Okna" items do (show or hide a window), and the
+// placement and visibility of every window in the settings store. Windows join one entry at a
+// time; the store is read and written in the fixed order of the known keys, whichever of them
+// have joined.
 class TWindowList {
 public:
-    // Keys in the order the store lists them, and in the order of the "&Okna" menu.
+    // Keys in the order the store lists them.
     static const QStringList& StoreOrder();
-    static const QStringList& MenuOrder();
     static constexpr int DefaultTop = 115;
     static constexpr int DefaultCodeLeft = 5;
     static constexpr int OffScreenLeft = 10;
 
-    explicit TWindowList(QMenu* menu) : menu(menu) {}
-
-    // Adds a window and its menu item (placed by MenuOrder; unknown keys go last).
     TToolWindow& Add(TToolWindow window);
     TToolWindow* Find(const QString& key);
     const QList<TToolWindow>& Windows() const { return windows; }
 
-    // The "&Okna" item: toggles the window.
+    // The "&Okna" item: hides a visible window, shows (and raises) a hidden one.
     void Toggle(const QString& key);
-    // Sets every item's check mark from its window's real visibility (menu about to show).
-    void UpdateChecks();
+    // Whether the window is shown now (the user may have closed it with its own button): the
+    // item's check mark.
+    bool IsVisible(const QString& key) const;
 
     // Placement of every window from its key. A window whose saved left edge lies beyond
     // `desktop` (the whole desktop, all screens) comes back at left 10, one whose top lies
@@ -64,6 +58,4 @@ public:
 private:
     void RestorePlacement(QSettings& settings, TToolWindow& w, const QRect& desktop);
     QList<TToolWindow> windows;
-    QMenu* menu;
-    QAction* extrasSeparator = nullptr;
 };

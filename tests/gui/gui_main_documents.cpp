@@ -16,17 +16,17 @@ const QByteArray kUtf8Source = DataFile("utf8.asm");
 } // namespace
 
 TEST_F(MainWindowTest, NewWithCancelNoAndYes) {
-    TfrmMain& w = Create();
+    Create();
     Koda().txtKoda->append(" NOP\n");
     const QString edited = Koda().Source();
 
     prompt.Answers = {Answer::Cancel};
-    w.NewDocument();
+    Docs().NewDocument();
     EXPECT_EQ(Koda().Source(), edited);
     EXPECT_TRUE(Koda().txtKoda->isModified());
 
     prompt.Answers = {Answer::No};
-    w.NewDocument();
+    Docs().NewDocument();
     EXPECT_TRUE(Koda().Source().isEmpty());
     EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
     EXPECT_FALSE(Koda().txtKoda->isModified());
@@ -36,7 +36,7 @@ TEST_F(MainWindowTest, NewWithCancelNoAndYes) {
     const QString target = temp.filePath("saved.asm");
     prompt.Answers = {Answer::Yes};
     prompt.SaveFiles = {target};
-    w.NewDocument();
+    Docs().NewDocument();
     ASSERT_EQ(prompt.Dialogs.size(), 1);
     EXPECT_TRUE(prompt.Dialogs[0].startsWith("Shrani kot|"));
     EXPECT_TRUE(prompt.Dialogs[0].endsWith("Neimenovana"));
@@ -46,30 +46,30 @@ TEST_F(MainWindowTest, NewWithCancelNoAndYes) {
     // Yes, but the save dialog is cancelled: the changes are kept.
     Koda().txtKoda->setText(" ABA\n");
     prompt.Answers = {Answer::Yes};
-    w.NewDocument();
+    Docs().NewDocument();
     EXPECT_EQ(Koda().Source(), QStringLiteral(" ABA\n"));
 }
 
 TEST_F(MainWindowTest, OpenWithCancelNoAndYes) {
-    TfrmMain& w = Create();
+    Create();
     const QString file = File("prog.asm", " NOP\r\n");
     Koda().txtKoda->append(" ABA\n");
     const QString edited = Koda().Source();
 
     // Cancelled dialog: nothing happens, no question.
-    w.OpenCommand();
+    Docs().OpenCommand();
     EXPECT_TRUE(prompt.Questions.isEmpty());
     EXPECT_EQ(Koda().Source(), edited);
 
     prompt.OpenFiles = {file};
     prompt.Answers = {Answer::Cancel};
-    w.OpenCommand();
+    Docs().OpenCommand();
     EXPECT_EQ(Koda().Source(), edited);
     EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
 
     prompt.OpenFiles = {file};
     prompt.Answers = {Answer::No};
-    w.OpenCommand();
+    Docs().OpenCommand();
     EXPECT_EQ(Koda().Lines(), QStringList({" NOP"}));
     EXPECT_EQ(Koda().DocumentName(), file);
     EXPECT_EQ(TfrmMain::OpenSettings()->value("fileopen initialdir").toString(), temp.path() + '/');
@@ -79,7 +79,7 @@ TEST_F(MainWindowTest, OpenWithCancelNoAndYes) {
     const QString other = File("other.asm", " TAB\r\n");
     prompt.OpenFiles = {other};
     prompt.Answers = {Answer::Yes};
-    w.OpenCommand();
+    Docs().OpenCommand();
     EXPECT_EQ(Bytes(file), QByteArray(" NOP\r\n ABA\r\n"));
     EXPECT_EQ(Koda().DocumentName(), other);
     ASSERT_EQ(prompt.Dialogs.size(), 4);
@@ -87,34 +87,34 @@ TEST_F(MainWindowTest, OpenWithCancelNoAndYes) {
 }
 
 TEST_F(MainWindowTest, SavingBeforeOpenDoesNotOfferTheFileBeingOpened) {
-    TfrmMain& w = Create();
+    Create();
     const QString file = File("wanted.asm", " NOP\r\n");
     Koda().txtKoda->append(" ABA\n");
     // Yes on the untitled text: its save dialog suggests the untitled name, never the file the
     // user is about to open (accepting that would overwrite it with the old text).
     prompt.Answers = {Answer::Yes};
-    EXPECT_FALSE(w.OpenDocument(file)); // save dialog cancelled: nothing is opened
+    EXPECT_FALSE(Docs().OpenDocument(file)); // save dialog cancelled: nothing is opened
     ASSERT_EQ(prompt.Dialogs.size(), 1);
     EXPECT_TRUE(prompt.Dialogs[0].endsWith("Neimenovana")) << prompt.Dialogs[0].toStdString();
     EXPECT_EQ(Bytes(file), QByteArray(" NOP\r\n"));
-    EXPECT_EQ(w.SaveDialogFileName(), QStringLiteral("Neimenovana"));
+    EXPECT_EQ(Docs().SaveDialogFileName(), QStringLiteral("Neimenovana"));
     // Once opened, the file's path is the save dialog's name.
     prompt.Answers = {Answer::No};
-    ASSERT_TRUE(w.OpenDocument(file));
-    EXPECT_EQ(w.SaveDialogFileName(), file);
+    ASSERT_TRUE(Docs().OpenDocument(file));
+    EXPECT_EQ(Docs().SaveDialogFileName(), file);
     // A file that cannot be read leaves the name as it was.
-    EXPECT_FALSE(w.OpenDocument(temp.filePath("absent.asm")));
-    EXPECT_EQ(w.SaveDialogFileName(), file);
+    EXPECT_FALSE(Docs().OpenDocument(temp.filePath("absent.asm")));
+    EXPECT_EQ(Docs().SaveDialogFileName(), file);
 }
 
 TEST_F(MainWindowTest, SaveAsAsksBeforeReplacingTheFileWithTheAddedExtension) {
-    TfrmMain& w = Create();
+    Create();
     const QString existing = File("prog.asm", " NOP\r\n");
     Koda().txtKoda->setText(" ABA\n");
     // The dialog confirmed "prog"; "prog.asm" exists and has not been asked about.
     prompt.SaveFiles = {temp.filePath("prog")};
     prompt.YesNo = {false};
-    EXPECT_FALSE(w.SaveDocumentAs());
+    EXPECT_FALSE(Docs().SaveDocumentAs());
     ASSERT_EQ(prompt.Questions.size(), 1);
     EXPECT_TRUE(prompt.Questions[0].contains("prog.asm"));
     EXPECT_EQ(Bytes(existing), QByteArray(" NOP\r\n"));
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, SaveAsAsksBeforeReplacingTheFileWithTheAddedExtension) {
 
     prompt.SaveFiles = {temp.filePath("prog")};
     prompt.YesNo = {true};
-    EXPECT_TRUE(w.SaveDocumentAs());
+    EXPECT_TRUE(Docs().SaveDocumentAs());
     EXPECT_EQ(Bytes(existing), QByteArray(" ABA\r\n"));
     EXPECT_EQ(Koda().DocumentName(), existing);
 }
@@ -130,37 +130,37 @@ TEST_F(MainWindowTest, SaveAsAsksBeforeReplacingTheFileWithTheAddedExtension) {
 TEST_F(MainWindowTest, OpeningClearsBreakpointsAndMarks) {
     TfrmMain& w = Create();
     Koda().SetCaret(11, 1);
-    w.run->ToggleBreakpoint();
+    w.Run().ToggleBreakpoint();
     Koda().ShowErrorLine(5);
     Koda().AddMessage("x");
     Koda().ShowMessages(true);
-    ASSERT_TRUE(w.OpenDocument(File("a.asm", " NOP\n NOP\n")));
+    ASSERT_TRUE(Docs().OpenDocument(File("a.asm", " NOP\n NOP\n")));
     EXPECT_TRUE(Koda().BreakpointLines().isEmpty());
-    EXPECT_TRUE(w.session->Breakpoints.Empty());
+    EXPECT_TRUE(w.Session().Breakpoints.Empty());
     EXPECT_EQ(Koda().ErrorLine(), 0);
     EXPECT_FALSE(Koda().MessagesVisible());
     EXPECT_EQ(Koda().CaretLine(), 1);
 }
 
 TEST_F(MainWindowTest, UnreadableFileGivesMessageAndKeepsDocument) {
-    TfrmMain& w = Create();
+    Create();
     const QString before = Koda().Source();
-    EXPECT_FALSE(w.OpenDocument(temp.filePath("absent.asm")));
-    EXPECT_FALSE(w.OpenDocument(temp.path())); // a directory
+    EXPECT_FALSE(Docs().OpenDocument(temp.filePath("absent.asm")));
+    EXPECT_FALSE(Docs().OpenDocument(temp.path())); // a directory
     EXPECT_EQ(prompt.Messages.size(), 2);
     EXPECT_TRUE(prompt.Messages[0].contains("absent.asm"));
     EXPECT_EQ(Koda().Source(), before);
     EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
-    EXPECT_TRUE(w.hl->Entries().isEmpty());
+    EXPECT_TRUE(Docs().Recent().Entries().isEmpty());
 }
 
 TEST_F(MainWindowTest, FailedSaveKeepsModifiedFlagAndOldCaption) {
-    TfrmMain& w = Create();
+    Create();
     const QString file = File("keep.asm", " NOP\r\n");
-    ASSERT_TRUE(w.OpenDocument(file));
+    ASSERT_TRUE(Docs().OpenDocument(file));
     Koda().txtKoda->append(" ABA\n");
     prompt.SaveFiles = {temp.filePath("missing/dir/x.asm")};
-    EXPECT_FALSE(w.SaveDocumentAs());
+    EXPECT_FALSE(Docs().SaveDocumentAs());
     EXPECT_EQ(prompt.Messages.size(), 1);
     EXPECT_TRUE(Koda().txtKoda->isModified());
     EXPECT_EQ(Koda().DocumentName(), file);
@@ -170,43 +170,43 @@ TEST_F(MainWindowTest, FailedSaveKeepsModifiedFlagAndOldCaption) {
 }
 
 TEST_F(MainWindowTest, SaveAsNamesTheDocumentButKeepsTheModifiedFlag) {
-    TfrmMain& w = Create();
+    Create();
     Koda().txtKoda->append(" NOP\n");
     const QString target = temp.filePath("named"); // no extension: ".asm" is added
     prompt.SaveFiles = {target};
-    ASSERT_TRUE(w.SaveDocument()); // untitled: behaves as Save as
+    ASSERT_TRUE(Docs().SaveDocument()); // untitled: behaves as Save as
     EXPECT_EQ(Koda().DocumentName(), target + ".asm");
     EXPECT_TRUE(QFileInfo::exists(target + ".asm"));
     EXPECT_TRUE(Koda().txtKoda->isModified());
     EXPECT_EQ(TfrmMain::OpenSettings()->value("filesave initialdir").toString(), temp.path() + '/');
     // Save on a named document writes without a dialog and clears the flag.
-    ASSERT_TRUE(w.SaveDocument());
+    ASSERT_TRUE(Docs().SaveDocument());
     EXPECT_EQ(prompt.Dialogs.size(), 1);
     EXPECT_FALSE(Koda().txtKoda->isModified());
-    EXPECT_TRUE(w.hl->Entries().isEmpty()); // saving does not add to the recent files
+    EXPECT_TRUE(Docs().Recent().Entries().isEmpty()); // saving does not add to the recent files
 }
 
 TEST_F(MainWindowTest, RecentFilesKeepTheFourMostRecent) {
-    TfrmMain& w = Create();
-    EXPECT_EQ(w.mnuNedavno->actions().size(), 1);
-    EXPECT_EQ(w.mnuNedavno->actions()[0]->text(), QStringLiteral("(none)"));
-    EXPECT_FALSE(w.mnuNedavno->actions()[0]->isEnabled());
+    Create();
+    EXPECT_EQ(Menu("mnuNedavno")->actions().size(), 1);
+    EXPECT_EQ(Menu("mnuNedavno")->actions()[0]->text(), QStringLiteral("(none)"));
+    EXPECT_FALSE(Menu("mnuNedavno")->actions()[0]->isEnabled());
     QStringList files;
     for (int i = 1; i <= 5; ++i)
         files << File(QStringLiteral("f%1.asm").arg(i), " NOP\n");
     for (const QString& f : files)
-        ASSERT_TRUE(w.OpenDocument(f));
-    EXPECT_EQ(w.hl->Paths(), QStringList({files[4], files[3], files[2], files[1]}));
+        ASSERT_TRUE(Docs().OpenDocument(f));
+    EXPECT_EQ(Docs().Recent().Paths(), QStringList({files[4], files[3], files[2], files[1]}));
     QStringList captions;
-    for (QAction* a : w.mnuNedavno->actions())
+    for (QAction* a : Menu("mnuNedavno")->actions())
         captions << a->text();
     EXPECT_EQ(captions, QStringList({"f5.asm", "f4.asm", "f3.asm", "f2.asm"}));
 
     // Opening a listed file again moves it to the top, once.
-    ASSERT_TRUE(w.OpenDocument(files[2]));
-    EXPECT_EQ(w.hl->Paths(), QStringList({files[2], files[4], files[3], files[1]}));
+    ASSERT_TRUE(Docs().OpenDocument(files[2]));
+    EXPECT_EQ(Docs().Recent().Paths(), QStringList({files[2], files[4], files[3], files[1]}));
     // A click on an entry opens it.
-    w.mnuNedavno->actions()[3]->trigger();
+    Menu("mnuNedavno")->actions()[3]->trigger();
     EXPECT_EQ(Koda().DocumentName(), files[1]);
 
     Close();
@@ -219,7 +219,7 @@ TEST_F(MainWindowTest, RecentFilesKeepTheFourMostRecent) {
     // A file deleted meanwhile drops out at the next start.
     QFile::remove(files[4]);
     Create();
-    EXPECT_EQ(main->hl->Paths(), QStringList({files[1], files[2], files[3]}));
+    EXPECT_EQ(Docs().Recent().Paths(), QStringList({files[1], files[2], files[3]}));
     Close();
     EXPECT_FALSE(TfrmMain::OpenSettings()->contains("Recent files/File3"));
 }
@@ -229,39 +229,39 @@ TEST_F(MainWindowTest, Cp1250AndUtf8FilesRoundTripByteForByte) {
     const QString cp = File("cp.asm", kCp1250Source);
     const QString utf = File("utf.asm", kUtf8Source);
 
-    ASSERT_TRUE(w.OpenDocument(cp));
-    EXPECT_EQ(w.DocumentFormat().encoding, TTextFormat::Encoding::Cp1250);
+    ASSERT_TRUE(Docs().OpenDocument(cp));
+    EXPECT_EQ(Docs().Format().encoding, TTextFormat::Encoding::Cp1250);
     EXPECT_EQ(Koda().Lines()[0], QStringLiteral("* števec črke ŠŽČ ž"));
-    ASSERT_TRUE(w.SaveDocument());
+    ASSERT_TRUE(Docs().SaveDocument());
     EXPECT_EQ(Bytes(cp), kCp1250Source);
 
-    ASSERT_TRUE(w.OpenDocument(utf));
-    EXPECT_EQ(w.DocumentFormat().encoding, TTextFormat::Encoding::Utf8);
+    ASSERT_TRUE(Docs().OpenDocument(utf));
+    EXPECT_EQ(Docs().Format().encoding, TTextFormat::Encoding::Utf8);
     EXPECT_EQ(Koda().Lines()[0], QStringLiteral("* števec črke ŠŽČ ž"));
-    ASSERT_TRUE(w.SaveDocument());
+    ASSERT_TRUE(Docs().SaveDocument());
     EXPECT_EQ(Bytes(utf), kUtf8Source);
 
     // The assembler gets Windows-1250 bytes either way: the label from a UTF-8 file assembles.
     Koda().SetSource(QStringLiteral("sčas   equ $12\n       org $fffe\n       fdb sčas\n"));
-    w.mnuPrevediClick();
+    w.Run().Compile();
     EXPECT_FALSE(Koda().MessagesVisible()) << Koda().Messages().join('\n').toStdString();
-    EXPECT_EQ(w.session->Compiler().Labels().Entries().at(0).Name, std::string("S\xC8"
-                                                                               "AS"));
+    EXPECT_EQ(w.Session().Compiler().Labels().Entries().at(0).Name, std::string("S\xC8"
+                                                                                "AS"));
 }
 
 TEST_F(MainWindowTest, TextOutsideCp1250IsNotSavedAsQuestionMarks) {
-    TfrmMain& w = Create();
+    Create();
     const QString cp = File("cp.asm", kCp1250Source);
-    ASSERT_TRUE(w.OpenDocument(cp));
+    ASSERT_TRUE(Docs().OpenDocument(cp));
     Koda().txtKoda->append("* 漢字\n");
     prompt.YesNo = {false};
-    EXPECT_FALSE(w.SaveDocument());
+    EXPECT_FALSE(Docs().SaveDocument());
     EXPECT_EQ(Bytes(cp), kCp1250Source);
     EXPECT_TRUE(Koda().txtKoda->isModified());
     prompt.YesNo = {true};
-    EXPECT_TRUE(w.SaveDocument());
+    EXPECT_TRUE(Docs().SaveDocument());
     EXPECT_TRUE(QString::fromUtf8(Bytes(cp)).contains(QStringLiteral("漢字")));
-    EXPECT_EQ(w.DocumentFormat().encoding, TTextFormat::Encoding::Utf8);
+    EXPECT_EQ(Docs().Format().encoding, TTextFormat::Encoding::Utf8);
 }
 
 TEST(DocumentFileTest, BinaryAndOversizedFilesAreRefused) {

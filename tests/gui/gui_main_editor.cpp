@@ -1,11 +1,12 @@
 // The code window: highlighter, marks and line colours, breakpoints following edits, label
 // hint, jump to memory, command help; the compile command and the listing window.
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 #include "tests/gui/gui_main_fixture.h"
-#include "workbench/frmlisting.h"
 #include "workbench/runcontrol.h"
 
 namespace {
@@ -69,7 +70,7 @@ TEST_F(MainWindowTest, TypingRemovesTheCurrentLine) {
     Koda().SetCaret(1, 1);
     QTest::keyClicks(Koda().txtKoda, "x");
     EXPECT_EQ(Koda().ExecutionLine(), 0);
-    EXPECT_TRUE(main->mnuRazveljavi->isEnabled());
+    EXPECT_TRUE(Action("mnuRazveljavi")->isEnabled());
 }
 
 TEST_F(MainWindowTest, BreakpointsFollowEnterAndBackspace) {
@@ -77,21 +78,21 @@ TEST_F(MainWindowTest, BreakpointsFollowEnterAndBackspace) {
     QsciScintilla* ed = Koda().txtKoda;
     const QString before = ed->text();
     Koda().SetCaret(11, 1);
-    main->run->ToggleBreakpoint();
+    main->Run().ToggleBreakpoint();
     ASSERT_EQ(Koda().BreakpointLines(), QList<int>({11}));
-    ASSERT_TRUE(main->session->Breakpoints.Contains(11));
+    ASSERT_TRUE(main->Session().Breakpoints.Contains(11));
 
     // Enter above the breakpoint moves it down with its line.
     Koda().SetCaret(5, 1);
     QTest::keyClick(ed, Qt::Key_Return);
     EXPECT_EQ(Koda().BreakpointLines(), QList<int>({12}));
-    EXPECT_TRUE(main->session->Breakpoints.Contains(12));
-    EXPECT_FALSE(main->session->Breakpoints.Contains(11));
+    EXPECT_TRUE(main->Session().Breakpoints.Contains(12));
+    EXPECT_FALSE(main->Session().Breakpoints.Contains(11));
     // Backspace in column 1 of the inserted line joins it and moves the breakpoint back.
     Koda().SetCaret(6, 1);
     QTest::keyClick(ed, Qt::Key_Backspace);
     EXPECT_EQ(Koda().BreakpointLines(), QList<int>({11}));
-    EXPECT_EQ(main->session->Breakpoints.Lines(), std::vector<int>({11}));
+    EXPECT_EQ(main->Session().Breakpoints.Lines(), std::vector<int>({11}));
     EXPECT_EQ(ed->text(), before);
 
     // Enter at the end of the breakpoint's line leaves the breakpoint on its instruction.
@@ -108,17 +109,17 @@ TEST_F(MainWindowTest, BreakpointsFollowEnterAndBackspace) {
     Koda().SetExecutionLine(3);
     Koda().SetSource(text);
     EXPECT_TRUE(Koda().BreakpointLines().isEmpty());
-    EXPECT_TRUE(main->session->Breakpoints.Empty());
+    EXPECT_TRUE(main->Session().Breakpoints.Empty());
     EXPECT_EQ(Koda().txtKoda->markersAtLine(0), 0u);
     EXPECT_EQ(Koda().ExecutionLine(), 0);
     Koda().SetCaret(12, 1);
-    main->run->ToggleBreakpoint();
+    main->Run().ToggleBreakpoint();
 
     // Toggling twice leaves no breakpoint and no mark.
     Koda().SetCaret(12, 1);
-    main->run->ToggleBreakpoint();
+    main->Run().ToggleBreakpoint();
     EXPECT_TRUE(Koda().BreakpointLines().isEmpty());
-    EXPECT_TRUE(main->session->Breakpoints.Empty());
+    EXPECT_TRUE(main->Session().Breakpoints.Empty());
     EXPECT_EQ(Koda().txtKoda->markersAtLine(11), 0u);
 }
 
@@ -126,21 +127,21 @@ TEST_F(MainWindowTest, SampleCompilesWithoutMessages) {
     TfrmMain& w = Create();
     Koda().AddMessage("old");
     Koda().ShowMessages(true);
-    w.mnuPrevedi->trigger();
+    w.Run().mnuPrevedi->trigger();
     EXPECT_FALSE(Koda().MessagesVisible());
     EXPECT_EQ(Koda().ErrorLine(), 0);
-    EXPECT_FALSE(w.pnlgraf->isVisible());
-    EXPECT_EQ(w.progres->value(), 2 * int(Koda().Lines().size()));
+    EXPECT_FALSE(Part<QWidget>("pnlgraf")->isVisible());
+    EXPECT_EQ(Part<QProgressBar>("progres")->value(), 2 * int(Koda().Lines().size()));
     EXPECT_TRUE(prompt.Messages.isEmpty());
-    EXPECT_FALSE(w.session->Loaded()); // compiled, not loaded
+    EXPECT_FALSE(w.Session().Loaded()); // compiled, not loaded
 }
 
 TEST_F(MainWindowTest, BreakpointOnCommentLineFailsWithStatus6AndKeepsText) {
     TfrmMain& w = Create();
     const QString before = Koda().Source();
     Koda().SetCaret(3, 4);
-    w.run->ToggleBreakpoint();
-    w.mnuPrevediClick();
+    w.Run().ToggleBreakpoint();
+    w.Run().Compile();
     EXPECT_TRUE(Koda().MessagesVisible());
     EXPECT_EQ(Koda().Messages(), QStringList({"Prekinitvena točka v napacni vrstici (napaka v vrstici 3)",
                                               "Simulatorja ne morem zagnati!"}));
@@ -151,10 +152,10 @@ TEST_F(MainWindowTest, BreakpointOnCommentLineFailsWithStatus6AndKeepsText) {
     EXPECT_EQ(Koda().BreakpointLines(), QList<int>({3}));
 
     // The "-" button hides the panel; a successful run hides the error mark.
-    QTest::mouseClick(Koda().SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(Part<QToolButton>("SpeedButton1"), Qt::LeftButton);
     EXPECT_FALSE(Koda().MessagesVisible());
-    w.run->ToggleBreakpoint();
-    w.mnuPrevediClick();
+    w.Run().ToggleBreakpoint();
+    w.Run().Compile();
     EXPECT_EQ(Koda().ErrorLine(), 0);
     EXPECT_FALSE(Koda().MessagesVisible());
 }
@@ -163,8 +164,8 @@ TEST_F(MainWindowTest, BreakpointOnTheEmptyLastLineIsReported) {
     TfrmMain& w = Create();
     Koda().SetSource(QStringLiteral("       org $fffe\n       fdb $2000\n")); // no END: every line is read
     Koda().SetCaret(3, 1); // the empty line after the final line end
-    w.run->ToggleBreakpoint();
-    w.mnuPrevediClick();
+    w.Run().ToggleBreakpoint();
+    w.Run().Compile();
     EXPECT_EQ(Koda().Messages().value(0),
               QStringLiteral("Prekinitvena točka v napacni vrstici (napaka v vrstici 3)"));
 }
@@ -173,7 +174,7 @@ TEST_F(MainWindowTest, UnknownMnemonicOnTheOnlyLine) {
     TfrmMain& w = Create();
     Koda().SetSource(" FOO");
     Koda().hide(); // the failure brings a hidden code window back
-    w.mnuPrevediClick();
+    w.Run().Compile();
     EXPECT_TRUE(Koda().isVisible());
     EXPECT_EQ(Koda().Messages(),
               QStringList({"Napaka: neznan ukaz (napaka v vrstici 1)", "Simulatorja ne morem zagnati!"}));
@@ -182,7 +183,7 @@ TEST_F(MainWindowTest, UnknownMnemonicOnTheOnlyLine) {
 
 TEST_F(MainWindowTest, LabelHintOnMouseRelease) {
     TfrmMain& w = Create();
-    w.mnuPrevediClick();
+    w.Run().Compile();
     QsciScintilla* ed = Koda().txtKoda;
     // Line 12: "       clr stevec+1 ..." -- the operand starts in column 12.
     QTest::mouseClick(ed->viewport(), Qt::LeftButton, {}, PointOf(ed, 12, 14));
@@ -191,7 +192,7 @@ TEST_F(MainWindowTest, LabelHintOnMouseRelease) {
     EXPECT_EQ(Koda().LabelHintText(), QStringLiteral("STEVEC+1: $1001"));
     // The hint goes after five ticks.
     for (int i = 0; i < 5; ++i)
-        QMetaObject::invokeMethod(Koda().Timer1, "timeout");
+        QMetaObject::invokeMethod(Part<QTimer>("Timer1"), "timeout");
     EXPECT_FALSE(Koda().LabelHintVisible());
 
     // An empty line shows nothing.
@@ -205,7 +206,7 @@ TEST_F(MainWindowTest, LabelHintOnMouseRelease) {
 
 TEST_F(MainWindowTest, JumpToMemoryTakesLabelOrNumber) {
     TfrmMain& w = Create();
-    w.mnuPrevediClick();
+    w.Run().Compile();
     Koda().SetCaret(11, 2); // "zaceti"
     Koda().JumpToMemory();
     EXPECT_EQ(w.memoryTop, 0x2000);
@@ -244,51 +245,67 @@ TEST_F(MainWindowTest, CommandHelpOpensTheCommandPage) {
 
 TEST_F(MainWindowTest, ListingWindowShowsTheLastListing) {
     TfrmMain& w = Create();
-    EXPECT_FALSE(w.ShowListing()); // nothing assembled yet
+    QWidget* listing = Part<QWidget>("frmListing");
+    QsciScintilla* text = Part<QsciScintilla>("txtListing");
+    Action("Listing1")->trigger(); // nothing assembled yet
     ASSERT_EQ(prompt.Messages.size(), 1);
-    EXPECT_FALSE(w.frmListing->isVisible());
-    w.mnuPrevediClick();
-    EXPECT_TRUE(w.ShowListing());
-    EXPECT_TRUE(w.frmListing->isVisible());
-    EXPECT_TRUE(w.frmListing->txtListing->text().contains("2000 7F1000"))
-        << w.frmListing->txtListing->text().toStdString();
-    EXPECT_TRUE(w.frmListing->txtListing->text().contains("števcu"));
-    w.frmListing->CloseBtn->trigger();
-    EXPECT_FALSE(w.frmListing->isVisible());
+    EXPECT_FALSE(listing->isVisible());
+    w.Run().Compile();
+    Action("Listing1")->trigger();
+    EXPECT_TRUE(listing->isVisible());
+    EXPECT_TRUE(text->text().contains("2000 7F1000")) << text->text().toStdString();
+    EXPECT_TRUE(text->text().contains("števcu"));
+    Part<QAction>("CloseBtn")->trigger();
+    EXPECT_FALSE(listing->isVisible());
     // Escape in the text closes the window too.
-    EXPECT_TRUE(w.ShowListing());
-    QTest::keyClick(w.frmListing->txtListing, Qt::Key_Escape);
-    EXPECT_FALSE(w.frmListing->isVisible());
+    Action("Listing1")->trigger();
+    EXPECT_TRUE(listing->isVisible());
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_FALSE(listing->isVisible());
 }
 
 TEST_F(MainWindowTest, ListingWriteErrorIsReportedOnce) {
     TfrmMain& w = Create();
-    w.session->ListingPath = temp.filePath("no/such/dir/list.lst").toStdString();
-    w.mnuPrevediClick();
+    w.Session().ListingPath = temp.filePath("no/such/dir/list.lst").toStdString();
+    w.Run().Compile();
     EXPECT_EQ(prompt.Messages.size(), 1) << prompt.Messages.join('\n').toStdString();
     EXPECT_FALSE(Koda().MessagesVisible()); // the assembly itself succeeded
 }
 
 TEST_F(MainWindowTest, FindAndReplaceInTheEditor) {
-    TfrmMain& w = Create();
+    Create();
+    // Both dialogs come from the menu, the replace dialog also from the code window's menu.
+    Action("mnuNajdi")->trigger();
+    Koda().mnuZamenjaj->trigger();
+    QDialog* find = Part<QDialog>("FindDialog1");
+    QDialog* replace = Part<QDialog>("ReplaceDialog1");
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_TRUE(replace->isVisible());
+    // A load takes the replace dialog away: the text is locked.
+    main->Run().Load();
+    EXPECT_FALSE(replace->isVisible());
+    EXPECT_TRUE(find->isVisible());
+    main->Run().Stop();
+
     Koda().SetSource("ldaa stevec\nstaa STEVEC\nldaa stevec1\n");
     Koda().SetCaret(1, 1);
-    w.findDialog->txtFind->setText("STEVEC");
-    w.findDialog->cbMatchCase->setChecked(true);
-    w.FindRequest(w.findDialog);
+    auto findPart = [](QDialog* dialog, const char* name) { return dialog->findChild<QWidget*>(name); };
+    qobject_cast<QLineEdit*>(findPart(find, "txtFind"))->setText("STEVEC");
+    qobject_cast<QCheckBox*>(findPart(find, "cbMatchCase"))->setChecked(true);
+    qobject_cast<QPushButton*>(findPart(find, "btnFind"))->click();
     EXPECT_EQ(Koda().CaretLine(), 2);
     // Upwards without regard to case: from the match on line 2 to the one on line 1.
-    w.findDialog->cbMatchCase->setChecked(false);
-    w.findDialog->rbUp->setChecked(true);
-    w.FindRequest(w.findDialog);
+    qobject_cast<QCheckBox*>(findPart(find, "cbMatchCase"))->setChecked(false);
+    qobject_cast<QRadioButton*>(findPart(find, "rbUp"))->setChecked(true);
+    qobject_cast<QPushButton*>(findPart(find, "btnFind"))->click();
     EXPECT_EQ(Koda().CaretLine(), 1);
     EXPECT_EQ(Koda().txtKoda->selectedText(), QStringLiteral("stevec"));
-    w.FindRequest(w.findDialog); // nothing further up: the selection stays
+    qobject_cast<QPushButton*>(findPart(find, "btnFind"))->click(); // nothing further up: the selection stays
     EXPECT_EQ(Koda().CaretLine(), 1);
-    w.replaceDialog->txtFind->setText("stevec");
-    w.replaceDialog->txtReplace->setText("x");
-    w.replaceDialog->cbWholeWord->setChecked(true);
-    w.ReplaceRequest(w.replaceDialog, true);
+    qobject_cast<QLineEdit*>(findPart(replace, "txtFind"))->setText("stevec");
+    qobject_cast<QLineEdit*>(findPart(replace, "txtReplace"))->setText("x");
+    qobject_cast<QCheckBox*>(findPart(replace, "cbWholeWord"))->setChecked(true);
+    qobject_cast<QPushButton*>(findPart(replace, "btnReplaceAll"))->click();
     EXPECT_EQ(Koda().Lines(), QStringList({"ldaa x", "staa x", "ldaa stevec1"}));
     // One undo step takes the whole replacement back.
     Koda().txtKoda->undo();

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
@@ -20,9 +22,12 @@
 #include "editor/frmkoda.h"
 #include "session/session.h"
 #include "windows/prompt.h"
-#include "workbench/findreplace.h"
+#include "workbench/documents.h"
+#include "workbench/finddialog.h"
 #include "workbench/frmmain.h"
+#include "workbench/historylist.h"
 #include "workbench/runcontrol.h"
+#include "workbench/windowlist.h"
 
 // Answers the workbench's dialogs from a script and records every question.
 class TTestPrompt : public TPrompt {
@@ -84,7 +89,7 @@ protected:
     TfrmMain& Create(bool start = true, const QString& document = QString()) {
         main = std::make_unique<TfrmMain>(QStringLiteral(ORLEK_PROGRAM_DIR));
         EXPECT_TRUE(main->Ok()) << main->StartupError().toStdString();
-        main->session->ListingPath = temp.filePath(QStringLiteral("list.lst")).toStdString();
+        main->Session().ListingPath = temp.filePath(QStringLiteral("list.lst")).toStdString();
         if (start) main->Start(document);
         return *main;
     }
@@ -95,11 +100,21 @@ protected:
     }
     // Drops the window without the exit's questions and store writes.
     void Discard() {
-        main->frmKoda->txtKoda->setModified(false);
+        Koda().txtKoda->setModified(false);
         main->hide();
         main.reset();
     }
-    TfrmKoda& Koda() { return *main->frmKoda; }
+    // A part of the main window or of one of its windows, by object name; a missing part fails
+    // the test.
+    template <typename T> T* Part(const char* name) {
+        T* part = main->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(part, nullptr) << "no part named " << name;
+        return part;
+    }
+    QAction* Action(const char* name) { return Part<QAction>(name); }
+    QMenu* Menu(const char* name) { return Part<QMenu>(name); }
+    TfrmKoda& Koda() { return *Part<TfrmKoda>("frmKoda"); }
+    TDocuments& Docs() { return main->Documents(); }
     QString File(const QString& name, const QByteArray& bytes) {
         const QString path = temp.filePath(name);
         QFile f(path);

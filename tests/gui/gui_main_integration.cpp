@@ -9,36 +9,37 @@
 
 TEST_F(MainWindowTest, LoadStepAndStopDriveTheEditor) {
     TfrmMain& w = Create();
-    w.run->Load();
-    ASSERT_TRUE(w.session->Loaded());
+    w.Run().Load();
+    ASSERT_TRUE(w.Session().Loaded());
     // Loaded: the editor is read-only, the file group off, compile off, Undo off.
     EXPECT_TRUE(Koda().txtKoda->isReadOnly());
-    EXPECT_FALSE(w.mnuNova->isEnabled());
-    EXPECT_FALSE(w.btnOpen->isEnabled());
-    EXPECT_FALSE(w.mnuNedavno->isEnabled());
-    EXPECT_FALSE(w.mnuPrilepi->isEnabled());
+    EXPECT_FALSE(Action("mnuNova")->isEnabled());
+    EXPECT_FALSE(Action("btnOpen")->isEnabled());
+    EXPECT_FALSE(Menu("mnuNedavno")->isEnabled());
+    EXPECT_FALSE(Action("mnuPrilepi")->isEnabled());
     EXPECT_FALSE(Koda().mnuZamenjaj->isEnabled());
-    EXPECT_TRUE(Koda().mnuSamoZaBranje->isChecked());
-    EXPECT_FALSE(Koda().mnuSamoZaBranje->isEnabled());
-    EXPECT_FALSE(w.mnuPrevedi->isEnabled());
-    EXPECT_FALSE(w.mnuRazveljavi->isEnabled());
-    EXPECT_TRUE(w.mnuShrani->isEnabled());
+    EXPECT_TRUE(Part<QAction>("mnuSamoZaBranje")->isChecked());
+    EXPECT_FALSE(Part<QAction>("mnuSamoZaBranje")->isEnabled());
+    EXPECT_FALSE(Action("mnuPrevedi")->isEnabled());
+    EXPECT_FALSE(Action("mnuRazveljavi")->isEnabled());
+    EXPECT_TRUE(Action("mnuShrani")->isEnabled());
     // The first instruction is the current line, and the panels show the processor.
     EXPECT_EQ(Koda().ExecutionLine(), 11);
-    EXPECT_EQ(w.panels->Registers()->Cell(2, 0), QStringLiteral("PC: $2000"));
-    w.run->StepOnce();
+    EXPECT_EQ(Part<TRegisterPanels>("RegisterPanels")->Registers()->Cell(2, 0), QStringLiteral("PC: $2000"));
+    w.Run().StepOnce();
     EXPECT_EQ(Koda().ExecutionLine(), 12);
     // New and Open do nothing while loaded, even when called directly.
-    w.NewDocument();
+    Action("mnuNova")->trigger();
+    Docs().NewDocument();
     EXPECT_FALSE(Koda().Source().isEmpty());
 
-    w.run->Stop();
+    w.Run().Stop();
     EXPECT_FALSE(Koda().txtKoda->isReadOnly());
-    EXPECT_TRUE(w.mnuNova->isEnabled());
-    EXPECT_TRUE(w.mnuNedavno->isEnabled());
-    EXPECT_FALSE(Koda().mnuSamoZaBranje->isChecked());
-    EXPECT_TRUE(w.mnuPrevedi->isEnabled());
-    EXPECT_TRUE(w.mnuRazveljavi->isEnabled());
+    EXPECT_TRUE(Action("mnuNova")->isEnabled());
+    EXPECT_TRUE(Menu("mnuNedavno")->isEnabled());
+    EXPECT_FALSE(Part<QAction>("mnuSamoZaBranje")->isChecked());
+    EXPECT_TRUE(Action("mnuPrevedi")->isEnabled());
+    EXPECT_TRUE(Action("mnuRazveljavi")->isEnabled());
     // The current line stays until the text changes.
     EXPECT_EQ(Koda().ExecutionLine(), 12);
 }
@@ -46,44 +47,44 @@ TEST_F(MainWindowTest, LoadStepAndStopDriveTheEditor) {
 TEST_F(MainWindowTest, FailedLoadListsTheErrorAndMarksTheLine) {
     TfrmMain& w = Create();
     Koda().SetSource(QStringLiteral("       org $fffe\n       fdb start\n"));
-    w.run->Load();
-    EXPECT_FALSE(w.session->Loaded());
+    w.Run().Load();
+    EXPECT_FALSE(w.Session().Loaded());
     EXPECT_TRUE(Koda().MessagesVisible());
     EXPECT_EQ(Koda().Messages().last(), QStringLiteral("Simulatorja ne morem zagnati!"));
     EXPECT_EQ(Koda().ErrorLine(), 2);
-    EXPECT_FALSE(w.pnlgraf->isVisible());
+    EXPECT_FALSE(Part<QWidget>("pnlgraf")->isVisible());
     EXPECT_FALSE(Koda().txtKoda->isReadOnly());
 }
 
 TEST_F(MainWindowTest, ReadOnlyChoiceSurvivesLoadsAndFailedLoads) {
     TfrmMain& w = Create();
-    Koda().mnuSamoZaBranje->trigger();
+    Part<QAction>("mnuSamoZaBranje")->trigger();
     ASSERT_TRUE(Koda().txtKoda->isReadOnly());
     // A load that fails leaves the student's read-only choice alone.
     const QString sample = Koda().Source();
     Koda().SetSource(QStringLiteral("       bogus\n"));
-    w.run->Load();
-    ASSERT_FALSE(w.session->Loaded());
-    EXPECT_TRUE(Koda().mnuSamoZaBranje->isChecked());
+    w.Run().Load();
+    ASSERT_FALSE(w.Session().Loaded());
+    EXPECT_TRUE(Part<QAction>("mnuSamoZaBranje")->isChecked());
     EXPECT_TRUE(Koda().txtKoda->isReadOnly());
     // A run locks it and gives it back at the stop.
     Koda().SetSource(sample);
-    w.run->Load();
-    ASSERT_TRUE(w.session->Loaded());
-    w.run->Stop();
-    EXPECT_TRUE(Koda().mnuSamoZaBranje->isChecked());
+    w.Run().Load();
+    ASSERT_TRUE(w.Session().Loaded());
+    w.Run().Stop();
+    EXPECT_TRUE(Part<QAction>("mnuSamoZaBranje")->isChecked());
     EXPECT_TRUE(Koda().txtKoda->isReadOnly());
-    Koda().mnuSamoZaBranje->trigger();
+    Part<QAction>("mnuSamoZaBranje")->trigger();
     EXPECT_FALSE(Koda().txtKoda->isReadOnly());
 }
 
 TEST_F(MainWindowTest, LeavingTheProgramStopsWithKamPaSedaj) {
     TfrmMain& w = Create();
     Koda().SetSource(QStringLiteral("       org $2000\nzac    nop\n       org $fffe\n       fdb zac\n"));
-    w.run->Load();
-    ASSERT_TRUE(w.session->Loaded());
-    w.run->StepOnce();
-    EXPECT_FALSE(w.session->Loaded());
+    w.Run().Load();
+    ASSERT_TRUE(w.Session().Loaded());
+    w.Run().StepOnce();
+    EXPECT_FALSE(w.Session().Loaded());
     EXPECT_TRUE(Koda().MessagesVisible());
     EXPECT_EQ(Koda().Messages().last(), QStringLiteral("Kam pa sedaj?"));
     EXPECT_FALSE(Koda().txtKoda->isReadOnly());
@@ -92,24 +93,23 @@ TEST_F(MainWindowTest, LeavingTheProgramStopsWithKamPaSedaj) {
 TEST_F(MainWindowTest, BreakpointHaltsTheRunOnItsLine) {
     TfrmMain& w = Create();
     Koda().SetCaret(17, 1);
-    w.run->Breakpoint1->trigger();
-    w.run->Load();
-    w.run->RunFast();
-    for (int i = 0; i < 20 && w.run->State() == RunState::FastRun; ++i)
-        w.run->KoracnoTimer();
-    EXPECT_EQ(w.run->State(), RunState::Halted);
+    w.Run().Breakpoint1->trigger();
+    w.Run().Load();
+    w.Run().RunFast();
+    for (int i = 0; i < 20 && w.Run().State() == RunState::FastRun; ++i)
+        w.Run().KoracnoTimer();
+    EXPECT_EQ(w.Run().State(), RunState::Halted);
     EXPECT_EQ(Koda().ExecutionLine(), 17);
     EXPECT_EQ(Koda().barve->LineColourOf(16), LineColour::Breakpoint);
-    w.run->Stop();
+    w.Run().Stop();
 }
 
 TEST_F(MainWindowTest, LogWindowIsOfferedUnderOkna) {
-    TfrmMain& w = Create();
-    TToolWindow* log = w.windows->Find("log");
-    ASSERT_NE(log, nullptr);
-    EXPECT_EQ(w.mnuOkna->actions().last(), log->action);
-    EXPECT_EQ(log->action->text(), QStringLiteral("&Dnevnik"));
-    EXPECT_FALSE(w.frmLog->isVisible());
-    log->action->trigger();
-    EXPECT_TRUE(w.frmLog->isVisible());
+    Create();
+    QAction* log = Action("mnuOkno_log");
+    EXPECT_EQ(Menu("mnuOkna")->actions().last(), log);
+    EXPECT_EQ(log->text(), QStringLiteral("&Dnevnik"));
+    EXPECT_FALSE(Part<QWidget>("frmLog")->isVisible());
+    log->trigger();
+    EXPECT_TRUE(Part<QWidget>("frmLog")->isVisible());
 }

@@ -1,5 +1,6 @@
 // Start-up, the main strip's menus, window persistence and the "&Okna" menu.
 #include <QAction>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -7,6 +8,7 @@
 
 #include "tests/gui/gui_main_fixture.h"
 #include "windows/registerpanels.h"
+#include "workbench/commandtable.h"
 #include "workbench/runcontrol.h"
 #include "workbench/windowlist.h"
 
@@ -30,19 +32,21 @@ TEST_F(MainWindowTest, EmptyStoreShowsCodeWindowAtTop115Left5) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Orlek"));
     EXPECT_TRUE(Koda().isVisible());
     EXPECT_EQ(Koda().pos(), QPoint(5, 115));
-    EXPECT_EQ(w.slowInterval, 400);
-    EXPECT_EQ(w.fastInterval, 1);
+    EXPECT_EQ(w.Run().SlowInterval(), 400);
+    EXPECT_EQ(w.Run().FastInterval(), 1);
     EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
     // The sample program is the initial text and the document is unmodified.
     EXPECT_TRUE(Koda().Lines().at(1).startsWith(QStringLiteral("* Program, ki šteje")));
     EXPECT_FALSE(Koda().txtKoda->isModified());
     // The strip shows only the menu, the toolbar and Panel2.
-    EXPECT_EQ(w.height(), w.menuBar()->sizeHint().height() + w.ToolBar1->sizeHint().height() + 43);
-    EXPECT_FALSE(w.pnlgraf->isVisible());
+    EXPECT_EQ(w.height(),
+              w.menuBar()->sizeHint().height() + Part<QToolBar>("ToolBar1")->sizeHint().height() + 43);
+    EXPECT_FALSE(Part<QWidget>("pnlgraf")->isVisible());
     // The register panels show the processor from the start, with the flag labels.
-    EXPECT_EQ(w.panels->Registers()->Cell(0, 0), QStringLiteral("A: $00"));
-    EXPECT_EQ(w.panels->Flags()->Cell(0, 0), QStringLiteral("H"));
-    EXPECT_EQ(w.panels->Flags()->Cell(5, 0), QStringLiteral("C"));
+    TRegisterPanels* panels = Part<TRegisterPanels>("RegisterPanels");
+    EXPECT_EQ(panels->Registers()->Cell(0, 0), QStringLiteral("A: $00"));
+    EXPECT_EQ(panels->Flags()->Cell(0, 0), QStringLiteral("H"));
+    EXPECT_EQ(panels->Flags()->Cell(5, 0), QStringLiteral("C"));
 }
 
 TEST_F(MainWindowTest, PlacementAndVisibilitySurviveExitAndStart) {
@@ -65,7 +69,7 @@ TEST_F(MainWindowTest, PlacementAndVisibilitySurviveExitAndStart) {
     EXPECT_TRUE(Koda().isVisible());
 
     // A hidden code window stays hidden at the next start.
-    main->windows->Toggle("code");
+    Action("mnuOkno_code")->trigger();
     Close();
     Create();
     EXPECT_FALSE(Koda().isVisible());
@@ -85,8 +89,8 @@ TEST_F(MainWindowTest, MissingValuesFallBackAndLeftEdgeBeyondScreenBecomes10) {
     Create();
     EXPECT_EQ(Koda().pos(), QPoint(10, 50));
     EXPECT_EQ(Koda().size(), QSize(500, 300));
-    EXPECT_EQ(main->slowInterval, 400); // zero or less falls back
-    EXPECT_EQ(main->fastInterval, 25);
+    EXPECT_EQ(main->Run().SlowInterval(), 400); // zero or less falls back
+    EXPECT_EQ(main->Run().FastInterval(), 25);
     Discard();
 
     // A top edge below the desktop is as unreachable as a left edge beyond it.
@@ -141,43 +145,58 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
         titles << a->text();
     EXPECT_EQ(titles, QStringList({"&Datoteke", "&Urejanje", "&Izvajanje", "O&rodja", "&Okna", "&Pomoč"}));
     EXPECT_EQ(
-        Describe(w.mnuDatoteke),
+        Describe(Menu("mnuDatoteke")),
         QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "&Shrani|Ctrl+S", "Shrani kot|", "N&edavno odprto>",
                      "Izvoz>", "-", "&Natisni ...|Ctrl+P", "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
-    EXPECT_EQ(Describe(w.mnuUrejanje), QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-",
-                                                    "&Najdi|F3", "Zamenjaj|Ctrl+R", "-", "Kopiraj|Ctrl+C",
-                                                    "Izreži|Ctrl+X", "Prilepi|Ctrl+V", "Izberi vse|Ctrl+A"}));
-    EXPECT_EQ(Describe(w.mnuIzvajanje),
+    EXPECT_EQ(
+        Describe(Menu("mnuUrejanje")),
+        QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-", "&Najdi|F3", "Zamenjaj|Ctrl+R", "-",
+                     "Kopiraj|Ctrl+C", "Izreži|Ctrl+X", "Prilepi|Ctrl+V", "Izberi vse|Ctrl+A"}));
+    EXPECT_EQ(Describe(Menu("mnuIzvajanje")),
               QStringList({"Prevedi|F6", "Htro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
                            "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
-    EXPECT_EQ(Describe(w.mnuOrodja), QStringList({"&Nastavitve okolja|", "Listing|"}));
-    EXPECT_EQ(Describe(w.mnuPomoc),
+    EXPECT_EQ(Describe(Menu("mnuOrodja")), QStringList({"&Nastavitve okolja|", "Listing|"}));
+    EXPECT_EQ(Describe(Menu("mnuOkna")), QStringList({"&Koda|", "-", "&Dnevnik|"}));
+    EXPECT_EQ(Describe(Menu("mnuPomoc")),
               QStringList({"&Kazalo|", "&Seznam ukazov|", "&O pomoči|", "-", "O &programu|"}));
-    EXPECT_EQ(w.mnuOkna->actions().first()->text(), QStringLiteral("&Koda"));
-    EXPECT_FALSE(w.mnuRazveljavi->isEnabled());
-    EXPECT_FALSE(w.mnuUveljavi->isEnabled());
+    EXPECT_EQ(Describe(Menu("mnuIzvoz")), QStringList({"HTML datoteka|"}));
+    EXPECT_FALSE(Action("mnuRazveljavi")->isEnabled());
+    EXPECT_FALSE(Action("mnuUveljavi")->isEnabled());
+    // Not available yet: printing, export and the settings dialog.
+    for (const char* name : {"mnuHtml", "mnuNatisni", "mnuPredogled", "mnuNastavitve"})
+        EXPECT_FALSE(Action(name)->isEnabled()) << name;
+    // Every key works in the whole workbench except the clipboard and undo keys, which the
+    // editors keep for themselves while they have the focus.
+    for (QAction* a : w.findChildren<QAction*>()) {
+        if (a->shortcut().isEmpty() || a->parent() == &Koda()) continue;
+        const bool editorKey = QStringList({"mnuRazveljavi", "mnuUveljavi", "mnuKopiraj", "mnuIzrezi",
+                                            "mnuPrilepi", "mnuIzberiVse"})
+                                   .contains(a->objectName());
+        EXPECT_EQ(a->shortcutContext(), editorKey ? Qt::WindowShortcut : Qt::ApplicationShortcut)
+            << a->objectName().toStdString();
+    }
 
     QStringList buttons;
-    for (QAction* a : w.ToolBar1->actions())
+    for (QAction* a : Part<QToolBar>("ToolBar1")->actions())
         buttons << (a->isSeparator() ? QStringLiteral("-") : a->iconText());
     EXPECT_EQ(buttons, QStringList({"Nov", "Odpri", "Shrani", "-", "Naloži", "Korak", "Pavza", "Stop", "-",
                                     "Počasno", "Hitro", "-", "IRQ", "NMI"}));
-    EXPECT_EQ(w.btnNew->toolTip(), QStringLiteral("Nova (Ctrl+N)"));
+    EXPECT_EQ(Action("btnNew")->toolTip(), QStringLiteral("Nova (Ctrl+N)"));
     // In Idle only Load of the run commands is on.
-    EXPECT_TRUE(w.run->btnStart->isEnabled());
-    EXPECT_FALSE(w.run->btnNaprej->isEnabled());
-    EXPECT_FALSE(w.run->btnStop->isEnabled());
+    EXPECT_TRUE(w.Run().btnStart->isEnabled());
+    EXPECT_FALSE(w.Run().btnNaprej->isEnabled());
+    EXPECT_FALSE(w.Run().btnStop->isEnabled());
 }
 
 TEST_F(MainWindowTest, WindowMenuChecksFollowRealVisibility) {
-    TfrmMain& w = Create();
-    QAction* koda = w.windows->Find("code")->action;
-    emit w.mnuOkna->aboutToShow();
+    Create();
+    QAction* koda = Action("mnuOkno_code");
+    emit Menu("mnuOkna")->aboutToShow();
     EXPECT_TRUE(koda->isChecked());
     // Closed with its own close button: only hidden, and the check mark follows.
     Koda().close();
     EXPECT_FALSE(Koda().isVisible());
-    emit w.mnuOkna->aboutToShow();
+    emit Menu("mnuOkna")->aboutToShow();
     EXPECT_FALSE(koda->isChecked());
     koda->trigger();
     EXPECT_TRUE(Koda().isVisible());
@@ -188,10 +207,10 @@ TEST_F(MainWindowTest, WindowMenuChecksFollowRealVisibility) {
 
 TEST_F(MainWindowTest, CommandLineDocumentKeepsItsCase) {
     const QString path = File("MixedCase.ASM", " NOP\n");
-    TfrmMain& w = Create(true, path);
+    Create(true, path);
     EXPECT_EQ(Koda().DocumentName(), path);
     EXPECT_EQ(Koda().Lines(), QStringList({" NOP"}));
-    EXPECT_EQ(w.SaveDialogFileName(), path);
+    EXPECT_EQ(Docs().SaveDialogFileName(), path);
     Discard();
 
     // A path that does not exist opens nothing and says so.
@@ -204,7 +223,7 @@ TEST_F(MainWindowTest, CommandLineDocumentKeepsItsCase) {
 TEST_F(MainWindowTest, LastFileIsReopenedAtStart) {
     const QString path = File("last.asm", " NOP\r\n END\r\n");
     Create();
-    ASSERT_TRUE(main->OpenDocument(path));
+    ASSERT_TRUE(Docs().OpenDocument(path));
     Close();
     Create();
     EXPECT_EQ(Koda().DocumentName(), path);
@@ -240,18 +259,66 @@ TEST_F(MainWindowTest, ExitWithUnsavedChangesCanBeRefused) {
     main.reset();
 }
 
-TEST(WindowListTest, MenuKeepsTheOrderWhateverTheJoiningOrder) {
-    QMenu menu;
-    TWindowList list(&menu);
-    QWidget a, b, c, d;
-    list.Add({"log", "&Dnevnik", &d, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
-    list.Add({"timer", "Timer", &c, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
-    list.Add({"code", "&Koda", &a, TToolWindow::Layout::Code, {}, {}, {}, {}});
-    list.Add({"memory", "&Naslovni prostor", &b, TToolWindow::Layout::WidthFirst, {}, {}, {}, {}});
-    QStringList items;
-    for (QAction* action : menu.actions())
-        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(items, QStringList({"&Koda", "&Naslovni prostor", "Timer", "-", "&Dnevnik"}));
+TEST(CommandTableTest, RowsBuildMenusToolbarsGroupsAndCheckMarks) {
+    using C = TCommand;
+    QMainWindow window;
+    QAction placed(QStringLiteral("Placed")), popupItem(QStringLiteral("popup"));
+    placed.setShortcut(QKeySequence(Qt::Key_F9));
+    int runs = 0;
+    bool shown = false;
+    const TCommandSet set = BuildCommands(
+        window, {
+                    C::Menu("mnuA", "&A"),
+                    C::Item(
+                        "a1", "A1", Qt::CTRL | Qt::Key_1, [&] { ++runs; }, C::FileGroup | C::WindowShortcut)
+                        .TriggeredBy(&popupItem),
+                    C::SubMenu("mnuSub", "Sub"),
+                    C::Item("s1", "S1"),
+                    C::EndSubMenu(),
+                    C::Separator(),
+                    C::Place(&placed),
+                    C::Menu("mnuB", "&B"),
+                    C::Toggle(
+                        "t", "T", [&] { shown = !shown; }, [&] { return shown; }),
+                    C::ToolBar("tb"),
+                    C::Button(
+                        "b1", "B1", "hint", QStyle::SP_FileIcon, [&] { ++runs; }, C::FileGroup),
+                    C::Separator(),
+                    C::Place(&placed),
+                });
+    // Rows go into the menu opened last; a sub-menu ends at its end row.
+    EXPECT_EQ(Describe(set.Menus["mnuA"]), QStringList({"A1|Ctrl+1", "Sub>", "-", "Placed|F9"}));
+    EXPECT_EQ(Describe(set.Menus["mnuSub"]), QStringList({"S1|"}));
+    QStringList buttons;
+    for (QAction* a : set.ToolBars["tb"]->actions())
+        buttons << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    EXPECT_EQ(buttons, QStringList({"b1", "-", ""}));
+    EXPECT_EQ(set.ToolBars["tb"]->actions().last(), &placed);
+    EXPECT_EQ(window.findChild<QAction*>("b1")->toolTip(), QStringLiteral("hint"));
+    EXPECT_FALSE(window.findChild<QAction*>("b1")->icon().isNull());
+
+    QAction* a1 = set.Actions["a1"];
+    EXPECT_FALSE(set.Actions["s1"]->isEnabled()); // no handler: not available yet
+    EXPECT_EQ(set.Group(C::FileGroup), QList<QAction*>({a1, set.Actions["b1"]}));
+    EXPECT_EQ(a1->shortcutContext(), Qt::WindowShortcut);
+    EXPECT_EQ(placed.shortcutContext(), Qt::ApplicationShortcut);
+    // Another window's item runs the command, and like the command it does nothing while the
+    // command is disabled.
+    popupItem.trigger();
+    EXPECT_EQ(runs, 1);
+    a1->setEnabled(false);
+    popupItem.trigger();
+    EXPECT_EQ(runs, 1);
+    // A check mark shows the state after the command ran and whenever its menu opens.
+    QAction* t = set.Actions["t"];
+    t->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(t->isChecked());
+    t->trigger();
+    EXPECT_FALSE(t->isChecked());
+    shown = true;
+    emit set.Menus["mnuB"]->aboutToShow();
+    EXPECT_TRUE(t->isChecked());
 }
 
 TEST(WindowListTest, FramedWindowsRestoreStayOnTopAndSavedHeight) {
@@ -265,16 +332,14 @@ TEST(WindowListTest, FramedWindowsRestoreStayOnTopAndSavedHeight) {
     s.setValue("memory/hb", 312);
     s.setValue("port1/always on top", 1);
     s.setValue("port1/t", 40); // reading stops at the missing "l": the top becomes 115
-    QMenu menu;
-    TWindowList list(&menu);
+    TWindowList list;
     QWidget memory, port1;
     bool memoryOnTop = true, port1OnTop = false;
     int memorySaved = 0;
-    list.Add({"memory", "&Naslovni prostor", &memory, TToolWindow::Layout::WidthFirst,
-              [&] { return memoryOnTop; }, [&](bool on) { memoryOnTop = on; }, [&] { return memorySaved; },
+    list.Add({"memory", &memory, TToolWindow::Layout::WidthFirst, [&] { return memoryOnTop; },
+              [&](bool on) { memoryOnTop = on; }, [&] { return memorySaved; },
               [&](int h) { memorySaved = h; }});
     list.Add({"port1",
-              "Port&1",
               &port1,
               TToolWindow::Layout::HeightFirst,
               [&] { return port1OnTop; },

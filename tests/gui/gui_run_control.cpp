@@ -1,6 +1,7 @@
 // Run control: the state and enabling table, breakpoints, the end of a program, interrupts,
 // switching speeds. Timers are ticked by hand.
 #include <functional>
+#include <new>
 #include <stdexcept>
 
 #include "tests/gui/gui_run_fixture.h"
@@ -44,6 +45,7 @@ protected:
             EXPECT_EQ(pairs[i].first->isEnabled(), wanted[i]) << pairs[i].first->objectName().toStdString();
             EXPECT_EQ(pairs[i].second->isEnabled(), wanted[i]) << pairs[i].second->objectName().toStdString();
         }
+        EXPECT_EQ(run->mnuPrevedi->isEnabled(), state == RunState::Idle);
         EXPECT_TRUE(run->Breakpoint1->isEnabled());
         EXPECT_TRUE(run->btnIRQ->isEnabled());
         EXPECT_TRUE(run->btnNMI->isEnabled());
@@ -136,6 +138,7 @@ TEST_F(RunControlTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
     EXPECT_EQ(run->mnuPocasno->shortcut(), QKeySequence("Ctrl+F9"));
     EXPECT_EQ(run->mnuHitro->shortcut(), QKeySequence("Shift+F9"));
     EXPECT_EQ(run->Breakpoint1->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(run->mnuPrevedi->shortcut(), QKeySequence(Qt::Key_F6));
     EXPECT_EQ(run->mnuHitro->text(), "Htro izvajaj");
     EXPECT_EQ(run->btnHitro->text(), "Hitro");
     EXPECT_EQ(run->btnStop->toolTip(), "Ustavi simulacijo (Ctrl+F2)");
@@ -316,31 +319,72 @@ TEST_F(RunControlTest, EitherSideMayGoFirstAtTearDown) {
 }
 
 TEST_F(RunControlTest, AddressSpaceIsRedrawnFromTheFirstSuccessfulLoadOn) {
-    QSignalSpy redraws(run.get(), &TRunControl::refreshAddressSpace);
+    int redraws = 0;
+    run->RedrawAddressSpace = [&] { return ++redraws > 0; };
     run->RefreshDisplay(); // nothing assembled yet: the list is not live
     source = {"       org $2000", "start  lda #1", "       end"};
     run->Load(); // fails: still not live
-    EXPECT_EQ(redraws.size(), 0);
+    run->Compile();
+    EXPECT_EQ(redraws, 0);
     EXPECT_FALSE(run->AddressSpaceLive());
 
     LoadProgram();
     EXPECT_TRUE(run->AddressSpaceLive());
-    EXPECT_GE(redraws.size(), 1);
+    EXPECT_GE(redraws, 1);
     run->Stop();
-    const qsizetype before = redraws.size();
+    const int before = redraws;
     run->RefreshDisplay(); // live until exit, loaded or not
-    EXPECT_EQ(redraws.size(), before + 1);
+    EXPECT_EQ(redraws, before + 1);
 }
 
 TEST_F(RunControlTest, FailingAddressSpaceRedrawIsReportedAndThePanelsStillFollow) {
+    // A list that reports failure, and one whose drawing throws: the refresh says so (with what
+    // was thrown) and goes on with the panels; nothing escapes into the caller.
+    const struct {
+        std::function<bool()> redraw;
+        const char* message;
+    } cases[] = {
+        {[] { return false; }, "Napaka pri izpisu"},
+        {[]() -> bool { throw std::runtime_error("seznam"); }, "Napaka pri izpisu: seznam"},
+        {[]() -> bool { throw std::bad_alloc(); }, "Napaka pri izpisu: zmanjkalo je pomnilnika"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        run->Stop();
+        run->RedrawAddressSpace = nullptr;
+        LoadProgram();
+        prompt.Messages.clear();
+        run->RedrawAddressSpace = c.redraw;
+        run->StepOnce();
+        EXPECT_EQ(prompt.Messages, QStringList{c.message});
+        EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $1F");
+        EXPECT_EQ(run->State(), RunState::Halted);
+    }
+}
+
+TEST_F(RunControlTest, CompileAssemblesWithoutLoadingThroughTheLoadSignals) {
+    QSignalSpy failed(run.get(), &TRunControl::loadFailed);
+    QSignalSpy finished(run.get(), &TRunControl::loadFinished);
+    source = {"       org $2000", "start  lda #1", "       end"};
+    run->mnuPrevedi->trigger();
+    EXPECT_EQ(run->State(), RunState::Idle);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.last().at(0).toStringList().last(), "Simulatorja ne morem zagnati!");
+    EXPECT_EQ(failed.last().at(1).toInt(), 2);
+
+    source = Program();
+    run->mnuPrevedi->trigger();
+    EXPECT_EQ(run->State(), RunState::Idle); // assembled, not loaded
+    EXPECT_TRUE(run->mnuPrevedi->isEnabled());
+    EXPECT_EQ(failed.size(), 1);
+    ASSERT_EQ(finished.size(), 2);
+    EXPECT_TRUE(finished.last().at(0).toBool());
+    EXPECT_EQ(session->PeekValue(0x2000), 0x86); // LDAA #
+
+    // While a program is loaded there is nothing to compile.
     LoadProgram();
-    QObject::connect(run.get(), &TRunControl::refreshAddressSpace, run.get(),
-                     [] { throw std::runtime_error("list"); });
-    run->StepOnce();
-    ASSERT_EQ(prompt.Messages.size(), 1);
-    EXPECT_EQ(prompt.Messages[0], "Napaka pri izpisu");
-    EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $1F");
-    EXPECT_EQ(run->State(), RunState::Halted);
+    run->Compile();
+    EXPECT_EQ(finished.size(), 3);
 }
 
 TEST_F(RunControlTest, ListingErrorIsToldAfterTheLoadTookEffect) {

@@ -1,12 +1,6 @@
 #pragma once
 #include <QByteArray>
-#include <QList>
-#include <QObject>
 #include <QString>
-
-class QAction;
-class QMenu;
-class QSettings;
 
 // How a document's bytes are turned into editor text and back.
 struct TTextFormat {
@@ -32,35 +26,3 @@ bool Read(const QString& path, QString& text, TTextFormat& format, QString& erro
 // complete, so a failed save never damages the old file.
 bool Write(const QString& path, const QByteArray& bytes, QString& error);
 } // namespace TDocumentFile
-
-// The recent-files sub-menu: at most four entries, most recent first; each shows the file
-// name and keeps the full path.
-class THistoryList : public QObject {
-    Q_OBJECT
-public:
-    static constexpr int MaxEntries = 4;
-    struct Entry {
-        QString caption;
-        QString path;
-    };
-
-    explicit THistoryList(QMenu* menu, QObject* parent = nullptr);
-
-    // Puts an existing file at the top (moves it there when listed already).
-    void AddItem(const QString& path);
-    const QList<Entry>& Entries() const { return entries; }
-    QStringList Paths() const;
-
-    // "Recent files" group of the store: values File<N> (path) and Name<N> (caption).
-    void Load(QSettings& settings);
-    void Save(QSettings& settings) const;
-    void SetEnabled(bool enabled);
-
-signals:
-    void fileChosen(const QString& path);
-
-private:
-    void Rebuild();
-    QMenu* menu;
-    QList<Entry> entries;
-};

@@ -1,0 +1,96 @@
+#include "editor/kodaeditor.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <Qsci/qscilexer.h>
+
+namespace {
+
+// Gutter images: 10 execution arrow (left half), 11 breakpoint dot (right half), so both show
+// on one line; 12 error cross.
+QPixmap GutterImage(int which) {
+    QPixmap pm(22, 14);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (which) {
+    case 10: {
+        const QPointF arrow[] = {{1, 4}, {6, 4}, {6, 1}, {12, 7}, {6, 13}, {6, 10}, {1, 10}};
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(QColor(0x00, 0xC0, 0x00));
+        p.drawPolygon(arrow, 7);
+        break;
+    }
+    case 11:
+        p.setPen(QPen(QColor(0x80, 0, 0), 1));
+        p.setBrush(QColor(0xFF, 0x20, 0x20));
+        p.drawEllipse(QRectF(10.5, 1.5, 11, 11));
+        break;
+    default:
+        p.setPen(QPen(QColor(0x80, 0, 0), 1));
+        p.setBrush(QColor(0xFF, 0xE0, 0x00));
+        p.drawEllipse(QRectF(5.5, 1.5, 11, 11));
+        p.setPen(QPen(QColor(0xC0, 0, 0), 2));
+        p.drawLine(QPointF(8.5, 4.5), QPointF(13.5, 9.5));
+        p.drawLine(QPointF(13.5, 4.5), QPointF(8.5, 9.5));
+        break;
+    }
+    return pm;
+}
+
+} // namespace
+
+TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(parent) {
+    setObjectName(QStringLiteral("txtKoda"));
+    setUtf8(true);
+    setEolMode(QsciScintilla::EolUnix);
+    setLexer(lexer);
+    setPaper(QColor(0, 0, 0x80));
+    setCaretForegroundColor(Qt::white);
+    setSelectionBackgroundColor(QColor(0xFF, 0xFF, 0x00));
+    setSelectionForegroundColor(Qt::black);
+    setTabIndents(false);
+    setIndentationsUseTabs(false);
+    setScrollWidth(1024 * 8);
+    setScrollWidthTracking(false);
+    setWrapMode(QsciScintilla::WrapNone);
+    setAutoCompletionSource(QsciScintilla::AcsNone);
+    SendScintilla(QsciScintillaBase::SCI_AUTOCSETIGNORECASE, 1);
+    SendScintilla(QsciScintillaBase::SCI_AUTOCSETMAXHEIGHT, 6);
+    SendScintilla(QsciScintillaBase::SCI_AUTOCSETSEPARATOR, long(' '));
+    SendScintilla(QsciScintillaBase::SCI_AUTOCSTOPS, "()[].");
+    // The completion list is a list widget owned by the editor: 262 pixels wide, its
+    // selection aqua.
+    setStyleSheet(QStringLiteral("QListWidget { min-width: 262px; max-width: 262px; "
+                                 "selection-background-color: #00FFFF; selection-color: black; }"));
+
+    // Gutter: line numbers and the mark images.
+    setMarginType(0, QsciScintilla::NumberMargin);
+    setMarginWidth(0, QStringLiteral("00000"));
+    setMarginsBackgroundColor(QColor(0xD4, 0xD0, 0xC8));
+    setMarginsForegroundColor(QColor(0x40, 0x40, 0x40));
+    setMarginType(1, QsciScintilla::SymbolMargin);
+    setMarginWidth(1, 24);
+    setMarginMarkerMask(1, (1 << ExecutionMarker) | (1 << BreakpointMarker) | (1 << ErrorMarker));
+    setMarginMarkerMask(0, 0);
+    markerDefine(GutterImage(10), ExecutionMarker);
+    markerDefine(GutterImage(11), BreakpointMarker);
+    markerDefine(GutterImage(12), ErrorMarker);
+}
+
+void TKodaEditor::keyReleaseEvent(QKeyEvent* event) {
+    QsciScintilla::keyReleaseEvent(event);
+    emit keyReleased();
+}
+
+void TKodaEditor::mouseReleaseEvent(QMouseEvent* event) {
+    QsciScintilla::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit mouseReleased(event->globalPosition().toPoint());
+}
+
+void TKodaEditor::contextMenuEvent(QContextMenuEvent* event) {
+    if (contextMenu) contextMenu->exec(event->globalPos());
+    else QsciScintilla::contextMenuEvent(event);
+}
