@@ -4,8 +4,8 @@
 
 TLabelHint::TLabelHint(QWidget* owner) : QLabel(owner, Qt::ToolTip), Timer1(new QTimer(this)) {
     setObjectName(QStringLiteral("labelHint"));
-    setStyleSheet(
-        QStringLiteral("QLabel { background: #FFFFE1; color: black; border: 1px solid black; padding: 1px 3px; }"));
+    setStyleSheet(QStringLiteral(
+        "QLabel { background: #FFFFE1; color: black; border: 1px solid black; padding: 1px 3px; }"));
     setMaximumWidth(200);
     hide();
     Timer1->setObjectName(QStringLiteral("Timer1"));
