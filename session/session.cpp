@@ -240,11 +240,11 @@ void TSession::StopInternal() {
 }
 
 void TSession::RequestIrq() {
-    if (Loaded()) machine_->Raise(IntIRQ);
+    if (Loaded()) machine_->Raise(InterruptSource::IRQ);
 }
 
 void TSession::RequestNmi() {
-    if (Loaded()) machine_->Raise(IntNMI);
+    if (Loaded()) machine_->Raise(InterruptSource::NMI);
 }
 
 // --- display ----------------------------------------------------------------------------------

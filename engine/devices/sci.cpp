@@ -15,7 +15,7 @@ int HexDigit(char c) {
 }
 } // namespace
 
-TSci::TSci(std::bitset<256>& pending, TRandom& random, const bool& loaded)
+TSci::TSci(TPending& pending, TRandom& random, const bool& loaded)
     : pending_(pending), random_(random), loaded_(loaded) {}
 
 const char* TSci::ChipRate() const {
@@ -137,7 +137,7 @@ void TSci::SciTick() {
 
         // The request follows the condition at every tick: withdrawn as soon as none holds,
         // even if the processor has not taken it yet.
-        pending_.set(IntSCI, request);
+        pending_.set(InterruptSource::SCI, request);
     }
     Changed();
 }

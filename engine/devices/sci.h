@@ -1,5 +1,4 @@
 #pragma once
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -7,6 +6,7 @@
 #include <vector>
 
 #include "engine/device.h"
+#include "engine/pending.h"
 
 class TRandom;
 
@@ -47,7 +47,7 @@ public:
 
     // pending: the processor's request set; random: for the bytes of a receive error;
     // loaded: the board's "program loaded" flag (the line stands still without a program).
-    TSci(std::bitset<256>& pending, TRandom& random, const bool& loaded);
+    TSci(TPending& pending, TRandom& random, const bool& loaded);
 
     // Chip registers.
     uint8_t RMCR = 0;
@@ -111,7 +111,7 @@ private:
     }
     void Emit(uint8_t byte);
 
-    std::bitset<256>& pending_;
+    TPending& pending_;
     TRandom& random_;
     const bool& loaded_;
     // The output field is kept as a reversed prefix (HEX bytes are put in front) and a body

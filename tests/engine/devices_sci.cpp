@@ -213,25 +213,25 @@ TEST_F(SciTest, LoopbackDecidedWhenTheByteLeaves) {
 TEST_F(SciTest, RequestFollowsConditionAtEveryTick) {
     Wr(0x11, TE | TIE);
     sci.SciTick();
-    EXPECT_TRUE(Pending(IntSCI));
+    EXPECT_TRUE(Pending(InterruptSource::SCI));
     Wr(0x13, 0x00); // TDRE cleared: the request is withdrawn at the next tick
     sci.SciTick();
-    EXPECT_FALSE(Pending(IntSCI));
+    EXPECT_FALSE(Pending(InterruptSource::SCI));
     Wr(0x11, RE | RIE);
     sci.DeliverByte(0x10);
     SciTicks(10);
-    EXPECT_TRUE(Pending(IntSCI));
+    EXPECT_TRUE(Pending(InterruptSource::SCI));
     Rd(0x12);
     sci.SciTick();
-    EXPECT_FALSE(Pending(IntSCI));
+    EXPECT_FALSE(Pending(InterruptSource::SCI));
     // Without a program the line stands still and the request set is left alone, but the
     // window is still refreshed.
     int changed = 0;
     sci.onChanged = [&] { ++changed; };
-    board.Cpu.Pending.set(IntSCI);
+    board.Cpu.Pending.set(InterruptSource::SCI);
     board.loaded = false;
     sci.SciTick();
-    EXPECT_TRUE(Pending(IntSCI));
+    EXPECT_TRUE(Pending(InterruptSource::SCI));
     EXPECT_EQ(changed, 1);
 }
 

@@ -63,7 +63,7 @@ TEST_F(RoutingTest, ClearResetsPortsAndSciButNotTimer) {
 TEST_F(RoutingTest, ResetForRunResetsProcessorSciAndTimer) {
     board.Memory.Cells[0xFFFE] = MemoryCell{0x12, 1};
     board.Memory.Cells[0xFFFF] = MemoryCell{0x34, 1};
-    board.Raise(IntIRQ);
+    board.Raise(InterruptSource::IRQ);
     board.Sci.TRCSR = 0xFF;
     board.Timer.TCSR = 0xFF;
     board.ResetForRun();

@@ -151,8 +151,8 @@ TEST_F(ProgramTest, BlinksOutputsAndReadsAnInputPin) {
     EXPECT_EQ(levels, (std::vector<uint8_t>{0x80, 0x85, 0x8A, 0x85, 0x8A, 0x85}));
     EXPECT_EQ(Peek(0x80), 0x80);
     for (int pin = 0; pin < 4; ++pin)
-        EXPECT_LE(board.Port1.PinImage(pin), PinOutputHigh);
-    EXPECT_EQ(board.Port1.PinImage(7), PinInputHigh);
+        EXPECT_LE(board.Port1.PinImage(pin), PinImageKind::OutputHigh);
+    EXPECT_EQ(board.Port1.PinImage(7), PinImageKind::InputHigh);
 }
 
 TEST_F(ProgramTest, TraceTriggeredByVariableWriteRecordsWrites) {

@@ -125,7 +125,7 @@ TEST_F(PanelsTest, DoubleClicksInIdleDoNothing) {
         const QString a = panels->Registers()->Cell(0, 0);
         const bool carry = Cpu().C;
         const uint8_t accumulator = Cpu().A;
-        Cpu().Pending.set(IntIRQ);
+        Cpu().Pending.set(InterruptSource::IRQ);
         prompt.Values = {QString("$55")};
         QTest::mouseDClick(panels->Registers(), Qt::LeftButton, {}, panels->Registers()->CellCentre(0, 0));
         QTest::mouseDClick(panels->Flags(), Qt::LeftButton, {}, panels->Flags()->CellCentre(5, 0));
@@ -133,7 +133,7 @@ TEST_F(PanelsTest, DoubleClicksInIdleDoNothing) {
         EXPECT_TRUE(prompt.Asked.isEmpty());
         EXPECT_EQ(Cpu().A, accumulator);
         EXPECT_EQ(Cpu().C, carry);
-        EXPECT_TRUE(Cpu().Pending.test(IntIRQ));
+        EXPECT_TRUE(Cpu().Pending.test(InterruptSource::IRQ));
         EXPECT_EQ(panels->Registers()->Cell(0, 0), a);
         Cpu().Pending.reset();
     }

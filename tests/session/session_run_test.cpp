@@ -201,11 +201,11 @@ TEST_F(SessionTest, IrqIsIgnoredWhenIdleShownInTheLogAndTakenAfterCli) {
     ASSERT_TRUE(Load(kIrq).Ok);
     session.StepOnce(); // lds
     session.RequestIrq();
-    session.Cpu().Pending.set(IntOCF); // members 6 and 7 never show in the log
-    session.StepOnce();                // nop, I still set: nothing taken
+    session.Cpu().Pending.set(InterruptSource::OCF); // members 6 and 7 never show in the log
+    session.StepOnce();                              // nop, I still set: nothing taken
     EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
     EXPECT_EQ(session.Cpu().PC, 0x2004);
-    session.Cpu().Pending.reset(IntOCF);
+    session.Cpu().Pending.reset(InterruptSource::OCF);
 
     TStepResult r = session.StepOnce(); // cli: the IRQ is entered at the end of this step
     EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
