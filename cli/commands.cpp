@@ -1,7 +1,5 @@
 #include "cli/commands.h"
 
-#include <algorithm>
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -15,6 +13,8 @@
 #include "cli/report.h"
 #include "engine/hex.h"
 #include "engine/machine.h"
+#include "session/scenario.h"
+#include "session/sciterminal.h"
 #include "session/session.h"
 
 namespace {
@@ -138,59 +138,36 @@ int AsmCommand(const TCliOptions& options, const std::string& programDir, std::F
     return filesOk ? ExitOk : ExitUsage;
 }
 
-int RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err) {
-    TPrepared p = Prepare(options, programDir, err);
-    if (p.Exit >= 0) return p.Exit;
-    TSession& session = *p.Session;
-    TMachine& machine = session.Machine();
+namespace {
 
-    // Virtual time: each step is one millisecond, as in the workbench's 1 ms fast run.
-    uint32_t clock = 0;
-    session.TickCount = [&clock] { return clock; };
-    session.Log.Enabled = !options.LogFile.empty();
-    if (options.Seed) machine.Random.Seed(*options.Seed);
-    for (int line : options.Breaks) {
-        if (static_cast<size_t>(line) > p.Source.Lines.size()) {
-            PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
-                               std::to_string(p.Source.Lines.size()) + " vrstic)");
-            return ExitUsage;
+// The log goes to its file while the program runs, so a long run does not pile it up.
+class TLogStream {
+public:
+    TLogStream(TLog& log, const std::string& path) : log_(log), file_(path) {}
+    // Writes the records gathered so far once there are enough of them (or with `all`, every one).
+    void Flush(bool all = false) {
+        if (!all && log_.Size() < 4096) return;
+        for (const TLogRecord& record : log_.Records()) {
+            log_.FormatTo(record, buffer_);
+            buffer_ += '\n';
         }
-        session.Breakpoints.Add(line);
+        log_.Clear();
+        file_.Write(buffer_);
+        buffer_.clear();
+    }
+    void Commit() {
+        Flush(true);
+        file_.Commit();
     }
 
-    // The log goes to its file while the program runs, so a long run does not pile it up.
-    std::unique_ptr<TAtomicFile> logFile;
-    if (!options.LogFile.empty()) {
-        try {
-            logFile = std::make_unique<TAtomicFile>(options.LogFile);
-        } catch (const FileError& e) {
-            PrintLine(err, std::string("orlek-cli: ") + e.what());
-            return ExitUsage;
-        }
-    }
-    std::string logBuffer;
-    auto flushLog = [&] {
-        for (const TLogRecord& record : session.Log.Records()) {
-            session.Log.FormatTo(record, logBuffer);
-            logBuffer += '\n';
-        }
-        session.Log.Clear();
-        logFile->Write(logBuffer);
-        logBuffer.clear();
-    };
+private:
+    TLog& log_;
+    TAtomicFile file_;
+    std::string buffer_;
+};
 
-    TRunReport report;
-    TLoadResult load = session.LoadProgram(p.Source.Lines);
-    if (!load.Ok) {
-        report.Messages = load.Messages;
-        if (options.Json) Print(out, FormatReportJson(report));
-        else
-            for (const std::string& message : load.Messages)
-                PrintLine(err, message);
-        return ExitLoadFailed;
-    }
-    report.Loaded = true;
-
+// The board as the options set it up for the run, after the load: loopback, trace conditions.
+void ConfigureBoard(const TCliOptions& options, TMachine& machine, std::FILE* err) {
     machine.Sci.Loopback = options.Loopback;
     for (const TraceCondition& c : options.Triggers)
         machine.Memory.Trace.Triggers.Add(c);
@@ -203,75 +180,23 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
                   "orlek-cli: opozorilo: brez --trigger se sledenje nikoli ne sproži, posnetega ne bo nič");
     else if (!options.Triggers.empty() && options.Qualifiers.empty())
         PrintLine(err, "orlek-cli: opozorilo: brez --qualifier se po sprožitvi ne posname noben dostop");
+}
 
-    std::vector<uint64_t> irqs = options.IrqSteps, nmis = options.NmiSteps;
-    std::sort(irqs.begin(), irqs.end());
-    std::sort(nmis.begin(), nmis.end());
-    std::vector<TPinEvent> pins = options.Pins;
-    std::stable_sort(pins.begin(), pins.end(),
-                     [](const TPinEvent& a, const TPinEvent& b) { return a.Step < b.Step; });
-    size_t nextIrq = 0, nextNmi = 0, nextPin = 0, nextSend = 0;
-    // Bytes the external system has still to send; one goes on the line when the previous one
-    // has arrived (or, with the receiver off, when it would have).
-    std::deque<uint8_t> sendQueue;
-    unsigned sendCooldown = 0;
+// The stimuli of the command line, in the order they happen within one step.
+void AddStimuli(const TCliOptions& options, TScenario& scenario) {
+    for (uint64_t step : options.IrqSteps)
+        scenario.Add(step, TIrqRequest{});
+    for (uint64_t step : options.NmiSteps)
+        scenario.Add(step, TNmiRequest{});
+    for (const TPinEvent& pin : options.Pins)
+        scenario.Add(pin.Step, TPinToggle{pin.Port, pin.Bit});
+    for (const TSendEvent& send : options.Sends)
+        scenario.Add(send.Step, TSerialSend{send.Bytes});
+}
 
-    session.RunFast();
-    report.Stop = "limit";
-    report.Line = session.PeekLine(machine.Cpu.PC);
-    uint64_t step = 0;
-    while (step < options.Steps) {
-        ++step;
-        while (nextIrq < irqs.size() && irqs[nextIrq] <= step)
-            ++nextIrq, session.RequestIrq();
-        while (nextNmi < nmis.size() && nmis[nextNmi] <= step)
-            ++nextNmi, session.RequestNmi();
-        while (nextPin < pins.size() && pins[nextPin].Step <= step) {
-            const TPinEvent& pin = pins[nextPin++];
-            (pin.Port == 1 ? machine.Port1 : machine.Port2).TogglePin(pin.Bit);
-        }
-        while (nextSend < options.Sends.size() && options.Sends[nextSend].Step <= step) {
-            const std::vector<uint8_t>& bytes = options.Sends[nextSend++].Bytes;
-            sendQueue.insert(sendQueue.end(), bytes.begin(), bytes.end());
-        }
-        if (!sendQueue.empty() && sendCooldown == 0 && machine.Sci.RxCount == 0) {
-            machine.Sci.DeliverByte(sendQueue.front());
-            sendQueue.pop_front();
-            sendCooldown = TSci::LineTicks;
-        }
-
-        clock = static_cast<uint32_t>(step);
-        TStepResult result = session.StepOnce();
-        report.Line = result.Line;
-        for (const std::string& message : result.Messages) {
-            if (!options.Json) PrintLine(out, message);
-            report.Messages.push_back(message);
-        }
-        if (result.Left) {
-            report.Stop = "left";
-            break;
-        }
-        if (result.Breakpoint) {
-            report.Stop = "breakpoint";
-            break;
-        }
-        if (logFile && session.Log.Size() >= 4096) flushLog();
-        if (step % options.TimerEvery == 0) machine.Timer.TimerTick();
-        if (step % options.SciEvery == 0) {
-            machine.Sci.SciTick();
-            if (sendCooldown > 0) --sendCooldown;
-        }
-    }
-    report.Steps = step;
-
-    Tsimulator& cpu = machine.Cpu;
-    report.A = cpu.A;
-    report.B = cpu.B;
-    report.D = cpu.D;
-    report.X = cpu.X;
-    report.PC = cpu.PC;
-    report.SP = cpu.SP;
-    report.CCR = static_cast<uint8_t>(cpu.PackCCR() | 0xC0);
+// The end state of a run: registers, memory rows, bytes sent out, trace rows.
+void GatherReport(const TCliOptions& options, TSession& session, TRunReport& report) {
+    report.Registers = session.Registers();
     for (const TMemRange& range : options.Mems) {
         TRunReport::Memory m;
         m.Address = range.Address;
@@ -280,14 +205,71 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
             m.Bytes.push_back(session.PeekValue(static_cast<uint16_t>(range.Address + k)));
         report.Mems.push_back(std::move(m));
     }
-    report.SciOut = machine.Sci.Transmitted;
-    report.Trace = machine.Memory.Trace.Rows();
+    report.SciOut = session.SciTerminal().Received();
+    report.Trace = session.Machine().Memory.Trace.Rows();
+}
+
+} // namespace
+
+int RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err) {
+    TPrepared p = Prepare(options, programDir, err);
+    if (p.Exit >= 0) return p.Exit;
+    TSession& session = *p.Session;
+    for (int line : options.Breaks) {
+        if (static_cast<size_t>(line) > p.Source.Lines.size()) {
+            PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
+                               std::to_string(p.Source.Lines.size()) + " vrstic)");
+            return ExitUsage;
+        }
+        session.Breakpoints.Add(line);
+    }
+    std::unique_ptr<TLogStream> log;
+    session.Log.Enabled = !options.LogFile.empty();
+    if (!options.LogFile.empty()) {
+        try {
+            log = std::make_unique<TLogStream>(session.Log, options.LogFile);
+        } catch (const FileError& e) {
+            PrintLine(err, std::string("orlek-cli: ") + e.what());
+            return ExitUsage;
+        }
+    }
+
+    // Virtual time from the load on: each step is one millisecond, as in the workbench's fast run.
+    TScenario scenario(session);
+    scenario.Clock = {options.TimerEvery, options.SciEvery, 1};
+    scenario.StepLimit = options.Steps;
+    // The seed goes in before the load, which draws the timer's start value.
+    if (options.Seed) session.Machine().Random.Seed(*options.Seed);
+    TRunReport report;
+    TLoadResult load = session.LoadProgram(p.Source.Lines);
+    if (!load.Ok) {
+        report.Messages = load.Messages;
+        if (options.Json) Print(out, FormatReportJson(report));
+        else
+            for (const std::string& message : load.Messages)
+                PrintLine(err, message);
+        return ExitLoadFailed;
+    }
+    report.Loaded = true;
+    ConfigureBoard(options, session.Machine(), err);
+    AddStimuli(options, scenario);
+    scenario.onStep = [&](const TStepResult& result) {
+        for (const std::string& message : result.Messages) {
+            if (!options.Json) PrintLine(out, message);
+            report.Messages.push_back(message);
+        }
+        if (!result.Failure.empty()) PrintLine(err, "orlek-cli: korak ni uspel: " + result.Failure);
+        if (log) log->Flush();
+    };
+    report.Stop = ScenarioStopName(scenario.Run());
+    report.Steps = scenario.Steps();
+    report.Line = scenario.Line();
+    GatherReport(options, session, report);
 
     int exit = ExitOk;
-    if (logFile) {
+    if (log) {
         try {
-            flushLog();
-            logFile->Commit();
+            log->Commit();
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
             exit = ExitUsage;
