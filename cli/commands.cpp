@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -29,7 +30,7 @@ void PrintLine(std::FILE* f, const std::string& text) {
 struct TPrepared {
     std::unique_ptr<TSession> Session;
     TSourceText Source;
-    int Exit = -1;
+    std::optional<CliExit> Exit; // set when the command cannot go on
 };
 
 // Two paths that lead to the same regular file, or to the same place where neither exists yet.
@@ -72,14 +73,14 @@ bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
 TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std::FILE* err) {
     TPrepared p;
     if (!OutputsAreDistinct(options, err)) {
-        p.Exit = ExitUsage;
+        p.Exit = CliExit::Usage;
         return p;
     }
     try {
         p.Source = ReadSource(options.Source);
     } catch (const FileError& e) {
         PrintLine(err, std::string("orlek-cli: ") + e.what());
-        p.Exit = ExitUsage;
+        p.Exit = CliExit::Usage;
         return p;
     }
     if (p.Source.Lossy)
@@ -89,7 +90,7 @@ TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std
         p.Session = std::make_unique<TSession>(programDir, /*defaultListing=*/false);
     } catch (const std::exception& e) {
         PrintLine(err, std::string("orlek-cli: ") + e.what());
-        p.Exit = ExitUsage;
+        p.Exit = CliExit::Usage;
         return p;
     }
     // The command line writes a listing only where it is asked to.
@@ -106,9 +107,10 @@ bool ReportListingErrors(const TLoadResult& result, std::FILE* err, const std::s
 
 } // namespace
 
-int AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err) {
+CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
+                   std::FILE* err) {
     TPrepared p = Prepare(options, programDir, err);
-    if (p.Exit >= 0) return p.Exit;
+    if (p.Exit) return *p.Exit;
     TSession& session = *p.Session;
     session.ListingPath = options.ListingFile;
 
@@ -117,7 +119,7 @@ int AsmCommand(const TCliOptions& options, const std::string& programDir, std::F
     if (!result.Ok) {
         for (const std::string& message : result.Messages)
             PrintLine(err, message);
-        return ExitLoadFailed;
+        return CliExit::LoadFailed;
     }
     if (!options.SrecFile.empty()) {
         std::string name = options.Source == "-" ? std::string("stdin")
@@ -135,7 +137,7 @@ int AsmCommand(const TCliOptions& options, const std::string& programDir, std::F
             text += Cp1250ToUtf8(label.Name) + " $" + Hex4(label.Value) + "\n";
         Print(out, text);
     }
-    return filesOk ? ExitOk : ExitUsage;
+    return filesOk ? CliExit::Ok : CliExit::Usage;
 }
 
 namespace {
@@ -211,15 +213,16 @@ void GatherReport(const TCliOptions& options, TSession& session, TRunReport& rep
 
 } // namespace
 
-int RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err) {
+CliExit RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
+                   std::FILE* err) {
     TPrepared p = Prepare(options, programDir, err);
-    if (p.Exit >= 0) return p.Exit;
+    if (p.Exit) return *p.Exit;
     TSession& session = *p.Session;
     for (int line : options.Breaks) {
         if (static_cast<size_t>(line) > p.Source.Lines.size()) {
             PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
                                std::to_string(p.Source.Lines.size()) + " vrstic)");
-            return ExitUsage;
+            return CliExit::Usage;
         }
         session.Breakpoints.Add(line);
     }
@@ -230,7 +233,7 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
             log = std::make_unique<TLogStream>(session.Log, options.LogFile);
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
-            return ExitUsage;
+            return CliExit::Usage;
         }
     }
 
@@ -248,7 +251,7 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
         else
             for (const std::string& message : load.Messages)
                 PrintLine(err, message);
-        return ExitLoadFailed;
+        return CliExit::LoadFailed;
     }
     report.Loaded = true;
     ConfigureBoard(options, session.Machine(), err);
@@ -266,13 +269,13 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
     report.Line = scenario.Line();
     GatherReport(options, session, report);
 
-    int exit = ExitOk;
+    CliExit exit = CliExit::Ok;
     if (log) {
         try {
             log->Commit();
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
-            exit = ExitUsage;
+            exit = CliExit::Usage;
         }
     }
     Print(out, options.Json ? FormatReportJson(report) : FormatReportText(report));

@@ -24,11 +24,23 @@ struct TLogRecord {
 
     TRegisterValues Registers() const {
         TRegisterValues r;
-        r.A = A, r.B = B, r.D = D, r.X = X, r.PC = PC, r.SP = SP, r.CCR = CCR;
+        r.A = A;
+        r.B = B;
+        r.D = D;
+        r.X = X;
+        r.PC = PC;
+        r.SP = SP;
+        r.CCR = CCR;
         return r;
     }
     void SetRegisters(const TRegisterValues& r) {
-        A = r.A, B = r.B, D = r.D, X = r.X, PC = r.PC, SP = r.SP, CCR = r.CCR;
+        A = r.A;
+        B = r.B;
+        D = r.D;
+        X = r.X;
+        PC = r.PC;
+        SP = r.SP;
+        CCR = r.CCR;
     }
 };
 

@@ -22,9 +22,15 @@ struct TRegisterValues {
 
     uint16_t Value(CpuRegister reg) const;
 };
+
 inline TRegisterValues CaptureRegisters(const Tsimulator& cpu) {
     TRegisterValues r;
-    r.A = cpu.A, r.B = cpu.B, r.D = cpu.D, r.X = cpu.X, r.PC = cpu.PC, r.SP = cpu.SP;
+    r.A = cpu.A;
+    r.B = cpu.B;
+    r.D = cpu.D;
+    r.X = cpu.X;
+    r.PC = cpu.PC;
+    r.SP = cpu.SP;
     r.CCR = static_cast<uint8_t>(cpu.PackCCR() | 0xC0);
     return r;
 }

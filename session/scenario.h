@@ -70,6 +70,7 @@ public:
     // Called after every executed step with its result (messages, breakpoint, leaving).
     std::function<void(const TStepResult&)> onStep;
 
+    // Schedules a stimulus; one for a step already past happens before the next step.
     void Add(uint64_t step, TStimulusAction action);
     void Add(const TStimulus& stimulus) { Add(stimulus.Step, stimulus.Action); }
 

@@ -338,6 +338,7 @@ TEST_F(SessionTest, FailingStepIsTreatedAsLeavingTheProgram) {
     session.TickCount = []() -> uint32_t { throw std::runtime_error("clock broken"); };
     TStepResult r = session.StepOnce();
     EXPECT_TRUE(r.Failed);
+    EXPECT_EQ(r.Failure, "clock broken"); // what was raised, for the report
     EXPECT_TRUE(r.Left);
     EXPECT_EQ(r.Line, -1);
     EXPECT_EQ(r.Messages, (std::vector<std::string>{"Kam pa sedaj?"}));
