@@ -105,43 +105,6 @@ bool ReportListingErrors(const TLoadResult& result, std::FILE* err, const std::s
     return result.ListingErrors.empty();
 }
 
-} // namespace
-
-CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
-                   std::FILE* err) {
-    TPrepared p = Prepare(options, programDir, err);
-    if (p.Exit) return *p.Exit;
-    TSession& session = *p.Session;
-    session.ListingPath = options.ListingFile;
-
-    TLoadResult result = session.Compile(p.Source.Lines);
-    bool filesOk = ReportListingErrors(result, err, options.ListingFile);
-    if (!result.Ok) {
-        for (const std::string& message : result.Messages)
-            PrintLine(err, message);
-        return CliExit::LoadFailed;
-    }
-    if (!options.SrecFile.empty()) {
-        std::string name = options.Source == "-" ? std::string("stdin")
-                                                 : std::filesystem::path(options.Source).filename().string();
-        try {
-            WriteSRecords(options.SrecFile, session.Memory(), name);
-        } catch (const std::exception& e) {
-            PrintLine(err, std::string("orlek-cli: ") + e.what());
-            filesOk = false;
-        }
-    }
-    if (options.Symbols) {
-        std::string text;
-        for (const LabelEntry& label : session.Compiler().Labels().Entries())
-            text += Cp1250ToUtf8(label.Name) + " $" + Hex4(label.Value) + "\n";
-        Print(out, text);
-    }
-    return filesOk ? CliExit::Ok : CliExit::Usage;
-}
-
-namespace {
-
 // The log goes to its file while the program runs, so a long run does not pile it up.
 class TLogStream {
 public:
@@ -212,6 +175,39 @@ void GatherReport(const TCliOptions& options, TSession& session, TRunReport& rep
 }
 
 } // namespace
+
+CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
+                   std::FILE* err) {
+    TPrepared p = Prepare(options, programDir, err);
+    if (p.Exit) return *p.Exit;
+    TSession& session = *p.Session;
+    session.ListingPath = options.ListingFile;
+
+    TLoadResult result = session.Compile(p.Source.Lines);
+    bool filesOk = ReportListingErrors(result, err, options.ListingFile);
+    if (!result.Ok) {
+        for (const std::string& message : result.Messages)
+            PrintLine(err, message);
+        return CliExit::LoadFailed;
+    }
+    if (!options.SrecFile.empty()) {
+        std::string name = options.Source == "-" ? std::string("stdin")
+                                                 : std::filesystem::path(options.Source).filename().string();
+        try {
+            WriteSRecords(options.SrecFile, session.Memory(), name);
+        } catch (const std::exception& e) {
+            PrintLine(err, std::string("orlek-cli: ") + e.what());
+            filesOk = false;
+        }
+    }
+    if (options.Symbols) {
+        std::string text;
+        for (const LabelEntry& label : session.Compiler().Labels().Entries())
+            text += Cp1250ToUtf8(label.Name) + " $" + Hex4(label.Value) + "\n";
+        Print(out, text);
+    }
+    return filesOk ? CliExit::Ok : CliExit::Usage;
+}
 
 CliExit RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
                    std::FILE* err) {
