@@ -110,6 +110,7 @@ class TLogStream {
 public:
     TLogStream(TLog& log, const std::string& path) : log_(log), file_(path) {}
     // Writes the records gathered so far once there are enough of them (or with `all`, every one).
+    // Called as records are appended; the log is emptied after each write.
     void Flush(bool all = false) {
         if (!all && log_.Size() < 4096) return;
         for (const TLogRecord& record : log_.Records()) {
@@ -231,6 +232,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
             PrintLine(err, std::string("orlek-cli: ") + e.what());
             return CliExit::Usage;
         }
+        session.Log.onAppended = [&log](size_t) { log->Flush(); };
     }
 
     // Virtual time from the load on: each step is one millisecond, as in the workbench's fast run.
@@ -252,13 +254,12 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     report.Loaded = true;
     ConfigureBoard(options, session.Machine(), err);
     AddStimuli(options, scenario);
-    scenario.onStep = [&](const TStepResult& result) {
+    scenario.onReport = [&](const TStepResult& result) {
         for (const std::string& message : result.Messages) {
             if (!options.Json) PrintLine(out, message);
             report.Messages.push_back(message);
         }
         if (!result.Failure.empty()) PrintLine(err, "orlek-cli: korak ni uspel: " + result.Failure);
-        if (log) log->Flush();
     };
     report.Stop = ScenarioStopName(scenario.Run());
     report.Steps = scenario.Steps();
@@ -268,6 +269,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     CliExit exit = CliExit::Ok;
     if (log) {
         try {
+            session.Log.onAppended = nullptr;
             log->Commit();
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());

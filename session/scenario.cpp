@@ -52,7 +52,7 @@ ScenarioStop TScenario::Advance(uint64_t budget) {
         clockMs_ = static_cast<uint32_t>(step_ * Clock.MsPerStep);
         const TStepResult result = session_.StepOnce();
         line_ = result.Line;
-        if (onStep) onStep(result);
+        if (onReport && (!result.Messages.empty() || result.Failed || result.Breakpoint)) onReport(result);
         if (result.Left) return ScenarioStop::Left;
         if (result.Breakpoint) return ScenarioStop::Breakpoint;
         TickDevices();

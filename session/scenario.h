@@ -67,8 +67,10 @@ public:
 
     TVirtualClock Clock;
     uint64_t StepLimit = std::numeric_limits<uint64_t>::max();
-    // Called after every executed step with its result (messages, breakpoint, leaving).
-    std::function<void(const TStepResult&)> onStep;
+    // Called after a step whose result has something to tell: messages (a vector message,
+    // "Kam pa sedaj?"), a failure or a breakpoint. Quiet steps call nothing, so a long run does
+    // not pay for it.
+    std::function<void(const TStepResult&)> onReport;
 
     // Schedules a stimulus; one for a step already past happens before the next step.
     void Add(uint64_t step, TStimulusAction action);

@@ -24,7 +24,7 @@ protected:
     ScenarioTest() : session(ORLEK_PROGRAM_DIR, false) {
         session.Machine().Random.Seed(1234);
         // No interrupt in these programs goes through an undefined vector.
-        scenario.onStep = [this](const TStepResult& r) {
+        scenario.onReport = [this](const TStepResult& r) {
             EXPECT_EQ(r.Status, 0) << "step " << scenario.Steps();
         };
     }
@@ -202,7 +202,7 @@ const char* const kCounter = "       org $2000\n"
 TEST_F(ScenarioTest, StimuliHappenBeforeTheirStepAndLateOnesBeforeTheNext) {
     Load(kCounter);
     std::vector<std::string> messages;
-    scenario.onStep = [&](const TStepResult& r) {
+    scenario.onReport = [&](const TStepResult& r) {
         for (const std::string& m : r.Messages)
             messages.push_back(std::to_string(scenario.Steps()) + " " + m);
     };
