@@ -1,269 +1,32 @@
 #include "assembler/compiler.h"
 
-#include "engine/hex.h"
+#include <optional>
 
-#include "assembler/encoding.h"
 #include "assembler/listing.h"
-#include "engine/simulator.h"
+#include "engine/hex.h"
+#include "isa/codes.h"
 
 namespace {
 
-constexpr size_t MaxLineLength = 255;    // characters of a line before its comment
-constexpr size_t MaxLabelLength = 20;    // characters of the label field kept
-constexpr size_t MaxMnemonicLength = 20; // characters of the mnemonic field kept
-constexpr size_t MaxOperandLength = 100; // longer operands are refused, not cut
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return c >= 'A' && c <= 'Z'; }
-
-void AppendHex2(std::string& s, uint8_t v) { AppendHex(s, v, 2); }
-void AppendHex4(std::string& s, uint16_t v) { AppendHex(s, v, 4); }
-
-// The fields of one source line, as views into the scanner's buffer.
-struct Fields {
-    bool Empty = true;
-    bool Breakpoint = false;
-    bool TooLong = false;  // a field reaches beyond MaxLineLength, or the operand exceeds
-                           // MaxOperandLength: refused rather than silently cut
-    bool LongRest = false; // text after the operand reaches beyond MaxLineLength (only SM
-                           // reads it; for every other line it is an ignored remark)
-    std::string_view Label, Mnemonic, Operand, Rest;
-};
-
-// Cuts the comment, splits label / mnemonic / operand and upper-cases them. The operand is
-// upper-cased unless it begins with a double quote in the second pass.
-void ScanLine(std::string_view text, bool secondPass, std::string& buf, Fields& f) {
-    f = Fields{};
-    size_t cut = 0;
-    bool quote = false;
-    for (; cut < text.size(); ++cut) {
-        char c = text[cut];
-        if (!quote && (c == '*' || c == ';')) break;
-        if (c == '"') quote = !quote;
-    }
-    if (cut == 0) return;
-    buf.assign(text.data(), cut);
-    f.Empty = false;
-
-    char* p = buf.data();
-    const size_t n = buf.size();
-    size_t i = 0;
-    while (i < n && p[i] != ' ')
-        ++i;
-    size_t lb = 0, le = i;
-    if (le > 0 && p[0] == '!') {
-        f.Breakpoint = true;
-        lb = 1;
-    }
-    le = std::min(le, lb + MaxLabelLength);
-
-    while (i < n && p[i] == ' ')
-        ++i;
-    size_t mb = i;
-    while (i < n && p[i] != ' ')
-        ++i;
-    size_t me = std::min(i, mb + MaxMnemonicLength);
-
-    while (i < n && p[i] == ' ')
-        ++i;
-    size_t ob = i;
-    quote = false;
-    while (i < n && (quote || p[i] != ' ')) {
-        if (p[i] == '"') quote = !quote;
-        ++i;
-    }
-    size_t oe = i;
-    // The 255-character line limit only matters where cutting would change what is read: the
-    // fields, and for SM the data tokens after the operand. Trailing blanks count for nothing.
-    size_t end = n;
-    while (end > oe && p[end - 1] == ' ')
-        --end;
-    f.TooLong = oe > MaxLineLength || oe - ob > MaxOperandLength;
-    f.LongRest = end > MaxLineLength;
-
-    UpperCase1250(p + lb, p + le);
-    UpperCase1250(p + mb, p + me);
-    if (!secondPass || ob == oe || p[ob] != '"') UpperCase1250(p + ob, p + oe);
-
-    f.Label = std::string_view(p + lb, le - lb);
-    f.Mnemonic = std::string_view(p + mb, me - mb);
-    f.Operand = std::string_view(p + ob, oe - ob);
-    f.Rest = std::string_view(p + oe, n - oe);
-}
-
-enum class Kind : uint8_t { None, Org, Equ, Rmb, Fcb, Fdb, Fcc, Sm, End, Nam, Instruction };
-
-// Directive recognition, with the alternative spellings rewritten to the canonical names.
-Kind Classify(std::string_view& m) {
-    switch (m.size()) {
-    case 0:
-        return Kind::None;
-    case 2:
-        if (m == "SM") return Kind::Sm;
-        break;
-    case 3:
-        if (m == "ORG") return Kind::Org;
-        if (m == "EQU") return Kind::Equ;
-        if (m == "RMB") return Kind::Rmb;
-        if (m == "FCB") return Kind::Fcb;
-        if (m == "FDB") return Kind::Fdb;
-        if (m == "FCC") return Kind::Fcc;
-        if (m == "END") return Kind::End;
-        if (m == "NAM") return Kind::Nam;
-        if (m == "BHS") m = "BCC";
-        else if (m == "BLO") m = "BCS";
-        else if (m == "LSL") m = "ASL";
-        break;
-    case 4:
-        if (m == "LSLD") m = "ASLD";
-        else if (m == "LSLA") m = "ASLA";
-        else if (m == "LSLB") m = "ASLB";
-        break;
-    default:
-        break;
-    }
-    return Kind::Instruction;
-}
-
-bool Quoted(std::string_view s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
-
-} // namespace
-
-std::string ListingErrorMessage(int code) {
-    return "Integrna napaka pri pisanju listinga: " + std::to_string(code) + " (zapomni si stevilko";
-}
-
-std::optional<uint16_t> ParseNumber(std::string_view t) {
-    if (t.empty()) return std::nullopt;
-    if (t[0] == '%') {
-        if (t.size() == 1) return std::nullopt;
-        uint32_t v = 0;
-        for (char c : t.substr(1)) {
-            if (c != '0' && c != '1') return std::nullopt;
-            v = ((v << 1) | static_cast<uint32_t>(c - '0')) & 0xFFFF;
-        }
-        return static_cast<uint16_t>(v);
-    }
-    size_t i = 0;
-    bool negative = false;
-    unsigned base = 10;
-    if (t[0] == '+' || t[0] == '-') {
-        negative = t[0] == '-';
-        i = 1;
-    } else if (t[0] == '$' || t[0] == 'X' || t[0] == 'x') {
-        base = 16;
-        i = 1;
-    } else if (t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
-        base = 16;
-        i = 2;
-    }
-    if (i >= t.size()) return std::nullopt;
-    uint64_t v = 0;
-    for (; i < t.size(); ++i) {
-        char c = t[i];
-        unsigned d;
-        if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
-        else if (base == 16 && c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
-        else return std::nullopt;
-        v = v * base + d;
-        if (v > 0x7FFFFFFF) return std::nullopt;
-    }
-    if (negative) v = 0x10000 - (v & 0xFFFF);
-    return static_cast<uint16_t>(v);
-}
-
-// ---- TCode ----
-
-SourceLine TCode::FirstLine() {
-    next_ = 0;
-    ended_ = false;
-    current_.Number = 0;
-    if (lines_.empty()) {
-        ended_ = true;
-        current_.Text = EmptyEndMarker;
-        return current_;
-    }
-    return NextLine();
-}
-
-SourceLine TCode::NextLine() {
-    if (next_ < lines_.size()) {
-        current_.Text = lines_[next_];
-        current_.Number = static_cast<int32_t>(++next_);
-    } else if (!ended_) {
-        ended_ = true;
-        current_.Text = EndMarker;
-        current_.Number = static_cast<int32_t>(lines_.size()) + 1;
-    }
-    return current_;
-}
-
-// ---- TOznake ----
-
-void TOznake::AddLabel(std::string_view name, uint16_t value) {
-    if (name.size() > SignificantLength) name = name.substr(0, SignificantLength);
-    entries_.push_back(LabelEntry{value, std::string(name)});
-    index_.try_emplace(entries_.back().Name, static_cast<uint32_t>(entries_.size() - 1));
-}
-
-const LabelEntry* TOznake::Find(std::string_view name) const {
-    if (name.size() > SignificantLength) name = name.substr(0, SignificantLength);
-    auto it = index_.find(std::string(name));
-    return it == index_.end() ? nullptr : &entries_[it->second];
-}
-
-LabelLookup TOznake::Resolve(std::string_view reference, uint16_t& value) const {
-    if (reference.size() > SignificantLength) reference = reference.substr(0, SignificantLength);
-    size_t plus = reference.find('+');
-    size_t minus = reference.find('-');
-    if (plus != std::string_view::npos && minus != std::string_view::npos) return LabelLookup::Undefined;
-    size_t sign = plus != std::string_view::npos ? plus : minus;
-    std::string_view name = reference;
-    int offset = 0;
-    if (sign != std::string_view::npos) {
-        std::string_view text = reference.substr(sign);
-        // A decimal number with its sign; hex prefixes and stray characters are refused.
-        if (text.size() < 2) return LabelLookup::BadOffset;
-        for (char c : text.substr(1))
-            if (!IsDigit(c)) return LabelLookup::BadOffset;
-        std::optional<uint16_t> v = ParseNumber(text);
-        if (!v) return LabelLookup::BadOffset;
-        offset = static_cast<int8_t>(*v & 0xFF);
-        if (offset != 0) name = reference.substr(0, sign);
-    }
-    const LabelEntry* e = Find(name);
-    if (!e) return LabelLookup::Undefined;
-    value = static_cast<uint16_t>(e->Value + offset);
-    return LabelLookup::Found;
-}
-
-void TOznake::ClearLabels() {
-    entries_.clear();
-    index_.clear();
-}
-
-// ---- TCompiler ----
-
-namespace {
+using Status = CompileStatus;
 
 CompileStatus ResolveLabel(const TOznake& labels, std::string_view ref, uint16_t& v) {
     switch (labels.Resolve(ref, v)) {
     case LabelLookup::Found:
-        return Ok;
+        return Status::Ok;
     case LabelLookup::Undefined:
-        return UndefinedLabel;
+        return Status::UndefinedLabel;
     case LabelLookup::BadOffset:
-        return OperandError;
+        return Status::OperandError;
     }
-    return UndefinedLabel;
+    return Status::UndefinedLabel;
 }
 
 CompileStatus Number(std::string_view text, uint16_t& v) {
     std::optional<uint16_t> n = ParseNumber(text);
-    if (!n) return OperandError;
+    if (!n) return Status::OperandError;
     v = *n;
-    return Ok;
+    return Status::Ok;
 }
 
 // "label or number": a first letter A..Z makes a label reference.
@@ -274,46 +37,264 @@ CompileStatus LabelOrNumber(const TOznake& labels, std::string_view op, uint16_t
 
 // The ORG operand: "$", "%" or a digit starts a number, A..Z a label; anything else is wrong.
 CompileStatus OrgValue(const TOznake& labels, std::string_view op, uint16_t& v) {
-    if (op.empty()) return OperandError;
+    if (op.empty()) return Status::OperandError;
     char c = op[0];
     if (c == '$' || c == '%' || IsDigit(c)) return Number(op, v);
     if (IsLetter(c)) return ResolveLabel(labels, op, v);
-    return OperandError;
+    return Status::OperandError;
 }
 
 // Addressing mode from the operand's shape; a numeric operand is evaluated (Direct needs its
-// value). Returns NoMode with status OperandError for a malformed number.
+// value). Returns None with status OperandError for a malformed number.
 AddressingMode ChooseMode(std::string_view op, const InstructionEntry* rec, CompileStatus& status) {
-    if (op.empty()) return Inherent;
+    using M = AddressingMode;
+    if (op.empty()) return M::Inherent;
     char c = op[0];
-    if (c == '#') return Immediate;
-    if (op.find(",X") != std::string_view::npos) return Indexed;
+    if (c == '#') return M::Immediate;
+    if (op.find(",X") != std::string_view::npos) return M::Indexed;
     if (c == '$' || c == '%' || IsDigit(c)) {
         std::optional<uint16_t> v = ParseNumber(op);
         if (!v) {
-            status = OperandError;
-            return NoMode;
+            status = Status::OperandError;
+            return M::None;
         }
-        const ModeEntry* direct = rec ? rec->FindMode(Direct) : nullptr;
-        return (*v <= 0xFF && direct && direct->Size != 0) ? Direct : Extended;
+        const ModeEntry* direct = rec ? rec->FindMode(M::Direct) : nullptr;
+        return (*v <= 0xFF && direct && direct->Size != 0) ? M::Direct : M::Extended;
     }
-    if (IsLetter(c))
-        return (rec && rec->ModeCount == 1 && rec->Modes[0].Mode == Relative) ? Relative : Extended;
-    return NoMode;
+    if (IsLetter(c)) {
+        const bool branch =
+            rec && rec->ModeCount == 1 && rec->Modes[0].Mode == static_cast<uint8_t>(M::Relative);
+        return branch ? M::Relative : M::Extended;
+    }
+    return M::None;
 }
 
 // The table entry for the chosen mode, or nullptr with UnknownInstruction (an operand error
 // already found is kept).
 const ModeEntry* EntryFor(const InstructionEntry* rec, AddressingMode mode, CompileStatus& status) {
-    const ModeEntry* e = (rec && mode != NoMode) ? rec->FindMode(mode) : nullptr;
+    const ModeEntry* e = (rec && mode != AddressingMode::None) ? rec->FindMode(mode) : nullptr;
     if (!e || e->Size == 0) {
-        if (status == Ok) status = UnknownInstruction;
+        if (status == Status::Ok) status = Status::UnknownInstruction;
         return nullptr;
     }
     return e;
 }
 
+// Pass 2 of one line: evaluates the operand, writes the line's bytes into the address space
+// at the location counter (each tagged with the line number) and builds the listing text.
+class TLineAssembler {
+public:
+    TLineAssembler(TMemory& memory, const TOznake& labels, const TUkaziFast& ukazi, uint16_t& lc)
+        : memory_(memory), labels_(labels), ukazi_(ukazi), lc_(lc) {}
+
+    // Assembles the scanned line numbered `number`; `text` receives its listing text.
+    CompileStatus Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic, int32_t number,
+                           std::string& text);
+
+private:
+    void Emit(uint8_t byte);
+    void Address() {
+        AppendHex(*text_, lc_, 4);
+        text_->push_back(' ');
+    }
+    void Equ(std::string_view op);
+    void PresetBytes(std::string_view op, std::string_view rest);
+    void Instruction(std::string_view mnemonic, std::string_view op);
+    void Operand(AddressingMode mode, const ModeEntry& e, std::string_view op);
+    void Immediate(const ModeEntry& e, std::string_view value);
+
+    TMemory& memory_;
+    const TOznake& labels_;
+    const TUkaziFast& ukazi_;
+    uint16_t& lc_;
+    // The line being assembled.
+    CompileStatus s_ = Status::Ok;
+    int32_t number_ = 0;
+    std::string* text_ = nullptr;
+};
+
+// Writes one byte of the line at the location counter, tagged with the line number. Nothing is
+// written once the line has failed.
+void TLineAssembler::Emit(uint8_t byte) {
+    if (s_ != Status::Ok) return;
+    if (number_ > TCompiler::MaxCodeLine) {
+        s_ = Status::UnknownError;
+        return;
+    }
+    memory_.Write(lc_, MemoryCell{byte, static_cast<int16_t>(number_)}, false);
+    AppendHex(*text_, byte, 2);
+    lc_ = static_cast<uint16_t>(lc_ + 1);
+}
+
+CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic,
+                                       int32_t number, std::string& text) {
+    s_ = Status::Ok;
+    number_ = number;
+    text_ = &text;
+    const std::string_view op = f.Operand;
+    uint16_t v = 0;
+    switch (kind) {
+    case LineKind::None:
+    case LineKind::End:
+    case LineKind::Nam:
+        break;
+    case LineKind::Equ:
+        Equ(op);
+        break;
+    case LineKind::Sm:
+        PresetBytes(op, f.Rest);
+        break;
+    case LineKind::Rmb:
+        Address();
+        s_ = Number(op, v);
+        lc_ = static_cast<uint16_t>(lc_ + v);
+        break;
+    case LineKind::Fdb:
+        s_ = LabelOrNumber(labels_, op, v);
+        Address();
+        Emit(static_cast<uint8_t>(v >> 8));
+        Emit(static_cast<uint8_t>(v));
+        break;
+    case LineKind::Fcb:
+        Address();
+        s_ = Number(op, v);
+        Emit(static_cast<uint8_t>(v));
+        break;
+    case LineKind::Fcc:
+        if (!Quoted(op)) {
+            s_ = Status::OperandError;
+            break;
+        }
+        Address();
+        for (char c : op.substr(1, op.size() - 2))
+            Emit(static_cast<uint8_t>(c));
+        break;
+    case LineKind::Org:
+        s_ = OrgValue(labels_, op, v);
+        if (s_ == Status::Ok) {
+            lc_ = v;
+            Address();
+        }
+        break;
+    case LineKind::Instruction:
+        Instruction(mnemonic, op);
+        break;
+    }
+    return s_;
+}
+
+void TLineAssembler::Equ(std::string_view op) {
+    uint16_t v = 0;
+    s_ = LabelOrNumber(labels_, op, v);
+    if (s_ != Status::Ok) return;
+    AppendHex(*text_, v, 4);
+    text_->push_back(' ');
+}
+
+// SM address data...: presets bytes (numbers or quoted text) from the address on. They are not
+// program code: their cells carry PresetLine and the location counter does not move.
+void TLineAssembler::PresetBytes(std::string_view op, std::string_view rest) {
+    uint16_t at = 0;
+    s_ = LabelOrNumber(labels_, op, at);
+    auto preset = [&](uint8_t byte) {
+        memory_.Write(at, MemoryCell{byte, PresetLine}, false);
+        at = static_cast<uint16_t>(at + 1);
+    };
+    size_t i = 0;
+    while (s_ == Status::Ok) {
+        while (i < rest.size() && rest[i] == ' ')
+            ++i;
+        if (i >= rest.size()) break;
+        size_t b = i;
+        bool quote = false;
+        while (i < rest.size() && (quote || rest[i] != ' ')) {
+            if (rest[i] == '"') quote = !quote;
+            ++i;
+        }
+        std::string_view token = rest.substr(b, i - b);
+        if (token[0] == '"') {
+            if (!Quoted(token)) s_ = Status::OperandError;
+            else
+                for (char c : token.substr(1, token.size() - 2))
+                    preset(static_cast<uint8_t>(c));
+        } else {
+            uint16_t v = 0;
+            s_ = Number(token, v);
+            if (s_ == Status::Ok) preset(static_cast<uint8_t>(v));
+        }
+    }
+}
+
+void TLineAssembler::Instruction(std::string_view mnemonic, std::string_view op) {
+    const InstructionEntry* rec = ukazi_.Find(mnemonic);
+    const AddressingMode mode = ChooseMode(op, rec, s_);
+    const ModeEntry* e = EntryFor(rec, mode, s_);
+    if (!e) return;
+    Address();
+    Emit(e->Opcode);
+    Operand(mode, *e, op);
+}
+
+void TLineAssembler::Operand(AddressingMode mode, const ModeEntry& e, std::string_view op) {
+    uint16_t v = 0;
+    switch (mode) {
+    case AddressingMode::Inherent:
+    case AddressingMode::None:
+        break;
+    case AddressingMode::Immediate:
+        Immediate(e, op.substr(1));
+        break;
+    case AddressingMode::Direct:
+        s_ = Number(op, v);
+        Emit(static_cast<uint8_t>(v));
+        break;
+    case AddressingMode::Extended:
+        s_ = LabelOrNumber(labels_, op, v);
+        Emit(static_cast<uint8_t>(v >> 8));
+        Emit(static_cast<uint8_t>(v));
+        break;
+    case AddressingMode::Indexed:
+        s_ = Number(op.substr(0, op.size() - 2), v);
+        Emit(static_cast<uint8_t>(v));
+        break;
+    case AddressingMode::Relative: {
+        s_ = ResolveLabel(labels_, op, v);
+        if (s_ != Status::Ok) break;
+        // Displacement from the address after the displacement byte.
+        auto disp = static_cast<int16_t>(static_cast<uint16_t>(v - (lc_ + 1)));
+        if (disp < -127 || disp > 127) s_ = Status::BranchTooFar;
+        Emit(static_cast<uint8_t>(disp));
+        break;
+    }
+    }
+}
+
+// "#value": a label, a character constant 'c' or a number; one byte, or two for the 16-bit
+// immediates.
+void TLineAssembler::Immediate(const ModeEntry& e, std::string_view value) {
+    uint16_t v = 0;
+    if (!value.empty() && IsLetter(value[0])) {
+        s_ = ResolveLabel(labels_, value, v);
+    } else if (!value.empty() && value[0] == '\'') {
+        if (value.size() >= 3 && value[2] == '\'') v = static_cast<uint8_t>(value[1]);
+        else s_ = Status::OperandError;
+    } else {
+        s_ = Number(value, v);
+    }
+    if (e.Size == 3) Emit(static_cast<uint8_t>(v >> 8));
+    Emit(static_cast<uint8_t>(v));
+}
+
 } // namespace
+
+std::string ListingErrorMessage(int code) {
+    return "Integrna napaka pri pisanju listinga: " + std::to_string(code) + " (zapomni si stevilko";
+}
+
+CompileResult PackCompileResult(const TAsmResult& result) {
+    const int lineField = result.Line == 0 ? 0 : result.Line + 1;
+    return lineField * 256 + static_cast<int>(result.Status);
+}
 
 TCompiler::TCompiler(TMemory& memory, std::string programDir)
     : memory_(memory), ukazi_(programDir + "/bin/ukazi.red"), programDir_(std::move(programDir)) {
@@ -326,267 +307,126 @@ CompileResult TCompiler::Compile(const std::vector<std::string>& lines) {
     listingErrors_.clear();
     memory_.Clear();
     labels_.ClearLabels();
-    if (lines.size() > MaxSourceLines) return UnknownError;
+    if (lines.size() > MaxSourceLines) return PackCompileResult({Status::UnknownError, 0});
 
     TCode code(lines);
-    int32_t errorLine = 0;
-    CompileStatus status = Ok;
-    if (Pass1(code, errorLine, status) && Pass2(code, errorLine, status)) {
-        if (memory_.Read(0xFFFE, false).Line < 0) return NoResetVector;
-        return Ok;
-    }
-    return (errorLine + 1) * 256 + status;
+    TAsmResult result = Pass1(code);
+    if (result.Ok()) result = Pass2(code);
+    if (result.Ok() && memory_.Read(0xFFFE, false).Line < 0) result = {Status::NoResetVector, 0};
+    return PackCompileResult(result);
 }
 
-bool TCompiler::Pass1(TCode& code, int32_t& errorLine, CompileStatus& status) {
+TAsmResult TCompiler::Pass1(TCode& code) {
     uint16_t lc = 0;
-    Fields f;
+    TLineFields f;
     SourceLine line = code.FirstLine();
     for (;;) {
         ScanLine(line.Text, false, scratch_, f);
-        CompileStatus s = Ok;
+        CompileStatus s = Status::Ok;
         bool breakpoint = false;
-        Kind kind = Kind::None;
+        LineKind kind = LineKind::None;
         if (!f.Empty) {
             breakpoint = f.Breakpoint;
             std::string_view mnemonic = f.Mnemonic;
-            kind = Classify(mnemonic);
-            if (f.TooLong || (kind == Kind::Sm && f.LongRest)) {
-                s = OperandError;
-            } else if (!f.Label.empty()) {
-                if (IsDigit(f.Label[0])) {
-                    s = UndefinedLabel;
-                } else {
-                    uint16_t value = lc;
-                    if (kind == Kind::Equ) s = LabelOrNumber(labels_, f.Operand, value);
-                    labels_.AddLabel(f.Label, value);
-                }
-            }
-            if (s == Ok) {
-                uint16_t v = 0;
-                switch (kind) {
-                case Kind::None:
-                case Kind::Equ:
-                case Kind::Sm:
-                case Kind::End:
-                case Kind::Nam:
-                    break;
-                case Kind::Rmb:
-                    s = Number(f.Operand, v);
-                    lc = static_cast<uint16_t>(lc + v);
-                    break;
-                case Kind::Fdb:
-                    lc = static_cast<uint16_t>(lc + 2);
-                    break;
-                case Kind::Fcb:
-                    lc = static_cast<uint16_t>(lc + 1);
-                    break;
-                case Kind::Fcc:
-                    if (Quoted(f.Operand)) lc = static_cast<uint16_t>(lc + f.Operand.size() - 2);
-                    else s = OperandError;
-                    break;
-                case Kind::Org:
-                    s = OrgValue(labels_, f.Operand, v);
-                    if (s == Ok) lc = v;
-                    break;
-                case Kind::Instruction: {
-                    breakpoint = false; // breakpoints belong on instruction lines
-                    const InstructionEntry* rec = ukazi_.Find(mnemonic);
-                    AddressingMode mode = ChooseMode(f.Operand, rec, s);
-                    if (const ModeEntry* e = EntryFor(rec, mode, s)) lc = static_cast<uint16_t>(lc + e->Size);
-                    break;
-                }
-                }
+            kind = ClassifyMnemonic(mnemonic);
+            if (f.TooLong || (kind == LineKind::Sm && f.LongRest)) s = Status::OperandError;
+            else if (!f.Label.empty()) s = DefineLabel(f.Label, kind, f.Operand, lc);
+            if (s == Status::Ok) {
+                // Breakpoints belong on instruction lines.
+                if (kind == LineKind::Instruction) breakpoint = false;
+                s = Advance(kind, mnemonic, f.Operand, lc);
             }
         }
         Step();
-        if (s != Ok || breakpoint) {
-            status = s != Ok ? s : MisplacedBreakpoint;
-            errorLine = line.Number;
-            return false;
-        }
-        if (kind == Kind::End) return true;
+        if (s != Status::Ok) return {s, line.Number};
+        if (breakpoint) return {Status::MisplacedBreakpoint, line.Number};
+        if (kind == LineKind::End) return {};
         line = code.NextLine();
     }
 }
 
-bool TCompiler::Pass2(TCode& code, int32_t& errorLine, CompileStatus& status) {
+// A label field in pass 1: the label takes the location counter, or for EQU its operand. A
+// name that starts with a digit is refused.
+CompileStatus TCompiler::DefineLabel(std::string_view label, LineKind kind, std::string_view operand,
+                                     uint16_t lc) {
+    if (IsDigit(label[0])) return Status::UndefinedLabel;
+    uint16_t value = lc;
+    CompileStatus s = Status::Ok;
+    if (kind == LineKind::Equ) s = LabelOrNumber(labels_, operand, value);
+    labels_.AddLabel(label, value);
+    return s;
+}
+
+// Moves the location counter over one line in pass 1, as pass 2 will fill it.
+CompileStatus TCompiler::Advance(LineKind kind, std::string_view mnemonic, std::string_view operand,
+                                 uint16_t& lc) {
+    CompileStatus s = Status::Ok;
+    uint16_t v = 0;
+    switch (kind) {
+    case LineKind::None:
+    case LineKind::Equ:
+    case LineKind::Sm:
+    case LineKind::End:
+    case LineKind::Nam:
+        break;
+    case LineKind::Rmb:
+        s = Number(operand, v);
+        lc = static_cast<uint16_t>(lc + v);
+        break;
+    case LineKind::Fdb:
+        lc = static_cast<uint16_t>(lc + 2);
+        break;
+    case LineKind::Fcb:
+        lc = static_cast<uint16_t>(lc + 1);
+        break;
+    case LineKind::Fcc:
+        if (Quoted(operand)) lc = static_cast<uint16_t>(lc + operand.size() - 2);
+        else s = Status::OperandError;
+        break;
+    case LineKind::Org:
+        s = OrgValue(labels_, operand, v);
+        if (s == Status::Ok) lc = v;
+        break;
+    case LineKind::Instruction: {
+        const InstructionEntry* rec = ukazi_.Find(mnemonic);
+        AddressingMode mode = ChooseMode(operand, rec, s);
+        if (const ModeEntry* e = EntryFor(rec, mode, s)) lc = static_cast<uint16_t>(lc + e->Size);
+        break;
+    }
+    }
+    return s;
+}
+
+TAsmResult TCompiler::Pass2(TCode& code) {
     std::optional<TListing> listing;
     if (!ListingPath.empty()) listing.emplace(ListingPath, listingErrors_);
 
     uint16_t lc = 0;
+    TLineAssembler assembler(memory_, labels_, ukazi_, lc);
     std::string text; // ListingText of the line
     text.reserve(64);
-    Fields f;
+    TLineFields f;
+    TAsmResult result;
     SourceLine line = code.FirstLine();
-    bool ok = true;
     for (;;) {
         text.clear();
         ScanLine(line.Text, true, scratch_, f);
-        CompileStatus s = Ok;
-        Kind kind = Kind::None;
-
-        // Writes one byte of the line at the location counter, tagged with the line number.
-        auto emit = [&](uint8_t byte) {
-            if (s != Ok) return;
-            if (line.Number > MaxCodeLine) {
-                s = UnknownError;
-                return;
-            }
-            memory_.Write(lc, MemoryCell{byte, static_cast<int16_t>(line.Number)}, false);
-            AppendHex2(text, byte);
-            lc = static_cast<uint16_t>(lc + 1);
-        };
-        auto address = [&] {
-            AppendHex4(text, lc);
-            text.push_back(' ');
-        };
-
+        CompileStatus s = Status::Ok;
+        LineKind kind = LineKind::None;
         if (!f.Empty) {
             std::string_view mnemonic = f.Mnemonic;
-            kind = Classify(mnemonic);
-            std::string_view op = f.Operand;
-            uint16_t v = 0;
-            switch (kind) {
-            case Kind::None:
-            case Kind::End:
-            case Kind::Nam:
-                break;
-            case Kind::Equ:
-                s = LabelOrNumber(labels_, op, v);
-                if (s == Ok) {
-                    AppendHex4(text, v);
-                    text.push_back(' ');
-                }
-                break;
-            case Kind::Sm: {
-                uint16_t at = 0;
-                s = LabelOrNumber(labels_, op, at);
-                std::string_view rest = f.Rest;
-                size_t i = 0;
-                while (s == Ok) {
-                    while (i < rest.size() && rest[i] == ' ')
-                        ++i;
-                    if (i >= rest.size()) break;
-                    size_t b = i;
-                    bool quote = false;
-                    while (i < rest.size() && (quote || rest[i] != ' ')) {
-                        if (rest[i] == '"') quote = !quote;
-                        ++i;
-                    }
-                    std::string_view token = rest.substr(b, i - b);
-                    auto preset = [&](uint8_t byte) {
-                        memory_.Write(at, MemoryCell{byte, PresetLine}, false);
-                        at = static_cast<uint16_t>(at + 1);
-                    };
-                    if (token[0] == '"') {
-                        if (!Quoted(token)) s = OperandError;
-                        else
-                            for (char c : token.substr(1, token.size() - 2))
-                                preset(static_cast<uint8_t>(c));
-                    } else {
-                        s = Number(token, v);
-                        if (s == Ok) preset(static_cast<uint8_t>(v));
-                    }
-                }
-                break;
-            }
-            case Kind::Rmb:
-                address();
-                s = Number(op, v);
-                lc = static_cast<uint16_t>(lc + v);
-                break;
-            case Kind::Fdb:
-                s = LabelOrNumber(labels_, op, v);
-                address();
-                emit(static_cast<uint8_t>(v >> 8));
-                emit(static_cast<uint8_t>(v));
-                break;
-            case Kind::Fcb:
-                address();
-                s = Number(op, v);
-                emit(static_cast<uint8_t>(v));
-                break;
-            case Kind::Fcc:
-                if (!Quoted(op)) {
-                    s = OperandError;
-                    break;
-                }
-                address();
-                for (char c : op.substr(1, op.size() - 2))
-                    emit(static_cast<uint8_t>(c));
-                break;
-            case Kind::Org:
-                s = OrgValue(labels_, op, v);
-                if (s == Ok) {
-                    lc = v;
-                    address();
-                }
-                break;
-            case Kind::Instruction: {
-                const InstructionEntry* rec = ukazi_.Find(mnemonic);
-                AddressingMode mode = ChooseMode(op, rec, s);
-                const ModeEntry* e = EntryFor(rec, mode, s);
-                if (!e) break;
-                address();
-                emit(e->Opcode);
-                switch (mode) {
-                case Inherent:
-                    break;
-                case Immediate: {
-                    std::string_view value = op.substr(1);
-                    if (!value.empty() && IsLetter(value[0])) {
-                        s = ResolveLabel(labels_, value, v);
-                    } else if (!value.empty() && value[0] == '\'') {
-                        if (value.size() >= 3 && value[2] == '\'') v = static_cast<uint8_t>(value[1]);
-                        else s = OperandError;
-                    } else {
-                        s = Number(value, v);
-                    }
-                    if (e->Size == 3) emit(static_cast<uint8_t>(v >> 8));
-                    emit(static_cast<uint8_t>(v));
-                    break;
-                }
-                case Direct:
-                    s = Number(op, v);
-                    emit(static_cast<uint8_t>(v));
-                    break;
-                case Extended:
-                    s = LabelOrNumber(labels_, op, v);
-                    emit(static_cast<uint8_t>(v >> 8));
-                    emit(static_cast<uint8_t>(v));
-                    break;
-                case Indexed:
-                    s = Number(op.substr(0, op.size() - 2), v);
-                    emit(static_cast<uint8_t>(v));
-                    break;
-                case Relative: {
-                    s = ResolveLabel(labels_, op, v);
-                    if (s != Ok) break;
-                    // Displacement from the address after the displacement byte.
-                    auto disp = static_cast<int16_t>(static_cast<uint16_t>(v - (lc + 1)));
-                    if (disp < -127 || disp > 127) s = BranchTooFar;
-                    emit(static_cast<uint8_t>(disp));
-                    break;
-                }
-                case NoMode:
-                    break;
-                }
-                break;
-            }
-            }
+            kind = ClassifyMnemonic(mnemonic);
+            s = assembler.Assemble(f, kind, mnemonic, line.Number, text);
         }
         if (listing) listing->WriteLine(line.Number, text, line.Text);
         Step();
-        if (s != Ok) {
-            status = s;
-            errorLine = line.Number;
-            ok = false;
+        if (s != Status::Ok) {
+            result = {s, line.Number};
             break;
         }
-        if (kind == Kind::End) break;
+        if (kind == LineKind::End) break;
         line = code.NextLine();
     }
     if (listing) listing->Close();
-    return ok;
+    return result;
 }

@@ -4,18 +4,17 @@
 // number of the source line that produced it.
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "assembler/labels.h"
+#include "assembler/syntax.h"
 #include "assembler/ukazi.h"
 #include "engine/memory.h"
 
 // Status part of a CompileResult.
-enum CompileStatus : uint8_t {
+enum class CompileStatus : uint8_t {
     Ok = 1,                  // both passes succeeded and the reset vector was written
     NoResetVector = 2,       // the cell at $FFFE was not written by a source line
     UnknownInstruction = 3,  // unknown mnemonic, or a mode the instruction lacks
@@ -27,99 +26,37 @@ enum CompileStatus : uint8_t {
                              // or a source of more than MaxSourceLines lines
 };
 
-// errorLine * 256 + status, where errorLine is 0 on success (and for NoResetVector) and
-// otherwise the failing line's 1-based number plus one.
+// How an assembly (or one line of it) turned out: the status and the 1-based source line it
+// belongs to, 0 when it belongs to none (success, a missing reset vector, an oversized source).
+struct TAsmResult {
+    CompileStatus Status = CompileStatus::Ok;
+    int32_t Line = 0;
+    bool Ok() const { return Status == CompileStatus::Ok; }
+};
+
+// The packed form Compile hands out: errorLine * 256 + status, where errorLine is 0 when the
+// result belongs to no line and otherwise the failing line's 1-based number plus one.
 using CompileResult = int;
-inline int ResultStatus(CompileResult r) { return r % 256; }
+CompileResult PackCompileResult(const TAsmResult& result);
+inline CompileStatus ResultStatus(CompileResult r) { return static_cast<CompileStatus>(r % 256); }
 inline int ResultLine(CompileResult r) { return r / 256; }
 
 // Listing write errors, reported once per kind after Compile; they never change the result.
-enum ListingError : uint8_t {
-    ListingCreateError = 1, // the file could not be created
-    ListingWriteError = 2,  // a line could not be written
-    ListingCloseError = 3,  // the file could not be completed (flush, close or rename)
+// The numbers are shown to the user.
+enum class ListingError : uint8_t {
+    Create = 1, // the file could not be created
+    Write = 2,  // a line could not be written
+    Close = 3,  // the file could not be completed (flush, close or rename)
 };
+constexpr int ListingErrorCode(ListingError error) { return static_cast<int>(error); }
 // "Integrna napaka pri pisanju listinga: N (zapomni si stevilko" (UTF-8).
 std::string ListingErrorMessage(int code);
-
-// ParseNumber: "%" binary, decimal with optional sign, or hex after "$", "X", "x", "0x", "0X".
-// The result is the low 16 bits; an empty text, stray characters or a magnitude beyond 31 bits
-// give std::nullopt.
-std::optional<uint16_t> ParseNumber(std::string_view text);
-
-// One source line handed out by TCode.
-struct SourceLine {
-    std::string_view Text; // the line as stored in the editor (with "!" on breakpoint lines)
-    int32_t Number = 0;    // 1-based line number
-};
-
-// Walks the source lines of one assembly. After the last line it hands out an "END" marker so
-// a source without an END line ends as if one followed it. The lines are referenced, not
-// copied: they must outlive the TCode (Compile keeps them for the duration of the call).
-class TCode {
-public:
-    static constexpr std::string_view EmptyEndMarker = "  END "; // FirstLine of an empty source
-    static constexpr std::string_view EndMarker = " END";        // after the last line
-
-    explicit TCode(const std::vector<std::string>& lines) : lines_(lines) {}
-
-    // Line 1, or for an empty source the marker with Number unchanged (0 at the start).
-    SourceLine FirstLine();
-    // The following line; after the last one the end marker numbered one past it.
-    SourceLine NextLine();
-
-private:
-    const std::vector<std::string>& lines_;
-    size_t next_ = 0;
-    bool ended_ = false; // the end marker has been handed out
-    SourceLine current_;
-};
-
-struct LabelEntry {
-    uint16_t Value = 0;
-    std::string Name; // upper case, at most 15 characters
-};
-
-// How a label reference turned out.
-enum class LabelLookup : uint8_t {
-    Found,
-    Undefined, // no label of that name, or "+" and "-" both in the reference
-    BadOffset, // the text after the "+" or "-" is not a decimal number
-};
-
-// The label table: entries in definition order plus a name index, so lookups cost the same
-// however many labels there are. Duplicates are kept; the first definition wins.
-class TOznake {
-public:
-    static constexpr size_t SignificantLength = 15;
-
-    // Appends a label; the name is cut to 15 characters.
-    void AddLabel(std::string_view name, uint16_t value);
-    // Exact lookup of a (cut) name, no offset handling; nullptr when absent.
-    const LabelEntry* Find(std::string_view name) const;
-    // A label reference as written in an operand: cut to 15 characters, then an optional
-    // "+n" or "-n" offset read as an 8-bit signed number (a zero offset keeps the whole text
-    // as the name). The value wraps modulo 65536.
-    LabelLookup Resolve(std::string_view reference, uint16_t& value) const;
-    // Resolve reduced to found / not found (for the editor's hints and jumps).
-    bool FindLabel(std::string_view reference, uint16_t& value) const {
-        return Resolve(reference, value) == LabelLookup::Found;
-    }
-    void ClearLabels();
-
-    const std::vector<LabelEntry>& Entries() const { return entries_; }
-    size_t Count() const { return entries_.size(); }
-
-private:
-    std::vector<LabelEntry> entries_;
-    std::unordered_map<std::string, uint32_t> index_;
-};
 
 class TListing;
 
 class TCompiler {
 public:
-    // Sources longer than this are refused (UnknownError, line 0): the result encoding
+    // Sources longer than this are refused (UnknownError, no line): the result encoding
     // (line * 256) must fit an int.
     static constexpr size_t MaxSourceLines = 8'000'000;
     // The highest line number that can tag an emitted byte (MemoryCell::Line is 16-bit signed).
@@ -156,9 +93,11 @@ public:
     TMemory& Memory() { return memory_; }
 
 private:
-    struct Line;
-    bool Pass1(TCode& code, int32_t& errorLine, CompileStatus& status);
-    bool Pass2(TCode& code, int32_t& errorLine, CompileStatus& status);
+    // The passes stop at the first failing line and return its result.
+    TAsmResult Pass1(TCode& code);
+    TAsmResult Pass2(TCode& code);
+    CompileStatus DefineLabel(std::string_view label, LineKind kind, std::string_view operand, uint16_t lc);
+    CompileStatus Advance(LineKind kind, std::string_view mnemonic, std::string_view operand, uint16_t& lc);
     void Step() {
         if (ProgressStep) ProgressStep();
     }

@@ -6,13 +6,14 @@
 TListing::TListing(const std::string& path, std::vector<int>& errors) : errors_(errors) {
     std::string error;
     if (!out_.Open(path, error)) {
-        Report(1);
+        Report(ListingError::Create);
         return;
     }
     std::setvbuf(out_.Stream(), nullptr, _IOFBF, 1 << 16);
 }
 
-void TListing::Report(int code) {
+void TListing::Report(ListingError error) {
+    const int code = ListingErrorCode(error);
     if (std::find(errors_.begin(), errors_.end(), code) == errors_.end()) errors_.push_back(code);
 }
 
@@ -35,7 +36,7 @@ void TListing::WriteLine(int32_t number, std::string_view listingText, std::stri
     FormatLine(buffer_, number, listingText, source);
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_.Stream()) != buffer_.size()) {
         writeFailed_ = true;
-        Report(2);
+        Report(ListingError::Write);
     }
 }
 
@@ -44,7 +45,7 @@ void TListing::Close() {
     if (!writeFailed_ && (std::fflush(out_.Stream()) != 0 || std::ferror(out_.Stream()))) {
         // Buffered data that never reached the file is a write failure of its lines.
         writeFailed_ = true;
-        Report(2);
+        Report(ListingError::Write);
     }
     if (writeFailed_) {
         // The previous listing stays as it was.
@@ -52,5 +53,5 @@ void TListing::Close() {
         return;
     }
     std::string error;
-    if (!out_.Commit(error)) Report(3);
+    if (!out_.Commit(error)) Report(ListingError::Close);
 }

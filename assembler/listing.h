@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "assembler/compiler.h"
 #include "assembler/outfile.h"
 
 class TListing {
@@ -30,7 +31,7 @@ public:
                            std::string_view source);
 
 private:
-    void Report(int code);
+    void Report(ListingError error);
 
     std::vector<int>& errors_;
     TOutputFile out_;

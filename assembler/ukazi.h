@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "isa/codes.h"
+
 // A table file that is missing, unreadable or malformed. The message is Slovenian (UTF-8)
 // and names the file.
 class TableError : public std::runtime_error {
@@ -20,7 +22,7 @@ public:
 struct ModeEntry {
     uint8_t Reserved[6] = {};
     uint8_t Opcode = 0;
-    uint8_t Mode = 0; // AddressingMode code 0..5
+    uint8_t Mode = 0; // AddressingMode number 0..5, as stored in the file
     uint8_t Size = 0; // whole instruction length incl. the opcode; 0 = mode not available
 };
 
@@ -33,9 +35,9 @@ struct InstructionEntry {
 
     std::string_view Name() const { return {Mnemonic, Length}; }
     // First entry (within ModeCount) with the given mode, or nullptr.
-    const ModeEntry* FindMode(uint8_t mode) const {
+    const ModeEntry* FindMode(AddressingMode mode) const {
         for (int i = 0; i < ModeCount; ++i)
-            if (Modes[i].Mode == mode) return &Modes[i];
+            if (Modes[i].Mode == static_cast<uint8_t>(mode)) return &Modes[i];
         return nullptr;
     }
 };

@@ -83,7 +83,7 @@ void Assemble(benchmark::State& state, bool listing) {
     if (listing) compiler.ListingPath = path.string();
     for (auto _ : state) {
         CompileResult r = compiler.Compile(source);
-        if (r != Ok) {
+        if (ResultStatus(r) != CompileStatus::Ok) {
             state.SkipWithError(("assembly failed: " + std::to_string(r)).c_str());
             break;
         }

@@ -1,5 +1,5 @@
-// The board at work: instruction steps with the device clocks ticking in between (the command
-// line's virtual clock), trace recording with conditions, and the bare cost of the ticks.
+// The board at work: trace recording with conditions, and the bare cost of the device ticks.
+// (Steps with the device clocks ticking in between are the scenario's, in bench_session.)
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -11,25 +11,6 @@
 namespace {
 
 constexpr uint16_t kOrigin = 0x1000;
-
-// Echo loop on the serial interface while the timer compare flag is polled:
-//   LDAA #$0A; STAA $11          RE|TE
-//   loop: LDAA $08; ANDA #$40; BEQ skip; LDD $09; STD $0B      OCF: re-arm the compare
-//   skip: LDAA $11; BPL loop; LDAB $12; STAB $13; BRA loop
-const std::vector<uint8_t> kDeviceLoop = {
-    0x86, 0x0A, // 1000 LDAA #$0A
-    0x97, 0x11, // 1002 STAA $11
-    0x96, 0x08, // 1004 LDAA $08
-    0x84, 0x40, // 1006 ANDA #$40
-    0x27, 0x04, // 1008 BEQ  $100E
-    0xDC, 0x09, // 100A LDD  $09
-    0xDD, 0x0B, // 100C STD  $0B
-    0x96, 0x11, // 100E LDAA $11
-    0x2A, 0xF2, // 1010 BPL  $1004
-    0xD6, 0x12, // 1012 LDAB $12
-    0xD7, 0x13, // 1014 STAB $13
-    0x20, 0xEC, // 1016 BRA  $1004
-};
 
 // Fills $2000-$20FF with a running byte, forever: one write per three instructions.
 const std::vector<uint8_t> kFill = {
@@ -54,27 +35,6 @@ std::unique_ptr<TMachine> Board(const std::vector<uint8_t>& program) {
     m->ResetForRun();
     m->loaded = true;
     return m;
-}
-
-// Steps with a timer tick every 5 and an SCI tick every 150 steps; a byte from the external
-// system every 2000 steps keeps the receive path busy.
-void DeviceLoop(benchmark::State& state) {
-    auto m = Board(kDeviceLoop);
-    m->Sci.ExternalRate = m->Sci.ChipRate();
-    uint8_t status = 0;
-    int64_t steps = 0;
-    for (auto _ : state) {
-        for (int i = 1; i <= 3000; ++i) {
-            benchmark::DoNotOptimize(m->Cpu.Step(status));
-            if (i % 5 == 0) m->Timer.TimerTick();
-            if (i % 150 == 0) m->Sci.SciTick();
-            if (i % 2000 == 0) m->Sci.DeliverByte(static_cast<uint8_t>(i));
-        }
-        steps += 3000;
-    }
-    // An echo takes about 3000 steps (10 SCI ticks each way); judge only runs long enough.
-    if (steps >= 30000 && m->Sci.Transmitted.empty()) state.SkipWithError("nothing was echoed");
-    state.SetItemsProcessed(steps);
 }
 
 // Trace armed at once, four qualifiers of which the last (newest-first order: walked last)
@@ -119,6 +79,5 @@ void Ticks(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(DeviceLoop);
 BENCHMARK(TraceRecording);
 BENCHMARK(Ticks);

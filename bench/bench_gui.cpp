@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     // The workbench's pieces: panels in a strip, an editor following the current line, the log.
     QWidget strip;
     auto* layout = new QHBoxLayout(&strip);
-    auto* panels = new TRegisterPanels(session->Cpu(), &strip);
+    auto* panels = new TRegisterPanels(*session, &strip);
     layout->addWidget(panels);
     strip.resize(1000, 50);
     if (showPanels) strip.show();

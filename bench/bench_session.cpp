@@ -1,9 +1,13 @@
 // Run control without a user interface: the cost of one StepOnce (log record, step, breakpoint
-// test, current line) on the sample program, of formatting log lines, and of a whole load.
+// test, current line) on the sample program, of formatting log lines, of a whole load, and of a
+// scenario run (steps with the device clocks ticking in between, as orlek-cli runs them).
 #include <benchmark/benchmark.h>
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
+#include "engine/machine.h"
+#include "session/scenario.h"
+#include "session/sciterminal.h"
 #include "session/session.h"
 
 namespace {
@@ -68,6 +72,53 @@ void BM_LoadSample(benchmark::State& state) {
     }
 }
 
+// Echo loop on the serial interface while the timer compare flag is polled.
+const char* const kDeviceLoop = "       org $1000\n"
+                                "start  ldaa #$0A\n" // RE|TE
+                                "       staa $11\n"
+                                "loop   ldaa $08\n"
+                                "       anda #$40\n"
+                                "       beq skip\n"
+                                "       ldd $09\n" // OCF: re-arm the compare
+                                "       std $0B\n"
+                                "skip   ldaa $11\n"
+                                "       bpl loop\n"
+                                "       ldab $12\n"
+                                "       stab $13\n"
+                                "       bra loop\n"
+                                "       org $fffe\n"
+                                "       fdb start\n"
+                                "       end\n";
+
+// A scenario with the default clocks (timer every 5, SCI every 150 steps) and no log; a byte
+// from the external system every 2000 steps keeps the receive path busy.
+void BM_ScenarioDeviceLoop(benchmark::State& state) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    session.Log.Enabled = false;
+    session.Machine().Random.Seed(1);
+    TScenario scenario(session);
+    std::vector<std::string> lines = SplitLines(kDeviceLoop);
+    if (!session.LoadProgram(lines).Ok) {
+        state.SkipWithError("device loop does not load");
+        return;
+    }
+    session.SciTerminal().ExternalRate = session.Machine().Sci.ChipRate();
+    constexpr uint64_t kChunk = 3000, kSendEvery = 2000;
+    uint64_t nextSend = kSendEvery;
+    for (auto _ : state) {
+        for (; nextSend <= scenario.Steps() + kChunk; nextSend += kSendEvery)
+            scenario.Add(nextSend, TSerialSend{{static_cast<uint8_t>(nextSend)}});
+        if (scenario.Advance(kChunk) != ScenarioStop::Running) {
+            state.SkipWithError("the device loop stopped");
+            break;
+        }
+    }
+    // An echo takes about 3000 steps (10 SCI ticks each way); judge only runs long enough.
+    if (scenario.Steps() >= 30000 && session.SciTerminal().Received().empty())
+        state.SkipWithError("nothing was echoed");
+    state.SetItemsProcessed(static_cast<int64_t>(scenario.Steps()));
+}
+
 } // namespace
 
 BENCHMARK(BM_StepOnceNoLog);
@@ -75,3 +126,4 @@ BENCHMARK(BM_StepOnceWithLog);
 BENCHMARK(BM_StepOnceWithLogAnd20Breakpoints);
 BENCHMARK(BM_FormatLogLine);
 BENCHMARK(BM_LoadSample);
+BENCHMARK(BM_ScenarioDeviceLoop);

@@ -1,9 +1,8 @@
 #include "cli/commands.h"
 
-#include <algorithm>
-#include <deque>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,6 +14,8 @@
 #include "cli/report.h"
 #include "engine/hex.h"
 #include "engine/machine.h"
+#include "session/scenario.h"
+#include "session/sciterminal.h"
 #include "session/session.h"
 
 namespace {
@@ -29,7 +30,7 @@ void PrintLine(std::FILE* f, const std::string& text) {
 struct TPrepared {
     std::unique_ptr<TSession> Session;
     TSourceText Source;
-    int Exit = -1;
+    std::optional<CliExit> Exit; // set when the command cannot go on
 };
 
 // Two paths that lead to the same regular file, or to the same place where neither exists yet.
@@ -72,14 +73,14 @@ bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
 TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std::FILE* err) {
     TPrepared p;
     if (!OutputsAreDistinct(options, err)) {
-        p.Exit = ExitUsage;
+        p.Exit = CliExit::Usage;
         return p;
     }
     try {
         p.Source = ReadSource(options.Source);
     } catch (const FileError& e) {
         PrintLine(err, std::string("orlek-cli: ") + e.what());
-        p.Exit = ExitUsage;
+        p.Exit = CliExit::Usage;
         return p;
     }
     if (p.Source.Lossy)
@@ -89,7 +90,7 @@ TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std
         p.Session = std::make_unique<TSession>(programDir, /*defaultListing=*/false);
     } catch (const std::exception& e) {
         PrintLine(err, std::string("orlek-cli: ") + e.what());
-        p.Exit = ExitUsage;
+        p.Exit = CliExit::Usage;
         return p;
     }
     // The command line writes a listing only where it is asked to.
@@ -104,11 +105,82 @@ bool ReportListingErrors(const TLoadResult& result, std::FILE* err, const std::s
     return result.ListingErrors.empty();
 }
 
+// The log goes to its file while the program runs, so a long run does not pile it up.
+class TLogStream {
+public:
+    TLogStream(TLog& log, const std::string& path) : log_(log), file_(path) {}
+    // Writes the records gathered so far once there are enough of them (or with `all`, every one).
+    // Called as records are appended; the log is emptied after each write.
+    void Flush(bool all = false) {
+        if (!all && log_.Size() < 4096) return;
+        for (const TLogRecord& record : log_.Records()) {
+            log_.FormatTo(record, buffer_);
+            buffer_ += '\n';
+        }
+        log_.Clear();
+        file_.Write(buffer_);
+        buffer_.clear();
+    }
+    void Commit() {
+        Flush(true);
+        file_.Commit();
+    }
+
+private:
+    TLog& log_;
+    TAtomicFile file_;
+    std::string buffer_;
+};
+
+// The board as the options set it up for the run, after the load: loopback, trace conditions.
+void ConfigureBoard(const TCliOptions& options, TMachine& machine, std::FILE* err) {
+    machine.Sci.Loopback = options.Loopback;
+    for (const TraceCondition& c : options.Triggers)
+        machine.Memory.Trace.Triggers.Add(c);
+    for (const TraceCondition& c : options.Qualifiers)
+        machine.Memory.Trace.Qualifiers.Add(c);
+    machine.Memory.TraceEnabled = !options.Triggers.empty() || !options.Qualifiers.empty();
+    // Recording needs both lists: a trigger to start it and a qualifier to choose what is kept.
+    if (options.Triggers.empty() && !options.Qualifiers.empty())
+        PrintLine(err,
+                  "orlek-cli: opozorilo: brez --trigger se sledenje nikoli ne sproži, posnetega ne bo nič");
+    else if (!options.Triggers.empty() && options.Qualifiers.empty())
+        PrintLine(err, "orlek-cli: opozorilo: brez --qualifier se po sprožitvi ne posname noben dostop");
+}
+
+// The stimuli of the command line, in the order they happen within one step.
+void AddStimuli(const TCliOptions& options, TScenario& scenario) {
+    for (uint64_t step : options.IrqSteps)
+        scenario.Add(step, TIrqRequest{});
+    for (uint64_t step : options.NmiSteps)
+        scenario.Add(step, TNmiRequest{});
+    for (const TPinEvent& pin : options.Pins)
+        scenario.Add(pin.Step, TPinToggle{pin.Port, pin.Bit});
+    for (const TSendEvent& send : options.Sends)
+        scenario.Add(send.Step, TSerialSend{send.Bytes});
+}
+
+// The end state of a run: registers, memory rows, bytes sent out, trace rows.
+void GatherReport(const TCliOptions& options, TSession& session, TRunReport& report) {
+    report.Registers = session.Registers();
+    for (const TMemRange& range : options.Mems) {
+        TRunReport::Memory m;
+        m.Address = range.Address;
+        m.Bytes.reserve(range.Length);
+        for (uint32_t k = 0; k < range.Length; ++k)
+            m.Bytes.push_back(session.PeekValue(static_cast<uint16_t>(range.Address + k)));
+        report.Mems.push_back(std::move(m));
+    }
+    report.SciOut = session.SciTerminal().Received();
+    report.Trace = session.Machine().Memory.Trace.Rows();
+}
+
 } // namespace
 
-int AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err) {
+CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
+                   std::FILE* err) {
     TPrepared p = Prepare(options, programDir, err);
-    if (p.Exit >= 0) return p.Exit;
+    if (p.Exit) return *p.Exit;
     TSession& session = *p.Session;
     session.ListingPath = options.ListingFile;
 
@@ -117,7 +189,7 @@ int AsmCommand(const TCliOptions& options, const std::string& programDir, std::F
     if (!result.Ok) {
         for (const std::string& message : result.Messages)
             PrintLine(err, message);
-        return ExitLoadFailed;
+        return CliExit::LoadFailed;
     }
     if (!options.SrecFile.empty()) {
         std::string name = options.Source == "-" ? std::string("stdin")
@@ -135,50 +207,40 @@ int AsmCommand(const TCliOptions& options, const std::string& programDir, std::F
             text += Cp1250ToUtf8(label.Name) + " $" + Hex4(label.Value) + "\n";
         Print(out, text);
     }
-    return filesOk ? ExitOk : ExitUsage;
+    return filesOk ? CliExit::Ok : CliExit::Usage;
 }
 
-int RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err) {
+CliExit RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
+                   std::FILE* err) {
     TPrepared p = Prepare(options, programDir, err);
-    if (p.Exit >= 0) return p.Exit;
+    if (p.Exit) return *p.Exit;
     TSession& session = *p.Session;
-    TMachine& machine = session.Machine();
-
-    // Virtual time: each step is one millisecond, as in the workbench's 1 ms fast run.
-    uint32_t clock = 0;
-    session.TickCount = [&clock] { return clock; };
-    session.Log.Enabled = !options.LogFile.empty();
-    if (options.Seed) machine.Random.Seed(*options.Seed);
     for (int line : options.Breaks) {
         if (static_cast<size_t>(line) > p.Source.Lines.size()) {
             PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
                                std::to_string(p.Source.Lines.size()) + " vrstic)");
-            return ExitUsage;
+            return CliExit::Usage;
         }
         session.Breakpoints.Add(line);
     }
-
-    // The log goes to its file while the program runs, so a long run does not pile it up.
-    std::unique_ptr<TAtomicFile> logFile;
+    std::unique_ptr<TLogStream> log;
+    session.Log.Enabled = !options.LogFile.empty();
     if (!options.LogFile.empty()) {
         try {
-            logFile = std::make_unique<TAtomicFile>(options.LogFile);
+            log = std::make_unique<TLogStream>(session.Log, options.LogFile);
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
-            return ExitUsage;
+            return CliExit::Usage;
         }
+        session.Log.onAppended = [&log](size_t) { log->Flush(); };
     }
-    std::string logBuffer;
-    auto flushLog = [&] {
-        for (const TLogRecord& record : session.Log.Records()) {
-            session.Log.FormatTo(record, logBuffer);
-            logBuffer += '\n';
-        }
-        session.Log.Clear();
-        logFile->Write(logBuffer);
-        logBuffer.clear();
-    };
 
+    // Virtual time from the load on: each step is one millisecond, as in the workbench's fast run.
+    TScenario scenario(session);
+    scenario.Clock = {options.TimerEvery, options.SciEvery, 1};
+    scenario.StepLimit = options.Steps;
+    // The seed goes in before the load, which draws the timer's start value.
+    if (options.Seed) session.Machine().Random.Seed(*options.Seed);
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);
     if (!load.Ok) {
@@ -187,110 +249,31 @@ int RunCommand(const TCliOptions& options, const std::string& programDir, std::F
         else
             for (const std::string& message : load.Messages)
                 PrintLine(err, message);
-        return ExitLoadFailed;
+        return CliExit::LoadFailed;
     }
     report.Loaded = true;
-
-    machine.Sci.Loopback = options.Loopback;
-    for (const TraceCondition& c : options.Triggers)
-        machine.Memory.Trace.Triggers.Add(c);
-    for (const TraceCondition& c : options.Qualifiers)
-        machine.Memory.Trace.Qualifiers.Add(c);
-    machine.Memory.TraceEnabled = !options.Triggers.empty() || !options.Qualifiers.empty();
-    // Recording needs both lists: a trigger to start it and a qualifier to choose what is kept.
-    if (options.Triggers.empty() && !options.Qualifiers.empty())
-        PrintLine(err,
-                  "orlek-cli: opozorilo: brez --trigger se sledenje nikoli ne sproži, posnetega ne bo nič");
-    else if (!options.Triggers.empty() && options.Qualifiers.empty())
-        PrintLine(err, "orlek-cli: opozorilo: brez --qualifier se po sprožitvi ne posname noben dostop");
-
-    std::vector<uint64_t> irqs = options.IrqSteps, nmis = options.NmiSteps;
-    std::sort(irqs.begin(), irqs.end());
-    std::sort(nmis.begin(), nmis.end());
-    std::vector<TPinEvent> pins = options.Pins;
-    std::stable_sort(pins.begin(), pins.end(),
-                     [](const TPinEvent& a, const TPinEvent& b) { return a.Step < b.Step; });
-    size_t nextIrq = 0, nextNmi = 0, nextPin = 0, nextSend = 0;
-    // Bytes the external system has still to send; one goes on the line when the previous one
-    // has arrived (or, with the receiver off, when it would have).
-    std::deque<uint8_t> sendQueue;
-    unsigned sendCooldown = 0;
-
-    session.RunFast();
-    report.Stop = "limit";
-    report.Line = session.PeekLine(machine.Cpu.PC);
-    uint64_t step = 0;
-    while (step < options.Steps) {
-        ++step;
-        while (nextIrq < irqs.size() && irqs[nextIrq] <= step)
-            ++nextIrq, session.RequestIrq();
-        while (nextNmi < nmis.size() && nmis[nextNmi] <= step)
-            ++nextNmi, session.RequestNmi();
-        while (nextPin < pins.size() && pins[nextPin].Step <= step) {
-            const TPinEvent& pin = pins[nextPin++];
-            (pin.Port == 1 ? machine.Port1 : machine.Port2).TogglePin(pin.Bit);
-        }
-        while (nextSend < options.Sends.size() && options.Sends[nextSend].Step <= step) {
-            const std::vector<uint8_t>& bytes = options.Sends[nextSend++].Bytes;
-            sendQueue.insert(sendQueue.end(), bytes.begin(), bytes.end());
-        }
-        if (!sendQueue.empty() && sendCooldown == 0 && machine.Sci.RxCount == 0) {
-            machine.Sci.DeliverByte(sendQueue.front());
-            sendQueue.pop_front();
-            sendCooldown = TSci::LineTicks;
-        }
-
-        clock = static_cast<uint32_t>(step);
-        TStepResult result = session.StepOnce();
-        report.Line = result.Line;
+    ConfigureBoard(options, session.Machine(), err);
+    AddStimuli(options, scenario);
+    scenario.onReport = [&](const TStepResult& result) {
         for (const std::string& message : result.Messages) {
             if (!options.Json) PrintLine(out, message);
             report.Messages.push_back(message);
         }
-        if (result.Left) {
-            report.Stop = "left";
-            break;
-        }
-        if (result.Breakpoint) {
-            report.Stop = "breakpoint";
-            break;
-        }
-        if (logFile && session.Log.Size() >= 4096) flushLog();
-        if (step % options.TimerEvery == 0) machine.Timer.TimerTick();
-        if (step % options.SciEvery == 0) {
-            machine.Sci.SciTick();
-            if (sendCooldown > 0) --sendCooldown;
-        }
-    }
-    report.Steps = step;
+        if (!result.Failure.empty()) PrintLine(err, "orlek-cli: korak ni uspel: " + result.Failure);
+    };
+    report.Stop = ScenarioStopName(scenario.Run());
+    report.Steps = scenario.Steps();
+    report.Line = scenario.Line();
+    GatherReport(options, session, report);
 
-    Tsimulator& cpu = machine.Cpu;
-    report.A = cpu.A;
-    report.B = cpu.B;
-    report.D = cpu.D;
-    report.X = cpu.X;
-    report.PC = cpu.PC;
-    report.SP = cpu.SP;
-    report.CCR = static_cast<uint8_t>(cpu.PackCCR() | 0xC0);
-    for (const TMemRange& range : options.Mems) {
-        TRunReport::Memory m;
-        m.Address = range.Address;
-        m.Bytes.reserve(range.Length);
-        for (uint32_t k = 0; k < range.Length; ++k)
-            m.Bytes.push_back(session.PeekValue(static_cast<uint16_t>(range.Address + k)));
-        report.Mems.push_back(std::move(m));
-    }
-    report.SciOut = machine.Sci.Transmitted;
-    report.Trace = machine.Memory.Trace.Rows();
-
-    int exit = ExitOk;
-    if (logFile) {
+    CliExit exit = CliExit::Ok;
+    if (log) {
         try {
-            flushLog();
-            logFile->Commit();
+            session.Log.onAppended = nullptr;
+            log->Commit();
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
-            exit = ExitUsage;
+            exit = CliExit::Usage;
         }
     }
     Print(out, options.Json ? FormatReportJson(report) : FormatReportText(report));

@@ -5,13 +5,13 @@
 #include "cli/options.h"
 
 // Exit codes of orlek-cli.
-enum CliExit : int {
-    ExitOk = 0,         // the program ran (any stop), or the assembly succeeded
-    ExitLoadFailed = 1, // the assembly (or load) failed
-    ExitUsage = 2,      // bad arguments, unreadable or unwritable files, broken tables
+enum class CliExit : int {
+    Ok = 0,         // the program ran (any stop), or the assembly succeeded
+    LoadFailed = 1, // the assembly (or load) failed
+    Usage = 2,      // bad arguments, unreadable or unwritable files, broken tables
 };
 
 // `asm` and `run` with everything resolved: the program directory holds bin/ukazi.red and
 // bin/ukazi.dat. Normal output goes to `out`, messages about failures to `err`.
-int AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err);
-int RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err);
+CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err);
+CliExit RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err);

@@ -15,32 +15,32 @@ int main(int argc, char** argv) {
         options = ParseCliOptions(args);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "orlek-cli: %s\nPomoč: orlek-cli --help\n", e.what());
-        return ExitUsage;
+        return static_cast<int>(CliExit::Usage);
     }
     if (options.Command == CliCommand::Help) {
         std::fputs(CliHelpText(), stdout);
-        return ExitOk;
+        return static_cast<int>(CliExit::Ok);
     }
 
     std::string programDir = ExecutableDirectory();
     if (programDir.empty()) {
         std::fprintf(stderr, "orlek-cli: ne najdem mape programa (/proc/self/exe)\n");
-        return ExitUsage;
+        return static_cast<int>(CliExit::Usage);
     }
-    int code;
+    CliExit code;
     try {
         code = options.Command == CliCommand::Asm ? AsmCommand(options, programDir, stdout, stderr)
                                                   : RunCommand(options, programDir, stdout, stderr);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "orlek-cli: zmanjkalo je pomnilnika\n");
-        return ExitUsage;
+        return static_cast<int>(CliExit::Usage);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "orlek-cli: %s\n", e.what());
-        return ExitUsage;
+        return static_cast<int>(CliExit::Usage);
     }
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "orlek-cli: napaka pri pisanju na standardni izhod\n");
-        return ExitUsage;
+        return static_cast<int>(CliExit::Usage);
     }
-    return code;
+    return static_cast<int>(code);
 }

@@ -1,10 +1,9 @@
 #include "cli/options.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 
 #include "assembler/encoding.h"
+#include "engine/numbers.h"
 
 namespace {
 
@@ -12,33 +11,24 @@ namespace {
 
 // Decimal unsigned integer, whole text, no sign, no overflow.
 uint64_t ParseDecimal(const std::string& text, const std::string& what) {
-    uint64_t value = 0;
-    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        Fail(what + ": pričakujem desetiško število, dobil sem \"" + text + "\"");
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size())
-        Fail(what + ": število \"" + text + "\" je preveliko");
-    return value;
+    const TParsedNumber n = ParseNumberText(text, TNumberSyntax{});
+    if (n.Error == NumberError::Range) Fail(what + ": število \"" + text + "\" je preveliko");
+    if (!n.Ok()) Fail(what + ": pričakujem desetiško število, dobil sem \"" + text + "\"");
+    return n.Magnitude;
 }
 
-// Hexadecimal digits with an optional "$" or "0x" prefix.
-uint64_t ParseHex(std::string text, const std::string& what) {
-    std::string original = text;
-    if (!text.empty() && text[0] == '$') text.erase(0, 1);
-    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
-    if (text.empty() || text.size() > 8 || !std::all_of(text.begin(), text.end(), [](char c) {
-            return std::isxdigit(static_cast<unsigned char>(c));
-        }))
-        Fail(what + ": pričakujem šestnajstiško število, dobil sem \"" + original + "\"");
-    return std::stoull(text, nullptr, 16);
-}
-
-// Decimal, or hexadecimal with a "$" or "0x" prefix.
-uint64_t ParseNumber(const std::string& text, const std::string& what) {
-    if (!text.empty() &&
-        (text[0] == '$' || (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))))
-        return ParseHex(text, what);
-    return ParseDecimal(text, what);
+// Decimal, or hexadecimal with a "$" or "0x" prefix; with `hexOnly`, digits without a prefix
+// are hexadecimal too. Hexadecimal numbers have at most eight digits.
+uint64_t ParseNumber(const std::string& text, const std::string& what, bool hexOnly = false) {
+    TNumberSyntax syntax;
+    syntax.PlainBase = hexOnly ? 16 : 10;
+    syntax.Dollar = true;
+    syntax.ZeroX = true;
+    const TParsedNumber n = ParseNumberText(text, syntax);
+    if (n.Base == 10) return ParseDecimal(text, what);
+    if (!n.Ok() || n.Digits > 8)
+        Fail(what + ": pričakujem šestnajstiško število, dobil sem \"" + text + "\"");
+    return n.Magnitude;
 }
 
 uint64_t ParseStep(const std::string& text, const std::string& what) {
@@ -74,13 +64,14 @@ std::vector<uint8_t> ParseSendData(const std::string& data) {
         if (IsValidUtf8(text)) text = Utf8ToCp1250(text);
         bytes.assign(text.begin(), text.end());
     } else {
+        TNumberSyntax hexDigits;
+        hexDigits.PlainBase = 16;
         for (const std::string& part : SplitOn(data, ',')) {
-            if (part.empty() || part.size() > 2 || !std::all_of(part.begin(), part.end(), [](char c) {
-                    return std::isxdigit(static_cast<unsigned char>(c));
-                }))
+            const TParsedNumber n = ParseNumberText(part, hexDigits);
+            if (!n.Ok() || n.Digits > 2)
                 Fail("--send: \"" + data +
                      "\" ni niz šestnajstiških bajtov (npr. 41,42) ali besedilo v narekovajih");
-            bytes.push_back(static_cast<uint8_t>(std::stoul(part, nullptr, 16)));
+            bytes.push_back(static_cast<uint8_t>(n.Magnitude));
         }
     }
     if (bytes.empty()) Fail("--send: ni podatkov za pošiljanje");
@@ -96,44 +87,120 @@ TraceCondition ParseTraceCondition(const std::string& text, const std::string& w
     return *condition;
 }
 
-bool IsRunOnly(const std::string& name) {
-    static const char* const kNames[] = {"--steps",     "--break",   "--irq",       "--nmi", "--timer-every",
-                                         "--sci-every", "--send",    "--loopback",  "--pin", "--seed",
-                                         "--mem",       "--trigger", "--qualifier", "--log", "--json"};
-    return std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return name == n; }) !=
-           std::end(kNames);
+std::string FileName(const std::string& value, const std::string& what) {
+    if (value.empty()) Fail(what + ": prazno ime datoteke");
+    return value;
 }
 
-bool IsKnownOption(const std::string& name) {
-    return IsRunOnly(name) || name == "--listing" || name == "--srec" || name == "--symbols";
+void AddBreak(TCliOptions& o, const std::string& v, const std::string& name) {
+    uint64_t line = ParseDecimal(v, name);
+    if (line == 0 || line > 0x7FFF) Fail("--break: vrstica mora biti med 1 in 32767");
+    if (std::find(o.Breaks.begin(), o.Breaks.end(), static_cast<int>(line)) == o.Breaks.end())
+        o.Breaks.push_back(static_cast<int>(line));
 }
 
-bool TakesValue(const std::string& name) {
-    return name != "--symbols" && name != "--loopback" && name != "--json" && name != "--help";
+void AddPin(TCliOptions& o, const std::string& v, const std::string& name) {
+    auto [pin, step] = SplitAtStep(v, name);
+    size_t dot = pin.find('.');
+    if (dot == std::string::npos)
+        Fail("--pin: pričakujem VRATA.BIT@KORAK (npr. 1.3@100), dobil sem \"" + v + "\"");
+    uint64_t port = ParseDecimal(pin.substr(0, dot), name);
+    uint64_t bit = ParseDecimal(pin.substr(dot + 1), name);
+    if (port != 1 && port != 2) Fail("--pin: vrata so 1 ali 2");
+    if (bit > (port == 1 ? 7u : 4u))
+        Fail("--pin: vrata " + std::to_string(port) + " imajo bite 0.." + (port == 1 ? "7" : "4"));
+    o.Pins.push_back({static_cast<int>(port), static_cast<int>(bit), step});
+}
+
+void SetSeed(TCliOptions& o, const std::string& v, const std::string& name) {
+    uint64_t seed = ParseNumber(v, name);
+    if (seed > 0xFFFFFFFFull) Fail("--seed: seme mora biti 32-bitno število");
+    o.Seed = static_cast<uint32_t>(seed);
+}
+
+void AddMem(TCliOptions& o, const std::string& v, const std::string& name) {
+    size_t colon = v.find(':');
+    if (colon == std::string::npos)
+        Fail("--mem: pričakujem NASLOV:DOLŽINA (npr. 2000:16), dobil sem \"" + v + "\"");
+    uint64_t address = ParseNumber(v.substr(0, colon), name, /*hexOnly=*/true);
+    uint64_t length = ParseNumber(v.substr(colon + 1), name);
+    if (address > 0xFFFF) Fail("--mem: naslov je večji od FFFF");
+    if (length == 0 || address + length > 0x10000)
+        Fail("--mem: obseg \"" + v + "\" sega čez konec pomnilnika ali je prazen");
+    o.Mems.push_back({static_cast<uint16_t>(address), static_cast<uint32_t>(length)});
+}
+
+// One option of the command line: its name, the command it belongs to (nullopt: both), whether
+// it takes a value and may be given only once, and what it does with its value.
+struct TOptionSpec {
+    const char* Name;
+    std::optional<CliCommand> Command;
+    bool TakesValue;
+    bool Once;
+    void (*Apply)(TCliOptions& options, const std::string& value, const std::string& name);
+};
+
+using V = const std::string&;
+const TOptionSpec kOptions[] = {
+    {"--listing", CliCommand::Asm, true, true,
+     [](TCliOptions& o, V v, V n) { o.ListingFile = FileName(v, n); }},
+    {"--srec", CliCommand::Asm, true, true, [](TCliOptions& o, V v, V n) { o.SrecFile = FileName(v, n); }},
+    {"--symbols", CliCommand::Asm, false, false, [](TCliOptions& o, V, V) { o.Symbols = true; }},
+    {"--steps", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.Steps = ParseDecimal(v, n); }},
+    {"--break", CliCommand::Run, true, false, AddBreak},
+    {"--irq", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) { o.IrqSteps.push_back(ParseStep(v, n)); }},
+    {"--nmi", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) { o.NmiSteps.push_back(ParseStep(v, n)); }},
+    {"--timer-every", CliCommand::Run, true, true,
+     [](TCliOptions& o, V v, V n) { o.TimerEvery = ParseStep(v, n); }},
+    {"--sci-every", CliCommand::Run, true, true,
+     [](TCliOptions& o, V v, V n) { o.SciEvery = ParseStep(v, n); }},
+    {"--send", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) {
+         auto [data, step] = SplitAtStep(v, n);
+         o.Sends.push_back({ParseSendData(data), step});
+     }},
+    {"--loopback", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Loopback = true; }},
+    {"--pin", CliCommand::Run, true, false, AddPin},
+    {"--seed", CliCommand::Run, true, true, SetSeed},
+    {"--mem", CliCommand::Run, true, false, AddMem},
+    {"--trigger", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) { o.Triggers.push_back(ParseTraceCondition(v, n)); }},
+    {"--qualifier", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) { o.Qualifiers.push_back(ParseTraceCondition(v, n)); }},
+    {"--log", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.LogFile = FileName(v, n); }},
+    {"--json", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
+};
+
+const TOptionSpec* FindOption(const std::string& name) {
+    for (const TOptionSpec& spec : kOptions)
+        if (name == spec.Name) return &spec;
+    return nullptr;
+}
+
+const char* CommandName(CliCommand command) { return command == CliCommand::Asm ? "asm" : "run"; }
+
+// The command word: asm, run, or help (also as --help / -h anywhere).
+CliCommand ParseCommand(const std::vector<std::string>& args) {
+    if (args.empty()) Fail("manjka ukaz (asm ali run)");
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end() || args[0] == "help")
+        return CliCommand::Help;
+    if (args[0] == "asm") return CliCommand::Asm;
+    if (args[0] == "run") return CliCommand::Run;
+    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm ali run)");
 }
 
 } // namespace
 
 TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     TCliOptions options;
-    if (args.empty()) Fail("manjka ukaz (asm ali run)");
-    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
-        std::find(args.begin(), args.end(), "-h") != args.end() || args[0] == "help") {
-        options.Command = CliCommand::Help;
-        return options;
-    }
-    if (args[0] == "asm") options.Command = CliCommand::Asm;
-    else if (args[0] == "run") options.Command = CliCommand::Run;
-    else Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm ali run)");
+    options.Command = ParseCommand(args);
+    if (options.Command == CliCommand::Help) return options;
 
     bool haveSource = false;
-    bool seenListing = false, seenSrec = false, seenSteps = false, seenTimer = false, seenSci = false,
-         seenSeed = false, seenLog = false;
-    auto once = [](bool& seen, const std::string& name) {
-        if (seen) Fail(name + " je podan več kot enkrat");
-        seen = true;
-    };
-
+    std::vector<const TOptionSpec*> seen;
     for (size_t i = 1; i < args.size(); ++i) {
         std::string arg = args[i];
         if (arg.size() < 2 || arg[0] != '-' || arg == "--") {
@@ -155,96 +222,24 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        // An unknown name is reported as such before any value is looked for, so a typo in the last
-        // option is not mistaken for a known option whose value is missing.
-        if (!IsKnownOption(name)) Fail("neznana izbira \"" + name + "\"");
-        if (options.Command == CliCommand::Asm && IsRunOnly(name)) Fail(name + " velja samo za ukaz run");
-        if (options.Command == CliCommand::Run &&
-            (name == "--listing" || name == "--srec" || name == "--symbols"))
-            Fail(name + " velja samo za ukaz asm");
-        if (TakesValue(name)) {
-            if (!value) {
-                if (i + 1 >= args.size()) Fail(name + ": manjka vrednost");
-                value = args[++i];
-            }
-        } else if (value) {
+        // An unknown name is reported as such before any value is looked for, so a typo in the
+        // last option is not mistaken for a known option whose value is missing.
+        const TOptionSpec* spec = FindOption(name);
+        if (!spec) Fail("neznana izbira \"" + name + "\"");
+        if (spec->Command && *spec->Command != options.Command)
+            Fail(name + " velja samo za ukaz " + CommandName(*spec->Command));
+        if (spec->TakesValue && !value) {
+            if (i + 1 >= args.size()) Fail(name + ": manjka vrednost");
+            value = args[++i];
+        } else if (!spec->TakesValue && value) {
             Fail(name + " ne sprejme vrednosti");
         }
-        const std::string& v = value ? *value : std::string();
-
-        if (name == "--listing") {
-            once(seenListing, name);
-            if (v.empty()) Fail("--listing: prazno ime datoteke");
-            options.ListingFile = v;
-        } else if (name == "--srec") {
-            once(seenSrec, name);
-            if (v.empty()) Fail("--srec: prazno ime datoteke");
-            options.SrecFile = v;
-        } else if (name == "--symbols") {
-            options.Symbols = true;
-        } else if (name == "--steps") {
-            once(seenSteps, name);
-            options.Steps = ParseDecimal(v, name);
-        } else if (name == "--break") {
-            uint64_t line = ParseDecimal(v, name);
-            if (line == 0 || line > 0x7FFF) Fail("--break: vrstica mora biti med 1 in 32767");
-            if (std::find(options.Breaks.begin(), options.Breaks.end(), static_cast<int>(line)) ==
-                options.Breaks.end())
-                options.Breaks.push_back(static_cast<int>(line));
-        } else if (name == "--irq") {
-            options.IrqSteps.push_back(ParseStep(v, name));
-        } else if (name == "--nmi") {
-            options.NmiSteps.push_back(ParseStep(v, name));
-        } else if (name == "--timer-every") {
-            once(seenTimer, name);
-            options.TimerEvery = ParseStep(v, name);
-        } else if (name == "--sci-every") {
-            once(seenSci, name);
-            options.SciEvery = ParseStep(v, name);
-        } else if (name == "--send") {
-            auto [data, step] = SplitAtStep(v, name);
-            options.Sends.push_back({ParseSendData(data), step});
-        } else if (name == "--loopback") {
-            options.Loopback = true;
-        } else if (name == "--pin") {
-            auto [pin, step] = SplitAtStep(v, name);
-            size_t dot = pin.find('.');
-            if (dot == std::string::npos)
-                Fail("--pin: pričakujem VRATA.BIT@KORAK (npr. 1.3@100), dobil sem \"" + v + "\"");
-            uint64_t port = ParseDecimal(pin.substr(0, dot), name);
-            uint64_t bit = ParseDecimal(pin.substr(dot + 1), name);
-            if (port != 1 && port != 2) Fail("--pin: vrata so 1 ali 2");
-            if (bit > (port == 1 ? 7u : 4u))
-                Fail("--pin: vrata " + std::to_string(port) + " imajo bite 0.." + (port == 1 ? "7" : "4"));
-            options.Pins.push_back({static_cast<int>(port), static_cast<int>(bit), step});
-        } else if (name == "--seed") {
-            once(seenSeed, name);
-            uint64_t seed = ParseNumber(v, name);
-            if (seed > 0xFFFFFFFFull) Fail("--seed: seme mora biti 32-bitno število");
-            options.Seed = static_cast<uint32_t>(seed);
-        } else if (name == "--mem") {
-            size_t colon = v.find(':');
-            if (colon == std::string::npos)
-                Fail("--mem: pričakujem NASLOV:DOLŽINA (npr. 2000:16), dobil sem \"" + v + "\"");
-            uint64_t address = ParseHex(v.substr(0, colon), name);
-            uint64_t length = ParseNumber(v.substr(colon + 1), name);
-            if (address > 0xFFFF) Fail("--mem: naslov je večji od FFFF");
-            if (length == 0 || address + length > 0x10000)
-                Fail("--mem: obseg \"" + v + "\" sega čez konec pomnilnika ali je prazen");
-            options.Mems.push_back({static_cast<uint16_t>(address), static_cast<uint32_t>(length)});
-        } else if (name == "--trigger") {
-            options.Triggers.push_back(ParseTraceCondition(v, name));
-        } else if (name == "--qualifier") {
-            options.Qualifiers.push_back(ParseTraceCondition(v, name));
-        } else if (name == "--log") {
-            once(seenLog, name);
-            if (v.empty()) Fail("--log: prazno ime datoteke");
-            options.LogFile = v;
-        } else if (name == "--json") {
-            options.Json = true;
-        } else {
-            Fail("neznana izbira \"" + name + "\"");
+        if (spec->Once) {
+            if (std::find(seen.begin(), seen.end(), spec) != seen.end())
+                Fail(name + " je podan več kot enkrat");
+            seen.push_back(spec);
         }
+        spec->Apply(options, value.value_or(std::string()), name);
     }
     if (!haveSource) Fail("manjka izvorna datoteka");
     std::stable_sort(options.Sends.begin(), options.Sends.end(),

@@ -4,14 +4,13 @@
 #include <vector>
 
 #include "engine/trace.h"
+#include "session/registers.h"
 
 // What `orlek-cli run` reports, gathered after the run.
 struct TRunReport {
     bool Loaded = false;
     std::vector<std::string> Messages; // UTF-8, in the order they occurred
-    uint8_t A = 0, B = 0;
-    uint16_t D = 0, X = 0, PC = 0, SP = 0;
-    uint8_t CCR = 0; // 11HINZVC
+    TRegisterValues Registers;
     uint64_t Steps = 0;
     std::string Stop; // "left", "breakpoint" or "limit"
     int Line = 0;
@@ -26,7 +25,6 @@ struct TRunReport {
 
 // The facts after the messages: registers, stop line, memory rows, sci-out, trace rows.
 std::string FormatReportText(const TRunReport& report);
-// The whole report as one JSON object followed by a line end.
+// The whole report as one JSON object followed by a line end. Text that is not valid UTF-8
+// has its bad bytes replaced by U+FFFD.
 std::string FormatReportJson(const TRunReport& report);
-// A JSON string literal (quotes included); invalid UTF-8 bytes become U+FFFD.
-std::string JsonString(const std::string& text);

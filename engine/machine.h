@@ -37,9 +37,9 @@ public:
     TTimer Timer;
     TSci Sci;
 
-    // Raise / withdraw an interrupt request (InterruptSource number) in Cpu.Pending.
-    void Raise(uint8_t source) { Cpu.Pending.set(source); }
-    void Withdraw(uint8_t source) { Cpu.Pending.reset(source); }
+    // Raise / withdraw an interrupt request in Cpu.Pending.
+    void Raise(InterruptSource source) { Cpu.Pending.set(source); }
+    void Withdraw(InterruptSource source) { Cpu.Pending.reset(source); }
 
     // What a successful load does to the board after the image is in memory: processor reset
     // (PC from $FFFE, Pending emptied), then the SCI and timer resets. Does not change `loaded`.

@@ -17,6 +17,12 @@ constexpr uint16_t kVectorReset = 0xFFFE;
 
 constexpr uint16_t u16(unsigned v) { return static_cast<uint16_t>(v); }
 constexpr uint8_t u8(unsigned v) { return static_cast<uint8_t>(v); }
+
+// The dispatch names the memory-reference modes plainly.
+constexpr AddressingMode Immediate = AddressingMode::Immediate;
+constexpr AddressingMode Direct = AddressingMode::Direct;
+constexpr AddressingMode Extended = AddressingMode::Extended;
+constexpr AddressingMode Indexed = AddressingMode::Indexed;
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -400,7 +406,7 @@ void Tsimulator::ReturnFromInterrupt() {
 void Tsimulator::TakeIfPending(InterruptSource source, uint16_t vector, uint8_t& status) {
     if (!Pending.test(source)) return;
     Pending.reset(source);
-    if (ReadWord(vector) == 0) status = source;
+    if (ReadWord(vector) == 0) status = SourceNumber(source);
     EnterInterrupt(vector);
 }
 
@@ -410,16 +416,16 @@ uint8_t Tsimulator::CheckInterrupts() {
     if (Pending.none()) [[likely]]
         return 0;
     uint8_t status = 0;
-    if (Pending.test(IntNMI)) {
-        TakeIfPending(IntNMI, kVectorNmi, status);
+    if (Pending.test(InterruptSource::NMI)) {
+        TakeIfPending(InterruptSource::NMI, kVectorNmi, status);
         return status;
     }
     if (I) return 0;
-    if (Pending.test(IntIRQ)) TakeIfPending(IntIRQ, kVectorIrq, status);
-    else TakeIfPending(IntSCI, kVectorSci, status);
-    TakeIfPending(IntTOF, kVectorTof, status);
-    TakeIfPending(IntOCF, kVectorOcf, status);
-    TakeIfPending(IntICF, kVectorIcf, status);
+    if (Pending.test(InterruptSource::IRQ)) TakeIfPending(InterruptSource::IRQ, kVectorIrq, status);
+    else TakeIfPending(InterruptSource::SCI, kVectorSci, status);
+    TakeIfPending(InterruptSource::TOF, kVectorTof, status);
+    TakeIfPending(InterruptSource::OCF, kVectorOcf, status);
+    TakeIfPending(InterruptSource::ICF, kVectorIcf, status);
     return status;
 }
 

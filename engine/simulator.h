@@ -1,28 +1,9 @@
 #pragma once
-#include <bitset>
 #include <cstdint>
 
 #include "engine/memory.h"
-
-// Member numbers of Pending and the values of a step's status.
-enum InterruptSource : uint8_t {
-    IntNMI = 2,
-    IntIRQ = 3,
-    IntSCI = 4,
-    IntTOF = 5,
-    IntOCF = 6,
-    IntICF = 7,
-};
-
-enum AddressingMode : uint8_t {
-    Inherent = 0,
-    Immediate = 1,
-    Direct = 2,
-    Extended = 3,
-    Indexed = 4,
-    Relative = 5,
-    NoMode = 255,
-};
+#include "engine/pending.h"
+#include "isa/codes.h"
 
 // The MC6803 processor. Registers and flags are plain public fields that the workbench reads
 // and edits between steps; D is kept equal to A:B by JoinD / SplitD.
@@ -38,11 +19,11 @@ public:
     uint16_t SP = 0;
     bool C = false, V = false, Z = false, N = false, I = false, H = false;
     TMemory& Memory;
-    std::bitset<256> Pending;
+    TPending Pending;
 
     void Reset();
     // Executes one instruction and takes pending interrupts. Returns the Line of the cell at the
-    // new PC; status is 0 or the interrupt source whose vector was zero when taken.
+    // new PC; status is 0 or the number of the interrupt source whose vector was zero when taken.
     int16_t Step(uint8_t& status);
 
     void JoinD() { D = static_cast<uint16_t>(A << 8 | B); }

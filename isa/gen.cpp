@@ -173,18 +173,20 @@ std::string Hex2(unsigned v) {
 std::string Example(const IsaEntry& e) {
     std::string m = e.Mnemonic;
     switch (e.Mode) {
-    case IsaMode::Inherent:
+    case AddressingMode::Inherent:
         return m;
-    case IsaMode::Immediate:
+    case AddressingMode::Immediate:
         return m + (e.Size == 3 ? " #$1234" : " #$12");
-    case IsaMode::Direct:
+    case AddressingMode::Direct:
         return m + " $12";
-    case IsaMode::Extended:
+    case AddressingMode::Extended:
         return m + " $1234";
-    case IsaMode::Indexed:
+    case AddressingMode::Indexed:
         return m + " $12,X";
-    case IsaMode::Relative:
+    case AddressingMode::Relative:
         return m + " oznaka";
+    case AddressingMode::None:
+        break;
     }
     return m;
 }

@@ -7,7 +7,7 @@ namespace {
 
 constexpr IsaEntry kTable[] = {
 #define ISA(mnemonic, mode, opcode, size, cycles, flags, description)                                        \
-    {#mnemonic, IsaMode::mode, opcode, size, cycles, flags, description},
+    {#mnemonic, AddressingMode::mode, opcode, size, cycles, flags, description},
 #include "isa/mc6803.def"
 #undef ISA
 };
@@ -85,41 +85,45 @@ std::string IsaOpcodeText(uint8_t opcode) {
     if (e == nullptr) return {};
     std::string text = e->Mnemonic;
     switch (e->Mode) {
-    case IsaMode::Inherent:
+    case AddressingMode::Inherent:
         break;
-    case IsaMode::Immediate:
+    case AddressingMode::Immediate:
         text += " #";
         break;
-    case IsaMode::Direct:
+    case AddressingMode::Direct:
         text += " dir";
         break;
-    case IsaMode::Extended:
+    case AddressingMode::Extended:
         text += " ext";
         break;
-    case IsaMode::Indexed:
+    case AddressingMode::Indexed:
         text += " ind,X";
         break;
-    case IsaMode::Relative:
+    case AddressingMode::Relative:
         text += " rel";
+        break;
+    case AddressingMode::None:
         break;
     }
     return text;
 }
 
-const char* IsaModeName(uint8_t mode) {
+const char* IsaModeName(AddressingMode mode) {
     switch (mode) {
-    case IsaMode::Inherent:
+    case AddressingMode::Inherent:
         return "vsebovano";
-    case IsaMode::Immediate:
+    case AddressingMode::Immediate:
         return "takojšnje";
-    case IsaMode::Direct:
+    case AddressingMode::Direct:
         return "neposredno";
-    case IsaMode::Extended:
+    case AddressingMode::Extended:
         return "razširjeno";
-    case IsaMode::Indexed:
+    case AddressingMode::Indexed:
         return "indeksno";
-    case IsaMode::Relative:
+    case AddressingMode::Relative:
         return "relativno";
+    case AddressingMode::None:
+        break;
     }
     return "";
 }

@@ -5,20 +5,11 @@
 #include <string>
 #include <vector>
 
-// Addressing-mode codes stored in IsaEntry::Mode; the same numbers as the engine's
-// AddressingMode and the Mode byte of bin/ukazi.red.
-struct IsaMode {
-    static constexpr uint8_t Inherent = 0;
-    static constexpr uint8_t Immediate = 1;
-    static constexpr uint8_t Direct = 2;
-    static constexpr uint8_t Extended = 3;
-    static constexpr uint8_t Indexed = 4;
-    static constexpr uint8_t Relative = 5;
-};
+#include "isa/codes.h"
 
 struct IsaEntry {
     const char* Mnemonic; // canonical upper-case mnemonic
-    uint8_t Mode;         // IsaMode code
+    AddressingMode Mode;
     uint8_t Opcode;
     uint8_t Size;            // whole instruction length including the opcode
     uint8_t Cycles;          // MC6803 bus cycles
@@ -46,8 +37,8 @@ const IsaEntry* IsaFindOpcode(uint8_t opcode);
 std::string IsaOpcodeText(uint8_t opcode);
 inline constexpr std::size_t IsaOpcodeTextMax = 16;
 
-// Short Slovenian name of an addressing mode ("takojšnje", ...); "" for an unknown code.
-const char* IsaModeName(uint8_t mode);
+// Short Slovenian name of an addressing mode ("takojšnje", ...); "" for None.
+const char* IsaModeName(AddressingMode mode);
 
 // Assembler spellings that stand for a canonical mnemonic: {alias, canonical}.
 struct IsaAlias {

@@ -42,17 +42,7 @@ void TLog::FormatTo(const TLogRecord& r, std::string& out) const {
     out += '\t';
     if (names_) out += (*names_)[r.Opcode];
     out += '\t';
-    Hex(out, r.A, 2);
-    out += '\t';
-    Hex(out, r.B, 2);
-    out += '\t';
-    Hex(out, r.D, 4);
-    out += '\t';
-    Hex(out, r.X, 4);
-    out += '\t';
-    Hex(out, r.SP, 4);
-    out += '\t';
-    AppendBits8(out, r.CCR);
+    AppendRegisterLine(out, r.Registers(), kLogRegisters, '\t', false);
     out += '\t';
     out += std::to_string(r.Elapsed);
     out += '\t';

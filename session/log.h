@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "session/registers.h"
+
 // One line of the run log: either the column header (written at each program load and after
 // the log is emptied) or the state before one executed instruction. Kept small because a long
 // fast run appends millions of them; the text is produced only when a line is shown or saved.
@@ -19,6 +21,27 @@ struct TLogRecord {
     uint8_t CCR = 0;     // 11HINZVC
     uint8_t Pending = 0; // bit n set when interrupt source n (1..5) was pending
     bool Header = false;
+
+    TRegisterValues Registers() const {
+        TRegisterValues r;
+        r.A = A;
+        r.B = B;
+        r.D = D;
+        r.X = X;
+        r.PC = PC;
+        r.SP = SP;
+        r.CCR = CCR;
+        return r;
+    }
+    void SetRegisters(const TRegisterValues& r) {
+        A = r.A;
+        B = r.B;
+        D = r.D;
+        X = r.X;
+        PC = r.PC;
+        SP = r.SP;
+        CCR = r.CCR;
+    }
 };
 
 // The log: header lines and step records, formatted on demand as tab-separated text.

@@ -13,26 +13,26 @@ TCompileOutcome SplitCompileResult(int result) {
 
 std::string CompileStatusMessage(const TCompileOutcome& outcome) {
     const char* text = nullptr;
-    switch (outcome.Status) {
-    case NoResetVector:
+    switch (static_cast<CompileStatus>(outcome.Status)) {
+    case CompileStatus::NoResetVector:
         text = "Napaka: ni oznake START";
         break;
-    case UnknownInstruction:
+    case CompileStatus::UnknownInstruction:
         text = "Napaka: neznan ukaz";
         break;
-    case OperandError:
+    case CompileStatus::OperandError:
         text = "Napaka v določilu operanda";
         break;
-    case UndefinedLabel:
+    case CompileStatus::UndefinedLabel:
         text = "Napaka v oznaki - oznaka ni definirana";
         break;
-    case MisplacedBreakpoint:
+    case CompileStatus::MisplacedBreakpoint:
         text = "Prekinitvena točka v napacni vrstici";
         break;
-    case BranchTooFar:
+    case CompileStatus::BranchTooFar:
         text = "Predolg skok za relativno naslavljanje";
         break;
-    case UnknownError:
+    case CompileStatus::UnknownError:
         text = "Neznana napaka";
         break;
     default:

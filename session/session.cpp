@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <unistd.h>
 
@@ -11,12 +13,19 @@
 #include "assembler/encoding.h"
 #include "assembler/ukazi.h"
 #include "engine/machine.h"
+#include "session/sciterminal.h"
 
 namespace {
 
 uint32_t SteadyMilliseconds() {
     using namespace std::chrono;
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// What a failure raised inside a step was, for the user: Slovenian where the system knows it.
+std::string FailureText(const std::exception& e) {
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return "zmanjkalo je pomnilnika";
+    return e.what();
 }
 
 bool WritableDirectory(const std::filesystem::path& dir) {
@@ -56,7 +65,8 @@ TControlStates ControlsFor(RunState state) {
 }
 
 TSession::TSession(const std::string& programDir, bool defaultListing)
-    : programDir_(programDir), machine_(std::make_unique<TMachine>()) {
+    : programDir_(programDir), machine_(std::make_unique<TMachine>()),
+      sciTerminal_(std::make_unique<TSciTerminal>(machine_->Sci)) {
     compiler_ = std::make_unique<TCompiler>(machine_->Memory, programDir_);
     ukazi_ = std::make_unique<TUkazi>((std::filesystem::path(programDir_) / "bin" / "ukazi.dat").string());
     for (int op = 0; op < 256; ++op) {
@@ -140,7 +150,8 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     // the last step of an earlier program.
     try {
         lastStepTick_ = Now();
-    } catch (...) {
+    } catch (const std::exception&) {
+        // The clock failed; the first record then measures from zero.
         lastStepTick_ = 0;
     }
     Refresh();
@@ -163,15 +174,9 @@ TStepResult TSession::StepOnce() {
 
         TLogRecord record;
         record.Elapsed = elapsed;
-        record.PC = cpu.PC;
+        record.SetRegisters(CaptureRegisters(cpu));
         record.Line = PeekLine(cpu.PC);
         record.Opcode = PeekValue(cpu.PC);
-        record.A = cpu.A;
-        record.B = cpu.B;
-        record.D = cpu.D;
-        record.X = cpu.X;
-        record.SP = cpu.SP;
-        record.CCR = cpu.PackCCR() | 0xC0;
         for (int source = 1; source <= 5; ++source)
             if (cpu.Pending.test(source)) record.Pending |= static_cast<uint8_t>(1u << source);
         Log.Append(record);
@@ -186,9 +191,11 @@ TStepResult TSession::StepOnce() {
         // The grid's "next instruction" still names the instruction just executed.
         previousOpcode_ = record.Opcode;
         Refresh();
-    } catch (...) {
-        // A failure anywhere in the step is treated as the program having been left.
+    } catch (const std::exception& e) {
+        // A failure anywhere in the step (the clock, the log, a device's observer) is treated
+        // as the program having been left.
         result.Failed = true;
+        result.Failure = FailureText(e);
         result.Breakpoint = false;
         line = -1;
         status = 0;
@@ -203,7 +210,7 @@ TStepResult TSession::StepOnce() {
         result.ShowPanel = true;
         try {
             lastStepTick_ = Now();
-        } catch (...) {
+        } catch (const std::exception&) {
             // The clock itself failed; the run ends all the same.
         }
         StopInternal();
@@ -240,11 +247,31 @@ void TSession::StopInternal() {
 }
 
 void TSession::RequestIrq() {
-    if (Loaded()) machine_->Raise(IntIRQ);
+    if (Loaded()) machine_->Raise(InterruptSource::IRQ);
 }
 
 void TSession::RequestNmi() {
-    if (Loaded()) machine_->Raise(IntNMI);
+    if (Loaded()) machine_->Raise(InterruptSource::NMI);
+}
+
+// --- registers --------------------------------------------------------------------------------
+
+TRegisterValues TSession::Registers() const { return CaptureRegisters(machine_->Cpu); }
+
+bool TSession::SetRegister(CpuRegister reg, int32_t value) {
+    if (!Loaded()) return false;
+    StoreRegister(machine_->Cpu, reg, value);
+    return true;
+}
+
+bool TSession::FlagValue(CpuFlag flag) const { return ::FlagValue(machine_->Cpu, flag); }
+
+bool TSession::ToggleFlag(CpuFlag flag) {
+    if (!Loaded()) return false;
+    Tsimulator& cpu = machine_->Cpu;
+    if (flag == CpuFlag::I) cpu.Pending.reset();
+    SetFlag(cpu, flag, !::FlagValue(cpu, flag));
+    return true;
 }
 
 // --- display ----------------------------------------------------------------------------------

@@ -9,9 +9,11 @@
 #include "session/breakpoint.h"
 #include "session/log.h"
 #include "session/messages.h"
+#include "session/registers.h"
 
 class TMachine;
 class TCompiler;
+class TSciTerminal;
 class TUkazi;
 class Tsimulator;
 class TMemory;
@@ -51,6 +53,7 @@ struct TStepResult {
     int16_t Line = 0;        // Line of the cell at the new PC (-1 after a failed step)
     uint8_t Status = 0;      // 0 or the interrupt source whose vector was zero
     bool Failed = false;     // the step raised an error; treated as leaving the program
+    std::string Failure;     // what the failed step raised (for a report), empty otherwise
     bool Breakpoint = false; // the step ended on a breakpoint line: the run is halted
     bool Left = false;       // the program was left (or the step failed): the session stopped
     // Lines to add to the error list, in order (a vector message, "Kam pa sedaj?").
@@ -76,6 +79,8 @@ public:
     Tsimulator& Cpu();
     TMemory& Memory();
     TCompiler& Compiler() { return *compiler_; }
+    // The external system at the other end of the serial line (the SCI window's terminal).
+    TSciTerminal& SciTerminal() { return *sciTerminal_; }
     const TUkazi& Ukazi() const { return *ukazi_; }
     const std::string& ProgramDir() const { return programDir_; }
 
@@ -118,6 +123,17 @@ public:
     void RequestIrq();
     void RequestNmi();
 
+    // --- registers ---------------------------------------------------------------------------
+    TRegisterValues Registers() const;
+    // A register edit by hand (the register panels): while a program is loaded, stores `value`
+    // truncated to the register's width and keeps D and A:B in step. Without a program it
+    // changes nothing and returns false, so an edit confirmed after the run ended is dropped.
+    bool SetRegister(CpuRegister reg, int32_t value);
+    bool FlagValue(CpuFlag flag) const;
+    // Toggles a flag while a program is loaded; toggling I first drops every request not yet
+    // taken. Without a program it changes nothing and returns false.
+    bool ToggleFlag(CpuFlag flag);
+
     // --- display ---------------------------------------------------------------------------
     // Upper-case name of an opcode's instruction, empty for a byte that is no instruction.
     const std::string& InstructionName(uint8_t opcode) const { return opcodeNames_[opcode]; }
@@ -150,6 +166,7 @@ private:
 
     std::string programDir_;
     std::unique_ptr<TMachine> machine_;
+    std::unique_ptr<TSciTerminal> sciTerminal_;
     std::unique_ptr<TCompiler> compiler_;
     std::unique_ptr<TUkazi> ukazi_;
     std::array<std::string, 256> opcodeNames_;

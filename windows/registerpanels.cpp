@@ -5,7 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "engine/simulator.h"
+#include "engine/hex.h"
+#include "session/session.h"
 #include "windows/vnos.h"
 
 namespace {
@@ -16,32 +17,21 @@ const QColor kGridLine(0x80, 0x80, 0x80);
 const QColor kSelected(0x00, 0x00, 0xC0);
 constexpr int kLine = 1; // grid line width
 
-QString Hex(unsigned value, int digits) {
-    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
-}
-
-// The register shown in each cell of gRegistri, by (column, row).
-enum class Reg { A, B, D, X, PC, SP };
-Reg RegisterAt(int column, int row) {
-    static const Reg table[3][2] = {{Reg::A, Reg::B}, {Reg::D, Reg::X}, {Reg::PC, Reg::SP}};
+// The register shown in each cell of gRegistri, by (column, row), and the flag of each column
+// of gCCR.
+CpuRegister RegisterAt(int column, int row) {
+    static const CpuRegister table[3][2] = {{CpuRegister::A, CpuRegister::B},
+                                            {CpuRegister::D, CpuRegister::X},
+                                            {CpuRegister::PC, CpuRegister::SP}};
     return table[column][row];
 }
-const char* RegisterLabel(Reg reg) {
-    switch (reg) {
-    case Reg::A:
-        return "A";
-    case Reg::B:
-        return "B";
-    case Reg::D:
-        return "D";
-    case Reg::X:
-        return "X";
-    case Reg::PC:
-        return "PC";
-    case Reg::SP:
-        return "SP";
-    }
-    return "";
+constexpr CpuFlag kFlagColumns[6] = {CpuFlag::H, CpuFlag::I, CpuFlag::N, CpuFlag::Z, CpuFlag::V, CpuFlag::C};
+
+// "A: $12", "PC: $2000": the label and the value as the register line writes it.
+QString RegisterCell(const TRegisterValues& values, CpuRegister reg) {
+    std::string text = std::string(RegisterLabel(reg)) + ": $";
+    AppendRegisterText(text, values, reg);
+    return QString::fromStdString(text);
 }
 
 } // namespace
@@ -148,7 +138,7 @@ void TTextGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // ---------------------------------------------------------------------------------------------
 
-TRegisterPanels::TRegisterPanels(Tsimulator& cpu, QWidget* parent) : QWidget(parent), cpu_(cpu) {
+TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName("RegisterPanels");
     gRegistri = new TTextGrid({96, 96, 96}, 2, 12, this);
     gRegistri->setObjectName("gRegistri");
@@ -171,42 +161,44 @@ TRegisterPanels::TRegisterPanels(Tsimulator& cpu, QWidget* parent) : QWidget(par
     connect(gCCR, &TTextGrid::cellDoubleClicked, this, [this](int column, int) { ToggleFlag(column); });
 }
 
+bool TRegisterPanels::Loaded() const { return IsLoaded ? IsLoaded() : session_.Loaded(); }
+
+std::string TRegisterPanels::NameOf(uint8_t opcode) const {
+    return InstructionName ? InstructionName(opcode) : session_.InstructionName(opcode);
+}
+
+MemoryCell TRegisterPanels::CellAt(uint16_t address) const {
+    if (PeekCell) return PeekCell(address);
+    return MemoryCell{session_.PeekValue(address), session_.PeekLine(address)};
+}
+
 std::optional<int> TRegisterPanels::Refresh(bool evenIfIdle) {
     if (!Loaded() && !evenIfIdle) return std::nullopt;
 
-    gRegistri->SetCell(0, 0, QStringLiteral("A: $") + Hex(cpu_.A, 2));
-    gRegistri->SetCell(0, 1, QStringLiteral("B: $") + Hex(cpu_.B, 2));
-    gRegistri->SetCell(1, 0, QStringLiteral("D: $") + Hex(cpu_.D, 4));
-    gRegistri->SetCell(1, 1, QStringLiteral("X: $") + Hex(cpu_.X, 4));
-    gRegistri->SetCell(2, 0, QStringLiteral("PC: $") + Hex(cpu_.PC, 4));
-    gRegistri->SetCell(2, 1, QStringLiteral("SP: $") + Hex(cpu_.SP, 4));
-
-    static const char* const labels[6] = {"H", "I", "N", "Z", "V", "C"};
-    const bool flags[6] = {cpu_.H, cpu_.I, cpu_.N, cpu_.Z, cpu_.V, cpu_.C};
+    const TRegisterValues values = session_.Registers();
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 2; ++row)
+            gRegistri->SetCell(column, row, RegisterCell(values, RegisterAt(column, row)));
     for (int column = 0; column < 6; ++column) {
-        gCCR->SetCell(column, 0, QString::fromLatin1(labels[column]));
-        gCCR->SetCell(column, 1, flags[column] ? QStringLiteral("1") : QStringLiteral("0"));
+        gCCR->SetCell(column, 0, QString::fromLatin1(FlagLabel(kFlagColumns[column])));
+        gCCR->SetCell(column, 1,
+                      session_.FlagValue(kFlagColumns[column]) ? QStringLiteral("1") : QStringLiteral("0"));
     }
 
     sgUkaz->SetCell(1, 0, previous_);
     // The instruction at PC, read past the trace recorder.
-    MemoryCell cell;
-    if (PeekCell) cell = PeekCell(cpu_.PC);
-    else if (TMemory::ReadOwner(cpu_.PC) != RegisterOwner::None) cell = MemoryCell{0, RegisterLine};
-    else cell = cpu_.Memory.Cells[cpu_.PC];
-    QString name;
-    if (InstructionName) name = QString::fromStdString(InstructionName(cell.Value)).toUpper();
+    const MemoryCell cell = CellAt(values.PC);
+    const QString name = QString::fromStdString(NameOf(cell.Value)).toUpper();
     sgUkaz->SetCell(1, 1, name);
     if (name.isEmpty()) return std::nullopt;
     return cell.Line;
 }
 
 void TRegisterPanels::FitInstructionColumn() {
-    if (!InstructionName) return;
     const QFontMetrics metrics(sgUkaz->font());
     int widest = 0;
     for (int opcode = 0; opcode < 256; ++opcode) {
-        const QString name = QString::fromStdString(InstructionName(static_cast<uint8_t>(opcode))).toUpper();
+        const QString name = QString::fromStdString(NameOf(static_cast<uint8_t>(opcode))).toUpper();
         widest = std::max(widest, metrics.horizontalAdvance(name));
     }
     sgUkaz->SetColumnWidth(1, std::max(50, widest + 6));
@@ -220,69 +212,20 @@ void TRegisterPanels::ClearInstructionCells() {
 
 void TRegisterPanels::EditRegister(int column, int row) {
     if (!Loaded() || column < 0 || column > 2 || row < 0 || row > 1) return;
-    const Reg reg = RegisterAt(column, row);
-    unsigned current = 0;
-    switch (reg) {
-    case Reg::A:
-        current = cpu_.A;
-        break;
-    case Reg::B:
-        current = cpu_.B;
-        break;
-    case Reg::D:
-        current = cpu_.D;
-        break;
-    case Reg::X:
-        current = cpu_.X;
-        break;
-    case Reg::PC:
-        current = cpu_.PC;
-        break;
-    case Reg::SP:
-        current = cpu_.SP;
-        break;
-    }
+    const CpuRegister reg = RegisterAt(column, row);
+    // Offered as four digits whatever the register's width: $00FF for A holding $FF.
+    std::string current = "$";
+    AppendHex(current, session_.Registers().Value(reg), 4);
     const QString prompt = QStringLiteral("Vrednost registra %1 :").arg(QLatin1String(RegisterLabel(reg)));
-    const std::optional<int32_t> entered = AskEntryInteger(prompt, QStringLiteral("$") + Hex(current, 4));
-    // The run goes on while the dialog is open; if it ended meanwhile, the panels no longer
-    // follow the processor, so an edit now would change a register nobody sees.
-    if (!entered || !Loaded()) return;
-    // Truncated to the register's width; D and A:B are kept in step.
-    const auto byte = static_cast<uint8_t>(static_cast<uint32_t>(*entered));
-    const auto word = static_cast<uint16_t>(static_cast<uint32_t>(*entered));
-    switch (reg) {
-    case Reg::A:
-        cpu_.A = byte;
-        cpu_.JoinD();
-        break;
-    case Reg::B:
-        cpu_.B = byte;
-        cpu_.JoinD();
-        break;
-    case Reg::D:
-        cpu_.D = word;
-        cpu_.SplitD();
-        break;
-    case Reg::X:
-        cpu_.X = word;
-        break;
-    case Reg::PC:
-        cpu_.PC = word;
-        break;
-    case Reg::SP:
-        cpu_.SP = word;
-        break;
-    }
-    emit changed();
+    const std::optional<int32_t> entered = AskEntryInteger(prompt, QString::fromStdString(current));
+    // The run goes on while the dialog is open; if it ended meanwhile, the session drops the
+    // edit: the panels no longer follow the processor, so it would change a register nobody sees.
+    if (entered && session_.SetRegister(reg, *entered)) emit changed();
 }
 
 void TRegisterPanels::ToggleFlag(int column) {
     if (!Loaded() || column < 0 || column > 5) return;
-    // Changing I drops every request not yet taken.
-    if (column == 1) cpu_.Pending.reset();
     // The flag itself is toggled, not the digit on show: during a fast run the panels are
     // drawn once per frame and may be a few steps behind.
-    bool* flags[6] = {&cpu_.H, &cpu_.I, &cpu_.N, &cpu_.Z, &cpu_.V, &cpu_.C};
-    *flags[column] = !*flags[column];
-    emit changed();
+    if (session_.ToggleFlag(kFlagColumns[column])) emit changed();
 }

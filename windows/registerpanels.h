@@ -8,7 +8,7 @@
 
 #include "engine/memory.h"
 
-class Tsimulator;
+class TSession;
 
 // A small grid of text cells drawn in one paint: yellow Courier text on navy with grid lines,
 // fixed column widths and 18-pixel rows, no scroll bars, no editing. A click selects a cell,
@@ -58,21 +58,24 @@ private:
 };
 
 // The three panels under the toolbar: registers gRegistri (A, B, D, X, PC, SP), condition codes
-// gCCR (H I N Z V C) and the instruction grid sgUkaz (previous and next instruction). They show a
-// Tsimulator; the processor's fields are the truth and Refresh rewrites the cells from them.
-// Double-clicks edit a register (through the value-entry dialog) or toggle a flag while a
-// program is loaded, and then emit changed() so the owner refreshes the whole display.
+// gCCR (H I N Z V C) and the instruction grid sgUkaz (previous and next instruction). They show
+// the session's processor; its fields are the truth and Refresh rewrites the cells from them.
+// Double-clicks ask for a register value (through the value-entry dialog) or toggle a flag; the
+// session applies the edit, which it does only while a program is loaded, and the panels then
+// emit changed() so the owner refreshes the whole display. The session must outlive every use
+// of the panels.
 class TRegisterPanels : public QWidget {
     Q_OBJECT
 public:
-    explicit TRegisterPanels(Tsimulator& cpu, QWidget* parent = nullptr);
+    explicit TRegisterPanels(TSession& session, QWidget* parent = nullptr);
 
+    // Optional overrides of what the session tells (an owner that outlives the session during
+    // tear-down guards the calls with them). Unset, the session answers.
     // Upper-case instruction name of an opcode (empty: no instruction).
     std::function<std::string(uint8_t)> InstructionName;
-    // The cell at an address as displays see it (no trace, no device side effects). Defaults to
-    // the plain cell, with on-chip register addresses read as value 0 / RegisterLine.
+    // The cell at an address as displays see it (no trace, no device side effects).
     std::function<MemoryCell(uint16_t)> PeekCell;
-    // Whether a program is loaded: the panels change only then. Defaults to "not loaded".
+    // Whether a program is loaded: the panels change only then.
     std::function<bool()> IsLoaded;
 
     // Widens the next-instruction column when an instruction name is longer than its 50
@@ -96,6 +99,7 @@ public:
     void ClearInstructionCells();
 
     // The double-click actions, callable directly. Both do nothing unless loaded.
+    // column, row: the cell of gRegistri; column: the column of gCCR.
     void EditRegister(int column, int row);
     void ToggleFlag(int column);
 
@@ -108,9 +112,11 @@ signals:
     void changed();
 
 private:
-    bool Loaded() const { return IsLoaded && IsLoaded(); }
+    bool Loaded() const;
+    std::string NameOf(uint8_t opcode) const;
+    MemoryCell CellAt(uint16_t address) const;
 
-    Tsimulator& cpu_;
+    TSession& session_;
     QString previous_;
     TTextGrid* gRegistri;
     TTextGrid* gCCR;

@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "engine/numbers.h"
 #include "windows/prompt.h"
-#include "windows/valueparse.h"
 
 namespace {
 TfrmVnos* installedDialog = nullptr;

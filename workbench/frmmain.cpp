@@ -271,7 +271,7 @@ void TfrmMain::CreatePanel() {
     auto* layout = new QHBoxLayout(Panel2);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(6);
-    panels = new TRegisterPanels(session->Cpu(), Panel2);
+    panels = new TRegisterPanels(*session, Panel2);
     layout->addWidget(panels);
     layout->addStretch(1);
 

@@ -6,9 +6,11 @@ TPort::TPort(int pinCount, uint16_t ddrAddress, uint16_t drAddress)
     : PinCount(pinCount < 1 ? 1 : (pinCount > 8 ? 8 : pinCount)), DdrAddress(ddrAddress),
       DrAddress(drAddress) {}
 
-uint8_t TPort::PinImage(int pin) const {
-    if (pin < 0 || pin >= PinCount) return PinInputLow;
-    return static_cast<uint8_t>((IsOutput(pin) ? PinOutputLow : PinInputLow) + PinLevel(pin));
+PinImageKind TPort::PinImage(int pin) const {
+    if (pin < 0 || pin >= PinCount) return PinImageKind::InputLow;
+    const bool high = PinLevel(pin) != 0;
+    if (IsOutput(pin)) return high ? PinImageKind::OutputHigh : PinImageKind::OutputLow;
+    return high ? PinImageKind::InputHigh : PinImageKind::InputLow;
 }
 
 void TPort::WriteRegister(uint16_t address, uint8_t value) {

@@ -7,11 +7,12 @@
 class TTimer;
 
 // What a pin's button shows: derived from its direction and level.
-enum PinImageKind : uint8_t {
-    PinOutputLow = 0,
-    PinOutputHigh = 1,
-    PinInputLow = 2,
-    PinInputHigh = 3,
+// The numbers are the image indices of the port windows' pin buttons.
+enum class PinImageKind : uint8_t {
+    OutputLow = 0,
+    OutputHigh = 1,
+    InputLow = 2,
+    InputHigh = 3,
 };
 
 // One parallel port of the MC6803 as the processor and the user see it.
@@ -44,8 +45,8 @@ public:
     uint8_t Mask() const { return static_cast<uint8_t>((1u << PinCount) - 1u); }
     bool IsOutput(int pin) const { return (Direction >> pin) & 1u; }
     uint8_t PinLevel(int pin) const { return (Level >> pin) & 1u; }
-    // 0 output at 0, 1 output at 1, 2 input at 0, 3 input at 1; 2 for a pin that does not exist.
-    uint8_t PinImage(int pin) const;
+    // What the pin's button shows; InputLow for a pin that does not exist.
+    PinImageKind PinImage(int pin) const;
 
     // DDR: every pin's direction; DR: the level of every output pin (inputs keep theirs).
     // Other addresses are ignored.

@@ -1,38 +1,13 @@
 #include "engine/devices/sci.h"
 
-#include <algorithm>
-
-#include "engine/hex.h"
 #include "engine/random.h"
-#include "engine/simulator.h"
 
-namespace {
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-} // namespace
-
-TSci::TSci(std::bitset<256>& pending, TRandom& random, const bool& loaded)
+TSci::TSci(TPending& pending, TRandom& random, const bool& loaded)
     : pending_(pending), random_(random), loaded_(loaded) {}
 
 const char* TSci::ChipRate() const {
     static const char* const kRates[4] = {"76800", "9600", "1200", "300"};
     return kRates[RMCR & 0x03];
-}
-
-std::string TSci::Output() const {
-    std::string text(prefixReversed_.rbegin(), prefixReversed_.rend());
-    text += body_;
-    return text;
-}
-
-void TSci::SetOutput(std::string text) {
-    prefixReversed_.clear();
-    body_ = std::move(text);
-    ++outputRevision_;
 }
 
 uint8_t TSci::ReadRegister(uint16_t address) {
@@ -83,19 +58,6 @@ void TSci::WriteRegister(uint16_t address, uint8_t value) {
     Changed();
 }
 
-void TSci::Emit(uint8_t byte) {
-    Transmitted.push_back(byte);
-    ++outputRevision_;
-    if (DisplayMode == SciDisplayMode::Hex) {
-        // "42 " in front of the text, stored reversed.
-        prefixReversed_.push_back(' ');
-        prefixReversed_.push_back(kHexDigits[byte & 0x0F]);
-        prefixReversed_.push_back(kHexDigits[byte >> 4]);
-    } else {
-        body_.push_back(static_cast<char>(byte));
-    }
-}
-
 void TSci::SciTick() {
     if (loaded_) {
         bool request = false;
@@ -127,8 +89,8 @@ void TSci::SciTick() {
                     RxByte = TDR;
                     RxCount = LoopbackTicks;
                     RateMismatch = false; // the chip receives at its own rate
-                } else {
-                    Emit(TDR);
+                } else if (onTransmit) {
+                    onTransmit(TDR);
                 }
             }
             if (TxCount == 0) TRCSR |= TRCSR_TDRE;
@@ -137,50 +99,21 @@ void TSci::SciTick() {
 
         // The request follows the condition at every tick: withdrawn as soon as none holds,
         // even if the processor has not taken it yet.
-        pending_.set(IntSCI, request);
+        pending_.set(InterruptSource::SCI, request);
     }
     Changed();
 }
 
-bool TSci::DeliverByte(uint8_t byte) {
+bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
     bool accepted = (TRCSR & TRCSR_RE) != 0;
     if (accepted) {
         RxByte = byte;
         // A framing error belongs to the byte sent at the wrong rate, not to every later one.
-        RateMismatch = ExternalRate != ChipRate();
+        RateMismatch = !atChipRate;
         RxCount = LineTicks;
     }
     Changed();
     return accepted;
-}
-
-SciSendResult TSci::SendInput() {
-    if (Input.empty()) {
-        Changed();
-        return SciSendResult::Empty;
-    }
-    uint8_t byte = 0;
-    SciSendResult result = SciSendResult::Sent;
-    if (DisplayMode == SciDisplayMode::Ascii) {
-        byte = static_cast<uint8_t>(Input[0]);
-        Input.erase(0, 1);
-    } else {
-        size_t take = std::min<size_t>(Input.size(), 2);
-        int value = 0;
-        for (size_t i = 0; i < take; ++i) {
-            int digit = HexDigit(Input[i]);
-            if (digit < 0) {
-                result = SciSendResult::Invalid;
-                value = 0;
-                break;
-            }
-            value = value * 16 + digit;
-        }
-        byte = static_cast<uint8_t>(value);
-        Input.erase(0, take);
-    }
-    DeliverByte(byte);
-    return result;
 }
 
 void TSci::ResetSci() {
@@ -188,10 +121,6 @@ void TSci::ResetSci() {
     TxCount = RxCount = RxByte = 0;
     OverrunSeen = RateMismatch = false;
     RdrTaken = true;
-    Input.clear();
-    prefixReversed_.clear();
-    body_.clear();
-    ++outputRevision_;
-    Transmitted.clear();
+    if (onReset) onReset();
     Changed();
 }

@@ -15,7 +15,7 @@ uint8_t High(uint16_t word) { return static_cast<uint8_t>(word >> 8); }
 uint8_t Low(uint16_t word) { return static_cast<uint8_t>(word); }
 } // namespace
 
-TTimer::TTimer(TMemory& memory, std::bitset<256>& pending, TRandom& random, const bool& loaded)
+TTimer::TTimer(TMemory& memory, TPending& pending, TRandom& random, const bool& loaded)
     : memory_(memory), pending_(pending), random_(random), loaded_(loaded) {}
 
 uint8_t TTimer::ReadRegister(uint16_t address) {
@@ -91,9 +91,9 @@ void TTimer::WriteRegister(uint16_t address, uint8_t value) {
 // still be waiting after the handler acknowledged the event, and the handler would run a second
 // time for the same event (an output-compare handler that toggles OLVL would toggle it back).
 void TTimer::WithdrawAcknowledged() {
-    if (!((TCSR & TCSR_ETOI) && (TCSR & TCSR_TOF))) pending_.reset(IntTOF);
-    if (!((TCSR & TCSR_EOCI) && (TCSR & TCSR_OCF))) pending_.reset(IntOCF);
-    if (!((TCSR & TCSR_EICI) && (TCSR & TCSR_ICF))) pending_.reset(IntICF);
+    if (!((TCSR & TCSR_ETOI) && (TCSR & TCSR_TOF))) pending_.reset(InterruptSource::TOF);
+    if (!((TCSR & TCSR_EOCI) && (TCSR & TCSR_OCF))) pending_.reset(InterruptSource::OCF);
+    if (!((TCSR & TCSR_EICI) && (TCSR & TCSR_ICF))) pending_.reset(InterruptSource::ICF);
 }
 
 void TTimer::TimerTick() {
@@ -115,9 +115,9 @@ void TTimer::TimerTick() {
         }
     }
 
-    if ((TCSR & TCSR_ETOI) && (TCSR & TCSR_TOF)) pending_.set(IntTOF);
-    if ((TCSR & TCSR_EOCI) && (TCSR & TCSR_OCF)) pending_.set(IntOCF);
-    if ((TCSR & TCSR_EICI) && (TCSR & TCSR_ICF)) pending_.set(IntICF);
+    if ((TCSR & TCSR_ETOI) && (TCSR & TCSR_TOF)) pending_.set(InterruptSource::TOF);
+    if ((TCSR & TCSR_EOCI) && (TCSR & TCSR_OCF)) pending_.set(InterruptSource::OCF);
+    if ((TCSR & TCSR_EICI) && (TCSR & TCSR_ICF)) pending_.set(InterruptSource::ICF);
 
     if (loaded_) Changed();
 }

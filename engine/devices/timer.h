@@ -1,9 +1,9 @@
 #pragma once
-#include <bitset>
 #include <cstdint>
 #include <functional>
 
 #include "engine/device.h"
+#include "engine/pending.h"
 
 class TMemory;
 class TRandom;
@@ -29,7 +29,7 @@ public:
 
     // memory: Port 2 is driven through it; pending: the processor's request set;
     // random: for the counter's reset value; loaded: the board's "program loaded" flag.
-    TTimer(TMemory& memory, std::bitset<256>& pending, TRandom& random, const bool& loaded);
+    TTimer(TMemory& memory, TPending& pending, TRandom& random, const bool& loaded);
 
     uint16_t Counter = 0;
     uint16_t OutputCompare = 0;
@@ -62,7 +62,7 @@ private:
         if (onChanged) onChanged();
     }
     TMemory& memory_;
-    std::bitset<256>& pending_;
+    TPending& pending_;
     TRandom& random_;
     const bool& loaded_;
 };

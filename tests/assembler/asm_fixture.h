@@ -11,6 +11,10 @@
 
 #include "assembler/compiler.h"
 
+using Status = CompileStatus;
+// The packed result of a successful assembly.
+constexpr CompileResult kOk = 1;
+
 inline std::string ReadFileBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -71,5 +75,7 @@ protected:
         return out;
     }
 
-    static CompileResult Result(int line, CompileStatus status) { return line * 256 + status; }
+    static CompileResult Result(int line, CompileStatus status) {
+        return line * 256 + static_cast<int>(status);
+    }
 };

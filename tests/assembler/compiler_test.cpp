@@ -157,7 +157,7 @@ TEST_F(AsmTest, InstructionBytesMatchTheDataSheet) {
     for (const Case& c : cases) {
         CompileResult r;
         EXPECT_EQ(Bytes({c.line}, &r), c.bytes) << c.line;
-        EXPECT_EQ(r, Ok) << c.line;
+        EXPECT_EQ(r, kOk) << c.line;
     }
     // Branches to themselves: displacement -2.
     struct Branch {
@@ -193,9 +193,9 @@ TEST_F(AsmTest, FieldScannerCutsCommentsAndKeepsQuotedText) {
     // Only spaces separate fields: a TAB belongs to its token.
     CompileResult r;
     Bytes({" \tNOP"}, &r);
-    EXPECT_EQ(r, Result(5, UnknownInstruction));
+    EXPECT_EQ(r, Result(5, Status::UnknownInstruction));
     Bytes({" NOP\t"}, &r);
-    EXPECT_EQ(r, Result(5, UnknownInstruction));
+    EXPECT_EQ(r, Result(5, Status::UnknownInstruction));
     // A label holding "+" is accepted but cannot be referenced with an offset.
     EXPECT_EQ(Bytes({"A+B NOP"}), B{0x01});
 }
@@ -229,22 +229,22 @@ TEST_F(AsmTest, OperandErrors) {
           " ORG #1",   " FDB $",      " SM",        " SM $100 $1G", " SM $100 \"ab", " SM \"a\" 1"}) {
         std::vector<std::string> src = {line};
         CompileResult r = Asm(src);
-        EXPECT_EQ(ResultStatus(r), OperandError) << line;
+        EXPECT_EQ(ResultStatus(r), Status::OperandError) << line;
         EXPECT_EQ(ResultLine(r), 2) << line;
     }
     // An offset that is not a number, even though the label exists.
-    EXPECT_EQ(Asm({"COUNT EQU 1", " LDAA COUNT+1A"}), Result(3, OperandError));
+    EXPECT_EQ(Asm({"COUNT EQU 1", " LDAA COUNT+1A"}), Result(3, Status::OperandError));
 }
 
 TEST_F(AsmTest, UnknownInstructionAndModesTheInstructionLacks) {
     for (const char* line : {" FOO", " BRA $2000", " NOP #1", " NOP $12", " STAA #1", " LDAA \"x\"",
                              " LDAA @1", " LDAAX", " LSRD 1,X"}) {
-        EXPECT_EQ(Asm({line}), Result(2, UnknownInstruction)) << line;
+        EXPECT_EQ(Asm({line}), Result(2, Status::UnknownInstruction)) << line;
     }
     // An unknown mnemonic alone on line 1.
-    EXPECT_EQ(Asm({"       lda #1"}), Result(2, UnknownInstruction));
+    EXPECT_EQ(Asm({"       lda #1"}), Result(2, Status::UnknownInstruction));
     // A malformed number keeps its OperandError even where the mnemonic is unknown.
-    EXPECT_EQ(Asm({" FOO %102"}), Result(2, OperandError));
+    EXPECT_EQ(Asm({" FOO %102"}), Result(2, Status::OperandError));
 }
 
 TEST_F(AsmTest, RelativeDisplacementLimits) {
@@ -252,15 +252,15 @@ TEST_F(AsmTest, RelativeDisplacementLimits) {
     EXPECT_EQ(Bytes({"T RMB 125", " BRA T"}), (B{0x20, 0x81}));
     CompileResult r;
     Bytes({"T RMB 126", " BRA T"}, &r);
-    EXPECT_EQ(r, Result(6, BranchTooFar));
+    EXPECT_EQ(r, Result(6, Status::BranchTooFar));
     // 127 forward is accepted, 128 is not.
     Bytes({" BRA T", " RMB 127", "T NOP"}, &r);
-    EXPECT_EQ(r, Ok);
+    EXPECT_EQ(r, kOk);
     EXPECT_EQ(memory.Cells[0x101].Value, 0x7F);
     Bytes({" BRA T", " RMB 128", "T NOP"}, &r);
-    EXPECT_EQ(r, Result(5, BranchTooFar));
+    EXPECT_EQ(r, Result(5, Status::BranchTooFar));
     // Displacements wrap with the 16-bit address space.
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB $FFF0", " ORG $FFF0", " BRA T", " ORG $0020", "T NOP"}), Ok);
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB $FFF0", " ORG $FFF0", " BRA T", " ORG $0020", "T NOP"}), kOk);
     EXPECT_EQ(memory.Cells[0xFFF1].Value, 0x2E); // $0020 - $FFF2
     // Offsets on branch targets.
     EXPECT_EQ(Bytes({"T NOP", " BRA T+1"}), (B{0x01, 0x20, 0xFE}));
@@ -268,17 +268,17 @@ TEST_F(AsmTest, RelativeDisplacementLimits) {
 
 TEST_F(AsmTest, DirectivesInBothPasses) {
     // A label on ORG gets the counter before the ORG; on EQU it gets the operand.
-    ASSERT_EQ(Asm({" ORG $300", "HERE ORG $400", "VAL EQU $1234", " ORG $FFFE", " FDB HERE"}), Ok);
+    ASSERT_EQ(Asm({" ORG $300", "HERE ORG $400", "VAL EQU $1234", " ORG $FFFE", " FDB HERE"}), kOk);
     uint16_t v = 0;
     ASSERT_TRUE(compiler.FindLabel("HERE", v));
     EXPECT_EQ(v, 0x300);
     ASSERT_TRUE(compiler.FindLabel("VAL", v));
     EXPECT_EQ(v, 0x1234);
     // ORG and EQU need labels defined earlier; instructions and FDB may look ahead.
-    EXPECT_EQ(Asm({" ORG LATER", "LATER NOP"}), Result(2, UndefinedLabel));
-    EXPECT_EQ(Asm({"X EQU LATER", "LATER NOP"}), Result(2, UndefinedLabel));
-    EXPECT_EQ(Asm({"X EQU X"}), Result(2, UndefinedLabel));
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB START", " ORG $100", "START NOP"}), Ok);
+    EXPECT_EQ(Asm({" ORG LATER", "LATER NOP"}), Result(2, Status::UndefinedLabel));
+    EXPECT_EQ(Asm({"X EQU LATER", "LATER NOP"}), Result(2, Status::UndefinedLabel));
+    EXPECT_EQ(Asm({"X EQU X"}), Result(2, Status::UndefinedLabel));
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB START", " ORG $100", "START NOP"}), kOk);
     EXPECT_EQ(memory.Cells[0xFFFE].Value, 0x01);
     EXPECT_EQ(memory.Cells[0xFFFE].Line, 2);
     EXPECT_EQ(memory.Cells[0x100].Line, 4);
@@ -299,21 +299,21 @@ TEST_F(AsmTest, DirectivesInBothPasses) {
     EXPECT_EQ(Bytes({" NAM whatever you like", " NOP", " END", " GARBAGE %%%"}), B{0x01});
     // ORG $FFFF then FDB: the high byte at $FFFF, the counter wraps to $0000.
     EXPECT_EQ(Asm({" ORG $FFFF", " FDB $1234", " RMB 2", "AFTER FCB 7", " ORG $FFFE"}),
-              Result(0, NoResetVector));
+              Result(0, Status::NoResetVector));
     EXPECT_EQ(memory.Cells[0xFFFF].Value, 0x12);
     ASSERT_TRUE(compiler.FindLabel("AFTER", v));
     EXPECT_EQ(v, 0x0003);
     // A bare label line takes the location counter.
-    EXPECT_EQ(Asm({" ORG $40", "HERE", " ORG $FFFE", " FDB HERE"}), Ok);
+    EXPECT_EQ(Asm({" ORG $40", "HERE", " ORG $FFFE", " FDB HERE"}), kOk);
     EXPECT_EQ(memory.Cells[0xFFFF].Value, 0x40);
 }
 
 TEST_F(AsmTest, ResetVectorDecidesSuccess) {
-    EXPECT_EQ(Asm({}), Result(0, NoResetVector));
-    EXPECT_EQ(Asm({""}), Result(0, NoResetVector));
-    EXPECT_EQ(Asm({" ORG $100", " NOP"}), Result(0, NoResetVector));
+    EXPECT_EQ(Asm({}), Result(0, Status::NoResetVector));
+    EXPECT_EQ(Asm({""}), Result(0, Status::NoResetVector));
+    EXPECT_EQ(Asm({" ORG $100", " NOP"}), Result(0, Status::NoResetVector));
     // Only SM wrote it: preset bytes do not count.
-    EXPECT_EQ(Asm({" SM $FFFE $01 $00"}), Result(0, NoResetVector));
+    EXPECT_EQ(Asm({" SM $FFFE $01 $00"}), Result(0, Status::NoResetVector));
     EXPECT_EQ(memory.Cells[0xFFFE].Line, PresetLine);
     EXPECT_EQ(memory.Cells[0xFFFE].Value, 1);
 }
@@ -324,7 +324,7 @@ TEST_F(AsmTest, SampleProgramAssembles) {
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[23], "");
     EXPECT_EQ(lines[3].substr(0, 7), "       ");
-    ASSERT_EQ(Asm(lines), Ok);
+    ASSERT_EQ(Asm(lines), kOk);
     EXPECT_EQ(memory.Cells[0xFFFE].Line, 8);
     EXPECT_EQ(memory.Cells[0xFFFE].Value, 0x20);
     EXPECT_EQ(memory.Cells[0xFFFF].Value, 0x00);
@@ -347,74 +347,75 @@ TEST_F(AsmTest, SampleProgramAssembles) {
 
 TEST_F(AsmTest, BreakpointsBelongOnInstructionLines) {
     // Accepted on instruction lines, with or without a label.
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB S", " ORG $100", "!S NOP", "!       NOP"}), Ok);
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB S", " ORG $100", "!S NOP", "!       NOP"}), kOk);
     EXPECT_EQ(memory.Cells[0x101].Line, 5);
     uint16_t v = 0;
     EXPECT_TRUE(compiler.FindLabel("S", v));
     // Refused on an empty, comment, label-only, directive or END line: the line is reported.
     for (const char* line : {"!", "!* comment", "!; comment", "!LABEL", "!       ORG $100", "!X EQU 1",
                              "!       FCB 1", "!       END"}) {
-        EXPECT_EQ(Asm({" NOP", line, " NOP"}), Result(3, MisplacedBreakpoint)) << line;
+        EXPECT_EQ(Asm({" NOP", line, " NOP"}), Result(3, Status::MisplacedBreakpoint)) << line;
     }
     // The first error of a line is kept.
-    EXPECT_EQ(Asm({"!1X NOP"}), Result(2, UndefinedLabel));
+    EXPECT_EQ(Asm({"!1X NOP"}), Result(2, Status::UndefinedLabel));
 }
 
 TEST_F(AsmTest, ErrorLinesAndStateAfterFailure) {
     // Pass 1 failure: address space cleared, labels up to the failing line.
-    EXPECT_EQ(Asm({" ORG $40", " NOP"}), Result(0, NoResetVector));
+    EXPECT_EQ(Asm({" ORG $40", " NOP"}), Result(0, Status::NoResetVector));
     EXPECT_EQ(memory.Cells[0x40].Line, 2);
-    EXPECT_EQ(Asm({" ORG $40", "A NOP", "", "B NOP", "* c", "1BAD NOP", "C NOP"}), Result(7, UndefinedLabel));
+    EXPECT_EQ(Asm({" ORG $40", "A NOP", "", "B NOP", "* c", "1BAD NOP", "C NOP"}),
+              Result(7, Status::UndefinedLabel));
     EXPECT_EQ(compiler.Labels().Count(), 2u);
     EXPECT_EQ(memory.Cells[0x40].Line, NoLine);
     // Pass 2 failure: bytes up to and including the failing line stay.
-    EXPECT_EQ(Asm({" ORG $100", " NOP", "L FCB L", " NOP"}), Result(4, OperandError));
+    EXPECT_EQ(Asm({" ORG $100", " NOP", "L FCB L", " NOP"}), Result(4, Status::OperandError));
     EXPECT_EQ(memory.Cells[0x100].Line, 2);
     EXPECT_EQ(memory.Cells[0x101].Line, NoLine);
-    EXPECT_EQ(Asm({" ORG $100", " NOP", " SM $200 1 2 x", " NOP"}), Result(4, OperandError));
+    EXPECT_EQ(Asm({" ORG $100", " NOP", " SM $200 1 2 x", " NOP"}), Result(4, Status::OperandError));
     EXPECT_EQ(memory.Cells[0x201].Value, 2);
     EXPECT_EQ(memory.Cells[0x201].Line, PresetLine);
-    EXPECT_EQ(Asm({" NOP", " JMP NOWHERE"}), Result(3, UndefinedLabel));
-    EXPECT_EQ(Asm({" NOP", " BRA NOWHERE"}), Result(3, UndefinedLabel));
-    EXPECT_EQ(Asm({" NOP", " LDAA #NOWHERE"}), Result(3, UndefinedLabel));
-    EXPECT_EQ(Asm({" EQU NOWHERE"}), Result(2, UndefinedLabel)); // no label: found in pass 2
+    EXPECT_EQ(Asm({" NOP", " JMP NOWHERE"}), Result(3, Status::UndefinedLabel));
+    EXPECT_EQ(Asm({" NOP", " BRA NOWHERE"}), Result(3, Status::UndefinedLabel));
+    EXPECT_EQ(Asm({" NOP", " LDAA #NOWHERE"}), Result(3, Status::UndefinedLabel));
+    EXPECT_EQ(Asm({" EQU NOWHERE"}), Result(2, Status::UndefinedLabel)); // no label: found in pass 2
     // A new Compile starts from scratch.
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 1"}), Ok);
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 1"}), kOk);
     EXPECT_EQ(compiler.Labels().Count(), 0u);
 }
 
 TEST_F(AsmTest, LongLinesAreRefusedNotCut) {
     std::string body(240, 'A');
     std::string fcc = " FCC \"" + body + "\"";
-    EXPECT_EQ(Asm({fcc}), Result(2, OperandError)); // operand over 100 characters
+    EXPECT_EQ(Asm({fcc}), Result(2, Status::OperandError)); // operand over 100 characters
     std::string sm = " SM $100";
     while (sm.size() < 255)
         sm += " 1";
     sm.resize(255);
-    EXPECT_EQ(Asm({sm}), Result(0, NoResetVector));       // exactly 255: fine
-    EXPECT_EQ(Asm({sm + " 2"}), Result(2, OperandError)); // more data than a line holds
+    EXPECT_EQ(Asm({sm}), Result(0, Status::NoResetVector));       // exactly 255: fine
+    EXPECT_EQ(Asm({sm + " 2"}), Result(2, Status::OperandError)); // more data than a line holds
     // A long comment is harmless.
-    EXPECT_EQ(Asm({" NOP ; " + std::string(100000, 'x')}), Result(0, NoResetVector));
+    EXPECT_EQ(Asm({" NOP ; " + std::string(100000, 'x')}), Result(0, Status::NoResetVector));
     // Fields: a long label is significant to 15 characters.
-    EXPECT_EQ(Asm({std::string(40, 'L') + " NOP", " ORG $FFFE", " FDB " + std::string(15, 'L')}), Ok);
+    EXPECT_EQ(Asm({std::string(40, 'L') + " NOP", " ORG $FFFE", " FDB " + std::string(15, 'L')}), kOk);
 }
 
 TEST_F(AsmTest, LongRemarkAfterTheFieldsIsIgnoredLikeAComment) {
     // Text after the operand is ignored, so a remark written without ";" may run past the
     // 255-character limit: cutting it would lose nothing the assembler reads.
     const std::string remark = " " + std::string(300, 'r');
-    EXPECT_EQ(Asm({" NOP" + std::string(3, ' ') + "NOP" + remark}), Result(2, UnknownInstruction));
-    EXPECT_EQ(Asm({" ORG $100", " LDAA #1" + remark, " ORG $FFFE", " FDB 0"}), Ok);
+    EXPECT_EQ(Asm({" NOP" + std::string(3, ' ') + "NOP" + remark}), Result(2, Status::UnknownInstruction));
+    EXPECT_EQ(Asm({" ORG $100", " LDAA #1" + remark, " ORG $FFFE", " FDB 0"}), kOk);
     EXPECT_EQ(memory.Cells[0x101].Value, 0x01);
-    EXPECT_EQ(Asm({"LBL EQU $1234" + remark, " ORG $FFFE", " FDB LBL"}), Ok);
+    EXPECT_EQ(Asm({"LBL EQU $1234" + remark, " ORG $FFFE", " FDB LBL"}), kOk);
     EXPECT_EQ(memory.Cells[0xFFFE].Value, 0x12);
     // A field that reaches beyond the limit would be cut: refused.
-    EXPECT_EQ(Asm({" NOP" + std::string(300, ' ') + "X"}), Result(2, OperandError));
-    EXPECT_EQ(Asm({std::string(300, 'L') + " NOP"}), Result(2, OperandError));
+    EXPECT_EQ(Asm({" NOP" + std::string(300, ' ') + "X"}), Result(2, Status::OperandError));
+    EXPECT_EQ(Asm({std::string(300, 'L') + " NOP"}), Result(2, Status::OperandError));
     // SM reads every token of the line: data past the limit is refused, trailing blanks are not.
     std::string sm = " SM $100 1 2 3";
-    EXPECT_EQ(Asm({sm + std::string(300, ' ')}), Result(0, NoResetVector));
-    EXPECT_EQ(Asm({sm + std::string(300, ' ') + "4"}), Result(2, OperandError));
+    EXPECT_EQ(Asm({sm + std::string(300, ' ')}), Result(0, Status::NoResetVector));
+    EXPECT_EQ(Asm({sm + std::string(300, ' ') + "4"}), Result(2, Status::OperandError));
 }
 
 TEST_F(AsmTest, LinesBeyondTheTagRangeMayNotEmitBytes) {
@@ -425,7 +426,7 @@ TEST_F(AsmTest, LinesBeyondTheTagRangeMayNotEmitBytes) {
     src.push_back("L EQU 5");
     src.push_back(" ORG $FFFE");
     src.push_back(" FDB L");
-    EXPECT_EQ(Asm(src), Result(32772, UnknownError));
+    EXPECT_EQ(Asm(src), Result(32772, Status::UnknownError));
     EXPECT_EQ(memory.Cells[0x40].Line, 32767);
     EXPECT_EQ(memory.Cells[0x50].Line, PresetLine);
 }
@@ -433,10 +434,10 @@ TEST_F(AsmTest, LinesBeyondTheTagRangeMayNotEmitBytes) {
 TEST_F(AsmTest, ProgressStepsOncePerLinePerPass) {
     int steps = 0;
     compiler.ProgressStep = [&] { ++steps; };
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0", "", "* x"}), Ok);
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0", "", "* x"}), kOk);
     EXPECT_EQ(steps, 2 * 5); // four lines and the end marker, twice
     steps = 0;
-    EXPECT_EQ(Asm({" NOP", " FOO", " NOP"}), Result(3, UnknownInstruction));
+    EXPECT_EQ(Asm({" NOP", " FOO", " NOP"}), Result(3, Status::UnknownInstruction));
     EXPECT_EQ(steps, 2);
 }
 

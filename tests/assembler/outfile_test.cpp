@@ -50,7 +50,7 @@ TEST_F(AsmTest, ListingThroughASymbolicLinkKeepsTheLink) {
     fs::create_symlink(target, link);
 
     compiler.ListingPath = link.string();
-    ASSERT_EQ(Asm(kProgram), Ok);
+    ASSERT_EQ(Asm(kProgram), kOk);
     EXPECT_TRUE(compiler.ListingErrors().empty());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_NE(ReadFileBytes(target).find(" NOP\r\n"), std::string::npos);
@@ -60,7 +60,7 @@ TEST_F(AsmTest, ListingThroughASymbolicLinkKeepsTheLink) {
 
     // A dangling link is followed too: the file is created where it points.
     fs::remove(target);
-    ASSERT_EQ(Asm(kProgram), Ok);
+    ASSERT_EQ(Asm(kProgram), kOk);
     EXPECT_TRUE(compiler.ListingErrors().empty());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_TRUE(fs::is_regular_file(target));
@@ -74,7 +74,7 @@ TEST_F(AsmTest, ListingIntoANamedPipeIsWrittenNotReplaced) {
     ASSERT_GE(reader, 0);
 
     compiler.ListingPath = fifo.string();
-    ASSERT_EQ(Asm(kProgram), Ok);
+    ASSERT_EQ(Asm(kProgram), kOk);
     EXPECT_TRUE(compiler.ListingErrors().empty());
     EXPECT_TRUE(IsFifo(fifo));
     EXPECT_NE(ReadAvailable(reader).find(" NOP\r\n"), std::string::npos);
@@ -87,8 +87,8 @@ TEST_F(AsmTest, ListingWriteAndCloseErrorsAreReported) {
     struct stat st {};
     if (::stat("/dev/full", &st) == 0 && S_ISCHR(st.st_mode)) {
         compiler.ListingPath = "/dev/full";
-        ASSERT_EQ(Asm(kProgram), Ok);
-        EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingWriteError});
+        ASSERT_EQ(Asm(kProgram), kOk);
+        EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingErrorCode(ListingError::Write)});
         ASSERT_EQ(::stat("/dev/full", &st), 0);
         EXPECT_TRUE(S_ISCHR(st.st_mode));
     }
@@ -101,14 +101,14 @@ TEST_F(AsmTest, ListingWriteAndCloseErrorsAreReported) {
         for (const auto& e : fs::directory_iterator(dir.Path()))
             if (e.path().filename().string().rfind(".list.lst.", 0) == 0) fs::remove(e.path());
     };
-    ASSERT_EQ(Asm(kProgram), Ok);
-    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingCloseError});
+    ASSERT_EQ(Asm(kProgram), kOk);
+    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingErrorCode(ListingError::Close)});
     EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
 TEST_F(AsmTest, SRecordsThroughALinkAndIntoAPipe) {
-    ASSERT_EQ(Asm(kProgram), Ok);
+    ASSERT_EQ(Asm(kProgram), kOk);
     const std::string s19 = MakeSRecords(memory, "t");
     TempDir dir;
     fs::path target = dir.Path() / "t.s19";

@@ -48,7 +48,7 @@ protected:
 
 TEST_F(ListingTest, SampleProgramGolden) {
     std::vector<std::string> lines = SplitLines(Utf8ToCp1250(SampleProgram()));
-    ASSERT_EQ(Asm(lines), Ok);
+    ASSERT_EQ(Asm(lines), kOk);
     EXPECT_TRUE(compiler.ListingErrors().empty());
     std::vector<std::string> listing = ListingLines();
     ASSERT_EQ(listing.size(), 23u); // up to the END line
@@ -62,7 +62,7 @@ TEST_F(ListingTest, SampleProgramGolden) {
 TEST_F(ListingTest, ListingTextPerKindOfLine) {
     ASSERT_EQ(Asm({" ORG $FFFE", " FDB S", " ORG $100", "V EQU $ABCD", "S RMB 2", " FCB 7",
                    " FCC \"abcdefghijklmnopqrst\"", " SM $50 1", "!L LDX #V", "* c", " NAM x"}),
-              Ok);
+              kOk);
     std::vector<std::string> l = ListingLines();
     ASSERT_EQ(l.size(), 12u);
     EXPECT_EQ(l[0], "    1  FFFE              ORG $FFFE");
@@ -91,12 +91,12 @@ TEST_F(ListingTest, ThreeLinesWithoutEndGiveFourListingLines) {
 }
 
 TEST_F(ListingTest, PassTwoFailureEndsTheListingPassOneFailureKeepsTheOldOne) {
-    EXPECT_EQ(Asm({" NOP", "L FCB L", " NOP"}), Result(3, OperandError));
+    EXPECT_EQ(Asm({" NOP", "L FCB L", " NOP"}), Result(3, Status::OperandError));
     std::vector<std::string> l = ListingLines();
     ASSERT_EQ(l.size(), 2u);
     EXPECT_EQ(l[1], "    2  0001             L FCB L");
     std::string before = ReadFileBytes(path);
-    EXPECT_EQ(Asm({" NOP", " FOO"}), Result(3, UnknownInstruction));
+    EXPECT_EQ(Asm({" NOP", " FOO"}), Result(3, Status::UnknownInstruction));
     EXPECT_EQ(ReadFileBytes(path), before);
     ExpectNoStrayFiles();
 }
@@ -104,24 +104,24 @@ TEST_F(ListingTest, PassTwoFailureEndsTheListingPassOneFailureKeepsTheOldOne) {
 TEST_F(ListingTest, FileErrorsAreReportedOncePerKindAndChangeNothing) {
     // Creation fails: one error 1, no per-line errors.
     compiler.ListingPath = (dir.Path() / "no" / "such" / "dir" / "list.lst").string();
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0", " NOP", " NOP"}), Ok);
-    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingCreateError});
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0", " NOP", " NOP"}), kOk);
+    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingErrorCode(ListingError::Create)});
     // The target is a directory: the file cannot be created there (error 1), no temp file stays.
     fs::create_directory(path);
     compiler.ListingPath = path.string();
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0"}), Ok);
-    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingCreateError});
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0"}), kOk);
+    EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingErrorCode(ListingError::Create)});
     EXPECT_TRUE(fs::is_directory(path));
     ExpectNoStrayFiles();
     // The errors belong to one Compile.
     fs::remove(path);
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0"}), Ok);
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0"}), kOk);
     EXPECT_TRUE(compiler.ListingErrors().empty());
     EXPECT_EQ(ListingErrorMessage(2), "Integrna napaka pri pisanju listinga: 2 (zapomni si stevilko");
     // No path, no listing.
     fs::remove(path);
     compiler.ListingPath.clear();
-    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0"}), Ok);
+    EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0"}), kOk);
     EXPECT_FALSE(fs::exists(path));
 }
 
@@ -141,7 +141,7 @@ void ExpectWellFormedSRecords(const std::string& text) {
 }
 
 TEST_F(AsmTest, SRecordsOfTheSampleGolden) {
-    ASSERT_EQ(Asm(SplitLines(Utf8ToCp1250(SampleProgram()))), Ok);
+    ASSERT_EQ(Asm(SplitLines(Utf8ToCp1250(SampleProgram()))), kOk);
     std::string s19 = MakeSRecords(memory, "sample.asm");
     ExpectWellFormedSRecords(s19);
     CompareGolden(kData / "sample.s19", s19);
@@ -159,7 +159,7 @@ TEST_F(AsmTest, SRecordsOfTheSampleGolden) {
 TEST_F(AsmTest, SRecordRunsSplitAtGapsAndRecordSize) {
     std::string fcc = " FCC \"" + std::string(40, 'z') + "\"";
     ASSERT_EQ(Asm({" ORG $FFFE", " FDB $0100", " ORG $0100", fcc, " SM $0200 1 2", " ORG $0300", " NOP"}),
-              Ok);
+              kOk);
     std::string s19 = MakeSRecords(memory, "t", 16);
     ExpectWellFormedSRecords(s19);
     std::vector<std::string> recs = SplitLines(s19);

@@ -1,6 +1,6 @@
 #pragma once
-#include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -33,18 +33,5 @@ private:
 std::string ReadFile(const std::string& path);
 std::vector<std::string> SplitLinesLf(const std::string& text);
 
-// A small JSON reader for checking --json output.
-struct Json {
-    enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
-    bool boolean = false;
-    double number = 0;
-    std::string string;
-    std::vector<Json> array;
-    std::map<std::string, Json> object;
-
-    const Json& operator[](const std::string& key) const { return object.at(key); }
-    const Json& operator[](size_t index) const { return array.at(index); }
-    bool Has(const std::string& key) const { return object.count(key) != 0; }
-};
-// Parses exactly one JSON value (surrounding white space allowed); throws std::runtime_error.
-Json ParseJson(const std::string& text);
+// The --json output, parsed; throws nlohmann::json::parse_error.
+inline nlohmann::json ParseJson(const std::string& text) { return nlohmann::json::parse(text); }

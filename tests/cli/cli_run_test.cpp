@@ -104,7 +104,7 @@ TEST(CliRunTest, TraceRecordsQualifiedAccessesAfterTheTrigger) {
     EXPECT_NE(r.err.find("opozorilo: brez --trigger"), std::string::npos) << r.err;
     r = RunCli({"run", CliData("regs.asm"), "--trigger", "1000,x,W", "--json"});
     EXPECT_EQ(r.exit, 0) << r.err;
-    EXPECT_EQ(ParseJson(r.out)["trace"].array.size(), 0u);
+    EXPECT_EQ(ParseJson(r.out)["trace"].size(), 0u);
     EXPECT_NE(r.err.find("opozorilo: brez --qualifier"), std::string::npos) << r.err;
 }
 
@@ -141,28 +141,28 @@ TEST(CliRunTest, JsonOutputCarriesTheSameFacts) {
     CliResult r = RunCli({"run", CliData("regs.asm"), "--json", "--mem", "1000:2", "--trigger", "1000,x,W",
                           "--qualifier", "1000,12,W"});
     EXPECT_EQ(r.exit, 0) << r.err;
-    Json j = ParseJson(r.out);
-    EXPECT_TRUE(j["loaded"].boolean);
-    ASSERT_EQ(j["messages"].array.size(), 1u);
-    EXPECT_EQ(j["messages"][0].string, "Kam pa sedaj?");
-    EXPECT_EQ(j["registers"]["A"].number, 0x12);
-    EXPECT_EQ(j["registers"]["D"].number, 0x1234);
-    EXPECT_EQ(j["registers"]["PC"].number, 0x200D);
-    EXPECT_EQ(j["registers"]["CCR"].string, "11010000");
-    EXPECT_EQ(j["steps"].number, 5);
-    EXPECT_EQ(j["stop"].string, "left");
-    EXPECT_EQ(j["line"].number, -1);
-    EXPECT_EQ(j["memory"][0]["address"].number, 0x1000);
-    EXPECT_EQ(j["memory"][0]["bytes"][1].number, 0x34);
-    EXPECT_TRUE(j["sci_out"].array.empty());
-    ASSERT_EQ(j["trace"].array.size(), 1u);
-    EXPECT_EQ(j["trace"][0]["rw"].string, "W");
-    EXPECT_EQ(j["trace"][0]["data"].number, 0x12);
+    nlohmann::json j = ParseJson(r.out);
+    EXPECT_TRUE(j["loaded"].get<bool>());
+    ASSERT_EQ(j["messages"].size(), 1u);
+    EXPECT_EQ(j["messages"][0], "Kam pa sedaj?");
+    EXPECT_EQ(j["registers"]["A"], 0x12);
+    EXPECT_EQ(j["registers"]["D"], 0x1234);
+    EXPECT_EQ(j["registers"]["PC"], 0x200D);
+    EXPECT_EQ(j["registers"]["CCR"], "11010000");
+    EXPECT_EQ(j["steps"], 5);
+    EXPECT_EQ(j["stop"], "left");
+    EXPECT_EQ(j["line"], -1);
+    EXPECT_EQ(j["memory"][0]["address"], 0x1000);
+    EXPECT_EQ(j["memory"][0]["bytes"][1], 0x34);
+    EXPECT_TRUE(j["sci_out"].empty());
+    ASSERT_EQ(j["trace"].size(), 1u);
+    EXPECT_EQ(j["trace"][0]["rw"], "W");
+    EXPECT_EQ(j["trace"][0]["data"], 0x12);
 
     r = RunCli({"run", CliData("sci_tx.asm"), "--json"});
     j = ParseJson(r.out);
-    ASSERT_EQ(j["sci_out"].array.size(), 2u);
-    EXPECT_EQ(j["sci_out"][1].number, 0x42);
+    ASSERT_EQ(j["sci_out"].size(), 2u);
+    EXPECT_EQ(j["sci_out"][1], 0x42);
 }
 
 TEST(CliRunTest, FailedLoadExitsOneWithTheCodeWindowMessages) {
@@ -173,10 +173,10 @@ TEST(CliRunTest, FailedLoadExitsOneWithTheCodeWindowMessages) {
 
     r = RunCli({"run", CliData("counter.asm"), "--break", "1", "--json"}); // breakpoint on a comment
     EXPECT_EQ(r.exit, 1);
-    Json j = ParseJson(r.out);
-    EXPECT_FALSE(j["loaded"].boolean);
-    EXPECT_EQ(j["messages"][0].string, "Prekinitvena točka v napacni vrstici (napaka v vrstici 1)");
-    EXPECT_FALSE(j.Has("registers"));
+    nlohmann::json j = ParseJson(r.out);
+    EXPECT_FALSE(j["loaded"].get<bool>());
+    EXPECT_EQ(j["messages"][0], "Prekinitvena točka v napacni vrstici (napaka v vrstici 1)");
+    EXPECT_FALSE(j.contains("registers"));
 }
 
 TEST(CliRunTest, Utf8AndWindows1250SourcesAssembleToTheSameBytes) {

@@ -62,7 +62,7 @@ TEST_F(BusTest, InterruptEntryStacksThenReadsTheVectorTwice) {
     cpu.JoinD();
     cpu.X = 0x1234;
     cpu.UnpackCCR(0);
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::IRQ);
     Step();
     const std::vector<TraceRow> expected = {
         {0x2000, 0x01, R}, {0xFFF8, 0x51, R}, {0xFFF9, 0x00, R}, // zero test

@@ -27,7 +27,7 @@ protected:
 
 TEST_F(InterruptTest, EntryStacksTheFullStateAndMasks) {
     cpu.UnpackCCR(0x21); // H, C, I clear
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::IRQ);
     EXPECT_EQ(Step(), 1);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(cpu.PC, 0x5100);
@@ -38,12 +38,12 @@ TEST_F(InterruptTest, EntryStacksTheFullStateAndMasks) {
     EXPECT_EQ(Peek(0x01FB), 0xAA);
     EXPECT_EQ(StackedWord(0x01FC), 0x1234);
     EXPECT_EQ(StackedWord(0x01FE), 0x2001);
-    EXPECT_FALSE(cpu.Pending.test(IntIRQ));
+    EXPECT_FALSE(cpu.Pending.test(InterruptSource::IRQ));
 }
 
 TEST_F(InterruptTest, RtiRestoresStateAndAlwaysClearsI) {
     cpu.UnpackCCR(0x00);
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::IRQ);
     Step();
     SetA(0);
     SetB(0);
@@ -60,10 +60,10 @@ TEST_F(InterruptTest, RtiRestoresStateAndAlwaysClearsI) {
 TEST_F(InterruptTest, MaskedRequestWaitsUntilCli) {
     Put(0x2001, {0x0E}); // CLI
     cpu.I = true;
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::IRQ);
     Step(); // NOP: masked
     EXPECT_EQ(cpu.PC, 0x2001);
-    EXPECT_TRUE(cpu.Pending.test(IntIRQ));
+    EXPECT_TRUE(cpu.Pending.test(InterruptSource::IRQ));
     Step(); // CLI: taken at the end of this step
     EXPECT_EQ(cpu.PC, 0x5100);
     EXPECT_EQ(StackedWord(0x01FE), 0x2002);
@@ -71,18 +71,18 @@ TEST_F(InterruptTest, MaskedRequestWaitsUntilCli) {
 
 TEST_F(InterruptTest, NmiIsTakenAloneAndIgnoresTheMask) {
     cpu.I = true;
-    cpu.Pending.set(IntNMI);
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::NMI);
+    cpu.Pending.set(InterruptSource::IRQ);
     Step();
     EXPECT_EQ(cpu.PC, 0x5000);
     EXPECT_EQ(cpu.SP, 0x01F8);
-    EXPECT_TRUE(cpu.Pending.test(IntIRQ));
+    EXPECT_TRUE(cpu.Pending.test(InterruptSource::IRQ));
 
     // I = 0 as well: still only NMI in one check; the IRQ waits for the handler to clear I.
     cpu.PC = 0x2000;
     cpu.SP = 0x01FF;
     cpu.I = false;
-    cpu.Pending.set(IntNMI);
+    cpu.Pending.set(InterruptSource::NMI);
     Put(0x5000, {0x01, 0x0E, 0x01}); // NOP, CLI
     Step();
     EXPECT_EQ(cpu.PC, 0x5000);
@@ -95,11 +95,11 @@ TEST_F(InterruptTest, NmiIsTakenAloneAndIgnoresTheMask) {
 
 TEST_F(InterruptTest, IrqBeforeSciAndSciWaitsForTheNextCheck) {
     cpu.I = false;
-    cpu.Pending.set(IntSCI);
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::SCI);
+    cpu.Pending.set(InterruptSource::IRQ);
     Step();
     EXPECT_EQ(cpu.PC, 0x5100);
-    EXPECT_TRUE(cpu.Pending.test(IntSCI));
+    EXPECT_TRUE(cpu.Pending.test(InterruptSource::SCI));
     Step(); // RTI back to $2001 with I = 0, then the SCI request is taken
     EXPECT_EQ(cpu.PC, 0x5200);
     EXPECT_EQ(StackedWord(0x01FE), 0x2001);
@@ -108,8 +108,8 @@ TEST_F(InterruptTest, IrqBeforeSciAndSciWaitsForTheNextCheck) {
 
 TEST_F(InterruptTest, OneCheckEntersEveryUnmaskedTimerRequestInTurn) {
     cpu.UnpackCCR(0);
-    cpu.Pending.set(IntTOF);
-    cpu.Pending.set(IntOCF);
+    cpu.Pending.set(InterruptSource::TOF);
+    cpu.Pending.set(InterruptSource::OCF);
     Step();
     EXPECT_EQ(cpu.PC, 0x5400) << "OCF entered last, so it runs first";
     EXPECT_EQ(cpu.SP, 0x01FF - 14);
@@ -128,20 +128,21 @@ TEST_F(InterruptTest, OneCheckEntersEveryUnmaskedTimerRequestInTurn) {
 
 TEST_F(InterruptTest, AllMaskableSourcesInOneCheck) {
     cpu.I = false;
-    for (InterruptSource s : {IntIRQ, IntSCI, IntTOF, IntOCF, IntICF})
+    for (InterruptSource s : {InterruptSource::IRQ, InterruptSource::SCI, InterruptSource::TOF,
+                              InterruptSource::OCF, InterruptSource::ICF})
         cpu.Pending.set(s);
     Step();
     EXPECT_EQ(cpu.PC, 0x5500); // ICF last entered
     EXPECT_EQ(cpu.SP, 0x01FF - 4 * 7);
-    EXPECT_TRUE(cpu.Pending.test(IntSCI));
+    EXPECT_TRUE(cpu.Pending.test(InterruptSource::SCI));
     EXPECT_EQ(cpu.Pending.count(), 1u);
 }
 
 TEST_F(InterruptTest, ZeroVectorsAreEnteredAndReported) {
     PutWord(0xFFFC, 0x0000);
-    cpu.Pending.set(IntNMI);
+    cpu.Pending.set(InterruptSource::NMI);
     EXPECT_EQ(Step(), RegisterLine) << "PC $0000 is the Port 1 direction register";
-    EXPECT_EQ(status, IntNMI);
+    EXPECT_EQ(status, SourceNumber(InterruptSource::NMI));
     EXPECT_EQ(cpu.PC, 0x0000);
     EXPECT_EQ(cpu.SP, 0x01F8);
 
@@ -150,35 +151,36 @@ TEST_F(InterruptTest, ZeroVectorsAreEnteredAndReported) {
     PutWord(0xFFF6, 0x0000);
     cpu.PC = 0x2000;
     cpu.I = false;
-    cpu.Pending.set(IntTOF);
-    cpu.Pending.set(IntOCF);
-    cpu.Pending.set(IntICF);
+    cpu.Pending.set(InterruptSource::TOF);
+    cpu.Pending.set(InterruptSource::OCF);
+    cpu.Pending.set(InterruptSource::ICF);
     Step();
-    EXPECT_EQ(status, IntICF);
+    EXPECT_EQ(status, SourceNumber(InterruptSource::ICF));
     PutWord(0xFFF6, 0x5500);
     cpu.PC = 0x2000;
     cpu.I = false;
-    cpu.Pending.set(IntTOF);
-    cpu.Pending.set(IntOCF);
+    cpu.Pending.set(InterruptSource::TOF);
+    cpu.Pending.set(InterruptSource::OCF);
     Step();
-    EXPECT_EQ(status, IntTOF) << "OCF's vector is defined, TOF's is not";
+    EXPECT_EQ(status, SourceNumber(InterruptSource::TOF)) << "OCF's vector is defined, TOF's is not";
 
-    for (auto [source, vector] : {std::pair<InterruptSource, uint16_t>{IntIRQ, 0xFFF8}, {IntSCI, 0xFFF0}}) {
+    for (auto [source, vector] : {std::pair<InterruptSource, uint16_t>{InterruptSource::IRQ, 0xFFF8},
+                                  {InterruptSource::SCI, 0xFFF0}}) {
         PutWord(vector, 0);
         cpu.PC = 0x2000;
         cpu.I = false;
         cpu.Pending.set(source);
         Step();
-        EXPECT_EQ(status, source);
+        EXPECT_EQ(status, SourceNumber(source));
         EXPECT_EQ(cpu.PC, 0);
     }
 }
 
 TEST_F(InterruptTest, StatusIsClearedOnAQuietStep) {
     PutWord(0xFFFC, 0x0000);
-    cpu.Pending.set(IntNMI);
+    cpu.Pending.set(InterruptSource::NMI);
     Step();
-    EXPECT_EQ(status, IntNMI);
+    EXPECT_EQ(status, SourceNumber(InterruptSource::NMI));
     cpu.PC = 0x2000;
     Step();
     EXPECT_EQ(status, 0);
@@ -216,7 +218,7 @@ TEST_F(InterruptTest, WaiStaysPutAndItsInterruptReturnsToIt) {
     cpu.I = false;
     Step();
     EXPECT_EQ(cpu.PC, 0x2000);
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::IRQ);
     Step();
     EXPECT_EQ(cpu.PC, 0x5100);
     EXPECT_EQ(StackedWord(0x01FE), 0x2000);
@@ -226,7 +228,7 @@ TEST_F(InterruptTest, WaiStaysPutAndItsInterruptReturnsToIt) {
 
 TEST_F(InterruptTest, ResetDropsRequests) {
     PutWord(0xFFFE, 0x2000);
-    cpu.Pending.set(IntIRQ);
+    cpu.Pending.set(InterruptSource::IRQ);
     cpu.Reset();
     cpu.I = false;
     Step();

@@ -32,13 +32,18 @@ protected:
     uint16_t StackedReturn() { return static_cast<uint16_t>(Peek(cpu.SP + 1) << 8 | Peek(cpu.SP + 2)); }
 };
 
-TEST_F(OpcodeWalkTest, ModeCodesAgreeWithTheEngine) {
-    EXPECT_EQ(IsaMode::Inherent, Inherent);
-    EXPECT_EQ(IsaMode::Immediate, Immediate);
-    EXPECT_EQ(IsaMode::Direct, Direct);
-    EXPECT_EQ(IsaMode::Extended, Extended);
-    EXPECT_EQ(IsaMode::Indexed, Indexed);
-    EXPECT_EQ(IsaMode::Relative, Relative);
+TEST_F(OpcodeWalkTest, ModeAndSourceCodesHaveTheirDocumentedNumbers) {
+    // The table files, the log and the step status carry these numbers.
+    using M = AddressingMode;
+    const std::pair<M, int> modes[] = {{M::Inherent, 0}, {M::Immediate, 1}, {M::Direct, 2}, {M::Extended, 3},
+                                       {M::Indexed, 4},  {M::Relative, 5},  {M::None, 255}};
+    for (auto [mode, number] : modes)
+        EXPECT_EQ(static_cast<int>(mode), number);
+    using S = InterruptSource;
+    const std::pair<S, int> sources[] = {{S::NMI, 2}, {S::IRQ, 3}, {S::SCI, 4},
+                                         {S::TOF, 5}, {S::OCF, 6}, {S::ICF, 7}};
+    for (auto [source, number] : sources)
+        EXPECT_EQ(SourceNumber(source), number);
 }
 
 TEST_F(OpcodeWalkTest, EveryListedOpcodeExecutesWithItsLengthOrTarget) {
@@ -46,9 +51,9 @@ TEST_F(OpcodeWalkTest, EveryListedOpcodeExecutesWithItsLengthOrTarget) {
         if (Is(e, "WAI")) continue;
         SCOPED_TRACE(std::string(e.Mnemonic) + " opcode " + std::to_string(e.Opcode));
         Prepare(e);
-        const uint16_t ownAddress = e.Mode == IsaMode::Direct    ? 0x0040
-                                    : e.Mode == IsaMode::Indexed ? 0x3040
-                                                                 : 0x4000;
+        const uint16_t ownAddress = e.Mode == AddressingMode::Direct    ? 0x0040
+                                    : e.Mode == AddressingMode::Indexed ? 0x3040
+                                                                        : 0x4000;
         if (Is(e, "JMP")) {
             Step();
             EXPECT_EQ(cpu.PC, ownAddress);
@@ -71,7 +76,7 @@ TEST_F(OpcodeWalkTest, EveryListedOpcodeExecutesWithItsLengthOrTarget) {
             EXPECT_EQ(cpu.PC, 0x6000);
             EXPECT_EQ(cpu.SP, 0x0200 - 7);
             EXPECT_EQ(Peek(0x01FF) << 8 | Peek(0x0200), kAt + 1);
-        } else if (e.Mode == IsaMode::Relative) {
+        } else if (e.Mode == AddressingMode::Relative) {
             // Over every N Z V C combination the branch lands either after itself or at its
             // target; only BRA never falls through.
             bool fellThrough = false, took = false;
@@ -138,10 +143,10 @@ TEST_F(OpcodeWalkTest, EveryOtherByteChangesNothing) {
         if (listed.count(static_cast<uint8_t>(op))) continue;
         ++unexecuted;
         SCOPED_TRACE("opcode " + std::to_string(op));
-        IsaEntry e{"", 0, static_cast<uint8_t>(op), 1, 0, "", ""};
+        IsaEntry e{"", AddressingMode::Inherent, static_cast<uint8_t>(op), 1, 0, "", ""};
         Prepare(e);
         cpu.UnpackCCR(0x2A);
-        cpu.Pending.set(IntIRQ); // masked: stays pending
+        cpu.Pending.set(InterruptSource::IRQ); // masked: stays pending
         cpu.I = true;
         snapshot->Cells = memory->Cells;
         const uint8_t ccr = cpu.PackCCR();

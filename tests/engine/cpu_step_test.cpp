@@ -15,8 +15,8 @@ TEST_F(CpuTest, ResetLoadsTheVectorSetsIAndClearsEverythingElse) {
     cpu.SP = 4;
     cpu.C = cpu.V = cpu.Z = cpu.N = cpu.H = true;
     cpu.I = false;
-    cpu.Pending.set(IntIRQ);
-    cpu.Pending.set(IntNMI);
+    cpu.Pending.set(InterruptSource::IRQ);
+    cpu.Pending.set(InterruptSource::NMI);
     cpu.Reset();
     EXPECT_EQ(cpu.PC, 0xC000);
     EXPECT_EQ(cpu.A, 0);

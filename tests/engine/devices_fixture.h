@@ -26,5 +26,5 @@ protected:
         for (int i = 0; i < n; ++i)
             board.Sci.SciTick();
     }
-    bool Pending(uint8_t source) const { return board.Cpu.Pending.test(source); }
+    bool Pending(InterruptSource source) const { return board.Cpu.Pending.test(source); }
 };

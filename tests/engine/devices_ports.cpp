@@ -20,19 +20,19 @@ TEST_F(PortTest, Port2HasFivePins) {
     EXPECT_EQ(Rd(0x03), 0x1F);
     EXPECT_FALSE(board.Port2.TogglePin(5));
     EXPECT_FALSE(board.Port2.TogglePin(-1));
-    EXPECT_EQ(board.Port2.PinImage(5), PinInputLow);
+    EXPECT_EQ(board.Port2.PinImage(5), PinImageKind::InputLow);
 }
 
 TEST_F(PortTest, PinImagesFollowDirectionAndLevel) {
     for (int pin = 0; pin < 8; ++pin)
-        EXPECT_EQ(board.Port1.PinImage(pin), PinInputLow);
+        EXPECT_EQ(board.Port1.PinImage(pin), PinImageKind::InputLow);
     board.Port1.TogglePin(1);
     Wr(0x00, 0x0C);
     Wr(0x02, 0x04);
-    EXPECT_EQ(board.Port1.PinImage(0), PinInputLow);
-    EXPECT_EQ(board.Port1.PinImage(1), PinInputHigh);
-    EXPECT_EQ(board.Port1.PinImage(2), PinOutputHigh);
-    EXPECT_EQ(board.Port1.PinImage(3), PinOutputLow);
+    EXPECT_EQ(board.Port1.PinImage(0), PinImageKind::InputLow);
+    EXPECT_EQ(board.Port1.PinImage(1), PinImageKind::InputHigh);
+    EXPECT_EQ(board.Port1.PinImage(2), PinImageKind::OutputHigh);
+    EXPECT_EQ(board.Port1.PinImage(3), PinImageKind::OutputLow);
 }
 
 TEST_F(PortTest, ToggleOfOutputPinChangesNothing) {

@@ -8,10 +8,13 @@ constexpr uint8_t RE = TSci::TRCSR_RE, TE = TSci::TRCSR_TE, RDRF = TSci::TRCSR_R
 class SciTest : public BoardTest {
 protected:
     TSci& sci = board.Sci;
+    std::vector<uint8_t> transmitted; // what left the chip towards the external system
     SciTest() {
         board.loaded = true;
-        sci.ExternalRate = "76800"; // matches the chip after reset unless a test says otherwise
+        sci.onTransmit = [this](uint8_t byte) { transmitted.push_back(byte); };
     }
+    // The external system sends at the chip's rate unless a test says otherwise.
+    bool Send(uint8_t byte, bool atChipRate = true) { return sci.DeliverByte(byte, atChipRate); }
 };
 
 TEST_F(SciTest, TransmitWithTeClearIsIgnored) {
@@ -19,8 +22,7 @@ TEST_F(SciTest, TransmitWithTeClearIsIgnored) {
     EXPECT_EQ(sci.TDR, 0);
     EXPECT_EQ(sci.TxCount, 0);
     SciTicks(20);
-    EXPECT_TRUE(sci.Transmitted.empty());
-    EXPECT_EQ(sci.Output(), "");
+    EXPECT_TRUE(transmitted.empty());
 }
 
 TEST_F(SciTest, TdreSetsAtFirstLoadedTickWithTe) {
@@ -37,45 +39,20 @@ TEST_F(SciTest, TdreSetsAtFirstLoadedTickWithTe) {
     EXPECT_EQ(sci.TRCSR, 0x3F);
 }
 
-TEST_F(SciTest, TransmitTakesTenTicksAndFillsOutput) {
+TEST_F(SciTest, TransmitTakesTenTicksAndLeavesTheChip) {
     Wr(0x11, TE);
     Wr(0x13, 0x41);
     EXPECT_EQ(sci.TRCSR & TDRE, 0);
-    uint64_t revision = sci.OutputRevision();
     SciTicks(9);
-    EXPECT_EQ(sci.Output(), "");
-    EXPECT_EQ(sci.OutputRevision(), revision);
+    EXPECT_TRUE(transmitted.empty());
     EXPECT_EQ(sci.TRCSR & TDRE, 0);
     sci.SciTick();
-    EXPECT_EQ(sci.Output(), "A");
-    EXPECT_NE(sci.OutputRevision(), revision);
+    EXPECT_EQ(transmitted, std::vector<uint8_t>{0x41});
     EXPECT_EQ(sci.TRCSR & TDRE, TDRE);
     Wr(0x13, 0x42);
     SciTicks(10);
-    EXPECT_EQ(sci.Output(), "AB");
-    EXPECT_EQ(sci.Transmitted, (std::vector<uint8_t>{0x41, 0x42}));
+    EXPECT_EQ(transmitted, (std::vector<uint8_t>{0x41, 0x42}));
     EXPECT_EQ(Rd(0x13), 0);
-}
-
-TEST_F(SciTest, HexModePutsNewestByteFirst) {
-    sci.DisplayMode = SciDisplayMode::Hex;
-    Wr(0x11, TE);
-    Wr(0x13, 0x41);
-    SciTicks(10);
-    Wr(0x13, 0x42);
-    SciTicks(10);
-    EXPECT_EQ(sci.Output(), "42 41 ");
-    // Switching modes: ASCII bytes go to the end, HEX bytes to the front, around a user edit.
-    sci.SetOutput("x");
-    sci.ToggleDisplayMode();
-    EXPECT_STREQ(sci.DisplayModeText(), "ASCII");
-    Wr(0x13, 'a');
-    SciTicks(10);
-    sci.ToggleDisplayMode();
-    Wr(0x13, 0x0F);
-    SciTicks(10);
-    EXPECT_EQ(sci.Output(), "0F xa");
-    EXPECT_EQ(sci.OutputSize(), 5u);
 }
 
 TEST_F(SciTest, TransmitterWaitsWhileTeClear) {
@@ -87,12 +64,12 @@ TEST_F(SciTest, TransmitterWaitsWhileTeClear) {
     EXPECT_EQ(sci.TxCount, 6);
     Wr(0x11, TE);
     SciTicks(6);
-    EXPECT_EQ(sci.Transmitted, std::vector<uint8_t>{0x55});
+    EXPECT_EQ(transmitted, std::vector<uint8_t>{0x55});
 }
 
 TEST_F(SciTest, ReceivedByteArrivesAfterTenTicks) {
     Wr(0x11, RE);
-    EXPECT_TRUE(sci.DeliverByte(0x37));
+    EXPECT_TRUE(Send(0x37));
     SciTicks(9);
     EXPECT_EQ(sci.TRCSR & RDRF, 0);
     sci.SciTick();
@@ -103,7 +80,7 @@ TEST_F(SciTest, ReceivedByteArrivesAfterTenTicks) {
 }
 
 TEST_F(SciTest, ByteIsLostWhileReceiverDisabled) {
-    EXPECT_FALSE(sci.DeliverByte(0x37));
+    EXPECT_FALSE(Send(0x37));
     Wr(0x11, RE);
     SciTicks(20);
     EXPECT_EQ(sci.TRCSR & RDRF, 0);
@@ -111,9 +88,9 @@ TEST_F(SciTest, ByteIsLostWhileReceiverDisabled) {
 
 TEST_F(SciTest, SecondByteWithinTenTicksReplacesFirst) {
     Wr(0x11, RE);
-    sci.DeliverByte(0x11);
+    Send(0x11);
     SciTicks(5);
-    sci.DeliverByte(0x22);
+    Send(0x22);
     SciTicks(9);
     EXPECT_EQ(sci.TRCSR & RDRF, 0);
     sci.SciTick();
@@ -121,11 +98,10 @@ TEST_F(SciTest, SecondByteWithinTenTicksReplacesFirst) {
     EXPECT_EQ(sci.RDR, 0x22);
 }
 
-TEST_F(SciTest, DefaultRatesDifferSoFirstByteIsAFramingError) {
-    sci.ExternalRate = "9600"; // the window's initial text; the chip starts at 76800
+TEST_F(SciTest, ByteSentAtAnotherRateIsAFramingError) {
     EXPECT_STREQ(sci.ChipRate(), "76800");
     Wr(0x11, RE);
-    sci.DeliverByte(0x41);
+    Send(0x41, /*atChipRate=*/false);
     EXPECT_TRUE(sci.RateMismatch);
     SciTicks(10);
     EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), ORFE);
@@ -135,7 +111,7 @@ TEST_F(SciTest, DefaultRatesDifferSoFirstByteIsAFramingError) {
     Rd(0x12);
     Wr(0x10, 0x01);
     EXPECT_STREQ(sci.ChipRate(), "9600");
-    sci.DeliverByte(0x42);
+    Send(0x42);
     EXPECT_FALSE(sci.RateMismatch);
     SciTicks(10);
     EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
@@ -144,24 +120,23 @@ TEST_F(SciTest, DefaultRatesDifferSoFirstByteIsAFramingError) {
 
 TEST_F(SciTest, ReceiverRecoversAfterAnOverrunHasBeenRead) {
     Wr(0x11, RE);
-    sci.DeliverByte(0x01);
+    Send(0x01);
     SciTicks(10);
-    sci.DeliverByte(0x02); // arrives while 0x01 is unread
+    Send(0x02); // arrives while 0x01 is unread
     SciTicks(10);
     EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF | ORFE);
     Rd(0x11);
     Rd(0x12); // the program takes the status and the data: the overrun is acknowledged
     // The next byte is neither lost nor reported as an error.
-    sci.DeliverByte(0x03);
+    Send(0x03);
     SciTicks(10);
     EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
     EXPECT_EQ(Rd(0x12), 0x03);
 }
 
 TEST_F(SciTest, LoopbackArrivalIsNotAFramingErrorAfterAMismatchedByte) {
-    sci.ExternalRate = "9600"; // the chip is still at 76800
     Wr(0x11, RE | TE);
-    sci.DeliverByte(0x41);
+    Send(0x41, /*atChipRate=*/false);
     SciTicks(10);
     Rd(0x11);
     Rd(0x12);
@@ -175,9 +150,9 @@ TEST_F(SciTest, LoopbackArrivalIsNotAFramingErrorAfterAMismatchedByte) {
 
 TEST_F(SciTest, ArrivalBeforeReadIsAnOverrun) {
     Wr(0x11, RE);
-    sci.DeliverByte(0x01);
+    Send(0x01);
     SciTicks(10);
-    sci.DeliverByte(0x02);
+    Send(0x02);
     SciTicks(10);
     EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF | ORFE);
     EXPECT_TRUE(sci.OverrunSeen);
@@ -195,8 +170,7 @@ TEST_F(SciTest, LoopbackDeliversToReceiverAfterTenTicks) {
     sci.SciTick();
     EXPECT_EQ(sci.TRCSR & RDRF, RDRF);
     EXPECT_EQ(Rd(0x12), 0x5A);
-    EXPECT_EQ(sci.Output(), "");
-    EXPECT_TRUE(sci.Transmitted.empty());
+    EXPECT_TRUE(transmitted.empty());
 }
 
 TEST_F(SciTest, LoopbackDecidedWhenTheByteLeaves) {
@@ -207,84 +181,45 @@ TEST_F(SciTest, LoopbackDecidedWhenTheByteLeaves) {
     SciTicks(10);
     EXPECT_EQ(sci.RxByte, 0x5A);
     EXPECT_EQ(sci.RxCount, 5);
-    EXPECT_TRUE(sci.Transmitted.empty());
+    EXPECT_TRUE(transmitted.empty());
 }
 
 TEST_F(SciTest, RequestFollowsConditionAtEveryTick) {
     Wr(0x11, TE | TIE);
     sci.SciTick();
-    EXPECT_TRUE(Pending(IntSCI));
+    EXPECT_TRUE(Pending(InterruptSource::SCI));
     Wr(0x13, 0x00); // TDRE cleared: the request is withdrawn at the next tick
     sci.SciTick();
-    EXPECT_FALSE(Pending(IntSCI));
+    EXPECT_FALSE(Pending(InterruptSource::SCI));
     Wr(0x11, RE | RIE);
-    sci.DeliverByte(0x10);
+    Send(0x10);
     SciTicks(10);
-    EXPECT_TRUE(Pending(IntSCI));
+    EXPECT_TRUE(Pending(InterruptSource::SCI));
     Rd(0x12);
     sci.SciTick();
-    EXPECT_FALSE(Pending(IntSCI));
+    EXPECT_FALSE(Pending(InterruptSource::SCI));
     // Without a program the line stands still and the request set is left alone, but the
     // window is still refreshed.
     int changed = 0;
     sci.onChanged = [&] { ++changed; };
-    board.Cpu.Pending.set(IntSCI);
+    board.Cpu.Pending.set(InterruptSource::SCI);
     board.loaded = false;
     sci.SciTick();
-    EXPECT_TRUE(Pending(IntSCI));
+    EXPECT_TRUE(Pending(InterruptSource::SCI));
     EXPECT_EQ(changed, 1);
 }
 
-TEST_F(SciTest, SendInputTakesBytesAsTheModeSays) {
-    std::vector<uint8_t> received;
-    Wr(0x11, RE);
-    auto deliver = [&] {
-        SciSendResult r = sci.SendInput();
-        SciTicks(10);
-        received.push_back(Rd(0x12));
-        return r;
-    };
-    sci.DisplayMode = SciDisplayMode::Hex;
-    sci.Input = "41424";
-    EXPECT_EQ(deliver(), SciSendResult::Sent);
-    EXPECT_EQ(deliver(), SciSendResult::Sent);
-    EXPECT_EQ(deliver(), SciSendResult::Sent);
-    EXPECT_EQ(sci.Input, "");
-    EXPECT_EQ(received, (std::vector<uint8_t>{0x41, 0x42, 0x04}));
-    sci.Input = "zz";
-    EXPECT_EQ(deliver(), SciSendResult::Invalid);
-    EXPECT_EQ(received.back(), 0x00);
-    EXPECT_EQ(sci.Input, "");
-    sci.Input = "4g7";
-    EXPECT_EQ(sci.SendInput(), SciSendResult::Invalid);
-    EXPECT_EQ(sci.Input, "7");
-
-    sci.DisplayMode = SciDisplayMode::Ascii;
-    sci.Input = "Hi";
-    EXPECT_EQ(sci.SendInput(), SciSendResult::Sent);
-    EXPECT_EQ(sci.RxByte, 0x48);
-    EXPECT_EQ(sci.Input, "i");
-    sci.Input.clear();
-    uint8_t count = sci.RxCount;
-    EXPECT_EQ(sci.SendInput(), SciSendResult::Empty);
-    EXPECT_EQ(sci.RxCount, count);
-}
-
-TEST_F(SciTest, ResetClearsChipLineAndFieldsButKeepsSettings) {
+TEST_F(SciTest, ResetClearsChipAndLineTellsTheExternalSideAndKeepsLoopback) {
     sci.Loopback = true;
-    sci.DisplayMode = SciDisplayMode::Hex;
-    sci.ExternalRate = "300";
     Wr(0x10, 3);
     Wr(0x11, RE | TE);
     Wr(0x13, 0x41);
-    sci.DeliverByte(0x42);
-    sci.Input = "abc";
-    sci.SetOutput("out");
-    sci.Transmitted.push_back(1);
-    int changed = 0;
-    sci.onChanged = [&] { ++changed; };
+    Send(0x42);
+    std::string calls;
+    sci.onReset = [&] { calls += "reset "; };
+    sci.onChanged = [&] { calls += "changed "; };
     sci.ResetSci();
-    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(calls, "reset changed ");
     EXPECT_EQ(sci.RMCR, 0);
     EXPECT_EQ(sci.TRCSR, 0);
     EXPECT_EQ(sci.TDR, 0);
@@ -293,10 +228,5 @@ TEST_F(SciTest, ResetClearsChipLineAndFieldsButKeepsSettings) {
     EXPECT_EQ(sci.RxByte, 0);
     EXPECT_TRUE(sci.RdrTaken);
     EXPECT_FALSE(sci.RateMismatch);
-    EXPECT_EQ(sci.Input, "");
-    EXPECT_EQ(sci.Output(), "");
-    EXPECT_TRUE(sci.Transmitted.empty());
     EXPECT_TRUE(sci.Loopback);
-    EXPECT_EQ(sci.DisplayMode, SciDisplayMode::Hex);
-    EXPECT_EQ(sci.ExternalRate, "300");
 }

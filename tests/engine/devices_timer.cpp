@@ -102,10 +102,10 @@ TEST_F(TimerTest, CaptureEdgeFollowsIedg) {
     board.Timer.CaptureEdge(0);
     EXPECT_EQ(board.Timer.InputCapture, 0x4242);
     EXPECT_EQ(board.Timer.TCSR, TTimer::TCSR_ICF);
-    EXPECT_FALSE(Pending(IntICF)); // the request comes with the next tick
+    EXPECT_FALSE(Pending(InterruptSource::ICF)); // the request comes with the next tick
     Wr(0x08, TTimer::TCSR_EICI);
     board.Timer.TimerTick();
-    EXPECT_TRUE(Pending(IntICF));
+    EXPECT_TRUE(Pending(InterruptSource::ICF));
 }
 
 TEST_F(TimerTest, RequestRepeatsEveryTickUntilFlagCleared) {
@@ -113,19 +113,19 @@ TEST_F(TimerTest, RequestRepeatsEveryTickUntilFlagCleared) {
     board.Timer.OutputCompare = 0x8000;
     board.Timer.Counter = 0xFFFF;
     board.Timer.TimerTick();
-    EXPECT_TRUE(Pending(IntTOF));
-    EXPECT_FALSE(Pending(IntOCF));
-    board.Cpu.Pending.reset(IntTOF); // taken by the processor
+    EXPECT_TRUE(Pending(InterruptSource::TOF));
+    EXPECT_FALSE(Pending(InterruptSource::OCF));
+    board.Cpu.Pending.reset(InterruptSource::TOF); // taken by the processor
     board.Timer.TimerTick();
-    EXPECT_TRUE(Pending(IntTOF));
-    board.Cpu.Pending.reset(IntTOF);
+    EXPECT_TRUE(Pending(InterruptSource::TOF));
+    board.Cpu.Pending.reset(InterruptSource::TOF);
     Rd(0x08);
     board.Timer.TimerTick();
-    EXPECT_FALSE(Pending(IntTOF));
+    EXPECT_FALSE(Pending(InterruptSource::TOF));
     // The timer never withdraws a request.
-    board.Cpu.Pending.set(IntOCF);
+    board.Cpu.Pending.set(InterruptSource::OCF);
     board.Timer.TimerTick();
-    EXPECT_TRUE(Pending(IntOCF));
+    EXPECT_TRUE(Pending(InterruptSource::OCF));
 }
 
 TEST_F(TimerTest, AcknowledgedEventWithdrawsItsWaitingRequest) {
@@ -134,27 +134,27 @@ TEST_F(TimerTest, AcknowledgedEventWithdrawsItsWaitingRequest) {
     Wr(0x08, TTimer::TCSR_ETOI | TTimer::TCSR_EOCI | TTimer::TCSR_EICI);
     board.Timer.TCSR |= TTimer::TCSR_Flags;
     board.Timer.TimerTick();
-    EXPECT_TRUE(Pending(IntTOF));
-    EXPECT_TRUE(Pending(IntOCF));
-    EXPECT_TRUE(Pending(IntICF));
+    EXPECT_TRUE(Pending(InterruptSource::TOF));
+    EXPECT_TRUE(Pending(InterruptSource::OCF));
+    EXPECT_TRUE(Pending(InterruptSource::ICF));
     Rd(0x08); // acknowledges overflow and capture
-    EXPECT_FALSE(Pending(IntTOF));
-    EXPECT_FALSE(Pending(IntICF));
-    EXPECT_TRUE(Pending(IntOCF));
+    EXPECT_FALSE(Pending(InterruptSource::TOF));
+    EXPECT_FALSE(Pending(InterruptSource::ICF));
+    EXPECT_TRUE(Pending(InterruptSource::OCF));
     Wr(0x0C, 0x00); // acknowledges the compare match
-    EXPECT_FALSE(Pending(IntOCF));
+    EXPECT_FALSE(Pending(InterruptSource::OCF));
 
     // Switching an enable bit off withdraws its request; a flag that stays set keeps the request
     // of an event that is still enabled.
     board.Timer.TCSR |= TTimer::TCSR_Flags;
     board.Timer.TimerTick();
     Wr(0x08, TTimer::TCSR_ETOI);
-    EXPECT_TRUE(Pending(IntTOF));
-    EXPECT_FALSE(Pending(IntOCF));
-    EXPECT_FALSE(Pending(IntICF));
+    EXPECT_TRUE(Pending(InterruptSource::TOF));
+    EXPECT_FALSE(Pending(InterruptSource::OCF));
+    EXPECT_FALSE(Pending(InterruptSource::ICF));
     // Reads of the data registers acknowledge nothing.
     Rd(0x09);
-    EXPECT_TRUE(Pending(IntTOF));
+    EXPECT_TRUE(Pending(InterruptSource::TOF));
 }
 
 TEST_F(TimerTest, ResetTimerIsReproducibleWithAFixedSeed) {

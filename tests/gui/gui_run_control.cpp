@@ -216,7 +216,7 @@ TEST_F(RunControlTest, IrqInIdleDoesNothingAndInHaltedShowsInTheNextRecord) {
 
     LoadProgram();
     run->RequestIrq();
-    EXPECT_TRUE(Cpu().Pending.test(IntIRQ));
+    EXPECT_TRUE(Cpu().Pending.test(InterruptSource::IRQ));
     const size_t before = session->Log.Size();
     run->StepOnce();
     ASSERT_EQ(session->Log.Size(), before + 1);

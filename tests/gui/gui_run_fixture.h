@@ -29,7 +29,7 @@ protected:
         session = std::make_unique<TSession>(ORLEK_PROGRAM_DIR);
         session->ListingPath.clear();
         run = std::make_unique<TRunControl>(*session);
-        panels = std::make_unique<TRegisterPanels>(session->Cpu());
+        panels = std::make_unique<TRegisterPanels>(*session);
         run->SetPanels(panels.get());
         run->SourceLines = [this] { return source; };
         run->CaretLine = [this] { return caret; };

@@ -108,12 +108,12 @@ TEST(IsaFilesTest, UkaziRedDecodesBackToTheTable) {
             const IsaEntry* row = IsaFindOpcode(entry[6]);
             ASSERT_NE(row, nullptr) << r.mnemonic;
             EXPECT_EQ(row->Mnemonic, r.mnemonic);
-            EXPECT_EQ(row->Mode, entry[7]) << r.mnemonic;
+            EXPECT_EQ(static_cast<uint8_t>(row->Mode), entry[7]) << r.mnemonic;
             EXPECT_EQ(row->Size, entry[8]) << r.mnemonic;
             ++rowsSeen;
         }
         // A branch is recognised by exactly this shape.
-        if (r.entries[0][7] == IsaMode::Relative) {
+        if (r.entries[0][7] == static_cast<uint8_t>(AddressingMode::Relative)) {
             EXPECT_EQ(r.modeCount, 1) << r.mnemonic;
             EXPECT_EQ(r.entries[0][8], 2) << r.mnemonic;
         }

@@ -37,12 +37,12 @@ std::map<std::string, std::vector<const IsaEntry*>> ByMnemonic() {
     return map;
 }
 
-const IsaEntry& Row(const std::string& mnemonic, uint8_t mode) {
+const IsaEntry& Row(const std::string& mnemonic, AddressingMode mode) {
     for (const IsaEntry& e : IsaTable()) {
         if (mnemonic == e.Mnemonic && e.Mode == mode) return e;
     }
-    ADD_FAILURE() << "no row " << mnemonic << " mode " << int(mode);
-    static const IsaEntry none{"", 255, 0, 0, 0, "", ""};
+    ADD_FAILURE() << "no row " << mnemonic << " mode " << static_cast<int>(mode);
+    static const IsaEntry none{"", AddressingMode::None, 0, 0, 0, "", ""};
     return none;
 }
 
@@ -93,10 +93,11 @@ TEST(IsaTableTest, ModesPerMnemonicFitARecord) {
         EXPECT_GE(rows.size(), 1u) << mnemonic;
         EXPECT_LE(rows.size(), 4u) << mnemonic;
         EXPECT_LE(mnemonic.size(), 5u) << mnemonic;
-        std::set<uint8_t> modes;
+        std::set<AddressingMode> modes;
         for (const IsaEntry* e : rows) {
-            EXPECT_LE(e->Mode, IsaMode::Relative) << mnemonic;
-            EXPECT_TRUE(modes.insert(e->Mode).second) << mnemonic << " has mode " << int(e->Mode) << " twice";
+            EXPECT_LE(e->Mode, AddressingMode::Relative) << mnemonic;
+            EXPECT_TRUE(modes.insert(e->Mode).second)
+                << mnemonic << " has mode " << static_cast<int>(e->Mode) << " twice";
             // The data sheet gives flags per instruction, not per addressing mode.
             EXPECT_STREQ(e->Flags, rows.front()->Flags) << mnemonic;
             EXPECT_STREQ(e->Description, rows.front()->Description) << mnemonic;
@@ -108,10 +109,10 @@ TEST(IsaTableTest, BranchesHaveExactlyOneRelativeEntry) {
     for (const auto& [mnemonic, rows] : ByMnemonic()) {
         bool relative = false;
         for (const IsaEntry* e : rows)
-            relative |= e->Mode == IsaMode::Relative;
+            relative |= e->Mode == AddressingMode::Relative;
         if (IsBranch(mnemonic)) {
             ASSERT_EQ(rows.size(), 1u) << mnemonic;
-            EXPECT_EQ(rows[0]->Mode, IsaMode::Relative) << mnemonic;
+            EXPECT_EQ(rows[0]->Mode, AddressingMode::Relative) << mnemonic;
             EXPECT_EQ(rows[0]->Size, 2) << mnemonic;
         } else {
             EXPECT_FALSE(relative) << mnemonic;
@@ -124,22 +125,24 @@ TEST(IsaTableTest, SizesAgreeWithModes) {
     for (const IsaEntry& e : IsaTable()) {
         int expected = 0;
         switch (e.Mode) {
-        case IsaMode::Inherent:
+        case AddressingMode::Inherent:
             expected = 1;
             break;
-        case IsaMode::Immediate:
+        case AddressingMode::Immediate:
             expected = wide.count(e.Mnemonic) ? 3 : 2;
             break;
-        case IsaMode::Direct:
-        case IsaMode::Indexed:
-        case IsaMode::Relative:
+        case AddressingMode::Direct:
+        case AddressingMode::Indexed:
+        case AddressingMode::Relative:
             expected = 2;
             break;
-        case IsaMode::Extended:
+        case AddressingMode::Extended:
             expected = 3;
             break;
+        case AddressingMode::None:
+            break;
         }
-        EXPECT_EQ(e.Size, expected) << e.Mnemonic << " mode " << int(e.Mode);
+        EXPECT_EQ(e.Size, expected) << e.Mnemonic << " mode " << static_cast<int>(e.Mode);
     }
 }
 
@@ -150,12 +153,12 @@ TEST(IsaTableTest, OpcodeMapColumnsFixTheMode) {
         const int hi = e.Opcode >> 4;
         std::string m = e.Mnemonic;
         if (hi <= 0x3) {
-            EXPECT_EQ(e.Mode, hi == 2 ? IsaMode::Relative : IsaMode::Inherent) << m;
+            EXPECT_EQ(e.Mode, hi == 2 ? AddressingMode::Relative : AddressingMode::Inherent) << m;
         } else if (hi == 0x4 || hi == 0x5) {
-            EXPECT_EQ(e.Mode, IsaMode::Inherent) << m;
+            EXPECT_EQ(e.Mode, AddressingMode::Inherent) << m;
             EXPECT_EQ(m.back(), hi == 0x4 ? 'A' : 'B') << m;
         } else if (hi == 0x6 || hi == 0x7) {
-            EXPECT_EQ(e.Mode, hi == 0x6 ? IsaMode::Indexed : IsaMode::Extended) << m;
+            EXPECT_EQ(e.Mode, hi == 0x6 ? AddressingMode::Indexed : AddressingMode::Extended) << m;
             // Memory form of the accumulator row 4x/5x, same low nibble.
             if (m != "JMP") {
                 const IsaEntry* a = IsaFindOpcode(static_cast<uint8_t>(0x40 | (e.Opcode & 0x0F)));
@@ -165,8 +168,8 @@ TEST(IsaTableTest, OpcodeMapColumnsFixTheMode) {
         } else if (e.Opcode == 0x8D) {
             EXPECT_EQ(m, "BSR");
         } else {
-            const uint8_t modes[] = {IsaMode::Immediate, IsaMode::Direct, IsaMode::Indexed,
-                                     IsaMode::Extended};
+            const AddressingMode modes[] = {AddressingMode::Immediate, AddressingMode::Direct,
+                                            AddressingMode::Indexed, AddressingMode::Extended};
             EXPECT_EQ(e.Mode, modes[hi & 3]) << m;
             // Same low nibble in every column: the same operation.
             for (int col = 0; col < 4; ++col) {
@@ -183,22 +186,23 @@ TEST(IsaTableTest, OpcodeMapColumnsFixTheMode) {
 TEST(IsaTableTest, SpotChecksAgainstTheDataSheet) {
     struct Spot {
         const char* mnemonic;
-        uint8_t mode, opcode, size, cycles;
+        AddressingMode mode;
+        uint8_t opcode, size, cycles;
     };
     const Spot spots[] = {
-        {"LDAA", IsaMode::Extended, 0xB6, 3, 4},  {"LDAA", IsaMode::Immediate, 0x86, 2, 2},
-        {"ADDD", IsaMode::Immediate, 0xC3, 3, 4}, {"SUBD", IsaMode::Indexed, 0xA3, 2, 6},
-        {"CPX", IsaMode::Immediate, 0x8C, 3, 4},  {"LDX", IsaMode::Immediate, 0xCE, 3, 3},
-        {"LDS", IsaMode::Direct, 0x9E, 2, 4},     {"STD", IsaMode::Extended, 0xFD, 3, 5},
-        {"JSR", IsaMode::Direct, 0x9D, 2, 5},     {"JSR", IsaMode::Indexed, 0xAD, 2, 6},
-        {"JSR", IsaMode::Extended, 0xBD, 3, 6},   {"JMP", IsaMode::Indexed, 0x6E, 2, 3},
-        {"BSR", IsaMode::Relative, 0x8D, 2, 6},   {"BRA", IsaMode::Relative, 0x20, 2, 3},
-        {"WAI", IsaMode::Inherent, 0x3E, 1, 9},   {"ABX", IsaMode::Inherent, 0x3A, 1, 3},
-        {"MUL", IsaMode::Inherent, 0x3D, 1, 10},  {"PSHX", IsaMode::Inherent, 0x3C, 1, 4},
-        {"PULX", IsaMode::Inherent, 0x38, 1, 5},  {"RTS", IsaMode::Inherent, 0x39, 1, 5},
-        {"RTI", IsaMode::Inherent, 0x3B, 1, 10},  {"SWI", IsaMode::Inherent, 0x3F, 1, 12},
-        {"LSRD", IsaMode::Inherent, 0x04, 1, 3},  {"ASLD", IsaMode::Inherent, 0x05, 1, 3},
-        {"CLR", IsaMode::Extended, 0x7F, 3, 6},   {"TST", IsaMode::Indexed, 0x6D, 2, 6},
+        {"LDAA", AddressingMode::Extended, 0xB6, 3, 4},  {"LDAA", AddressingMode::Immediate, 0x86, 2, 2},
+        {"ADDD", AddressingMode::Immediate, 0xC3, 3, 4}, {"SUBD", AddressingMode::Indexed, 0xA3, 2, 6},
+        {"CPX", AddressingMode::Immediate, 0x8C, 3, 4},  {"LDX", AddressingMode::Immediate, 0xCE, 3, 3},
+        {"LDS", AddressingMode::Direct, 0x9E, 2, 4},     {"STD", AddressingMode::Extended, 0xFD, 3, 5},
+        {"JSR", AddressingMode::Direct, 0x9D, 2, 5},     {"JSR", AddressingMode::Indexed, 0xAD, 2, 6},
+        {"JSR", AddressingMode::Extended, 0xBD, 3, 6},   {"JMP", AddressingMode::Indexed, 0x6E, 2, 3},
+        {"BSR", AddressingMode::Relative, 0x8D, 2, 6},   {"BRA", AddressingMode::Relative, 0x20, 2, 3},
+        {"WAI", AddressingMode::Inherent, 0x3E, 1, 9},   {"ABX", AddressingMode::Inherent, 0x3A, 1, 3},
+        {"MUL", AddressingMode::Inherent, 0x3D, 1, 10},  {"PSHX", AddressingMode::Inherent, 0x3C, 1, 4},
+        {"PULX", AddressingMode::Inherent, 0x38, 1, 5},  {"RTS", AddressingMode::Inherent, 0x39, 1, 5},
+        {"RTI", AddressingMode::Inherent, 0x3B, 1, 10},  {"SWI", AddressingMode::Inherent, 0x3F, 1, 12},
+        {"LSRD", AddressingMode::Inherent, 0x04, 1, 3},  {"ASLD", AddressingMode::Inherent, 0x05, 1, 3},
+        {"CLR", AddressingMode::Extended, 0x7F, 3, 6},   {"TST", AddressingMode::Indexed, 0x6D, 2, 6},
     };
     for (const Spot& s : spots) {
         const IsaEntry& e = Row(s.mnemonic, s.mode);
@@ -210,15 +214,15 @@ TEST(IsaTableTest, SpotChecksAgainstTheDataSheet) {
     for (const char* store : {"STAA", "STAB", "STD", "STS", "STX"}) {
         for (const IsaEntry& e : IsaTable()) {
             if (std::string(e.Mnemonic) == store) {
-                EXPECT_NE(e.Mode, IsaMode::Immediate) << store;
+                EXPECT_NE(e.Mode, AddressingMode::Immediate) << store;
             }
         }
     }
-    EXPECT_STREQ(Row("CLRA", IsaMode::Inherent).Flags, "--0100");
-    EXPECT_STREQ(Row("ADDA", IsaMode::Direct).Flags, "*-****");
-    EXPECT_STREQ(Row("LSR", IsaMode::Extended).Flags, "--0***");
-    EXPECT_STREQ(Row("MUL", IsaMode::Inherent).Flags, "-----*");
-    EXPECT_STREQ(Row("INX", IsaMode::Inherent).Flags, "---*--");
+    EXPECT_STREQ(Row("CLRA", AddressingMode::Inherent).Flags, "--0100");
+    EXPECT_STREQ(Row("ADDA", AddressingMode::Direct).Flags, "*-****");
+    EXPECT_STREQ(Row("LSR", AddressingMode::Extended).Flags, "--0***");
+    EXPECT_STREQ(Row("MUL", AddressingMode::Inherent).Flags, "-----*");
+    EXPECT_STREQ(Row("INX", AddressingMode::Inherent).Flags, "---*--");
 }
 
 TEST(IsaTableTest, FlagsAndDescriptionsAreWellFormed) {

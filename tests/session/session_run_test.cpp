@@ -201,11 +201,11 @@ TEST_F(SessionTest, IrqIsIgnoredWhenIdleShownInTheLogAndTakenAfterCli) {
     ASSERT_TRUE(Load(kIrq).Ok);
     session.StepOnce(); // lds
     session.RequestIrq();
-    session.Cpu().Pending.set(IntOCF); // members 6 and 7 never show in the log
-    session.StepOnce();                // nop, I still set: nothing taken
+    session.Cpu().Pending.set(InterruptSource::OCF); // members 6 and 7 never show in the log
+    session.StepOnce();                              // nop, I still set: nothing taken
     EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
     EXPECT_EQ(session.Cpu().PC, 0x2004);
-    session.Cpu().Pending.reset(IntOCF);
+    session.Cpu().Pending.reset(InterruptSource::OCF);
 
     TStepResult r = session.StepOnce(); // cli: the IRQ is entered at the end of this step
     EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
@@ -281,12 +281,64 @@ TEST_F(SessionTest, ControlsMatchTheStateTable) {
               (TControlStates{false, false, true, true, true, false, false, false, true}));
 }
 
+TEST_F(SessionTest, RegisterEditsKeepTheWidthAndDInStepOnlyWhileLoaded) {
+    // Without a program nothing changes: an edit confirmed after the run ended is dropped.
+    EXPECT_FALSE(session.SetRegister(CpuRegister::A, 0x12));
+    EXPECT_FALSE(session.ToggleFlag(CpuFlag::C));
+    EXPECT_EQ(session.Cpu().A, 0);
+    EXPECT_FALSE(session.Cpu().C);
+
+    ASSERT_TRUE(Load(kLoop).Ok);
+    session.Cpu().B = 0x80;
+    session.Cpu().JoinD();
+    const struct {
+        CpuRegister reg;
+        int32_t value;
+        uint8_t a, b;
+        uint16_t d;
+    } edits[] = {
+        {CpuRegister::A, 0x1F, 0x1F, 0x80, 0x1F80},   // A:B joins into D
+        {CpuRegister::B, 300, 0x1F, 0x2C, 0x1F2C},    // 300 truncated to 8 bits
+        {CpuRegister::D, 0x1234, 0x12, 0x34, 0x1234}, // D splits into A and B
+        {CpuRegister::A, 0x1FF, 0xFF, 0x34, 0xFF34},
+    };
+    for (const auto& e : edits) {
+        EXPECT_TRUE(session.SetRegister(e.reg, e.value));
+        EXPECT_EQ(session.Cpu().A, e.a) << e.value;
+        EXPECT_EQ(session.Cpu().B, e.b) << e.value;
+        EXPECT_EQ(session.Cpu().D, e.d) << e.value;
+    }
+    EXPECT_TRUE(session.SetRegister(CpuRegister::X, 0x12345));
+    EXPECT_EQ(session.Cpu().X, 0x2345);
+    EXPECT_TRUE(session.SetRegister(CpuRegister::SP, -1));
+    EXPECT_EQ(session.Cpu().SP, 0xFFFF);
+
+    // Toggling I drops the requests not yet taken, whichever way it goes; other flags keep them.
+    for (int round = 0; round < 2; ++round) {
+        const bool before = session.Cpu().I;
+        session.RequestIrq();
+        session.RequestNmi();
+        EXPECT_TRUE(session.ToggleFlag(CpuFlag::I));
+        EXPECT_EQ(session.Cpu().I, !before);
+        EXPECT_TRUE(session.Cpu().Pending.none());
+    }
+    session.RequestIrq();
+    EXPECT_TRUE(session.ToggleFlag(CpuFlag::C));
+    EXPECT_TRUE(session.Cpu().C);
+    EXPECT_TRUE(session.Cpu().Pending.test(InterruptSource::IRQ));
+
+    session.Stop();
+    EXPECT_FALSE(session.SetRegister(CpuRegister::A, 1));
+    EXPECT_EQ(session.Cpu().A, 0xFF);
+}
+
 TEST_F(SessionTest, FailingStepIsTreatedAsLeavingTheProgram) {
     ASSERT_TRUE(Load(kLoop).Ok);
     session.RunFast();
     session.TickCount = []() -> uint32_t { throw std::runtime_error("clock broken"); };
     TStepResult r = session.StepOnce();
     EXPECT_TRUE(r.Failed);
+    EXPECT_EQ(r.Failure, "clock broken"); // what was raised, for the report
     EXPECT_TRUE(r.Left);
     EXPECT_EQ(r.Line, -1);
     EXPECT_EQ(r.Messages, (std::vector<std::string>{"Kam pa sedaj?"}));

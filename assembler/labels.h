@@ -1,0 +1,48 @@
+#pragma once
+// The assembler's label table.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct LabelEntry {
+    uint16_t Value = 0;
+    std::string Name; // upper case, at most 15 characters
+};
+
+// How a label reference turned out.
+enum class LabelLookup : uint8_t {
+    Found,
+    Undefined, // no label of that name, or "+" and "-" both in the reference
+    BadOffset, // the text after the "+" or "-" is not a decimal number
+};
+
+// The label table: entries in definition order plus a name index, so lookups cost the same
+// however many labels there are. Duplicates are kept; the first definition wins.
+class TOznake {
+public:
+    static constexpr size_t SignificantLength = 15;
+
+    // Appends a label; the name is cut to 15 characters.
+    void AddLabel(std::string_view name, uint16_t value);
+    // Exact lookup of a (cut) name, no offset handling; nullptr when absent.
+    const LabelEntry* Find(std::string_view name) const;
+    // A label reference as written in an operand: cut to 15 characters, then an optional
+    // "+n" or "-n" offset read as an 8-bit signed number (a zero offset keeps the whole text
+    // as the name). The value wraps modulo 65536.
+    LabelLookup Resolve(std::string_view reference, uint16_t& value) const;
+    // Resolve reduced to found / not found (for the editor's hints and jumps).
+    bool FindLabel(std::string_view reference, uint16_t& value) const {
+        return Resolve(reference, value) == LabelLookup::Found;
+    }
+    void ClearLabels();
+
+    const std::vector<LabelEntry>& Entries() const { return entries_; }
+    size_t Count() const { return entries_.size(); }
+
+private:
+    std::vector<LabelEntry> entries_;
+    std::unordered_map<std::string, uint32_t> index_;
+};

@@ -1,0 +1,162 @@
+#include "assembler/syntax.h"
+
+#include <algorithm>
+
+#include "assembler/encoding.h"
+#include "engine/numbers.h"
+
+namespace {
+
+constexpr size_t MaxLineLength = 255;    // characters of a line before its comment
+constexpr size_t MaxLabelLength = 20;    // characters of the label field kept
+constexpr size_t MaxMnemonicLength = 20; // characters of the mnemonic field kept
+constexpr size_t MaxOperandLength = 100; // longer operands are refused, not cut
+
+// Operand numbers: binary after "%", decimal with an optional sign, hexadecimal after "$", "X",
+// "x", "0x" or "0X" (no sign before a prefix).
+TNumberSyntax OperandNumberSyntax() {
+    TNumberSyntax syntax;
+    syntax.Sign = true;
+    syntax.Dollar = true;
+    syntax.LetterX = true;
+    syntax.ZeroX = true;
+    syntax.Percent = true;
+    return syntax;
+}
+
+// Where the comment starts: the first "*" or ";" outside double quotes.
+size_t CommentStart(std::string_view text) {
+    bool quote = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (!quote && (c == '*' || c == ';')) return i;
+        if (c == '"') quote = !quote;
+    }
+    return text.size();
+}
+
+} // namespace
+
+std::optional<uint16_t> ParseNumber(std::string_view text) {
+    static const TNumberSyntax syntax = OperandNumberSyntax();
+    const TParsedNumber n = ParseNumberText(text, syntax);
+    if (!n.Ok()) return std::nullopt;
+    // Binary digits are taken modulo 2^16 whatever their number; the other bases are limited
+    // to 31 bits before the low 16 are kept.
+    if (n.Base != 2 && n.Magnitude > 0x7FFFFFFF) return std::nullopt;
+    uint32_t value = static_cast<uint32_t>(n.Magnitude & 0xFFFF);
+    if (n.Negative) value = 0x10000 - value;
+    return static_cast<uint16_t>(value);
+}
+
+// ---- TCode ----
+
+SourceLine TCode::FirstLine() {
+    next_ = 0;
+    ended_ = false;
+    current_.Number = 0;
+    if (lines_.empty()) {
+        ended_ = true;
+        current_.Text = EmptyEndMarker;
+        return current_;
+    }
+    return NextLine();
+}
+
+SourceLine TCode::NextLine() {
+    if (next_ < lines_.size()) {
+        current_.Text = lines_[next_];
+        current_.Number = static_cast<int32_t>(++next_);
+    } else if (!ended_) {
+        ended_ = true;
+        current_.Text = EndMarker;
+        current_.Number = static_cast<int32_t>(lines_.size()) + 1;
+    }
+    return current_;
+}
+
+// ---- fields ----
+
+void ScanLine(std::string_view text, bool secondPass, std::string& buf, TLineFields& f) {
+    f = TLineFields{};
+    const size_t cut = CommentStart(text);
+    if (cut == 0) return;
+    buf.assign(text.data(), cut);
+    f.Empty = false;
+
+    char* p = buf.data();
+    const size_t n = buf.size();
+    size_t i = 0;
+    while (i < n && p[i] != ' ')
+        ++i;
+    size_t lb = 0, le = i;
+    if (le > 0 && p[0] == '!') {
+        f.Breakpoint = true;
+        lb = 1;
+    }
+    le = std::min(le, lb + MaxLabelLength);
+
+    while (i < n && p[i] == ' ')
+        ++i;
+    size_t mb = i;
+    while (i < n && p[i] != ' ')
+        ++i;
+    size_t me = std::min(i, mb + MaxMnemonicLength);
+
+    while (i < n && p[i] == ' ')
+        ++i;
+    size_t ob = i;
+    bool quote = false;
+    while (i < n && (quote || p[i] != ' ')) {
+        if (p[i] == '"') quote = !quote;
+        ++i;
+    }
+    size_t oe = i;
+    // The 255-character line limit only matters where cutting would change what is read: the
+    // fields, and for SM the data tokens after the operand. Trailing blanks count for nothing.
+    size_t end = n;
+    while (end > oe && p[end - 1] == ' ')
+        --end;
+    f.TooLong = oe > MaxLineLength || oe - ob > MaxOperandLength;
+    f.LongRest = end > MaxLineLength;
+
+    UpperCase1250(p + lb, p + le);
+    UpperCase1250(p + mb, p + me);
+    if (!secondPass || ob == oe || p[ob] != '"') UpperCase1250(p + ob, p + oe);
+
+    f.Label = std::string_view(p + lb, le - lb);
+    f.Mnemonic = std::string_view(p + mb, me - mb);
+    f.Operand = std::string_view(p + ob, oe - ob);
+    f.Rest = std::string_view(p + oe, n - oe);
+}
+
+LineKind ClassifyMnemonic(std::string_view& m) {
+    switch (m.size()) {
+    case 0:
+        return LineKind::None;
+    case 2:
+        if (m == "SM") return LineKind::Sm;
+        break;
+    case 3:
+        if (m == "ORG") return LineKind::Org;
+        if (m == "EQU") return LineKind::Equ;
+        if (m == "RMB") return LineKind::Rmb;
+        if (m == "FCB") return LineKind::Fcb;
+        if (m == "FDB") return LineKind::Fdb;
+        if (m == "FCC") return LineKind::Fcc;
+        if (m == "END") return LineKind::End;
+        if (m == "NAM") return LineKind::Nam;
+        if (m == "BHS") m = "BCC";
+        else if (m == "BLO") m = "BCS";
+        else if (m == "LSL") m = "ASL";
+        break;
+    case 4:
+        if (m == "LSLD") m = "ASLD";
+        else if (m == "LSLA") m = "ASLA";
+        else if (m == "LSLB") m = "ASLB";
+        break;
+    default:
+        break;
+    }
+    return LineKind::Instruction;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The shape of one source line: the line walker, the field scanner, the directive names and the
+// numbers an operand may hold. Source lines are 8-bit Windows-1250 text.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// ParseNumber: "%" binary, decimal with optional sign, or hex after "$", "X", "x", "0x", "0X".
+// The result is the low 16 bits; an empty text, stray characters or a magnitude beyond 31 bits
+// give std::nullopt.
+std::optional<uint16_t> ParseNumber(std::string_view text);
+
+// One source line handed out by TCode.
+struct SourceLine {
+    std::string_view Text; // the line as stored in the editor (with "!" on breakpoint lines)
+    int32_t Number = 0;    // 1-based line number
+};
+
+// Walks the source lines of one assembly. After the last line it hands out an "END" marker so
+// a source without an END line ends as if one followed it. The lines are referenced, not
+// copied: they must outlive the TCode (Compile keeps them for the duration of the call).
+class TCode {
+public:
+    static constexpr std::string_view EmptyEndMarker = "  END "; // FirstLine of an empty source
+    static constexpr std::string_view EndMarker = " END";        // after the last line
+
+    explicit TCode(const std::vector<std::string>& lines) : lines_(lines) {}
+
+    // Line 1, or for an empty source the marker with Number unchanged (0 at the start).
+    SourceLine FirstLine();
+    // The following line; after the last one the end marker numbered one past it.
+    SourceLine NextLine();
+
+private:
+    const std::vector<std::string>& lines_;
+    size_t next_ = 0;
+    bool ended_ = false; // the end marker has been handed out
+    SourceLine current_;
+};
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsLetter(char c) { return c >= 'A' && c <= 'Z'; }
+// A text of at least two characters between double quotes.
+inline bool Quoted(std::string_view s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
+
+// The fields of one source line, as views into the scanner's buffer.
+struct TLineFields {
+    bool Empty = true;
+    bool Breakpoint = false;
+    bool TooLong = false;  // a field reaches beyond the line limit, or the operand exceeds its
+                           // limit: refused rather than silently cut
+    bool LongRest = false; // text after the operand reaches beyond the line limit (only SM reads
+                           // it; for every other line it is an ignored remark)
+    std::string_view Label, Mnemonic, Operand, Rest;
+};
+
+// Cuts the comment ("*" or ";" outside double quotes), splits label / mnemonic / operand and
+// upper-cases them into `buffer`, which the views of `fields` then point into. The operand is
+// upper-cased unless it begins with a double quote in the second pass.
+void ScanLine(std::string_view text, bool secondPass, std::string& buffer, TLineFields& fields);
+
+// What a line's mnemonic field names.
+enum class LineKind : uint8_t { None, Org, Equ, Rmb, Fcb, Fcc, Fdb, Sm, End, Nam, Instruction };
+
+// Recognises the directives; for an instruction, rewrites the alternative spellings (BHS, BLO,
+// LSL, LSLA, LSLB, LSLD) to their canonical mnemonics.
+LineKind ClassifyMnemonic(std::string_view& mnemonic);

@@ -1,0 +1,98 @@
+#include "session/scenario.h"
+
+#include <algorithm>
+
+#include "engine/machine.h"
+#include "session/sciterminal.h"
+
+const char* ScenarioStopName(ScenarioStop stop) {
+    switch (stop) {
+    case ScenarioStop::Running:
+        return "running";
+    case ScenarioStop::Limit:
+        return "limit";
+    case ScenarioStop::Breakpoint:
+        return "breakpoint";
+    case ScenarioStop::Left:
+        return "left";
+    case ScenarioStop::NotLoaded:
+        return "not-loaded";
+    }
+    return "";
+}
+
+TScenario::TScenario(TSession& session) : session_(session), previousClock_(session.TickCount) {
+    session_.TickCount = [this] { return clockMs_; };
+    line_ = session_.PeekLine(session_.Cpu().PC);
+}
+
+TScenario::~TScenario() { session_.TickCount = previousClock_; }
+
+void TScenario::Add(uint64_t step, TStimulusAction action) {
+    // A step already past means "before the next step".
+    step = std::max(step, step_ + 1);
+    auto at = std::upper_bound(stimuli_.begin(), stimuli_.end(), step,
+                               [](uint64_t s, const TStimulus& stimulus) { return s < stimulus.Step; });
+    stimuli_.insert(at, TStimulus{step, std::move(action)});
+}
+
+ScenarioStop TScenario::Advance(uint64_t budget) {
+    if (!session_.Loaded()) return ScenarioStop::NotLoaded;
+    if (!started_) {
+        started_ = true;
+        line_ = session_.PeekLine(session_.Cpu().PC);
+    }
+    if (session_.State() != RunState::FastRun) session_.RunFast();
+    for (uint64_t done = 0; done < budget; ++done) {
+        if (step_ >= StepLimit) return ScenarioStop::Limit;
+        ++step_;
+        // Most steps have no stimulus due and nothing to send.
+        if (next_ < stimuli_.size()) ApplyDue();
+        if (!sendQueue_.empty()) FeedSerialLine();
+        clockMs_ = static_cast<uint32_t>(step_ * Clock.MsPerStep);
+        const TStepResult result = session_.StepOnce();
+        line_ = result.Line;
+        if (onReport && (!result.Messages.empty() || result.Failed || result.Breakpoint)) onReport(result);
+        if (result.Left) return ScenarioStop::Left;
+        if (result.Breakpoint) return ScenarioStop::Breakpoint;
+        TickDevices();
+    }
+    return step_ >= StepLimit ? ScenarioStop::Limit : ScenarioStop::Running;
+}
+
+void TScenario::ApplyDue() {
+    while (next_ < stimuli_.size() && stimuli_[next_].Step <= step_)
+        Apply(stimuli_[next_++].Action);
+}
+
+void TScenario::Apply(const TStimulusAction& action) {
+    TMachine& machine = session_.Machine();
+    if (std::holds_alternative<TIrqRequest>(action)) {
+        session_.RequestIrq();
+    } else if (std::holds_alternative<TNmiRequest>(action)) {
+        session_.RequestNmi();
+    } else if (const auto* pin = std::get_if<TPinToggle>(&action)) {
+        (pin->Port == 1 ? machine.Port1 : machine.Port2).TogglePin(pin->Bit);
+    } else if (const auto* send = std::get_if<TSerialSend>(&action)) {
+        sendQueue_.insert(sendQueue_.end(), send->Bytes.begin(), send->Bytes.end());
+    }
+}
+
+// One byte goes on the line when the previous one has arrived: nothing is on its way in and a
+// line time has passed since the last byte (with the receiver off nothing is on its way in, so
+// the line time alone paces the bytes).
+void TScenario::FeedSerialLine() {
+    if (sendQueue_.empty() || sendCooldown_ != 0 || session_.Machine().Sci.RxCount != 0) return;
+    session_.SciTerminal().SendByte(sendQueue_.front());
+    sendQueue_.pop_front();
+    sendCooldown_ = TSci::LineTicks;
+}
+
+void TScenario::TickDevices() {
+    TMachine& machine = session_.Machine();
+    if (timerClock_.Due(Clock.TimerEvery, step_)) machine.Timer.TimerTick();
+    if (sciClock_.Due(Clock.SciEvery, step_)) {
+        machine.Sci.SciTick();
+        if (sendCooldown_ > 0) --sendCooldown_;
+    }
+}

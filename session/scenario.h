@@ -1,0 +1,131 @@
+#pragma once
+// A scripted run of a loaded session: timed stimuli and a virtual clock.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <limits>
+#include <variant>
+#include <vector>
+
+#include "session/session.h"
+
+// What the outside world does to the board between two instructions.
+struct TIrqRequest {}; // the IRQ button
+struct TNmiRequest {}; // the NMI button
+struct TPinToggle {    // a port window's pin button (an input pin changes its level)
+    int Port = 1;      // 1 or 2
+    int Bit = 0;       // 0..7 for Port 1, 0..4 for Port 2
+};
+struct TSerialSend { // the external system sends these bytes, one after the other
+    std::vector<uint8_t> Bytes;
+};
+using TStimulusAction = std::variant<TIrqRequest, TNmiRequest, TPinToggle, TSerialSend>;
+
+// A stimulus happens just before the step with the given 1-based number (counted from the start
+// of the scenario). Stimuli of one step happen in the order they were added.
+struct TStimulus {
+    uint64_t Step = 1;
+    TStimulusAction Action;
+};
+
+// The virtual clock: instruction steps stand for time. The device clocks tick after every
+// TimerEvery-th and every SciEvery-th step (0: never), and each step advances the log's
+// millisecond counter by MsPerStep. The defaults are the workbench's clocks against its 1 ms
+// fast run: timer 5 ms, SCI 150 ms.
+struct TVirtualClock {
+    uint64_t TimerEvery = 5;
+    uint64_t SciEvery = 150;
+    uint32_t MsPerStep = 1;
+};
+
+// Why a scenario stopped.
+enum class ScenarioStop : uint8_t {
+    Running,    // the step budget of Advance ran out; the scenario can go on
+    Limit,      // StepLimit steps have been executed
+    Breakpoint, // a step ended on a breakpoint line (the run is halted)
+    Left,       // the program was left or a step failed (the session stopped)
+    NotLoaded,  // there is no program to run
+};
+const char* ScenarioStopName(ScenarioStop stop); // "running", "limit", "breakpoint", "left", ...
+
+// Drives a TSession step by step as a fast run with a virtual clock, applying stimuli at given
+// steps: the command line's run, whole-program tests, benchmarks, and later a turbo run of the
+// workbench and self-checking exercises (stimuli plus expectations about the end state).
+//
+// Serial bytes are sent through the session's SCI terminal, at its rate, paced like a patient
+// external system: the next byte goes on the line once the previous one has arrived (the
+// receiver's count ran out, or would have: one line time of SCI ticks has passed).
+//
+// While it runs, the scenario's clock is the session's millisecond counter; the previous one
+// comes back when the scenario is destroyed. Not thread-safe, like the session.
+class TScenario {
+public:
+    explicit TScenario(TSession& session);
+    ~TScenario();
+    TScenario(const TScenario&) = delete;
+    TScenario& operator=(const TScenario&) = delete;
+
+    TVirtualClock Clock;
+    uint64_t StepLimit = std::numeric_limits<uint64_t>::max();
+    // Called after a step whose result has something to tell: messages (a vector message,
+    // "Kam pa sedaj?"), a failure or a breakpoint. Quiet steps call nothing, so a long run does
+    // not pay for it.
+    std::function<void(const TStepResult&)> onReport;
+
+    // Schedules a stimulus; one for a step already past happens before the next step.
+    void Add(uint64_t step, TStimulusAction action);
+    void Add(const TStimulus& stimulus) { Add(stimulus.Step, stimulus.Action); }
+
+    // Runs until a stop rule holds, or until `budget` more steps have been executed (then
+    // Running). The first call enters fast run; calling again after a breakpoint goes on from
+    // there.
+    ScenarioStop Advance(uint64_t budget);
+    ScenarioStop Run() { return Advance(std::numeric_limits<uint64_t>::max()); }
+
+    // Steps executed so far.
+    uint64_t Steps() const { return step_; }
+    // The Line of the last step (before any step: the line of the cell at PC).
+    int Line() const { return line_; }
+    // The virtual time in milliseconds: Steps() x MsPerStep.
+    uint32_t Milliseconds() const { return clockMs_; }
+
+private:
+    void ApplyDue();
+    void Apply(const TStimulusAction& action);
+    void FeedSerialLine();
+    void TickDevices();
+
+    // Counts the steps to a device clock's next tick (a division per step would cost more than
+    // the rest of the clock). Follows a change of the period at once.
+    class TCountdown {
+    public:
+        // Whether the clock ticks after step `step` (1-based) with the given period (0: never).
+        bool Due(uint64_t period, uint64_t step) {
+            if (period == 0) return false;
+            if (period != period_) {
+                period_ = period;
+                left_ = period - (step - 1) % period;
+            }
+            if (--left_ != 0) return false;
+            left_ = period;
+            return true;
+        }
+
+    private:
+        uint64_t period_ = 0;
+        uint64_t left_ = 0;
+    };
+
+    TSession& session_;
+    std::function<uint32_t()> previousClock_;
+    std::vector<TStimulus> stimuli_; // kept sorted by step, stable
+    size_t next_ = 0;                // first stimulus not yet applied
+    uint64_t step_ = 0;
+    int line_ = 0;
+    uint32_t clockMs_ = 0;
+    bool started_ = false;
+    // Bytes the external system has still to send, and SCI ticks until the line is free.
+    std::deque<uint8_t> sendQueue_;
+    unsigned sendCooldown_ = 0;
+    TCountdown timerClock_, sciClock_;
+};

@@ -1,0 +1,83 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TSci;
+
+enum class SciDisplayMode : uint8_t { Ascii, Hex };
+
+// What "Send" did with the input field.
+enum class SciSendResult : uint8_t {
+    Empty,   // the input field was empty: nothing sent
+    Sent,    // one byte taken from the input field and delivered
+    Invalid, // HEX mode, the characters were not hexadecimal digits: they were removed and the
+             // byte 0 was delivered; the window shows "Napacni podatki"
+};
+
+// The external system at the other end of the serial line: the terminal the user types into and
+// reads. It shows what the chip transmits (the output field), holds what the user will send (the
+// input field), and sends at its own rate, which the chip compares with its own.
+//
+// The terminal attaches itself to the chip: it receives every transmitted byte and empties its
+// fields when the chip is reset (a memory clear or a load). One terminal per chip; it must not
+// outlive the chip. The SCI window and the command line's --send both drive it.
+class TSciTerminal {
+public:
+    explicit TSciTerminal(TSci& chip);
+    ~TSciTerminal();
+    TSciTerminal(const TSciTerminal&) = delete;
+    TSciTerminal& operator=(const TSciTerminal&) = delete;
+
+    SciDisplayMode DisplayMode = SciDisplayMode::Ascii;
+    std::string ExternalRate = "9600"; // the rate box, as text; compared with the chip's as text
+    std::string Input;                 // the input field, 8-bit (Windows-1250) text
+
+    // Called after "Send" (also an empty one, which only refreshes), after a byte was received
+    // and after the fields were emptied.
+    std::function<void()> onChanged;
+
+    // "ASCII" or "HEX"; the mode button flips between them.
+    const char* DisplayModeText() const { return DisplayMode == SciDisplayMode::Hex ? "HEX" : "ASCII"; }
+    void ToggleDisplayMode() {
+        DisplayMode = DisplayMode == SciDisplayMode::Ascii ? SciDisplayMode::Hex : SciDisplayMode::Ascii;
+    }
+
+    // The output field (8-bit text): in ASCII mode each received byte is appended as one
+    // character, in HEX mode two uppercase digits and a blank are put in front, newest first.
+    std::string Output() const;
+    size_t OutputSize() const { return prefixReversed_.size() + body_.size(); }
+    // The user edited the output field: later bytes are added to this text.
+    void SetOutput(std::string text);
+    // Changes whenever the output text changes (a byte added, SetOutput, a reset), so a window
+    // can leave its field, and the user's editing in it, alone until there is something new.
+    uint64_t OutputRevision() const { return outputRevision_; }
+    // Every byte received from the chip since the last reset, in order.
+    const std::vector<uint8_t>& Received() const { return received_; }
+
+    // Whether the external rate is the chip's current rate.
+    bool AtChipRate() const;
+    // Sends one byte at the external rate. Lost (false) when the chip's receiver is disabled.
+    bool SendByte(uint8_t byte);
+    // "Send": takes one byte from Input as DisplayMode says and sends it.
+    SciSendResult SendInput();
+    // Empties the input and output fields and the received bytes (the chip was reset); the
+    // mode and the rate stay.
+    void Clear();
+
+private:
+    void Receive(uint8_t byte);
+    void Changed() {
+        if (onChanged) onChanged();
+    }
+
+    TSci& chip_;
+    // The output field is kept as a reversed prefix (HEX bytes are put in front) and a body
+    // (ASCII bytes are appended), so neither kind of addition copies the whole text.
+    std::string prefixReversed_;
+    std::string body_;
+    uint64_t outputRevision_ = 0;
+    std::vector<uint8_t> received_;
+};
