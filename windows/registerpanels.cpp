@@ -161,14 +161,11 @@ TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(p
     connect(gCCR, &TTextGrid::cellDoubleClicked, this, [this](int column, int) { ToggleFlag(column); });
 }
 
-bool TRegisterPanels::Loaded() const { return IsLoaded ? IsLoaded() : session_.Loaded(); }
+bool TRegisterPanels::Loaded() const { return session_.Loaded(); }
 
-std::string TRegisterPanels::NameOf(uint8_t opcode) const {
-    return InstructionName ? InstructionName(opcode) : session_.InstructionName(opcode);
-}
+std::string TRegisterPanels::NameOf(uint8_t opcode) const { return session_.InstructionName(opcode); }
 
 MemoryCell TRegisterPanels::CellAt(uint16_t address) const {
-    if (PeekCell) return PeekCell(address);
     return MemoryCell{session_.PeekValue(address), session_.PeekLine(address)};
 }
 

@@ -69,18 +69,8 @@ class TRegisterPanels : public QWidget {
 public:
     explicit TRegisterPanels(TSession& session, QWidget* parent = nullptr);
 
-    // Optional overrides of what the session tells (an owner that outlives the session during
-    // tear-down guards the calls with them). Unset, the session answers.
-    // Upper-case instruction name of an opcode (empty: no instruction).
-    std::function<std::string(uint8_t)> InstructionName;
-    // The cell at an address as displays see it (no trace, no device side effects).
-    std::function<MemoryCell(uint16_t)> PeekCell;
-    // Whether a program is loaded: the panels change only then.
-    std::function<bool()> IsLoaded;
-
     // Widens the next-instruction column when an instruction name is longer than its 50
-    // pixels (the names carry the addressing mode, e.g. "LDAA EXT"). Call after setting
-    // InstructionName.
+    // pixels (the names carry the addressing mode, e.g. "LDAA EXT").
     void FitInstructionColumn();
 
     // Rewrites the register, flag and instruction cells from the processor when loaded or when

@@ -134,16 +134,6 @@ void TRunControl::SetPanels(TRegisterPanels* panels) {
     if (panels_) disconnect(panels_, nullptr, this, nullptr);
     panels_ = panels;
     if (!panels_) return;
-    // The panels may outlive run control during tear-down: the hooks check that it is there.
-    QPointer<TRunControl> self(this);
-    panels_->IsLoaded = [self] { return self && self->session_.Loaded(); };
-    panels_->InstructionName = [self](uint8_t opcode) {
-        return self ? self->session_.InstructionName(opcode) : std::string();
-    };
-    panels_->PeekCell = [self](uint16_t address) {
-        if (!self) return MemoryCell{};
-        return MemoryCell{self->session_.PeekValue(address), self->session_.PeekLine(address)};
-    };
     panels_->FitInstructionColumn();
     // A register or flag changed by hand: refresh everything (PC may have moved the line).
     connect(panels_, &TRegisterPanels::changed, this, &TRunControl::RefreshDisplay);

@@ -27,7 +27,7 @@ class QTimer;
 //     the toolbar (captions, shortcuts, hints and images are set here);
 //   * hooks: SourceLines (the editor text for the assembler), CaretLine (for F5),
 //     RedrawAddressSpace (the address-space list);
-//   * the panels: SetPanels(new TRegisterPanels(session.Cpu(), panel2)) and put them in Panel2;
+//   * the panels: SetPanels(new TRegisterPanels(session, panel2)) and put them in Panel2;
 //   * signals below: error list, execution line, read-only editor and file group, Undo,
 //     breakpoint gutter marks;
 //   * StartClocks() once the windows exist (the 5 ms timer and 150 ms SCI clocks).
