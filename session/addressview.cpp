@@ -14,6 +14,15 @@ void TAddressView::SetMemoryTop(int32_t top) {
     Changed();
 }
 
+std::string TAddressView::JumpText() const {
+    const int64_t top = memoryTop_;
+    const auto magnitude = static_cast<uint32_t>(top < 0 ? -top : top);
+    int digits = 4;
+    while (digits < 8 && (magnitude >> (4 * digits)) != 0)
+        ++digits;
+    return (top < 0 ? "-$" : "$") + HexText(magnitude, digits);
+}
+
 void TAddressView::Back() {
     // In 64 bits: a jump may have left memoryTop at the smallest 32-bit number.
     SetMemoryTop(static_cast<int32_t>(std::max<int64_t>(int64_t{memoryTop_} - 1, 0)));

@@ -31,6 +31,10 @@ public:
     uint16_t Top() const { return static_cast<uint16_t>(static_cast<uint32_t>(memoryTop_)); }
     // A jump (entered value, or the editor's jump to a label): taken as it is.
     void SetMemoryTop(int32_t top);
+    // The jump dialog's initial text: "$" and memoryTop in at least four hexadecimal digits
+    // ("$1170", "$11170"); a negative memoryTop is written with its sign ("-$0005"), so the text
+    // confirmed unchanged always gives memoryTop back.
+    std::string JumpText() const;
     // One address back; never below 0.
     void Back();
     // One address forward while memoryTop is below $FFFF; otherwise it stays put.

@@ -115,9 +115,11 @@ void TAddressList::SetRows(uint16_t top, std::vector<MemoryCell> cells) {
     if (top == top_ && cells.size() == cells_.size() &&
         std::equal(cells.begin(), cells.end(), cells_.begin(), same))
         return;
+    // The selection marks a row of addresses: when the list moves, it goes (as a list box's
+    // selection goes when its items are replaced).
+    if (top != top_ || selected_ >= static_cast<int>(cells.size())) selected_ = -1;
     top_ = top;
     cells_ = std::move(cells);
-    if (selected_ >= RowCount()) selected_ = -1;
     update();
 }
 
@@ -259,7 +261,7 @@ void TfrmSpomin::Forward() {
 
 void TfrmSpomin::Jump() {
     const std::optional<int32_t> top = AskEntryInteger(QStringLiteral("Na katero lokacijo naj skocim?"),
-                                                       QStringLiteral("$") + Hex(view_.Top(), 4));
+                                                       QString::fromStdString(view_.JumpText()));
     if (!top) return;
     view_.SetMemoryTop(*top);
     emit refreshRequested();

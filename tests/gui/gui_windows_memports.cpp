@@ -189,8 +189,8 @@ TEST_F(DeviceWindowsTest, JumpFreezeAndClearThroughTheButtons) {
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(w.JumpButton(), Qt::LeftButton);
     EXPECT_EQ(prompt.Asked,
-              QStringList({"Na katero lokacijo naj skocim?|$1234", "Na katero lokacijo naj skocim?|$1170",
-                           "Na katero lokacijo naj skocim?|$1170"}));
+              QStringList({"Na katero lokacijo naj skocim?|$1234", "Na katero lokacijo naj skocim?|$11170",
+                           "Na katero lokacijo naj skocim?|$11170"}));
     EXPECT_EQ(view.MemoryTop(), 70000); // neither the bad entry nor the cancel changed it
     EXPECT_EQ(prompt.Messages.size(), 1);
     EXPECT_EQ(refreshes.count(), 1);

@@ -40,6 +40,7 @@ TEST_F(AddressViewTest, MemoryTopClampsAtTheEndsAndNeverWrapsTheList) {
     // A jump takes any number; the list starts at its low 16 bits.
     view.SetMemoryTop(70000);
     EXPECT_EQ(view.Top(), 0x1170);
+    EXPECT_EQ(view.JumpText(), "$11170");
     view.Forward(); // beyond $FFFF: stays put
     EXPECT_EQ(view.MemoryTop(), 70000);
     view.Back();
@@ -52,6 +53,7 @@ TEST_F(AddressViewTest, MemoryTopClampsAtTheEndsAndNeverWrapsTheList) {
     view.Forward();
     EXPECT_EQ(view.MemoryTop(), 0xFFFF);
     view.SetMemoryTop(INT32_MIN);
+    EXPECT_EQ(view.JumpText(), "-$80000000");
     view.Back();
     EXPECT_EQ(view.MemoryTop(), 0);
 
@@ -61,6 +63,7 @@ TEST_F(AddressViewTest, MemoryTopClampsAtTheEndsAndNeverWrapsTheList) {
     EXPECT_EQ(view.RowCount(3), 3);
     view.SetMemoryTop(-5);
     EXPECT_EQ(view.Top(), 0xFFFB);
+    EXPECT_EQ(view.JumpText(), "-$0005"); // confirmed unchanged, it gives -5 back
     EXPECT_EQ(view.RowCount(17), 5);
     EXPECT_EQ(view.RowAddress(4), 0xFFFF);
 }
