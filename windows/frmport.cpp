@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/devices/ports.h"
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/hex.h"
 #include "session/addressview.h"
