@@ -1,9 +1,12 @@
-// Fast run of the sample program with the register panels, a code editor and the log window
-// shown. Reports executed steps per second next to the tick rate of an empty 1 ms timer measured
-// in the same run, and the CPU time of one StepOnce with its display refresh.
+// Fast run of the sample program with the register panels, a code editor, the log window, the
+// address-space window and both port windows shown. Reports executed steps per second next to the
+// tick rate of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce with
+// its display refresh.
 //
-//   bench_gui [--seconds S] [--program-dir DIR] [--no-editor] [--no-log] [--no-panels]
-// (the --no- options leave a window hidden, to see what each costs)
+//   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
+//             [--no-panels] [--no-memory] [--no-ports]
+// (the --no- options leave a window hidden, to see what each costs; --source runs another
+// program, e.g. examples/utripanje.asm, which writes a port in every pass)
 // Runs under whatever platform Qt picks (QT_QPA_PLATFORM=offscreen when no display is set).
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,11 +17,17 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
+#include "engine/machine.h"
+#include "session/addressview.h"
 #include "session/session.h"
+#include "windows/frmport.h"
+#include "windows/frmspomin.h"
 #include "windows/logwindow.h"
 #include "windows/registerpanels.h"
 #include "workbench/runcontrol.h"
@@ -50,7 +59,8 @@ size_t Steps(const TLog& log) {
 int main(int argc, char** argv) {
     double seconds = 3.0;
     std::string programDir = ORLEK_PROGRAM_DIR;
-    bool showEditor = true, showLog = true, showPanels = true;
+    bool showEditor = true, showLog = true, showPanels = true, showMemory = true, showPorts = true;
+    std::string sourcePath;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-editor")) {
             showEditor = false;
@@ -58,13 +68,19 @@ int main(int argc, char** argv) {
             showLog = false;
         } else if (!std::strcmp(argv[i], "--no-panels")) {
             showPanels = false;
+        } else if (!std::strcmp(argv[i], "--no-memory")) {
+            showMemory = false;
+        } else if (!std::strcmp(argv[i], "--no-ports")) {
+            showPorts = false;
+        } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
+            sourcePath = argv[++i];
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
             seconds = std::atof(argv[++i]);
         } else if (!std::strcmp(argv[i], "--program-dir") && i + 1 < argc) {
             programDir = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--no-editor] "
-                                 "[--no-log] [--no-panels]\n");
+            std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
+                                 "[--no-editor] [--no-log] [--no-panels] [--no-memory] [--no-ports]\n");
             return 2;
         }
     }
@@ -94,7 +110,17 @@ int main(int argc, char** argv) {
     strip.resize(1000, 50);
     if (showPanels) strip.show();
 
-    const std::string sample = SampleProgram();
+    std::string sample = SampleProgram();
+    if (!sourcePath.empty()) {
+        std::ifstream in(sourcePath, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (!in) {
+            std::fprintf(stderr, "bench_gui: cannot read %s\n", sourcePath.c_str());
+            return 2;
+        }
+        sample = text.str();
+    }
     QsciScintilla editor;
     editor.setText(QString::fromStdString(sample));
     editor.markerDefine(QsciScintilla::RightArrow, 10);
@@ -106,6 +132,25 @@ int main(int argc, char** argv) {
 
     TRunControl run(*session);
     run.SetPanels(panels);
+
+    // The device windows, wired as the main window wires them.
+    TAddressView addressView(*session);
+    TfrmSpomin memoryWindow(addressView);
+    TfrmPort1 port1Window(session->Machine().Port1);
+    TfrmPort2 port2Window(session->Machine().Port2);
+    run.RedrawAddressSpace = [&] { return memoryWindow.Redraw(); };
+    QObject::connect(&run, &TRunControl::programCounterMoved,
+                     [&](uint16_t pc) { addressView.ProgramCounterMoved(pc); });
+    for (TfrmPort* port : {static_cast<TfrmPort*>(&port1Window), static_cast<TfrmPort*>(&port2Window)}) {
+        port->FrameLimited = [&] { return run.FrameLimited(); };
+        QObject::connect(&run, &TRunControl::displayRefreshed, port, &TfrmPort::DisplayRefreshed);
+    }
+    memoryWindow.resize(210, 500);
+    if (showMemory) memoryWindow.show();
+    if (showPorts) {
+        port1Window.show();
+        port2Window.show();
+    }
     run.SourceLines = [&] { return SplitLines(Utf8ToCp1250(sample)); };
     QObject::connect(&run, &TRunControl::showExecutionLine, &editor, [&](int line) {
         if (line <= 0) return;

@@ -16,8 +16,12 @@
 
 #include "assembler/compiler.h"
 #include "editor/frmkoda.h"
+#include "engine/machine.h"
 #include "isa/isa.h"
+#include "session/addressview.h"
 #include "session/session.h"
+#include "windows/frmport.h"
+#include "windows/frmspomin.h"
 #include "windows/logwindow.h"
 #include "windows/prompt.h"
 #include "windows/registerpanels.h"
@@ -41,6 +45,17 @@ QStringList ToQStringList(const std::vector<std::string>& words) {
     for (const std::string& w : words)
         list << QString::fromStdString(w);
     return list;
+}
+
+// A tool window in the shared frame, as the window list persists it.
+TToolWindow FrameWindow(const char* key, TToolFrame* frame, TToolWindow::Layout layout) {
+    return {QLatin1String(key),
+            frame,
+            layout,
+            [frame] { return frame->StayOnTop(); },
+            [frame](bool on) { frame->SetStayOnTop(on); },
+            [frame] { return frame->SavedHeight(); },
+            [frame](int height) { frame->SetSavedHeight(height); }};
 }
 
 } // namespace
@@ -89,6 +104,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
 
     ConnectCodeWindow();
     ConnectRunControl();
+    ConnectDeviceWindows();
     FitHeight();
 }
 
@@ -97,10 +113,21 @@ TfrmMain::~TfrmMain() {
     // Everything that refers to the session goes before the session itself; the remaining
     // child widgets are destroyed afterwards by QWidget.
     if (run) run->StopClocks();
+    if (session) {
+        session->Machine().Port1.onPinToggled = nullptr;
+        session->Machine().Port2.onPinToggled = nullptr;
+    }
     delete run;
     run = nullptr;
     delete frmLog;
     frmLog = nullptr;
+    // The device windows let go of the models they show.
+    delete frmSpomin;
+    frmSpomin = nullptr;
+    delete frmPort1;
+    frmPort1 = nullptr;
+    delete frmPort2;
+    frmPort2 = nullptr;
     delete panels;
     panels = nullptr;
     if (frmKoda) {
@@ -108,6 +135,7 @@ TfrmMain::~TfrmMain() {
         frmKoda->FindLabel = nullptr;
         frmKoda->JumpToAddress = nullptr;
     }
+    addressView.reset();
     session.reset();
 }
 
@@ -115,12 +143,19 @@ std::unique_ptr<QSettings> TfrmMain::OpenSettings() { return OpenSettingsStore()
 
 void TfrmMain::CreateToolWindows() {
     // Created once in a fixed order and only shown or hidden from now on.
+    addressView = std::make_unique<TAddressView>(*session);
+    frmSpomin = new TfrmSpomin(*addressView, this);
+    frmSpomin->move(595, TWindowList::DefaultTop); // beside the code window
     frmKoda = new TfrmKoda(this);
     frmKoda->programDir = programDir;
     frmKoda->SetKeywords(ToQStringList(IsaKeywords()), ToQStringList(IsaCompletionWords()));
     frmKoda->SetSource(QString::fromStdString(SampleProgram()));
     frmVnos = new TfrmVnos(this);
     SetValueDialog(frmVnos);
+    frmPort1 = new TfrmPort1(session->Machine().Port1, this);
+    frmPort1->move(800, TWindowList::DefaultTop);
+    frmPort2 = new TfrmPort2(session->Machine().Port2, this);
+    frmPort2->move(800, TWindowList::DefaultTop + 180);
     frmLog = new TfrmLog(session->Log, this);
     frmLog->setWindowFlags(Qt::Window | Qt::Tool);
     frmLog->move(600, TWindowList::DefaultTop); // beside the code window
@@ -134,6 +169,9 @@ void TfrmMain::CreateToolWindows() {
 
     windows = std::make_unique<TWindowList>();
     windows->Add({QStringLiteral("code"), frmKoda, TToolWindow::Layout::Code, {}, {}, {}, {}});
+    windows->Add(FrameWindow("memory", frmSpomin, TToolWindow::Layout::WidthFirst));
+    windows->Add(FrameWindow("port1", frmPort1, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("port2", frmPort2, TToolWindow::Layout::HeightFirst));
     windows->Add({QStringLiteral("log"), frmLog, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
 }
 
@@ -216,6 +254,9 @@ std::vector<TCommand> TfrmMain::MenuRows() {
 
         C::Menu("mnuOkna", "&Okna"),
         WindowItem("mnuOkno_code", "&Koda", "code"),
+        WindowItem("mnuOkno_memory", "&Naslovni prostor", "memory"),
+        WindowItem("mnuOkno_port1", "Port&1", "port1"),
+        WindowItem("mnuOkno_port2", "Port&2", "port2"),
         C::Separator(),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
 
@@ -296,8 +337,9 @@ void TfrmMain::CreatePanel() {
 
 void TfrmMain::ConnectCodeWindow() {
     frmKoda->FindLabel = [this](const QString& name) { return run->FindLabel(name); };
+    // The jump moves the list; it freezes nothing.
     frmKoda->JumpToAddress = [this](uint16_t address) {
-        memoryTop = address;
+        addressView->SetMemoryTop(address);
         run->RefreshDisplay();
     };
     // The editor's marks follow their lines through every edit; the session's set follows them.
@@ -340,8 +382,22 @@ void TfrmMain::ConnectRunControl() {
         frmKoda->SetExecutionLine(line);
     });
     connect(run, &TRunControl::breakpointToggled, frmKoda, &TfrmKoda::SetBreakpoint);
-    // The address-space window joins through programCounterMoved (memoryTop follows PC) and
-    // RedrawAddressSpace (its list redraw).
+}
+
+void TfrmMain::ConnectDeviceWindows() {
+    // The address-space list is the display refresh's first half; memoryTop follows PC (when
+    // the window says so) before every refresh after a load or a step.
+    run->RedrawAddressSpace = [this] { return frmSpomin->Redraw(); };
+    connect(run, &TRunControl::programCounterMoved, this,
+            [this](uint16_t pc) { addressView->ProgramCounterMoved(pc); });
+    connect(frmSpomin, &TfrmSpomin::refreshRequested, run, &TRunControl::RefreshDisplay);
+    // The ports draw with the display's frames during a fast run; a pin click refreshes the
+    // display so a listed data register shows the new level.
+    for (TfrmPort* port : {frmPort1, frmPort2}) {
+        port->FrameLimited = [this] { return run->FrameLimited(); };
+        connect(run, &TRunControl::displayRefreshed, port, &TfrmPort::DisplayRefreshed);
+        port->Port().onPinToggled = [this] { run->RefreshDisplay(); };
+    }
 }
 
 void TfrmMain::ApplyControls(bool fileGroupOn, bool readOnly) {

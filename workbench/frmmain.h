@@ -10,6 +10,7 @@ class QAction;
 class QProgressBar;
 class QSettings;
 class QToolBar;
+class TAddressView;
 class TDocuments;
 class TFindReplace;
 class THelp;
@@ -20,6 +21,8 @@ class TWindowList;
 class TfrmKoda;
 class TfrmListing;
 class TfrmLog;
+class TfrmPort;
+class TfrmSpomin;
 class TfrmVnos;
 struct TCommand;
 
@@ -54,8 +57,9 @@ public:
     TRunControl& Run() const { return *run; }
     TDocuments& Documents() const { return *documents; }
     TWindowList& Windows() const { return *windows; }
-    // The first address of the address-space list; the editor's jump to a label moves it.
-    uint16_t memoryTop = 0;
+    // The address-space window's view: memoryTop (which the editor's jump to a label moves too)
+    // and the follow state.
+    TAddressView& AddressView() const { return *addressView; }
 
     // The settings store ("Trivel", "Orlek").
     static std::unique_ptr<QSettings> OpenSettings();
@@ -74,6 +78,7 @@ private:
     void CreatePanel();
     void ConnectCodeWindow();
     void ConnectRunControl();
+    void ConnectDeviceWindows();
     void ApplyControls(bool fileGroup, bool readOnly);
     void ShowProgress(int lineCount);
     void StepProgress();
@@ -87,11 +92,15 @@ private:
     TFindReplace* findReplace = nullptr;
     std::unique_ptr<THelp> help;
     std::unique_ptr<TWindowList> windows;
+    std::unique_ptr<TAddressView> addressView;
 
     TfrmKoda* frmKoda = nullptr;
     TfrmListing* frmListing = nullptr;
     TfrmLog* frmLog = nullptr;
     TfrmVnos* frmVnos = nullptr;
+    TfrmSpomin* frmSpomin = nullptr;
+    TfrmPort* frmPort1 = nullptr;
+    TfrmPort* frmPort2 = nullptr;
     TRegisterPanels* panels = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QWidget* Panel2 = nullptr;

@@ -54,3 +54,27 @@ TEST(CliExamplesTest, SubroutineKeepsItsArgumentOnTheStackAndRestoresRegisters) 
                                           // the saved B, then the return address of the second call
                                           "00FC: 00 55 20 11", "sci-out:"}));
 }
+
+TEST(CliExamplesTest, BlinkerTogglesItsLampsAndCopiesTheSwitch) {
+    // A pass through the loop takes some 310 steps: between step 2000 and 2310 the lamp on P10 (and
+    // P21 with it) goes out; P11 shows the switch on P17 only once it is on.
+    const struct {
+        const char* steps;
+        bool switchOn;
+        const char* ports;
+    } cases[] = {
+        {"2000", false, "0000: 0F 02 01 02"},
+        {"2310", false, "0000: 0F 02 00 00"},
+        {"2000", true, "0000: 0F 02 83 02"},
+        {"2310", true, "0000: 0F 02 82 00"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"run", Example("utripanje.asm"), "--steps", c.steps, "--mem", "0:4"};
+        if (c.switchOn) args.insert(args.end(), {"--pin", "1.7@500"});
+        CliResult r = RunCli(args);
+        EXPECT_EQ(r.exit, 0) << r.err;
+        Lines lines = SplitLinesLf(r.out);
+        ASSERT_EQ(lines.size(), 4u) << r.out;
+        EXPECT_EQ(lines[2], c.ports) << c.steps << (c.switchOn ? " with the switch on" : "");
+    }
+}

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "session/addressview.h"
 #include "tests/gui/gui_main_fixture.h"
 #include "workbench/runcontrol.h"
 
@@ -209,23 +210,23 @@ TEST_F(MainWindowTest, JumpToMemoryTakesLabelOrNumber) {
     w.Run().Compile();
     Koda().SetCaret(11, 2); // "zaceti"
     Koda().JumpToMemory();
-    EXPECT_EQ(w.memoryTop, 0x2000);
+    EXPECT_EQ(w.AddressView().MemoryTop(), 0x2000);
     Koda().SetCaret(4, 13); // "$1000"
     Koda().JumpToMemory();
-    EXPECT_EQ(w.memoryTop, 0x1000);
+    EXPECT_EQ(w.AddressView().MemoryTop(), 0x1000);
     Koda().SetCaret(7, 28); // "reset" -- no label, no number
     Koda().JumpToMemory();
-    EXPECT_EQ(w.memoryTop, 0x1000);
+    EXPECT_EQ(w.AddressView().MemoryTop(), 0x1000);
     EXPECT_EQ(prompt.Messages.size(), 1);
     // Numbers beyond the address space are refused rather than wrapped.
     Koda().SetSource(QStringLiteral(" 70000 65535 $1FFFF"));
     Koda().SetCaret(1, 3);
     Koda().JumpToMemory();
-    EXPECT_EQ(w.memoryTop, 0x1000);
+    EXPECT_EQ(w.AddressView().MemoryTop(), 0x1000);
     EXPECT_EQ(prompt.Messages.size(), 2);
     Koda().SetCaret(1, 9);
     Koda().JumpToMemory();
-    EXPECT_EQ(w.memoryTop, 0xFFFF);
+    EXPECT_EQ(w.AddressView().MemoryTop(), 0xFFFF);
     Koda().SetCaret(1, 15);
     Koda().JumpToMemory();
     EXPECT_EQ(prompt.Messages.size(), 3);

@@ -277,11 +277,17 @@ TEST_F(RunControlTest, DeviceClocksTickTheModels) {
 TEST_F(RunControlTest, FastRunShowsItsLastStepWhenItEnds) {
     run->FastRunFrameMs = 60000; // no frame falls due during the test
     LoadProgram();
+    QSignalSpy frames(run.get(), &TRunControl::displayRefreshed);
     run->RunFast();
-    run->KoracnoTimer(); // LDAA: not drawn yet
+    EXPECT_TRUE(run->FrameLimited());
+    frames.clear();
+    run->KoracnoTimer(); // LDAA: not drawn yet, and the device windows wait too
     EXPECT_EQ(Cpu().PC, 0x2002);
     EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2000");
+    EXPECT_EQ(frames.count(), 0);
     run->Pause();
+    EXPECT_FALSE(run->FrameLimited());
+    EXPECT_GE(frames.count(), 1);
     EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2002");
     EXPECT_EQ(session->ExecutionLine(), 5);
 

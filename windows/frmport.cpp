@@ -1,0 +1,244 @@
+#include "windows/frmport.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/devices/ports.h"
+
+namespace {
+
+const QColor kCell(Qt::white);
+const QColor kGridLine(0xA0, 0xA0, 0xA0);
+const QColor kCellText(Qt::black);
+
+QFont SmallFont(const QFont& base) {
+    QFont font = base;
+    font.setPixelSize(10);
+    return font;
+}
+
+} // namespace
+
+// ============================================================================ TBitGrid
+
+TBitGrid::TBitGrid(int pinCount, std::function<uint8_t()> bits, QWidget* parent)
+    : QWidget(parent), pinCount_(pinCount), bits_(std::move(bits)) {
+    setFont(SmallFont(font()));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QString TBitGrid::Cell(int column, int row) const {
+    if (column < 0 || column >= pinCount_ || row < 0 || row > 1) return {};
+    const int pin = pinCount_ - 1 - column;
+    if (row == 0) return QStringLiteral("b%1").arg(pin);
+    const uint8_t bits = bits_ ? bits_() : 0;
+    return (bits >> pin) & 1u ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QRect TBitGrid::CellRect(int column, int row) const {
+    return {kLine + column * (kCellWidth + kLine), kLine + row * (kCellHeight + kLine), kCellWidth,
+            kCellHeight};
+}
+
+QPoint TBitGrid::CellCentre(int column, int row) const { return CellRect(column, row).center(); }
+
+QSize TBitGrid::sizeHint() const {
+    return {kLine + pinCount_ * (kCellWidth + kLine), kLine + 2 * (kCellHeight + kLine)};
+}
+
+void TBitGrid::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), kGridLine);
+    painter.setFont(font());
+    painter.setPen(kCellText);
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < pinCount_; ++column) {
+            const QRect cell = CellRect(column, row);
+            painter.fillRect(cell, kCell);
+            painter.drawText(cell, Qt::AlignCenter, Cell(column, row));
+        }
+}
+
+void TBitGrid::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < pinCount_; ++column)
+            if (CellRect(column, row).contains(p)) {
+                emit cellClicked(column, row);
+                return;
+            }
+}
+
+// ============================================================================ TPinButton
+
+TPinButton::TPinButton(const TPort& port, int pin, QWidget* parent)
+    : QAbstractButton(parent), port_(port), pin_(pin) {
+    setObjectName(QStringLiteral("b%1").arg(pin));
+    setProperty("Tag", pin);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(sizeHint());
+    setAttribute(Qt::WA_Hover);
+}
+
+uint8_t TPinButton::Image() const { return port_.PinImage(pin_); }
+
+void TPinButton::DrawPicture(QPainter& painter, QPointF topLeft, uint8_t image) {
+    const QRectF square(topLeft, QSizeF(16, 16));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(square, Qt::black);
+    const QPointF centre = square.center();
+    switch (image) {
+    case PinOutputLow: { // an unlit lamp
+        QRadialGradient glass(centre - QPointF(1.5, 1.5), 6);
+        glass.setColorAt(0, QColor(0xB0, 0xB0, 0xB0));
+        glass.setColorAt(1, QColor(0x60, 0x60, 0x60));
+        painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 0.8));
+        painter.setBrush(glass);
+        painter.drawEllipse(centre, 5.5, 5.5);
+        break;
+    }
+    case PinOutputHigh: { // a lit lamp with its glow
+        QRadialGradient glow(centre, 8);
+        glow.setColorAt(0, QColor(0x40, 0xFF, 0x40, 0xC0));
+        glow.setColorAt(1, QColor(0x00, 0xFF, 0x00, 0x00));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(glow);
+        painter.drawEllipse(centre, 8, 8);
+        QRadialGradient glass(centre - QPointF(1.5, 1.5), 6);
+        glass.setColorAt(0, QColor(0xE0, 0xFF, 0xE0));
+        glass.setColorAt(0.35, QColor(0x30, 0xF0, 0x30));
+        glass.setColorAt(1, QColor(0x00, 0xA0, 0x00));
+        painter.setPen(QPen(QColor(0x00, 0x70, 0x00), 0.8));
+        painter.setBrush(glass);
+        painter.drawEllipse(centre, 5.5, 5.5);
+        break;
+    }
+    case PinInputLow: // a switch that is off
+        painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 1));
+        painter.setBrush(QColor(0x90, 0x90, 0x90));
+        painter.drawRect(QRectF(centre - QPointF(5, 5), QSizeF(10, 10)));
+        break;
+    default: // a switch that is on
+        painter.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(centre - QPointF(5, 5), QSizeF(10, 10)));
+        break;
+    }
+    painter.restore();
+}
+
+void TPinButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // A flat tool-bar button: a frame only under the mouse, sunk while pressed.
+    const bool input = Image() >= PinInputLow;
+    if (isDown() && input) {
+        painter.fillRect(rect(), palette().color(QPalette::Mid));
+    } else if (underMouse() && input) {
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    const QPointF topLeft((width() - 16) / 2.0 + (isDown() && input ? 1 : 0),
+                          (height() - 16) / 2.0 + (isDown() && input ? 1 : 0));
+    DrawPicture(painter, topLeft, Image());
+}
+
+// ============================================================================ TfrmPort
+
+TfrmPort::TfrmPort(TPort& port, const QString& caption, Collapse collapse, QWidget* parent)
+    : TToolFrame(caption, collapse, parent), port_(port) {
+    Widget2()->SetGlyph(QLatin1Char('t'));
+    Widget2()->SetShowHint(true);
+
+    auto* layout = new QVBoxLayout(Body());
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->setSpacing(1);
+    const auto label = [this](const QString& text) {
+        auto* l = new QLabel(text, Body());
+        l->setFont(SmallFont(l->font()));
+        return l;
+    };
+    TPort* p = &port_;
+    gDDR = new TBitGrid(
+        port_.PinCount, [p] { return p->Direction; }, Body());
+    gDDR->setObjectName(QStringLiteral("gDDR"));
+    gDR = new TBitGrid(
+        port_.PinCount, [p] { return p->Level; }, Body());
+    gDR->setObjectName(QStringLiteral("gDR"));
+    layout->addWidget(label(QStringLiteral("DDR")));
+    layout->addWidget(gDDR);
+    layout->addSpacing(2);
+    layout->addWidget(label(QStringLiteral("DR")));
+    layout->addWidget(gDR);
+    layout->addSpacing(3);
+
+    // The buttons stand under their grid columns, pin 7 (or 4) leftmost.
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(TBitGrid::kLine, 0, 0, 0);
+    row->setSpacing(TBitGrid::kLine);
+    pins_.resize(static_cast<size_t>(port_.PinCount));
+    for (int column = 0; column < port_.PinCount; ++column) {
+        const int pin = port_.PinCount - 1 - column;
+        auto* button = new TPinButton(port_, pin, Body());
+        pins_[static_cast<size_t>(pin)] = button;
+        row->addWidget(button);
+        connect(button, &QAbstractButton::clicked, this, [this, pin] { PinClicked(pin); });
+    }
+    row->addStretch(1);
+    layout->addLayout(row);
+    layout->addStretch(1);
+
+    connect(gDR, &TBitGrid::cellClicked, this, [this](int column, int) { DrCellClicked(column); });
+    port_.onChanged = [this] { PortChanged(); };
+    resize(std::max(gDDR->sizeHint().width() + 8, 130), sizeHint().height());
+}
+
+TfrmPort::~TfrmPort() { port_.onChanged = nullptr; }
+
+TPinButton* TfrmPort::PinButton(int pin) const {
+    return pin >= 0 && pin < port_.PinCount ? pins_[static_cast<size_t>(pin)] : nullptr;
+}
+
+int TfrmPort::ColumnOfPin(int pin) const { return port_.PinCount - 1 - pin; }
+
+void TfrmPort::PinClicked(int pin) {
+    // An output pin's level is the program's: TogglePin leaves it alone.
+    if (port_.TogglePin(pin)) Redraw();
+}
+
+void TfrmPort::DrCellClicked(int column) {
+    if (column < 0 || column >= port_.PinCount) return;
+    PinClicked(port_.PinCount - 1 - column);
+}
+
+void TfrmPort::PortChanged() {
+    dirty_ = true;
+    if (!FrameLimited || !FrameLimited()) Redraw();
+}
+
+void TfrmPort::DisplayRefreshed() {
+    if (dirty_) Redraw();
+}
+
+void TfrmPort::Redraw() {
+    dirty_ = false;
+    gDDR->update();
+    gDR->update();
+    for (TPinButton* b : pins_)
+        b->update();
+}
+
+TfrmPort1::TfrmPort1(TPort& port, QWidget* parent)
+    : TfrmPort(port, QStringLiteral("Port1"), Collapse::Strip, parent) {
+    setObjectName(QStringLiteral("frmPort1"));
+}
+
+TfrmPort2::TfrmPort2(TPort& port, QWidget* parent)
+    : TfrmPort(port, QStringLiteral("Port2"), Collapse::TitleOnly, parent) {
+    setObjectName(QStringLiteral("frmPort2"));
+}

@@ -1,0 +1,303 @@
+#include "windows/frmspomin.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/hex.h"
+#include "session/addressview.h"
+#include "windows/paintedicon.h"
+#include "windows/vnos.h"
+
+namespace {
+
+const QColor kText(Qt::yellow);
+const QColor kBackground(0x00, 0x00, 0x80); // navy
+const QColor kSelected(0x00, 0x00, 0xD0);   // a brighter blue behind the selected row
+
+QString Hex(unsigned value, int digits) { return QString::fromLatin1(HexText(value, digits)); }
+
+// The pictures of the strip's buttons, drawn at whatever size and pixel density they are shown.
+void DrawUp(QPainter& p, const QRectF& r) {
+    QPainterPath path;
+    path.moveTo(r.left() + r.width() * 0.15, r.top() + r.height() * 0.7);
+    path.lineTo(r.center().x(), r.top() + r.height() * 0.25);
+    path.lineTo(r.right() - r.width() * 0.15, r.top() + r.height() * 0.7);
+    path.closeSubpath();
+    p.fillPath(path, p.pen().color());
+}
+
+void DrawDown(QPainter& p, const QRectF& r) {
+    QPainterPath path;
+    path.moveTo(r.left() + r.width() * 0.15, r.top() + r.height() * 0.3);
+    path.lineTo(r.center().x(), r.top() + r.height() * 0.75);
+    path.lineTo(r.right() - r.width() * 0.15, r.top() + r.height() * 0.3);
+    path.closeSubpath();
+    p.fillPath(path, p.pen().color());
+}
+
+// Jump: an arrow pointing at a bar.
+void DrawJump(QPainter& p, const QRectF& r) {
+    const QColor ink = p.pen().color();
+    const qreal y = r.center().y(), w = r.width();
+    p.setPen(QPen(ink, w * 0.11, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(r.left() + w * 0.1, y), QPointF(r.left() + w * 0.55, y));
+    QPainterPath head;
+    head.moveTo(r.left() + w * 0.5, y - w * 0.25);
+    head.lineTo(r.left() + w * 0.78, y);
+    head.lineTo(r.left() + w * 0.5, y + w * 0.25);
+    head.closeSubpath();
+    p.fillPath(head, ink);
+    p.fillRect(QRectF(r.left() + w * 0.8, r.top() + w * 0.15, w * 0.1, r.height() - w * 0.3), ink);
+}
+
+// Clear: a waste bin.
+void DrawClear(QPainter& p, const QRectF& r) {
+    const QColor ink = p.pen().color();
+    const qreal w = r.width(), h = r.height();
+    p.setPen(QPen(ink, w * 0.08, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(r.left() + w * 0.15, r.top() + h * 0.22),
+               QPointF(r.right() - w * 0.15, r.top() + h * 0.22));
+    p.drawLine(QPointF(r.left() + w * 0.4, r.top() + h * 0.12),
+               QPointF(r.right() - w * 0.4, r.top() + h * 0.12));
+    QPainterPath bin;
+    bin.moveTo(r.left() + w * 0.24, r.top() + h * 0.3);
+    bin.lineTo(r.left() + w * 0.31, r.bottom() - h * 0.1);
+    bin.lineTo(r.right() - w * 0.31, r.bottom() - h * 0.1);
+    bin.lineTo(r.right() - w * 0.24, r.top() + h * 0.3);
+    p.drawPath(bin);
+    for (qreal x : {0.42, 0.58})
+        p.drawLine(QPointF(r.left() + w * x, r.top() + h * 0.4),
+                   QPointF(r.left() + w * x, r.bottom() - h * 0.22));
+}
+
+QToolButton* StripButton(QWidget* parent, const char* name, const QString& hint, const QIcon& icon) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFixedSize(22, 22);
+    if (!icon.isNull()) {
+        b->setIcon(icon);
+        b->setIconSize(QSize(16, 16));
+    }
+    return b;
+}
+
+} // namespace
+
+// ============================================================================ TAddressList
+
+TAddressList::TAddressList(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("lbSpomin"));
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(13);
+    setFont(font);
+    // Clicked, never tabbed into.
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setMinimumSize(60, kRowHeight);
+}
+
+void TAddressList::SetRows(uint16_t top, std::vector<MemoryCell> cells) {
+    const auto same = [](const MemoryCell& a, const MemoryCell& b) {
+        return a.Value == b.Value && a.Line == b.Line;
+    };
+    if (top == top_ && cells.size() == cells_.size() &&
+        std::equal(cells.begin(), cells.end(), cells_.begin(), same))
+        return;
+    // The selection marks a row of addresses: when the list moves, it goes (as a list box's
+    // selection goes when its items are replaced).
+    if (top != top_ || selected_ >= static_cast<int>(cells.size())) selected_ = -1;
+    top_ = top;
+    cells_ = std::move(cells);
+    update();
+}
+
+QString TAddressList::RowText(int row) const {
+    if (row < 0 || row >= RowCount()) return {};
+    return QString::fromStdString(
+        TAddressView::RowText(static_cast<uint16_t>(top_ + row), cells_[static_cast<size_t>(row)]));
+}
+
+int TAddressList::RowAt(const QPoint& position) const {
+    if (position.y() < 0) return -1;
+    const int row = position.y() / kRowHeight;
+    return row < RowCount() ? row : -1;
+}
+
+void TAddressList::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), kBackground);
+    painter.setFont(font());
+    painter.setPen(kText);
+    const int first = std::max(0, event->rect().top() / kRowHeight);
+    const int last = std::min(RowCount() - 1, event->rect().bottom() / kRowHeight);
+    for (int row = first; row <= last; ++row) {
+        const QRect rect(0, row * kRowHeight, width(), kRowHeight);
+        if (row == selected_) painter.fillRect(rect, kSelected);
+        painter.drawText(rect.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         RowText(row));
+    }
+}
+
+void TAddressList::mousePressEvent(QMouseEvent* event) {
+    const int row = RowAt(event->position().toPoint());
+    if (row >= 0 && row != selected_) {
+        selected_ = row;
+        update();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void TAddressList::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Below the last listed row there is nothing to edit.
+    const int row = RowAt(event->position().toPoint());
+    if (row < 0) return;
+    selected_ = row;
+    update();
+    emit rowDoubleClicked(row);
+}
+
+void TAddressList::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit resized();
+}
+
+// ============================================================================ TfrmSpomin
+
+TfrmSpomin::TfrmSpomin(TAddressView& view, QWidget* parent)
+    : TToolFrame(QStringLiteral("Naslovni prostor"), Collapse::Strip, parent), view_(view) {
+    setObjectName(QStringLiteral("frmSpomin"));
+    Widget2()->SetShowHint(true);
+
+    auto* layout = new QHBoxLayout(Body());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    lbSpomin = new TAddressList(Body());
+    layout->addWidget(lbSpomin, 1);
+
+    auto* strip = new QVBoxLayout();
+    strip->setContentsMargins(0, 1, 1, 1);
+    strip->setSpacing(1);
+    btnGor = StripButton(Body(), "btnGor", QStringLiteral("Nazaj"), PaintedIcon(DrawUp));
+    btnDol = StripButton(Body(), "btnDol", QStringLiteral("Naprej"), PaintedIcon(DrawDown));
+    btnSkok = StripButton(Body(), "btnSkok", QStringLiteral("Skoči na lokacijo"), PaintedIcon(DrawJump));
+    btnZmrzni = StripButton(Body(), "btnZmrzni", QStringLiteral("Zamrzni/odmrzni"), QIcon());
+    QFont bold = btnZmrzni->font();
+    bold.setBold(true);
+    btnZmrzni->setFont(bold);
+    btnBrisi =
+        StripButton(Body(), "btnBrisi", QStringLiteral("Brisi naslovni prostor"), PaintedIcon(DrawClear));
+    for (QToolButton* b : {btnGor, btnDol, btnSkok, btnZmrzni, btnBrisi})
+        strip->addWidget(b);
+    strip->addStretch(1);
+    layout->addLayout(strip);
+    resize(200, 400);
+
+    // Auto-repeat: a press with any mouse button starts it, the release stops it; the click of
+    // the release (left button) adds one more step.
+    tmrPonovi = new QTimer(this);
+    tmrPonovi->setObjectName(QStringLiteral("tmrPonovi"));
+    tmrPonovi->setInterval(kRepeatMs);
+    connect(tmrPonovi, &QTimer::timeout, this, [this] { repeatForward_ ? Forward() : Back(); });
+    btnGor->installEventFilter(this);
+    btnDol->installEventFilter(this);
+    lbSpomin->installEventFilter(this);
+    connect(this, &TToolFrame::visibilityChanged, tmrPonovi, [this](bool shown) {
+        if (!shown) tmrPonovi->stop();
+    });
+
+    connect(btnGor, &QToolButton::clicked, this, &TfrmSpomin::Back);
+    connect(btnDol, &QToolButton::clicked, this, &TfrmSpomin::Forward);
+    connect(btnSkok, &QToolButton::clicked, this, &TfrmSpomin::Jump);
+    connect(btnZmrzni, &QToolButton::clicked, this, &TfrmSpomin::ToggleFreeze);
+    connect(btnBrisi, &QToolButton::clicked, this, &TfrmSpomin::ClearMemory);
+    connect(lbSpomin, &TAddressList::rowDoubleClicked, this, &TfrmSpomin::EditRow);
+    connect(lbSpomin, &TAddressList::resized, this, &TfrmSpomin::Snapshot);
+
+    view_.onChanged = [this] { ViewChanged(); };
+    ViewChanged();
+}
+
+TfrmSpomin::~TfrmSpomin() { view_.onChanged = nullptr; }
+
+bool TfrmSpomin::Redraw() {
+    live_ = true;
+    Snapshot();
+    return true;
+}
+
+void TfrmSpomin::Snapshot() {
+    // Before the first load there is nothing to list; a list nobody sees waits until it is shown.
+    if (!live_ || !lbSpomin->isVisible()) return;
+    const int rows = view_.RowCount(lbSpomin->FittingRows());
+    std::vector<MemoryCell> cells(static_cast<size_t>(rows));
+    for (int row = 0; row < rows; ++row)
+        cells[static_cast<size_t>(row)] = view_.Cell(view_.RowAddress(row));
+    lbSpomin->SetRows(view_.Top(), std::move(cells));
+}
+
+void TfrmSpomin::ViewChanged() { btnZmrzni->setText(QLatin1String(view_.FreezeCaption())); }
+
+void TfrmSpomin::Back() {
+    view_.Back();
+    emit refreshRequested();
+}
+
+void TfrmSpomin::Forward() {
+    view_.Forward();
+    emit refreshRequested();
+}
+
+void TfrmSpomin::Jump() {
+    const std::optional<int32_t> top = AskEntryInteger(QStringLiteral("Na katero lokacijo naj skocim?"),
+                                                       QString::fromStdString(view_.JumpText()));
+    if (!top) return;
+    view_.SetMemoryTop(*top);
+    emit refreshRequested();
+}
+
+void TfrmSpomin::ToggleFreeze() { view_.ToggleFollow(); }
+
+void TfrmSpomin::ClearMemory() {
+    view_.ClearMemory();
+    emit refreshRequested();
+}
+
+void TfrmSpomin::EditRow(int row) {
+    if (!view_.Editable() || row < 0 || row >= lbSpomin->RowCount()) return;
+    // The address is taken now: a run going on behind the dialog may move the list.
+    const uint16_t address = view_.RowAddress(row);
+    const std::optional<int32_t> value =
+        AskEntryInteger(QStringLiteral("Vrednost pom. lokacije $%1 :").arg(Hex(address, 4)),
+                        QStringLiteral("$") + Hex(view_.Cell(address).Value, 2));
+    if (!value) return;
+    view_.EditByte(address, *value);
+    emit refreshRequested();
+}
+
+bool TfrmSpomin::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lbSpomin) {
+        // Shown again (the window, or its body after a collapse): list what is there now.
+        if (event->type() == QEvent::Show) Snapshot();
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        repeatForward_ = watched == btnDol;
+        tmrPonovi->start();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        tmrPonovi->stop();
+    }
+    return false;
+}

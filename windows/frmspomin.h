@@ -1,0 +1,112 @@
+#pragma once
+#include <QWidget>
+#include <vector>
+
+#include "engine/memory.h"
+#include "windows/toolframe.h"
+
+class QTimer;
+class QToolButton;
+class TAddressView;
+
+// The list of the address-space window: one 16-pixel row per address, yellow fixed-pitch text on
+// navy, painted from the cells taken at the last redraw (a few dozen at most), so a refresh costs
+// no widget per row and a paint reads nothing from the machine. A click selects a row, a
+// double-click reports it.
+class TAddressList : public QWidget {
+    Q_OBJECT
+public:
+    explicit TAddressList(QWidget* parent = nullptr);
+
+    static constexpr int kRowHeight = 16;
+
+    // How many rows the list's height holds.
+    int FittingRows() const { return height() / kRowHeight; }
+    // Shows these cells from `top` on; repaints only when anything differs from what is shown.
+    void SetRows(uint16_t top, std::vector<MemoryCell> cells);
+    int RowCount() const { return static_cast<int>(cells_.size()); }
+    // The text of a listed row (UTF-8 decoded), empty past the last one.
+    QString RowText(int row) const;
+    int SelectedRow() const { return selected_; }
+    // The centre of a row in widget coordinates (for tests and tools).
+    QPoint RowCentre(int row) const { return {width() / 2, row * kRowHeight + kRowHeight / 2}; }
+
+signals:
+    void rowDoubleClicked(int row);
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    int RowAt(const QPoint& position) const;
+
+    uint16_t top_ = 0;
+    std::vector<MemoryCell> cells_;
+    int selected_ = -1;
+};
+
+// The address-space window "Naslovni prostor": the list and, in a narrow strip at its right, the
+// back and forward buttons (100 ms auto-repeat while held), the jump btnSkok, the follow/freeze
+// toggle btnZmrzni ("X" follows the program counter, "O" is frozen) and the clear btnBrisi.
+// A double-click on a row edits its byte while a program is loaded.
+//
+// The window is a view of a TAddressView, which holds memoryTop and the follow state and knows
+// the rules. The list is drawn by the display refresh (Redraw, which run control calls from the
+// first successful load on); every button that changes the view or the memory asks for that
+// refresh with refreshRequested().
+class TfrmSpomin : public TToolFrame {
+    Q_OBJECT
+public:
+    explicit TfrmSpomin(TAddressView& view, QWidget* parent = nullptr);
+    ~TfrmSpomin() override;
+
+    static constexpr int kRepeatMs = 100;
+
+    // The address-space half of the display refresh: takes the rows from the view's first
+    // address. From the first call on the list is live and also follows resizing. Returns true
+    // (a failure would be thrown and told by the caller).
+    bool Redraw();
+
+    TAddressList* List() const { return lbSpomin; }
+    QToolButton* BackButton() const { return btnGor; }
+    QToolButton* ForwardButton() const { return btnDol; }
+    QToolButton* JumpButton() const { return btnSkok; }
+    QToolButton* FreezeButton() const { return btnZmrzni; }
+    QToolButton* ClearButton() const { return btnBrisi; }
+    QTimer* RepeatTimer() const { return tmrPonovi; }
+
+    // The actions of the controls, callable directly.
+    void Back();
+    void Forward();
+    void Jump();
+    void ToggleFreeze();
+    void ClearMemory();
+    // Edits the byte of a listed row (nothing unless a program is loaded).
+    void EditRow(int row);
+
+signals:
+    // The view or the memory changed: the display is to be refreshed from memoryTop.
+    void refreshRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Snapshot();
+    void ViewChanged();
+
+    TAddressView& view_;
+    bool live_ = false;
+    bool repeatForward_ = false;
+    TAddressList* lbSpomin;
+    QToolButton* btnGor;
+    QToolButton* btnDol;
+    QToolButton* btnSkok;
+    QToolButton* btnZmrzni;
+    QToolButton* btnBrisi;
+    QTimer* tmrPonovi;
+};
