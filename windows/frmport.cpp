@@ -85,16 +85,16 @@ TPinButton::TPinButton(const TPort& port, int pin, QWidget* parent)
     setAttribute(Qt::WA_Hover);
 }
 
-uint8_t TPinButton::Image() const { return port_.PinImage(pin_); }
+PinImageKind TPinButton::Image() const { return port_.PinImage(pin_); }
 
-void TPinButton::DrawPicture(QPainter& painter, QPointF topLeft, uint8_t image) {
+void TPinButton::DrawPicture(QPainter& painter, QPointF topLeft, PinImageKind image) {
     const QRectF square(topLeft, QSizeF(16, 16));
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(square, Qt::black);
     const QPointF centre = square.center();
     switch (image) {
-    case PinOutputLow: { // an unlit lamp
+    case PinImageKind::OutputLow: { // an unlit lamp
         QRadialGradient glass(centre - QPointF(1.5, 1.5), 6);
         glass.setColorAt(0, QColor(0xB0, 0xB0, 0xB0));
         glass.setColorAt(1, QColor(0x60, 0x60, 0x60));
@@ -103,7 +103,7 @@ void TPinButton::DrawPicture(QPainter& painter, QPointF topLeft, uint8_t image) 
         painter.drawEllipse(centre, 5.5, 5.5);
         break;
     }
-    case PinOutputHigh: { // a lit lamp with its glow
+    case PinImageKind::OutputHigh: { // a lit lamp with its glow
         QRadialGradient glow(centre, 8);
         glow.setColorAt(0, QColor(0x40, 0xFF, 0x40, 0xC0));
         glow.setColorAt(1, QColor(0x00, 0xFF, 0x00, 0x00));
@@ -119,7 +119,7 @@ void TPinButton::DrawPicture(QPainter& painter, QPointF topLeft, uint8_t image) 
         painter.drawEllipse(centre, 5.5, 5.5);
         break;
     }
-    case PinInputLow: // a switch that is off
+    case PinImageKind::InputLow: // a switch that is off
         painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 1));
         painter.setBrush(QColor(0x90, 0x90, 0x90));
         painter.drawRect(QRectF(centre - QPointF(5, 5), QSizeF(10, 10)));
@@ -136,7 +136,7 @@ void TPinButton::DrawPicture(QPainter& painter, QPointF topLeft, uint8_t image) 
 void TPinButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     // A flat tool-bar button: a frame only under the mouse, sunk while pressed.
-    const bool input = Image() >= PinInputLow;
+    const bool input = Image() >= PinImageKind::InputLow;
     if (isDown() && input) {
         painter.fillRect(rect(), palette().color(QPalette::Mid));
     } else if (underMouse() && input) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/devices/ports.h"
 #include "windows/toolframe.h"
 
 class TPort;
@@ -51,11 +52,11 @@ public:
 
     int Pin() const { return pin_; }
     // The picture shown now: the port's PinImage of this pin (0 to 3).
-    uint8_t Image() const;
+    PinImageKind Image() const;
     QSize sizeHint() const override { return {TBitGrid::kCellWidth, TBitGrid::kCellWidth}; }
 
     // Draws picture `image` (0 to 3) into the 16 x 16 square at `topLeft`.
-    static void DrawPicture(QPainter& painter, QPointF topLeft, uint8_t image);
+    static void DrawPicture(QPainter& painter, QPointF topLeft, PinImageKind image);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -53,13 +53,13 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
     EXPECT_EQ(port1.DdrGrid()->Cell(0, 0), "b7");
     EXPECT_EQ(port2.DrGrid()->Cell(0, 0), "b4");
     EXPECT_EQ(port1.PinButton(7)->objectName(), "b7");
-    EXPECT_EQ(port1.PinButton(0)->Image(), PinInputLow);
+    EXPECT_EQ(port1.PinButton(0)->Image(), PinImageKind::InputLow);
 
     // An input pin: by its button, then back by its DR cell (either row).
     QTest::mouseClick(port1.PinButton(3), Qt::LeftButton);
     EXPECT_EQ(Board().Port1.Level, 0x08);
     EXPECT_EQ(port1.DrGrid()->Cell(port1.ColumnOfPin(3), 1), "1");
-    EXPECT_EQ(port1.PinButton(3)->Image(), PinInputHigh);
+    EXPECT_EQ(port1.PinButton(3)->Image(), PinImageKind::InputHigh);
     EXPECT_EQ(refreshes, 1);
     QTest::mouseClick(port1.DrGrid(), Qt::LeftButton, {}, port1.DrGrid()->CellCentre(4, 0));
     EXPECT_EQ(Board().Port1.Level, 0x00);
@@ -71,8 +71,8 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
     Board().Memory.Write(0x00, {0xFF, 0}, false);
     Board().Memory.Write(0x02, {0x0F, 0}, false);
     EXPECT_EQ(port1.DdrGrid()->Cell(0, 1), "1");
-    EXPECT_EQ(port1.PinButton(0)->Image(), PinOutputHigh);
-    EXPECT_EQ(port1.PinButton(7)->Image(), PinOutputLow);
+    EXPECT_EQ(port1.PinButton(0)->Image(), PinImageKind::OutputHigh);
+    EXPECT_EQ(port1.PinButton(7)->Image(), PinImageKind::OutputLow);
     QTest::mouseClick(port1.PinButton(0), Qt::LeftButton);
     QTest::mouseClick(port1.DrGrid(), Qt::LeftButton, {}, port1.DrGrid()->CellCentre(0, 1));
     EXPECT_EQ(Board().Port1.Level, 0x0F);
@@ -84,7 +84,7 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
     QTest::mouseClick(port2.DrGrid(), Qt::LeftButton, {},
                       port2.DrGrid()->CellCentre(port2.ColumnOfPin(0), 1));
     EXPECT_EQ(Board().Port2.Level, 0x01);
-    EXPECT_EQ(port2.PinButton(0)->Image(), PinInputHigh);
+    EXPECT_EQ(port2.PinButton(0)->Image(), PinImageKind::InputHigh);
     EXPECT_EQ(Board().Timer.InputCapture, 0x1234);
     EXPECT_TRUE(Board().Timer.TCSR & TTimer::TCSR_ICF);
 }
