@@ -13,6 +13,7 @@ class QToolBar;
 class TDocuments;
 class TFindReplace;
 class THelp;
+class TPrinting;
 class TRegisterPanels;
 class TRunControl;
 class TSession;
@@ -20,6 +21,8 @@ class TWindowList;
 class TfrmKoda;
 class TfrmListing;
 class TfrmLog;
+class TfrmNastavitve;
+class TfrmOProgramu;
 class TfrmVnos;
 struct TCommand;
 
@@ -54,6 +57,7 @@ public:
     TRunControl& Run() const { return *run; }
     TDocuments& Documents() const { return *documents; }
     TWindowList& Windows() const { return *windows; }
+    THelp& Help() const { return *help; }
     // The first address of the address-space list; the editor's jump to a label moves it.
     uint16_t memoryTop = 0;
 
@@ -74,6 +78,7 @@ private:
     void CreatePanel();
     void ConnectCodeWindow();
     void ConnectRunControl();
+    void EditSettings();
     void ApplyControls(bool fileGroup, bool readOnly);
     void ShowProgress(int lineCount);
     void StepProgress();
@@ -86,12 +91,15 @@ private:
     TDocuments* documents = nullptr;
     TFindReplace* findReplace = nullptr;
     std::unique_ptr<THelp> help;
+    TPrinting* printing = nullptr;
     std::unique_ptr<TWindowList> windows;
 
     TfrmKoda* frmKoda = nullptr;
     TfrmListing* frmListing = nullptr;
     TfrmLog* frmLog = nullptr;
     TfrmVnos* frmVnos = nullptr;
+    TfrmOProgramu* frmOProgramu = nullptr;
+    TfrmNastavitve* frmNastavitve = nullptr;
     TRegisterPanels* panels = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QWidget* Panel2 = nullptr;
