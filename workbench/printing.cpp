@@ -102,6 +102,7 @@ void TPrinting::PrintDocument() {
     }
     QWidget* parent = preview->isVisible() ? static_cast<QWidget*>(preview) : QApplication::activeWindow();
     QPrintDialog dialog(&p, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog1"));
     dialog.setWindowTitle(QStringLiteral("Natisni"));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setMinMax(1, pages);
@@ -113,7 +114,10 @@ void TPrinting::PrintDocument() {
 
 void TPrinting::PrintAllPages() {
     TPrintObject& p = koda.PrintObject();
-    if (p.outputFormat() == QPrinter::NativeFormat && p.printerName().isEmpty()) {
+    // Nowhere chosen to print to yet (no printer installed, no PDF file given): the dialog.
+    const bool nowhere =
+        p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName().isEmpty() : p.printerName().isEmpty();
+    if (nowhere) {
         PrintDocument();
         return;
     }

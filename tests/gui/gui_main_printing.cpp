@@ -474,6 +474,21 @@ TEST_F(MainWindowTest, PreviewToolbarPagesHintsAndClickZoom) {
     EXPECT_NEAR(preview->ZoomPercent(), 50, 0.5);
     act("ZoomBtn")->trigger();
     EXPECT_TRUE(preview->WholePage());
+    // Print: with nowhere chosen to print to yet, through the print dialog; then straight on.
+    prompt.Shown.clear();
+    const QString pdf = temp.filePath(QStringLiteral("preview.pdf"));
+    prompt.OnDialog = [&](QDialog& d) {
+        Koda().PrintObject().setOutputFormat(QPrinter::PdfFormat);
+        Koda().PrintObject().setOutputFileName(pdf);
+        return d.objectName() == QLatin1String("PrintDialog1");
+    };
+    act("PrintBtn")->trigger();
+    EXPECT_EQ(prompt.Shown, QStringList{QStringLiteral("PrintDialog1")});
+    EXPECT_EQ(PdfPages(pdf), pages);
+    QFile::remove(pdf);
+    act("PrintBtn")->trigger();
+    EXPECT_EQ(prompt.Shown.size(), 1);
+    EXPECT_EQ(PdfPages(pdf), pages);
     act("CloseBtn")->trigger();
     EXPECT_FALSE(preview->isVisible());
 }
