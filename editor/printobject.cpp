@@ -221,12 +221,6 @@ int TPrintObject::PageCount() {
 }
 
 bool TPrintObject::Print(QString& error) {
-    const int pages = PageCount();
-    if (pages == NoRoom) {
-        error = QStringLiteral("Na stran te velikosti z izbranimi robovi ne gre niti ena vrstica. "
-                               "Zmanjšajte robove v nastavitvah tiskanja.");
-        return false;
-    }
     QPainter painter;
     if (!painter.begin(this)) {
         error = outputFormat() == QPrinter::PdfFormat
@@ -235,9 +229,12 @@ bool TPrintObject::Print(QString& error) {
                     : QStringLiteral("Tiskanje na tiskalnik %1 ni mogoče.").arg(printerName());
         return false;
     }
-    const bool ok = printRange(document.get(), painter);
+    const bool ok = printRange(nullptr, painter);
     if (!painter.end() || !ok) {
-        error = QStringLiteral("Tiskanje ni uspelo.");
+        error = pageCount == NoRoom
+                    ? QStringLiteral("Na stran te velikosti z izbranimi robovi ne gre niti ena "
+                                     "vrstica. Zmanjšajte robove v nastavitvah tiskanja.")
+                    : QStringLiteral("Tiskanje ni uspelo.");
         return false;
     }
     return true;
