@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 SAMPLE := assembler/data/sample.asm
 
-.PHONY: all deps configure build test run bench asan asan-core clean
+.PHONY: all deps configure build test run bench package asan asan-core clean
 
 all: build
 
@@ -31,6 +31,11 @@ run: build
 bench: build
 	cmake --build --preset $(PRESET) --target benchmarks
 	@for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b" || true; done
+
+# The Debian package (build/orlek_VERSION_ARCH.deb), checked in a scratch root.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	scripts/check-package $(BUILD)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:

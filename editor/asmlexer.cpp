@@ -57,6 +57,20 @@ QColor TAsmLexer::defaultColor(int style) const {
         break;
     }
     if (scheme == Print) return Qt::black;
+    if (scheme == PrintColour) {
+        switch (style) {
+        case Comment:
+            return QColor(0x60, 0x60, 0x60); // grey
+        case Keyword:
+            return QColor(0x00, 0x00, 0x80); // navy
+        case Number:
+            return QColor(0x00, 0x70, 0x00); // dark green
+        case Identifier:
+            return QColor(0x80, 0x00, 0x00); // maroon
+        default:
+            return Qt::black;
+        }
+    }
     switch (style) {
     case Comment:
         return QColor(0xC0, 0xC0, 0xC0); // silver
@@ -82,7 +96,7 @@ QColor TAsmLexer::defaultPaper(int style) const {
     default:
         break;
     }
-    return scheme == Print ? Qt::white : QColor(0x00, 0x00, 0x80); // navy
+    return scheme == Screen ? QColor(0x00, 0x00, 0x80) : QColor(Qt::white); // navy on screen
 }
 
 QFont TAsmLexer::defaultFont(int style) const {
@@ -121,6 +135,14 @@ void TAsmLexer::SetKeywords(const QStringList& words) {
 }
 
 bool TAsmLexer::IsKeyword(const QByteArray& word) const { return keywords.contains(word.toUpper()); }
+
+QStringList TAsmLexer::Keywords() const {
+    QStringList list;
+    for (const QByteArray& word : keywords)
+        list << QString::fromLatin1(word);
+    list.sort();
+    return list;
+}
 
 void TAsmLexer::SetFontFamily(const QString& family) {
     fontFamily = family.isEmpty() ? QStringLiteral("Courier New") : family;

@@ -13,12 +13,14 @@ enum class LineColour { None, Execution, Breakpoint, Error };
 // Syntax highlighter for MC6803 assembly source. Every run of non-blank characters is one word;
 // an unquoted ";" or "*" starts a comment that runs to the end of the line, exactly as the
 // assembler's field scanner cuts comments, so what is coloured as a comment is what the
-// assembler ignores. Two schemes: the screen scheme (navy background) and the print scheme
-// (white background, black text).
+// assembler ignores. Three schemes: the screen scheme `barve` (navy background), the print and
+// export scheme `tisk` (white background, black text, comments italic, keywords bold) and the
+// coloured print scheme `tiskanje1` (white background, dark colours) that the source is printed
+// with when colours are on.
 class TAsmLexer : public QsciLexerCustom {
     Q_OBJECT
 public:
-    enum Scheme { Screen, Print };
+    enum Scheme { Screen, Print, PrintColour };
     enum Style {
         Default = 0,
         Comment,
@@ -45,6 +47,8 @@ public:
     // Keywords are compared without regard to case.
     void SetKeywords(const QStringList& words);
     bool IsKeyword(const QByteArray& word) const;
+    QStringList Keywords() const;
+    Scheme ColourScheme() const { return scheme; }
     // The font family used by every style (default "Courier New", 13 pixels).
     void SetFontFamily(const QString& family);
     QString FontFamily() const { return fontFamily; }

@@ -22,12 +22,6 @@
 #include "assembler/encoding.h"
 #include "windows/prompt.h"
 
-namespace {
-
-bool IsWordBreak(QChar c) { return c.isSpace() || c == QLatin1Char(';'); }
-
-} // namespace
-
 TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     setObjectName(QStringLiteral("frmKoda"));
     setWindowTitle(Untitled);
@@ -53,6 +47,20 @@ TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     labelHint = new TLabelHint(txtKoda);
     ConnectEditor();
     OpenExternal = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    CreatePrintObject();
+}
+
+void TfrmKoda::CreatePrintObject() {
+    // Header: the title and when it was printed, centred; footer: the page number and the
+    // program, right-aligned. Arial 10 pt, the second lines 6 pt.
+    printObject = std::make_unique<TPrintObject>();
+    const QFont normal(QStringLiteral("Arial"), 10);
+    const QFont small(QStringLiteral("Arial"), 6);
+    printObject->HeaderLines = {{QStringLiteral("$TITLE$"), normal},
+                                {QStringLiteral("Tiskano: $DATE$., $TIME$"), small}};
+    printObject->FooterLines = {
+        {QStringLiteral("$PAGENUM$/$PAGECOUNT$"), normal},
+        {QStringLiteral("Orlek, učno okolje za mikrokrmilnik Motorola MC6803"), small}};
 }
 
 void TfrmKoda::CreateErrorPanel() {
@@ -220,16 +228,28 @@ QString TfrmKoda::WordAtCaret() const {
     QString text = txtKoda->text(line);
     while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
         text.chop(1);
-    // getCursorPosition counts characters in QScintilla's UTF-8 mode.
-    // Beyond the end of the line there is no word.
-    if (index >= text.size()) return QString();
-    const int caret = int(index);
-    int begin = caret, end = caret;
-    while (begin > 0 && !IsWordBreak(text[begin - 1]))
-        --begin;
-    while (end < text.size() && !IsWordBreak(text[end]))
+    return WordAt(text, int(index) + 1); // getCursorPosition counts characters in UTF-8 mode
+}
+
+QString TfrmKoda::WordAt(const QString& text, int col) {
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    // No word on a line of one character or beyond the line's end.
+    if (text.size() <= 1 || col > text.size()) return QString();
+    // The word ends before the first blank at or after the caret ...
+    qsizetype end = col - 1;
+    while (end < text.size() && !blank(text[end]))
         ++end;
+    // ... and starts after the last blank before it.
+    qsizetype begin = col - 1;
+    while (begin > 0 && !blank(text[begin - 1]))
+        --begin;
     QString word = text.mid(begin, end - begin);
+    // A comment in the word ends it; a leading "#" (an immediate operand) goes.
+    for (qsizetype i = 0; i < word.size(); ++i)
+        if (word[i] == QLatin1Char(';') || word[i] == QLatin1Char('*')) {
+            word.truncate(i);
+            break;
+        }
     if (word.startsWith(QLatin1Char('#'))) word.remove(0, 1);
     return word;
 }

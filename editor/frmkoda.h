@@ -5,6 +5,7 @@
 #include <Qsci/qsciscintilla.h>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "editor/asmlexer.h"
 #include "editor/kodaeditor.h"
 #include "editor/labelhint.h"
+#include "editor/printobject.h"
 
 class QAction;
 class QLabel;
@@ -39,6 +41,8 @@ public:
     TKodaEditor* txtKoda = nullptr;
     TAsmLexer* barve = nullptr; // screen highlighter
     TAsmLexer* tisk = nullptr;  // print / export highlighter
+    // The one print object, with its header and footer; each preview binds a text to it.
+    TPrintObject& PrintObject() { return *printObject; }
     // Context-menu items that run the main window's commands.
     QAction* mnuKopiraj = nullptr;
     QAction* mnuIzrezi = nullptr;
@@ -75,6 +79,10 @@ public:
     void SetCaret(int line, int column = 1);
     // Run of non-blank characters under the caret (without a trailing comment or a leading "#").
     QString WordAtCaret() const;
+    // The same for a line and a 1-based column: the blanks around the column bound the word,
+    // its first ";" or "*" ends it, a leading "#" goes. Empty on a line of at most one
+    // character and beyond the line's end.
+    static QString WordAt(const QString& text, int col);
 
     // --- document name (the window caption)
     QString DocumentName() const { return windowTitle(); }
@@ -143,6 +151,7 @@ private:
     void CreateErrorPanel();
     void CreateStatusBar();
     void CreatePopupMenu();
+    void CreatePrintObject();
     void ConnectEditor();
     void ShowWindow();
     void OnTextChanged();
@@ -173,4 +182,5 @@ private:
     bool errorVisible = false;
     QList<int> breakpointCache;  // sorted, 1-based
     QStringList completionWords; // upper case, sorted
+    std::unique_ptr<TPrintObject> printObject;
 };

@@ -1,6 +1,7 @@
 #include "windows/prompt.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -57,6 +58,8 @@ InteractivePrompt interactivePrompt;
 TPrompt* current = &interactivePrompt;
 
 } // namespace
+
+bool TPrompt::ExecDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
 TPrompt& Prompt() { return *current; }
 

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 // Every question the workbench asks the user goes through this interface, so tests can answer
@@ -26,6 +27,9 @@ public:
     // File dialogs: an empty result means cancelled.
     virtual QString ChooseOpenFile(const QString& title, const QString& directory, const QString& filter) = 0;
     virtual QString ChooseSaveFile(const QString& title, const QString& directory, const QString& filter) = 0;
+    // Shows a dialog of the workbench modally (settings, print, preview, about); true when it
+    // was accepted. Tests look at the dialog and answer it instead.
+    virtual bool ExecDialog(QDialog& dialog);
 };
 
 // The one prompt used by all windows. Never null: starts as the interactive implementation.

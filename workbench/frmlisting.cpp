@@ -27,6 +27,12 @@ TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     toolBar = new QToolBar(this);
     toolBar->setIconSize(QSize(16, 16));
+    PrintBtn = toolBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
+                                  QStringLiteral("Natisni"));
+    PrintBtn->setObjectName(QStringLiteral("PrintBtn"));
+    PrintBtn->setToolTip(QStringLiteral("Natisni"));
+    PrintBtn->setStatusTip(QStringLiteral("Predogled in tiskanje listinga"));
+    connect(PrintBtn, &QAction::triggered, this, &TfrmListing::printRequested);
     CloseBtn =
         toolBar->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Zapri"));
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
@@ -131,6 +137,8 @@ bool TfrmListing::ShowListing(const QString& path) {
     activateWindow();
     return true;
 }
+
+QString TfrmListing::Text() const { return txtListing->text(); }
 
 void TfrmListing::SetKeywords(const QStringList& keywords) {
     lexer->SetKeywords(keywords);

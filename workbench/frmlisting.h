@@ -8,8 +8,9 @@ class TAsmLexer;
 class QsciScintilla;
 
 // The listing viewer: the listing file of the last assembly in a read-mostly editor with the
-// source highlighter. Edits are possible but never saved. Its text is "txtListing", its close
-// button "CloseBtn".
+// source highlighter. Edits are possible but never saved. Its text is "txtListing", its print
+// button "PrintBtn" (a print preview of the listing, printRequested) and its close button
+// "CloseBtn".
 class TfrmListing : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +24,11 @@ public:
     bool ShowListing(const QString& path);
     void SetKeywords(const QStringList& keywords);
     void SetEditorFont(const QString& family);
+    QString Text() const;
+
+signals:
+    // The print button: preview (and print) the listing as it stands in the window.
+    void printRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -33,6 +39,7 @@ private:
     QsciScintilla* txtListing = nullptr;
     TAsmLexer* lexer = nullptr;
     QToolBar* toolBar = nullptr;
+    QAction* PrintBtn = nullptr;
     QAction* CloseBtn = nullptr;
     QStatusBar* statusBar = nullptr;
     QLabel* panel0 = nullptr;

@@ -30,7 +30,10 @@
 #include "workbench/documents.h"
 #include "workbench/findreplace.h"
 #include "workbench/frmlisting.h"
+#include "workbench/frmnastavitve.h"
+#include "workbench/frmoprogramu.h"
 #include "workbench/help.h"
+#include "workbench/printing.h"
 #include "workbench/runcontrol.h"
 #include "workbench/settingsstore.h"
 #include "workbench/windowlist.h"
@@ -154,18 +157,28 @@ void TfrmMain::CreateToolWindows() {
     SetValueDialog(frmVnos);
     frmPort1 = new TfrmPort1(session->Machine().Port1, this);
     frmPort1->move(800, TWindowList::DefaultTop);
+    frmOProgramu = new TfrmOProgramu(this);
     frmPort2 = new TfrmPort2(session->Machine().Port2, this);
     frmPort2->move(800, TWindowList::DefaultTop + 180);
+    frmNastavitve = new TfrmNastavitve(TfrmNastavitve::PrinterInstalled(), this);
     frmLog = new TfrmLog(session->Log, this);
     frmLog->setWindowFlags(Qt::Window | Qt::Tool);
     frmLog->move(600, TWindowList::DefaultTop); // beside the code window
+    printing = new TPrinting(*frmKoda, this);
     frmListing = new TfrmListing(this);
     frmListing->SetKeywords(ToQStringList(IsaKeywords()));
+    connect(frmListing, &TfrmListing::printRequested, this,
+            [this] { printing->PreviewListing(frmListing->Text()); });
     findReplace = new TFindReplace(*frmKoda, this);
-    // Help documents open with the code window's opener, which tests replace.
-    help = std::make_unique<THelp>(programDir, [this](const QString& path) {
-        if (frmKoda->OpenExternal) frmKoda->OpenExternal(path);
-    });
+    // Help documents open with the code window's opener, which tests replace; it tries the
+    // desktop's program and falls back to the help viewer.
+    help = std::make_unique<THelp>(
+        programDir,
+        [this](const QString& path) {
+            if (frmKoda->OpenExternal) frmKoda->OpenExternal(path);
+        },
+        [this] { Prompt().ExecDialog(*frmOProgramu); });
+    frmKoda->OpenExternal = [this](const QString& path) { help->OpenDocument(path); };
 
     windows = std::make_unique<TWindowList>();
     windows->Add({QStringLiteral("code"), frmKoda, TToolWindow::Layout::Code, {}, {}, {}, {}});
@@ -200,11 +213,11 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         C::SubMenu("mnuNedavno", "N&edavno odprto"), // filled by the recent-files list
         C::EndSubMenu(),
         C::SubMenu("mnuIzvoz", "Izvoz"),
-        C::Item("mnuHtml", "HTML datoteka"),
+        C::Item("mnuHtml", "HTML datoteka", {}, [this] { printing->ExportHtml(); }),
         C::EndSubMenu(),
         C::Separator(),
-        C::Item("mnuNatisni", "&Natisni ...", Qt::CTRL | Qt::Key_P),
-        C::Item("mnuPredogled", "Predogled tiskanja"),
+        C::Item("mnuNatisni", "&Natisni ...", Qt::CTRL | Qt::Key_P, [this] { printing->PrintDocument(); }),
+        C::Item("mnuPredogled", "Predogled tiskanja", {}, [this] { printing->PreviewDocument(); }),
         C::Separator(),
         C::Item("mnuIzhod", "I&zhod", Qt::CTRL | Qt::Key_K, [this] { close(); }),
 
@@ -248,7 +261,7 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         C::Place(r->Breakpoint1).TriggeredBy(frmKoda->Prekinitvenatoka1),
 
         C::Menu("mnuOrodja", "O&rodja"),
-        C::Item("mnuNastavitve", "&Nastavitve okolja"),
+        C::Item("mnuNastavitve", "&Nastavitve okolja", {}, [this] { EditSettings(); }),
         C::Item("Listing1", "Listing", {},
                 [this] { frmListing->ShowListing(QString::fromStdString(session->ListingPath)); }),
 
@@ -420,6 +433,16 @@ void TfrmMain::StepProgress() {
     // Paint the bar about a hundred times per assembly, not once per line.
     const int step = std::max(1, progres->maximum() / 100);
     if (value % step == 0 && pnlgraf->isVisible()) pnlgraf->repaint();
+}
+
+// The settings dialog: the intervals go to run control, which uses them from its next run
+// command on; everything else goes to the store only.
+void TfrmMain::EditSettings() {
+    auto settings = OpenSettings();
+    int slow = run->SlowInterval(), fast = run->FastInterval();
+    if (!frmNastavitve->EditSettings(*settings, slow, fast, frmKoda->barve->FontFamily())) return;
+    run->SetSlowInterval(slow);
+    run->SetFastInterval(fast);
 }
 
 // ============================================================================ show step

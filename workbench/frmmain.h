@@ -14,6 +14,7 @@ class TAddressView;
 class TDocuments;
 class TFindReplace;
 class THelp;
+class TPrinting;
 class TRegisterPanels;
 class TRunControl;
 class TSession;
@@ -23,6 +24,8 @@ class TfrmListing;
 class TfrmLog;
 class TfrmPort;
 class TfrmSpomin;
+class TfrmNastavitve;
+class TfrmOProgramu;
 class TfrmVnos;
 struct TCommand;
 
@@ -60,6 +63,7 @@ public:
     // The address-space window's view: memoryTop (which the editor's jump to a label moves too)
     // and the follow state.
     TAddressView& AddressView() const { return *addressView; }
+    THelp& Help() const { return *help; }
 
     // The settings store ("Trivel", "Orlek").
     static std::unique_ptr<QSettings> OpenSettings();
@@ -79,6 +83,7 @@ private:
     void ConnectCodeWindow();
     void ConnectRunControl();
     void ConnectDeviceWindows();
+    void EditSettings();
     void ApplyControls(bool fileGroup, bool readOnly);
     void ShowProgress(int lineCount);
     void StepProgress();
@@ -91,6 +96,7 @@ private:
     TDocuments* documents = nullptr;
     TFindReplace* findReplace = nullptr;
     std::unique_ptr<THelp> help;
+    TPrinting* printing = nullptr;
     std::unique_ptr<TWindowList> windows;
     std::unique_ptr<TAddressView> addressView;
 
@@ -101,6 +107,8 @@ private:
     TfrmSpomin* frmSpomin = nullptr;
     TfrmPort* frmPort1 = nullptr;
     TfrmPort* frmPort2 = nullptr;
+    TfrmOProgramu* frmOProgramu = nullptr;
+    TfrmNastavitve* frmNastavitve = nullptr;
     TRegisterPanels* panels = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QWidget* Panel2 = nullptr;

@@ -161,15 +161,9 @@ std::optional<uint16_t> TRunControl::FindLabel(const QString& name) const {
     return std::nullopt;
 }
 
-void TRunControl::SetSlowInterval(int ms) {
-    slowInterval_ = ms <= 0 ? 400 : ms;
-    if (session_.State() == RunState::SlowRun) Koracno->setInterval(slowInterval_);
-}
+void TRunControl::SetSlowInterval(int ms) { slowInterval_ = ms <= 0 ? 400 : ms; }
 
-void TRunControl::SetFastInterval(int ms) {
-    fastInterval_ = ms <= 0 ? 1 : ms;
-    if (session_.State() == RunState::FastRun) Koracno->setInterval(fastInterval_);
-}
+void TRunControl::SetFastInterval(int ms) { fastInterval_ = ms <= 0 ? 1 : ms; }
 
 void TRunControl::StartClocks() {
     TimerClock->start();
@@ -198,19 +192,16 @@ void TRunControl::ApplyState() {
     for (QAction* a : {mnuHitro, btnHitro})
         a->setEnabled(c.FastRun);
 
-    // The timer runs exactly in the two run states; switching between them changes only the
-    // interval (setInterval restarts the period, it never fires an extra tick).
+    // The timer runs exactly in the two run states. Its interval is set by the run commands
+    // (RunSlow, RunFast) only, so a run keeps its pace until the next run command even when
+    // the settings change meanwhile.
     // A fast run that ends shows its last step.
     if (state != RunState::FastRun && displayDirty_) Refresh(true);
     if (state != RunState::FastRun) emit displayRefreshed();
 
     switch (state) {
     case RunState::SlowRun:
-        if (Koracno->interval() != slowInterval_) Koracno->setInterval(slowInterval_);
-        if (!Koracno->isActive()) Koracno->start();
-        break;
     case RunState::FastRun:
-        if (Koracno->interval() != fastInterval_) Koracno->setInterval(fastInterval_);
         if (!Koracno->isActive()) Koracno->start();
         break;
     case RunState::Idle:
@@ -299,13 +290,19 @@ void TRunControl::Stop() {
     if (wasLoaded) emit undoEnabled(true);
 }
 
+// Switching between the two runs changes only the interval (setInterval restarts the period,
+// it never fires an extra tick).
 void TRunControl::RunSlow() {
     session_.RunSlow();
+    if (session_.State() == RunState::SlowRun && Koracno->interval() != slowInterval_)
+        Koracno->setInterval(slowInterval_);
     ApplyState();
 }
 
 void TRunControl::RunFast() {
     session_.RunFast();
+    if (session_.State() == RunState::FastRun && Koracno->interval() != fastInterval_)
+        Koracno->setInterval(fastInterval_);
     ApplyState();
 }
 

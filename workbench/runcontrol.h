@@ -78,7 +78,8 @@ public:
     TRegisterPanels* Panels() const { return panels_; }
 
     // Step intervals in ms ("Slow simulation" / "Fast simulation"); values <= 0 fall back to
-    // 400 and 1. A change applies at once when the run of that speed is going.
+    // 400 and 1. A change applies from the next run command on: a run in progress keeps its
+    // pace.
     void SetSlowInterval(int ms);
     void SetFastInterval(int ms);
     int SlowInterval() const { return slowInterval_; }

@@ -256,7 +256,7 @@ TEST_F(MainWindowTest, ListingWindowShowsTheLastListing) {
     EXPECT_TRUE(listing->isVisible());
     EXPECT_TRUE(text->text().contains("2000 7F1000")) << text->text().toStdString();
     EXPECT_TRUE(text->text().contains("števcu"));
-    Part<QAction>("CloseBtn")->trigger();
+    listing->findChild<QAction*>(QStringLiteral("CloseBtn"))->trigger();
     EXPECT_FALSE(listing->isVisible());
     // Escape in the text closes the window too.
     Action("Listing1")->trigger();

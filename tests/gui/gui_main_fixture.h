@@ -6,11 +6,13 @@
 #include <QTemporaryDir>
 #include <Qsci/qsciscintilla.h>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -39,9 +41,21 @@ public:
     std::deque<bool> YesNo;        // AskYesNo (No when empty)
     std::deque<QString> OpenFiles; // ChooseOpenFile ("" = cancelled)
     std::deque<QString> SaveFiles; // ChooseSaveFile ("" = cancelled)
-    QStringList Messages, Questions, Dialogs;
+    // Answers ExecDialog: looks at the dialog (it may show it, fill it, close it) and says
+    // whether it was accepted. Without it every dialog counts as cancelled.
+    std::function<bool(QDialog&)> OnDialog;
+    QStringList Messages, Questions, Dialogs, Errors;
+    QStringList Shown; // object names of the dialogs ExecDialog was asked to show
 
     void ShowMessage(const QString&, const QString& text) override { Messages << text; }
+    void ShowError(const QString& title, const QString& text) override {
+        Errors << text;
+        ShowMessage(title, text);
+    }
+    bool ExecDialog(QDialog& dialog) override {
+        Shown << dialog.objectName();
+        return OnDialog ? OnDialog(dialog) : false;
+    }
     Answer AskYesNoCancel(const QString& title, const QString& text) override {
         Questions << title + '|' + text;
         if (Answers.empty()) return Answer::Cancel;

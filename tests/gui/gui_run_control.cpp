@@ -253,12 +253,16 @@ TEST_F(RunControlTest, IntervalsFollowTheSettingsAndFallBack) {
     EXPECT_EQ(run->FastInterval(), 1);
     LoadProgram();
     run->RunFast();
+    // New intervals wait for the next run command: the run in progress keeps its pace.
     run->SetFastInterval(20);
-    EXPECT_EQ(run->Koracno->interval(), 20);
-    run->SetSlowInterval(250); // not the running speed: the timer keeps its interval
-    EXPECT_EQ(run->Koracno->interval(), 20);
+    run->SetSlowInterval(250);
+    EXPECT_EQ(run->Koracno->interval(), 1);
+    run->StepOnce();
+    EXPECT_EQ(run->Koracno->interval(), 1);
     run->RunSlow();
     EXPECT_EQ(run->Koracno->interval(), 250);
+    run->RunFast();
+    EXPECT_EQ(run->Koracno->interval(), 20);
 }
 
 TEST_F(RunControlTest, DeviceClocksTickTheModels) {
