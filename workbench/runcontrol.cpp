@@ -202,6 +202,7 @@ void TRunControl::ApplyState() {
     // interval (setInterval restarts the period, it never fires an extra tick).
     // A fast run that ends shows its last step.
     if (state != RunState::FastRun && displayDirty_) Refresh(true);
+    if (state != RunState::FastRun) emit displayRefreshed();
 
     switch (state) {
     case RunState::SlowRun:
@@ -336,7 +337,10 @@ void TRunControl::Refresh(bool afterStep) {
     if (addressSpaceLive_ && RedrawAddressSpace) RedrawAddressSpaceOrReport();
     // The panels change only while loaded, except for the step that just ended the run: its
     // final state stays on the panels after the stop.
-    if (!session_.Loaded() && !afterStep) return;
+    if (!session_.Loaded() && !afterStep) {
+        emit displayRefreshed();
+        return;
+    }
     if (panels_) {
         panels_->SetPreviousInstruction(QString::fromStdString(session_.PreviousInstruction()));
         panels_->Refresh(afterStep);
@@ -344,6 +348,7 @@ void TRunControl::Refresh(bool afterStep) {
     const bool hasInstruction = !session_.InstructionName(session_.PeekValue(session_.Cpu().PC)).empty();
     const int line = session_.Refresh();
     if (hasInstruction) emit showExecutionLine(line);
+    emit displayRefreshed();
 }
 
 void TRunControl::RedrawAddressSpaceOrReport() {

@@ -104,6 +104,9 @@ public:
     // steps, the log and the processor state are not affected, and leaving the fast run (pause,
     // breakpoint, stop, slow run) shows the final state at once. 0 refreshes after every step.
     int FastRunFrameMs = 40;
+    // Whether the display is being drawn once per frame now (a fast run with a frame limit):
+    // windows that follow a device then draw at displayRefreshed() instead of at every change.
+    bool FrameLimited() const { return session_.State() == RunState::FastRun && FastRunFrameMs > 0; }
 
     void StartClocks();
     void StopClocks();
@@ -161,6 +164,9 @@ signals:
     void programCounterMoved(uint16_t pc);
     // A breakpoint was set (on) or removed on a line: add or remove its gutter mark.
     void breakpointToggled(int line, bool on);
+    // The display was brought up to date (a refresh, or a run state without a frame limit was
+    // entered): windows that wait for the next frame draw now.
+    void displayRefreshed();
 
 private:
     void CreateActions();
