@@ -16,8 +16,12 @@
 
 #include "assembler/compiler.h"
 #include "editor/frmkoda.h"
+#include "engine/machine.h"
 #include "isa/isa.h"
 #include "session/session.h"
+#include "windows/frmsci.h"
+#include "windows/frmtimer.h"
+#include "windows/frmtrace.h"
 #include "windows/logwindow.h"
 #include "windows/prompt.h"
 #include "windows/registerpanels.h"
@@ -36,11 +40,28 @@ namespace {
 const QString kAppTitle = QStringLiteral("Orlek");
 constexpr int kPanel2Height = 43;
 
+// A device window draws with the display's frames during a fast run.
+template <typename Window> void FollowDisplayFrames(TRunControl* run, Window* window) {
+    window->FrameLimited = [run] { return run->FrameLimited(); };
+    QObject::connect(run, &TRunControl::displayRefreshed, window, &Window::DisplayRefreshed);
+}
+
 QStringList ToQStringList(const std::vector<std::string>& words) {
     QStringList list;
     for (const std::string& w : words)
         list << QString::fromStdString(w);
     return list;
+}
+
+// A tool window in the shared frame, as the window list persists it.
+TToolWindow FrameWindow(const char* key, TToolFrame* frame, TToolWindow::Layout layout) {
+    return {QLatin1String(key),
+            frame,
+            layout,
+            [frame] { return frame->StayOnTop(); },
+            [frame](bool on) { frame->SetStayOnTop(on); },
+            [frame] { return frame->SavedHeight(); },
+            [frame](int height) { frame->SetSavedHeight(height); }};
 }
 
 } // namespace
@@ -89,6 +110,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
 
     ConnectCodeWindow();
     ConnectRunControl();
+    ConnectSciTimerTrace();
     FitHeight();
 }
 
@@ -103,6 +125,13 @@ TfrmMain::~TfrmMain() {
     frmLog = nullptr;
     delete panels;
     panels = nullptr;
+    // The device windows let go of the models they show.
+    delete frmSCI;
+    frmSCI = nullptr;
+    delete frmTimer;
+    frmTimer = nullptr;
+    delete frmTrace;
+    frmTrace = nullptr;
     if (frmKoda) {
         frmKoda->disconnect(this);
         frmKoda->FindLabel = nullptr;
@@ -124,8 +153,14 @@ void TfrmMain::CreateToolWindows() {
     frmLog = new TfrmLog(session->Log, this);
     frmLog->setWindowFlags(Qt::Window | Qt::Tool);
     frmLog->move(600, TWindowList::DefaultTop); // beside the code window
+    frmSCI = new TfrmSCI(session->Machine().Sci, session->SciTerminal(), this);
+    frmSCI->move(420, TWindowList::DefaultTop + 330);
+    frmTrace = new TfrmTrace(session->Memory(), this);
+    frmTrace->move(1000, TWindowList::DefaultTop);
     frmListing = new TfrmListing(this);
     frmListing->SetKeywords(ToQStringList(IsaKeywords()));
+    frmTimer = new TfrmTimer(session->Machine().Timer, this);
+    frmTimer->move(1000, TWindowList::DefaultTop + 340);
     findReplace = new TFindReplace(*frmKoda, this);
     // Help documents open with the code window's opener, which tests replace.
     help = std::make_unique<THelp>(programDir, [this](const QString& path) {
@@ -135,6 +170,9 @@ void TfrmMain::CreateToolWindows() {
     windows = std::make_unique<TWindowList>();
     windows->Add({QStringLiteral("code"), frmKoda, TToolWindow::Layout::Code, {}, {}, {}, {}});
     windows->Add({QStringLiteral("log"), frmLog, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
+    windows->Add(FrameWindow("sci", frmSCI, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("timer", frmTimer, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("trace", frmTrace, TToolWindow::Layout::HeightFirst));
 }
 
 // The main menu and the toolbar, in the order they show. Items without a handler are not
@@ -216,6 +254,9 @@ std::vector<TCommand> TfrmMain::MenuRows() {
 
         C::Menu("mnuOkna", "&Okna"),
         WindowItem("mnuOkno_code", "&Koda", "code"),
+        WindowItem("mnuOkno_sci", "&SCI", "sci"),
+        WindowItem("mnuOkno_timer", "Timer", "timer"),
+        WindowItem("mnuOkno_trace", "&Trace", "trace"),
         C::Separator(),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
 
@@ -342,6 +383,13 @@ void TfrmMain::ConnectRunControl() {
     connect(run, &TRunControl::breakpointToggled, frmKoda, &TfrmKoda::SetBreakpoint);
     // The address-space window joins through programCounterMoved (memoryTop follows PC) and
     // RedrawAddressSpace (its list redraw).
+}
+
+void TfrmMain::ConnectSciTimerTrace() {
+    // The serial, timer and trace windows draw with the display's frames during a fast run.
+    FollowDisplayFrames(run, frmSCI);
+    FollowDisplayFrames(run, frmTimer);
+    FollowDisplayFrames(run, frmTrace);
 }
 
 void TfrmMain::ApplyControls(bool fileGroupOn, bool readOnly) {

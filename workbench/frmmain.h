@@ -21,6 +21,9 @@ class TfrmKoda;
 class TfrmListing;
 class TfrmLog;
 class TfrmVnos;
+class TfrmSCI;
+class TfrmTimer;
+class TfrmTrace;
 struct TCommand;
 
 // The workbench's main window: a strip at the top of the screen with the main menu, the
@@ -72,6 +75,7 @@ private:
     TCommand WindowItem(const char* name, const QString& caption, const QString& key);
     void CreateToolWindows();
     void CreatePanel();
+    void ConnectSciTimerTrace();
     void ConnectCodeWindow();
     void ConnectRunControl();
     void ApplyControls(bool fileGroup, bool readOnly);
@@ -93,6 +97,9 @@ private:
     TfrmLog* frmLog = nullptr;
     TfrmVnos* frmVnos = nullptr;
     TRegisterPanels* panels = nullptr;
+    TfrmSCI* frmSCI = nullptr;
+    TfrmTimer* frmTimer = nullptr;
+    TfrmTrace* frmTrace = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QWidget* Panel2 = nullptr;
     QWidget* pnlgraf = nullptr;

@@ -83,6 +83,9 @@ TEST_F(MainWindowTest, MissingValuesFallBackAndLeftEdgeBeyondScreenBecomes10) {
         s->setValue("code/h", 300);
         s->setValue("code/w", 500);
         s->setValue("code", 1);
+        // The intervals are read only after every window's visibility flag.
+        for (const char* key : {"memory", "port1", "port2", "sci", "trace", "timer"})
+            s->setValue(key, 0);
         s->setValue("Slow simulation", 0);
         s->setValue("Fast simulation", 25);
     }
@@ -156,7 +159,8 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
               QStringList({"Prevedi|F6", "Htro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
                            "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
     EXPECT_EQ(Describe(Menu("mnuOrodja")), QStringList({"&Nastavitve okolja|", "Listing|"}));
-    EXPECT_EQ(Describe(Menu("mnuOkna")), QStringList({"&Koda|", "-", "&Dnevnik|"}));
+    EXPECT_EQ(Describe(Menu("mnuOkna")),
+              QStringList({"&Koda|", "&SCI|", "Timer|", "&Trace|", "-", "&Dnevnik|"}));
     EXPECT_EQ(Describe(Menu("mnuPomoc")),
               QStringList({"&Kazalo|", "&Seznam ukazov|", "&O pomoči|", "-", "O &programu|"}));
     EXPECT_EQ(Describe(Menu("mnuIzvoz")), QStringList({"HTML datoteka|"}));
