@@ -5,9 +5,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -30,6 +31,28 @@ QFont ListFont() {
     mono.setPointSize(9);
     return mono;
 }
+
+// Draws a cell's text straight onto the row, without the style's item pipeline (focus frame,
+// elision, icons): a fast run repaints the rows in view at every display frame.
+class TPlainTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        if (selected) painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QFontMetrics metrics(option.font);
+        const int baseline =
+            option.rect.top() + (option.rect.height() + metrics.ascent() - metrics.descent()) / 2;
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->drawText(QPoint(option.rect.left() + 4, baseline), index.data().toString());
+        painter->restore();
+    }
+};
 
 int RowCount(const TTrace& trace) { return static_cast<int>(std::min<size_t>(trace.Rows().size(), INT_MAX)); }
 
@@ -202,6 +225,7 @@ TfrmTrace::TfrmTrace(TMemory& memory, QWidget* parent)
     lvTrace->setObjectName(QStringLiteral("lvTrace"));
     lvTrace->setFont(ListFont());
     lvTrace->setModel(model_);
+    lvTrace->setItemDelegate(new TPlainTextDelegate(lvTrace));
     lvTrace->setShowGrid(false);
     lvTrace->setWordWrap(false);
     lvTrace->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -237,13 +261,8 @@ TfrmTrace::TfrmTrace(TMemory& memory, QWidget* parent)
 
     connect(cbTrace, &QCheckBox::toggled, this, [this](bool on) { memory_.TraceEnabled = on; });
     connect(btnBrisiTrace, &QPushButton::clicked, model_, &TTraceModel::ClearRows);
-    // New rows are followed while the last row is in view.
-    connect(model_, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
-        const QScrollBar* bar = lvTrace->verticalScrollBar();
-        follow_ = bar->value() >= bar->maximum();
-    });
-    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (follow_) lvTrace->scrollToBottom();
+    connect(pcStrani, &QTabWidget::currentChanged, this, [this] {
+        if (dirty_) Redraw();
     });
 
     trace.onRowsAdded = [this](size_t) { TraceChanged(); };
@@ -260,7 +279,21 @@ void TfrmTrace::TraceChanged() {
 }
 
 void TfrmTrace::DisplayRefreshed() {
-    if (dirty_) Redraw();
+    if (!dirty_) return;
+    // Rows recorded below the part of the list in view change only its scroll bar, and every
+    // announcement costs the table a pass over all its rows: during a fast run they wait a
+    // little longer than a frame.
+    if (FrameLimited && FrameLimited() && !NewRowsInView() && lastShown_.isValid() &&
+        lastShown_.elapsed() < kOutOfViewMs)
+        return;
+    Redraw();
+}
+
+bool TfrmTrace::NewRowsInView() const {
+    if (!lvTrace->isVisible()) return false;
+    // The row at the foot of the list, or -1 when the rows end above it.
+    const int foot = lvTrace->rowAt(lvTrace->viewport()->height() - 1);
+    return foot < 0 || foot >= model_->rowCount() - 1;
 }
 
 void TfrmTrace::showEvent(QShowEvent* event) {
@@ -271,6 +304,7 @@ void TfrmTrace::showEvent(QShowEvent* event) {
 void TfrmTrace::Redraw() {
     if (!isVisible()) return; // shown when the window is
     dirty_ = false;
+    lastShown_.start();
     model_->Flush();
     if (cbTrace->isChecked() != memory_.TraceEnabled) {
         const QSignalBlocker quiet(cbTrace);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 
@@ -81,8 +82,10 @@ private:
 // (TMemory.TraceEnabled, TTrace): the window only shows and edits them.
 //
 // The trace tells the window of every row it records; the window announces them to the table
-// at once, or while FrameLimited() says so (a fast run) at the next DisplayRefreshed(). The table
-// follows the newest row while its last row is in view.
+// at once, or while FrameLimited() says so (a fast run) at the next DisplayRefreshed(), and
+// rows that would land below the part of the list in view a few times a second. The table
+// keeps its place as rows are added (the moment the trigger struck stays in view); the scroll
+// bar shows the trace growing.
 class TfrmTrace : public TToolFrame {
     Q_OBJECT
 public:
@@ -109,10 +112,15 @@ protected:
 private:
     void TraceChanged();
     void Redraw();
+    // Whether rows added now would show: the end of the list is in view.
+    bool NewRowsInView() const;
+
+    // During a fast run, rows that would not show are announced at most this often (ms).
+    static constexpr int kOutOfViewMs = 250;
 
     TMemory& memory_;
     bool dirty_ = true;
-    bool follow_ = false; // the last row was in view before an insertion
+    QElapsedTimer lastShown_; // when the rows were last announced
     TTraceModel* model_;
     QTabWidget* pcStrani;
     QCheckBox* cbTrace;
