@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -80,10 +81,13 @@ void TSciLinePicture::paintEvent(QPaintEvent*) {
         painter.drawPath(head);
     };
 
+    // A line is lit while a byte may be on it: in loopback the bytes go down the short line.
     const qreal txY = tx.center().y(), rxY = rx.center().y();
-    if (loopback_) arrow({tx.center().x(), tx.bottom()}, {rx.center().x(), rx.top()}, sending_ ? busy : ink);
+    if (loopback_)
+        arrow({tx.center().x(), tx.bottom()}, {rx.center().x(), rx.top()},
+              sending_ || receiving_ ? busy : ink);
     else arrow({tx.right(), txY}, {right, txY}, sending_ ? busy : ink);
-    arrow({right, rxY}, {rx.right(), rxY}, receiving_ ? busy : ink);
+    arrow({right, rxY}, {rx.right(), rxY}, receiving_ && !loopback_ ? busy : ink);
 
     for (auto [rect, text, on] : {std::tuple{tx, "Tx", sending_}, std::tuple{rx, "Rx", receiving_}}) {
         painter.setPen(QPen(p.color(QPalette::Shadow), 1));
@@ -132,9 +136,14 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     auto* line = new QWidget(Body());
     pbLinija = new TSciLinePicture(line);
     pbLinija->setObjectName(QStringLiteral("pbLinija"));
-    btnRxTx = new QPushButton(QStringLiteral("Rx=Tx"), line);
+    btnRxTx = new QToolButton(line);
+    btnRxTx->setText(QStringLiteral("Rx=Tx"));
     btnRxTx->setObjectName(QStringLiteral("btnRxTx"));
     btnRxTx->setCheckable(true);
+    btnRxTx->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Down while the line is looped back, plainly: the style's own checked look is faint.
+    btnRxTx->setStyleSheet(QStringLiteral("QToolButton:checked { background: palette(mid); border: 1px solid "
+                                          "palette(shadow); border-radius: 3px; padding: 3px; }"));
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     auto* counts = new QGridLayout;
@@ -200,7 +209,7 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     layout->addWidget(external, 1);
 
     // The controls edit the terminal model and the line; the model keeps what they show.
-    connect(btnRxTx, &QPushButton::toggled, this, [this](bool on) {
+    connect(btnRxTx, &QToolButton::toggled, this, [this](bool on) {
         sci_.Loopback = on;
         Redraw();
     });

@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 class TRegisterBits;
 class TSci;
 class TSciTerminal;
@@ -63,7 +64,7 @@ public:
     TRegisterBits* TrcsrGrid() const { return gTRCSR; }
     QLineEdit* ChipRateField() const { return txtTakt; }
     TSciLinePicture* LinePicture() const { return pbLinija; }
-    QPushButton* LoopbackButton() const { return btnRxTx; }
+    QToolButton* LoopbackButton() const { return btnRxTx; }
     // The four counts: TxCount, TDR, RxCount, RxByte.
     QLabel* CountLabel(int index) const { return lblStevci[index]; }
     QLineEdit* OutputField() const { return txtIzhod; }
@@ -108,7 +109,7 @@ private:
     TRegisterBits* gTRCSR;
     QLineEdit* txtTakt;
     TSciLinePicture* pbLinija;
-    QPushButton* btnRxTx;
+    QToolButton* btnRxTx;
     QLabel* lblStevci[4];
     QLineEdit* txtIzhod;
     QLineEdit* txtVhod;

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
