@@ -1,16 +1,18 @@
-// Fast run of the sample program with the register panels, a code editor, the log window, the
-// address-space window and both port windows shown. Reports executed steps per second next to the
-// tick rate of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce with
-// its display refresh.
+// Fast run of the sample program with the register panels, a code editor, the log window and
+// the six tool windows (address space, both ports, SCI, timer, trace) shown, the device clocks running, and
+// the trace recording every write (a trigger and a qualifier on any write). Reports executed steps per second
+// next to the tick rate of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce
+// with its display refresh.
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
-//             [--no-panels] [--no-memory] [--no-ports]
-// (the --no- options leave a window hidden, to see what each costs; --source runs another
-// program, e.g. examples/utripanje.asm, which writes a port in every pass)
+//             [--no-panels] [--no-tools] [--no-trace]
+// (the --no- options leave a window hidden or the trace off, to see what each costs; --source
+// runs another program, e.g. examples/utripanje.asm, which writes a port in every pass)
 // Runs under whatever platform Qt picks (QT_QPA_PLATFORM=offscreen when no display is set).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QTabWidget>
 #include <QTimer>
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
@@ -20,14 +22,19 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
 #include "engine/machine.h"
 #include "session/addressview.h"
+#include "session/sciterminal.h"
 #include "session/session.h"
 #include "windows/frmport.h"
+#include "windows/frmsci.h"
 #include "windows/frmspomin.h"
+#include "windows/frmtimer.h"
+#include "windows/frmtrace.h"
 #include "windows/logwindow.h"
 #include "windows/registerpanels.h"
 #include "workbench/runcontrol.h"
@@ -47,6 +54,12 @@ void RunFor(int ms) {
     loop.exec();
 }
 
+// A tool window follows the display's frames during a fast run, as the main window wires it.
+template <typename Window> void FollowDisplayFrames(TRunControl& run, Window& window) {
+    window.FrameLimited = [&run] { return run.FrameLimited(); };
+    QObject::connect(&run, &TRunControl::displayRefreshed, &window, &Window::DisplayRefreshed);
+}
+
 size_t Steps(const TLog& log) {
     size_t n = 0;
     for (const TLogRecord& r : log.Records())
@@ -59,7 +72,7 @@ size_t Steps(const TLog& log) {
 int main(int argc, char** argv) {
     double seconds = 3.0;
     std::string programDir = ORLEK_PROGRAM_DIR;
-    bool showEditor = true, showLog = true, showPanels = true, showMemory = true, showPorts = true;
+    bool showEditor = true, showLog = true, showPanels = true, showTools = true, trace = true;
     std::string sourcePath;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-editor")) {
@@ -68,10 +81,10 @@ int main(int argc, char** argv) {
             showLog = false;
         } else if (!std::strcmp(argv[i], "--no-panels")) {
             showPanels = false;
-        } else if (!std::strcmp(argv[i], "--no-memory")) {
-            showMemory = false;
-        } else if (!std::strcmp(argv[i], "--no-ports")) {
-            showPorts = false;
+        } else if (!std::strcmp(argv[i], "--no-tools")) {
+            showTools = false;
+        } else if (!std::strcmp(argv[i], "--no-trace")) {
+            trace = false;
         } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
             sourcePath = argv[++i];
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
@@ -80,7 +93,7 @@ int main(int argc, char** argv) {
             programDir = argv[++i];
         } else {
             std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
-                                 "[--no-editor] [--no-log] [--no-panels] [--no-memory] [--no-ports]\n");
+                                 "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-trace]\n");
             return 2;
         }
     }
@@ -133,23 +146,41 @@ int main(int argc, char** argv) {
     TRunControl run(*session);
     run.SetPanels(panels);
 
-    // The device windows, wired as the main window wires them.
+    // The tool windows, each wired as the main window wires it. A window added to the workbench
+    // is added to the measurement here.
+    TMachine& board = session->Machine();
     TAddressView addressView(*session);
     TfrmSpomin memoryWindow(addressView);
-    TfrmPort1 port1Window(session->Machine().Port1);
-    TfrmPort2 port2Window(session->Machine().Port2);
+    TfrmPort1 port1Window(board.Port1);
+    TfrmPort2 port2Window(board.Port2);
     run.RedrawAddressSpace = [&] { return memoryWindow.Redraw(); };
     QObject::connect(&run, &TRunControl::programCounterMoved,
                      [&](uint16_t pc) { addressView.ProgramCounterMoved(pc); });
-    for (TfrmPort* port : {static_cast<TfrmPort*>(&port1Window), static_cast<TfrmPort*>(&port2Window)}) {
-        port->FrameLimited = [&] { return run.FrameLimited(); };
-        QObject::connect(&run, &TRunControl::displayRefreshed, port, &TfrmPort::DisplayRefreshed);
-    }
     memoryWindow.resize(210, 500);
-    if (showMemory) memoryWindow.show();
-    if (showPorts) {
-        port1Window.show();
-        port2Window.show();
+    TfrmSCI sciWindow(board.Sci, session->SciTerminal());
+    TfrmTimer timerWindow(board.Timer);
+    TfrmTrace traceWindow(session->Memory());
+    std::vector<QWidget*> toolWindows;
+    auto addToolWindow = [&](auto& window) {
+        FollowDisplayFrames(run, window);
+        toolWindows.push_back(&window);
+    };
+    toolWindows.push_back(&memoryWindow);
+    addToolWindow(port1Window);
+    addToolWindow(port2Window);
+    addToolWindow(sciWindow);
+    addToolWindow(timerWindow);
+    addToolWindow(traceWindow);
+    traceWindow.Pages()->setCurrentIndex(0); // the recorded rows in view
+    if (showTools)
+        for (QWidget* window : toolWindows)
+            window->show();
+    // Every write recorded from the first one on.
+    if (trace) {
+        TTrace& recorder = session->Memory().Trace;
+        recorder.Triggers.Add(*ParseCondition("xxxx", "x", "w"));
+        recorder.Qualifiers.Add(*ParseCondition("xxxx", "x", "w"));
+        session->Memory().TraceEnabled = true;
     }
     run.SourceLines = [&] { return SplitLines(Utf8ToCp1250(sample)); };
     QObject::connect(&run, &TRunControl::showExecutionLine, &editor, [&](int line) {
@@ -164,7 +195,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_gui: the sample program did not load\n");
         return 1;
     }
-    RunFor(200); // let the windows appear
+    run.StartClocks(); // the timer and SCI clocks run throughout, as in the workbench
+    RunFor(200);       // let the windows appear
 
     // 1 and 2. An empty 1 ms timer and the fast run at 1 ms, measured in alternating slices of
     // half a second each, so that both see the same load on a shared machine.
@@ -214,13 +246,43 @@ int main(int argc, char** argv) {
     }
     const double stepPainted = (CpuSeconds() - cpu) / kPainted;
 
+    // 4. What the tool windows add to one display frame of a fast run: 40 steps' worth of
+    // changes (the timer ticks 8 times, the trace records what 40 steps of the sample write),
+    // then the frame and its repaints. The session is put in the fast-run state without the
+    // step timer, so that only the frames run.
+    double toolFrame = 0;
+    if (showTools) {
+        run.StopClocks();
+        constexpr int kFrames = 300;
+        const bool wasLoaded = board.loaded;
+        board.loaded = true;
+        session->RunFast();
+        cpu = CpuSeconds();
+        for (int frame = 0; frame < kFrames; ++frame) {
+            for (int tick = 0; tick < 8; ++tick)
+                board.Timer.TimerTick();
+            for (int write = 0; write < 9; ++write)
+                session->Memory().Write(0x1000, MemoryCell{static_cast<uint8_t>(write), 0}, true);
+            if (frame % 4 == 0) board.Sci.SciTick();
+            emit run.displayRefreshed();
+            QCoreApplication::processEvents();
+        }
+        toolFrame = (CpuSeconds() - cpu) / kFrames;
+        session->Pause();
+        board.loaded = wasLoaded;
+    }
+
     std::printf("platform:                 %s\n", qPrintable(QGuiApplication::platformName()));
     std::printf("empty 1 ms timer:         %.0f ticks/s\n", emptyRate);
     std::printf("fast run (1 ms):          %.0f steps/s (%zu steps in %.2f s), %.1f%% of the empty timer\n",
                 stepRate, fastSteps, runWall, emptyRate > 0 ? 100.0 * stepRate / emptyRate : 0.0);
     std::printf("fast run CPU load:        %.1f%%\n", 100.0 * runCpu / runWall);
+    std::printf("fast run CPU per step:    %.1f us (display frames and device clocks included)\n",
+                fastSteps ? 1e6 * runCpu / static_cast<double>(fastSteps) : 0.0);
     std::printf("StepOnce + refresh:       %.2f us CPU\n", stepOnly * 1e6);
     std::printf("StepOnce + refresh+paint: %.2f us CPU\n", stepPainted * 1e6);
+    if (showTools) std::printf("tool windows per frame:   %.1f us CPU\n", toolFrame * 1e6);
     std::printf("log lines:                %zu\n", session->Log.Size());
+    std::printf("trace rows:               %zu\n", session->Memory().Trace.Rows().size());
     return 0;
 }

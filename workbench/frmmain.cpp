@@ -21,7 +21,10 @@
 #include "session/addressview.h"
 #include "session/session.h"
 #include "windows/frmport.h"
+#include "windows/frmsci.h"
 #include "windows/frmspomin.h"
+#include "windows/frmtimer.h"
+#include "windows/frmtrace.h"
 #include "windows/logwindow.h"
 #include "windows/prompt.h"
 #include "windows/registerpanels.h"
@@ -42,6 +45,12 @@ namespace {
 
 const QString kAppTitle = QStringLiteral("Orlek");
 constexpr int kPanel2Height = 43;
+
+// A device window draws with the display's frames during a fast run.
+template <typename Window> void FollowDisplayFrames(TRunControl* run, Window* window) {
+    window->FrameLimited = [run] { return run->FrameLimited(); };
+    QObject::connect(run, &TRunControl::displayRefreshed, window, &Window::DisplayRefreshed);
+}
 
 QStringList ToQStringList(const std::vector<std::string>& words) {
     QStringList list;
@@ -133,6 +142,13 @@ TfrmMain::~TfrmMain() {
     frmPort2 = nullptr;
     delete panels;
     panels = nullptr;
+    // The device windows let go of the models they show.
+    delete frmSCI;
+    frmSCI = nullptr;
+    delete frmTimer;
+    frmTimer = nullptr;
+    delete frmTrace;
+    frmTrace = nullptr;
     if (frmKoda) {
         frmKoda->disconnect(this);
         frmKoda->FindLabel = nullptr;
@@ -164,11 +180,17 @@ void TfrmMain::CreateToolWindows() {
     frmLog = new TfrmLog(session->Log, this);
     frmLog->setWindowFlags(Qt::Window | Qt::Tool);
     frmLog->move(600, TWindowList::DefaultTop); // beside the code window
+    frmSCI = new TfrmSCI(session->Machine().Sci, session->SciTerminal(), this);
+    frmSCI->move(420, TWindowList::DefaultTop + 330);
+    frmTrace = new TfrmTrace(session->Memory(), this);
+    frmTrace->move(1000, TWindowList::DefaultTop);
     printing = new TPrinting(*frmKoda, this);
     frmListing = new TfrmListing(this);
     frmListing->SetKeywords(ToQStringList(IsaKeywords()));
     connect(frmListing, &TfrmListing::printRequested, this,
             [this] { printing->PreviewListing(frmListing->Text()); });
+    frmTimer = new TfrmTimer(session->Machine().Timer, this);
+    frmTimer->move(1000, TWindowList::DefaultTop + 340);
     findReplace = new TFindReplace(*frmKoda, this);
     // Help documents open with the code window's opener, which tests replace; it tries the
     // desktop's program and falls back to the help viewer.
@@ -186,6 +208,9 @@ void TfrmMain::CreateToolWindows() {
     windows->Add(FrameWindow("port1", frmPort1, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("port2", frmPort2, TToolWindow::Layout::HeightFirst));
     windows->Add({QStringLiteral("log"), frmLog, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
+    windows->Add(FrameWindow("sci", frmSCI, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("timer", frmTimer, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("trace", frmTrace, TToolWindow::Layout::HeightFirst));
 }
 
 // The main menu and the toolbar, in the order they show. Items without a handler are not
@@ -270,6 +295,9 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         WindowItem("mnuOkno_memory", "&Naslovni prostor", "memory"),
         WindowItem("mnuOkno_port1", "Port&1", "port1"),
         WindowItem("mnuOkno_port2", "Port&2", "port2"),
+        WindowItem("mnuOkno_sci", "&SCI", "sci"),
+        WindowItem("mnuOkno_timer", "Timer", "timer"),
+        WindowItem("mnuOkno_trace", "&Trace", "trace"),
         C::Separator(),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
 
@@ -411,6 +439,10 @@ void TfrmMain::ConnectDeviceWindows() {
         connect(run, &TRunControl::displayRefreshed, port, &TfrmPort::DisplayRefreshed);
         port->Port().onPinToggled = [this] { run->RefreshDisplay(); };
     }
+    // The serial, timer and trace windows draw with the display's frames during a fast run.
+    FollowDisplayFrames(run, frmSCI);
+    FollowDisplayFrames(run, frmTimer);
+    FollowDisplayFrames(run, frmTrace);
 }
 
 void TfrmMain::ApplyControls(bool fileGroupOn, bool readOnly) {

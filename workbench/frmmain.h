@@ -27,6 +27,9 @@ class TfrmSpomin;
 class TfrmNastavitve;
 class TfrmOProgramu;
 class TfrmVnos;
+class TfrmSCI;
+class TfrmTimer;
+class TfrmTrace;
 struct TCommand;
 
 // The workbench's main window: a strip at the top of the screen with the main menu, the
@@ -110,6 +113,9 @@ private:
     TfrmOProgramu* frmOProgramu = nullptr;
     TfrmNastavitve* frmNastavitve = nullptr;
     TRegisterPanels* panels = nullptr;
+    TfrmSCI* frmSCI = nullptr;
+    TfrmTimer* frmTimer = nullptr;
+    TfrmTrace* frmTrace = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QWidget* Panel2 = nullptr;
     QWidget* pnlgraf = nullptr;

@@ -5,9 +5,9 @@
 TSci::TSci(TPending& pending, TRandom& random, const bool& loaded)
     : pending_(pending), random_(random), loaded_(loaded) {}
 
-const char* TSci::ChipRate() const {
+const char* TSci::RateText(uint8_t rmcr) {
     static const char* const kRates[4] = {"76800", "9600", "1200", "300"};
-    return kRates[RMCR & 0x03];
+    return kRates[rmcr & 0x03];
 }
 
 uint8_t TSci::ReadRegister(uint16_t address) {
@@ -59,6 +59,7 @@ void TSci::WriteRegister(uint16_t address, uint8_t value) {
 }
 
 void TSci::SciTick() {
+    ++Ticks;
     if (loaded_) {
         bool request = false;
 

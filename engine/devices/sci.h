@@ -48,6 +48,9 @@ public:
     bool OverrunSeen = false;  // an arrival found RDR unread; cleared when the program reads RDR
     bool RateMismatch = false; // the byte on its way in was sent at a rate other than the chip's
     bool Loopback = false;     // "Rx=Tx": Tx is wired to Rx (a setting of the line, kept by resets)
+    // SciTick calls so far. The window shows the line's counts as they stood at the last tick,
+    // so it tells a tick from a register access by this number changing.
+    uint32_t Ticks = 0;
 
     // Called after every register access, after DeliverByte, ResetSci and every tick.
     std::function<void()> onChanged;
@@ -59,7 +62,8 @@ public:
     std::function<void()> onReset;
 
     // The chip's rate chosen by RMCR bits 1-0: "76800", "9600", "1200" or "300".
-    const char* ChipRate() const;
+    const char* ChipRate() const { return RateText(RMCR); }
+    static const char* RateText(uint8_t rmcr);
 
     uint8_t ReadRegister(uint16_t address) override;
     void WriteRegister(uint16_t address, uint8_t value) override;

@@ -5,6 +5,7 @@
 #include "tests/gui/gui_main_fixture.h"
 #include "windows/logwindow.h"
 #include "windows/registerpanels.h"
+#include "windows/toolframe.h"
 #include "workbench/windowlist.h"
 
 TEST_F(MainWindowTest, LoadStepAndStopDriveTheEditor) {
@@ -112,4 +113,45 @@ TEST_F(MainWindowTest, LogWindowIsOfferedUnderOkna) {
     EXPECT_FALSE(Part<QWidget>("frmLog")->isVisible());
     log->trigger();
     EXPECT_TRUE(Part<QWidget>("frmLog")->isVisible());
+}
+
+TEST_F(MainWindowTest, SciTimerAndTraceWindowsAreOfferedUnderOknaAndRestored) {
+    {
+        // Saved collapsed and not on top; the device windows list the height before the width.
+        auto s = TfrmMain::OpenSettings();
+        for (const char* key : {"sci", "timer", "trace"}) {
+            const QString k = QLatin1String(key);
+            s->setValue(k + "/always on top", 0);
+            s->setValue(k + "/t", 200);
+            s->setValue(k + "/l", 300);
+            s->setValue(k + "/h", 20);
+            s->setValue(k + "/w", 450);
+            s->setValue(k + "/hb", 312);
+        }
+    }
+    Create();
+
+    const struct {
+        const char* key;
+        const char* name;
+        char glyph;
+        bool hintShown;
+    } windows[] = {
+        {"sci", "frmSCI", 't', true}, {"timer", "frmTimer", 't', true}, {"trace", "frmTrace", '5', false}};
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.key);
+        auto* frame = Part<TToolFrame>(w.name);
+        ASSERT_NE(frame, nullptr);
+        EXPECT_FALSE(frame->isVisible());
+        EXPECT_FALSE(frame->StayOnTop());
+        EXPECT_EQ(frame->Widget2()->Glyph(), QLatin1Char(w.glyph));
+        EXPECT_EQ(frame->Widget2()->ShowHint(), w.hintShown);
+        EXPECT_EQ(frame->Widget2()->Hint(), QStringLiteral("Vedno na vrhu"));
+        EXPECT_EQ(frame->width(), 450);
+        Action((std::string("mnuOkno_") + w.key).c_str())->trigger();
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_TRUE(frame->Collapsed());
+        frame->ToggleCollapse();
+        EXPECT_EQ(frame->height(), 312);
+    }
 }

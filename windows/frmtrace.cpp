@@ -1,0 +1,313 @@
+#include "windows/frmtrace.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+
+#include "engine/memory.h"
+#include "engine/trace.h"
+#include "windows/prompt.h"
+
+namespace {
+
+constexpr int kColumnWidth = 70;
+const char* const kColumnNames[3] = {"Naslov", "Podatki", "R/W"};
+
+QFont ListFont() {
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSize(9);
+    return mono;
+}
+
+// Draws a cell's text straight onto the row, without the style's item pipeline (focus frame,
+// elision, icons): a fast run repaints the rows in view at every display frame.
+class TPlainTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        if (selected) painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QFontMetrics metrics(option.font);
+        const int baseline =
+            option.rect.top() + (option.rect.height() + metrics.ascent() - metrics.descent()) / 2;
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->drawText(QPoint(option.rect.left() + 4, baseline), index.data().toString());
+        painter->restore();
+    }
+};
+
+int RowCount(const TTrace& trace) { return static_cast<int>(std::min<size_t>(trace.Rows().size(), INT_MAX)); }
+
+} // namespace
+
+// ============================================================================ TTraceModel
+
+TTraceModel::TTraceModel(TTrace& trace, QObject* parent)
+    : QAbstractTableModel(parent), trace_(trace), shownRows_(RowCount(trace)) {}
+
+int TTraceModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
+
+int TTraceModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+
+QVariant TTraceModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shownRows_ ||
+        static_cast<size_t>(index.row()) >= trace_.Rows().size())
+        return {};
+    const TraceColumns text = FormatTraceRow(trace_.Rows()[static_cast<size_t>(index.row())]);
+    switch (index.column()) {
+    case 0:
+        return QString::fromStdString(text.Address);
+    case 1:
+        return QString::fromStdString(text.Data);
+    case 2:
+        return QString::fromStdString(text.Direction);
+    default:
+        return {};
+    }
+}
+
+QVariant TTraceModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section > 2) return {};
+    return QLatin1String(kColumnNames[section]);
+}
+
+void TTraceModel::Flush() {
+    const int total = RowCount(trace_);
+    if (total < shownRows_) {
+        // Emptied behind the model's back.
+        beginResetModel();
+        shownRows_ = total;
+        endResetModel();
+        return;
+    }
+    if (total == shownRows_) return;
+    beginInsertRows(QModelIndex(), shownRows_, total - 1);
+    shownRows_ = total;
+    endInsertRows();
+}
+
+void TTraceModel::ClearRows() {
+    beginResetModel();
+    trace_.ClearRows();
+    shownRows_ = 0;
+    endResetModel();
+}
+
+// ============================================================================ TConditionPage
+
+TConditionPage::TConditionPage(TCoditions& conditions, const QString& noun, QWidget* parent)
+    : QWidget(parent), conditions_(conditions) {
+    btnBrisiVse = new QPushButton(QStringLiteral("Brisi Vse"), this);
+    btnBrisiVse->setObjectName(QStringLiteral("btnBrisiVse") + noun);
+    btnBrisi = new QPushButton(QStringLiteral("Brisi ") + noun, this);
+    btnBrisi->setObjectName(QStringLiteral("btnBrisi") + noun);
+    btnDodaj = new QPushButton(QStringLiteral("Dodaj ") + noun, this);
+    btnDodaj->setObjectName(QStringLiteral("btnDodaj") + noun);
+    txtNaslov = new QLineEdit(this);
+    txtNaslov->setObjectName(QStringLiteral("txtNaslov") + noun);
+    txtPodatek = new QLineEdit(this);
+    txtPodatek->setObjectName(QStringLiteral("txtPodatek") + noun);
+    txtRW = new QLineEdit(this);
+    txtRW->setObjectName(QStringLiteral("txtRW") + noun);
+    const QFontMetrics metrics(txtNaslov->font());
+    txtNaslov->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("FFFFF")) + 12);
+    txtPodatek->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("FFF")) + 12);
+    txtRW->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("Write")) + 12);
+    lvSeznam = new QTreeWidget(this);
+    lvSeznam->setObjectName(QStringLiteral("lv") + noun);
+    lvSeznam->setHeaderLabels({QStringLiteral("Naslov"), QStringLiteral("Podatki"), QStringLiteral("R/W")});
+    lvSeznam->setColumnWidth(0, kColumnWidth);
+    lvSeznam->setColumnWidth(1, kColumnWidth);
+    lvSeznam->setRootIsDecorated(false);
+    lvSeznam->setUniformRowHeights(true);
+    lvSeznam->setFont(ListFont());
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnBrisiVse);
+    buttons->addWidget(btnBrisi);
+    buttons->addWidget(btnDodaj);
+    buttons->addStretch(1);
+    auto* fields = new QHBoxLayout;
+    for (auto [label, field] :
+         {std::pair{"Naslov:", txtNaslov}, std::pair{"Podatek:", txtPodatek}, std::pair{"R/W:", txtRW}}) {
+        fields->addWidget(new QLabel(QLatin1String(label), this));
+        fields->addWidget(field);
+    }
+    fields->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addLayout(buttons);
+    layout->addLayout(fields);
+    layout->addWidget(lvSeznam, 1);
+
+    connect(btnDodaj, &QPushButton::clicked, this, &TConditionPage::Add);
+    connect(btnBrisi, &QPushButton::clicked, this, &TConditionPage::RemoveSelected);
+    connect(btnBrisiVse, &QPushButton::clicked, this, &TConditionPage::ClearAll);
+    Relist();
+}
+
+void TConditionPage::Add() {
+    const auto condition = ParseCondition(txtNaslov->text().toStdString(), txtPodatek->text().toStdString(),
+                                          txtRW->text().toStdString());
+    if (!condition) {
+        Prompt().ShowMessage(QStringLiteral("Orlek"), QStringLiteral("Napacni podatki!"));
+        return;
+    }
+    conditions_.Add(*condition);
+    Relist();
+}
+
+void TConditionPage::RemoveSelected() {
+    const QTreeWidgetItem* row = lvSeznam->currentItem();
+    if (!row || !row->isSelected()) return;
+    // The row's text is the form the parser reads, so it names the condition that made it.
+    const auto condition =
+        ParseCondition(row->text(0).toStdString(), row->text(1).toStdString(), row->text(2).toStdString());
+    if (!condition) return;
+    conditions_.Remove(*condition);
+    Relist();
+}
+
+void TConditionPage::ClearAll() {
+    conditions_.Clear();
+    Relist();
+}
+
+void TConditionPage::Relist() {
+    lvSeznam->clear();
+    QList<QTreeWidgetItem*> rows;
+    conditions_.Rewind();
+    while (!conditions_.AtEnd) {
+        const TraceColumns text = FormatCondition(conditions_.Next());
+        rows << new QTreeWidgetItem(QStringList{QString::fromStdString(text.Address),
+                                                QString::fromStdString(text.Data),
+                                                QString::fromStdString(text.Direction)});
+    }
+    lvSeznam->addTopLevelItems(rows);
+}
+
+// ============================================================================ TfrmTrace
+
+TfrmTrace::TfrmTrace(TMemory& memory, QWidget* parent)
+    : TToolFrame(QStringLiteral("Trace"), Collapse::TitleOnly, parent), memory_(memory) {
+    setObjectName(QStringLiteral("frmTrace"));
+    TTrace& trace = memory_.Trace;
+    model_ = new TTraceModel(trace, this);
+
+    pcStrani = new QTabWidget(Body());
+    pcStrani->setObjectName(QStringLiteral("pcStrani"));
+
+    auto* tracePage = new QWidget(pcStrani);
+    btnBrisiTrace = new QPushButton(QStringLiteral("Brisi Trace"), tracePage);
+    btnBrisiTrace->setObjectName(QStringLiteral("btnBrisiTrace"));
+    cbTrace = new QCheckBox(QStringLiteral("Trace ON/OFF"), tracePage);
+    cbTrace->setObjectName(QStringLiteral("cbTrace"));
+    lvTrace = new QTableView(tracePage);
+    lvTrace->setObjectName(QStringLiteral("lvTrace"));
+    lvTrace->setFont(ListFont());
+    lvTrace->setModel(model_);
+    lvTrace->setItemDelegate(new TPlainTextDelegate(lvTrace));
+    lvTrace->setShowGrid(false);
+    lvTrace->setWordWrap(false);
+    lvTrace->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvTrace->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvTrace->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    lvTrace->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lvTrace->horizontalHeader()->setHighlightSections(false);
+    // Rows of one fixed height: the view never measures a row.
+    QHeaderView* rows = lvTrace->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(QFontMetrics(lvTrace->font()).height() + 2);
+    auto* strip = new QHBoxLayout;
+    strip->addWidget(btnBrisiTrace);
+    strip->addWidget(cbTrace);
+    strip->addStretch(1);
+    auto* traceLayout = new QVBoxLayout(tracePage);
+    traceLayout->setContentsMargins(4, 4, 4, 4);
+    traceLayout->setSpacing(4);
+    traceLayout->addLayout(strip);
+    traceLayout->addWidget(lvTrace, 1);
+
+    triggers_ = new TConditionPage(trace.Triggers, QStringLiteral("Trigger"), pcStrani);
+    qualifiers_ = new TConditionPage(trace.Qualifiers, QStringLiteral("Qualifier"), pcStrani);
+    pcStrani->addTab(tracePage, QStringLiteral("Trace"));
+    pcStrani->addTab(triggers_, QStringLiteral("Trigger"));
+    pcStrani->addTab(qualifiers_, QStringLiteral("Qualifier"));
+    pcStrani->setCurrentWidget(qualifiers_);
+
+    auto* layout = new QVBoxLayout(Body());
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(pcStrani);
+
+    connect(cbTrace, &QCheckBox::toggled, this, [this](bool on) { memory_.TraceEnabled = on; });
+    connect(btnBrisiTrace, &QPushButton::clicked, model_, &TTraceModel::ClearRows);
+    connect(pcStrani, &QTabWidget::currentChanged, this, [this] {
+        if (dirty_) Redraw();
+    });
+
+    trace.onRowsAdded = [this](size_t) { TraceChanged(); };
+    resize(300, 320);
+}
+
+TfrmTrace::~TfrmTrace() { memory_.Trace.onRowsAdded = nullptr; }
+
+void TfrmTrace::TraceChanged() {
+    // Called for every recorded access: one flag, the rows are announced in a batch.
+    if (dirty_) return;
+    dirty_ = true;
+    if (!FrameLimited || !FrameLimited()) Redraw();
+}
+
+void TfrmTrace::DisplayRefreshed() {
+    if (!dirty_) return;
+    // Rows recorded below the part of the list in view change only its scroll bar, and every
+    // announcement costs the table a pass over all its rows: during a fast run they wait a
+    // little longer than a frame.
+    if (FrameLimited && FrameLimited() && !NewRowsInView() && lastShown_.isValid() &&
+        lastShown_.elapsed() < kOutOfViewMs)
+        return;
+    Redraw();
+}
+
+bool TfrmTrace::NewRowsInView() const {
+    if (!lvTrace->isVisible()) return false;
+    // The row at the foot of the list, or -1 when the rows end above it.
+    const int foot = lvTrace->rowAt(lvTrace->viewport()->height() - 1);
+    return foot < 0 || foot >= model_->rowCount() - 1;
+}
+
+void TfrmTrace::showEvent(QShowEvent* event) {
+    TToolFrame::showEvent(event);
+    if (dirty_) Redraw();
+}
+
+void TfrmTrace::Redraw() {
+    if (!isVisible()) return; // shown when the window is
+    dirty_ = false;
+    lastShown_.start();
+    model_->Flush();
+    if (cbTrace->isChecked() != memory_.TraceEnabled) {
+        const QSignalBlocker quiet(cbTrace);
+        cbTrace->setChecked(memory_.TraceEnabled);
+    }
+}

@@ -1,0 +1,131 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <functional>
+
+#include "windows/toolframe.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QTreeWidget;
+class TCoditions;
+class TMemory;
+class TTrace;
+
+// The recorded bus accesses as a table: "Naslov", "Podatki", "R/W". The rows are the trace's
+// own compact records, formatted only when a view asks for a cell. Rows recorded since the
+// last Flush() are announced to the views in one batch, so a program that records at every
+// step costs one insertion per display frame, not one per access.
+class TTraceModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TTraceModel(TTrace& trace, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Announces the rows recorded since the last call.
+    void Flush();
+    // "Brisi Trace": empties the recorded rows; the conditions and the trigger stay.
+    void ClearRows();
+
+private:
+    TTrace& trace_;
+    int shownRows_ = 0;
+};
+
+// One condition page of the trace window ("Trigger" or "Qualifier"): the buttons "Brisi Vse",
+// "Brisi <noun>" and "Dodaj <noun>", the entry fields "Naslov:", "Podatek:" and "R/W:", and the
+// list of the conditions, newest first. Adding parses the fields (they keep their text);
+// removing parses the selected row back, which finds the condition that produced it.
+class TConditionPage : public QWidget {
+    Q_OBJECT
+public:
+    // The list must outlive the page.
+    TConditionPage(TCoditions& conditions, const QString& noun, QWidget* parent = nullptr);
+
+    QLineEdit* AddressField() const { return txtNaslov; }
+    QLineEdit* DataField() const { return txtPodatek; }
+    QLineEdit* DirectionField() const { return txtRW; }
+    QPushButton* AddButton() const { return btnDodaj; }
+    QPushButton* RemoveButton() const { return btnBrisi; }
+    QPushButton* ClearButton() const { return btnBrisiVse; }
+    QTreeWidget* List() const { return lvSeznam; }
+
+    // The buttons, callable directly. Add shows "Napacni podatki!" for an entry it cannot read.
+    void Add();
+    void RemoveSelected();
+    void ClearAll();
+
+private:
+    void Relist();
+
+    TCoditions& conditions_;
+    QPushButton* btnBrisiVse;
+    QPushButton* btnBrisi;
+    QPushButton* btnDodaj;
+    QLineEdit* txtNaslov;
+    QLineEdit* txtPodatek;
+    QLineEdit* txtRW;
+    QTreeWidget* lvSeznam;
+};
+
+// "Trace": switches recording on and off, shows the recorded accesses and edits the trigger
+// and qualifier conditions, on three pages ("Trace", "Trigger", "Qualifier"; it opens on
+// "Qualifier"). The recording switch, the conditions and the rows are the address space's
+// (TMemory.TraceEnabled, TTrace): the window only shows and edits them.
+//
+// The trace tells the window of every row it records; the window announces them to the table
+// at once, or while FrameLimited() says so (a fast run) at the next DisplayRefreshed(), and
+// rows that would land below the part of the list in view a few times a second. The table
+// keeps its place as rows are added (the moment the trigger struck stays in view); the scroll
+// bar shows the trace growing.
+class TfrmTrace : public TToolFrame {
+    Q_OBJECT
+public:
+    // Takes over the trace's onRowsAdded callback; the memory must outlive the window.
+    explicit TfrmTrace(TMemory& memory, QWidget* parent = nullptr);
+    ~TfrmTrace() override;
+
+    QTabWidget* Pages() const { return pcStrani; }
+    QCheckBox* TraceSwitch() const { return cbTrace; }
+    QPushButton* ClearTraceButton() const { return btnBrisiTrace; }
+    QTableView* TraceList() const { return lvTrace; }
+    TTraceModel* Model() const { return model_; }
+    TConditionPage* TriggerPage() const { return triggers_; }
+    TConditionPage* QualifierPage() const { return qualifiers_; }
+
+    // Whether changes wait for the next display frame; unset: never.
+    std::function<bool()> FrameLimited;
+    // The display was brought up to date: show what was recorded since.
+    void DisplayRefreshed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void TraceChanged();
+    void Redraw();
+    // Whether rows added now would show: the end of the list is in view.
+    bool NewRowsInView() const;
+
+    // During a fast run, rows that would not show are announced at most this often (ms).
+    static constexpr int kOutOfViewMs = 250;
+
+    TMemory& memory_;
+    bool dirty_ = true;
+    QElapsedTimer lastShown_; // when the rows were last announced
+    TTraceModel* model_;
+    QTabWidget* pcStrani;
+    QCheckBox* cbTrace;
+    QPushButton* btnBrisiTrace;
+    QTableView* lvTrace;
+    TConditionPage* triggers_;
+    TConditionPage* qualifiers_;
+};

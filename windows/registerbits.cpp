@@ -1,0 +1,50 @@
+#include "windows/registerbits.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+TRegisterBits::TRegisterBits(QWidget* parent) : QWidget(parent) {
+    QFont small = font();
+    small.setPixelSize(10);
+    setFont(small);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TRegisterBits::SetValue(uint8_t value) {
+    if (value == value_) return;
+    value_ = value;
+    update(QRect(0, kCellHeight + kLine, width(), kCellHeight + 2 * kLine));
+}
+
+QString TRegisterBits::Cell(int column, int row) const {
+    if (column < 0 || column >= kColumns || row < 0 || row > 1) return {};
+    const int bit = kColumns - 1 - column;
+    if (row == 0) return QStringLiteral("b%1").arg(bit);
+    return (value_ >> bit) & 1 ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QRect TRegisterBits::CellRect(int column, int row) const {
+    return {kLine + column * (kCellWidth + kLine), kLine + row * (kCellHeight + kLine), kCellWidth,
+            kCellHeight};
+}
+
+QSize TRegisterBits::sizeHint() const {
+    return {kLine + kColumns * (kCellWidth + kLine), kLine + 2 * (kCellHeight + kLine)};
+}
+
+void TRegisterBits::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QPalette& p = palette();
+    painter.fillRect(event->rect(), p.color(QPalette::Mid));
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            const QRect rect = CellRect(column, row);
+            if (!rect.intersects(event->rect())) continue;
+            // The names stand on a header face, the bits on the field colour.
+            painter.fillRect(rect, p.color(row == 0 ? QPalette::Button : QPalette::Base));
+            painter.setPen(p.color(row == 0 ? QPalette::ButtonText : QPalette::Text));
+            painter.drawText(rect, Qt::AlignCenter, Cell(column, row));
+        }
+    }
+}
