@@ -23,57 +23,6 @@ QFont SmallFont(const QFont& base) {
 
 } // namespace
 
-// ============================================================================ TBitGrid
-
-TBitGrid::TBitGrid(int pinCount, std::function<uint8_t()> bits, QWidget* parent)
-    : QWidget(parent), pinCount_(pinCount), bits_(std::move(bits)) {
-    setFont(SmallFont(font()));
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-QString TBitGrid::Cell(int column, int row) const {
-    if (column < 0 || column >= pinCount_ || row < 0 || row > 1) return {};
-    const int pin = pinCount_ - 1 - column;
-    if (row == 0) return QStringLiteral("b%1").arg(pin);
-    const uint8_t bits = bits_ ? bits_() : 0;
-    return (bits >> pin) & 1u ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-QRect TBitGrid::CellRect(int column, int row) const {
-    return {kLine + column * (kCellWidth + kLine), kLine + row * (kCellHeight + kLine), kCellWidth,
-            kCellHeight};
-}
-
-QPoint TBitGrid::CellCentre(int column, int row) const { return CellRect(column, row).center(); }
-
-QSize TBitGrid::sizeHint() const {
-    return {kLine + pinCount_ * (kCellWidth + kLine), kLine + 2 * (kCellHeight + kLine)};
-}
-
-void TBitGrid::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), kGridLine);
-    painter.setFont(font());
-    painter.setPen(kCellText);
-    for (int row = 0; row < 2; ++row)
-        for (int column = 0; column < pinCount_; ++column) {
-            const QRect cell = CellRect(column, row);
-            painter.fillRect(cell, kCell);
-            painter.drawText(cell, Qt::AlignCenter, Cell(column, row));
-        }
-}
-
-void TBitGrid::mousePressEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    for (int row = 0; row < 2; ++row)
-        for (int column = 0; column < pinCount_; ++column)
-            if (CellRect(column, row).contains(p)) {
-                emit cellClicked(column, row);
-                return;
-            }
-}
-
 // ============================================================================ TPinButton
 
 TPinButton::TPinButton(const TPort& port, int pin, QWidget* parent)
@@ -163,12 +112,9 @@ TfrmPort::TfrmPort(TPort& port, const QString& caption, Collapse collapse, QWidg
         l->setFont(SmallFont(l->font()));
         return l;
     };
-    TPort* p = &port_;
-    gDDR = new TBitGrid(
-        port_.PinCount, [p] { return p->Direction; }, Body());
+    gDDR = new TBitGrid(port_.PinCount, Body());
     gDDR->setObjectName(QStringLiteral("gDDR"));
-    gDR = new TBitGrid(
-        port_.PinCount, [p] { return p->Level; }, Body());
+    gDR = new TBitGrid(port_.PinCount, Body());
     gDR->setObjectName(QStringLiteral("gDR"));
     layout->addWidget(label(QStringLiteral("DDR")));
     layout->addWidget(gDDR);
@@ -195,6 +141,7 @@ TfrmPort::TfrmPort(TPort& port, const QString& caption, Collapse collapse, QWidg
 
     connect(gDR, &TBitGrid::cellClicked, this, [this](int column, int) { DrCellClicked(column); });
     port_.onChanged = [this] { PortChanged(); };
+    Redraw();
     resize(std::max(gDDR->sizeHint().width() + 8, 130), sizeHint().height());
 }
 
@@ -227,8 +174,8 @@ void TfrmPort::DisplayRefreshed() {
 
 void TfrmPort::Redraw() {
     dirty_ = false;
-    gDDR->update();
-    gDR->update();
+    gDDR->SetValue(port_.Direction);
+    gDR->SetValue(port_.Level);
     for (TPinButton* b : pins_)
         b->update();
 }

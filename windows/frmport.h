@@ -6,41 +6,10 @@
 #include <vector>
 
 #include "engine/devices/ports.h"
+#include "windows/bitgrid.h"
 #include "windows/toolframe.h"
 
 class TPort;
-
-// A bit grid of a port window: two rows, one column per pin (pin 7, or 4, leftmost), cells 22 x 14
-// pixels, no editing. Row 0 names the pins "b7" ... "b0"; row 1 shows one register bit per pin
-// as "0" or "1", read from the port at paint time, so the grid holds no copy of the port.
-class TBitGrid : public QWidget {
-    Q_OBJECT
-public:
-    TBitGrid(int pinCount, std::function<uint8_t()> bits, QWidget* parent = nullptr);
-
-    static constexpr int kCellWidth = 22;
-    static constexpr int kCellHeight = 14;
-    static constexpr int kLine = 1;
-
-    int ColumnCount() const { return pinCount_; }
-    QString Cell(int column, int row) const;
-    QPoint CellCentre(int column, int row) const;
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-signals:
-    void cellClicked(int column, int row);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
-private:
-    QRect CellRect(int column, int row) const;
-
-    int pinCount_;
-    std::function<uint8_t()> bits_;
-};
 
 // A pin's button: the pin's picture on black, drawn by the program at the screen's resolution:
 // output at 0 a grey disc, output at 1 a green disc (a lamp), input at 0 a grey square, input at

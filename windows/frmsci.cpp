@@ -18,8 +18,8 @@
 #include "assembler/encoding.h"
 #include "engine/devices/sci.h"
 #include "session/sciterminal.h"
+#include "windows/bitgrid.h"
 #include "windows/prompt.h"
-#include "windows/registerbits.h"
 
 namespace {
 
@@ -108,9 +108,9 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
 
     // The chip.
     auto* chip = new QGroupBox(QStringLiteral("MC6803"), Body());
-    gRMCR = new TRegisterBits(chip);
+    gRMCR = new TBitGrid(8, chip);
     gRMCR->setObjectName(QStringLiteral("gRMCR"));
-    gTRCSR = new TRegisterBits(chip);
+    gTRCSR = new TBitGrid(8, chip);
     gTRCSR->setObjectName(QStringLiteral("gTRCSR"));
     txtTakt = new QLineEdit(chip);
     txtTakt->setObjectName(QStringLiteral("txtTakt"));

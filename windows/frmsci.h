@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-class TRegisterBits;
+class TBitGrid;
 class TSci;
 class TSciTerminal;
 
@@ -60,8 +60,8 @@ public:
     TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent = nullptr);
     ~TfrmSCI() override;
 
-    TRegisterBits* RmcrGrid() const { return gRMCR; }
-    TRegisterBits* TrcsrGrid() const { return gTRCSR; }
+    TBitGrid* RmcrGrid() const { return gRMCR; }
+    TBitGrid* TrcsrGrid() const { return gTRCSR; }
     QLineEdit* ChipRateField() const { return txtTakt; }
     TSciLinePicture* LinePicture() const { return pbLinija; }
     QToolButton* LoopbackButton() const { return btnRxTx; }
@@ -105,8 +105,8 @@ private:
     uint64_t shownOutput_ = ~uint64_t{0}; // the terminal's output revision in the field
     bool dirty_ = true;
 
-    TRegisterBits* gRMCR;
-    TRegisterBits* gTRCSR;
+    TBitGrid* gRMCR;
+    TBitGrid* gTRCSR;
     QLineEdit* txtTakt;
     TSciLinePicture* pbLinija;
     QToolButton* btnRxTx;

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "engine/devices/timer.h"
-#include "windows/registerbits.h"
+#include "windows/bitgrid.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ TfrmTimer::TfrmTimer(TTimer& timer, QWidget* parent)
     Widget2()->SetShowHint(true);
 
     auto* group = new QGroupBox(QStringLiteral("Registri"), Body());
-    gTCSR = new TRegisterBits(group);
+    gTCSR = new TBitGrid(8, group);
     gTCSR->setObjectName(QStringLiteral("gTCSR"));
     txtStevec = ValueField("txtStevec", group);
     txtPrimerjalni = ValueField("txtPrimerjalni", group);

@@ -6,7 +6,7 @@
 
 class QLineEdit;
 class QPushButton;
-class TRegisterBits;
+class TBitGrid;
 class TTimer;
 
 // "Timer": the registers of the programmable timer and two buttons that move the free-running
@@ -27,7 +27,7 @@ public:
     explicit TfrmTimer(TTimer& timer, QWidget* parent = nullptr);
     ~TfrmTimer() override;
 
-    TRegisterBits* TcsrGrid() const { return gTCSR; }
+    TBitGrid* TcsrGrid() const { return gTCSR; }
     QLineEdit* CounterField() const { return txtStevec; }
     QLineEdit* CompareField() const { return txtPrimerjalni; }
     QLineEdit* CaptureField() const { return txtPrestrezni; }
@@ -57,7 +57,7 @@ private:
     TTimer& timer_;
     TShown shown_;
     bool dirty_ = false;
-    TRegisterBits* gTCSR;
+    TBitGrid* gTCSR;
     QLineEdit* txtStevec;
     QLineEdit* txtPrimerjalni;
     QLineEdit* txtPrestrezni;

@@ -95,7 +95,7 @@ TEST_F(DeviceWindowsTest, PortDrawsOncePerFrameWhileFrameLimited) {
     port1.FrameLimited = [&] { return limited; };
     port1.show();
     QCoreApplication::processEvents();
-    TPaintCounter paints(port1.DrGrid());
+    TPaintCounter paints(port1.DdrGrid());
     for (int i = 0; i < 50; ++i)
         Board().Port1.WriteRegister(0x00, static_cast<uint8_t>(i));
     QCoreApplication::processEvents();

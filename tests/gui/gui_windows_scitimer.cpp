@@ -18,10 +18,10 @@
 #include "engine/machine.h"
 #include "session/sciterminal.h"
 #include "tests/gui/scriptedprompt.h"
+#include "windows/bitgrid.h"
 #include "windows/frmsci.h"
 #include "windows/frmtimer.h"
 #include "windows/frmtrace.h"
-#include "windows/registerbits.h"
 
 namespace {
 
@@ -45,9 +45,9 @@ protected:
         Wr(0x13, byte);
         SciTicks(TSci::LineTicks);
     }
-    static QString Bits(const TRegisterBits* grid) {
+    static QString Bits(const TBitGrid* grid) {
         QString bits;
-        for (int column = 0; column < TRegisterBits::kColumns; ++column)
+        for (int column = 0; column < grid->ColumnCount(); ++column)
             bits += grid->Cell(column, 1);
         return bits;
     }

@@ -1,9 +1,10 @@
-#include "windows/registerbits.h"
+#include "windows/bitgrid.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
-TRegisterBits::TRegisterBits(QWidget* parent) : QWidget(parent) {
+TBitGrid::TBitGrid(int columns, QWidget* parent) : QWidget(parent), columns_(columns) {
     QFont small = font();
     small.setPixelSize(10);
     setFont(small);
@@ -11,34 +12,34 @@ TRegisterBits::TRegisterBits(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TRegisterBits::SetValue(uint8_t value) {
+void TBitGrid::SetValue(uint8_t value) {
     if (value == value_) return;
     value_ = value;
     update(QRect(0, kCellHeight + kLine, width(), kCellHeight + 2 * kLine));
 }
 
-QString TRegisterBits::Cell(int column, int row) const {
-    if (column < 0 || column >= kColumns || row < 0 || row > 1) return {};
-    const int bit = kColumns - 1 - column;
+QString TBitGrid::Cell(int column, int row) const {
+    if (column < 0 || column >= columns_ || row < 0 || row > 1) return {};
+    const int bit = columns_ - 1 - column;
     if (row == 0) return QStringLiteral("b%1").arg(bit);
     return (value_ >> bit) & 1 ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-QRect TRegisterBits::CellRect(int column, int row) const {
+QRect TBitGrid::CellRect(int column, int row) const {
     return {kLine + column * (kCellWidth + kLine), kLine + row * (kCellHeight + kLine), kCellWidth,
             kCellHeight};
 }
 
-QSize TRegisterBits::sizeHint() const {
-    return {kLine + kColumns * (kCellWidth + kLine), kLine + 2 * (kCellHeight + kLine)};
+QSize TBitGrid::sizeHint() const {
+    return {kLine + columns_ * (kCellWidth + kLine), kLine + 2 * (kCellHeight + kLine)};
 }
 
-void TRegisterBits::paintEvent(QPaintEvent* event) {
+void TBitGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QPalette& p = palette();
     painter.fillRect(event->rect(), p.color(QPalette::Mid));
     for (int row = 0; row < 2; ++row) {
-        for (int column = 0; column < kColumns; ++column) {
+        for (int column = 0; column < columns_; ++column) {
             const QRect rect = CellRect(column, row);
             if (!rect.intersects(event->rect())) continue;
             // The names stand on a header face, the bits on the field colour.
@@ -47,4 +48,14 @@ void TRegisterBits::paintEvent(QPaintEvent* event) {
             painter.drawText(rect, Qt::AlignCenter, Cell(column, row));
         }
     }
+}
+
+void TBitGrid::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < columns_; ++column)
+            if (CellRect(column, row).contains(p)) {
+                emit cellClicked(column, row);
+                return;
+            }
 }
