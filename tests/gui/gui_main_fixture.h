@@ -39,7 +39,7 @@ public:
     std::deque<bool> YesNo;        // AskYesNo (No when empty)
     std::deque<QString> OpenFiles; // ChooseOpenFile ("" = cancelled)
     std::deque<QString> SaveFiles; // ChooseSaveFile ("" = cancelled)
-    QStringList Messages, Questions, Dialogs;
+    QStringList Messages, Questions, Dialogs, Filters;
 
     void ShowMessage(const QString&, const QString& text) override { Messages << text; }
     Answer AskYesNoCancel(const QString& title, const QString& text) override {
@@ -57,15 +57,17 @@ public:
         return a;
     }
     std::optional<QString> AskValue(const QString&, const QString&) override { return std::nullopt; }
-    QString ChooseOpenFile(const QString& title, const QString& dir, const QString&) override {
+    QString ChooseOpenFile(const QString& title, const QString& dir, const QString& filter) override {
         Dialogs << title + '|' + dir;
+        Filters << filter;
         if (OpenFiles.empty()) return {};
         const QString f = OpenFiles.front();
         OpenFiles.pop_front();
         return f;
     }
-    QString ChooseSaveFile(const QString& title, const QString& dir, const QString&) override {
+    QString ChooseSaveFile(const QString& title, const QString& dir, const QString& filter) override {
         Dialogs << title + '|' + dir;
+        Filters << filter;
         if (SaveFiles.empty()) return {};
         const QString f = SaveFiles.front();
         SaveFiles.pop_front();
