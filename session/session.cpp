@@ -145,8 +145,13 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
         result.ListingProblem = listingUnavailable_;
         listingUnavailableTold_ = true;
     }
-    for (const TAsmWarning& warning : compiler_->Warnings())
-        result.Warnings.push_back(warning.Text);
+    // A block assembled twice warns on every line of it: the first ones tell the story.
+    constexpr size_t shownWarnings = 20;
+    const std::vector<TAsmWarning>& warnings = compiler_->Warnings();
+    for (size_t i = 0; i < warnings.size() && i < shownWarnings; ++i)
+        result.Warnings.push_back(warnings[i].Text);
+    if (warnings.size() > shownWarnings)
+        result.Warnings.push_back("Nadaljnjih opozoril: " + std::to_string(warnings.size() - shownWarnings));
     if (!result.Ok) {
         result.Messages = CompileMessages(result.Outcome, compiler_->ErrorHints());
         result.ErrorLine = result.Outcome.ErrorLine();

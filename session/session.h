@@ -49,8 +49,8 @@ struct TLoadResult {
     // written or none was asked for. That no listing location is usable at all is told once,
     // at the first assembly.
     std::string ListingProblem;
-    // The assembler's warnings ("Opozorilo: ...", UTF-8) in the order of their lines; they do
-    // not change the outcome.
+    // The assembler's warnings ("Opozorilo: ...", UTF-8) in the order of their lines, the first
+    // 20 of them and then how many more there were; they do not change the outcome.
     std::vector<std::string> Warnings;
 };
 

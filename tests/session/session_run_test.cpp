@@ -448,6 +448,16 @@ TEST_F(SessionTest, HintsFollowTheStatusLineAndWarningsComeApart) {
     EXPECT_EQ(r.Warnings,
               (std::vector<std::string>{"Opozorilo: odmik +128 v \"START+128\" se bere kot bajt s "
                                         "predznakom, zato se prišteje -128 (vrstica 2)"}));
+    // The same block twice: twenty warnings are shown, the rest counted.
+    std::vector<std::string> twice = {"       org $fffe", "       fdb $2000"};
+    for (int block = 0; block < 2; ++block) {
+        twice.push_back("       org $2000");
+        twice.insert(twice.end(), 25, "       nop");
+    }
+    r = session.Compile(twice);
+    ASSERT_EQ(r.Warnings.size(), 21u);
+    EXPECT_EQ(r.Warnings[0], "Opozorilo: vrstica 30 zapiše na naslov $2000, ki ga je že zapolnila vrstica 4");
+    EXPECT_EQ(r.Warnings[20], "Nadaljnjih opozoril: 5");
 }
 
 TEST(SessionTablesTest, MissingTablesAreRefusedWithTheFileName) {
