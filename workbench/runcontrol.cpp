@@ -232,9 +232,11 @@ TLoadResult TRunControl::Assemble(bool load) {
     emit loadStarting(static_cast<int>(lines.size()));
     const TLoadResult result = load ? session_.LoadProgram(lines) : session_.Compile(lines);
     emit loadFinished(result.Ok);
-    if (result.Done && !result.Ok) emit loadFailed(ToQt(result.Messages), result.ErrorLine);
-    // The assembler's warnings follow in the same list ("Napaka/Opozorilo"), after a success too.
-    if (result.Done && !result.Warnings.empty()) emit errorMessages(ToQt(result.Warnings), true);
+    // The assembler's warnings follow in the same list ("Napaka/Opozorilo"): after the messages
+    // of a failure, which stay in view, or on their own after a success.
+    if (result.Done && !result.Ok)
+        emit loadFailed(ToQt(result.Messages) + ToQt(result.Warnings), result.ErrorLine);
+    else if (result.Done && !result.Warnings.empty()) emit errorMessages(ToQt(result.Warnings), true);
     return result;
 }
 
