@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -163,9 +164,19 @@ bool TOutputFile::Open(const std::string& path, std::string& error) {
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
     std::string pattern = (dir / ".orlek-XXXXXX").string();
+    // The file and its entry in the table of temporary files come into being together: a signal
+    // in between would leave the file behind.
+    sigset_t stopping, previous;
+    sigemptyset(&stopping);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopping, signal);
+    ::pthread_sigmask(SIG_BLOCK, &stopping, &previous);
     int fd = ::mkstemp(pattern.data());
+    const int made = errno;
+    if (fd >= 0) slot_ = RegisterTemporary(pattern);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) {
-        const int e = errno;
+        const int e = made;
         if (exists && (e == EACCES || e == EPERM)) {
             // The folder takes no new file but the file itself may be written: write it in place.
             fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
@@ -181,7 +192,6 @@ bool TOutputFile::Open(const std::string& path, std::string& error) {
         error = "Ne morem ustvariti datoteke " + Quoted(path) + ": " + SystemErrorText(e);
         return false;
     }
-    slot_ = RegisterTemporary(pattern);
     ::fchmod(fd, static_cast<mode_t>(mode_));
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
