@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 SAMPLE := assembler/data/sample.asm
 
-.PHONY: all deps configure build test run bench package asan asan-core clean
+.PHONY: all deps configure build test run bench package asan asan-core fuzz clean
 
 all: build
 
@@ -45,5 +45,22 @@ asan:
 asan-core:
 	$(MAKE) test PRESET=asan-core
 
+# The libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer), each run for
+# FUZZ_SECONDS seconds. Inputs that found something new are kept in build-fuzz/corpus/; the seed
+# corpora are the example programs, the test data and the generated instruction tables.
+FUZZ_SECONDS ?= 60
+FUZZ_RUN = build-fuzz/fuzz/fuzz_$(1) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	build-fuzz/corpus/$(1) $(2)
+fuzz: deps
+	@if [ ! -f build-fuzz/build.ninja ]; then cmake --preset fuzz; fi
+	cmake --build --preset fuzz
+	@mkdir -p build-fuzz/corpus/pipeline build-fuzz/corpus/parsers build-fuzz/corpus/tables \
+	  build-fuzz/corpus/machine build-fuzz/corpus/encoding
+	$(call FUZZ_RUN,pipeline,examples tests/data/cli tests/data/gui assembler/data)
+	$(call FUZZ_RUN,parsers,fuzz/seeds/parsers)
+	$(call FUZZ_RUN,tables,build-fuzz/orlek/bin)
+	$(call FUZZ_RUN,machine,tests/data/cli)
+	$(call FUZZ_RUN,encoding,tests/data/gui tests/data/cli examples)
+
 clean:
-	rm -rf build build-asan build-asan-core
+	rm -rf build build-asan build-asan-core build-fuzz

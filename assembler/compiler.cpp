@@ -1,7 +1,9 @@
 #include "assembler/compiler.h"
 
+#include <algorithm>
 #include <optional>
 
+#include "assembler/encoding.h"
 #include "assembler/listing.h"
 #include "engine/hex.h"
 #include "isa/codes.h"
@@ -10,9 +12,30 @@ namespace {
 
 using Status = CompileStatus;
 
-CompileStatus ResolveLabel(const TOznake& labels, std::string_view ref, uint16_t& v) {
+// Where the second pass puts its warnings: the list and the line being assembled. The first
+// pass evaluates the same operands again and gives none.
+struct TWarningSink {
+    std::vector<TAsmWarning>* List = nullptr;
+    int32_t Line = 0;
+    void Add(std::string text) {
+        if (List) List->push_back({Line, std::move(text)});
+    }
+};
+
+std::string LineSuffix(int32_t line) { return " (vrstica " + std::to_string(line) + ")"; }
+
+std::string Signed(long long v) { return (v >= 0 ? "+" : "") + std::to_string(v); }
+
+CompileStatus ResolveLabel(const TOznake& labels, std::string_view ref, uint16_t& v,
+                           TWarningSink* sink = nullptr) {
     switch (labels.Resolve(ref, v)) {
     case LabelLookup::Found:
+        if (sink) {
+            if (auto wrap = TOznake::WrappedOffset(ref))
+                sink->Add("Opozorilo: odmik " + Signed(wrap->Written) + " v \"" + Cp1250ToUtf8(ref) +
+                          "\" se bere kot bajt s predznakom, zato se prišteje " + Signed(wrap->Used) +
+                          LineSuffix(sink->Line));
+        }
         return Status::Ok;
     case LabelLookup::Undefined:
         return Status::UndefinedLabel;
@@ -30,17 +53,19 @@ CompileStatus Number(std::string_view text, uint16_t& v) {
 }
 
 // "label or number": a first letter A..Z makes a label reference.
-CompileStatus LabelOrNumber(const TOznake& labels, std::string_view op, uint16_t& v) {
-    if (!op.empty() && IsLetter(op[0])) return ResolveLabel(labels, op, v);
+CompileStatus LabelOrNumber(const TOznake& labels, std::string_view op, uint16_t& v,
+                            TWarningSink* sink = nullptr) {
+    if (!op.empty() && IsLetter(op[0])) return ResolveLabel(labels, op, v, sink);
     return Number(op, v);
 }
 
 // The ORG operand: "$", "%" or a digit starts a number, A..Z a label; anything else is wrong.
-CompileStatus OrgValue(const TOznake& labels, std::string_view op, uint16_t& v) {
+CompileStatus OrgValue(const TOznake& labels, std::string_view op, uint16_t& v,
+                       TWarningSink* sink = nullptr) {
     if (op.empty()) return Status::OperandError;
     char c = op[0];
     if (c == '$' || c == '%' || IsDigit(c)) return Number(op, v);
-    if (IsLetter(c)) return ResolveLabel(labels, op, v);
+    if (IsLetter(c)) return ResolveLabel(labels, op, v, sink);
     return Status::OperandError;
 }
 
@@ -84,8 +109,11 @@ const ModeEntry* EntryFor(const InstructionEntry* rec, AddressingMode mode, Comp
 // at the location counter (each tagged with the line number) and builds the listing text.
 class TLineAssembler {
 public:
-    TLineAssembler(TMemory& memory, const TOznake& labels, const TUkaziFast& ukazi, uint16_t& lc)
-        : memory_(memory), labels_(labels), ukazi_(ukazi), lc_(lc) {}
+    TLineAssembler(TMemory& memory, const TOznake& labels, const TUkaziFast& ukazi, uint16_t& lc,
+                   std::vector<TAsmWarning>& warnings, std::array<int32_t, 0x20>& registerLine)
+        : memory_(memory), labels_(labels), ukazi_(ukazi), lc_(lc), registerLine_(registerLine) {
+        sink_.List = &warnings;
+    }
 
     // Assembles the scanned line numbered `number`; `text` receives its listing text.
     CompileStatus Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic, int32_t number,
@@ -93,6 +121,11 @@ public:
 
 private:
     void Emit(uint8_t byte);
+    void Place(uint16_t address, MemoryCell cell);
+    CompileStatus Label(std::string_view ref, uint16_t& v) { return ResolveLabel(labels_, ref, v, &sink_); }
+    CompileStatus LabelOrNumber(std::string_view op, uint16_t& v) {
+        return ::LabelOrNumber(labels_, op, v, &sink_);
+    }
     void Address() {
         AppendHex(*text_, lc_, 4);
         text_->push_back(' ');
@@ -107,21 +140,41 @@ private:
     const TOznake& labels_;
     const TUkaziFast& ukazi_;
     uint16_t& lc_;
+    std::array<int32_t, 0x20>& registerLine_;
+    TWarningSink sink_;
     // The line being assembled.
     CompileStatus s_ = Status::Ok;
     int32_t number_ = 0;
+    bool overlapTold_ = false; // the line's first byte over an earlier line's was reported
     std::string* text_ = nullptr;
 };
+
+// Writes a byte into the address space. A byte at an on-chip register address reaches the
+// register and is noted; a byte over one that an earlier line assembled is reported once per
+// line, with both lines.
+void TLineAssembler::Place(uint16_t address, MemoryCell cell) {
+    if (TMemory::WriteOwner(address) != RegisterOwner::None) {
+        if (registerLine_[address] == 0) registerLine_[address] = number_;
+    } else if (const int16_t earlier = memory_.Cells[address].Line;
+               cell.Line > 0 && earlier > 0 && earlier != number_ && !overlapTold_) {
+        overlapTold_ = true;
+        std::string where;
+        AppendHex(where, address, 4);
+        sink_.Add("Opozorilo: vrstica " + std::to_string(number_) + " zapiše na naslov $" + where +
+                  ", ki ga je že zapolnila vrstica " + std::to_string(earlier));
+    }
+    memory_.Write(address, cell, false);
+}
 
 // Writes one byte of the line at the location counter, tagged with the line number. Nothing is
 // written once the line has failed.
 void TLineAssembler::Emit(uint8_t byte) {
     if (s_ != Status::Ok) return;
     if (number_ > TCompiler::MaxCodeLine) {
-        s_ = Status::UnknownError;
+        s_ = Status::ProgramTooLong;
         return;
     }
-    memory_.Write(lc_, MemoryCell{byte, static_cast<int16_t>(number_)}, false);
+    Place(lc_, MemoryCell{byte, static_cast<int16_t>(number_)});
     AppendHex(*text_, byte, 2);
     lc_ = static_cast<uint16_t>(lc_ + 1);
 }
@@ -130,6 +183,8 @@ CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std:
                                        int32_t number, std::string& text) {
     s_ = Status::Ok;
     number_ = number;
+    sink_.Line = number;
+    overlapTold_ = false;
     text_ = &text;
     const std::string_view op = f.Operand;
     uint16_t v = 0;
@@ -150,7 +205,7 @@ CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std:
         lc_ = static_cast<uint16_t>(lc_ + v);
         break;
     case LineKind::Fdb:
-        s_ = LabelOrNumber(labels_, op, v);
+        s_ = LabelOrNumber(op, v);
         Address();
         Emit(static_cast<uint8_t>(v >> 8));
         Emit(static_cast<uint8_t>(v));
@@ -170,7 +225,7 @@ CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std:
             Emit(static_cast<uint8_t>(c));
         break;
     case LineKind::Org:
-        s_ = OrgValue(labels_, op, v);
+        s_ = OrgValue(labels_, op, v, &sink_);
         if (s_ == Status::Ok) {
             lc_ = v;
             Address();
@@ -185,7 +240,7 @@ CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std:
 
 void TLineAssembler::Equ(std::string_view op) {
     uint16_t v = 0;
-    s_ = LabelOrNumber(labels_, op, v);
+    s_ = LabelOrNumber(op, v);
     if (s_ != Status::Ok) return;
     AppendHex(*text_, v, 4);
     text_->push_back(' ');
@@ -195,9 +250,9 @@ void TLineAssembler::Equ(std::string_view op) {
 // program code: their cells carry PresetLine and the location counter does not move.
 void TLineAssembler::PresetBytes(std::string_view op, std::string_view rest) {
     uint16_t at = 0;
-    s_ = LabelOrNumber(labels_, op, at);
+    s_ = LabelOrNumber(op, at);
     auto preset = [&](uint8_t byte) {
-        memory_.Write(at, MemoryCell{byte, PresetLine}, false);
+        Place(at, MemoryCell{byte, PresetLine});
         at = static_cast<uint16_t>(at + 1);
     };
     size_t i = 0;
@@ -249,7 +304,7 @@ void TLineAssembler::Operand(AddressingMode mode, const ModeEntry& e, std::strin
         Emit(static_cast<uint8_t>(v));
         break;
     case AddressingMode::Extended:
-        s_ = LabelOrNumber(labels_, op, v);
+        s_ = LabelOrNumber(op, v);
         Emit(static_cast<uint8_t>(v >> 8));
         Emit(static_cast<uint8_t>(v));
         break;
@@ -258,7 +313,7 @@ void TLineAssembler::Operand(AddressingMode mode, const ModeEntry& e, std::strin
         Emit(static_cast<uint8_t>(v));
         break;
     case AddressingMode::Relative: {
-        s_ = ResolveLabel(labels_, op, v);
+        s_ = Label(op, v);
         if (s_ != Status::Ok) break;
         // Displacement from the address after the displacement byte.
         auto disp = static_cast<int16_t>(static_cast<uint16_t>(v - (lc_ + 1)));
@@ -274,7 +329,7 @@ void TLineAssembler::Operand(AddressingMode mode, const ModeEntry& e, std::strin
 void TLineAssembler::Immediate(const ModeEntry& e, std::string_view value) {
     uint16_t v = 0;
     if (!value.empty() && IsLetter(value[0])) {
-        s_ = ResolveLabel(labels_, value, v);
+        s_ = Label(value, v);
     } else if (!value.empty() && value[0] == '\'') {
         if (value.size() >= 3 && value[2] == '\'') v = static_cast<uint8_t>(value[1]);
         else s_ = Status::OperandError;
@@ -305,15 +360,47 @@ TCompiler::~TCompiler() = default;
 
 CompileResult TCompiler::Compile(const std::vector<std::string>& lines) {
     listingErrors_.clear();
+    listingProblem_.clear();
+    hints_.clear();
+    warnings_.clear();
+    registerLine_.fill(0);
+    fccTooLong_ = false;
     memory_.Clear();
     labels_.ClearLabels();
-    if (lines.size() > MaxSourceLines) return PackCompileResult({Status::UnknownError, 0});
+    // Every byte carries its line number; a source with more lines than that can tell apart is
+    // refused as a whole, before anything is read.
+    if (lines.size() > MaxSourceLines)
+        return PackCompileResult({Status::ProgramTooLong, static_cast<int32_t>(MaxSourceLines) + 1});
 
     TCode code(lines);
     TAsmResult result = Pass1(code);
     if (result.Ok()) result = Pass2(code);
     if (result.Ok() && memory_.Read(0xFFFE, false).Line < 0) result = {Status::NoResetVector, 0};
+    if (!result.Ok()) AddHints(lines, result);
     return PackCompileResult(result);
+}
+
+// Explanations of a failure whose status alone points the student elsewhere.
+void TCompiler::AddHints(const std::vector<std::string>& lines, const TAsmResult& result) {
+    if (fccTooLong_)
+        hints_.push_back("Namig: besedilo FCC ima lahko največ " + std::to_string(MaxOperandLength - 2) +
+                         " znakov");
+    // A TAB is part of the word it stands in, so the fields are not what the student sees.
+    const bool lineHasTab = result.Line > 0 && static_cast<size_t>(result.Line) <= lines.size() &&
+                            HasTabInFields(lines[static_cast<size_t>(result.Line) - 1]);
+    if (lineHasTab)
+        hints_.emplace_back("Namig: vrstica vsebuje tabulator; oznako, ukaz in operand ločujejo samo "
+                            "presledki");
+    else if (result.Line == 0 && std::any_of(lines.begin(), lines.end(), HasTabInFields))
+        hints_.emplace_back("Namig: izvorna koda vsebuje tabulatorje; oznako, ukaz in operand ločujejo "
+                            "samo presledki");
+}
+
+std::vector<TRegisterByte> TCompiler::RegisterBytes() const {
+    std::vector<TRegisterByte> bytes;
+    for (uint16_t a = 0; a < registerLine_.size(); ++a)
+        if (registerLine_[a] != 0) bytes.push_back({a, registerLine_[a]});
+    return bytes;
 }
 
 TAsmResult TCompiler::Pass1(TCode& code) {
@@ -329,8 +416,10 @@ TAsmResult TCompiler::Pass1(TCode& code) {
             breakpoint = f.Breakpoint;
             std::string_view mnemonic = f.Mnemonic;
             kind = ClassifyMnemonic(mnemonic);
-            if (f.TooLong || (kind == LineKind::Sm && f.LongRest)) s = Status::OperandError;
-            else if (!f.Label.empty()) s = DefineLabel(f.Label, kind, f.Operand, lc);
+            if (f.TooLong || (kind == LineKind::Sm && f.LongRest)) {
+                s = Status::OperandError;
+                fccTooLong_ = kind == LineKind::Fcc && f.Operand.size() > MaxOperandLength;
+            } else if (!f.Label.empty()) s = DefineLabel(f.Label, kind, f.Operand, lc);
             if (s == Status::Ok) {
                 // Breakpoints belong on instruction lines.
                 if (kind == LineKind::Instruction) breakpoint = false;
@@ -399,10 +488,10 @@ CompileStatus TCompiler::Advance(LineKind kind, std::string_view mnemonic, std::
 
 TAsmResult TCompiler::Pass2(TCode& code) {
     std::optional<TListing> listing;
-    if (!ListingPath.empty()) listing.emplace(ListingPath, listingErrors_);
+    if (!ListingPath.empty()) listing.emplace(ListingPath, listingErrors_, listingProblem_);
 
     uint16_t lc = 0;
-    TLineAssembler assembler(memory_, labels_, ukazi_, lc);
+    TLineAssembler assembler(memory_, labels_, ukazi_, lc, warnings_, registerLine_);
     std::string text; // ListingText of the line
     text.reserve(64);
     TLineFields f;

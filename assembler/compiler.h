@@ -2,6 +2,7 @@
 // The two-pass MC6803 assembler. Source lines (8-bit Windows-1250 text, one string per editor
 // line) are assembled straight into the shared address space; every byte carries the 1-based
 // number of the source line that produced it.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,8 +23,8 @@ enum class CompileStatus : uint8_t {
     UndefinedLabel = 5,      // unknown label, or a label definition starting with a digit
     MisplacedBreakpoint = 6, // breakpoint flag on a line without an instruction
     BranchTooFar = 7,        // relative displacement outside -127..+127
-    UnknownError = 255,      // a line past 32767 emits bytes (its number cannot tag a cell),
-                             // or a source of more than MaxSourceLines lines
+    ProgramTooLong = 8,      // more source lines than line numbers can tag bytes with
+    UnknownError = 255,      // never produced by Compile; the messages have a text for it
 };
 
 // How an assembly (or one line of it) turned out: the status and the 1-based source line it
@@ -32,6 +33,20 @@ struct TAsmResult {
     CompileStatus Status = CompileStatus::Ok;
     int32_t Line = 0;
     bool Ok() const { return Status == CompileStatus::Ok; }
+};
+
+// Something about an assembly that does not change its result but that the student should
+// know (a label offset that wraps, code written over an earlier block).
+struct TAsmWarning {
+    int32_t Line = 0;
+    std::string Text; // Slovenian (UTF-8), "Opozorilo: ..."
+};
+
+// A byte the program places at an on-chip register address: it goes to the register, not to
+// memory, so it is in no memory image (S-records).
+struct TRegisterByte {
+    uint16_t Address = 0;
+    int32_t Line = 0; // the first line that placed a byte there
 };
 
 // The packed form Compile hands out: errorLine * 256 + status, where errorLine is 0 when the
@@ -56,11 +71,10 @@ class TListing;
 
 class TCompiler {
 public:
-    // Sources longer than this are refused (UnknownError, no line): the result encoding
-    // (line * 256) must fit an int.
-    static constexpr size_t MaxSourceLines = 8'000'000;
     // The highest line number that can tag an emitted byte (MemoryCell::Line is 16-bit signed).
     static constexpr int32_t MaxCodeLine = 32767;
+    // Longer sources are refused at once (ProgramTooLong on the first line past the limit).
+    static constexpr size_t MaxSourceLines = MaxCodeLine;
 
     // Reads <programDir>/bin/ukazi.red; throws TableError when it is missing or malformed.
     TCompiler(TMemory& memory, std::string programDir);
@@ -81,6 +95,16 @@ public:
     std::string ListingPath;
     // Listing errors of the last Compile, each kind at most once, in the order they occurred.
     const std::vector<int>& ListingErrors() const { return listingErrors_; }
+    // Where the listing could not be written and why (Slovenian, UTF-8); empty when it was.
+    const std::string& ListingProblem() const { return listingProblem_; }
+
+    // After a failed Compile: lines that explain the failure beyond its status ("Namig: ...",
+    // Slovenian, UTF-8), e.g. the FCC length limit or a TAB between the fields.
+    const std::vector<std::string>& ErrorHints() const { return hints_; }
+    // What the student should know about the last Compile (pass 2, up to its end or failure).
+    const std::vector<TAsmWarning>& Warnings() const { return warnings_; }
+    // Bytes placed at on-chip register addresses by the last Compile, by address.
+    std::vector<TRegisterByte> RegisterBytes() const;
 
     // The label table of the last Compile (filled up to the failing line after a failure).
     const TOznake& Labels() const { return labels_; }
@@ -98,6 +122,7 @@ private:
     TAsmResult Pass2(TCode& code);
     CompileStatus DefineLabel(std::string_view label, LineKind kind, std::string_view operand, uint16_t lc);
     CompileStatus Advance(LineKind kind, std::string_view mnemonic, std::string_view operand, uint16_t& lc);
+    void AddHints(const std::vector<std::string>& lines, const TAsmResult& result);
     void Step() {
         if (ProgressStep) ProgressStep();
     }
@@ -107,7 +132,12 @@ private:
     std::string programDir_;
     TOznake labels_;
     std::vector<int> listingErrors_;
-    std::string scratch_; // field-scanner buffer, reused across lines
+    std::string listingProblem_;
+    std::vector<std::string> hints_;
+    std::vector<TAsmWarning> warnings_;
+    std::array<int32_t, 0x20> registerLine_{}; // per on-chip address: the first line, 0 = none
+    bool fccTooLong_ = false;                  // pass 1 failed on an over-long FCC text
+    std::string scratch_;                      // field-scanner buffer, reused across lines
 };
 
 // The sample program of the code window (UTF-8; lines end with LF, the last line is empty).

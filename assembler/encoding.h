@@ -17,10 +17,14 @@ std::string Utf8ToCp1250(std::string_view utf8);
 // (0x81 0x83 0x88 0x90 0x98) map to the C1 control of the same value so a round trip is exact.
 std::string Cp1250ToUtf8(std::string_view cp1250);
 
-// Splits text into lines the way the editor counts them: LF, CR LF and a lone CR each end a
-// line, and the text after the last terminator is one more line (so "a\n" gives "a" and "",
-// and an empty text gives one empty line). The terminators are not part of the lines.
+// Splits source text into lines: LF, CR LF and a lone CR each end a line, so a final line
+// break ends the last line rather than starting a new one ("a\n" is the one line "a", "a\n\n"
+// is "a" and an empty line). Text after the last terminator is a line of its own; an empty
+// text is one empty line. The terminators are not part of the lines.
 std::vector<std::string> SplitLines(std::string_view text);
+
+// The UTF-8 byte order mark, dropped from the front of a source however the rest is decoded.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // Upper-cases Windows-1250 text in place: ASCII letters and the code page's accented letters
 // (č -> Č, š -> Š, ž -> Ž, ...).

@@ -41,6 +41,26 @@ LabelLookup TOznake::Resolve(std::string_view reference, uint16_t& value) const 
     return LabelLookup::Found;
 }
 
+std::optional<TOznake::TOffsetWrap> TOznake::WrappedOffset(std::string_view reference) {
+    if (reference.size() > SignificantLength) reference = reference.substr(0, SignificantLength);
+    size_t sign = reference.find_first_of("+-");
+    if (sign == std::string_view::npos || reference.find_first_of("+-", sign + 1) != std::string_view::npos)
+        return std::nullopt;
+    std::string_view digits = reference.substr(sign + 1);
+    if (digits.empty()) return std::nullopt;
+    long long written = 0;
+    for (char c : digits) {
+        if (!IsDigit(c)) return std::nullopt;
+        written = written * 10 + (c - '0'); // at most 14 digits: no overflow
+    }
+    if (reference[sign] == '-') written = -written;
+    std::optional<uint16_t> v = ParseNumber(reference.substr(sign));
+    if (!v) return std::nullopt;
+    const int used = static_cast<int8_t>(*v & 0xFF);
+    if (used == written) return std::nullopt;
+    return TOffsetWrap{written, used};
+}
+
 void TOznake::ClearLabels() {
     entries_.clear();
     index_.clear();

@@ -2,6 +2,7 @@
 // The assembler's label table.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -38,6 +39,15 @@ public:
         return Resolve(reference, value) == LabelLookup::Found;
     }
     void ClearLabels();
+
+    // An offset of a reference as written and as added, when the two differ: the offset is
+    // read as a signed byte, so "+200" adds -56. Nothing when the reference has no offset or
+    // the offset lies within -128..+127.
+    struct TOffsetWrap {
+        long long Written = 0;
+        int Used = 0;
+    };
+    static std::optional<TOffsetWrap> WrappedOffset(std::string_view reference);
 
     const std::vector<LabelEntry>& Entries() const { return entries_; }
     size_t Count() const { return entries_.size(); }

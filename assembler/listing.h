@@ -14,8 +14,9 @@ class TListing {
 public:
     static constexpr size_t TextWidth = 16; // ListingText is padded to this, never cut
 
-    // Opens the output; failures are recorded in errors (kinds 1, 2, 3, once each).
-    TListing(const std::string& path, std::vector<int>& errors);
+    // Opens the output; failures are recorded in errors (kinds 1, 2, 3, once each) and the first
+    // one is described in `problem` (where the listing could not be written and why).
+    TListing(const std::string& path, std::vector<int>& errors, std::string& problem);
     ~TListing() = default; // an unfinished temporary file is discarded
     TListing(const TListing&) = delete;
     TListing& operator=(const TListing&) = delete;
@@ -31,9 +32,12 @@ public:
                            std::string_view source);
 
 private:
-    void Report(ListingError error);
+    void Report(ListingError error, const std::string& why);
+    std::string WriteProblem(int error) const;
 
     std::vector<int>& errors_;
+    std::string& problem_;
+    std::string path_;
     TOutputFile out_;
     bool writeFailed_ = false;
     std::string buffer_;

@@ -1,18 +1,58 @@
 #include "assembler/outfile.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+
+#include "assembler/syserror.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// ---- temporary files removed on a signal ----------------------------------------------------
+// The handler may only use async-signal-safe calls, so the paths live in static buffers and a
+// slot is marked in use only after its path is complete.
+
+constexpr int kTempSlots = 8;
+char gTempPaths[kTempSlots][PATH_MAX];
+volatile sig_atomic_t gTempInUse[kTempSlots];
+
+int RegisterTemporary(const std::string& path) {
+    if (path.size() >= PATH_MAX) return -1;
+    for (int i = 0; i < kTempSlots; ++i) {
+        if (gTempInUse[i]) continue;
+        std::memcpy(gTempPaths[i], path.c_str(), path.size() + 1);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        gTempInUse[i] = 1;
+        return i;
+    }
+    return -1;
+}
+
+void UnregisterTemporary(int slot) {
+    if (slot >= 0) gTempInUse[slot] = 0;
+}
+
+extern "C" void RemoveTemporariesAndDie(int signal) {
+    const int saved = errno;
+    for (int i = 0; i < kTempSlots; ++i)
+        if (gTempInUse[i]) ::unlink(gTempPaths[i]);
+    errno = saved;
+    // The default action ends the process with the signal, as if nothing had been installed.
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
 
 // Follows symbolic links by hand, so a link whose target does not exist yet still leads to
 // where the file is to be created. A loop or an unreadable link ends the walk; opening the
@@ -37,12 +77,48 @@ unsigned DefaultMode() {
 
 } // namespace
 
+void RemoveTemporaryFilesOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporariesAndDie;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal the caller chose to ignore (e.g. nohup) stays ignored.
+        struct sigaction old {};
+        if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
 TOutputFile::~TOutputFile() { Discard(); }
+
+// A pipe or device. Opened without waiting, so a pipe with no reader is an error rather than
+// a hang; then switched back to ordinary blocking writes.
+bool TOutputFile::OpenDirect(const std::string& path, std::string& error) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        int e = errno;
+        error = "Ne morem pisati v " + Quoted(path) + ": " +
+                (e == ENXIO ? std::string("cevi nihče ne bere") : SystemErrorText(e));
+        return false;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) {
+        int e = errno;
+        ::close(fd);
+        error = "Ne morem pisati v " + Quoted(path) + ": " + SystemErrorText(e);
+        return false;
+    }
+    direct_ = true;
+    return true;
+}
 
 bool TOutputFile::Open(const std::string& path, std::string& error) {
     Discard();
     path_ = path;
     direct_ = false;
+    fallback_ = false;
     if (path.empty()) {
         error = "Ime izhodne datoteke je prazno";
         return false;
@@ -54,28 +130,7 @@ bool TOutputFile::Open(const std::string& path, std::string& error) {
         error = "Ne morem pisati v " + Quoted(path) + ": to je mapa";
         return false;
     }
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A pipe or device. Opened without waiting, so a pipe with no reader is an error
-        // rather than a hang; then switched back to ordinary blocking writes.
-        int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            int e = errno;
-            error = "Ne morem pisati v " + Quoted(path) + ": " +
-                    (e == ENXIO ? std::string("cevi nihče ne bere") : std::string(std::strerror(e)));
-            return false;
-        }
-        int flags = ::fcntl(fd, F_GETFL);
-        if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-        file_ = ::fdopen(fd, "wb");
-        if (!file_) {
-            int e = errno;
-            ::close(fd);
-            error = "Ne morem pisati v " + Quoted(path) + ": " + std::strerror(e);
-            return false;
-        }
-        direct_ = true;
-        return true;
-    }
+    if (exists && !S_ISREG(st.st_mode)) return OpenDirect(path, error);
 
     // The file this process's standard output or error goes to (e.g. "/dev/stdout" while the
     // output is redirected into a file): written through that stream's own descriptor, so the
@@ -94,15 +149,47 @@ bool TOutputFile::Open(const std::string& path, std::string& error) {
         }
     }
 
-    // A regular file or a new one: a temporary file beside the real file, renamed at the end.
+    // A file we may not write is refused, as the shell refuses "> file": replacing it through
+    // a temporary file would get round its permissions.
     fs::path target = FollowLinks(path);
+    if (exists && ::access(target.c_str(), W_OK) != 0) {
+        const int e = errno;
+        error = "Ne morem pisati v " + Quoted(path) + ": " +
+                (e == EACCES ? std::string("datoteka je samo za branje") : SystemErrorText(e));
+        return false;
+    }
+
+    // A regular file or a new one: a temporary file beside the real file, renamed at the end.
     mode_ = exists ? (st.st_mode & 07777u) : DefaultMode();
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
-    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string pattern = (dir / ".orlek-XXXXXX").string();
+    // The file and its entry in the table of temporary files come into being together: a signal
+    // in between would leave the file behind.
+    sigset_t stopping, previous;
+    sigemptyset(&stopping);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopping, signal);
+    ::pthread_sigmask(SIG_BLOCK, &stopping, &previous);
     int fd = ::mkstemp(pattern.data());
+    const int made = errno;
+    if (fd >= 0) slot_ = RegisterTemporary(pattern);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) {
-        error = "Ne morem ustvariti datoteke " + Quoted(path) + ": " + std::strerror(errno);
+        const int e = made;
+        if (exists && (e == EACCES || e == EPERM)) {
+            // The folder takes no new file but the file itself may be written: write it in place.
+            fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+            if (fd >= 0 && (file_ = ::fdopen(fd, "wb")) != nullptr) {
+                direct_ = fallback_ = true;
+                return true;
+            }
+            const int e2 = errno;
+            if (fd >= 0) ::close(fd);
+            error = "Ne morem pisati v " + Quoted(path) + ": " + SystemErrorText(e2);
+            return false;
+        }
+        error = "Ne morem ustvariti datoteke " + Quoted(path) + ": " + SystemErrorText(e);
         return false;
     }
     ::fchmod(fd, static_cast<mode_t>(mode_));
@@ -111,12 +198,20 @@ bool TOutputFile::Open(const std::string& path, std::string& error) {
         int e = errno;
         ::close(fd);
         ::unlink(pattern.c_str());
-        error = "Ne morem ustvariti datoteke " + Quoted(path) + ": " + std::strerror(e);
+        UnregisterTemporary(slot_);
+        slot_ = -1;
+        error = "Ne morem ustvariti datoteke " + Quoted(path) + ": " + SystemErrorText(e);
         return false;
     }
     target_ = target.string();
     temp_ = pattern;
     return true;
+}
+
+void TOutputFile::ForgetTemporary() {
+    UnregisterTemporary(slot_);
+    slot_ = -1;
+    temp_.clear();
 }
 
 bool TOutputFile::Commit(std::string& error) {
@@ -125,16 +220,20 @@ bool TOutputFile::Commit(std::string& error) {
         return false;
     }
     int e = 0;
+    errno = 0;
     if (std::fflush(file_) != 0 || std::ferror(file_)) e = errno ? errno : EIO;
     if (std::fclose(file_) != 0 && e == 0) e = errno ? errno : EIO;
     file_ = nullptr;
     if (!direct_) {
         if (e == 0 && std::rename(temp_.c_str(), target_.c_str()) != 0) e = errno;
         if (e != 0) ::unlink(temp_.c_str());
-        temp_.clear();
+        ForgetTemporary();
     }
     if (e != 0) {
-        error = "Napaka pri pisanju datoteke " + Quoted(path_) + ": " + std::strerror(e);
+        error = "Napaka pri pisanju datoteke " + Quoted(path_) + ": " + SystemErrorText(e);
+        if (fallback_)
+            error += " (mapa ne dovoli začasne datoteke, zato je bila datoteka pisana neposredno in je "
+                     "morda nepopolna)";
         return false;
     }
     return true;
@@ -146,6 +245,6 @@ void TOutputFile::Discard() {
     file_ = nullptr;
     if (!direct_) {
         ::unlink(temp_.c_str());
-        temp_.clear();
+        ForgetTemporary();
     }
 }

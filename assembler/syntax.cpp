@@ -10,7 +10,6 @@ namespace {
 constexpr size_t MaxLineLength = 255;    // characters of a line before its comment
 constexpr size_t MaxLabelLength = 20;    // characters of the label field kept
 constexpr size_t MaxMnemonicLength = 20; // characters of the mnemonic field kept
-constexpr size_t MaxOperandLength = 100; // longer operands are refused, not cut
 
 // Operand numbers: binary after "%", decimal with an optional sign, hexadecimal after "$", "X",
 // "x", "0x" or "0X" (no sign before a prefix).
@@ -128,6 +127,24 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, TLineFie
     f.Mnemonic = std::string_view(p + mb, me - mb);
     f.Operand = std::string_view(p + ob, oe - ob);
     f.Rest = std::string_view(p + oe, n - oe);
+}
+
+bool HasTabInFields(std::string_view text) {
+    return text.substr(0, CommentStart(text)).find('\t') != std::string_view::npos;
+}
+
+int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view name) {
+    constexpr size_t significant = 15;
+    std::string wanted(name.substr(0, significant));
+    UpperCase1250(wanted);
+    if (wanted.empty()) return 0;
+    std::string buffer;
+    TLineFields f;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ScanLine(lines[i], false, buffer, f);
+        if (!f.Empty && f.Label.substr(0, significant) == wanted) return static_cast<int>(i + 1);
+    }
+    return 0;
 }
 
 LineKind ClassifyMnemonic(std::string_view& m) {

@@ -41,6 +41,10 @@ private:
     SourceLine current_;
 };
 
+// Longest operand field; a longer one is refused, not cut (an FCC text holds two fewer
+// characters than this, the quotes being part of the operand).
+constexpr size_t MaxOperandLength = 100;
+
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsLetter(char c) { return c >= 'A' && c <= 'Z'; }
 // A text of at least two characters between double quotes.
@@ -61,6 +65,14 @@ struct TLineFields {
 // upper-cases them into `buffer`, which the views of `fields` then point into. The operand is
 // upper-cased unless it begins with a double quote in the second pass.
 void ScanLine(std::string_view text, bool secondPass, std::string& buffer, TLineFields& fields);
+
+// The line holds a TAB character before its comment, where it becomes part of a field (only
+// spaces separate the fields).
+bool HasTabInFields(std::string_view text);
+
+// The 1-based number of the first line whose label field names `name` (compared as the
+// assembler compares labels: upper-cased, significant to 15 characters), 0 when none does.
+int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view name);
 
 // What a line's mnemonic field names.
 enum class LineKind : uint8_t { None, Org, Equ, Rmb, Fcb, Fcc, Fdb, Sm, End, Nam, Instruction };

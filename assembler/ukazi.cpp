@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "assembler/syserror.h"
+
 namespace {
 
 struct FileCloser {
@@ -20,7 +22,7 @@ struct FileCloser {
 std::vector<uint8_t> ReadAll(const char* what, const std::string& path, size_t limit) {
     errno = 0;
     std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-    if (!f) Fail(what, path, errno ? std::strerror(errno) : "datoteke ni mogoče odpreti");
+    if (!f) Fail(what, path, errno ? SystemErrorText(errno) : "datoteke ni mogoče odpreti");
     std::vector<uint8_t> data(limit + 1);
     size_t got = std::fread(data.data(), 1, data.size(), f.get());
     if (std::ferror(f.get())) Fail(what, path, "napaka pri branju");

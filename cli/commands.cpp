@@ -9,6 +9,7 @@
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
 #include "assembler/srecord.h"
+#include "assembler/syntax.h"
 #include "assembler/ukazi.h"
 #include "cli/files.h"
 #include "cli/report.h"
@@ -102,7 +103,25 @@ std::string Hex4(unsigned value) { return HexText(value & 0xFFFF, 4); }
 bool ReportListingErrors(const TLoadResult& result, std::FILE* err, const std::string& path) {
     for (int code : result.ListingErrors)
         PrintLine(err, "orlek-cli: " + ListingErrorMessage(code) + ") — listing \"" + path + "\"");
+    if (!result.ListingProblem.empty()) PrintLine(err, "orlek-cli: " + result.ListingProblem);
     return result.ListingErrors.empty();
+}
+
+void PrintWarnings(const TLoadResult& result, std::FILE* err) {
+    for (const std::string& warning : result.Warnings)
+        PrintLine(err, warning);
+}
+
+// Bytes the program placed at on-chip register addresses went to the registers, so the
+// S-records cannot hold them: say which.
+void WarnAboutRegisterBytes(const TCompiler& compiler, std::FILE* err) {
+    const std::vector<TRegisterByte> bytes = compiler.RegisterBytes();
+    if (bytes.empty()) return;
+    std::string text = "orlek-cli: opozorilo: zapisi S ne vsebujejo zlogov na naslovih registrov čipa:";
+    for (size_t i = 0; i < bytes.size(); ++i)
+        text +=
+            (i ? ", $" : " $") + Hex4(bytes[i].Address) + " (vrstica " + std::to_string(bytes[i].Line) + ")";
+    PrintLine(err, text);
 }
 
 // The log goes to its file while the program runs, so a long run does not pile it up.
@@ -140,6 +159,7 @@ void ConfigureBoard(const TCliOptions& options, TMachine& machine, std::FILE* er
     for (const TraceCondition& c : options.Qualifiers)
         machine.Memory.Trace.Qualifiers.Add(c);
     machine.Memory.TraceEnabled = !options.Triggers.empty() || !options.Qualifiers.empty();
+    machine.Memory.Trace.RowLimit = options.TraceLimit;
     // Recording needs both lists: a trigger to start it and a qualifier to choose what is kept.
     if (options.Triggers.empty() && !options.Qualifiers.empty())
         PrintLine(err,
@@ -175,6 +195,13 @@ void GatherReport(const TCliOptions& options, TSession& session, TRunReport& rep
     report.Trace = session.Machine().Memory.Trace.Rows();
 }
 
+void WarnAboutDroppedTraceRows(const TTrace& trace, std::FILE* err) {
+    if (trace.DroppedRows() == 0) return;
+    PrintLine(err, "orlek-cli: opozorilo: sled je polna: posnetih je " + std::to_string(trace.Rows().size()) +
+                       " dostopov, nadaljnjih " + std::to_string(trace.DroppedRows()) +
+                       " ni posnetih (--trace-limit)");
+}
+
 } // namespace
 
 CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
@@ -186,6 +213,7 @@ CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, st
 
     TLoadResult result = session.Compile(p.Source.Lines);
     bool filesOk = ReportListingErrors(result, err, options.ListingFile);
+    PrintWarnings(result, err);
     if (!result.Ok) {
         for (const std::string& message : result.Messages)
             PrintLine(err, message);
@@ -196,6 +224,7 @@ CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, st
                                                  : std::filesystem::path(options.Source).filename().string();
         try {
             WriteSRecords(options.SrecFile, session.Memory(), name);
+            WarnAboutRegisterBytes(session.Compiler(), err);
         } catch (const std::exception& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
             filesOk = false;
@@ -215,7 +244,19 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     TPrepared p = Prepare(options, programDir, err);
     if (p.Exit) return *p.Exit;
     TSession& session = *p.Session;
-    for (int line : options.Breaks) {
+    std::vector<int> breaks = options.Breaks;
+    for (const std::string& label : options.BreakLabels) {
+        std::string name = IsValidUtf8(label) ? Utf8ToCp1250(label) : label;
+        const int line = LabelDefinitionLine(p.Source.Lines, name);
+        if (line == 0) {
+            PrintLine(err, "orlek-cli: --break: oznake \"" + label +
+                               "\" ni v izvoru (podajte oznako ali številko "
+                               "vrstice)");
+            return CliExit::Usage;
+        }
+        breaks.push_back(line);
+    }
+    for (int line : breaks) {
         if (static_cast<size_t>(line) > p.Source.Lines.size()) {
             PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
                                std::to_string(p.Source.Lines.size()) + " vrstic)");
@@ -244,6 +285,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);
     if (!load.Ok) {
+        PrintWarnings(load, err);
         report.Messages = load.Messages;
         if (options.Json) Print(out, FormatReportJson(report));
         else
@@ -252,6 +294,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
         return CliExit::LoadFailed;
     }
     report.Loaded = true;
+    PrintWarnings(load, err);
     ConfigureBoard(options, session.Machine(), err);
     AddStimuli(options, scenario);
     scenario.onReport = [&](const TStepResult& result) {
@@ -265,6 +308,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     report.Steps = scenario.Steps();
     report.Line = scenario.Line();
     GatherReport(options, session, report);
+    WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
 
     CliExit exit = CliExit::Ok;
     if (log) {

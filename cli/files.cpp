@@ -10,13 +10,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "assembler/compiler.h"
 #include "assembler/encoding.h"
+#include "assembler/syserror.h"
 
 namespace {
 
 constexpr size_t kMaxSourceBytes = 256u << 20;
-
-std::string Describe(int error) { return std::strerror(error); }
 
 // Refuses binary content: NUL and the other control bytes besides tab, line and page ends.
 // `offset` is the position of text[0] in the file, for the message.
@@ -32,15 +32,43 @@ void CheckText(std::string_view text, size_t offset, const std::string& shown) {
     }
 }
 
+// Counts line ends as SplitLines does (CR LF is one) across the blocks of a file.
+class TLineEndCounter {
+public:
+    // Counts the ends in `text`; returns the offset just past the end that made the count exceed
+    // `limit`, or npos while it does not.
+    size_t Add(std::string_view text, size_t limit) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (c == '\r' || (c == '\n' && !afterCr_)) ++count_;
+            afterCr_ = c == '\r';
+            if (count_ > limit) return i + 1;
+        }
+        return std::string_view::npos;
+    }
+
+private:
+    size_t count_ = 0;
+    bool afterCr_ = false;
+};
+
 // Reads everything, checking each block as it arrives, so an endless binary stream (a device,
-// a pipe) is refused at its first bytes rather than after the size limit.
+// a pipe) is refused at its first bytes rather than after the size limit. A source longer than
+// the assembler takes is read only up to the first line past the limit: that much is enough
+// for the assembler to refuse it, and the rest would only cost memory.
 std::string ReadAll(std::istream& in, const std::string& shown) {
     std::string data;
     char buffer[1 << 16];
+    TLineEndCounter lineEnds;
     while (in) {
         in.read(buffer, sizeof buffer);
         const size_t got = static_cast<size_t>(in.gcount());
         CheckText(std::string_view(buffer, got), data.size(), shown);
+        const size_t cut = lineEnds.Add(std::string_view(buffer, got), TCompiler::MaxSourceLines);
+        if (cut != std::string_view::npos) {
+            data.append(buffer, cut);
+            return data;
+        }
         data.append(buffer, got);
         if (data.size() > kMaxSourceBytes)
             throw FileError("Datoteka " + shown +
@@ -62,22 +90,22 @@ TSourceText ReadSource(const std::string& path) {
         if (std::filesystem::is_directory(path, ec))
             throw FileError("Datoteka " + shown + " je mapa, ne izvorna koda");
         std::ifstream in(path, std::ios::binary);
-        if (!in) throw FileError("Ne morem odpreti datoteke " + shown + ": " + Describe(errno));
+        if (!in) throw FileError("Ne morem odpreti datoteke " + shown + ": " + SystemErrorText(errno));
         data = ReadAll(in, shown);
     }
 
     TSourceText source;
-    std::string text;
-    if (IsValidUtf8(data)) {
+    std::string_view body = data;
+    // A byte order mark is never part of the first line, whatever encoding the rest is in.
+    if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) body.remove_prefix(kUtf8Bom.size());
+    if (IsValidUtf8(body)) {
         source.WasUtf8 = true;
-        std::string_view utf8 = data;
-        if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
-        text = Utf8ToCp1250(utf8);
-        source.Lossy = Cp1250ToUtf8(text) != utf8;
+        std::string text = Utf8ToCp1250(body);
+        source.Lossy = Cp1250ToUtf8(text) != body;
+        source.Lines = SplitLines(text);
     } else {
-        text = std::move(data);
+        source.Lines = SplitLines(body);
     }
-    source.Lines = SplitLines(text);
     return source;
 }
 

@@ -20,10 +20,11 @@ struct TSourceText {
     bool Lossy = false; // some characters have no Windows-1250 form and became '?'
 };
 
-// Reads a source file ("-" = standard input). Valid UTF-8 (an optional BOM is dropped) is
-// converted to Windows-1250, anything else is taken as Windows-1250. Refuses unreadable files,
-// files over 256 MiB and binary content (NUL and other control bytes besides tab, line and page
-// ends) with a FileError.
+// Reads a source file ("-" = standard input). A leading byte order mark is dropped; valid UTF-8
+// is converted to Windows-1250, anything else is taken as Windows-1250. Refuses unreadable
+// files, files over 256 MiB and binary content (NUL and other control bytes besides tab, line
+// and page ends) with a FileError. A source with more lines than the assembler takes is read
+// only up to the first line past that limit (the assembler then refuses it).
 TSourceText ReadSource(const std::string& path);
 
 // A file written through a temporary file beside the real file and renamed into place by

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "assembler/outfile.h"
 #include "cli/commands.h"
 #include "cli/files.h"
 #include "cli/options.h"
@@ -22,6 +23,8 @@ int main(int argc, char** argv) {
         return static_cast<int>(CliExit::Ok);
     }
 
+    // A run stopped with Ctrl+C or killed leaves none of its temporary files behind.
+    RemoveTemporaryFilesOnSignals();
     std::string programDir = ExecutableDirectory();
     if (programDir.empty()) {
         std::fprintf(stderr, "orlek-cli: ne najdem mape programa (/proc/self/exe)\n");

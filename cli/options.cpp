@@ -92,7 +92,14 @@ std::string FileName(const std::string& value, const std::string& what) {
     return value;
 }
 
+// A line number, or the name of a label (its line is found in the source later).
 void AddBreak(TCliOptions& o, const std::string& v, const std::string& name) {
+    if (v.empty()) Fail("--break: manjka vrstica ali oznaka");
+    if (!(v[0] >= '0' && v[0] <= '9') && v[0] != '+' && v[0] != '-') {
+        if (std::find(o.BreakLabels.begin(), o.BreakLabels.end(), v) == o.BreakLabels.end())
+            o.BreakLabels.push_back(v);
+        return;
+    }
     uint64_t line = ParseDecimal(v, name);
     if (line == 0 || line > 0x7FFF) Fail("--break: vrstica mora biti med 1 in 32767");
     if (std::find(o.Breaks.begin(), o.Breaks.end(), static_cast<int>(line)) == o.Breaks.end())
@@ -125,7 +132,8 @@ void AddMem(TCliOptions& o, const std::string& v, const std::string& name) {
     uint64_t address = ParseNumber(v.substr(0, colon), name, /*hexOnly=*/true);
     uint64_t length = ParseNumber(v.substr(colon + 1), name);
     if (address > 0xFFFF) Fail("--mem: naslov je večji od FFFF");
-    if (length == 0 || address + length > 0x10000)
+    // Compared so that no sum can wrap, however large the length.
+    if (length == 0 || length > 0x10000 - address)
         Fail("--mem: obseg \"" + v + "\" sega čez konec pomnilnika ali je prazen");
     o.Mems.push_back({static_cast<uint16_t>(address), static_cast<uint32_t>(length)});
 }
@@ -169,6 +177,8 @@ const TOptionSpec kOptions[] = {
      [](TCliOptions& o, V v, V n) { o.Triggers.push_back(ParseTraceCondition(v, n)); }},
     {"--qualifier", CliCommand::Run, true, false,
      [](TCliOptions& o, V v, V n) { o.Qualifiers.push_back(ParseTraceCondition(v, n)); }},
+    {"--trace-limit", CliCommand::Run, true, true,
+     [](TCliOptions& o, V v, V n) { o.TraceLimit = ParseDecimal(v, n); }},
     {"--log", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.LogFile = FileName(v, n); }},
     {"--json", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
 };
@@ -252,11 +262,11 @@ const char* CliHelpText() {
 
 Uporaba:
   orlek-cli asm IZVOR [--listing DATOTEKA] [--srec DATOTEKA] [--symbols]
-  orlek-cli run IZVOR [--steps N] [--break VRSTICA]... [--irq KORAK]... [--nmi KORAK]...
+  orlek-cli run IZVOR [--steps N] [--break VRSTICA|OZNAKA]... [--irq KORAK]... [--nmi KORAK]...
                       [--timer-every K] [--sci-every K] [--send PODATKI@KORAK]... [--loopback]
                       [--pin VRATA.BIT@KORAK]... [--seed S] [--mem NASLOV:DOLŽINA]...
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
-                      [--log DATOTEKA] [--json]
+                      [--trace-limit N] [--log DATOTEKA] [--json]
   orlek-cli --help
 
 IZVOR je izvorna datoteka v zbirniku (.asm, .s07) ali "-" za standardni vhod. Besedilo v
@@ -269,13 +279,18 @@ asm — prevede program kot ukaz "Prevedi".
   --srec DATOTEKA      zapiše prevedeni program kot zapise S (Motorola S19)
   --symbols            izpiše tabelo oznak, vrstico "IME $VVVV" za vsako oznako po vrsti definicij
   Ob napaki izpiše na standardni izhod za napake sporočila, ki bi jih pokazalo okno s kodo,
-  npr. "Napaka: neznan ukaz (napaka v vrstici 3)" in "Simulatorja ne morem zagnati!".
+  npr. "Napaka: neznan ukaz (napaka v vrstici 3)" in "Simulatorja ne morem zagnati!"; kjer
+  sporočilo samo ne pove dovolj (tabulator med polji, predolgo besedilo FCC), sledi vrstica
+  "Namig: ...". Opozorila prevajalnika ("Opozorilo: ...", npr. odmik oznake, ki se prelije, ali
+  koda čez zloge prejšnjega bloka ORG) in zlogi na naslovih registrov čipa, ki jih zapisi S
+  izpustijo, gredo prav tako na standardni izhod za napake; rezultata ne spremenijo.
 
 run — naloži program kot ukaz "Naloži" in ga izvaja korak za korakom, dokler program ne zapusti
 prevedene kode (stop=left), izvajanje ne doseže vrstice s prekinitveno točko (stop=breakpoint)
 ali se ne izvede N korakov (stop=limit).
   --steps N            največje število korakov (privzeto 1000000)
   --break VRSTICA      prekinitvena točka na vrstici (od 1 naprej); ustavi se pred ukazom te vrstice
+  --break OZNAKA       prekinitvena točka na vrstici, ki definira oznako (npr. --break ZANKA)
   --irq KORAK          zahteva IRQ pred korakom KORAK (koraki se štejejo od 1)
   --nmi KORAK          zahteva NMI pred korakom KORAK
   --timer-every K      časovnik tiksne enkrat na K korakov (privzeto 5)
@@ -293,6 +308,8 @@ ali se ne izvede N korakov (stop=limit).
   --trigger N,P,S      sprožilni pogoj sledenja v obliki okna Sledenje (npr. 20xx,x,W)
   --qualifier N,P,S    pogoj za zapis v sled; oba vklopita snemanje sledi, posname pa se
                        le s sprožilnim pogojem in pogojem za zapis skupaj
+  --trace-limit N      sled hrani največ N dostopov (privzeto 1000000); koliko jih ni bilo
+                       posnetih, pove opozorilo na standardnem izhodu za napake
   --log DATOTEKA       zapiše dnevnik: glavo in zapis za vsak izvedeni korak (stolpec CAS je
                        navidezni čas: 1 ms na korak)
   --json               izpiše rezultat kot en objekt JSON

@@ -44,7 +44,8 @@ struct TCliOptions {
 
     // run
     uint64_t Steps = 1000000;
-    std::vector<int> Breaks;
+    std::vector<int> Breaks;              // 1-based lines
+    std::vector<std::string> BreakLabels; // label names (UTF-8), resolved against the source
     std::vector<uint64_t> IrqSteps;
     std::vector<uint64_t> NmiSteps;
     uint64_t TimerEvery = 5;
@@ -56,6 +57,7 @@ struct TCliOptions {
     std::vector<TMemRange> Mems;
     std::vector<TraceCondition> Triggers;
     std::vector<TraceCondition> Qualifiers;
+    uint64_t TraceLimit = 1000000; // trace rows kept; later matching accesses are counted only
     std::string LogFile;
     bool Json = false;
 };

@@ -167,6 +167,7 @@ void TfrmKoda::SetEditorFont(const QString& family) {
     QFont font(barve->FontFamily());
     font.setPointSize(10); // 13 pixels at 96 dpi
     txtKoda->setMarginsFont(font);
+    txtKoda->FitNumberMargin();
     // Horizontal scrolling reaches 1024 columns.
     txtKoda->setScrollWidth(
         QFontMetrics(barve->defaultFont(TAsmLexer::Default)).horizontalAdvance(QLatin1Char('M')) * 1024);
@@ -283,11 +284,11 @@ void TfrmKoda::SetExecutionLine(int line) {
     if (line == executionLine && (line == 0 || HasExecutionMark(line))) return;
     const int old =
         executionLine > 0 ? txtKoda->markerFindNext(0, 1u << TKodaEditor::ExecutionMarker) + 1 : 0;
-    txtKoda->markerDeleteAll(TKodaEditor::ExecutionMarker);
+    txtKoda->DeleteAllMarks(TKodaEditor::ExecutionMarker);
     RestyleLine(old);
     executionLine = (line >= 1 && line <= txtKoda->lines()) ? line : 0;
     if (executionLine > 0) {
-        txtKoda->markerAdd(executionLine - 1, TKodaEditor::ExecutionMarker);
+        txtKoda->AddMark(executionLine - 1, TKodaEditor::ExecutionMarker);
         RestyleLine(executionLine);
     }
 }
@@ -302,7 +303,7 @@ void TfrmKoda::ScrollToLine(int line) {
 void TfrmKoda::ShowErrorLine(int line) {
     HideErrorMark();
     if (line < 1 || line > txtKoda->lines()) return;
-    txtKoda->markerAdd(line - 1, TKodaEditor::ErrorMarker);
+    txtKoda->AddMark(line - 1, TKodaEditor::ErrorMarker);
     errorLine = line;
     errorVisible = true;
     ScrollToLine(line);
@@ -318,7 +319,7 @@ void TfrmKoda::ShowErrorLine(int line) {
 
 void TfrmKoda::HideErrorMark() {
     const int at = txtKoda->markerFindNext(0, 1u << TKodaEditor::ErrorMarker);
-    txtKoda->markerDeleteAll(TKodaEditor::ErrorMarker);
+    txtKoda->DeleteAllMarks(TKodaEditor::ErrorMarker);
     if (at >= 0) RestyleLine(at + 1);
     errorVisible = false;
     errorLine = 0;
@@ -340,11 +341,11 @@ bool TfrmKoda::HasBreakpoint(int line) const {
 void TfrmKoda::SetBreakpoint(int line, bool on) {
     if (line < 1 || line > txtKoda->lines() || HasBreakpoint(line) == on) return;
     if (on) {
-        txtKoda->markerAdd(line - 1, TKodaEditor::BreakpointMarker);
+        txtKoda->AddMark(line - 1, TKodaEditor::BreakpointMarker);
     } else {
         // Joined lines can carry the mark more than once.
         while (HasBreakpoint(line))
-            txtKoda->markerDelete(line - 1, TKodaEditor::BreakpointMarker);
+            txtKoda->DeleteMark(line - 1, TKodaEditor::BreakpointMarker);
     }
     RestyleLine(line);
     SyncBreakpoints();
@@ -352,7 +353,7 @@ void TfrmKoda::SetBreakpoint(int line, bool on) {
 
 void TfrmKoda::ClearBreakpoints() {
     const QList<int> lines = BreakpointLines();
-    txtKoda->markerDeleteAll(TKodaEditor::BreakpointMarker);
+    txtKoda->DeleteAllMarks(TKodaEditor::BreakpointMarker);
     for (int line : lines)
         RestyleLine(line);
     SyncBreakpoints();
@@ -443,14 +444,20 @@ void TfrmKoda::ReportErrors(const QStringList& messages, int errorLine) {
     ClearMessages();
     for (const QString& m : messages)
         AddMessage(m);
+    // The panel shows two lines: the status and its hint, not the list's end.
+    lbNapake->scrollToTop();
     ShowWindow();
     if (errorLine > 0) ShowErrorLine(errorLine);
     ShowMessages(true);
 }
 
 void TfrmKoda::AddErrors(const QStringList& messages, bool showPanel) {
+    const int first = lbNapake->count();
     for (const QString& m : messages)
         AddMessage(m);
+    // The first of the new lines at the top of the panel, the rest below it.
+    if (first < lbNapake->count())
+        lbNapake->scrollToItem(lbNapake->item(first), QAbstractItemView::PositionAtTop);
     if (showPanel) {
         ShowWindow();
         ShowMessages(true);

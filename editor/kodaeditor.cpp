@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <Qsci/qscilexer.h>
+#include <algorithm>
 
 namespace {
 
@@ -51,8 +52,17 @@ TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(pare
     setCaretForegroundColor(Qt::white);
     setSelectionBackgroundColor(QColor(0xFF, 0xFF, 0x00));
     setSelectionForegroundColor(Qt::black);
+    // TAB inserts spaces to the next multiple of 8 columns, also in the indentation; with a
+    // selection over several lines it indents them by 8 spaces.
     setTabIndents(false);
     setIndentationsUseTabs(false);
+    setTabWidth(TabWidth);
+    setIndentationWidth(TabWidth);
+    // Tabs that are in the text stay but show as arrows; spaces are not marked (their dots have
+    // no size).
+    setWhitespaceVisibility(QsciScintilla::WsVisible);
+    SendScintilla(QsciScintillaBase::SCI_SETWHITESPACESIZE, 0);
+    setWhitespaceForegroundColor(QColor(0xFF, 0x80, 0x00));
     setScrollWidth(1024 * 8);
     setScrollWidthTracking(false);
     setWrapMode(QsciScintilla::WrapNone);
@@ -68,7 +78,8 @@ TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(pare
 
     // Gutter: line numbers and the mark images.
     setMarginType(0, QsciScintilla::NumberMargin);
-    setMarginWidth(0, QStringLiteral("00000"));
+    FitNumberMargin();
+    connect(this, &QsciScintilla::linesChanged, this, &TKodaEditor::FitNumberMargin);
     setMarginsBackgroundColor(QColor(0xD4, 0xD0, 0xC8));
     setMarginsForegroundColor(QColor(0x40, 0x40, 0x40));
     setMarginType(1, QsciScintilla::SymbolMargin);
@@ -78,6 +89,37 @@ TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(pare
     markerDefine(GutterImage(10), ExecutionMarker);
     markerDefine(GutterImage(11), BreakpointMarker);
     markerDefine(GutterImage(12), ErrorMarker);
+    const struct {
+        int marker;
+        QColor paper;
+    } papers[] = {{ExecutionPaper, QColor(0x00, 0xFF, 0xFF)},
+                  {BreakpointPaper, QColor(0xFF, 0x00, 0x00)},
+                  {ErrorPaper, QColor(0x80, 0x00, 0x00)}};
+    for (const auto& p : papers) {
+        markerDefine(QsciScintilla::Background, p.marker);
+        setMarkerBackgroundColor(p.paper, p.marker);
+    }
+}
+
+void TKodaEditor::AddMark(int line, int marker) {
+    markerAdd(line, marker);
+    markerAdd(line, PaperOf(marker));
+}
+
+void TKodaEditor::DeleteMark(int line, int marker) {
+    markerDelete(line, marker);
+    markerDelete(line, PaperOf(marker));
+}
+
+void TKodaEditor::DeleteAllMarks(int marker) {
+    markerDeleteAll(marker);
+    markerDeleteAll(PaperOf(marker));
+}
+
+void TKodaEditor::FitNumberMargin() {
+    // One digit to spare beyond the line count (at least four), so numbers never touch the edge.
+    const int digits = std::max(4, int(QString::number(std::max(1, lines())).size())) + 1;
+    setMarginWidth(0, QString(digits, QLatin1Char('9')));
 }
 
 void TKodaEditor::keyReleaseEvent(QKeyEvent* event) {

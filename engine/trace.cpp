@@ -113,12 +113,17 @@ bool TTrace::Check(uint16_t address, uint8_t value, uint8_t direction) {
     if (!Triggered && Triggers.AnyMatches(address, value, direction)) Triggered = true;
     if (!Triggered) return false;
     if (!Qualifiers.AnyMatches(address, value, direction)) return false;
+    if (rows_.size() >= RowLimit) {
+        ++dropped_;
+        return false;
+    }
     rows_.push_back(TraceRow{address, value, direction});
     if (onRowsAdded) onRowsAdded(rows_.size() - 1);
     return true;
 }
 
 void TTrace::ClearRows() {
+    dropped_ = 0;
     rows_.clear();
     rows_.shrink_to_fit();
 }

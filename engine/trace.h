@@ -57,26 +57,32 @@ struct TraceRow {
     uint8_t Data;
     uint8_t Direction; // 0 read, 1 write
 };
+static_assert(sizeof(TraceRow) == 4, "trace rows stay compact: a long run records millions");
 
 // The logic-analyser style recorder: armed by the first trigger match, then records every access
-// that matches a qualifier.
+// that matches a qualifier, until its memory of RowLimit rows is full.
 class TTrace {
 public:
     bool Triggered = false;
     TCoditions Triggers;
     TCoditions Qualifiers;
+    // At most this many rows are kept; later matching accesses are only counted.
+    size_t RowLimit = SIZE_MAX;
 
     // Offers one access; returns true when a row was recorded.
     bool Check(uint16_t address, uint8_t value, uint8_t direction);
 
-    // Recorded rows, kept compactly; the trace window shows them through a model.
+    // Recorded rows, kept compactly (4 bytes each); the trace window shows them through a model.
     const std::vector<TraceRow>& Rows() const { return rows_; }
+    // Matching accesses that found the recorder full since the rows were last cleared.
+    uint64_t DroppedRows() const { return dropped_; }
     void ClearRows();
     // Called after rows were appended, with the index of the first new row.
     std::function<void(size_t firstNew)> onRowsAdded;
 
 private:
     std::vector<TraceRow> rows_;
+    uint64_t dropped_ = 0;
 };
 
 // Text form of a condition as typed in the trace window: address of 1-4 hex digits or X,

@@ -32,6 +32,12 @@ std::string CompileStatusMessage(const TCompileOutcome& outcome) {
     case CompileStatus::BranchTooFar:
         text = "Predolg skok za relativno naslavljanje";
         break;
+    case CompileStatus::ProgramTooLong: {
+        static const std::string tooLong = "Napaka: program je predolg, dovoljenih je največ " +
+                                           std::to_string(TCompiler::MaxSourceLines) + " vrstic";
+        text = tooLong.c_str();
+        break;
+    }
     case CompileStatus::UnknownError:
         text = "Neznana napaka";
         break;
@@ -48,11 +54,13 @@ std::string CompileStatusMessage(const TCompileOutcome& outcome) {
     return message;
 }
 
-std::vector<std::string> CompileMessages(const TCompileOutcome& outcome) {
+std::vector<std::string> CompileMessages(const TCompileOutcome& outcome,
+                                         const std::vector<std::string>& hints) {
     std::vector<std::string> lines;
     if (outcome.Ok()) return lines;
     std::string status = CompileStatusMessage(outcome);
     if (!status.empty()) lines.push_back(std::move(status));
+    lines.insert(lines.end(), hints.begin(), hints.end());
     lines.emplace_back(kCannotStartMessage);
     return lines;
 }

@@ -26,8 +26,10 @@ TCompileOutcome SplitCompileResult(int result);
 std::string CompileStatusMessage(const TCompileOutcome& outcome);
 
 // Every line the error list shows after an assembly: empty on success; otherwise the status
-// line (if the status has one) followed by "Simulatorja ne morem zagnati!".
-std::vector<std::string> CompileMessages(const TCompileOutcome& outcome);
+// line (if the status has one), the assembler's hints that explain it, and "Simulatorja ne
+// morem zagnati!".
+std::vector<std::string> CompileMessages(const TCompileOutcome& outcome,
+                                         const std::vector<std::string>& hints = {});
 
 // "IRQ vektor ni definiran!" and its siblings for the step status 2..7; empty otherwise.
 const char* VectorMessage(uint8_t status);

@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <exception>
@@ -11,6 +12,7 @@
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
+#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
 #include "engine/machine.h"
 #include "session/sciterminal.h"
@@ -28,9 +30,11 @@ std::string FailureText(const std::exception& e) {
     return e.what();
 }
 
-bool WritableDirectory(const std::filesystem::path& dir) {
+// 0 when files may be created in `dir`, else the reason (an errno value).
+int DirectoryProblem(const std::filesystem::path& dir) {
     std::error_code ec;
-    return std::filesystem::is_directory(dir, ec) && ::access(dir.c_str(), W_OK | X_OK) == 0;
+    if (!std::filesystem::is_directory(dir, ec)) return ec ? ec.value() : ENOTDIR;
+    return ::access(dir.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -75,7 +79,7 @@ TSession::TSession(const std::string& programDir, bool defaultListing)
         opcodeNames_[op] = std::move(name);
     }
     Log.SetOpcodeNames(&opcodeNames_);
-    if (defaultListing) ListingPath = DefaultListingPath(programDir_);
+    if (defaultListing) ListingPath = DefaultListingPath(programDir_, &listingUnavailable_);
 }
 
 TSession::~TSession() = default;
@@ -86,20 +90,34 @@ bool TSession::Loaded() const { return machine_->loaded; }
 
 uint32_t TSession::Now() const { return TickCount ? TickCount() : SteadyMilliseconds(); }
 
-std::string TSession::DefaultListingPath(const std::string& programDir) {
+std::string TSession::DefaultListingPath(const std::string& programDir, std::string* why) {
     namespace fs = std::filesystem;
-    if (!programDir.empty() && WritableDirectory(programDir))
-        return (fs::path(programDir) / "list.lst").string();
+    std::vector<std::string> refused; // "mapo X (reason)" for every place that was tried
+    if (!programDir.empty()) {
+        const int problem = DirectoryProblem(programDir);
+        if (problem == 0) return (fs::path(programDir) / "list.lst").string();
+        refused.push_back("mapo programa " + programDir + " (" + SystemErrorText(problem) + ")");
+    }
     fs::path dataDir;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())
         dataDir = fs::path(xdg) / "orlek";
     else if (const char* home = std::getenv("HOME"); home && *home)
         dataDir = fs::path(home) / ".local" / "share" / "orlek";
-    else return {};
-    std::error_code ec;
-    fs::create_directories(dataDir, ec);
-    if (!WritableDirectory(dataDir)) return {};
-    return (dataDir / "list.lst").string();
+    if (!dataDir.empty()) {
+        std::error_code ec;
+        fs::create_directories(dataDir, ec);
+        const int problem = ec ? ec.value() : DirectoryProblem(dataDir);
+        if (problem == 0) return (dataDir / "list.lst").string();
+        refused.push_back("mapo " + dataDir.string() + " (" + SystemErrorText(problem) + ")");
+    }
+    if (why) {
+        if (refused.size() == 2)
+            *why = "Listinga ni mogoče zapisati ne v " + refused[0] + " ne v " + refused[1];
+        else if (refused.size() == 1) *why = "Listinga ni mogoče zapisati v " + refused[0];
+        else *why = "Listinga ni mogoče zapisati: ni mape programa in ne mape za podatke uporabnika";
+        if (dataDir.empty()) *why += "; mapa za podatke uporabnika ni znana (HOME ni nastavljen)";
+    }
+    return {};
 }
 
 // --- assembly and load ------------------------------------------------------------------------
@@ -122,8 +140,20 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
     result.Outcome = SplitCompileResult(code);
     result.Ok = result.Outcome.Ok();
     result.ListingErrors = compiler_->ListingErrors();
+    result.ListingProblem = compiler_->ListingProblem();
+    if (ListingPath.empty() && !listingUnavailable_.empty() && !listingUnavailableTold_) {
+        result.ListingProblem = listingUnavailable_;
+        listingUnavailableTold_ = true;
+    }
+    // A block assembled twice warns on every line of it: the first ones tell the story.
+    constexpr size_t shownWarnings = 20;
+    const std::vector<TAsmWarning>& warnings = compiler_->Warnings();
+    for (size_t i = 0; i < warnings.size() && i < shownWarnings; ++i)
+        result.Warnings.push_back(warnings[i].Text);
+    if (warnings.size() > shownWarnings)
+        result.Warnings.push_back("Nadaljnjih opozoril: " + std::to_string(warnings.size() - shownWarnings));
     if (!result.Ok) {
-        result.Messages = CompileMessages(result.Outcome);
+        result.Messages = CompileMessages(result.Outcome, compiler_->ErrorHints());
         result.ErrorLine = result.Outcome.ErrorLine();
         // Marking the error line takes the current-line mark away.
         if (result.ErrorLine != 0) executionLine_ = 0;

@@ -45,6 +45,13 @@ struct TLoadResult {
     // Listing write errors of this run: kind 1 (create), 2 (write), 3 (close), each once.
     // The assembly result does not depend on them; see ListingErrorMessage.
     std::vector<int> ListingErrors;
+    // Where the listing could not be written and why (Slovenian, UTF-8); empty when it was
+    // written or none was asked for. That no listing location is usable at all is told once,
+    // at the first assembly.
+    std::string ListingProblem;
+    // The assembler's warnings ("Opozorilo: ...", UTF-8) in the order of their lines, the first
+    // 20 of them and then how many more there were; they do not change the outcome.
+    std::vector<std::string> Warnings;
 };
 
 // Outcome of one StepOnce.
@@ -94,6 +101,9 @@ public:
     std::function<void()> ProgressStep;
     // Where assemblies write the listing; empty = no listing.
     std::string ListingPath;
+    // Why there is no listing location when the default one was asked for and none is usable
+    // (Slovenian, UTF-8); empty otherwise.
+    const std::string& ListingUnavailable() const { return listingUnavailable_; }
 
     // --- run state -------------------------------------------------------------------------
     RunState State() const { return state_; }
@@ -156,8 +166,9 @@ public:
 
     // The listing path for a program directory: <programDir>/list.lst when the directory is
     // writable, else list.lst in the per-user data directory ($XDG_DATA_HOME/orlek or
-    // ~/.local/share/orlek, created on demand). Empty when neither is usable.
-    static std::string DefaultListingPath(const std::string& programDir);
+    // ~/.local/share/orlek, created on demand). Empty when neither is usable; `why` then says
+    // which places were tried and what was wrong with them.
+    static std::string DefaultListingPath(const std::string& programDir, std::string* why = nullptr);
 
 private:
     TLoadResult Assemble(const std::vector<std::string>& lines);
@@ -165,6 +176,8 @@ private:
     void StopInternal();
 
     std::string programDir_;
+    std::string listingUnavailable_;
+    bool listingUnavailableTold_ = false;
     std::unique_ptr<TMachine> machine_;
     std::unique_ptr<TSciTerminal> sciTerminal_;
     std::unique_ptr<TCompiler> compiler_;

@@ -4,22 +4,44 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 
 #include "assembler/encoding.h"
+#include "assembler/syserror.h"
 
 namespace TDocumentFile {
+
+QString FileErrorReason(const QFileDevice& file, int error) {
+    if (error != 0) return QString::fromStdString(SystemErrorText(error));
+    switch (file.error()) {
+    case QFileDevice::ReadError:
+        return QStringLiteral("napaka pri branju");
+    case QFileDevice::WriteError:
+        return QStringLiteral("napaka pri pisanju");
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("nimate dovoljenja");
+    case QFileDevice::ResourceError:
+        return QStringLiteral("zmanjkalo je prostora ali pomnilnika");
+    case QFileDevice::RenameError:
+        return QStringLiteral("začasne datoteke ni mogoče preimenovati");
+    default:
+        return QStringLiteral("datoteke ni mogoče odpreti");
+    }
+}
 
 QString Decode(const QByteArray& bytes, TTextFormat& format) {
     QByteArray body = bytes;
     format = TTextFormat{};
+    // A byte order mark is never text, whatever encoding the rest turns out to be in; it is
+    // written back as it was found.
+    if (body.startsWith("\xEF\xBB\xBF")) {
+        format.byteOrderMark = true;
+        body.remove(0, 3);
+    }
     const std::string_view view(body.constData(), size_t(body.size()));
     QString text;
     if (IsValidUtf8(view)) {
         format.encoding = TTextFormat::Encoding::Utf8;
-        if (body.startsWith("\xEF\xBB\xBF")) {
-            format.byteOrderMark = true;
-            body.remove(0, 3);
-        }
         text = QString::fromUtf8(body);
     } else {
         format.encoding = TTextFormat::Encoding::Cp1250;
@@ -42,14 +64,15 @@ bool Encode(const QString& text, const TTextFormat& format, QByteArray& bytes) {
     QString body = text;
     if (format.lineEnd != QLatin1String("\n")) body.replace(QLatin1Char('\n'), format.lineEnd);
     const QByteArray utf8 = body.toUtf8();
+    const QByteArray mark = format.byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     if (format.encoding == TTextFormat::Encoding::Utf8) {
-        bytes = format.byteOrderMark ? QByteArray("\xEF\xBB\xBF") + utf8 : utf8;
+        bytes = mark + utf8;
         return true;
     }
     const std::string cp = Utf8ToCp1250(std::string_view(utf8.constData(), size_t(utf8.size())));
     // Characters outside the code page would silently become "?": refuse instead.
     if (Cp1250ToUtf8(cp) != std::string_view(utf8.constData(), size_t(utf8.size()))) return false;
-    bytes = QByteArray(cp.data(), qsizetype(cp.size()));
+    bytes = mark + QByteArray(cp.data(), qsizetype(cp.size()));
     return true;
 }
 
@@ -60,9 +83,10 @@ bool Read(const QString& path, QString& text, TTextFormat& format, QString& erro
                     .arg(QDir::toNativeSeparators(path));
         return false;
     }
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
-                    .arg(QDir::toNativeSeparators(path), file.errorString());
+                    .arg(QDir::toNativeSeparators(path), FileErrorReason(file, errno));
         return false;
     }
     // A source of this size is no program the assembler could take; reading it whole would
@@ -73,10 +97,11 @@ bool Read(const QString& path, QString& text, TTextFormat& format, QString& erro
                     .arg(MaxDocumentBytes / (1024 * 1024));
         return false;
     }
+    errno = 0;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
-                    .arg(QDir::toNativeSeparators(path), file.errorString());
+                    .arg(QDir::toNativeSeparators(path), FileErrorReason(file, errno));
         return false;
     }
     // The editor's text ends at a zero byte, so such a file would be shown cut short and later
@@ -92,9 +117,29 @@ bool Read(const QString& path, QString& text, TTextFormat& format, QString& erro
 
 bool Write(const QString& path, const QByteArray& bytes, QString& error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // A writable file in a folder that takes no new files cannot get a temporary file beside
+    // it: it can only be written in place, which is not atomic.
+    const QFileInfo info(path);
+    const bool inPlace = info.isFile() && info.isWritable() && !QFileInfo(info.absolutePath()).isWritable();
+    file.setDirectWriteFallback(inPlace);
+    errno = 0;
+    bool opened = file.open(QIODevice::WriteOnly);
+    bool ok = opened && file.write(bytes) == bytes.size();
+    int reason = errno;
+    if (ok) {
+        errno = 0;
+        // In place, commit() reports success even when its final flush failed; the error the
+        // flush left behind tells.
+        ok = file.commit() && file.error() == QFileDevice::NoError;
+        reason = errno;
+    }
+    if (!ok) {
         error = QStringLiteral("Datoteke ni mogoče shraniti: %1 (%2)")
-                    .arg(QDir::toNativeSeparators(path), file.errorString());
+                    .arg(QDir::toNativeSeparators(path), FileErrorReason(file, reason));
+        if (inPlace && opened)
+            error += QStringLiteral(".\nMapa ne dovoli začasne datoteke, zato je bila datoteka pisana "
+                                    "neposredno in je morda nepopolna. Besedilo v urejevalniku je "
+                                    "ostalo; shranite ga z ukazom Shrani kot v drugo mapo.");
         file.cancelWriting();
         return false;
     }

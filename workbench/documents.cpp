@@ -14,7 +14,7 @@ namespace {
 
 const QString kAppTitle = QStringLiteral("Orlek");
 const QString kUntitledFile = QStringLiteral("Neimenovana"); // the save dialog's first name
-const QString kOpenFilter = QStringLiteral("Assembler (*.asm *.s07);;Vse daototeke (*)");
+const QString kOpenFilter = QStringLiteral("Assembler (*.asm *.s07);;Vse datoteke (*)");
 const QString kSaveFilter = QStringLiteral("Assembler (*.asm);;(*.s07);;Vse datoteke (*)");
 
 QString DirectoryWithSeparator(const QString& path) {
@@ -150,21 +150,21 @@ bool TDocuments::SaveDocumentAs() {
     return true;
 }
 
-void TDocuments::OpenAtStart(const QString& commandLineDocument, QSettings& settings) {
+bool TDocuments::OpenAtStart(const QString& commandLineDocument, QSettings& settings) {
     if (!commandLineDocument.isEmpty()) {
         // The path keeps its case: file names are case-sensitive here.
         const QString path = QFileInfo(commandLineDocument).absoluteFilePath();
         saveDialogFileName = path;
-        if (QFileInfo(path).isFile()) OpenDocument(path);
-        else
-            Prompt().ShowMessage(
-                kAppTitle, QStringLiteral("Datoteka ne obstaja: %1").arg(QDir::toNativeSeparators(path)));
-        return;
+        if (QFileInfo(path).isFile()) return OpenDocument(path);
+        Prompt().ShowMessage(kAppTitle,
+                             QStringLiteral("Datoteka ne obstaja: %1").arg(QDir::toNativeSeparators(path)));
+        return false;
     }
     const QString last = settings.value(QStringLiteral("last file")).toString();
     if (!last.isEmpty() && last != TfrmKoda::Untitled && QFileInfo(last).isAbsolute() &&
         QFileInfo(last).isFile())
-        OpenDocument(last);
+        return OpenDocument(last);
+    return false;
 }
 
 void TDocuments::Restore(QSettings& settings) { recent->Load(settings); }

@@ -33,8 +33,8 @@ public:
     bool AskToSave();
 
     // Start-up: the document named on the command line (one that does not exist is reported),
-    // else the store's "last file" when it still exists.
-    void OpenAtStart(const QString& commandLineDocument, QSettings& settings);
+    // else the store's "last file" when it still exists. Returns true when a document was opened.
+    bool OpenAtStart(const QString& commandLineDocument, QSettings& settings);
     // The recent files from the store; at exit the recent files and "last file" back to it.
     void Restore(QSettings& settings);
     void Save(QSettings& settings) const;

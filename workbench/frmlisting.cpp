@@ -14,10 +14,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <Qsci/qsciscintilla.h>
+#include <cerrno>
 
 #include "assembler/encoding.h"
 #include "editor/asmlexer.h"
 #include "windows/prompt.h"
+#include "workbench/documentfile.h"
 
 TfrmListing::TfrmListing(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmListing"));
@@ -100,13 +102,16 @@ void TfrmListing::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-bool TfrmListing::LoadListing(const QString& path, QString& error) {
+bool TfrmListing::LoadListing(const QString& path, QString& error, const QString& whyNone) {
+    if (path.isEmpty()) {
+        error = whyNone.isEmpty() ? QStringLiteral("Listing se ne zapisuje.") : whyNone;
+        return false;
+    }
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Datoteke z listingom ni mogoče odpreti: %1%2")
-                    .arg(QDir::toNativeSeparators(path),
-                         path.isEmpty() ? QString()
-                                        : QStringLiteral(" (") + file.errorString() + QLatin1Char(')'));
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Datoteke z listingom ni mogoče odpreti: %1 (%2)")
+                    .arg(QDir::toNativeSeparators(path), TDocumentFile::FileErrorReason(file, errno));
         return false;
     }
     const QByteArray bytes = file.readAll();
@@ -118,9 +123,9 @@ bool TfrmListing::LoadListing(const QString& path, QString& error) {
     return true;
 }
 
-bool TfrmListing::ShowListing(const QString& path) {
+bool TfrmListing::ShowListing(const QString& path, const QString& whyNone) {
     QString error;
-    if (!LoadListing(path, error)) {
+    if (!LoadListing(path, error, whyNone)) {
         Prompt().ShowError(QStringLiteral("Orlek"), error);
         return false;
     }

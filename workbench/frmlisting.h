@@ -17,11 +17,12 @@ public:
     explicit TfrmListing(QWidget* parent = nullptr);
 
     // Loads the listing (8-bit Windows-1250 text). Returns false with a message in `error`
-    // when the file cannot be read.
-    bool LoadListing(const QString& path, QString& error);
+    // when the file cannot be read; an empty path means no listing is written at all, and
+    // `whyNone` then says why.
+    bool LoadListing(const QString& path, QString& error, const QString& whyNone = QString());
     // The "Listing" command: loads the listing and shows the window (centred on the screen the
     // first time). A listing that cannot be read is reported and the window stays closed.
-    bool ShowListing(const QString& path);
+    bool ShowListing(const QString& path, const QString& whyNone = QString());
     void SetKeywords(const QStringList& keywords);
     void SetEditorFont(const QString& family);
     QString Text() const;

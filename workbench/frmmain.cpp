@@ -288,7 +288,10 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         C::Menu("mnuOrodja", "O&rodja"),
         C::Item("mnuNastavitve", "&Nastavitve okolja", {}, [this] { EditSettings(); }),
         C::Item("Listing1", "Listing", {},
-                [this] { frmListing->ShowListing(QString::fromStdString(session->ListingPath)); }),
+                [this] {
+                    frmListing->ShowListing(QString::fromStdString(session->ListingPath),
+                                            QString::fromStdString(session->ListingUnavailable()));
+                }),
 
         C::Menu("mnuOkna", "&Okna"),
         WindowItem("mnuOkno_code", "&Koda", "code"),
@@ -503,7 +506,12 @@ void TfrmMain::Start(const QString& commandLineDocument) {
     activateWindow();
     raise();
 
-    documents->OpenAtStart(commandLineDocument, *settings);
+    // A document the student named (the desktop's "open with") is shown, whatever the store
+    // says about the code window.
+    if (documents->OpenAtStart(commandLineDocument, *settings) && !commandLineDocument.isEmpty()) {
+        frmKoda->show();
+        frmKoda->raise();
+    }
     run->StartClocks();
 }
 

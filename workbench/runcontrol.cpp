@@ -27,10 +27,17 @@ QStringList ToQt(const std::vector<std::string>& lines) {
 
 // Listing write errors do not change the assembly's outcome. They are told once the workbench
 // shows that outcome, so after a load the commands are already enabled for the new state while
-// the message box is open.
+// the message box is open. Each error's number is followed by where the listing could not be
+// written and why; when no listing location is usable at all, only that is told.
 void TellListingErrors(const TLoadResult& result) {
-    for (int code : result.ListingErrors)
-        Prompt().ShowMessage(QStringLiteral("Orlek"), QString::fromStdString(ListingErrorMessage(code)));
+    const QString problem = QString::fromStdString(result.ListingProblem);
+    for (int code : result.ListingErrors) {
+        QString text = QString::fromStdString(ListingErrorMessage(code));
+        if (!problem.isEmpty()) text += QLatin1Char('\n') + problem;
+        Prompt().ShowMessage(QStringLiteral("Orlek"), text);
+    }
+    if (result.ListingErrors.empty() && !problem.isEmpty())
+        Prompt().ShowMessage(QStringLiteral("Orlek"), problem);
 }
 
 // The run commands: a menu item and a toolbar button each, running the same slot. The compile
@@ -60,7 +67,7 @@ const TMenuItem kMenuItems[] = {
     {&TRunControl::mnuStop, "mnuStop", "Stop", QKeySequence(Qt::CTRL | Qt::Key_F2), &TRunControl::Stop},
     {&TRunControl::mnuPocasno, "mnuPocasno", "Počasi izvajaj", QKeySequence(Qt::CTRL | Qt::Key_F9),
      &TRunControl::RunSlow},
-    {&TRunControl::mnuHitro, "mnuHitro", "Htro izvajaj", QKeySequence(Qt::SHIFT | Qt::Key_F9),
+    {&TRunControl::mnuHitro, "mnuHitro", "Hitro izvajaj", QKeySequence(Qt::SHIFT | Qt::Key_F9),
      &TRunControl::RunFast},
     {&TRunControl::Breakpoint1, "Breakpoint1", "Prekinitvena točka", QKeySequence(Qt::Key_F5),
      &TRunControl::ToggleBreakpoint},
@@ -217,7 +224,11 @@ TLoadResult TRunControl::Assemble(bool load) {
     emit loadStarting(static_cast<int>(lines.size()));
     const TLoadResult result = load ? session_.LoadProgram(lines) : session_.Compile(lines);
     emit loadFinished(result.Ok);
-    if (result.Done && !result.Ok) emit loadFailed(ToQt(result.Messages), result.ErrorLine);
+    // The assembler's warnings follow in the same list ("Napaka/Opozorilo"): after the messages
+    // of a failure, which stay in view, or on their own after a success.
+    if (result.Done && !result.Ok)
+        emit loadFailed(ToQt(result.Messages) + ToQt(result.Warnings), result.ErrorLine);
+    else if (result.Done && !result.Warnings.empty()) emit errorMessages(ToQt(result.Warnings), true);
     return result;
 }
 

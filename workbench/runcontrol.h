@@ -153,10 +153,11 @@ signals:
     // a load, that the program is loaded). On success: hide the error mark; after a load the
     // refresh that follows puts the execution mark on with showExecutionLine.
     void loadFinished(bool ok);
-    // A failed assembly: the error list's new contents, and the line for ShowErrorLine (0:
-    // none). The error panel is to be shown.
+    // A failed assembly: the error list's new contents (the messages, then the assembler's
+    // warnings), and the line for ShowErrorLine (0: none). The error panel is to be shown.
     void loadFailed(const QStringList& messages, int errorLine);
-    // Lines to add to the error list during a run; showPanel: show the error panel.
+    // Lines to add to the error list during a run, or the assembler's warnings after a
+    // successful assembly; showPanel: show the error panel.
     void errorMessages(const QStringList& messages, bool showPanel);
     // ShowExecutionLine(line): scroll to it and mark it as the current line (0: none).
     void showExecutionLine(int line);

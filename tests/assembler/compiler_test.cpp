@@ -319,10 +319,11 @@ TEST_F(AsmTest, ResetVectorDecidesSuccess) {
 }
 
 TEST_F(AsmTest, SampleProgramAssembles) {
+    // 23 lines: the line break after "end" ends that line (the editor shows an empty line 24).
     std::vector<std::string> lines = SplitLines(Utf8ToCp1250(SampleProgram()));
-    ASSERT_EQ(lines.size(), 24u);
+    ASSERT_EQ(lines.size(), 23u);
     EXPECT_EQ(lines[0], "");
-    EXPECT_EQ(lines[23], "");
+    EXPECT_EQ(lines[22], "       end");
     EXPECT_EQ(lines[3].substr(0, 7), "       ");
     ASSERT_EQ(Asm(lines), kOk);
     EXPECT_EQ(memory.Cells[0xFFFE].Line, 8);
@@ -418,17 +419,74 @@ TEST_F(AsmTest, LongRemarkAfterTheFieldsIsIgnoredLikeAComment) {
     EXPECT_EQ(Asm({sm + std::string(300, ' ') + "4"}), Result(2, Status::OperandError));
 }
 
-TEST_F(AsmTest, LinesBeyondTheTagRangeMayNotEmitBytes) {
-    std::vector<std::string> src(TCompiler::MaxCodeLine - 1, "* filler");
-    src[0] = " ORG $40";
-    src.push_back(" NOP");      // line 32767: still taggable
-    src.push_back(" SM $50 1"); // preset bytes carry no line number
-    src.push_back("L EQU 5");
-    src.push_back(" ORG $FFFE");
-    src.push_back(" FDB L");
-    EXPECT_EQ(Asm(src), Result(32772, Status::UnknownError));
+TEST_F(AsmTest, ASourceLongerThanLineNumbersCanTagIsRefusedAsTooLong) {
+    // 32767 lines, the last one emitting code, fill the range of line tags exactly.
+    std::vector<std::string> src(TCompiler::MaxSourceLines - 1, "* filler");
+    src[0] = " ORG $FFFE";
+    src[1] = " FDB $40";
+    src[2] = " ORG $40";
+    src.push_back(" NOP");
+    ASSERT_EQ(src.size(), 32767u);
+    EXPECT_EQ(Asm(src), kOk);
     EXPECT_EQ(memory.Cells[0x40].Line, 32767);
-    EXPECT_EQ(memory.Cells[0x50].Line, PresetLine);
+    // One line more, whatever it holds, and the source is refused at that line.
+    src.push_back("");
+    EXPECT_EQ(Asm(src), Result(32769, Status::ProgramTooLong));
+    EXPECT_EQ(memory.Cells[0x40].Line, NoLine);
+}
+
+// A failure whose status points elsewhere gets one explaining line; the status stays as it was.
+TEST_F(AsmTest, HintsExplainWhatTheStatusAloneDoesNot) {
+    const std::string text98(98, 'a');
+    const struct {
+        std::vector<std::string> source;
+        CompileResult result;
+        const char* hint; // nullptr: none
+    } cases[] = {
+        {{" FCC \"" + text98 + "a\""},
+         Result(2, Status::OperandError),
+         "Namig: besedilo FCC ima lahko največ 98 znakov"},
+        {{" ORG $100", "\tLDAA #1"},
+         Result(3, Status::UnknownInstruction),
+         "Namig: vrstica vsebuje tabulator"},
+        {{"\tORG\t$FFFE", "\tFDB\t0"},
+         Result(0, Status::NoResetVector),
+         "Namig: izvorna koda vsebuje tabulatorje"},
+        {{" FCC \"" + text98 + "\"", " FOO"}, Result(3, Status::UnknownInstruction), nullptr},
+        {{" FOO ;\ta remark may hold tabs"}, Result(2, Status::UnknownInstruction), nullptr},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Asm(c.source), c.result) << c.source[0];
+        if (!c.hint) {
+            EXPECT_TRUE(compiler.ErrorHints().empty()) << c.source[0];
+            continue;
+        }
+        ASSERT_EQ(compiler.ErrorHints().size(), 1u) << c.source[0];
+        EXPECT_EQ(compiler.ErrorHints()[0].rfind(c.hint, 0), 0u) << compiler.ErrorHints()[0];
+    }
+}
+
+// Warnings name their lines and change nothing that was assembled.
+TEST_F(AsmTest, WarningsForWrappedOffsetsOverwrittenCodeAndRegisterBytes) {
+    ASSERT_EQ(Asm({" ORG $FFFE", " FDB $100", " ORG $100", "TAB FCB 1", " LDAA TAB+200", " LDAA TAB+100",
+                   " ORG $101", " NOP", " SM $08 1", " ORG $12", " FCB 2 ; RDR keeps its cell"}),
+              kOk);
+    ASSERT_EQ(compiler.Warnings().size(), 2u);
+    EXPECT_EQ(compiler.Warnings()[0].Line, 5);
+    EXPECT_EQ(compiler.Warnings()[0].Text, "Opozorilo: odmik +200 v \"TAB+200\" se bere kot bajt s "
+                                           "predznakom, zato se prišteje -56 (vrstica 5)");
+    EXPECT_EQ(compiler.Warnings()[1].Line, 8);
+    EXPECT_EQ(compiler.Warnings()[1].Text,
+              "Opozorilo: vrstica 8 zapiše na naslov $0101, ki ga je že zapolnila vrstica 5");
+    EXPECT_EQ(memory.Cells[0x101].Value, 0x01); // NOP over the LDAA opcode, as before
+    EXPECT_EQ(memory.Cells[0x103].Value, 0xC8); // TAB-56 = $00C8
+    ASSERT_EQ(compiler.RegisterBytes().size(), 1u);
+    EXPECT_EQ(compiler.RegisterBytes()[0].Address, 0x08);
+    EXPECT_EQ(compiler.RegisterBytes()[0].Line, 9);
+    // A clean program has none.
+    ASSERT_EQ(Asm({" ORG $FFFE", " FDB $100", " ORG $100", " NOP"}), kOk);
+    EXPECT_TRUE(compiler.Warnings().empty());
+    EXPECT_TRUE(compiler.RegisterBytes().empty());
 }
 
 TEST_F(AsmTest, ProgressStepsOncePerLinePerPass) {

@@ -5,14 +5,17 @@
 #include "tests/assembler/asm_fixture.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <stdexcept>
 
 #include "assembler/outfile.h"
 #include "assembler/srecord.h"
+#include "tests/unprivileged.h"
 
 namespace {
 
@@ -99,7 +102,7 @@ TEST_F(AsmTest, ListingWriteAndCloseErrorsAreReported) {
     compiler.ListingPath = path.string();
     compiler.ProgressStep = [&] {
         for (const auto& e : fs::directory_iterator(dir.Path()))
-            if (e.path().filename().string().rfind(".list.lst.", 0) == 0) fs::remove(e.path());
+            if (e.path().filename().string().rfind(".orlek-", 0) == 0) fs::remove(e.path());
     };
     ASSERT_EQ(Asm(kProgram), kOk);
     EXPECT_EQ(compiler.ListingErrors(), std::vector<int>{ListingErrorCode(ListingError::Close)});
@@ -165,6 +168,59 @@ TEST(OutputFileTest, UncommittedOrFailedOutputLeavesTheOldFile) {
     EXPECT_NE(error.find(dir.Path().string()), std::string::npos) << error;
     EXPECT_FALSE(out.Open((dir.Path() / "no" / "x").string(), error));
     EXPECT_NE(error.find("no/x"), std::string::npos) << error;
+}
+
+// The file's own permissions decide, as for a shell redirection: a read-only file is refused
+// (not replaced through a temporary file), a writable file in a folder that takes no new files
+// is written in place, and an in-place write that fails says the file may be incomplete.
+TEST(OutputFileTest, PermissionsOfTheFileAndOfItsFolder) {
+    TempDir dir;
+    const fs::path readOnly = dir.Path() / "ro.txt", writable = dir.Path() / "rw.txt";
+    WriteFileBytes(readOnly, "old");
+    WriteFileBytes(writable, "old");
+    using P = fs::perms;
+    fs::permissions(readOnly, P::owner_read | P::group_read | P::others_read);
+    fs::permissions(writable, P::owner_read | P::owner_write | P::group_read | P::group_write |
+                                  P::others_read | P::others_write);
+    fs::permissions(dir.Path(), P::owner_read | P::owner_exec | P::group_read | P::group_exec |
+                                    P::others_read | P::others_exec);
+    const std::string failure = RunUnprivileged([&]() -> std::string {
+        TOutputFile out;
+        std::string error;
+        if (out.Open(readOnly.string(), error)) return "a read-only file was opened";
+        if (error != "Ne morem pisati v \"" + readOnly.string() + "\": datoteka je samo za branje")
+            return error;
+        if (out.Open((dir.Path() / "new.txt").string(), error)) return "a new file was made";
+        if (error.find("nimate dovoljenja") == std::string::npos) return error;
+        if (!out.Open(writable.string(), error) || !out.DirectFallback()) return "in place: " + error;
+        std::fputs("new", out.Stream());
+        if (!out.Commit(error)) return error;
+        if (ReadFileBytes(writable) != "new") return "not written in place";
+        // The disk takes two bytes only.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{2, 2};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (!out.Open(writable.string(), error)) return error;
+        std::fputs("longer text", out.Stream());
+        if (out.Commit(error)) return "a failed write in place was committed";
+        if (error.find("je morda nepopolna") == std::string::npos) return error;
+        return "";
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(ReadFileBytes(readOnly), "old");
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+TEST(OutputFileTest, ANameAsLongAsTheFileSystemTakesIsWritten) {
+    TempDir dir;
+    const fs::path path = dir.Path() / (std::string(250, 'n') + ".s19");
+    TOutputFile out;
+    std::string error;
+    ASSERT_TRUE(out.Open(path.string(), error)) << error;
+    std::fputs("x", out.Stream());
+    ASSERT_TRUE(out.Commit(error)) << error;
+    EXPECT_EQ(ReadFileBytes(path), "x");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
 TEST(OutputFileTest, APipeThatNobodyReadsIsRefusedAtOnce) {

@@ -150,13 +150,15 @@ TEST(EncodingTest, UpperCaseCoversSlovenianLetters) {
     EXPECT_EQ(Cp1250ToUtf8(s), "ŠTEVEC ŽABA ČAS ß ÷ ABC");
 }
 
-TEST(EncodingTest, SplitLinesLikeTheEditor) {
+TEST(EncodingTest, SplitLinesAFinalLineBreakEndsTheLastLine) {
     using V = std::vector<std::string>;
     EXPECT_EQ(SplitLines(""), V{""});
+    EXPECT_EQ(SplitLines("\n"), V{""});
     EXPECT_EQ(SplitLines("a"), V{"a"});
-    EXPECT_EQ(SplitLines("a\n"), (V{"a", ""}));
+    EXPECT_EQ(SplitLines("a\n"), V{"a"});
+    EXPECT_EQ(SplitLines("a\r\n\r\n"), (V{"a", ""}));
     EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitLines("\r\r\n\n"), (V{"", "", "", ""}));
+    EXPECT_EQ(SplitLines("\r\r\n\n"), (V{"", "", ""}));
     EXPECT_EQ(SplitLines(std::string("a\0b\nc", 5)), (V{std::string("a\0b", 3), "c"}));
 }
 

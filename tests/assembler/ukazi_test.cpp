@@ -1,6 +1,9 @@
 // Instruction-set table readers: the shipped tables load, malformed files are refused.
 #include "tests/assembler/asm_fixture.h"
 
+#include <cerrno>
+
+#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
 
 namespace {
@@ -88,6 +91,30 @@ TEST(UkaziFastTest, RefusesMissingShortOddAndCorruptFiles) {
     // The assembler cannot be created without its table.
     TMemory memory;
     EXPECT_THROW(TCompiler(memory, dir.Path().string()), TableError);
+}
+
+// Every message that carries the system's reason says it in Slovenian, also for reasons
+// without a phrase of their own.
+TEST(SystemErrorTextTest, ReasonsAreSlovenian) {
+    const struct {
+        int error;
+        const char* text;
+    } cases[] = {
+        {ENOENT, "datoteka ali mapa ne obstaja"},      {EACCES, "nimate dovoljenja"},
+        {ENOSPC, "na disku ni več prostora"},          {EISDIR, "to je mapa"},
+        {EROFS, "datotečni sistem je samo za branje"}, {ENAMETOOLONG, "ime je predolgo"},
+        {123456, "sistemska napaka 123456"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SystemErrorText(c.error), c.text) << c.error;
+    try {
+        TUkaziFast t("/nonexistent/bin/ukazi.red");
+        FAIL() << "a missing table was read";
+    } catch (const TableError& e) {
+        EXPECT_EQ(
+            std::string(e.what()),
+            "Ne morem prebrati tabele ukazov: /nonexistent/bin/ukazi.red (datoteka ali mapa ne obstaja)");
+    }
 }
 
 TEST(UkaziTest, OpcodeTextsAndRefusals) {

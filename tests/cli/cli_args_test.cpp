@@ -31,6 +31,9 @@ TEST(CliArgsTest, BadCommandLinesExitTwoWithAMessage) {
     ExpectUsageError({"run", src, "--mem", "FFFF:2"}, "--mem");
     ExpectUsageError({"run", src, "--mem", "G000:2"}, "--mem");
     ExpectUsageError({"run", src, "--mem", "1000"}, "--mem");
+    ExpectUsageError({"run", src, "--mem", "FFFF:18446744073709486081"}, "--mem"); // would wrap in 64 bits
+    ExpectUsageError({"run", src, "--trace-limit", "-1"}, "--trace-limit");
+    ExpectUsageError({"run", src, "--break", "NOWHERE"}, "oznake \"NOWHERE\" ni v izvoru");
     ExpectUsageError({"run", src, "--pin", "2.5@1"}, "--pin");
     ExpectUsageError({"run", src, "--pin", "3.0@1"}, "--pin");
     ExpectUsageError({"run", src, "--pin", "1.3"}, "@KORAK");

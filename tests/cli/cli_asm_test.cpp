@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "tests/cli/cli_process.h"
+#include "tests/unprivileged.h"
 
 using Lines = std::vector<std::string>;
 
@@ -106,4 +108,110 @@ TEST(CliAsmTest, OutputsThatWouldOverwriteTheSourceAreRefused) {
     std::filesystem::current_path(cwd);
     EXPECT_EQ(r.exit, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("new.lst")));
+}
+
+// Sources on standard input that used to mislead: the final line break, a byte order mark in
+// front of Windows-1250 text, an over-long source, a TAB between the fields, an FCC text over
+// its limit, a wrapped label offset and bytes the S-records cannot hold. The messages and
+// hints go to stderr; warnings do not change the exit code.
+TEST(CliAsmTest, SourcesThatUsedToMisleadGetAClearAnswer) {
+    const std::string prologue = "       org $fffe\n       fdb 0\n";
+    const struct {
+        std::string input;
+        std::vector<std::string> extra;
+        int exit;
+        std::string out;
+        std::vector<std::string> err; // fragments of stderr, or nothing at all when empty
+    } cases[] = {
+        {"\xEF\xBB\xBFstart  nop ; \x9A"
+         "tevec\n" +
+             prologue,
+         {"--symbols"},
+         0,
+         "START $0000\n",
+         {}},
+        {std::string(40000, '\n'),
+         {},
+         1,
+         "",
+         {"Napaka: program je predolg, dovoljenih je največ 32767 vrstic (napaka v vrstici 32768)\n"}},
+        {prologue + "\tldaa #1\n",
+         {},
+         1,
+         "",
+         {"Napaka: neznan ukaz (napaka v vrstici 3)\nNamig: vrstica vsebuje tabulator"}},
+        {prologue + "       fcc \"" + std::string(99, 'a') + "\"\n",
+         {},
+         1,
+         "",
+         {"(napaka v vrstici 3)\nNamig: besedilo FCC ima lahko največ 98 znakov\nSimulatorja"}},
+        {prologue + "       org $100\nt      fcb 0\n       ldaa t+200\n       org $08\n       fcb 1\n",
+         {"--srec", "/dev/null"},
+         0,
+         "",
+         {"Opozorilo: odmik +200 v \"T+200\" se bere kot bajt s predznakom, zato se prišteje -56 (vrstica "
+          "5)\n",
+          "opozorilo: zapisi S ne vsebujejo zlogov na naslovih registrov čipa: $0008 (vrstica 7)\n"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"asm", "-"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        CliResult r = RunCli(args, c.input);
+        const std::string shown = c.input.substr(0, 40);
+        EXPECT_EQ(r.exit, c.exit) << shown << r.err;
+        EXPECT_EQ(r.out, c.out) << shown;
+        if (c.err.empty()) {
+            EXPECT_EQ(r.err, "") << shown;
+        }
+        for (const std::string& fragment : c.err)
+            EXPECT_NE(r.err.find(fragment), std::string::npos) << shown << "\nstderr: " << r.err;
+    }
+}
+
+// A final line break ends the last line: three lines without END list as four, the automatic
+// END numbered 4.
+TEST(CliAsmTest, AFinalLineBreakAddsNoLine) {
+    TempDir dir;
+    CliResult r =
+        RunCli({"asm", "-", "--listing", dir.Path("x.lst")}, "       nop\n       nop\n       nop\n");
+    EXPECT_EQ(r.exit, 1) << r.err; // no reset vector
+    Lines listing = SplitLinesLf(ReadFile(dir.Path("x.lst")));
+    ASSERT_EQ(listing.size(), 4u);
+    EXPECT_EQ(listing[3], "    4                    END\r");
+}
+
+// The output's own permissions decide, as for a shell redirection; a writable file in a folder
+// that takes no new files is written in place; a name as long as the file system allows works.
+TEST(CliAsmTest, OutputPermissionsAndLongNames) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    using P = fs::perms;
+    const std::string readOnly = dir.Path("ro.s19"), writable = dir.Path("rw.s19");
+    const std::string longName = dir.Path(std::string(250, 'n') + ".s19");
+    CliResult r = RunCli({"asm", CliData("regs.asm"), "--srec", longName});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(ReadFile(longName).substr(0, 2), "S0");
+    fs::remove(longName);
+
+    for (const std::string& path : {readOnly, writable}) {
+        std::ofstream(path) << "old";
+    }
+    fs::permissions(readOnly, P::owner_read | P::group_read | P::others_read);
+    fs::permissions(writable, P::owner_read | P::owner_write | P::group_read | P::group_write |
+                                  P::others_read | P::others_write);
+    fs::permissions(dir.Dir(), P::owner_read | P::owner_exec | P::group_read | P::group_exec |
+                                   P::others_read | P::others_exec);
+    const std::string failure = RunUnprivileged([&]() -> std::string {
+        CliResult ro = RunCli({"asm", CliData("regs.asm"), "--srec", readOnly});
+        if (ro.exit != 2 ||
+            ro.err.find("\"" + readOnly + "\": datoteka je samo za branje") == std::string::npos)
+            return "read-only: " + ro.err;
+        CliResult rw = RunCli({"asm", CliData("regs.asm"), "--srec", writable});
+        if (rw.exit != 0) return "writable: " + rw.err;
+        return "";
+    });
+    fs::permissions(dir.Dir(), P::owner_all);
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(ReadFile(readOnly), "old");
+    EXPECT_EQ(ReadFile(writable).substr(0, 2), "S0");
 }

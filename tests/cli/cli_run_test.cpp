@@ -1,6 +1,11 @@
 // Whole programs run through orlek-cli: registers, memory, serial output, trace rows, the log.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 
 #include "tests/cli/cli_process.h"
@@ -198,4 +203,51 @@ TEST(CliRunTest, SameSeedGivesTheSameRun) {
     CliResult b = RunCli({"run", CliData("counter.asm"), "--steps", "50", "--seed", "7", "--mem", "0009:2"});
     EXPECT_EQ(a.exit, 0);
     EXPECT_EQ(a.out, b.out);
+}
+
+TEST(CliRunTest, BreakOnALabelAndABoundedTrace) {
+    CliResult r = RunCli({"run", CliData("counter.asm"), "--break", "loop"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("steps=3 stop=breakpoint line=6"), std::string::npos) << r.out;
+
+    // Every access matches: the recorder keeps the first three and says how many it dropped.
+    r = RunCli({"run", CliData("counter.asm"), "--steps", "100", "--trigger", "xxxx,x,R", "--qualifier",
+                "xxxx,x,R", "--qualifier", "xxxx,x,W", "--trace-limit", "3"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    size_t rows = 0;
+    for (const std::string& line : SplitLinesLf(r.out))
+        rows += line.rfind("trace: ", 0) == 0;
+    EXPECT_EQ(rows, 3u);
+    EXPECT_NE(r.err.find("sled je polna: posnetih je 3 dostopov, nadaljnjih "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" ni posnetih (--trace-limit)"), std::string::npos) << r.err;
+}
+
+// Ctrl+C or SIGTERM during a run removes the temporary log, and the process still ends by
+// that signal.
+TEST(CliRunTest, ASignalRemovesTheTemporaryLog) {
+    TempDir dir;
+    const std::string program = ORLEK_CLI, source = CliData("counter.asm"), log = dir.Path("run.log");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::freopen("/dev/null", "w", stdout);
+        ::execl(program.c_str(), program.c_str(), "run", source.c_str(), "--steps", "100000000000", "--log",
+                log.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    auto temporaries = [&] {
+        size_t n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Dir()))
+            n += entry.path().filename().string().rfind(".orlek-", 0) == 0;
+        return n;
+    };
+    for (int i = 0; i < 500 && temporaries() == 0; ++i)
+        ::usleep(10'000);
+    ASSERT_EQ(temporaries(), 1u) << "the run never started its log";
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(temporaries(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(log));
 }

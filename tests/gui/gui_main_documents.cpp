@@ -1,8 +1,11 @@
 // Documents: new, open, save, save as, the unsaved-changes question, recent files, encodings.
 #include <QFileInfo>
 #include <QMenu>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "tests/gui/gui_main_fixture.h"
+#include "tests/unprivileged.h"
 
 using Answer = TPrompt::Answer;
 
@@ -84,6 +87,7 @@ TEST_F(MainWindowTest, OpenWithCancelNoAndYes) {
     EXPECT_EQ(Koda().DocumentName(), other);
     ASSERT_EQ(prompt.Dialogs.size(), 4);
     EXPECT_TRUE(prompt.Dialogs[3].startsWith("Odpri|" + temp.path()));
+    EXPECT_EQ(prompt.Filters[3], QStringLiteral("Assembler (*.asm *.s07);;Vse datoteke (*)"));
 }
 
 TEST_F(MainWindowTest, SavingBeforeOpenDoesNotOfferTheFileBeingOpened) {
@@ -148,7 +152,8 @@ TEST_F(MainWindowTest, UnreadableFileGivesMessageAndKeepsDocument) {
     EXPECT_FALSE(Docs().OpenDocument(temp.filePath("absent.asm")));
     EXPECT_FALSE(Docs().OpenDocument(temp.path())); // a directory
     EXPECT_EQ(prompt.Messages.size(), 2);
-    EXPECT_TRUE(prompt.Messages[0].contains("absent.asm"));
+    EXPECT_TRUE(prompt.Messages[0].endsWith("absent.asm (datoteka ali mapa ne obstaja)"))
+        << prompt.Messages[0].toStdString();
     EXPECT_EQ(Koda().Source(), before);
     EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
     EXPECT_TRUE(Docs().Recent().Entries().isEmpty());
@@ -299,8 +304,46 @@ TEST(DocumentFileTest, DecodeKeepsLineEndsAndByteOrderMark) {
     ASSERT_TRUE(TDocumentFile::Encode(QStringLiteral("a\nb"), f, bytes));
     EXPECT_EQ(bytes, QByteArray("\xEF\xBB\xBF"
                                 "a\nb"));
+    // A byte order mark in front of Windows-1250 text is no text either, and comes back on saving.
+    EXPECT_EQ(TDocumentFile::Decode("\xEF\xBB\xBFstart nop ;\x9A", f), QStringLiteral("start nop ;š"));
+    EXPECT_EQ(f.encoding, TTextFormat::Encoding::Cp1250);
+    ASSERT_TRUE(TDocumentFile::Encode(QStringLiteral("start nop ;š"), f, bytes));
+    EXPECT_EQ(bytes, QByteArray("\xEF\xBB\xBFstart nop ;\x9A"));
     // Old Mac line ends come back as they were.
     EXPECT_EQ(TDocumentFile::Decode("a\rb\r", f), QStringLiteral("a\nb\n"));
     ASSERT_TRUE(TDocumentFile::Encode(QStringLiteral("a\nb\n"), f, bytes));
     EXPECT_EQ(bytes, QByteArray("a\rb\r"));
+}
+
+// A writable document in a folder that takes no new files is saved in place; when that write
+// fails part way the message says the file may be incomplete.
+TEST(DocumentFileTest, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("doc.asm"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    using P = QFileDevice::Permission;
+    QFile::setPermissions(path, P::ReadOwner | P::WriteOwner | P::ReadGroup | P::WriteGroup | P::ReadOther |
+                                    P::WriteOther);
+    QFile::setPermissions(dir.path(), P::ReadOwner | P::ExeOwner | P::ReadGroup | P::ExeGroup | P::ReadOther |
+                                          P::ExeOther);
+    const std::string failure = RunUnprivileged([&]() -> std::string {
+        QString error;
+        if (!TDocumentFile::Write(path, " NOP\n", error)) return error.toStdString();
+        if (MainWindowTest::Bytes(path) != " NOP\n") return "not written";
+        // The disk takes two bytes only.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{2, 2};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (TDocumentFile::Write(path, " ABA\n", error))
+            return "a failed write was reported as saved: " + MainWindowTest::Bytes(path).toStdString();
+        if (!error.contains(QStringLiteral("je morda nepopolna"))) return error.toStdString();
+        return "";
+    });
+    QFile::setPermissions(dir.path(), P::ReadOwner | P::WriteOwner | P::ExeOwner);
+    EXPECT_EQ(failure, "");
 }

@@ -171,6 +171,58 @@ TEST_F(MainWindowTest, BreakpointOnTheEmptyLastLineIsReported) {
               QStringLiteral("Prekinitvena točka v napacni vrstici (napaka v vrstici 3)"));
 }
 
+// The empty last line has no character that a line style could paint: its colour must still
+// show, not only the gutter mark.
+TEST_F(MainWindowTest, ABreakpointOnTheEmptyLastLineIsPaintedRed) {
+    TfrmMain& w = Create();
+    QsciScintilla* ed = Koda().txtKoda;
+    Koda().SetSource(QStringLiteral("       nop\n"));
+    Koda().SetCaret(2, 1);
+    w.Run().ToggleBreakpoint();
+    ASSERT_EQ(Koda().BreakpointLines(), QList<int>({2}));
+    const QPoint at = PointOf(ed, 2, 1) + QPoint(40, 0);
+    const QImage image = ed->viewport()->grab().toImage();
+    EXPECT_EQ(image.pixelColor(at), QColor(0xFF, 0x00, 0x00)) << image.pixelColor(at).name().toStdString();
+}
+
+// Numbers of five and more digits fit the gutter in the margin's own font.
+TEST_F(MainWindowTest, GutterFitsTheHighestLineNumber) {
+    Create();
+    QsciScintilla* ed = Koda().txtKoda;
+    Koda().SetSource(QString(12345, QLatin1Char('\n')));
+    const int digits = int(
+        ed->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, QsciScintillaBase::STYLE_LINENUMBER, "12346"));
+    EXPECT_GT(ed->marginWidth(0), digits + 3) << "Scintilla keeps 3 pixels beside the number";
+}
+
+// The TAB key lays out fields with spaces; a TAB already in the text stays, and the assembler's
+// hint for it, like its warnings, reaches the error list.
+TEST_F(MainWindowTest, TabKeyInsertsSpacesAndTabsInTheTextAreExplained) {
+    TfrmMain& w = Create();
+    QsciScintilla* ed = Koda().txtKoda;
+    Koda().SetSource(QStringLiteral("ab"));
+    Koda().SetCaret(1, 3);
+    QTest::keyClick(ed, Qt::Key_Tab);
+    QTest::keyClicks(ed, QStringLiteral("x"));
+    EXPECT_EQ(ed->text(), QStringLiteral("ab      x")); // x in column 9
+
+    Koda().SetSource(QStringLiteral("       org $fffe\n       fdb 0\n\tldaa #1\n"));
+    w.Run().Compile();
+    EXPECT_EQ(ed->text(1 - 1 + 2), QStringLiteral("\tldaa #1\n"));
+    EXPECT_EQ(
+        Koda().Messages(),
+        QStringList({"Napaka: neznan ukaz (napaka v vrstici 3)",
+                     "Namig: vrstica vsebuje tabulator; oznako, ukaz in operand ločujejo samo presledki",
+                     "Simulatorja ne morem zagnati!"}));
+
+    Koda().SetSource(QStringLiteral("       org $fffe\n       fdb t\nt      ldaa t+200\n"));
+    w.Run().Compile();
+    EXPECT_TRUE(Koda().MessagesVisible());
+    EXPECT_EQ(Koda().Messages(),
+              QStringList({"Opozorilo: odmik +200 v \"T+200\" se bere kot bajt s predznakom, "
+                           "zato se prišteje -56 (vrstica 3)"}));
+}
+
 TEST_F(MainWindowTest, UnknownMnemonicOnTheOnlyLine) {
     TfrmMain& w = Create();
     Koda().SetSource(" FOO");
@@ -267,10 +319,21 @@ TEST_F(MainWindowTest, ListingWindowShowsTheLastListing) {
 
 TEST_F(MainWindowTest, ListingWriteErrorIsReportedOnce) {
     TfrmMain& w = Create();
-    w.Session().ListingPath = temp.filePath("no/such/dir/list.lst").toStdString();
+    const QString path = temp.filePath("no/such/dir/list.lst");
+    w.Session().ListingPath = path.toStdString();
     w.Run().Compile();
-    EXPECT_EQ(prompt.Messages.size(), 1) << prompt.Messages.join('\n').toStdString();
+    ASSERT_EQ(prompt.Messages.size(), 1) << prompt.Messages.join('\n').toStdString();
+    // The number, then where and why.
+    EXPECT_EQ(prompt.Messages[0],
+              "Integrna napaka pri pisanju listinga: 1 (zapomni si stevilko\nNe morem ustvariti "
+              "datoteke \"" +
+                  path + "\": datoteka ali mapa ne obstaja");
     EXPECT_FALSE(Koda().MessagesVisible()); // the assembly itself succeeded
+    // Without a listing at all, "Listing" says so instead of naming an empty path.
+    w.Session().ListingPath.clear();
+    w.Run().Compile();
+    Action("Listing1")->trigger();
+    EXPECT_EQ(prompt.Messages.last(), QStringLiteral("Listing se ne zapisuje."));
 }
 
 TEST_F(MainWindowTest, FindAndReplaceInTheEditor) {

@@ -44,7 +44,7 @@ public:
     // Answers ExecDialog: looks at the dialog (it may show it, fill it, close it) and says
     // whether it was accepted. Without it every dialog counts as cancelled.
     std::function<bool(QDialog&)> OnDialog;
-    QStringList Messages, Questions, Dialogs, Errors;
+    QStringList Messages, Questions, Dialogs, Errors, Filters;
     QStringList Shown; // object names of the dialogs ExecDialog was asked to show
 
     void ShowMessage(const QString&, const QString& text) override { Messages << text; }
@@ -71,15 +71,17 @@ public:
         return a;
     }
     std::optional<QString> AskValue(const QString&, const QString&) override { return std::nullopt; }
-    QString ChooseOpenFile(const QString& title, const QString& dir, const QString&) override {
+    QString ChooseOpenFile(const QString& title, const QString& dir, const QString& filter) override {
         Dialogs << title + '|' + dir;
+        Filters << filter;
         if (OpenFiles.empty()) return {};
         const QString f = OpenFiles.front();
         OpenFiles.pop_front();
         return f;
     }
-    QString ChooseSaveFile(const QString& title, const QString& dir, const QString&) override {
+    QString ChooseSaveFile(const QString& title, const QString& dir, const QString& filter) override {
         Dialogs << title + '|' + dir;
+        Filters << filter;
         if (SaveFiles.empty()) return {};
         const QString f = SaveFiles.front();
         SaveFiles.pop_front();

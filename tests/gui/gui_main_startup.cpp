@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
         QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-", "&Najdi|F3", "Zamenjaj|Ctrl+R", "-",
                      "Kopiraj|Ctrl+C", "Izreži|Ctrl+X", "Prilepi|Ctrl+V", "Izberi vse|Ctrl+A"}));
     EXPECT_EQ(Describe(Menu("mnuIzvajanje")),
-              QStringList({"Prevedi|F6", "Htro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
+              QStringList({"Prevedi|F6", "Hitro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
                            "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
     EXPECT_EQ(Describe(Menu("mnuOrodja")), QStringList({"&Nastavitve okolja|", "Listing|"}));
     EXPECT_EQ(Describe(Menu("mnuOkna")), QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|",
@@ -221,6 +221,16 @@ TEST_F(MainWindowTest, CommandLineDocumentKeepsItsCase) {
     EXPECT_EQ(Koda().DocumentName(), QStringLiteral("Neimenovan"));
     ASSERT_EQ(prompt.Messages.size(), 1);
     EXPECT_TRUE(prompt.Messages[0].contains("missing.asm"));
+}
+
+TEST_F(MainWindowTest, ACommandLineDocumentShowsTheHiddenCodeWindow) {
+    Create();
+    Action("mnuOkno_code")->trigger(); // hidden, and saved so at exit
+    Close();
+    const QString path = File("shown.asm", " NOP\n");
+    Create(true, path);
+    EXPECT_TRUE(Koda().isVisible());
+    EXPECT_EQ(Koda().DocumentName(), path);
 }
 
 TEST_F(MainWindowTest, LastFileIsReopenedAtStart) {

@@ -139,7 +139,7 @@ TEST_F(RunControlTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
     EXPECT_EQ(run->mnuHitro->shortcut(), QKeySequence("Shift+F9"));
     EXPECT_EQ(run->Breakpoint1->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(run->mnuPrevedi->shortcut(), QKeySequence(Qt::Key_F6));
-    EXPECT_EQ(run->mnuHitro->text(), "Htro izvajaj");
+    EXPECT_EQ(run->mnuHitro->text(), "Hitro izvajaj");
     EXPECT_EQ(run->btnHitro->text(), "Hitro");
     EXPECT_EQ(run->btnStop->toolTip(), "Ustavi simulacijo (Ctrl+F2)");
     EXPECT_EQ(run->btnIRQ->toolTip(), "Zahteva za prekinitev IRQ");

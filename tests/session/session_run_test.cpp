@@ -7,6 +7,7 @@
 
 #include "engine/machine.h"
 #include "session/session.h"
+#include "tests/unprivileged.h"
 
 namespace {
 
@@ -400,6 +401,63 @@ TEST(SessionListingTest, ListingGoesToTheProgramDirectoryOrThePerUserDirectory) 
     if (oldXdg) ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
     else ::unsetenv("XDG_DATA_HOME");
     fs::remove_all(base);
+}
+
+// Without any usable listing location the first assembly says where the listing was tried and
+// why; later assemblies do not repeat it.
+TEST(SessionListingTest, NoUsableListingLocationIsToldOnceAtTheFirstAssembly) {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path() / ("orlek-session-ro-" + std::to_string(::getpid()));
+    const fs::path prog = base / "prog";
+    fs::create_directories(prog);
+    fs::create_directory_symlink(fs::path(ORLEK_PROGRAM_DIR) / "bin", prog / "bin");
+    using P = fs::perms;
+    const P readOnly =
+        P::owner_read | P::owner_exec | P::group_read | P::group_exec | P::others_read | P::others_exec;
+    fs::permissions(base, readOnly | P::owner_write);
+    fs::permissions(prog, readOnly);
+    const std::string failure = RunUnprivileged([&]() -> std::string {
+        ::setenv("XDG_DATA_HOME", "/dev/null", 1);
+        TSession session(prog.string());
+        if (!session.ListingPath.empty()) return "listing at " + session.ListingPath;
+        const std::vector<std::string> lines = Source(kLoop);
+        const TLoadResult first = session.Compile(lines);
+        if (!first.Ok) return "the assembly failed";
+        if (first.ListingProblem != "Listinga ni mogoče zapisati ne v mapo programa " + prog.string() +
+                                        " (nimate dovoljenja) ne v mapo /dev/null/orlek (del poti ni mapa)")
+            return first.ListingProblem;
+        if (!session.Compile(lines).ListingProblem.empty()) return "told again";
+        return "";
+    });
+    EXPECT_EQ(failure, "");
+    fs::permissions(prog, P::owner_all);
+    fs::remove_all(base);
+}
+
+TEST_F(SessionTest, HintsFollowTheStatusLineAndWarningsComeApart) {
+    TLoadResult r = session.Compile({"       org $2000", "\tldaa #1"});
+    EXPECT_EQ(r.Messages,
+              (std::vector<std::string>{
+                  "Napaka: neznan ukaz (napaka v vrstici 2)",
+                  "Namig: vrstica vsebuje tabulator; oznako, ukaz in operand ločujejo samo presledki",
+                  "Simulatorja ne morem zagnati!"}));
+    r = session.Compile(
+        Source("       org $2000\nstart  ldaa start+128\n       org $fffe\n       fdb start\n"));
+    EXPECT_TRUE(r.Ok);
+    EXPECT_TRUE(r.Messages.empty());
+    EXPECT_EQ(r.Warnings,
+              (std::vector<std::string>{"Opozorilo: odmik +128 v \"START+128\" se bere kot bajt s "
+                                        "predznakom, zato se prišteje -128 (vrstica 2)"}));
+    // The same block twice: twenty warnings are shown, the rest counted.
+    std::vector<std::string> twice = {"       org $fffe", "       fdb $2000"};
+    for (int block = 0; block < 2; ++block) {
+        twice.push_back("       org $2000");
+        twice.insert(twice.end(), 25, "       nop");
+    }
+    r = session.Compile(twice);
+    ASSERT_EQ(r.Warnings.size(), 21u);
+    EXPECT_EQ(r.Warnings[0], "Opozorilo: vrstica 30 zapiše na naslov $2000, ki ga je že zapolnila vrstica 4");
+    EXPECT_EQ(r.Warnings[20], "Nadaljnjih opozoril: 5");
 }
 
 TEST(SessionTablesTest, MissingTablesAreRefusedWithTheFileName) {
