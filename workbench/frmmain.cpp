@@ -20,6 +20,7 @@
 #include "isa/isa.h"
 #include "session/addressview.h"
 #include "session/session.h"
+#include "windows/frmnaloga.h"
 #include "windows/frmport.h"
 #include "windows/frmspomin.h"
 #include "windows/logwindow.h"
@@ -28,6 +29,7 @@
 #include "windows/vnos.h"
 #include "workbench/commandtable.h"
 #include "workbench/documents.h"
+#include "workbench/exercisecommand.h"
 #include "workbench/findreplace.h"
 #include "workbench/frmlisting.h"
 #include "workbench/frmnastavitve.h"
@@ -91,6 +93,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     mnuRazveljavi = commands.Actions.value(QStringLiteral("mnuRazveljavi"));
     mnuUveljavi = commands.Actions.value(QStringLiteral("mnuUveljavi"));
     fileGroup = commands.Group(TCommand::FileGroup);
+    exercise->SetAction(commands.Actions.value(QStringLiteral("mnuPreveriNalogo")));
     documents = new TDocuments(*frmKoda, *session, commands.Menus.value(QStringLiteral("mnuNedavno")), this);
     CreatePanel();
 
@@ -170,6 +173,8 @@ void TfrmMain::CreateToolWindows() {
     connect(frmListing, &TfrmListing::printRequested, this,
             [this] { printing->PreviewListing(frmListing->Text()); });
     findReplace = new TFindReplace(*frmKoda, this);
+    frmNaloga = new TfrmNaloga(this);
+    exercise = new TExerciseCommand(*run, *frmNaloga, this);
     // Help documents open with the code window's opener, which tests replace; it tries the
     // desktop's program and falls back to the help viewer.
     help = std::make_unique<THelp>(
@@ -264,6 +269,7 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         C::Item("mnuNastavitve", "&Nastavitve okolja", {}, [this] { EditSettings(); }),
         C::Item("Listing1", "Listing", {},
                 [this] { frmListing->ShowListing(QString::fromStdString(session->ListingPath)); }),
+        C::Item("mnuPreveriNalogo", "Preveri nalogo ...", {}, [this] { exercise->Run(); }),
 
         C::Menu("mnuOkna", "&Okna"),
         WindowItem("mnuOkno_code", "&Koda", "code"),
