@@ -10,6 +10,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "assembler/encoding.h"
 #include "engine/numbers.h"
@@ -18,7 +19,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr size_t kMaxFileBytes = 1u << 20;
+// An exercise is a few kilobytes. The bound keeps a pathological file quick to refuse: the
+// order-keeping objects of the JSON library look their keys up one by one.
+constexpr size_t kMaxFileBytes = 256u << 10;
 
 // --- where each value stands in the file -----------------------------------------------------
 
@@ -91,6 +94,11 @@ std::string PointerToken(const std::string& key) {
 // the later one win silently.
 class TPositions {
 public:
+    static constexpr size_t kMaxDepth = 32;
+    struct TTooDeep {
+        int line;
+    };
+
     TPositions(std::string_view text, const size_t& read) : lines_(text), read_(read) {}
 
     bool Event(Json::parse_event_t event, const Json& parsed) {
@@ -101,6 +109,9 @@ public:
         switch (event) {
         case E::object_start:
         case E::array_start:
+            // An exercise nests a few levels; a file nested far deeper is no exercise, and its
+            // paths would grow with the square of the depth.
+            if (frames_.size() >= kMaxDepth) throw TTooDeep{line};
             frames_.push_back({event == E::array_start, ElementPath(line), 0, {}, {}});
             break;
         case E::object_end:
@@ -110,12 +121,10 @@ public:
         case E::key: {
             Frame& frame = frames_.back();
             frame.key = parsed.get<std::string>();
-            if (std::find(frame.keys.begin(), frame.keys.end(), frame.key) != frame.keys.end() &&
-                DuplicateKey.empty()) {
+            if (!frame.keys.insert(frame.key).second && DuplicateKey.empty()) {
                 DuplicateKey = frame.key;
                 DuplicateLine = line;
             }
-            frame.keys.push_back(frame.key);
             lines.emplace(frame.path + "/" + PointerToken(frame.key), line);
             break;
         }
@@ -136,7 +145,7 @@ private:
         std::string path;
         size_t next;     // the index of the next array element
         std::string key; // the key of the member being read
-        std::vector<std::string> keys;
+        std::unordered_set<std::string> keys;
     };
 
     // The pointer of the element that starts now, with its line noted.
@@ -594,6 +603,10 @@ std::string TExerciseRead::Message() const {
 
 TExerciseRead ParseExercise(std::string_view text) {
     TExerciseRead read;
+    if (text.size() > kMaxFileBytes) {
+        read.Error = "naloga je prevelika (več kot 256 KiB)";
+        return read;
+    }
     size_t consumed = 0;
     TPositions positions(text, consumed);
     Json root;
@@ -608,6 +621,15 @@ TExerciseRead ParseExercise(std::string_view text) {
     } catch (const Json::parse_error& e) {
         read.Error = SyntaxMessage(text, e.byte, read.Line, read.Column);
         return read;
+    } catch (const TPositions::TTooDeep& deep) {
+        read.Error =
+            "naloga je pregloboko gnezdena (več kot " + std::to_string(TPositions::kMaxDepth) + " ravni)";
+        read.Line = deep.line;
+        return read;
+    } catch (const Json::exception&) {
+        // The parser's other faults (e.g. a number it cannot hold) have no position.
+        read.Error = "zapisa JSON ni mogoče prebrati";
+        return read;
     }
     if (!positions.DuplicateKey.empty()) {
         read.Error = "ključ " + Quoted(positions.DuplicateKey) + " je v istem objektu podan dvakrat";
@@ -616,6 +638,8 @@ TExerciseRead ParseExercise(std::string_view text) {
     }
     try {
         read.Exercise = ReadExercise(root);
+    } catch (const Json::exception&) {
+        read.Error = "naloga ima vrednost napačne vrste";
     } catch (const TFault& fault) {
         read.Error = fault.what();
         // The line of the value, or of the nearest enclosing one the file has.
@@ -635,15 +659,14 @@ TExerciseRead ParseExercise(std::string_view text) {
 
 TExerciseRead ReadExerciseFile(const std::string& path) {
     TExerciseRead read;
-    const std::string shown = "\"" + path + "\"";
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        read.Error = "Datoteka " + shown + " je mapa, ne naloga";
+        read.Error = "to je mapa, ne datoteka z nalogo";
         return read;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        read.Error = "Ne morem odpreti naloge " + shown + ": " + std::strerror(errno);
+        read.Error = std::string("datoteke ni mogoče odpreti (") + std::strerror(errno) + ")";
         return read;
     }
     std::string data;
@@ -651,15 +674,11 @@ TExerciseRead ReadExerciseFile(const std::string& path) {
     while (in) {
         in.read(buffer, sizeof buffer);
         data.append(buffer, static_cast<size_t>(in.gcount()));
-        if (data.size() > kMaxFileBytes) {
-            read.Error = "Naloga " + shown + " je prevelika (več kot 1 MiB)";
-            return read;
-        }
+        if (data.size() > kMaxFileBytes) break; // ParseExercise says so
     }
     if (in.bad()) {
-        read.Error = "Napaka pri branju naloge " + shown;
+        read.Error = "napaka pri branju datoteke";
         return read;
     }
-    read = ParseExercise(data);
-    return read;
+    return ParseExercise(data);
 }

@@ -71,6 +71,8 @@ struct TExpectation {
 struct TCheckpoint {
     static constexpr uint64_t kDefaultWithin = 1'000'000;
     static constexpr uint64_t kMaxSteps = 10'000'000; // bound on "steps" and "within"
+    // Bound on the steps of a whole check, however many checkpoints it has (a few seconds).
+    static constexpr uint64_t kMaxRunSteps = 100'000'000;
 
     std::string Name;      // the teacher's caption (UTF-8), may be empty
     uint64_t Steps = 0;    // > 0: after this many steps (or earlier, when the program leaves its code)
@@ -106,8 +108,8 @@ struct TExerciseRead {
 
 // Parses the text of an exercise file (UTF-8 JSON, comments allowed). Every fault of the text
 // is reported, none thrown: bad JSON with the line and column where it was noticed, a wrong
-// key, type or value with the line it stands on.
+// key, type or value with the line it stands on, a text over 256 KiB or nested over 32 levels.
 TExerciseRead ParseExercise(std::string_view text);
-// Reads and parses a file; refuses unreadable files and files over 1 MiB with a message that
-// names the file.
+// Reads and parses a file; refuses unreadable files and files over 256 KiB. The messages do not
+// name the file: the caller does.
 TExerciseRead ReadExerciseFile(const std::string& path);

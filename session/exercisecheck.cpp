@@ -100,9 +100,10 @@ private:
             result_.Messages.push_back("(sporočil je več, ostala so izpuščena)");
     }
 
-    // One step; false when the program has left its code (the session has stopped).
+    // One step; false when the program has left its code (the session has stopped) or the
+    // check has run as many steps as any check may.
     bool Step() {
-        if (left_) return false;
+        if (left_ || scenario_.Steps() >= TCheckpoint::kMaxRunSteps) return false;
         cycles_.BeforeStep(session_);
         const ScenarioStop stop = scenario_.Advance(1);
         // A breakpoint halts the scenario after its step; the check simply goes on.
@@ -170,6 +171,9 @@ private:
             er.Passed = true;
         } else if (left_) {
             er.Actual = "ne: program je zapustil kodo v koraku " + std::to_string(leftStep_);
+        } else if (scenario_.Steps() >= TCheckpoint::kMaxRunSteps) {
+            er.Actual =
+                "ne: preverjanje je doseglo mejo " + std::to_string(TCheckpoint::kMaxRunSteps) + " korakov";
         } else {
             er.Actual = "ne v " + std::to_string(c.Within) + " korakih";
             if (hits > 0) er.Actual += " (doseženo " + std::to_string(hits) + "-krat)";
