@@ -126,8 +126,10 @@ private:
             }
             if (scenario_.Steps() > c.Steps) {
                 r.Reached = false;
-                r.Results.push_back({"korak " + std::to_string(c.Steps), "še pred nami",
-                                     "že mimo (korak " + std::to_string(scenario_.Steps()) + ")", false});
+                // A checkpoint at a label before it took the run past this step.
+                r.Results.push_back({"korak " + std::to_string(c.Steps) + " dosežen", "da",
+                                     "ne: program je že v koraku " + std::to_string(scenario_.Steps()),
+                                     false});
             }
         } else {
             r.Where =

@@ -234,13 +234,17 @@ TEST_F(ExerciseCheckTest, CheckpointsNotReachedLeaveTheirExpectationsUnchecked) 
     const TExerciseResult r = Check(kProgram, R"({"title": "t", "checks": [
         {"at": "nikjer", "registers": {"A": 0}},
         {"at": "start", "within": 100, "registers": {"A": 0}},
-        {"at": "zanka", "hit": 4, "within": 50}]})");
-    ASSERT_EQ(r.Checkpoints.size(), 3u);
+        {"at": "zanka", "hit": 4, "within": 50},
+        {"steps": 20, "registers": {"A": 0}}]})");
+    ASSERT_EQ(r.Checkpoints.size(), 4u);
     EXPECT_EQ(r.Checkpoints[0].Results[0].Actual, "ne: program nima te oznake");
     EXPECT_EQ(r.Checkpoints[1].Results[0].Actual, "ne v 100 korakih");
     EXPECT_EQ(r.Checkpoints[1].Results[1].Actual, "ni preverjeno");
     // The loop passes ZANKA only three times, all of them within the 100 steps above.
     EXPECT_EQ(r.Checkpoints[2].Results[0].Actual, "ne v 50 korakih");
+    // The checkpoints at labels took the run past step 20.
+    EXPECT_EQ(r.Checkpoints[3].Results[0].Actual, "ne: program je že v koraku 150");
+    EXPECT_EQ(r.Checkpoints[3].Results[1].Actual, "ni preverjeno");
     EXPECT_EQ(r.PassedCount(), 0u);
 }
 
