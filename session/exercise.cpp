@@ -177,10 +177,14 @@ struct TFault : std::runtime_error {
 
 std::string Quoted(const std::string& key) { return "\"" + key + "\""; }
 
-// The key of a pointer's last token, for messages.
+// What a pointer names, for messages: its last key, or "key[3]" for an element of a list.
 std::string KeyOf(const std::string& at) {
-    std::string key = at.substr(at.rfind('/') + 1);
-    return key;
+    const size_t slash = at.rfind('/');
+    std::string last = at.substr(slash + 1);
+    const bool index = !last.empty() && std::all_of(last.begin(), last.end(),
+                                                    [](unsigned char c) { return std::isdigit(c) != 0; });
+    if (!index || slash == 0 || slash == std::string::npos) return last;
+    return KeyOf(at.substr(0, slash)) + "[" + last + "]";
 }
 
 // Refuses keys an object must not have: a misspelt key would otherwise go unnoticed.

@@ -63,6 +63,9 @@ TEST(ExerciseReadTest, FaultsNameTheirLine) {
         {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"memory\": [{\"address\": \"$80\", \"bytes\": "
          "[1, \"T\"]}]}]}",
          2, "samo števila"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"memory\": [{\"address\": 1, \"bytes\": [1, "
+         "2.5]}]}]}",
+         2, "\"bytes[1]\" mora biti število"},
         {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"within\": 99999999999}]}", 2,
          "od 1 do 10000000"},
         {"[1, 2]", 1, "Naloga mora biti objekt"},
