@@ -32,8 +32,17 @@ int main(int argc, char** argv) {
     }
     CliExit code;
     try {
-        code = options.Command == CliCommand::Asm ? AsmCommand(options, programDir, stdout, stderr)
-                                                  : RunCommand(options, programDir, stdout, stderr);
+        switch (options.Command) {
+        case CliCommand::Asm:
+            code = AsmCommand(options, programDir, stdout, stderr);
+            break;
+        case CliCommand::Check:
+            code = CheckCommand(options, programDir, stdout, stderr);
+            break;
+        default:
+            code = RunCommand(options, programDir, stdout, stderr);
+            break;
+        }
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "orlek-cli: zmanjkalo je pomnilnika\n");
         return static_cast<int>(CliExit::Usage);

@@ -181,25 +181,42 @@ const TOptionSpec kOptions[] = {
      [](TCliOptions& o, V v, V n) { o.TraceLimit = ParseDecimal(v, n); }},
     {"--log", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.LogFile = FileName(v, n); }},
     {"--json", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
+    {"--json", CliCommand::Check, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
 };
 
-const TOptionSpec* FindOption(const std::string& name) {
-    for (const TOptionSpec& spec : kOptions)
-        if (name == spec.Name) return &spec;
-    return nullptr;
+// The row of an option for the command; an option of another command when the command has no
+// such option (for the message), nullptr when no command has it.
+const TOptionSpec* FindOption(const std::string& name, CliCommand command) {
+    const TOptionSpec* other = nullptr;
+    for (const TOptionSpec& spec : kOptions) {
+        if (name != spec.Name) continue;
+        if (!spec.Command || *spec.Command == command) return &spec;
+        if (!other) other = &spec;
+    }
+    return other;
 }
 
-const char* CommandName(CliCommand command) { return command == CliCommand::Asm ? "asm" : "run"; }
+const char* CommandName(CliCommand command) {
+    switch (command) {
+    case CliCommand::Asm:
+        return "asm";
+    case CliCommand::Check:
+        return "check";
+    default:
+        return "run";
+    }
+}
 
 // The command word: asm, run, or help (also as --help / -h anywhere).
 CliCommand ParseCommand(const std::vector<std::string>& args) {
-    if (args.empty()) Fail("manjka ukaz (asm ali run)");
+    if (args.empty()) Fail("manjka ukaz (asm, run ali check)");
     if (std::find(args.begin(), args.end(), "--help") != args.end() ||
         std::find(args.begin(), args.end(), "-h") != args.end() || args[0] == "help")
         return CliCommand::Help;
     if (args[0] == "asm") return CliCommand::Asm;
     if (args[0] == "run") return CliCommand::Run;
-    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm ali run)");
+    if (args[0] == "check") return CliCommand::Check;
+    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm, run ali check)");
 }
 
 } // namespace
@@ -209,6 +226,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     options.Command = ParseCommand(args);
     if (options.Command == CliCommand::Help) return options;
 
+    // check takes two files, the exercise and then the source; the other commands the source.
+    const bool check = options.Command == CliCommand::Check;
+    bool haveExercise = false;
     bool haveSource = false;
     std::vector<const TOptionSpec*> seen;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -217,6 +237,11 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
             if (arg == "--") {
                 if (i + 1 >= args.size()) Fail("po \"--\" manjka izvorna datoteka");
                 arg = args[++i];
+            }
+            if (check && !haveExercise) {
+                options.Exercise = arg;
+                haveExercise = true;
+                continue;
             }
             if (haveSource)
                 Fail("podana je več kot ena izvorna datoteka (\"" + options.Source + "\" in \"" + arg +
@@ -234,7 +259,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         }
         // An unknown name is reported as such before any value is looked for, so a typo in the
         // last option is not mistaken for a known option whose value is missing.
-        const TOptionSpec* spec = FindOption(name);
+        const TOptionSpec* spec = FindOption(name, options.Command);
         if (!spec) Fail("neznana izbira \"" + name + "\"");
         if (spec->Command && *spec->Command != options.Command)
             Fail(name + " velja samo za ukaz " + CommandName(*spec->Command));
@@ -251,6 +276,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         }
         spec->Apply(options, value.value_or(std::string()), name);
     }
+    if (check && !haveExercise) Fail("manjka datoteka z nalogo");
     if (!haveSource) Fail("manjka izvorna datoteka");
     std::stable_sort(options.Sends.begin(), options.Sends.end(),
                      [](const TSendEvent& a, const TSendEvent& b) { return a.Step < b.Step; });
@@ -267,6 +293,7 @@ Uporaba:
                       [--pin VRATA.BIT@KORAK]... [--seed S] [--mem NASLOV:DOLŽINA]...
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--trace-limit N] [--log DATOTEKA] [--json]
+  orlek-cli check NALOGA IZVOR [--json]
   orlek-cli --help
 
 IZVOR je izvorna datoteka v zbirniku (.asm, .s07) ali "-" za standardni vhod. Besedilo v
@@ -328,7 +355,24 @@ Izpis JSON: {"loaded":true,"messages":[...],"registers":{"A":18,"B":52,"D":4660,
   "trace":[{"address":8192,"data":18,"rw":"W"}]}
   Če nalaganje ne uspe: {"loaded":false,"messages":[...]}.
 
-Izhodna koda: 0 program je tekel (ne glede na način ustavitve) ali prevod je uspel,
-  1 prevajanje/nalaganje ni uspelo, 2 napačni argumenti ali napaka pri branju/pisanju datotek.
+check — preveri program z nalogo: NALOGA je datoteka JSON z naslovom, dražljaji (IRQ, NMI,
+nožice, bajti po SCI pred danimi koraki) in preverjanji (po N korakih ali pri oznaki) s
+pričakovanimi vrednostmi registrov, pomnilnika, izhoda SCI, nožic, ciklov in s pogojem, da
+program ne zapusti svoje kode. Program se naloži kot z ukazom "Naloži" in teče z navideznim
+časom (1 ms na korak). Izpiše vsako pričakovanje z dejansko vrednostjo:
+  Preverjanje 1: pri oznaki KONEC (korak 35)
+    ok      A: $90
+    NAPAKA  bajt na $0082: pričakovano $55, dejansko $00
+  Izpolnjenih 7 od 8 pričakovanj.
+  --json               izpiše rezultat kot en objekt JSON: {"title":...,"loaded":true,
+                       "messages":[...],"passed":false,"passed_count":7,"total":8,"steps":35,
+                       "checks":[{"where":...,"name":...,"reached":true,"steps":35,
+                       "results":[{"what":"A","expected":"$90","actual":"$90","passed":true}]}]}
+  Zapis naloge je opisan v priročniku (Pomoč > Kazalo, "Naloge, ki se preverijo same").
+
+Izhodna koda: 0 program je tekel (ne glede na način ustavitve) ali prevod je uspel, pri check
+  so izpolnjena vsa pričakovanja; 1 prevajanje/nalaganje ni uspelo, pri check vsaj eno
+  pričakovanje ni izpolnjeno; 2 napačni argumenti, napačna naloga ali napaka pri branju/pisanju
+  datotek.
 )HELP";
 }

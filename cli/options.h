@@ -13,7 +13,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliCommand { Help, Asm, Run };
+enum class CliCommand { Help, Asm, Run, Check };
 
 // Bytes the external system sends to the serial interface, from step `Step` on.
 struct TSendEvent {
@@ -36,6 +36,8 @@ struct TMemRange {
 struct TCliOptions {
     CliCommand Command = CliCommand::Help;
     std::string Source;
+    // check: the exercise file (the first file argument; Source is the second)
+    std::string Exercise;
 
     // asm
     std::string ListingFile;

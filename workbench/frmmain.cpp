@@ -20,6 +20,7 @@
 #include "isa/isa.h"
 #include "session/addressview.h"
 #include "session/session.h"
+#include "windows/frmnaloga.h"
 #include "windows/frmport.h"
 #include "windows/frmsci.h"
 #include "windows/frmspomin.h"
@@ -31,6 +32,7 @@
 #include "windows/vnos.h"
 #include "workbench/commandtable.h"
 #include "workbench/documents.h"
+#include "workbench/exercisecommand.h"
 #include "workbench/findreplace.h"
 #include "workbench/frmlisting.h"
 #include "workbench/frmnastavitve.h"
@@ -100,6 +102,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     mnuRazveljavi = commands.Actions.value(QStringLiteral("mnuRazveljavi"));
     mnuUveljavi = commands.Actions.value(QStringLiteral("mnuUveljavi"));
     fileGroup = commands.Group(TCommand::FileGroup);
+    exercise->SetAction(commands.Actions.value(QStringLiteral("mnuPreveriNalogo")));
     documents = new TDocuments(*frmKoda, *session, commands.Menus.value(QStringLiteral("mnuNedavno")), this);
     CreatePanel();
 
@@ -192,6 +195,8 @@ void TfrmMain::CreateToolWindows() {
     frmTimer = new TfrmTimer(session->Machine().Timer, this);
     frmTimer->move(1000, TWindowList::DefaultTop + 340);
     findReplace = new TFindReplace(*frmKoda, this);
+    frmNaloga = new TfrmNaloga(this);
+    exercise = new TExerciseCommand(*run, *frmNaloga, this);
     // Help documents open with the code window's opener, which tests replace; it tries the
     // desktop's program and falls back to the help viewer.
     help = std::make_unique<THelp>(
@@ -292,6 +297,7 @@ std::vector<TCommand> TfrmMain::MenuRows() {
                     frmListing->ShowListing(QString::fromStdString(session->ListingPath),
                                             QString::fromStdString(session->ListingUnavailable()));
                 }),
+        C::Item("mnuPreveriNalogo", "Preveri nalogo ...", {}, [this] { exercise->Run(); }),
 
         C::Menu("mnuOkna", "&Okna"),
         WindowItem("mnuOkno_code", "&Koda", "code"),

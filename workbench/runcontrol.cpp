@@ -339,6 +339,14 @@ void TRunControl::SciClockTick() { session_.Machine().Sci.SciTick(); }
 
 void TRunControl::RefreshDisplay() { Refresh(false); }
 
+void TRunControl::StepsTaken(const QStringList& messages, bool showPanel) {
+    emit programCounterMoved(session_.Cpu().PC);
+    Refresh(true);
+    ApplyState();
+    if (!session_.Loaded()) emit undoEnabled(true);
+    if (!messages.isEmpty() || showPanel) emit errorMessages(messages, showPanel);
+}
+
 void TRunControl::Refresh(bool afterStep) {
     displayDirty_ = false;
     lastRefresh_.start();

@@ -134,6 +134,11 @@ public slots:
     // space redraw. Schedules repaints only.
     void RefreshDisplay();
 
+    // The session was stepped outside run control (an exercise check): the display and the
+    // enabling catch up as after a step, `messages` go to the error list, and with `showPanel`
+    // (the program left its code) the error panel is shown.
+    void StepsTaken(const QStringList& messages, bool showPanel);
+
     // Timer handlers (tests call them to tick by hand).
     void KoracnoTimer();
     void TimerClockTick();

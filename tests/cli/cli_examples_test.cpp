@@ -1,6 +1,8 @@
 // The example programs under examples/ run through orlek-cli as a student would run them.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/cli/cli_process.h"
 
 namespace {
@@ -76,5 +78,43 @@ TEST(CliExamplesTest, BlinkerTogglesItsLampsAndCopiesTheSwitch) {
         Lines lines = SplitLinesLf(r.out);
         ASSERT_EQ(lines.size(), 4u) << r.out;
         EXPECT_EQ(lines[2], c.ports) << c.steps << (c.switchOn ? " with the switch on" : "");
+    }
+}
+
+// Each exercise under examples/ passes with its example program and fails with a deliberately
+// wrong variant of it.
+TEST(CliExamplesTest, ExercisesPassWithTheExampleAndFailWithAWrongVariant) {
+    const struct {
+        const char* name;
+        const char* correct; // a line of the example ...
+        const char* wrong;   // ... and the mistake that replaces it
+        const char* failure; // a line the report of the wrong variant shows
+    } cases[] = {
+        // The subroutine drops the saved B instead of restoring it.
+        {"kvadrat", "        pulb\n", "        ins\n", "  NAPAKA  B: pričakovano $55, dejansko $00"},
+        // The buffer pointer is never advanced: every byte lands on $0100.
+        {"sprejem", "        INX\n", "        NOP\n",
+         "  NAPAKA  beseda na KAZ = $0084: pričakovano $0106, dejansko $0100"},
+        // P21 copies the lamp on P11 instead of the one on P10.
+        {"utripanje", "        ASLA", "        NOP ", "  NAPAKA  nožica P21: pričakovano 0, dejansko 1"},
+    };
+    TempDir temp;
+    for (const auto& c : cases) {
+        const std::string exercise = Example(std::string(c.name) + ".json");
+        const std::string program = Example(std::string(c.name) + ".asm");
+        CliResult r = RunCli({"check", exercise, program});
+        EXPECT_EQ(r.exit, 0) << c.name << "\n" << r.out << r.err;
+        EXPECT_NE(r.out.find("Izpolnjenih"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("NAPAKA"), std::string::npos) << r.out;
+
+        std::string source = ReadFile(program);
+        const size_t at = source.find(c.correct);
+        ASSERT_NE(at, std::string::npos) << c.name;
+        source.replace(at, std::string(c.correct).size(), c.wrong);
+        const std::string variant = temp.Path(std::string(c.name) + ".asm");
+        std::ofstream(variant, std::ios::binary) << source;
+        r = RunCli({"check", exercise, variant});
+        EXPECT_EQ(r.exit, 1) << c.name << "\n" << r.out << r.err;
+        EXPECT_NE(r.out.find(c.failure), std::string::npos) << c.name << "\n" << r.out;
     }
 }

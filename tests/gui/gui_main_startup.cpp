@@ -158,7 +158,8 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
     EXPECT_EQ(Describe(Menu("mnuIzvajanje")),
               QStringList({"Prevedi|F6", "Hitro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
                            "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
-    EXPECT_EQ(Describe(Menu("mnuOrodja")), QStringList({"&Nastavitve okolja|", "Listing|"}));
+    EXPECT_EQ(Describe(Menu("mnuOrodja")),
+              QStringList({"&Nastavitve okolja|", "Listing|", "Preveri nalogo ...|"}));
     EXPECT_EQ(Describe(Menu("mnuOkna")), QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|",
                                                       "&SCI|", "Timer|", "&Trace|", "-", "&Dnevnik|"}));
     EXPECT_EQ(Describe(Menu("mnuPomoc")),

@@ -1,0 +1,53 @@
+#include "cli/checkreport.h"
+
+#include <nlohmann/json.hpp>
+
+std::string FormatCheckText(const TExercise& exercise, const TExerciseResult& result) {
+    std::string out = "Naloga: " + exercise.Title + "\n";
+    for (const std::string& message : result.Messages)
+        out += "Sporočilo: " + message + "\n";
+    if (!result.Loaded) {
+        out += "Program se ne prevede, naloga ni preverjena.\n";
+        return out;
+    }
+    for (size_t i = 0; i < result.Checkpoints.size(); ++i) {
+        const TCheckpointResult& c = result.Checkpoints[i];
+        out += "Preverjanje " + std::to_string(i + 1);
+        if (!c.Name.empty()) out += " (" + c.Name + ")";
+        out += ": " + c.Where + " (korak " + std::to_string(c.Steps) + ")\n";
+        for (const TExpectationResult& e : c.Results) {
+            if (e.Passed) out += "  ok      " + e.What + ": " + e.Actual + "\n";
+            else
+                out +=
+                    "  NAPAKA  " + e.What + ": pričakovano " + e.Expected + ", dejansko " + e.Actual + "\n";
+        }
+    }
+    out += "Izpolnjenih " + std::to_string(result.PassedCount()) + " od " + std::to_string(result.Total()) +
+           " pričakovanj.\n";
+    return out;
+}
+
+std::string FormatCheckJson(const TExercise& exercise, const TExerciseResult& result) {
+    using Json = nlohmann::ordered_json;
+    Json report = {{"title", exercise.Title},
+                   {"loaded", result.Loaded},
+                   {"messages", result.Messages},
+                   {"passed", result.Passed()},
+                   {"passed_count", result.PassedCount()},
+                   {"total", result.Total()},
+                   {"steps", result.Steps}};
+    Json checks = Json::array();
+    for (const TCheckpointResult& c : result.Checkpoints) {
+        Json results = Json::array();
+        for (const TExpectationResult& e : c.Results)
+            results.push_back(
+                {{"what", e.What}, {"expected", e.Expected}, {"actual", e.Actual}, {"passed", e.Passed}});
+        checks.push_back({{"where", c.Where},
+                          {"name", c.Name},
+                          {"reached", c.Reached},
+                          {"steps", c.Steps},
+                          {"results", std::move(results)}});
+    }
+    report["checks"] = std::move(checks);
+    return report.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}

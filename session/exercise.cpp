@@ -1,0 +1,690 @@
+#include "session/exercise.h"
+#include "assembler/syserror.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "assembler/encoding.h"
+#include "assembler/syserror.h"
+#include "engine/numbers.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// An exercise is a few kilobytes. The bound keeps a pathological file quick to refuse: the
+// order-keeping objects of the JSON library look their keys up one by one.
+constexpr size_t kMaxFileBytes = 256u << 10;
+
+// --- where each value stands in the file -----------------------------------------------------
+
+// Walks the text for the JSON parser and tells how far it has read, so the parser's callback
+// knows the line of the key or value it reports.
+class TCountingIterator {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    TCountingIterator() = default;
+    TCountingIterator(const char* at, const char* begin, size_t* read)
+        : at_(at), begin_(begin), read_(read) {}
+    reference operator*() const { return *at_; }
+    TCountingIterator& operator++() {
+        ++at_;
+        if (read_) *read_ = static_cast<size_t>(at_ - begin_);
+        return *this;
+    }
+    TCountingIterator operator++(int) {
+        TCountingIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const TCountingIterator& other) const { return at_ == other.at_; }
+
+private:
+    const char* at_ = nullptr;
+    const char* begin_ = nullptr;
+    size_t* read_ = nullptr;
+};
+
+// Line numbers of offsets that only grow, counted as the text is read.
+class TLineCounter {
+public:
+    explicit TLineCounter(std::string_view text) : text_(text) {}
+    // The 1-based line of the character at `offset` (an offset past the end: the last line).
+    int LineOf(size_t offset) {
+        offset = std::min(offset, text_.size());
+        if (offset < counted_) {
+            counted_ = 0;
+            line_ = 1;
+        }
+        for (; counted_ < offset; ++counted_)
+            if (text_[counted_] == '\n') ++line_;
+        return line_;
+    }
+
+private:
+    std::string_view text_;
+    size_t counted_ = 0;
+    int line_ = 1;
+};
+
+std::string PointerToken(const std::string& key) {
+    std::string token;
+    for (char c : key) {
+        if (c == '~') token += "~0";
+        else if (c == '/') token += "~1";
+        else token += c;
+    }
+    return token;
+}
+
+// Follows the parser's callbacks and notes the line of every key and value by its JSON pointer
+// ("/checks/0/registers/A"). Also finds keys given twice, which the parser itself would let
+// the later one win silently.
+class TPositions {
+public:
+    static constexpr size_t kMaxDepth = 32;
+    struct TTooDeep {
+        int line;
+    };
+
+    TPositions(std::string_view text, const size_t& read) : lines_(text), read_(read) {}
+
+    bool Event(Json::parse_event_t event, const Json& parsed) {
+        using E = Json::parse_event_t;
+        // The character read last ends the token just reported (or is the one looked ahead
+        // after a number, which stands on the same line).
+        const int line = lines_.LineOf(read_ == 0 ? 0 : read_ - 1);
+        switch (event) {
+        case E::object_start:
+        case E::array_start:
+            // An exercise nests a few levels; a file nested far deeper is no exercise, and its
+            // paths would grow with the square of the depth.
+            if (frames_.size() >= kMaxDepth) throw TTooDeep{line};
+            frames_.push_back({event == E::array_start, ElementPath(line), 0, {}, {}});
+            break;
+        case E::object_end:
+        case E::array_end:
+            if (!frames_.empty()) frames_.pop_back();
+            break;
+        case E::key: {
+            Frame& frame = frames_.back();
+            frame.key = parsed.get<std::string>();
+            if (!frame.keys.insert(frame.key).second && DuplicateKey.empty()) {
+                DuplicateKey = frame.key;
+                DuplicateLine = line;
+            }
+            lines.emplace(frame.path + "/" + PointerToken(frame.key), line);
+            break;
+        }
+        case E::value:
+            ElementPath(line);
+            break;
+        }
+        return true;
+    }
+
+    std::map<std::string, int> lines;
+    std::string DuplicateKey;
+    int DuplicateLine = 0;
+
+private:
+    struct Frame {
+        bool array;
+        std::string path;
+        size_t next;     // the index of the next array element
+        std::string key; // the key of the member being read
+        std::unordered_set<std::string> keys;
+    };
+
+    // The pointer of the element that starts now, with its line noted.
+    std::string ElementPath(int line) {
+        std::string path;
+        if (!frames_.empty()) {
+            Frame& parent = frames_.back();
+            path =
+                parent.path + "/" + (parent.array ? std::to_string(parent.next++) : PointerToken(parent.key));
+        }
+        lines.emplace(path, line);
+        return path;
+    }
+
+    TLineCounter lines_;
+    const size_t& read_;
+    std::vector<Frame> frames_;
+};
+
+// --- checking the parsed document ------------------------------------------------------------
+
+// A fault of the exercise: the message and the JSON pointer of the value it concerns.
+struct TFault : std::runtime_error {
+    TFault(std::string at, const std::string& message) : std::runtime_error(message), at(std::move(at)) {}
+    std::string at;
+};
+
+[[noreturn]] void Fail(const std::string& at, const std::string& message) { throw TFault(at, message); }
+
+std::string Quoted(const std::string& key) { return "\"" + key + "\""; }
+
+// What a pointer names, for messages: its last key, or "key[3]" for an element of a list.
+std::string KeyOf(const std::string& at) {
+    const size_t slash = at.rfind('/');
+    std::string last = at.substr(slash + 1);
+    const bool index = !last.empty() && std::all_of(last.begin(), last.end(),
+                                                    [](unsigned char c) { return std::isdigit(c) != 0; });
+    if (!index || slash == 0 || slash == std::string::npos) return last;
+    return KeyOf(at.substr(0, slash)) + "[" + last + "]";
+}
+
+// Refuses keys an object must not have: a misspelt key would otherwise go unnoticed.
+void OnlyKeys(const Json& object, const std::string& at, std::initializer_list<const char*> allowed,
+              const char* where) {
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        bool known = false;
+        for (const char* key : allowed)
+            known = known || it.key() == key;
+        if (!known) {
+            std::string list;
+            for (const char* key : allowed)
+                list += std::string(list.empty() ? "" : ", ") + key;
+            Fail(at + "/" + PointerToken(it.key()),
+                 "neznan ključ " + Quoted(it.key()) + " " + where + " (dovoljeni: " + list + ")");
+        }
+    }
+}
+
+const Json& Object(const Json& value, const std::string& at, const std::string& what) {
+    if (!value.is_object()) Fail(at, what + " mora biti objekt {...}");
+    return value;
+}
+
+const Json& Array(const Json& value, const std::string& at, const std::string& what) {
+    if (!value.is_array()) Fail(at, what + " mora biti seznam [...]");
+    return value;
+}
+
+std::string Text(const Json& value, const std::string& at) {
+    if (!value.is_string()) Fail(at, Quoted(KeyOf(at)) + " mora biti besedilo v narekovajih");
+    return value.get<std::string>();
+}
+
+bool Boolean(const Json& value, const std::string& at) {
+    if (value.is_boolean()) return value.get<bool>();
+    if (value.is_number_integer() && (value.get<int64_t>() == 0 || value.get<int64_t>() == 1))
+        return value.get<int64_t>() == 1;
+    Fail(at, Quoted(KeyOf(at)) + " mora biti true ali false (ali 1 ali 0)");
+}
+
+// A whole number from `low` to `high`, given as a JSON integer.
+uint64_t Count(const Json& value, const std::string& at, uint64_t low, uint64_t high) {
+    const std::string range = "od " + std::to_string(low) + " do " + std::to_string(high);
+    if (!value.is_number_integer()) Fail(at, Quoted(KeyOf(at)) + " mora biti celo število " + range);
+    if (value.is_number_unsigned()) {
+        const uint64_t n = value.get<uint64_t>();
+        if (n >= low && n <= high) return n;
+    } else if (value.get<int64_t>() >= 0 && static_cast<uint64_t>(value.get<int64_t>()) >= low &&
+               static_cast<uint64_t>(value.get<int64_t>()) <= high) {
+        return static_cast<uint64_t>(value.get<int64_t>());
+    }
+    Fail(at, Quoted(KeyOf(at)) + ": število " + value.dump() + " ni " + range);
+}
+
+std::string WidthText(int bits) {
+    return bits == 8 ? "bajt (-128 do 255)" : "16-bitna vrednost (-32768 do 65535)";
+}
+
+int32_t InWidth(int64_t n, int bits, const std::string& at, const std::string& shown) {
+    const int64_t low = -(int64_t{1} << (bits - 1)), high = (int64_t{1} << bits) - 1;
+    if (n < low || n > high) Fail(at, "vrednost " + shown + " ni " + WidthText(bits));
+    return static_cast<int32_t>(n);
+}
+
+// A number written as text: decimal with an optional sign, "$hex", "0xhex" or "%binary".
+std::optional<int64_t> NumberText(const std::string& text) {
+    TNumberSyntax syntax;
+    syntax.Sign = true;
+    syntax.Dollar = true;
+    syntax.ZeroX = true;
+    syntax.Percent = true;
+    const TParsedNumber n = ParseNumberText(text, syntax);
+    if (!n.Ok() || n.Magnitude > 0xFFFFFFFFull) return std::nullopt;
+    const int64_t magnitude = static_cast<int64_t>(n.Magnitude);
+    return n.Negative ? -magnitude : magnitude;
+}
+
+bool StartsLikeNumber(const std::string& text) {
+    const unsigned char c = static_cast<unsigned char>(text[0]);
+    return std::isdigit(c) || c == '$' || c == '%' || c == '+' || c == '-';
+}
+
+// A number or a label reference of `bits` width (8 or 16).
+TExerciseValue Value(const Json& value, const std::string& at, int bits, bool labels = true) {
+    TExerciseValue v;
+    if (value.is_number_integer()) {
+        v.Text = value.dump();
+        if (value.is_number_unsigned() && value.get<uint64_t>() > 0xFFFFFFFFull)
+            Fail(at, "vrednost " + v.Text + " ni " + WidthText(bits));
+        v.Number = InWidth(value.get<int64_t>(), bits, at, v.Text);
+        return v;
+    }
+    if (!value.is_string() || value.get<std::string>().empty())
+        Fail(at, Quoted(KeyOf(at)) + " mora biti število (49, \"$31\", \"%110001\")" +
+                     (labels ? " ali oznaka programa (\"TABELA+2\")" : ""));
+    v.Text = value.get<std::string>();
+    if (StartsLikeNumber(v.Text)) {
+        const std::optional<int64_t> n = NumberText(v.Text);
+        if (!n) Fail(at, Quoted(v.Text) + " ni število (desetiško, \"$\" šestnajstiško, \"%\" dvojiško)");
+        v.Number = InWidth(*n, bits, at, Quoted(v.Text));
+        return v;
+    }
+    if (!labels) Fail(at, "tu so dovoljena samo števila, ne oznaka " + Quoted(v.Text));
+    // A label with an optional offset after its last "+" or "-".
+    std::string name = v.Text;
+    const size_t sign = name.find_last_of("+-");
+    if (sign != std::string::npos && sign > 0) {
+        const std::optional<int64_t> offset = NumberText(name.substr(sign + 1));
+        if (!offset || *offset > 0xFFFF) Fail(at, "odmik v " + Quoted(v.Text) + " ni število od 0 do 65535");
+        v.Number = static_cast<int32_t>(name[sign] == '-' ? -*offset : *offset);
+        name.resize(sign);
+    }
+    const unsigned char first = static_cast<unsigned char>(name[0]);
+    if (!(std::isalpha(first) || first >= 0x80))
+        Fail(at, Quoted(v.Text) + " ni ne število ne oznaka (oznaka se začne s črko)");
+    v.Label = Utf8ToCp1250(name);
+    UpperCase1250(v.Label);
+    return v;
+}
+
+// A list of byte numbers or a text in Windows-1250.
+std::vector<uint8_t> ByteSequence(const Json& value, const std::string& at, bool allowEmpty) {
+    std::vector<uint8_t> bytes;
+    if (value.is_string()) {
+        const std::string text = value.get<std::string>();
+        const std::string cp1250 = Utf8ToCp1250(text);
+        if (Cp1250ToUtf8(cp1250) != text)
+            Fail(at, "besedilo " + Quoted(text) + " ima znake, ki jih kodna tabela Windows-1250 nima");
+        bytes.assign(cp1250.begin(), cp1250.end());
+    } else if (value.is_array()) {
+        for (size_t i = 0; i < value.size(); ++i)
+            bytes.push_back(
+                static_cast<uint8_t>(Value(value[i], at + "/" + std::to_string(i), 8, false).Number));
+    } else {
+        Fail(at, Quoted(KeyOf(at)) + " mora biti seznam bajtov ([65, \"$42\"]) ali besedilo (\"AB\")");
+    }
+    if (bytes.empty() && !allowEmpty) Fail(at, Quoted(KeyOf(at)) + " ne sme biti prazen");
+    return bytes;
+}
+
+// A pin as "1.7" or "P17": port 1 has pins 0-7, port 2 pins 0-4.
+std::pair<int, int> Pin(const std::string& text, const std::string& at) {
+    std::string t = text;
+    if (!t.empty() && (t[0] == 'P' || t[0] == 'p')) t.erase(0, 1);
+    else if (t.size() == 3 && t[1] == '.') t.erase(1, 1);
+    else t.clear();
+    if (t.size() != 2 || (t[0] != '1' && t[0] != '2') || !std::isdigit(static_cast<unsigned char>(t[1])) ||
+        t[1] > (t[0] == '1' ? '7' : '4'))
+        Fail(at, "nožica " + Quoted(text) +
+                     " ne obstaja (vrata 1: 1.0-1.7 ali P10-P17, vrata 2: 2.0-2.4 ali P20-P24)");
+    return {t[0] - '0', t[1] - '0'};
+}
+
+struct TRegisterName {
+    const char* Name;
+    bool IsFlag;
+    CpuRegister Register;
+    CpuFlag Flag;
+};
+const TRegisterName kRegisterNames[] = {
+    {"A", false, CpuRegister::A, CpuFlag::C},     {"B", false, CpuRegister::B, CpuFlag::C},
+    {"D", false, CpuRegister::D, CpuFlag::C},     {"X", false, CpuRegister::X, CpuFlag::C},
+    {"PC", false, CpuRegister::PC, CpuFlag::C},   {"SP", false, CpuRegister::SP, CpuFlag::C},
+    {"CCR", false, CpuRegister::CCR, CpuFlag::C}, {"H", true, CpuRegister::A, CpuFlag::H},
+    {"I", true, CpuRegister::A, CpuFlag::I},      {"N", true, CpuRegister::A, CpuFlag::N},
+    {"Z", true, CpuRegister::A, CpuFlag::Z},      {"V", true, CpuRegister::A, CpuFlag::V},
+    {"C", true, CpuRegister::A, CpuFlag::C},
+};
+
+int RegisterBits(CpuRegister reg) {
+    return reg == CpuRegister::A || reg == CpuRegister::B || reg == CpuRegister::CCR ? 8 : 16;
+}
+
+void ReadRegisters(const Json& object, const std::string& at, std::vector<TExpectation>& out) {
+    Object(object, at, "\"registers\"");
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const std::string key = it.key();
+        const std::string here = at + "/" + PointerToken(key);
+        std::string upper = key;
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        const TRegisterName* name = nullptr;
+        for (const TRegisterName& n : kRegisterNames)
+            if (upper == n.Name) name = &n;
+        if (!name)
+            Fail(here, "neznan register ali zastavica " + Quoted(key) +
+                           " (A, B, D, X, PC, SP, CCR, H, I, N, Z, V, C)");
+        TExpectation e;
+        if (name->IsFlag) {
+            e.What = TExpectation::Kind::Flag;
+            e.Flag = name->Flag;
+            e.Level = Boolean(it.value(), here);
+        } else {
+            e.What = TExpectation::Kind::Register;
+            e.Register = name->Register;
+            e.Value = Value(it.value(), here, RegisterBits(name->Register));
+        }
+        out.push_back(std::move(e));
+    }
+}
+
+void ReadMemory(const Json& list, const std::string& at, std::vector<TExpectation>& out) {
+    Array(list, at, "\"memory\"");
+    for (size_t i = 0; i < list.size(); ++i) {
+        const std::string here = at + "/" + std::to_string(i);
+        const Json& item = Object(list[i], here, "Vsak vnos v \"memory\"");
+        OnlyKeys(item, here, {"address", "byte", "word", "bytes"}, "v vnosu \"memory\"");
+        if (!item.contains("address")) Fail(here, "vnos v \"memory\" nima ključa \"address\"");
+        const int kinds = static_cast<int>(item.contains("byte")) + static_cast<int>(item.contains("word")) +
+                          static_cast<int>(item.contains("bytes"));
+        if (kinds != 1)
+            Fail(here, "vnos v \"memory\" potrebuje natanko enega od ključev \"byte\", \"word\", \"bytes\"");
+        TExpectation e;
+        e.Address = Value(item["address"], here + "/address", 16);
+        if (item.contains("byte")) {
+            e.What = TExpectation::Kind::Byte;
+            e.Value = Value(item["byte"], here + "/byte", 8);
+        } else if (item.contains("word")) {
+            e.What = TExpectation::Kind::Word;
+            e.Value = Value(item["word"], here + "/word", 16);
+        } else {
+            e.What = TExpectation::Kind::Bytes;
+            e.Bytes = ByteSequence(item["bytes"], here + "/bytes", false);
+        }
+        out.push_back(std::move(e));
+    }
+}
+
+void ReadPins(const Json& object, const std::string& at, std::vector<TExpectation>& out) {
+    Object(object, at, "\"pins\"");
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const std::string here = at + "/" + PointerToken(it.key());
+        TExpectation e;
+        e.What = TExpectation::Kind::Pin;
+        std::tie(e.Port, e.Bit) = Pin(it.key(), here);
+        e.Level = Boolean(it.value(), here);
+        out.push_back(std::move(e));
+    }
+}
+
+TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
+    Object(item, at, "Vsako preverjanje v \"checks\"");
+    OnlyKeys(item, at,
+             {"name", "at", "hit", "within", "steps", "registers", "memory", "sci_out", "pins",
+              "stays_in_code", "max_cycles"},
+             "v preverjanju");
+    TCheckpoint c;
+    if (item.contains("name")) c.Name = Text(item["name"], at + "/name");
+    if (item.contains("at") == item.contains("steps"))
+        Fail(at,
+             "preverjanje potrebuje natanko enega od ključev \"at\" (oznaka) in \"steps\" (število korakov)");
+    if (item.contains("steps")) {
+        c.Steps = Count(item["steps"], at + "/steps", 1, TCheckpoint::kMaxSteps);
+        for (const char* key : {"hit", "within"})
+            if (item.contains(key))
+                Fail(at + "/" + key, Quoted(key) + " velja samo za preverjanje pri oznaki (\"at\")");
+    } else {
+        const TExerciseValue label = Value(item["at"], at + "/at", 16);
+        if (!label.IsLabel() || label.Number != 0)
+            Fail(at + "/at", "\"at\" mora biti oznaka programa brez odmika, npr. \"KONEC\"");
+        c.Label = label.Label;
+        c.LabelText = label.Text;
+        if (item.contains("hit")) c.Hit = Count(item["hit"], at + "/hit", 1, TCheckpoint::kMaxSteps);
+        if (item.contains("within"))
+            c.Within = Count(item["within"], at + "/within", 1, TCheckpoint::kMaxSteps);
+    }
+    // The expectations, in the order the file gives them.
+    for (auto it = item.begin(); it != item.end(); ++it) {
+        const std::string key = it.key();
+        const std::string here = at + "/" + key;
+        if (key == "registers") ReadRegisters(it.value(), here, c.Expectations);
+        else if (key == "memory") ReadMemory(it.value(), here, c.Expectations);
+        else if (key == "pins") ReadPins(it.value(), here, c.Expectations);
+        else if (key == "sci_out") {
+            TExpectation e;
+            e.What = TExpectation::Kind::SciOut;
+            e.Bytes = ByteSequence(it.value(), here, true);
+            c.Expectations.push_back(std::move(e));
+        } else if (key == "stays_in_code") {
+            if (Boolean(it.value(), here)) {
+                TExpectation e;
+                e.What = TExpectation::Kind::StaysInCode;
+                c.Expectations.push_back(std::move(e));
+            }
+        } else if (key == "max_cycles") {
+            TExpectation e;
+            e.What = TExpectation::Kind::MaxCycles;
+            e.Limit = Count(it.value(), here, 0, uint64_t{1} << 62);
+            c.Expectations.push_back(std::move(e));
+        }
+    }
+    // A checkpoint at a label checks at least that the label is reached; one after a number of
+    // steps has nothing to check without expectations.
+    if (c.Steps != 0 && c.Expectations.empty())
+        Fail(at, "preverjanje po " + std::to_string(c.Steps) + " korakih nima nobenega pričakovanja");
+    return c;
+}
+
+TStimulus ReadStimulus(const Json& item, const std::string& at) {
+    Object(item, at, "Vsak dražljaj v \"stimuli\"");
+    OnlyKeys(item, at, {"step", "irq", "nmi", "pin", "send"}, "v dražljaju");
+    if (!item.contains("step")) Fail(at, "dražljaj nima ključa \"step\" (pred katerim korakom se zgodi)");
+    TStimulus s;
+    s.Step = Count(item["step"], at + "/step", 1, uint64_t{1} << 62);
+    const int kinds = static_cast<int>(item.contains("irq")) + static_cast<int>(item.contains("nmi")) +
+                      static_cast<int>(item.contains("pin")) + static_cast<int>(item.contains("send"));
+    if (kinds != 1)
+        Fail(at, "dražljaj potrebuje natanko enega od ključev \"irq\", \"nmi\", \"pin\", \"send\"");
+    if (item.contains("irq") || item.contains("nmi")) {
+        const char* key = item.contains("irq") ? "irq" : "nmi";
+        if (item[key] != true) Fail(at + "/" + key, Quoted(key) + " mora biti true");
+        if (item.contains("irq")) s.Action = TIrqRequest{};
+        else s.Action = TNmiRequest{};
+    } else if (item.contains("pin")) {
+        const auto [port, bit] = Pin(Text(item["pin"], at + "/pin"), at + "/pin");
+        s.Action = TPinToggle{port, bit};
+    } else {
+        s.Action = TSerialSend{ByteSequence(item["send"], at + "/send", false)};
+    }
+    return s;
+}
+
+TExercise ReadExercise(const Json& root) {
+    Object(root, "", "Naloga");
+    OnlyKeys(root, "",
+             {"title", "description", "seed", "timer_every", "sci_every", "loopback", "stimuli", "checks"},
+             "v nalogi");
+    TExercise x;
+    if (!root.contains("title")) Fail("", "naloga nima naslova (ključ \"title\")");
+    x.Title = Text(root["title"], "/title");
+    if (x.Title.empty()) Fail("/title", "naslov naloge je prazen");
+    if (root.contains("description")) {
+        const Json& d = root["description"];
+        if (d.is_array()) {
+            for (size_t i = 0; i < d.size(); ++i)
+                x.Description += (i ? "\n" : "") + Text(d[i], "/description/" + std::to_string(i));
+        } else {
+            x.Description = Text(d, "/description");
+        }
+    }
+    if (root.contains("seed")) x.Seed = static_cast<uint32_t>(Count(root["seed"], "/seed", 0, 0xFFFFFFFFu));
+    if (root.contains("timer_every"))
+        x.Clock.TimerEvery = Count(root["timer_every"], "/timer_every", 1, 1'000'000);
+    if (root.contains("sci_every")) x.Clock.SciEvery = Count(root["sci_every"], "/sci_every", 1, 1'000'000);
+    x.Clock.MsPerStep = 1;
+    if (root.contains("loopback")) x.Loopback = Boolean(root["loopback"], "/loopback");
+    if (root.contains("stimuli")) {
+        const Json& list = Array(root["stimuli"], "/stimuli", "\"stimuli\"");
+        for (size_t i = 0; i < list.size(); ++i)
+            x.Stimuli.push_back(ReadStimulus(list[i], "/stimuli/" + std::to_string(i)));
+    }
+    if (!root.contains("checks")) Fail("", "naloga nima preverjanj (ključ \"checks\")");
+    const Json& checks = Array(root["checks"], "/checks", "\"checks\"");
+    if (checks.empty()) Fail("/checks", "seznam \"checks\" je prazen");
+    uint64_t lastSteps = 0;
+    for (size_t i = 0; i < checks.size(); ++i) {
+        const std::string at = "/checks/" + std::to_string(i);
+        x.Checkpoints.push_back(ReadCheckpoint(checks[i], at));
+        // The run only goes forward: checkpoints after a number of steps come in growing order.
+        const uint64_t steps = x.Checkpoints.back().Steps;
+        if (steps != 0) {
+            if (steps <= lastSteps)
+                Fail(at + "/steps", "preverjanje po " + std::to_string(steps) +
+                                        " korakih mora priti za tistim po " + std::to_string(lastSteps) +
+                                        " korakih (koraki se štejejo od začetka)");
+            lastSteps = steps;
+        }
+    }
+    return x;
+}
+
+// A JSON syntax error in Slovenian, from where the parser noticed it: the parser has read the
+// offending token up to `byte`, so the message points at the token's start and shows it.
+std::string SyntaxMessage(std::string_view text, size_t byte, int& line, int& column) {
+    const size_t end = byte == 0 ? 0 : byte - 1;
+    if (end >= text.size()) {
+        TLineCounter lines(text);
+        line = lines.LineOf(text.size());
+        return "zapis JSON se nepričakovano konča (manjka zaklepaj ali narekovaj?)";
+    }
+    // The token's first character: the opening quote of a string, the first character of a
+    // word or number (with the character that ended it), or the character itself.
+    size_t start = end;
+    const auto wordChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    };
+    if (text[end] == '"') {
+        while (start > 0 && !(text[start - 1] == '"' && (start < 2 || text[start - 2] != '\\')))
+            --start;
+        if (start > 0) --start;
+    } else {
+        // A word or number, or the character that ended one ("tru}").
+        while (start > 0 && wordChar(text[start - 1]))
+            --start;
+    }
+    TLineCounter lines(text);
+    line = lines.LineOf(start);
+    size_t lineStart = 0;
+    if (start > 0) {
+        const size_t newline = text.rfind('\n', start - 1);
+        if (newline != std::string_view::npos) lineStart = newline + 1;
+    }
+    column = static_cast<int>(start - lineStart + 1);
+    const unsigned char c = static_cast<unsigned char>(text[end]);
+    if (start == end && (c < 0x20 || c >= 0x7F))
+        return "neveljaven znak v zapisu JSON (znak s kodo " + std::to_string(c) + ")";
+    std::string token(text.substr(start, std::min<size_t>(end - start + 1, 24)));
+    if (end - start + 1 > 24) token += "...";
+    return "napaka v zapisu JSON pri »" + token + "« (manjka vejica, narekovaj ali zaklepaj?)";
+}
+
+} // namespace
+
+std::string TExerciseRead::Message() const {
+    if (Line <= 0) return Error;
+    return "vrstica " + std::to_string(Line) + (Column > 0 ? ", stolpec " + std::to_string(Column) : "") +
+           ": " + Error;
+}
+
+TExerciseRead ParseExercise(std::string_view text) {
+    TExerciseRead read;
+    if (text.size() > kMaxFileBytes) {
+        read.Error = "naloga je prevelika (več kot 256 KiB)";
+        return read;
+    }
+    size_t consumed = 0;
+    TPositions positions(text, consumed);
+    Json root;
+    try {
+        root = Json::parse(
+            TCountingIterator(text.data(), text.data(), &consumed),
+            TCountingIterator(text.data() + text.size(), text.data(), nullptr),
+            [&positions](int, Json::parse_event_t event, Json& parsed) {
+                return positions.Event(event, parsed);
+            },
+            /*allow_exceptions=*/true, /*ignore_comments=*/true);
+    } catch (const Json::parse_error& e) {
+        read.Error = SyntaxMessage(text, e.byte, read.Line, read.Column);
+        return read;
+    } catch (const TPositions::TTooDeep& deep) {
+        read.Error =
+            "naloga je pregloboko gnezdena (več kot " + std::to_string(TPositions::kMaxDepth) + " ravni)";
+        read.Line = deep.line;
+        return read;
+    } catch (const Json::exception&) {
+        // The parser's other faults (e.g. a number it cannot hold) have no position.
+        read.Error = "zapisa JSON ni mogoče prebrati";
+        return read;
+    }
+    if (!positions.DuplicateKey.empty()) {
+        read.Error = "ključ " + Quoted(positions.DuplicateKey) + " je v istem objektu podan dvakrat";
+        read.Line = positions.DuplicateLine;
+        return read;
+    }
+    try {
+        read.Exercise = ReadExercise(root);
+    } catch (const Json::exception&) {
+        read.Error = "naloga ima vrednost napačne vrste";
+    } catch (const TFault& fault) {
+        read.Error = fault.what();
+        // The line of the value, or of the nearest enclosing one the file has.
+        std::string at = fault.at;
+        for (;;) {
+            const auto found = positions.lines.find(at);
+            if (found != positions.lines.end()) {
+                read.Line = found->second;
+                break;
+            }
+            if (at.empty()) break;
+            at.resize(at.rfind('/'));
+        }
+    }
+    return read;
+}
+
+TExerciseRead ReadExerciseFile(const std::string& path) {
+    TExerciseRead read;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        read.Error = "to je mapa, ne datoteka z nalogo";
+        return read;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        read.Error = "datoteke ni mogoče odpreti (" + SystemErrorText(errno) + ")";
+        return read;
+    }
+    std::string data;
+    char buffer[1 << 14];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        data.append(buffer, static_cast<size_t>(in.gcount()));
+        if (data.size() > kMaxFileBytes) break; // ParseExercise says so
+    }
+    if (in.bad()) {
+        read.Error = "napaka pri branju datoteke";
+        return read;
+    }
+    return ParseExercise(data);
+}

@@ -1,0 +1,335 @@
+#include "session/exercisecheck.h"
+
+#include <algorithm>
+
+#include "assembler/compiler.h"
+#include "assembler/encoding.h"
+#include "assembler/labels.h"
+#include "engine/hex.h"
+#include "engine/machine.h"
+#include "isa/isa.h"
+#include "session/scenario.h"
+#include "session/sciterminal.h"
+#include "session/session.h"
+
+namespace {
+
+// The run's messages are kept up to this many; a program that takes an undefined vector over
+// and over would otherwise fill the report with one line.
+constexpr size_t kMaxMessages = 100;
+// Byte lists longer than this are shown cut, with their length.
+constexpr size_t kShownBytes = 64;
+
+std::string Hex(unsigned value, int bits) { return "$" + HexText(value, bits / 4); }
+
+std::string Bit(bool level) { return level ? "1" : "0"; }
+
+// Whether a byte shows as a character of Windows-1250 (letters such as Š and Ž included).
+bool Printable(uint8_t b) {
+    return (b >= 0x20 && b < 0x7F) || b >= 0xA0 || (b >= 0x8A && b <= 0x8F) || (b >= 0x9A && b <= 0x9F);
+}
+
+// Bytes as "41 42 43", with the text in quotes when every byte is a printable character.
+std::string BytesText(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return "(nič)";
+    std::string text;
+    const size_t shown = std::min(bytes.size(), kShownBytes);
+    bool printable = true;
+    for (size_t i = 0; i < shown; ++i) {
+        if (i) text += ' ';
+        AppendHex(text, bytes[i], 2);
+        printable = printable && Printable(bytes[i]);
+    }
+    if (shown < bytes.size()) text += " ... (" + std::to_string(bytes.size()) + " bajtov)";
+    else if (printable) text += " (\"" + Cp1250ToUtf8(std::string(bytes.begin(), bytes.end())) + "\")";
+    return text;
+}
+
+// A value of the exercise with its labels resolved against the last assembly.
+struct TResolved {
+    bool Ok = true;
+    uint16_t Value = 0;
+    std::string Text; // for the report: "$31", "KONEC ($2015)", "TABELA+2 (ni oznake)"
+};
+
+TResolved Resolve(TSession& session, const TExerciseValue& v, int bits) {
+    TResolved r;
+    const unsigned mask = bits == 8 ? 0xFFu : 0xFFFFu;
+    if (!v.IsLabel()) {
+        r.Value = static_cast<uint16_t>(static_cast<uint32_t>(v.Number) & mask);
+        r.Text = Hex(r.Value, bits);
+        return r;
+    }
+    const std::string name = v.Label.substr(0, TOznake::SignificantLength);
+    const LabelEntry* label = session.Compiler().Labels().Find(name);
+    if (!label) {
+        r.Ok = false;
+        r.Text = v.Text + " (program nima te oznake)";
+        return r;
+    }
+    r.Value = static_cast<uint16_t>(static_cast<uint32_t>(label->Value + v.Number) & mask);
+    r.Text = v.Text + " = " + Hex(r.Value, bits);
+    return r;
+}
+
+class TChecker {
+public:
+    TChecker(TSession& session, const TExercise& exercise, TCycleCount& cycles)
+        : session_(session), exercise_(exercise), cycles_(cycles), scenario_(session) {
+        scenario_.Clock = exercise.Clock;
+        for (const TStimulus& stimulus : exercise.Stimuli)
+            scenario_.Add(stimulus);
+        scenario_.onReport = [this](const TStepResult& step) {
+            for (const std::string& message : step.Messages)
+                Note(message);
+            if (!step.Failure.empty()) Note("Korak ni uspel: " + step.Failure);
+        };
+    }
+
+    TExerciseResult Run() {
+        for (const TCheckpoint& checkpoint : exercise_.Checkpoints)
+            result_.Checkpoints.push_back(Check(checkpoint));
+        result_.Steps = scenario_.Steps();
+        return std::move(result_);
+    }
+
+private:
+    void Note(const std::string& message) {
+        if (result_.Messages.size() + 1 < kMaxMessages) result_.Messages.push_back(message);
+        else if (result_.Messages.size() + 1 == kMaxMessages)
+            result_.Messages.push_back("(sporočil je več, ostala so izpuščena)");
+    }
+
+    // One step; false when the program has left its code (the session has stopped) or the
+    // check has run as many steps as any check may.
+    bool Step() {
+        if (left_ || scenario_.Steps() >= TCheckpoint::kMaxRunSteps) return false;
+        cycles_.BeforeStep(session_);
+        const ScenarioStop stop = scenario_.Advance(1);
+        // A breakpoint halts the scenario after its step; the check simply goes on.
+        if (stop == ScenarioStop::Left || stop == ScenarioStop::NotLoaded) {
+            left_ = true;
+            leftStep_ = scenario_.Steps();
+            leftPc_ = session_.Cpu().PC;
+            return false;
+        }
+        return true;
+    }
+
+    TCheckpointResult Check(const TCheckpoint& c) {
+        TCheckpointResult r;
+        r.Name = c.Name;
+        if (c.Steps != 0) {
+            r.Where = "po " + std::to_string(c.Steps) + " korakih";
+            // After the given step, or where the program left its code before it.
+            while (scenario_.Steps() < c.Steps && Step()) {
+            }
+            if (scenario_.Steps() > c.Steps) {
+                r.Reached = false;
+                // A checkpoint at a label before it took the run past this step.
+                r.Results.push_back({"korak " + std::to_string(c.Steps) + " dosežen", "da",
+                                     "ne: program je že v koraku " + std::to_string(scenario_.Steps()),
+                                     false});
+            }
+        } else {
+            r.Where =
+                "pri oznaki " + c.LabelText + (c.Hit > 1 ? " (" + std::to_string(c.Hit) + ". prihod)" : "");
+            r.Results.push_back(ReachLabel(c, r.Reached));
+        }
+        r.Steps = scenario_.Steps();
+        for (const TExpectation& e : c.Expectations) {
+            TExpectationResult er = Evaluate(e);
+            // Whether the program stayed in its code holds for the run so far wherever it ended;
+            // the machine's state elsewhere than at the checkpoint says nothing.
+            if (!r.Reached && e.What != TExpectation::Kind::StaysInCode) {
+                er.Actual = "ni preverjeno";
+                er.Passed = false;
+            }
+            r.Results.push_back(std::move(er));
+        }
+        return r;
+    }
+
+    TExpectationResult ReachLabel(const TCheckpoint& c, bool& reached) {
+        TExpectationResult er{"oznaka " + c.LabelText + " dosežena", "da", {}, false};
+        const LabelEntry* label =
+            session_.Compiler().Labels().Find(c.Label.substr(0, TOznake::SignificantLength));
+        reached = false;
+        if (!label) {
+            er.Actual = "ne: program nima te oznake";
+            return er;
+        }
+        const uint16_t address = label->Value;
+        const uint64_t start = scenario_.Steps();
+        uint64_t hits = 0;
+        while (scenario_.Steps() - start < c.Within && Step()) {
+            if (session_.Cpu().PC == address && ++hits == c.Hit) {
+                reached = true;
+                break;
+            }
+        }
+        if (reached) {
+            er.Actual = "da, v koraku " + std::to_string(scenario_.Steps());
+            er.Passed = true;
+        } else if (left_) {
+            er.Actual = "ne: program je zapustil kodo v koraku " + std::to_string(leftStep_);
+        } else if (scenario_.Steps() >= TCheckpoint::kMaxRunSteps) {
+            er.Actual =
+                "ne: preverjanje je doseglo mejo " + std::to_string(TCheckpoint::kMaxRunSteps) + " korakov";
+        } else {
+            er.Actual = "ne v " + std::to_string(c.Within) + " korakih";
+            if (hits > 0) er.Actual += " (doseženo " + std::to_string(hits) + "-krat)";
+        }
+        return er;
+    }
+
+    TExpectationResult Evaluate(const TExpectation& e) {
+        using K = TExpectation::Kind;
+        TExpectationResult er;
+        switch (e.What) {
+        case K::Register: {
+            const int bits =
+                e.Register == CpuRegister::A || e.Register == CpuRegister::B || e.Register == CpuRegister::CCR
+                    ? 8
+                    : 16;
+            const TResolved want = Resolve(session_, e.Value, bits);
+            const uint16_t have = session_.Registers().Value(e.Register);
+            er = {RegisterLabel(e.Register), want.Text, Hex(have, bits), want.Ok && want.Value == have};
+            break;
+        }
+        case K::Flag: {
+            const bool have = session_.FlagValue(e.Flag);
+            er = {std::string("zastavica ") + FlagLabel(e.Flag), Bit(e.Level), Bit(have), have == e.Level};
+            break;
+        }
+        case K::Byte:
+        case K::Word:
+        case K::Bytes: {
+            const TResolved at = Resolve(session_, e.Address, 16);
+            const std::string& where = at.Text;
+            if (e.What == K::Bytes) {
+                er.What = "bajti od " + where;
+                er.Expected = BytesText(e.Bytes);
+                if (!at.Ok) {
+                    er.Actual = "ni preverjeno";
+                    break;
+                }
+                std::vector<uint8_t> have;
+                for (size_t i = 0; i < e.Bytes.size(); ++i)
+                    have.push_back(session_.PeekValue(static_cast<uint16_t>(at.Value + i)));
+                er.Actual = BytesText(have);
+                er.Passed = have == e.Bytes;
+                break;
+            }
+            const int bits = e.What == K::Byte ? 8 : 16;
+            er.What = (bits == 8 ? "bajt na " : "beseda na ") + where;
+            const TResolved want = Resolve(session_, e.Value, bits);
+            er.Expected = want.Text;
+            if (!at.Ok) {
+                er.Actual = "ni preverjeno";
+                break;
+            }
+            uint16_t have = session_.PeekValue(at.Value);
+            if (bits == 16)
+                have = static_cast<uint16_t>(have << 8 |
+                                             session_.PeekValue(static_cast<uint16_t>(at.Value + 1)));
+            er.Actual = Hex(have, bits);
+            er.Passed = want.Ok && want.Value == have;
+            break;
+        }
+        case K::SciOut: {
+            const std::vector<uint8_t>& have = session_.SciTerminal().Received();
+            er = {"oddano po SCI", BytesText(e.Bytes), BytesText(have), have == e.Bytes};
+            break;
+        }
+        case K::Pin: {
+            const TPort& port = e.Port == 1 ? session_.Machine().Port1 : session_.Machine().Port2;
+            const bool have = port.PinLevel(e.Bit) != 0;
+            er = {"nožica P" + std::to_string(e.Port) + std::to_string(e.Bit), Bit(e.Level), Bit(have),
+                  have == e.Level};
+            break;
+        }
+        case K::StaysInCode:
+            er = {"program ostane v svoji kodi", "da",
+                  left_ ? "ne: v koraku " + std::to_string(leftStep_) + " je skočil na " + Hex(leftPc_, 16)
+                        : "da",
+                  !left_};
+            break;
+        case K::MaxCycles: {
+            const uint64_t have = cycles_.Cycles();
+            er = {"število ciklov", "največ " + std::to_string(e.Limit), std::to_string(have),
+                  have <= e.Limit};
+            break;
+        }
+        }
+        return er;
+    }
+
+    TSession& session_;
+    const TExercise& exercise_;
+    TCycleCount& cycles_;
+    TScenario scenario_;
+    TExerciseResult result_;
+    bool left_ = false;
+    uint64_t leftStep_ = 0;
+    uint16_t leftPc_ = 0;
+};
+
+} // namespace
+
+void TTableCycleCount::BeforeStep(const TSession& session) {
+    if (const IsaEntry* entry = IsaFindOpcode(session.PeekValue(session.Registers().PC)))
+        cycles_ += entry->Cycles;
+}
+
+size_t TExerciseResult::Total() const {
+    size_t total = 0;
+    for (const TCheckpointResult& c : Checkpoints)
+        total += c.Results.size();
+    return total;
+}
+
+size_t TExerciseResult::PassedCount() const {
+    size_t passed = 0;
+    for (const TCheckpointResult& c : Checkpoints)
+        for (const TExpectationResult& e : c.Results)
+            passed += e.Passed ? 1 : 0;
+    return passed;
+}
+
+void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
+    if (exercise.Seed) session.Machine().Random.Seed(*exercise.Seed);
+}
+
+TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise, TCycleCount* cycles) {
+    TExerciseResult result;
+    if (!session.Loaded()) return result;
+    TTableCycleCount tableCycles;
+    TSci& sci = session.Machine().Sci;
+    const bool loopback = sci.Loopback;
+    const bool logging = session.Log.Enabled;
+    sci.Loopback = exercise.Loopback;
+    session.Log.Enabled = false;
+    {
+        TChecker checker(session, exercise, cycles ? *cycles : tableCycles);
+        result = checker.Run();
+    }
+    result.Loaded = true;
+    sci.Loopback = loopback;
+    session.Log.Enabled = logging;
+    // The scenario ran the program as a fast run: halt it where the last checkpoint left it.
+    session.Pause();
+    return result;
+}
+
+TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
+                             const std::vector<std::string>& lines) {
+    PrepareExerciseBoard(session, exercise);
+    const TLoadResult load = session.LoadProgram(lines);
+    if (!load.Ok) {
+        TExerciseResult result;
+        result.Messages = load.Messages;
+        return result;
+    }
+    return CheckLoadedProgram(session, exercise);
+}

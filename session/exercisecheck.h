@@ -1,0 +1,84 @@
+#pragma once
+// Checking a program against an exercise: the program runs as a scenario with the exercise's
+// stimuli on the virtual clock, and at each checkpoint every expectation is compared with the
+// machine's state. The command line's `check` and the workbench's "Preveri nalogo" share it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "session/exercise.h"
+
+class TSession;
+
+// How many E-clock cycles the check run has taken, for the "max_cycles" expectation. The
+// checker asks only through this: BeforeStep comes before every step, Cycles when an
+// expectation is checked.
+class TCycleCount {
+public:
+    virtual ~TCycleCount() = default;
+    virtual void BeforeStep(const TSession& session) = 0;
+    virtual uint64_t Cycles() const = 0;
+};
+
+// Counts the cycles of the instruction-set table: every executed instruction adds the cycles
+// its opcode's row lists (SWI 12, RTI 10, WAI 9 with the rest). The entry into a hardware
+// interrupt (12 cycles) happens inside the processor's step and is not seen here, so it is not
+// counted; a session that keeps its own cycle counter can stand in for this class.
+class TTableCycleCount : public TCycleCount {
+public:
+    void BeforeStep(const TSession& session) override;
+    uint64_t Cycles() const override { return cycles_; }
+
+private:
+    uint64_t cycles_ = 0;
+};
+
+// One expectation as checked: what it concerns, the expected and the actual value as text
+// (UTF-8), and whether they agree.
+struct TExpectationResult {
+    std::string What;
+    std::string Expected;
+    std::string Actual;
+    bool Passed = false;
+};
+
+struct TCheckpointResult {
+    std::string Where;  // "pri oznaki KONEC", "po 2000 korakih"
+    std::string Name;   // the exercise's caption of the checkpoint, may be empty
+    uint64_t Steps = 0; // steps executed when the expectations were checked
+    // false: the checkpoint was not reached, its expectations could not be checked and count as
+    // failed ("stays_in_code" excepted, which holds for the run so far)
+    bool Reached = true;
+    std::vector<TExpectationResult> Results;
+};
+
+struct TExerciseResult {
+    bool Loaded = false; // false: the program did not assemble; Messages say why
+    // The assembler's messages after a failed load, otherwise what the run reported (vector
+    // messages, "Kam pa sedaj?"), UTF-8.
+    std::vector<std::string> Messages;
+    std::vector<TCheckpointResult> Checkpoints;
+    uint64_t Steps = 0; // steps executed in all
+
+    size_t Total() const;
+    size_t PassedCount() const;
+    bool Passed() const { return Loaded && Total() > 0 && PassedCount() == Total(); }
+};
+
+// What the board needs before the load: the random source's seed, when the exercise fixes one
+// (the load draws the timer's start value).
+void PrepareExerciseBoard(TSession& session, const TExercise& exercise);
+
+// Runs the exercise on the program the session has just loaded and checks every checkpoint in
+// turn. The run is not logged; breakpoints do not stop it; the serial line's loopback is the
+// exercise's during the run and the user's again afterwards. The machine's state is left as the
+// last checkpoint found it, halted (or stopped, when the program left its code), so it can be
+// looked at. `cycles` defaults to a TTableCycleCount. With no program loaded nothing runs and
+// the result has Loaded false.
+TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise,
+                                   TCycleCount* cycles = nullptr);
+
+// Prepares the board, loads `lines` (8-bit source text) as the Load command does, and checks.
+// A failed assembly gives Loaded false with the assembler's messages.
+TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
+                             const std::vector<std::string>& lines);

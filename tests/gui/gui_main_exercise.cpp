@@ -1,0 +1,72 @@
+// "Orodja > Preveri nalogo ...": the program in the code window checked against an exercise file.
+#include <QLabel>
+#include <QTreeWidget>
+
+#include "tests/gui/gui_main_fixture.h"
+#include "windows/frmnaloga.h"
+
+namespace {
+QString Example(const char* name) {
+    return QStringLiteral(ORLEK_SOURCE_DIR "/examples/") + QLatin1String(name);
+}
+
+// The marks of the result window's expectation rows, in order: true green, false red.
+QList<bool> Marks(QTreeWidget& list) {
+    QList<bool> marks;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        for (int j = 0; j < list.topLevelItem(i)->childCount(); ++j)
+            marks << list.topLevelItem(i)->child(j)->data(0, TfrmNaloga::PassedRole).toBool();
+    return marks;
+}
+} // namespace
+
+TEST_F(MainWindowTest, ExerciseCheckMarksEachExpectationAndLeavesTheMachineForInspection) {
+    TfrmMain& w = Create();
+    const QString program = QString::fromUtf8(Bytes(Example("kvadrat.asm")));
+    Koda().SetSource(program);
+    prompt.OpenFiles = {Example("kvadrat.json")};
+    const size_t logBefore = w.Session().Log.Size();
+    Action("mnuPreveriNalogo")->trigger();
+
+    auto* window = Part<TfrmNaloga>("frmNaloga");
+    auto* list = Part<QTreeWidget>("lvRezultat");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Part<QLabel>("lblNaslov")->text(), QStringLiteral("Kvadrat s podprogramom"));
+    EXPECT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(Marks(*list), QList<bool>(11, true));
+    EXPECT_EQ(Part<QLabel>("lblPovzetek")->text(), QStringLiteral("Izpolnjenih 11 od 11 pričakovanj."));
+    // Halted in KONEC with the panels and the current line showing it; the check was not logged.
+    EXPECT_EQ(w.Session().State(), RunState::Halted);
+    EXPECT_EQ(w.Session().Cpu().PC, 0x2015);
+    EXPECT_EQ(Koda().ExecutionLine(), 12);
+    EXPECT_TRUE(Koda().txtKoda->isReadOnly());
+    EXPECT_FALSE(Action("mnuPreveriNalogo")->isEnabled());
+    EXPECT_EQ(w.Session().Log.Size(), logBefore + 1); // the load's header only
+
+    // A wrong variant: the subroutine drops the saved B instead of restoring it.
+    w.Run().Stop();
+    EXPECT_TRUE(Action("mnuPreveriNalogo")->isEnabled());
+    Koda().SetSource(
+        QString(program).replace(QStringLiteral("        pulb\n"), QStringLiteral("        ins\n")));
+    prompt.OpenFiles = {Example("kvadrat.json")};
+    Action("mnuPreveriNalogo")->trigger();
+    const QList<bool> marks = Marks(*list);
+    ASSERT_EQ(marks.size(), 11);
+    EXPECT_TRUE(marks.contains(false));
+    EXPECT_FALSE(list->topLevelItem(1)->data(0, TfrmNaloga::PassedRole).toBool());
+    EXPECT_TRUE(Part<QLabel>("lblPovzetek")->text().startsWith(QStringLiteral("Izpolnjenih ")));
+    EXPECT_TRUE(prompt.Errors.isEmpty()) << prompt.Errors.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, BadExerciseFileIsReportedAndNothingRuns) {
+    TfrmMain& w = Create();
+    prompt.OpenFiles = {File(QStringLiteral("slaba.json"), "{\n  \"title\": \"x\",\n  \"checks\": [\n")};
+    const size_t logBefore = w.Session().Log.Size();
+    Action("mnuPreveriNalogo")->trigger();
+    ASSERT_EQ(prompt.Errors.size(), 1);
+    EXPECT_TRUE(prompt.Errors[0].contains(QStringLiteral("slaba.json"))) << prompt.Errors[0].toStdString();
+    EXPECT_TRUE(prompt.Errors[0].contains(QStringLiteral("vrstica 4: "))) << prompt.Errors[0].toStdString();
+    EXPECT_FALSE(w.Session().Loaded());
+    EXPECT_EQ(w.Session().Log.Size(), logBefore);
+    EXPECT_FALSE(Part<TfrmNaloga>("frmNaloga")->isVisible());
+}
