@@ -1,5 +1,4 @@
 #include "session/exercise.h"
-#include "assembler/syserror.h"
 
 #include <algorithm>
 #include <cctype>
