@@ -15,3 +15,5 @@ enum class CliExit : int {
 // bin/ukazi.dat. Normal output goes to `out`, messages about failures to `err`.
 CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err);
 CliExit RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out, std::FILE* err);
+// `dis` needs no tables: the instruction set is compiled in.
+CliExit DisCommand(const TCliOptions& options, std::FILE* out, std::FILE* err);

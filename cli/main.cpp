@@ -29,8 +29,9 @@ int main(int argc, char** argv) {
     }
     CliExit code;
     try {
-        code = options.Command == CliCommand::Asm ? AsmCommand(options, programDir, stdout, stderr)
-                                                  : RunCommand(options, programDir, stdout, stderr);
+        if (options.Command == CliCommand::Dis) code = DisCommand(options, stdout, stderr);
+        else if (options.Command == CliCommand::Asm) code = AsmCommand(options, programDir, stdout, stderr);
+        else code = RunCommand(options, programDir, stdout, stderr);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "orlek-cli: zmanjkalo je pomnilnika\n");
         return static_cast<int>(CliExit::Usage);

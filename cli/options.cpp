@@ -118,6 +118,12 @@ void SetSeed(TCliOptions& o, const std::string& v, const std::string& name) {
     o.Seed = static_cast<uint32_t>(seed);
 }
 
+void SetFrom(TCliOptions& o, const std::string& v, const std::string& name) {
+    uint64_t address = ParseNumber(v, name, /*hexOnly=*/true);
+    if (address > 0xFFFF) Fail(name + ": naslov je večji od FFFF");
+    o.From = static_cast<uint16_t>(address);
+}
+
 void AddMem(TCliOptions& o, const std::string& v, const std::string& name) {
     size_t colon = v.find(':');
     if (colon == std::string::npos)
@@ -171,6 +177,9 @@ const TOptionSpec kOptions[] = {
      [](TCliOptions& o, V v, V n) { o.Qualifiers.push_back(ParseTraceCondition(v, n)); }},
     {"--log", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.LogFile = FileName(v, n); }},
     {"--json", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
+    {"--from", CliCommand::Dis, true, true, SetFrom},
+    {"--count", CliCommand::Dis, true, true, [](TCliOptions& o, V v, V n) { o.Count = ParseStep(v, n); }},
+    {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
 };
 
 const TOptionSpec* FindOption(const std::string& name) {
@@ -179,17 +188,29 @@ const TOptionSpec* FindOption(const std::string& name) {
     return nullptr;
 }
 
-const char* CommandName(CliCommand command) { return command == CliCommand::Asm ? "asm" : "run"; }
+const char* CommandName(CliCommand command) {
+    switch (command) {
+    case CliCommand::Asm:
+        return "asm";
+    case CliCommand::Dis:
+        return "dis";
+    case CliCommand::Run:
+    case CliCommand::Help:
+        break;
+    }
+    return "run";
+}
 
 // The command word: asm, run, or help (also as --help / -h anywhere).
 CliCommand ParseCommand(const std::vector<std::string>& args) {
-    if (args.empty()) Fail("manjka ukaz (asm ali run)");
+    if (args.empty()) Fail("manjka ukaz (asm, run ali dis)");
     if (std::find(args.begin(), args.end(), "--help") != args.end() ||
         std::find(args.begin(), args.end(), "-h") != args.end() || args[0] == "help")
         return CliCommand::Help;
     if (args[0] == "asm") return CliCommand::Asm;
     if (args[0] == "run") return CliCommand::Run;
-    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm ali run)");
+    if (args[0] == "dis") return CliCommand::Dis;
+    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm, run ali dis)");
 }
 
 } // namespace
@@ -241,7 +262,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         }
         spec->Apply(options, value.value_or(std::string()), name);
     }
-    if (!haveSource) Fail("manjka izvorna datoteka");
+    if (!haveSource)
+        Fail(options.Command == CliCommand::Dis ? "manjka datoteka z zapisi S" : "manjka izvorna datoteka");
     std::stable_sort(options.Sends.begin(), options.Sends.end(),
                      [](const TSendEvent& a, const TSendEvent& b) { return a.Step < b.Step; });
     return options;
@@ -257,6 +279,7 @@ Uporaba:
                       [--pin VRATA.BIT@KORAK]... [--seed S] [--mem NASLOV:DOLŽINA]...
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--log DATOTEKA] [--json]
+  orlek-cli dis ZAPISI [--from NASLOV] [--count N] [--source]
   orlek-cli --help
 
 IZVOR je izvorna datoteka v zbirniku (.asm, .s07) ali "-" za standardni vhod. Besedilo v
@@ -311,7 +334,19 @@ Izpis JSON: {"loaded":true,"messages":[...],"registers":{"A":18,"B":52,"D":4660,
   "trace":[{"address":8192,"data":18,"rw":"W"}]}
   Če nalaganje ne uspe: {"loaded":false,"messages":[...]}.
 
+dis — razstavi zapise S (Motorola S19, kot jih zapiše asm --srec; "-" za standardni vhod).
+  Brez --source izpiše vrstico za vsak ukaz: naslov, bajte, oznako, ukaz in operand, npr.
+  "2006  B6 10 01  L2006   LDAA $1001". Bajt, ki ni ukaz, je FCB, vektorji od $FFF0 naprej FDB.
+  Cilji skokov in naslovi, ki so začetki vrstic, dobijo oznake L z naslovom (L2006).
+  --from NASLOV        začne pri šestnajstiškem naslovu (privzeto pri prvem bajtu)
+  --count N            izpiše največ N vrstic
+  --source             izpiše izvorno kodo, ki jo ta prevajalnik sprejme in iz katere nastanejo
+                       isti bajti na istih naslovih: ORG za vsak kos, ukaze, FCB za bajte, ki
+                       niso ukazi, vektor reset kot FDB. Cilji vejitev so vedno oznake, razširjeni
+                       naslovi do $FF tudi (številka bi izbrala neposredno naslavljanje).
+
 Izhodna koda: 0 program je tekel (ne glede na način ustavitve) ali prevod je uspel,
-  1 prevajanje/nalaganje ni uspelo, 2 napačni argumenti ali napaka pri branju/pisanju datotek.
+  1 prevajanje/nalaganje ni uspelo, 2 napačni argumenti ali napaka pri branju/pisanju datotek
+  (tudi pokvarjeni zapisi S).
 )HELP";
 }

@@ -13,7 +13,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliCommand { Help, Asm, Run };
+enum class CliCommand { Help, Asm, Run, Dis };
 
 // Bytes the external system sends to the serial interface, from step `Step` on.
 struct TSendEvent {
@@ -36,6 +36,11 @@ struct TMemRange {
 struct TCliOptions {
     CliCommand Command = CliCommand::Help;
     std::string Source;
+
+    // dis (Source is the S-record file)
+    std::optional<uint16_t> From;
+    std::optional<uint64_t> Count;
+    bool DisSource = false;
 
     // asm
     std::string ListingFile;
