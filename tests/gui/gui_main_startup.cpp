@@ -159,8 +159,8 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
               QStringList({"Prevedi|F6", "Htro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
                            "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
     EXPECT_EQ(Describe(Menu("mnuOrodja")), QStringList({"&Nastavitve okolja|", "Listing|"}));
-    EXPECT_EQ(Describe(Menu("mnuOkna")),
-              QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|", "-", "&Dnevnik|"}));
+    EXPECT_EQ(Describe(Menu("mnuOkna")), QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|",
+                                                      "&Oznake|", "Spremen&ljivke|", "-", "&Dnevnik|"}));
     EXPECT_EQ(Describe(Menu("mnuPomoc")),
               QStringList({"&Kazalo|", "&Seznam ukazov|", "&O pomoči|", "-", "O &programu|"}));
     EXPECT_EQ(Describe(Menu("mnuIzvoz")), QStringList({"HTML datoteka|"}));
