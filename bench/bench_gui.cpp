@@ -1,11 +1,12 @@
 // Fast run of the sample program with the register panels, a code editor, the log window, the
-// address-space window and both port windows shown. Reports executed steps per second next to the
-// tick rate of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce with
-// its display refresh.
+// address-space window, both port windows and the symbol and watch windows (two watches) shown. Reports
+// executed steps per second next to the tick rate of an empty 1 ms timer measured in the same run, and the
+// CPU time of one StepOnce with its display refresh.
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
-//             [--no-panels] [--no-memory] [--no-ports]
-// (the --no- options leave a window hidden, to see what each costs; --source runs another
+//             [--no-panels] [--no-memory] [--no-ports] [--no-watches] [--instructions]
+// (the --no- options leave a window hidden, to see what each costs; --instructions lists
+// instructions instead of bytes in the address-space window; --source runs another
 // program, e.g. examples/utripanje.asm, which writes a port in every pass)
 // Runs under whatever platform Qt picks (QT_QPA_PLATFORM=offscreen when no display is set).
 #include <QApplication>
@@ -26,8 +27,12 @@
 #include "engine/machine.h"
 #include "session/addressview.h"
 #include "session/session.h"
+#include "session/symbols.h"
+#include "session/watches.h"
+#include "windows/frmoznake.h"
 #include "windows/frmport.h"
 #include "windows/frmspomin.h"
+#include "windows/frmspremenljivke.h"
 #include "windows/logwindow.h"
 #include "windows/registerpanels.h"
 #include "workbench/runcontrol.h"
@@ -60,6 +65,7 @@ int main(int argc, char** argv) {
     double seconds = 3.0;
     std::string programDir = ORLEK_PROGRAM_DIR;
     bool showEditor = true, showLog = true, showPanels = true, showMemory = true, showPorts = true;
+    bool showWatches = true, instructions = false;
     std::string sourcePath;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-editor")) {
@@ -72,6 +78,10 @@ int main(int argc, char** argv) {
             showMemory = false;
         } else if (!std::strcmp(argv[i], "--no-ports")) {
             showPorts = false;
+        } else if (!std::strcmp(argv[i], "--no-watches")) {
+            showWatches = false;
+        } else if (!std::strcmp(argv[i], "--instructions")) {
+            instructions = true;
         } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
             sourcePath = argv[++i];
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
@@ -80,7 +90,8 @@ int main(int argc, char** argv) {
             programDir = argv[++i];
         } else {
             std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
-                                 "[--no-editor] [--no-log] [--no-panels] [--no-memory] [--no-ports]\n");
+                                 "[--no-editor] [--no-log] [--no-panels] [--no-memory] [--no-ports] "
+                                 "[--no-watches] [--instructions]\n");
             return 2;
         }
     }
@@ -151,6 +162,23 @@ int main(int argc, char** argv) {
         port1Window.show();
         port2Window.show();
     }
+    // The symbol and watch windows, wired as the main window wires them.
+    TSymbolTable symbols;
+    TWatchList watches(*session, symbols);
+    addressView.SetSymbols(&symbols);
+    if (instructions) addressView.ToggleDisassembly();
+    TfrmOznake symbolWindow(symbols);
+    TfrmSpremenljivke watchWindow(watches);
+    QObject::connect(&run, &TRunControl::loadFinished, [&](bool ok) {
+        symbols.AssemblyFinished(ok, session->Compiler().Labels());
+        watchWindow.DisplayRefreshed();
+    });
+    QObject::connect(&run, &TRunControl::displayRefreshed, &watchWindow,
+                     &TfrmSpremenljivke::DisplayRefreshed);
+    if (showWatches) {
+        symbolWindow.show();
+        watchWindow.show();
+    }
     run.SourceLines = [&] { return SplitLines(Utf8ToCp1250(sample)); };
     QObject::connect(&run, &TRunControl::showExecutionLine, &editor, [&](int line) {
         if (line <= 0) return;
@@ -164,6 +192,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_gui: the sample program did not load\n");
         return 1;
     }
+    // The sample's counter as a word and its low byte (another program may lack the label).
+    watches.Add("stevec", WatchSize::Word);
+    watches.Add("stevec+1", WatchSize::Byte);
     RunFor(200); // let the windows appear
 
     // 1 and 2. An empty 1 ms timer and the fast run at 1 ms, measured in alternating slices of

@@ -120,9 +120,13 @@ TfrmOznake::TfrmOznake(TSymbolTable& symbols, QWidget* parent)
     sgOznake->sortByColumn(TSymbolModel::NameColumn, Qt::AscendingOrder);
     sgOznake->verticalHeader()->hide();
     sgOznake->verticalHeader()->setDefaultSectionSize(sgOznake->fontMetrics().height() + 2);
-    sgOznake->horizontalHeader()->setStretchLastSection(true);
-    sgOznake->setColumnWidth(TSymbolModel::NameColumn, 130);
-    sgOznake->setColumnWidth(TSymbolModel::ValueColumn, 70);
+    // The name takes what the window's width leaves; value and line are short.
+    QHeaderView* header = sgOznake->horizontalHeader();
+    header->setSectionResizeMode(TSymbolModel::NameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(TSymbolModel::ValueColumn, QHeaderView::Fixed);
+    header->setSectionResizeMode(TSymbolModel::LineColumn, QHeaderView::Fixed);
+    sgOznake->setColumnWidth(TSymbolModel::ValueColumn, 75);
+    sgOznake->setColumnWidth(TSymbolModel::LineColumn, 60);
     sgOznake->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(sgOznake, 1);
 
@@ -157,7 +161,7 @@ TfrmOznake::TfrmOznake(TSymbolTable& symbols, QWidget* parent)
     });
     symbols_.onChanged = [this] { TableReplaced(); };
     UpdateStatus();
-    resize(280, 360);
+    resize(300, 360);
 }
 
 TfrmOznake::~TfrmOznake() { symbols_.onChanged = nullptr; }

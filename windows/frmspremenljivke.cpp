@@ -132,7 +132,7 @@ TfrmSpremenljivke::TfrmSpremenljivke(TWatchList& watches, QWidget* parent)
     sgSpremenljivke->verticalHeader()->hide();
     sgSpremenljivke->verticalHeader()->setDefaultSectionSize(sgSpremenljivke->fontMetrics().height() + 2);
     sgSpremenljivke->horizontalHeader()->setStretchLastSection(true);
-    const int widths[TWatchModel::ColumnCount] = {110, 55, 55, 55, 95, 85, 55, 40};
+    const int widths[TWatchModel::ColumnCount] = {110, 55, 55, 55, 105, 90, 50, 40};
     for (int c = 0; c < TWatchModel::ColumnCount; ++c)
         sgSpremenljivke->setColumnWidth(c, widths[c]);
     sgSpremenljivke->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -183,7 +183,7 @@ TfrmSpremenljivke::TfrmSpremenljivke(TWatchList& watches, QWidget* parent)
     connect(model_, &QAbstractItemModel::modelReset, this,
             [this] { btnOdstrani->setEnabled(SelectedRow() >= 0); });
     watches_.onChanged = [this] { ListChanged(); };
-    resize(580, 220);
+    resize(600, 220);
 }
 
 TfrmSpremenljivke::~TfrmSpremenljivke() { watches_.onChanged = nullptr; }

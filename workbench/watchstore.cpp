@@ -7,7 +7,8 @@
 
 namespace {
 
-const QString kGroup = QStringLiteral("watches");
+// Apart from "watches", which holds the watch window's placement.
+const QString kGroup = QStringLiteral("watch lists");
 // More documents than this under the key: forget those that no longer exist.
 constexpr int kPruneAbove = 100;
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// The watched variables of each document in the settings store: under the key "watches", one
+// The watched variables of each document in the settings store: under the key "watch lists", one
 // value per document, named by the document's path (percent-encoded, so the store's own
 // separators stay out of the name), holding the watch list's lines. Documents without a name
 // keep none.
