@@ -419,7 +419,7 @@ TAsmResult TCompiler::Pass1(TCode& code) {
             if (f.TooLong || (kind == LineKind::Sm && f.LongRest)) {
                 s = Status::OperandError;
                 fccTooLong_ = kind == LineKind::Fcc && f.Operand.size() > MaxOperandLength;
-            } else if (!f.Label.empty()) s = DefineLabel(f.Label, kind, f.Operand, lc);
+            } else if (!f.Label.empty()) s = DefineLabel(f.Label, kind, f.Operand, lc, line.Number);
             if (s == Status::Ok) {
                 // Breakpoints belong on instruction lines.
                 if (kind == LineKind::Instruction) breakpoint = false;
@@ -437,12 +437,12 @@ TAsmResult TCompiler::Pass1(TCode& code) {
 // A label field in pass 1: the label takes the location counter, or for EQU its operand. A
 // name that starts with a digit is refused.
 CompileStatus TCompiler::DefineLabel(std::string_view label, LineKind kind, std::string_view operand,
-                                     uint16_t lc) {
+                                     uint16_t lc, int32_t line) {
     if (IsDigit(label[0])) return Status::UndefinedLabel;
     uint16_t value = lc;
     CompileStatus s = Status::Ok;
     if (kind == LineKind::Equ) s = LabelOrNumber(labels_, operand, value);
-    labels_.AddLabel(label, value);
+    labels_.AddLabel(label, value, line);
     return s;
 }
 

@@ -120,7 +120,8 @@ private:
     // The passes stop at the first failing line and return its result.
     TAsmResult Pass1(TCode& code);
     TAsmResult Pass2(TCode& code);
-    CompileStatus DefineLabel(std::string_view label, LineKind kind, std::string_view operand, uint16_t lc);
+    CompileStatus DefineLabel(std::string_view label, LineKind kind, std::string_view operand, uint16_t lc,
+                              int32_t line);
     CompileStatus Advance(LineKind kind, std::string_view mnemonic, std::string_view operand, uint16_t& lc);
     void AddHints(const std::vector<std::string>& lines, const TAsmResult& result);
     void Step() {

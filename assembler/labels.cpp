@@ -4,9 +4,9 @@
 
 #include "assembler/syntax.h"
 
-void TOznake::AddLabel(std::string_view name, uint16_t value) {
+void TOznake::AddLabel(std::string_view name, uint16_t value, int32_t line) {
     if (name.size() > SignificantLength) name = name.substr(0, SignificantLength);
-    entries_.push_back(LabelEntry{value, std::string(name)});
+    entries_.push_back(LabelEntry{value, std::string(name), line});
     index_.try_emplace(entries_.back().Name, static_cast<uint32_t>(entries_.size() - 1));
 }
 

@@ -11,6 +11,7 @@
 struct LabelEntry {
     uint16_t Value = 0;
     std::string Name; // upper case, at most 15 characters
+    int32_t Line = 0; // 1-based source line that defined it, 0 when unknown
 };
 
 // How a label reference turned out.
@@ -26,8 +27,8 @@ class TOznake {
 public:
     static constexpr size_t SignificantLength = 15;
 
-    // Appends a label; the name is cut to 15 characters.
-    void AddLabel(std::string_view name, uint16_t value);
+    // Appends a label defined on source line `line`; the name is cut to 15 characters.
+    void AddLabel(std::string_view name, uint16_t value, int32_t line = 0);
     // Exact lookup of a (cut) name, no offset handling; nullptr when absent.
     const LabelEntry* Find(std::string_view name) const;
     // A label reference as written in an operand: cut to 15 characters, then an optional

@@ -1,13 +1,15 @@
-// Fast run of the sample program with the register panels, a code editor, the log window and
-// the six tool windows (address space, both ports, SCI, timer, trace) shown, the device clocks running, and
-// the trace recording every write (a trigger and a qualifier on any write). Reports executed steps per second
+// Fast run of the sample program with the register panels, a code editor, the log window, the
+// six device windows (address space, both ports, SCI, timer, trace) and the symbol and watch
+// windows (two watches) shown, the device clocks running, and the trace recording every write (a
+// trigger and a qualifier on any write). Reports executed steps per second
 // next to the tick rate of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce
 // with its display refresh.
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
-//             [--no-panels] [--no-tools] [--no-trace]
-// (the --no- options leave a window hidden or the trace off, to see what each costs; --source
-// runs another program, e.g. examples/utripanje.asm, which writes a port in every pass)
+//             [--no-panels] [--no-tools] [--no-trace] [--instructions]
+// (the --no- options leave a window hidden or the trace off, to see what each costs;
+// --instructions lists instructions instead of bytes in the address-space window; --source runs
+// another program, e.g. examples/utripanje.asm, which writes a port in every pass)
 // Runs under whatever platform Qt picks (QT_QPA_PLATFORM=offscreen when no display is set).
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,9 +32,13 @@
 #include "session/addressview.h"
 #include "session/sciterminal.h"
 #include "session/session.h"
+#include "session/symbols.h"
+#include "session/watches.h"
+#include "windows/frmoznake.h"
 #include "windows/frmport.h"
 #include "windows/frmsci.h"
 #include "windows/frmspomin.h"
+#include "windows/frmspremenljivke.h"
 #include "windows/frmtimer.h"
 #include "windows/frmtrace.h"
 #include "windows/logwindow.h"
@@ -73,6 +79,7 @@ int main(int argc, char** argv) {
     double seconds = 3.0;
     std::string programDir = ORLEK_PROGRAM_DIR;
     bool showEditor = true, showLog = true, showPanels = true, showTools = true, trace = true;
+    bool instructions = false;
     std::string sourcePath;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-editor")) {
@@ -85,6 +92,8 @@ int main(int argc, char** argv) {
             showTools = false;
         } else if (!std::strcmp(argv[i], "--no-trace")) {
             trace = false;
+        } else if (!std::strcmp(argv[i], "--instructions")) {
+            instructions = true;
         } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
             sourcePath = argv[++i];
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
@@ -92,8 +101,10 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--program-dir") && i + 1 < argc) {
             programDir = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
-                                 "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-trace]\n");
+            std::fprintf(
+                stderr,
+                "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
+                "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-trace] [--instructions]\n");
             return 2;
         }
     }
@@ -172,6 +183,21 @@ int main(int argc, char** argv) {
     addToolWindow(timerWindow);
     addToolWindow(traceWindow);
     traceWindow.Pages()->setCurrentIndex(0); // the recorded rows in view
+    // The symbol and watch windows.
+    TSymbolTable symbols;
+    TWatchList watches(*session, symbols);
+    addressView.SetSymbols(&symbols);
+    if (instructions) addressView.ToggleDisassembly();
+    TfrmOznake symbolWindow(symbols);
+    TfrmSpremenljivke watchWindow(watches);
+    QObject::connect(&run, &TRunControl::loadFinished, [&](bool ok) {
+        symbols.AssemblyFinished(ok, session->Compiler().Labels());
+        watchWindow.DisplayRefreshed();
+    });
+    QObject::connect(&run, &TRunControl::displayRefreshed, &watchWindow,
+                     &TfrmSpremenljivke::DisplayRefreshed);
+    toolWindows.push_back(&symbolWindow);
+    toolWindows.push_back(&watchWindow);
     if (showTools)
         for (QWidget* window : toolWindows)
             window->show();
@@ -195,6 +221,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_gui: the sample program did not load\n");
         return 1;
     }
+    // The sample's counter as a word and its low byte (another program may lack the label).
+    watches.Add("stevec", WatchSize::Word);
+    watches.Add("stevec+1", WatchSize::Byte);
     run.StartClocks(); // the timer and SCI clocks run throughout, as in the workbench
     RunFor(200);       // let the windows appear
 

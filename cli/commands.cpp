@@ -1,15 +1,23 @@
 #include "cli/commands.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "assembler/compiler.h"
+#include "assembler/disasm.h"
 #include "assembler/encoding.h"
 #include "assembler/srecord.h"
 #include "assembler/syntax.h"
+#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
 #include "cli/files.h"
 #include "cli/report.h"
@@ -202,7 +210,78 @@ void WarnAboutDroppedTraceRows(const TTrace& trace, std::FILE* err) {
                        " ni posnetih (--trace-limit)");
 }
 
+// An S-record file ("-": standard input) as text. S-records of the whole 64 KiB address space
+// take some 200 KB; anything much larger is no S-record file of this machine.
+std::string ReadSRecordFile(const std::string& path) {
+    constexpr size_t kLimit = 16u << 20;
+    const std::string shown = path == "-" ? std::string("(standardni vhod)") : "\"" + path + "\"";
+    std::error_code ec;
+    if (path != "-" && std::filesystem::is_directory(path, ec))
+        throw FileError("Datoteka " + shown + " je mapa, ne zapisi S");
+    std::ifstream file;
+    if (path != "-") {
+        file.open(path, std::ios::binary);
+        if (!file) {
+            throw FileError("Ne morem odpreti datoteke " + shown + ": " + SystemErrorText(errno));
+        }
+    }
+    std::istream& in = path == "-" ? std::cin : file;
+    std::string data;
+    char buffer[1 << 16];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        data.append(buffer, static_cast<size_t>(in.gcount()));
+        if (data.size() > kLimit)
+            throw FileError("Datoteka " + shown + " je prevelika (več kot 16 MiB) za zapise S");
+    }
+    if (in.bad()) throw FileError("Napaka pri branju datoteke " + shown);
+    return data;
+}
+
 } // namespace
+
+CliExit DisCommand(const TCliOptions& options, std::FILE* out, std::FILE* err) {
+    const std::string& path = options.Source;
+    const std::string shown = path == "-" ? std::string("(standardni vhod)") : "\"" + path + "\"";
+    TCodeImage image;
+    try {
+        image = ReadSRecords(ReadSRecordFile(path));
+    } catch (const FileError& e) {
+        PrintLine(err, std::string("orlek-cli: ") + e.what());
+        return CliExit::Usage;
+    } catch (const SRecordError& e) {
+        PrintLine(err, "orlek-cli: " + shown + ": " + e.what());
+        return CliExit::Usage;
+    }
+    const uint16_t from = options.From.value_or(0);
+    const TDisassembly dis =
+        DisassembleImage(image, from, options.Count.value_or(SIZE_MAX), options.DisSource);
+    if (dis.Lines.empty()) {
+        PrintLine(err, "orlek-cli: " + shown + " nima bajtov od naslova $" + Hex4(from) + " naprej");
+        return CliExit::Ok;
+    }
+    if (!options.DisSource) {
+        Print(out, DisassemblyListing(dis));
+        return CliExit::Ok;
+    }
+    const std::string name =
+        path == "-" ? std::string("standardnega vhoda") : std::filesystem::path(path).filename().string();
+    Print(out, DisassemblySource(dis, "Razstavljeno iz " + name + " (orlek-cli dis --source)"));
+    const bool resetVector = std::any_of(dis.Lines.begin(), dis.Lines.end(), [](const TDisLine& line) {
+        return line.Kind == DisKind::Word && line.Address == 0xFFFE;
+    });
+    bool registers = false;
+    for (uint16_t a = 0; a < 0x20; ++a)
+        registers = registers || (image.Has(a) && TMemory::WriteOwner(a) != RegisterOwner::None);
+    if (registers)
+        PrintLine(err,
+                  "orlek-cli: opozorilo: bajti na naslovih vgrajenih registrov (pod $20) se ob prevajanju "
+                  "zapišejo v naprave, ne v pomnilnik");
+    if (!resetVector)
+        PrintLine(err, "orlek-cli: opozorilo: izpis nima vektorja reset ($FFFE); prevajalnik ga bo zavrnil "
+                       "(\"Napaka: ni oznake START\")");
+    return CliExit::Ok;
+}
 
 CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
                    std::FILE* err) {

@@ -19,3 +19,5 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
 // `check`: the program (options.Source) against the exercise (options.Exercise).
 CliExit CheckCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
                      std::FILE* err);
+// `dis` needs no tables: the instruction set is compiled in.
+CliExit DisCommand(const TCliOptions& options, std::FILE* out, std::FILE* err);

@@ -39,6 +39,9 @@ int main(int argc, char** argv) {
         case CliCommand::Check:
             code = CheckCommand(options, programDir, stdout, stderr);
             break;
+        case CliCommand::Dis:
+            code = DisCommand(options, stdout, stderr);
+            break;
         default:
             code = RunCommand(options, programDir, stdout, stderr);
             break;

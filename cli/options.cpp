@@ -125,6 +125,12 @@ void SetSeed(TCliOptions& o, const std::string& v, const std::string& name) {
     o.Seed = static_cast<uint32_t>(seed);
 }
 
+void SetFrom(TCliOptions& o, const std::string& v, const std::string& name) {
+    uint64_t address = ParseNumber(v, name, /*hexOnly=*/true);
+    if (address > 0xFFFF) Fail(name + ": naslov je večji od FFFF");
+    o.From = static_cast<uint16_t>(address);
+}
+
 void AddMem(TCliOptions& o, const std::string& v, const std::string& name) {
     size_t colon = v.find(':');
     if (colon == std::string::npos)
@@ -182,6 +188,9 @@ const TOptionSpec kOptions[] = {
     {"--log", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.LogFile = FileName(v, n); }},
     {"--json", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
     {"--json", CliCommand::Check, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
+    {"--from", CliCommand::Dis, true, true, SetFrom},
+    {"--count", CliCommand::Dis, true, true, [](TCliOptions& o, V v, V n) { o.Count = ParseStep(v, n); }},
+    {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
 };
 
 // The row of an option for the command; an option of another command when the command has no
@@ -202,21 +211,26 @@ const char* CommandName(CliCommand command) {
         return "asm";
     case CliCommand::Check:
         return "check";
-    default:
-        return "run";
+    case CliCommand::Dis:
+        return "dis";
+    case CliCommand::Run:
+    case CliCommand::Help:
+        break;
     }
+    return "run";
 }
 
 // The command word: asm, run, or help (also as --help / -h anywhere).
 CliCommand ParseCommand(const std::vector<std::string>& args) {
-    if (args.empty()) Fail("manjka ukaz (asm, run ali check)");
+    if (args.empty()) Fail("manjka ukaz (asm, run, check ali dis)");
     if (std::find(args.begin(), args.end(), "--help") != args.end() ||
         std::find(args.begin(), args.end(), "-h") != args.end() || args[0] == "help")
         return CliCommand::Help;
     if (args[0] == "asm") return CliCommand::Asm;
     if (args[0] == "run") return CliCommand::Run;
     if (args[0] == "check") return CliCommand::Check;
-    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm, run ali check)");
+    if (args[0] == "dis") return CliCommand::Dis;
+    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm, run, check ali dis)");
 }
 
 } // namespace
@@ -277,7 +291,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         spec->Apply(options, value.value_or(std::string()), name);
     }
     if (check && !haveExercise) Fail("manjka datoteka z nalogo");
-    if (!haveSource) Fail("manjka izvorna datoteka");
+    if (!haveSource)
+        Fail(options.Command == CliCommand::Dis ? "manjka datoteka z zapisi S" : "manjka izvorna datoteka");
     std::stable_sort(options.Sends.begin(), options.Sends.end(),
                      [](const TSendEvent& a, const TSendEvent& b) { return a.Step < b.Step; });
     return options;
@@ -294,6 +309,7 @@ Uporaba:
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--trace-limit N] [--log DATOTEKA] [--json]
   orlek-cli check NALOGA IZVOR [--json]
+  orlek-cli dis ZAPISI [--from NASLOV] [--count N] [--source]
   orlek-cli --help
 
 IZVOR je izvorna datoteka v zbirniku (.asm, .s07) ali "-" za standardni vhod. Besedilo v
@@ -370,9 +386,20 @@ program ne zapusti svoje kode. Program se naloži kot z ukazom "Naloži" in teč
                        "results":[{"what":"A","expected":"$90","actual":"$90","passed":true}]}]}
   Zapis naloge je opisan v priročniku (Pomoč > Kazalo, "Naloge, ki se preverijo same").
 
+dis — razstavi zapise S (Motorola S19, kot jih zapiše asm --srec; "-" za standardni vhod).
+  Brez --source izpiše vrstico za vsak ukaz: naslov, bajte, oznako, ukaz in operand, npr.
+  "2006  B6 10 01  L2006   LDAA $1001". Bajt, ki ni ukaz, je FCB, vektorji od $FFF0 naprej FDB.
+  Cilji skokov in naslovi, ki so začetki vrstic, dobijo oznake L z naslovom (L2006).
+  --from NASLOV        začne pri šestnajstiškem naslovu (privzeto pri prvem bajtu)
+  --count N            izpiše največ N vrstic
+  --source             izpiše izvorno kodo, ki jo ta prevajalnik sprejme in iz katere nastanejo
+                       isti bajti na istih naslovih: ORG za vsak kos, ukaze, FCB za bajte, ki
+                       niso ukazi, vektor reset kot FDB. Cilji vejitev so vedno oznake, razširjeni
+                       naslovi do $FF tudi (številka bi izbrala neposredno naslavljanje).
+
 Izhodna koda: 0 program je tekel (ne glede na način ustavitve) ali prevod je uspel, pri check
   so izpolnjena vsa pričakovanja; 1 prevajanje/nalaganje ni uspelo, pri check vsaj eno
   pričakovanje ni izpolnjeno; 2 napačni argumenti, napačna naloga ali napaka pri branju/pisanju
-  datotek.
+  datotek (tudi pokvarjeni zapisi S).
 )HELP";
 }

@@ -13,7 +13,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliCommand { Help, Asm, Run, Check };
+enum class CliCommand { Help, Asm, Run, Check, Dis };
 
 // Bytes the external system sends to the serial interface, from step `Step` on.
 struct TSendEvent {
@@ -38,6 +38,11 @@ struct TCliOptions {
     std::string Source;
     // check: the exercise file (the first file argument; Source is the second)
     std::string Exercise;
+
+    // dis (Source is the S-record file)
+    std::optional<uint16_t> From;
+    std::optional<uint64_t> Count;
+    bool DisSource = false;
 
     // asm
     std::string ListingFile;

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "assembler/disasm.h"
 #include "assembler/encoding.h"
 #include "engine/hex.h"
+#include "engine/simulator.h"
 #include "session/session.h"
+#include "session/symbols.h"
 
 TAddressView::TAddressView(TSession& session) : session_(session) {}
 
@@ -75,6 +78,35 @@ std::string TAddressView::RowText(uint16_t address, MemoryCell cell) {
         text += Cp1250ToUtf8(std::string(1, static_cast<char>(cell.Value)));
     }
     return text;
+}
+
+void TAddressView::ToggleDisassembly() {
+    disassembly_ = !disassembly_;
+    Changed();
+}
+
+std::vector<TDisRow> TAddressView::DisassemblyRows(int fitting) const {
+    const TLabelOf labelOf = [this](uint16_t value) {
+        return symbols_ ? Cp1250ToUtf8(symbols_->ReferenceTo(value)) : std::string();
+    };
+    const uint16_t pc = session_.Cpu().PC;
+    std::vector<TDisRow> rows;
+    for (uint32_t address = Top(); address <= 0xFFFF && static_cast<int>(rows.size()) < fitting;) {
+        const auto a = static_cast<uint16_t>(address);
+        std::array<uint8_t, 3> bytes{};
+        const size_t n = DecodeWindow(a);
+        for (size_t i = 0; i < n; ++i)
+            bytes[i] = session_.PeekValue(static_cast<uint16_t>(a + i));
+        const TDisLine line = DecodeLine(a, std::span(bytes.data(), n));
+        const std::string label = symbols_ ? Cp1250ToUtf8(symbols_->NameOf(a)) : std::string();
+        TDisRow row;
+        row.Address = a;
+        row.Pc = a == pc;
+        row.Text = (row.Pc ? ">" : " ") + DisRowText(line, label, OperandText(line, labelOf));
+        rows.push_back(std::move(row));
+        address += line.Length;
+    }
+    return rows;
 }
 
 bool TAddressView::Editable() const { return session_.Loaded(); }

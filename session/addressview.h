@@ -2,10 +2,20 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/memory.h"
 
 class TSession;
+class TSymbolTable;
+
+// A row of the instruction list: the address of its first byte and its text.
+struct TDisRow {
+    uint16_t Address = 0;
+    std::string Text; // UTF-8
+    bool Pc = false;  // the processor's PC points at this row
+    bool operator==(const TDisRow&) const = default;
+};
 
 // What the address-space window shows and does, without any drawing: where the list starts
 // (memoryTop), whether it follows the program counter, how a row reads, and what the window's
@@ -60,6 +70,18 @@ public:
     // the byte as a Windows-1250 character.
     static std::string RowText(uint16_t address, MemoryCell cell);
 
+    // The list shows bytes, or instructions decoded from memoryTop on.
+    bool Disassembly() const { return disassembly_; }
+    void ToggleDisassembly();
+    // The labels the instruction list names addresses with (the last successful assembly's);
+    // without them it names none. Not owned.
+    void SetSymbols(const TSymbolTable* symbols) { symbols_ = symbols; }
+    // Up to `fitting` rows of instructions from memoryTop on, read as the list reads bytes;
+    // the list stops at $FFFF. A row reads ">" for PC's row and a blank for the others, then
+    // address, bytes, label, mnemonic and operand ("FCB $xx" for a byte that is no
+    // instruction, "FDB" for the vectors from $FFF0 on): ">2006  B6 10 01  ZANKA   LDAA STEVEC+1".
+    std::vector<TDisRow> DisassemblyRows(int fitting) const;
+
     // The byte edit is offered only while a program is loaded.
     bool Editable() const;
     // Stores the low 8 bits of `value` at `address`; a cell without code becomes a cell written
@@ -76,4 +98,6 @@ private:
     TSession& session_;
     int32_t memoryTop_ = 0;
     bool followPc_ = true;
+    bool disassembly_ = false;
+    const TSymbolTable* symbols_ = nullptr;
 };

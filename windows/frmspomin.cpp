@@ -20,6 +20,9 @@ namespace {
 const QColor kText(Qt::yellow);
 const QColor kBackground(0x00, 0x00, 0x80); // navy
 const QColor kSelected(0x00, 0x00, 0xD0);   // a brighter blue behind the selected row
+const QColor kPcRow(0x80, 0x00, 0x00);      // dark red behind the instruction at PC
+// Wide enough for an instruction row with a long operand.
+constexpr int kInstructionWidth = 400;
 
 QString Hex(unsigned value, int digits) { return QString::fromLatin1(HexText(value, digits)); }
 
@@ -77,6 +80,18 @@ void DrawClear(QPainter& p, const QRectF& r) {
                    QPointF(r.left() + w * x, r.bottom() - h * 0.22));
 }
 
+// Instructions: lines of text of different lengths, indented like source lines.
+void DrawInstructions(QPainter& p, const QRectF& r) {
+    const QColor ink = p.pen().color();
+    const qreal w = r.width(), h = r.height();
+    p.setPen(QPen(ink, h * 0.1, Qt::SolidLine, Qt::FlatCap));
+    const qreal rows[][2] = {{0.1, 0.9}, {0.3, 0.75}, {0.3, 0.85}, {0.3, 0.6}};
+    for (int i = 0; i < 4; ++i) {
+        const qreal y = r.top() + h * (0.2 + 0.2 * i);
+        p.drawLine(QPointF(r.left() + w * rows[i][0], y), QPointF(r.left() + w * rows[i][1], y));
+    }
+}
+
 QToolButton* StripButton(QWidget* parent, const char* name, const QString& hint, const QIcon& icon) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
@@ -113,19 +128,37 @@ void TAddressList::SetRows(uint16_t top, std::vector<MemoryCell> cells) {
     const auto same = [](const MemoryCell& a, const MemoryCell& b) {
         return a.Value == b.Value && a.Line == b.Line;
     };
-    if (top == top_ && cells.size() == cells_.size() &&
+    if (!instructions_ && top == top_ && cells.size() == cells_.size() &&
         std::equal(cells.begin(), cells.end(), cells_.begin(), same))
         return;
     // The selection marks a row of addresses: when the list moves, it goes (as a list box's
     // selection goes when its items are replaced).
-    if (top != top_ || selected_ >= static_cast<int>(cells.size())) selected_ = -1;
+    if (instructions_ || top != top_ || selected_ >= static_cast<int>(cells.size())) selected_ = -1;
+    instructions_ = false;
+    rows_.clear();
     top_ = top;
     cells_ = std::move(cells);
     update();
 }
 
+void TAddressList::SetInstructions(uint16_t top, std::vector<TDisRow> rows) {
+    if (instructions_ && top == top_ && rows == rows_) return;
+    if (!instructions_ || top != top_ || selected_ >= static_cast<int>(rows.size())) selected_ = -1;
+    instructions_ = true;
+    cells_.clear();
+    top_ = top;
+    rows_ = std::move(rows);
+    update();
+}
+
+uint16_t TAddressList::RowAddress(int row) const {
+    if (instructions_ && row >= 0 && row < RowCount()) return rows_[static_cast<size_t>(row)].Address;
+    return static_cast<uint16_t>(top_ + row);
+}
+
 QString TAddressList::RowText(int row) const {
     if (row < 0 || row >= RowCount()) return {};
+    if (instructions_) return QString::fromStdString(rows_[static_cast<size_t>(row)].Text);
     return QString::fromStdString(
         TAddressView::RowText(static_cast<uint16_t>(top_ + row), cells_[static_cast<size_t>(row)]));
 }
@@ -146,6 +179,7 @@ void TAddressList::paintEvent(QPaintEvent* event) {
     for (int row = first; row <= last; ++row) {
         const QRect rect(0, row * kRowHeight, width(), kRowHeight);
         if (row == selected_) painter.fillRect(rect, kSelected);
+        else if (instructions_ && rows_[static_cast<size_t>(row)].Pc) painter.fillRect(rect, kPcRow);
         painter.drawText(rect.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          RowText(row));
     }
@@ -199,7 +233,9 @@ TfrmSpomin::TfrmSpomin(TAddressView& view, QWidget* parent)
     btnZmrzni->setFont(bold);
     btnBrisi =
         StripButton(Body(), "btnBrisi", QStringLiteral("Brisi naslovni prostor"), PaintedIcon(DrawClear));
-    for (QToolButton* b : {btnGor, btnDol, btnSkok, btnZmrzni, btnBrisi})
+    btnUkazi = StripButton(Body(), "btnUkazi", QStringLiteral("Ukazi/bajti"), PaintedIcon(DrawInstructions));
+    btnUkazi->setCheckable(true);
+    for (QToolButton* b : {btnGor, btnDol, btnSkok, btnZmrzni, btnBrisi, btnUkazi})
         strip->addWidget(b);
     strip->addStretch(1);
     layout->addLayout(strip);
@@ -223,6 +259,7 @@ TfrmSpomin::TfrmSpomin(TAddressView& view, QWidget* parent)
     connect(btnSkok, &QToolButton::clicked, this, &TfrmSpomin::Jump);
     connect(btnZmrzni, &QToolButton::clicked, this, &TfrmSpomin::ToggleFreeze);
     connect(btnBrisi, &QToolButton::clicked, this, &TfrmSpomin::ClearMemory);
+    connect(btnUkazi, &QToolButton::clicked, this, &TfrmSpomin::ToggleInstructions);
     connect(lbSpomin, &TAddressList::rowDoubleClicked, this, &TfrmSpomin::EditRow);
     connect(lbSpomin, &TAddressList::resized, this, &TfrmSpomin::Snapshot);
 
@@ -241,6 +278,10 @@ bool TfrmSpomin::Redraw() {
 void TfrmSpomin::Snapshot() {
     // Before the first load there is nothing to list; a list nobody sees waits until it is shown.
     if (!live_ || !lbSpomin->isVisible()) return;
+    if (view_.Disassembly()) {
+        lbSpomin->SetInstructions(view_.Top(), view_.DisassemblyRows(lbSpomin->FittingRows()));
+        return;
+    }
     const int rows = view_.RowCount(lbSpomin->FittingRows());
     std::vector<MemoryCell> cells(static_cast<size_t>(rows));
     for (int row = 0; row < rows; ++row)
@@ -248,7 +289,10 @@ void TfrmSpomin::Snapshot() {
     lbSpomin->SetRows(view_.Top(), std::move(cells));
 }
 
-void TfrmSpomin::ViewChanged() { btnZmrzni->setText(QLatin1String(view_.FreezeCaption())); }
+void TfrmSpomin::ViewChanged() {
+    btnZmrzni->setText(QLatin1String(view_.FreezeCaption()));
+    btnUkazi->setChecked(view_.Disassembly());
+}
 
 void TfrmSpomin::Back() {
     view_.Back();
@@ -275,10 +319,18 @@ void TfrmSpomin::ClearMemory() {
     emit refreshRequested();
 }
 
+void TfrmSpomin::ToggleInstructions() {
+    view_.ToggleDisassembly();
+    // An instruction row is wider than a byte row.
+    if (view_.Disassembly() && width() < kInstructionWidth) resize(kInstructionWidth, height());
+    Snapshot();
+}
+
 void TfrmSpomin::EditRow(int row) {
     if (!view_.Editable() || row < 0 || row >= lbSpomin->RowCount()) return;
     // The address is taken now: a run going on behind the dialog may move the list.
-    const uint16_t address = view_.RowAddress(row);
+    const uint16_t address =
+        lbSpomin->ShowsInstructions() ? lbSpomin->RowAddress(row) : view_.RowAddress(row);
     const std::optional<int32_t> value =
         AskEntryInteger(QStringLiteral("Vrednost pom. lokacije $%1 :").arg(Hex(address, 4)),
                         QStringLiteral("$") + Hex(view_.Cell(address).Value, 2));

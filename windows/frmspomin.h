@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/memory.h"
+#include "session/addressview.h"
 #include "windows/toolframe.h"
 
 class QTimer;
@@ -12,7 +13,8 @@ class TAddressView;
 // The list of the address-space window: one 16-pixel row per address, yellow fixed-pitch text on
 // navy, painted from the cells taken at the last redraw (a few dozen at most), so a refresh costs
 // no widget per row and a paint reads nothing from the machine. A click selects a row, a
-// double-click reports it.
+// double-click reports it. In place of the bytes it can show rows of instructions, the row of PC
+// on a dark red band.
 class TAddressList : public QWidget {
     Q_OBJECT
 public:
@@ -24,7 +26,12 @@ public:
     int FittingRows() const { return height() / kRowHeight; }
     // Shows these cells from `top` on; repaints only when anything differs from what is shown.
     void SetRows(uint16_t top, std::vector<MemoryCell> cells);
-    int RowCount() const { return static_cast<int>(cells_.size()); }
+    // Shows rows of instructions from `top` on; repaints only when they differ from what is shown.
+    void SetInstructions(uint16_t top, std::vector<TDisRow> rows);
+    bool ShowsInstructions() const { return instructions_; }
+    int RowCount() const { return static_cast<int>(instructions_ ? rows_.size() : cells_.size()); }
+    // The address of a listed row (its first byte).
+    uint16_t RowAddress(int row) const;
     // The text of a listed row (UTF-8 decoded), empty past the last one.
     QString RowText(int row) const;
     int SelectedRow() const { return selected_; }
@@ -46,13 +53,16 @@ private:
 
     uint16_t top_ = 0;
     std::vector<MemoryCell> cells_;
+    bool instructions_ = false;
+    std::vector<TDisRow> rows_;
     int selected_ = -1;
 };
 
 // The address-space window "Naslovni prostor": the list and, in a narrow strip at its right, the
 // back and forward buttons (100 ms auto-repeat while held), the jump btnSkok, the follow/freeze
-// toggle btnZmrzni ("X" follows the program counter, "O" is frozen) and the clear btnBrisi.
-// A double-click on a row edits its byte while a program is loaded.
+// toggle btnZmrzni ("X" follows the program counter, "O" is frozen), the clear btnBrisi and the
+// toggle btnUkazi between the bytes and the instructions from the first address on. A
+// double-click on a row edits its byte (an instruction's first byte) while a program is loaded.
 //
 // The window is a view of a TAddressView, which holds memoryTop and the follow state and knows
 // the rules. The list is drawn by the display refresh (Redraw, which run control calls from the
@@ -77,6 +87,7 @@ public:
     QToolButton* JumpButton() const { return btnSkok; }
     QToolButton* FreezeButton() const { return btnZmrzni; }
     QToolButton* ClearButton() const { return btnBrisi; }
+    QToolButton* InstructionsButton() const { return btnUkazi; }
     QTimer* RepeatTimer() const { return tmrPonovi; }
 
     // The actions of the controls, callable directly.
@@ -85,6 +96,7 @@ public:
     void Jump();
     void ToggleFreeze();
     void ClearMemory();
+    void ToggleInstructions();
     // Edits the byte of a listed row (nothing unless a program is loaded).
     void EditRow(int row);
 
@@ -108,5 +120,6 @@ private:
     QToolButton* btnSkok;
     QToolButton* btnZmrzni;
     QToolButton* btnBrisi;
+    QToolButton* btnUkazi;
     QTimer* tmrPonovi;
 };

@@ -146,6 +146,7 @@ bool TDocuments::SaveDocumentAs() {
     koda.SetDocumentName(path);
     saveDialogFileName = path;
     settings->setValue(QStringLiteral("filesave initialdir"), DirectoryWithSeparator(path));
+    emit documentRenamed();
     // The modified flag stays as it was: the question at exit still comes.
     return true;
 }

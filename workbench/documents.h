@@ -49,6 +49,8 @@ signals:
     // A document was created or opened: its breakpoints and marks are gone and its undo
     // history is empty.
     void documentReplaced();
+    // The document was written under a new name (Save as): what is kept with it follows.
+    void documentRenamed();
 
 private:
     void ResetDocumentState();

@@ -20,10 +20,14 @@
 #include "isa/isa.h"
 #include "session/addressview.h"
 #include "session/session.h"
+#include "session/symbols.h"
+#include "session/watches.h"
 #include "windows/frmnaloga.h"
+#include "windows/frmoznake.h"
 #include "windows/frmport.h"
 #include "windows/frmsci.h"
 #include "windows/frmspomin.h"
+#include "windows/frmspremenljivke.h"
 #include "windows/frmtimer.h"
 #include "windows/frmtrace.h"
 #include "windows/logwindow.h"
@@ -41,6 +45,7 @@
 #include "workbench/printing.h"
 #include "workbench/runcontrol.h"
 #include "workbench/settingsstore.h"
+#include "workbench/watchstore.h"
 #include "workbench/windowlist.h"
 
 namespace {
@@ -120,6 +125,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     ConnectCodeWindow();
     ConnectRunControl();
     ConnectDeviceWindows();
+    ConnectSymbolWindows();
     FitHeight();
 }
 
@@ -143,6 +149,10 @@ TfrmMain::~TfrmMain() {
     frmPort1 = nullptr;
     delete frmPort2;
     frmPort2 = nullptr;
+    delete frmOznake;
+    frmOznake = nullptr;
+    delete frmSpremenljivke;
+    frmSpremenljivke = nullptr;
     delete panels;
     panels = nullptr;
     // The device windows let go of the models they show.
@@ -158,6 +168,8 @@ TfrmMain::~TfrmMain() {
         frmKoda->JumpToAddress = nullptr;
     }
     addressView.reset();
+    watches.reset();
+    symbols.reset();
     session.reset();
 }
 
@@ -165,7 +177,10 @@ std::unique_ptr<QSettings> TfrmMain::OpenSettings() { return OpenSettingsStore()
 
 void TfrmMain::CreateToolWindows() {
     // Created once in a fixed order and only shown or hidden from now on.
+    symbols = std::make_unique<TSymbolTable>();
+    watches = std::make_unique<TWatchList>(*session, *symbols);
     addressView = std::make_unique<TAddressView>(*session);
+    addressView->SetSymbols(symbols.get());
     frmSpomin = new TfrmSpomin(*addressView, this);
     frmSpomin->move(595, TWindowList::DefaultTop); // beside the code window
     frmKoda = new TfrmKoda(this);
@@ -180,6 +195,10 @@ void TfrmMain::CreateToolWindows() {
     frmPort2 = new TfrmPort2(session->Machine().Port2, this);
     frmPort2->move(800, TWindowList::DefaultTop + 180);
     frmNastavitve = new TfrmNastavitve(TfrmNastavitve::PrinterInstalled(), this);
+    frmOznake = new TfrmOznake(*symbols, this);
+    frmOznake->move(1010, TWindowList::DefaultTop);
+    frmSpremenljivke = new TfrmSpremenljivke(*watches, this);
+    frmSpremenljivke->move(1010, TWindowList::DefaultTop + 400);
     frmLog = new TfrmLog(session->Log, this);
     frmLog->setWindowFlags(Qt::Window | Qt::Tool);
     frmLog->move(600, TWindowList::DefaultTop); // beside the code window
@@ -212,6 +231,8 @@ void TfrmMain::CreateToolWindows() {
     windows->Add(FrameWindow("memory", frmSpomin, TToolWindow::Layout::WidthFirst));
     windows->Add(FrameWindow("port1", frmPort1, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("port2", frmPort2, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("symbols", frmOznake, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("watches", frmSpremenljivke, TToolWindow::Layout::HeightFirst));
     windows->Add({QStringLiteral("log"), frmLog, TToolWindow::Layout::HeightFirst, {}, {}, {}, {}});
     windows->Add(FrameWindow("sci", frmSCI, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("timer", frmTimer, TToolWindow::Layout::HeightFirst));
@@ -308,6 +329,8 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         WindowItem("mnuOkno_timer", "Timer", "timer"),
         WindowItem("mnuOkno_trace", "&Trace", "trace"),
         C::Separator(),
+        WindowItem("mnuOkno_symbols", "&Oznake", "symbols"),
+        WindowItem("mnuOkno_watches", "Spremen&ljivke", "watches"),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
 
         C::Menu("mnuPomoc", "&Pomoč"),
@@ -454,6 +477,57 @@ void TfrmMain::ConnectDeviceWindows() {
     FollowDisplayFrames(run, frmTrace);
 }
 
+void TfrmMain::ConnectSymbolWindows() {
+    // Every assembly that succeeds replaces the labels; the watches find their addresses anew.
+    connect(run, &TRunControl::loadFinished, this, [this](bool ok) {
+        symbols->AssemblyFinished(ok, session->Compiler().Labels());
+        frmSpremenljivke->DisplayRefreshed();
+    });
+    connect(run, &TRunControl::displayRefreshed, frmSpremenljivke, &TfrmSpremenljivke::DisplayRefreshed);
+    connect(frmOznake, &TfrmOznake::symbolActivated, this, &TfrmMain::ShowSymbol);
+    connect(frmOznake, &TfrmOznake::watchRequested, this, [this](const QString& name, WatchSize size) {
+        if (frmSpremenljivke->AddWatch(name, size) && !frmSpremenljivke->isVisible())
+            windows->Toggle("watches");
+    });
+    // The watches are kept with the document: stored at every change, taken anew with another
+    // document, carried over to the new name of a Save as.
+    connect(frmSpremenljivke, &TfrmSpremenljivke::watchesChanged, this, [this] {
+        if (!loadingWatches) StoreWatches(*OpenSettings());
+    });
+    connect(documents, &TDocuments::documentReplaced, this, &TfrmMain::LoadWatches);
+    connect(documents, &TDocuments::documentRenamed, this, [this] { StoreWatches(*OpenSettings()); });
+}
+
+void TfrmMain::ShowSymbol(uint16_t value, int line) {
+    if (line > 0) {
+        if (!frmKoda->isVisible()) windows->Toggle(QStringLiteral("code"));
+        frmKoda->SetCaret(line);
+        frmKoda->ScrollToLine(line);
+    }
+    // The list stays where it was put: a run must not move it away again.
+    if (addressView->FollowPc()) addressView->ToggleFollow();
+    addressView->SetMemoryTop(value);
+    if (!frmSpomin->isVisible()) windows->Toggle(QStringLiteral("memory"));
+    run->RefreshDisplay();
+}
+
+void TfrmMain::LoadWatches() {
+    auto settings = OpenSettings();
+    std::vector<std::string> lines;
+    for (const QString& line : WatchStore::Read(*settings, frmKoda->DocumentName()))
+        lines.push_back(line.toStdString());
+    loadingWatches = true;
+    watches->Restore(lines);
+    loadingWatches = false;
+}
+
+void TfrmMain::StoreWatches(QSettings& settings) {
+    QStringList lines;
+    for (const std::string& line : watches->Save())
+        lines << QString::fromStdString(line);
+    WatchStore::Write(settings, frmKoda->DocumentName(), lines);
+}
+
 void TfrmMain::ApplyControls(bool fileGroupOn, bool readOnly) {
     for (QAction* a : fileGroup)
         a->setEnabled(fileGroupOn);
@@ -518,6 +592,7 @@ void TfrmMain::Start(const QString& commandLineDocument) {
         frmKoda->show();
         frmKoda->raise();
     }
+    LoadWatches();
     run->StartClocks();
 }
 
@@ -547,6 +622,7 @@ void TfrmMain::SaveSettings() {
     auto settings = OpenSettings();
     documents->Save(*settings);
     windows->Save(*settings);
+    StoreWatches(*settings);
     settings->sync();
     if (settings->status() != QSettings::NoError)
         Prompt().ShowError(kAppTitle, QStringLiteral("Nastavitev ni bilo mogoče shraniti v %1.")

@@ -19,6 +19,8 @@ class TPrinting;
 class TRegisterPanels;
 class TRunControl;
 class TSession;
+class TSymbolTable;
+class TWatchList;
 class TWindowList;
 class TfrmKoda;
 class TfrmListing;
@@ -28,6 +30,8 @@ class TfrmPort;
 class TfrmSpomin;
 class TfrmNastavitve;
 class TfrmOProgramu;
+class TfrmOznake;
+class TfrmSpremenljivke;
 class TfrmVnos;
 class TfrmSCI;
 class TfrmTimer;
@@ -69,6 +73,9 @@ public:
     // and the follow state.
     TAddressView& AddressView() const { return *addressView; }
     THelp& Help() const { return *help; }
+    // The labels of the last successful assembly and the watched variables of the document.
+    TSymbolTable& Symbols() const { return *symbols; }
+    TWatchList& Watches() const { return *watches; }
 
     // The settings store ("Trivel", "Orlek").
     static std::unique_ptr<QSettings> OpenSettings();
@@ -88,6 +95,12 @@ private:
     void ConnectCodeWindow();
     void ConnectRunControl();
     void ConnectDeviceWindows();
+    void ConnectSymbolWindows();
+    // The symbol window's double-click: the label's line in the code window, its value at the
+    // top of the frozen address-space list.
+    void ShowSymbol(uint16_t value, int line);
+    void LoadWatches();
+    void StoreWatches(QSettings& settings);
     void EditSettings();
     void ApplyControls(bool fileGroup, bool readOnly);
     void ShowProgress(int lineCount);
@@ -104,7 +117,10 @@ private:
     TPrinting* printing = nullptr;
     TExerciseCommand* exercise = nullptr;
     std::unique_ptr<TWindowList> windows;
+    std::unique_ptr<TSymbolTable> symbols;
+    std::unique_ptr<TWatchList> watches;
     std::unique_ptr<TAddressView> addressView;
+    bool loadingWatches = false;
 
     TfrmKoda* frmKoda = nullptr;
     TfrmListing* frmListing = nullptr;
@@ -116,6 +132,8 @@ private:
     TfrmPort* frmPort2 = nullptr;
     TfrmOProgramu* frmOProgramu = nullptr;
     TfrmNastavitve* frmNastavitve = nullptr;
+    TfrmOznake* frmOznake = nullptr;
+    TfrmSpremenljivke* frmSpremenljivke = nullptr;
     TRegisterPanels* panels = nullptr;
     TfrmSCI* frmSCI = nullptr;
     TfrmTimer* frmTimer = nullptr;

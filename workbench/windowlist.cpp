@@ -32,6 +32,11 @@ const QStringList& TWindowList::StoreOrder() {
     return order;
 }
 
+const QStringList& TWindowList::ExtraKeys() {
+    static const QStringList keys = {"symbols", "watches"};
+    return keys;
+}
+
 TToolWindow& TWindowList::Add(TToolWindow window) {
     windows.append(std::move(window));
     return windows.last();
@@ -110,11 +115,15 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& de
 }
 
 void TWindowList::RestorePlacements(QSettings& settings, const QRect& desktop) {
-    for (const QString& key : StoreOrder())
-        if (TToolWindow* w = Find(key)) RestorePlacement(settings, *w, desktop);
+    for (const QStringList* keys : {&StoreOrder(), &ExtraKeys()})
+        for (const QString& key : *keys)
+            if (TToolWindow* w = Find(key)) RestorePlacement(settings, *w, desktop);
 }
 
 bool TWindowList::RestoreVisibility(QSettings& settings) {
+    for (const QString& key : ExtraKeys())
+        if (TToolWindow* w = Find(key); w && w->window)
+            w->window->setVisible(ReadBool(settings, key).value_or(false));
     for (const QString& key : StoreOrder()) {
         TToolWindow* w = Find(key);
         if (!w) continue;
@@ -130,10 +139,12 @@ bool TWindowList::RestoreVisibility(QSettings& settings) {
 }
 
 void TWindowList::Save(QSettings& s) const {
-    for (const QString& key : StoreOrder())
+    QStringList keys = StoreOrder();
+    keys += ExtraKeys();
+    for (const QString& key : keys)
         for (const TToolWindow& w : windows)
             if (w.key == key && w.window) s.setValue(key, w.window->isVisible() ? 1 : 0);
-    for (const QString& key : StoreOrder()) {
+    for (const QString& key : keys) {
         for (const TToolWindow& w : windows) {
             if (w.key != key || !w.window) continue;
             s.beginGroup(key);

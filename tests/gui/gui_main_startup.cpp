@@ -160,8 +160,9 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
                            "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
     EXPECT_EQ(Describe(Menu("mnuOrodja")),
               QStringList({"&Nastavitve okolja|", "Listing|", "Preveri nalogo ...|"}));
-    EXPECT_EQ(Describe(Menu("mnuOkna")), QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|",
-                                                      "&SCI|", "Timer|", "&Trace|", "-", "&Dnevnik|"}));
+    EXPECT_EQ(Describe(Menu("mnuOkna")),
+              QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|", "&SCI|", "Timer|", "&Trace|",
+                           "-", "&Oznake|", "Spremen&ljivke|", "&Dnevnik|"}));
     EXPECT_EQ(Describe(Menu("mnuPomoc")),
               QStringList({"&Kazalo|", "&Seznam ukazov|", "&O pomoči|", "-", "O &programu|"}));
     EXPECT_EQ(Describe(Menu("mnuIzvoz")), QStringList({"HTML datoteka|"}));
