@@ -119,8 +119,38 @@ void BM_ScenarioDeviceLoop(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(scenario.Steps()));
 }
 
+// The sample program driven by a scenario, as the turbo run and orlek-cli run drive it: the device
+// clocks tick on the virtual clock; the history of steps (reverse step) on or off; the log off,
+// or bounded as during turbo.
+void ScenarioSample(benchmark::State& state, bool history, bool logging) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    session.Log.Enabled = logging;
+    session.Log.SetLimit(1000000);
+    session.SetHistoryEnabled(history);
+    TScenario scenario(session);
+    std::vector<std::string> lines = SampleLines();
+    if (!session.LoadProgram(lines).Ok) {
+        state.SkipWithError("sample program does not load");
+        return;
+    }
+    constexpr uint64_t kChunk = 8192;
+    for (auto _ : state)
+        if (scenario.Advance(kChunk) != ScenarioStop::Running) {
+            state.SkipWithError("the sample stopped");
+            break;
+        }
+    state.SetItemsProcessed(static_cast<int64_t>(scenario.Steps()));
+}
+
+void BM_ScenarioSample(benchmark::State& state) { ScenarioSample(state, false, false); }
+void BM_ScenarioSampleHistory(benchmark::State& state) { ScenarioSample(state, true, false); }
+void BM_ScenarioSampleHistoryLog(benchmark::State& state) { ScenarioSample(state, true, true); }
+
 } // namespace
 
+BENCHMARK(BM_ScenarioSample);
+BENCHMARK(BM_ScenarioSampleHistory);
+BENCHMARK(BM_ScenarioSampleHistoryLog);
 BENCHMARK(BM_StepOnceNoLog);
 BENCHMARK(BM_StepOnceWithLog);
 BENCHMARK(BM_StepOnceWithLogAnd20Breakpoints);
