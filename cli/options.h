@@ -58,6 +58,7 @@ struct TCliOptions {
     std::vector<TraceCondition> Qualifiers;
     std::string LogFile;
     bool Json = false;
+    uint64_t Back = 0; // steps to take back after the run
 };
 
 // Parses the arguments after the program name. Throws UsageError.
