@@ -243,6 +243,8 @@ TEST_F(HistoryTest, StepsByHandTakeBackWhatPrecededThem) {
     session.SetRegister(CpuRegister::X, 0x1234);
     session.Memory().Write(0x0090, MemoryCell{0x55, 0}, false);
     session.SciTerminal().SendByte(0x42);
+    session.SciTerminal().SetOutput("edited by hand");
+    m.Timer.AdvanceCounter(0x100);
     session.StepOnce();
     EXPECT_EQ(session.HistoryDepth(), 21u);
     ASSERT_TRUE(session.StepBack());
