@@ -23,7 +23,8 @@ class TSession;
 // the checkpoint (the step itself, device clock ticks, the user's changes) is undone with it.
 //
 // Bounded: the last kMaxSteps steps, and the cell stores of those (kCellEntries, far more than
-// that many steps can make; a full cell log drops the oldest steps). At most some 40 MB.
+// that many steps can make; a full cell log drops the oldest steps). About 34 MB at most, reserved
+// up front and used as the steps come.
 class TJournal {
 public:
     static constexpr size_t kMaxSteps = 100000;
