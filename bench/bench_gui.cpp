@@ -1,9 +1,11 @@
 // Fast run of the sample program with the register panels, a code editor, the log window, the
 // six device windows (address space, both ports, SCI, timer, trace) and the symbol and watch
 // windows (two watches) shown, the device clocks running, and the trace recording every write (a
-// trigger and a qualifier on any write). Reports executed steps per second
-// next to the tick rate of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce
-// with its display refresh.
+// trigger and a qualifier on any write). Reports executed steps per second next to the tick rate
+// of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce with its
+// display refresh. Then the turbo run with the same windows, with the log off and with the log
+// bounded as during turbo, each next to `orlek-cli run` of the same program in the same process
+// (its run command, without the process start).
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
 //             [--no-panels] [--no-tools] [--no-trace] [--instructions]
@@ -21,13 +23,16 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <unistd.h>
 #include <vector>
 
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
+#include "cli/commands.h"
 #include "engine/machine.h"
 #include "session/addressview.h"
 #include "session/sciterminal.h"
@@ -313,5 +318,62 @@ int main(int argc, char** argv) {
     if (showTools) std::printf("tool windows per frame:   %.1f us CPU\n", toolFrame * 1e6);
     std::printf("log lines:                %zu\n", session->Log.Size());
     std::printf("trace rows:               %zu\n", session->Memory().Trace.Rows().size());
+
+    // 4. Turbo, with the log off and then bounded, alternating with orlek-cli run of the same
+    // program for as many steps, so that both see the same load on a shared machine.
+    const std::filesystem::path sourceFile =
+        std::filesystem::temp_directory_path() / ("bench_gui_" + std::to_string(::getpid()) + ".asm");
+    {
+        std::ofstream out(sourceFile, std::ios::binary);
+        out << sample;
+    }
+    std::FILE* devnull = std::fopen("/dev/null", "w");
+    auto turbo = [&](bool logging) {
+        session->Log.Clear();
+        session->Log.AppendHeader();
+        session->Log.Enabled = logging;
+        wall.start();
+        const double cpuStart = CpuSeconds();
+        run.RunTurbo();
+        RunFor(sliceMs);
+        const uint64_t steps = run.Turbo() ? run.Turbo()->Steps() : 0;
+        run.Pause();
+        const double seconds = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+        return std::pair{static_cast<double>(steps) / seconds, (CpuSeconds() - cpuStart) / seconds};
+    };
+    auto cli = [&](uint64_t steps) {
+        TCliOptions options;
+        options.Command = CliCommand::Run;
+        options.Source = sourceFile.string();
+        options.Steps = std::max<uint64_t>(steps, 1);
+        options.Seed = 1;
+        wall.start();
+        const double cpuStart = CpuSeconds();
+        RunCommand(options, programDir, devnull, devnull);
+        const double seconds = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+        return std::pair{static_cast<double>(options.Steps) / seconds, (CpuSeconds() - cpuStart) / seconds};
+    };
+    double turboRate[2] = {0, 0}, turboLoad[2] = {0, 0}, cliRate[2] = {0, 0}, cliLoad[2] = {0, 0};
+    for (int slice = 0; slice < slices; ++slice)
+        for (int logging = 0; logging < 2; ++logging) {
+            const auto [rate, load] = turbo(logging != 0);
+            turboRate[logging] += rate / slices;
+            turboLoad[logging] += load / slices;
+            const auto [cliSteps, cliCpu] = cli(static_cast<uint64_t>(rate * sliceMs / 1000));
+            cliRate[logging] += cliSteps / slices;
+            cliLoad[logging] += cliCpu / slices;
+        }
+    std::fclose(devnull);
+    std::filesystem::remove(sourceFile);
+    session->Log.Enabled = true;
+    // Wall-clock rates (what the user sees) and the share of a CPU the process had meanwhile.
+    for (int logging = 0; logging < 2; ++logging)
+        std::printf("turbo, log %-8s %.1f M steps/s (CPU %.0f%%); orlek-cli run %.1f M steps/s (CPU %.0f%%); "
+                    "ratio %.2f\n",
+                    logging ? "bounded:" : "off:", turboRate[logging] * 1e-6, 100.0 * turboLoad[logging],
+                    cliRate[logging] * 1e-6, 100.0 * cliLoad[logging],
+                    cliRate[logging] > 0 ? turboRate[logging] / cliRate[logging] : 0.0);
+    std::printf("turbo log kept:           %zu lines, %llu dropped\n", session->Log.Size(),
+                static_cast<unsigned long long>(session->Log.Dropped()));
     return 0;
 }

@@ -1,6 +1,7 @@
 // Run control without a user interface: the cost of one StepOnce (log record, step, breakpoint
-// test, current line) on the sample program, of formatting log lines, of a whole load, and of a
-// scenario run (steps with the device clocks ticking in between, as orlek-cli runs them).
+// test, current line) on the sample program, of formatting log lines, of a whole load, of a
+// scenario run (steps with the device clocks ticking in between, as orlek-cli and the turbo run
+// drive them, with and without the step history) and of a step back.
 #include <benchmark/benchmark.h>
 
 #include "assembler/compiler.h"
@@ -119,8 +120,62 @@ void BM_ScenarioDeviceLoop(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(scenario.Steps()));
 }
 
+// The sample program driven by a scenario, as the turbo run and orlek-cli run drive it: the device
+// clocks tick on the virtual clock; the history of steps (reverse step) on or off; the log off,
+// or bounded as during turbo.
+void ScenarioSample(benchmark::State& state, bool history, bool logging) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    session.Log.Enabled = logging;
+    session.Log.SetLimit(1000000);
+    session.SetHistoryEnabled(history);
+    TScenario scenario(session);
+    std::vector<std::string> lines = SampleLines();
+    if (!session.LoadProgram(lines).Ok) {
+        state.SkipWithError("sample program does not load");
+        return;
+    }
+    constexpr uint64_t kChunk = 8192;
+    for (auto _ : state)
+        if (scenario.Advance(kChunk) != ScenarioStop::Running) {
+            state.SkipWithError("the sample stopped");
+            break;
+        }
+    state.SetItemsProcessed(static_cast<int64_t>(scenario.Steps()));
+}
+
+void BM_ScenarioSample(benchmark::State& state) { ScenarioSample(state, false, false); }
+void BM_ScenarioSampleHistory(benchmark::State& state) { ScenarioSample(state, true, false); }
+void BM_ScenarioSampleHistoryLog(benchmark::State& state) { ScenarioSample(state, true, true); }
+
+// Reverse step: the device loop (stores, device registers, ticks) runs 1000 steps forward (not
+// timed), then goes back all of them.
+void BM_StepBack(benchmark::State& state) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    session.Log.Enabled = false;
+    TScenario scenario(session);
+    std::vector<std::string> lines = SplitLines(kDeviceLoop);
+    if (!session.LoadProgram(lines).Ok) {
+        state.SkipWithError("device loop does not load");
+        return;
+    }
+    constexpr int kSteps = 1000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scenario.Advance(kSteps);
+        session.Pause();
+        state.ResumeTiming();
+        for (int k = 0; k < kSteps; ++k)
+            benchmark::DoNotOptimize(session.StepBack());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kSteps);
+}
+
 } // namespace
 
+BENCHMARK(BM_StepBack);
+BENCHMARK(BM_ScenarioSample);
+BENCHMARK(BM_ScenarioSampleHistory);
+BENCHMARK(BM_ScenarioSampleHistoryLog);
 BENCHMARK(BM_StepOnceNoLog);
 BENCHMARK(BM_StepOnceWithLog);
 BENCHMARK(BM_StepOnceWithLogAnd20Breakpoints);

@@ -132,19 +132,23 @@ void WarnAboutRegisterBytes(const TCompiler& compiler, std::FILE* err) {
     PrintLine(err, text);
 }
 
-// The log goes to its file while the program runs, so a long run does not pile it up.
+// The log goes to its file while the program runs, so a long run does not pile it up. The last
+// `keep` records stay in the log until the end, so that going back after the run can still take
+// them back.
 class TLogStream {
 public:
-    TLogStream(TLog& log, const std::string& path) : log_(log), file_(path) {}
+    TLogStream(TLog& log, const std::string& path, size_t keep) : log_(log), file_(path), keep_(keep) {}
     // Writes the records gathered so far once there are enough of them (or with `all`, every one).
-    // Called as records are appended; the log is emptied after each write.
+    // Called as records are appended; the written records leave the log.
     void Flush(bool all = false) {
-        if (!all && log_.Size() < 4096) return;
-        for (const TLogRecord& record : log_.Records()) {
-            log_.FormatTo(record, buffer_);
+        const size_t kept = all ? 0 : keep_;
+        if (!all && log_.Size() < 2 * kept + 4096) return;
+        const size_t written = log_.Size() - kept;
+        for (size_t i = 0; i < written; ++i) {
+            log_.FormatTo(log_.Record(i), buffer_);
             buffer_ += '\n';
         }
-        log_.Clear();
+        log_.DropOldest(written);
         file_.Write(buffer_);
         buffer_.clear();
     }
@@ -156,6 +160,7 @@ public:
 private:
     TLog& log_;
     TAtomicFile file_;
+    size_t keep_;
     std::string buffer_;
 };
 
@@ -347,7 +352,8 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     session.Log.Enabled = !options.LogFile.empty();
     if (!options.LogFile.empty()) {
         try {
-            log = std::make_unique<TLogStream>(session.Log, options.LogFile);
+            log =
+                std::make_unique<TLogStream>(session.Log, options.LogFile, static_cast<size_t>(options.Back));
         } catch (const FileError& e) {
             PrintLine(err, std::string("orlek-cli: ") + e.what());
             return CliExit::Usage;
@@ -355,6 +361,8 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
         session.Log.onAppended = [&log](size_t) { log->Flush(); };
     }
 
+    // The history of the steps costs time; it is kept only when the run goes back afterwards.
+    session.SetHistoryEnabled(options.Back > 0);
     // Virtual time from the load on: each step is one millisecond, as in the workbench's fast run.
     TScenario scenario(session);
     scenario.Clock = {options.TimerEvery, options.SciEvery, 1};
@@ -386,10 +394,26 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     report.Stop = ScenarioStopName(scenario.Run());
     report.Steps = scenario.Steps();
     report.Line = scenario.Line();
+    CliExit exit = CliExit::Ok;
+    if (options.Back > 0) {
+        // Back from where the run stopped: a halted run stays halted.
+        session.Pause();
+        uint64_t back = 0;
+        while (back < options.Back && session.StepBack())
+            ++back;
+        if (back < options.Back) {
+            PrintLine(err, "orlek-cli: --back " + std::to_string(options.Back) +
+                               ": nazaj je bilo mogoče le " + std::to_string(back) + " korakov");
+            exit = CliExit::Usage;
+        }
+        report.Stop = "back";
+        report.Steps -= back;
+        report.Line = session.PeekLine(session.Cpu().PC);
+    }
+    report.Cycles = session.Cycles();
     GatherReport(options, session, report);
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
 
-    CliExit exit = CliExit::Ok;
     if (log) {
         try {
             session.Log.onAppended = nullptr;

@@ -4,6 +4,7 @@
 
 #include "assembler/encoding.h"
 #include "engine/numbers.h"
+#include "session/journal.h"
 
 namespace {
 
@@ -131,6 +132,14 @@ void SetFrom(TCliOptions& o, const std::string& v, const std::string& name) {
     o.From = static_cast<uint16_t>(address);
 }
 
+void SetBack(TCliOptions& o, const std::string& v, const std::string& name) {
+    const uint64_t back = ParseDecimal(v, name);
+    if (back == 0) Fail("--back: korakov nazaj mora biti vsaj 1");
+    if (back > TJournal::kMaxSteps)
+        Fail("--back: zgodovina hrani največ " + std::to_string(TJournal::kMaxSteps) + " korakov");
+    o.Back = back;
+}
+
 void AddMem(TCliOptions& o, const std::string& v, const std::string& name) {
     size_t colon = v.find(':');
     if (colon == std::string::npos)
@@ -191,6 +200,7 @@ const TOptionSpec kOptions[] = {
     {"--from", CliCommand::Dis, true, true, SetFrom},
     {"--count", CliCommand::Dis, true, true, [](TCliOptions& o, V v, V n) { o.Count = ParseStep(v, n); }},
     {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
+    {"--back", CliCommand::Run, true, true, SetBack},
 };
 
 // The row of an option for the command; an option of another command when the command has no
@@ -307,7 +317,7 @@ Uporaba:
                       [--timer-every K] [--sci-every K] [--send PODATKI@KORAK]... [--loopback]
                       [--pin VRATA.BIT@KORAK]... [--seed S] [--mem NASLOV:DOLŽINA]...
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
-                      [--trace-limit N] [--log DATOTEKA] [--json]
+                      [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
   orlek-cli check NALOGA IZVOR [--json]
   orlek-cli dis ZAPISI [--from NASLOV] [--count N] [--source]
   orlek-cli --help
@@ -355,18 +365,22 @@ ali se ne izvede N korakov (stop=limit).
                        posnetih, pove opozorilo na standardnem izhodu za napake
   --log DATOTEKA       zapiše dnevnik: glavo in zapis za vsak izvedeni korak (stolpec CAS je
                        navidezni čas: 1 ms na korak)
+  --back N             po teku gre N korakov nazaj (kot "Korak nazaj", največ 100000) in izpiše
+                       stanje, v katerem je bil isti tek N korakov prej (stop=back); dnevnik
+                       se konča s tem korakom
   --json               izpiše rezultat kot en objekt JSON
 
 Izpis ukaza run (besedilo):
   sporočila, kot nastajajo (npr. "IRQ vektor ni definiran!", "Kam pa sedaj?")
   A=12 B=34 D=1234 X=0000 PC=2003 SP=00FF CCR=11010100     (CCR kot 11HINZVC)
-  steps=17 stop=left line=-1                                (line: vrstica zadnjega koraka)
+  steps=17 stop=left line=-1 cycles=58                      (line: vrstica zadnjega koraka;
+                                                            cycles: cikli ure E od nalaganja)
   AAAA: XX XX ...                                           (za vsak --mem, 16 bajtov v vrstici)
   sci-out: XX XX ...                                        (bajti, ki jih je čip oddal)
   trace: AAAA DD R                                          (vrstica za vsak posneti dostop)
 
 Izpis JSON: {"loaded":true,"messages":[...],"registers":{"A":18,"B":52,"D":4660,"X":0,
-  "PC":8195,"SP":255,"CCR":"11010100"},"steps":17,"stop":"left","line":-1,
+  "PC":8195,"SP":255,"CCR":"11010100"},"steps":17,"stop":"left","line":-1,"cycles":58,
   "memory":[{"address":8192,"bytes":[...]}],"sci_out":[65,66],
   "trace":[{"address":8192,"data":18,"rw":"W"}]}
   Če nalaganje ne uspe: {"loaded":false,"messages":[...]}.

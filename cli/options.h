@@ -67,6 +67,7 @@ struct TCliOptions {
     uint64_t TraceLimit = 1000000; // trace rows kept; later matching accesses are counted only
     std::string LogFile;
     bool Json = false;
+    uint64_t Back = 0; // steps to take back after the run
 };
 
 // Parses the arguments after the program name. Throws UsageError.

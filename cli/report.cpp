@@ -12,7 +12,8 @@ std::string FormatReportText(const TRunReport& r) {
     std::string out;
     AppendRegisterLine(out, r.Registers, kReportRegisters, ' ', true);
     out += '\n';
-    out += "steps=" + std::to_string(r.Steps) + " stop=" + r.Stop + " line=" + std::to_string(r.Line) + "\n";
+    out += "steps=" + std::to_string(r.Steps) + " stop=" + r.Stop + " line=" + std::to_string(r.Line) +
+           " cycles=" + std::to_string(r.Cycles) + "\n";
     for (const TRunReport::Memory& m : r.Mems) {
         for (size_t row = 0; row < m.Bytes.size(); row += 16) {
             Hex(out, static_cast<uint16_t>(m.Address + row), 4);
@@ -59,6 +60,7 @@ std::string FormatReportJson(const TRunReport& r) {
         report["steps"] = r.Steps;
         report["stop"] = r.Stop;
         report["line"] = r.Line;
+        report["cycles"] = r.Cycles;
         Json memory = Json::array();
         for (const TRunReport::Memory& m : r.Mems)
             memory.push_back({{"address", m.Address}, {"bytes", m.Bytes}});

@@ -12,8 +12,9 @@ struct TRunReport {
     std::vector<std::string> Messages; // UTF-8, in the order they occurred
     TRegisterValues Registers;
     uint64_t Steps = 0;
-    std::string Stop; // "left", "breakpoint" or "limit"
+    std::string Stop; // "left", "breakpoint", "limit" or "back"
     int Line = 0;
+    uint64_t Cycles = 0;
     struct Memory {
         uint16_t Address = 0;
         std::vector<uint8_t> Bytes;

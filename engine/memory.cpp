@@ -1,5 +1,7 @@
 #include "engine/memory.h"
 
+#include <algorithm>
+
 namespace {
 constexpr std::array<RegisterOwner, 0x20> MakeRoute(bool forWrite) {
     std::array<RegisterOwner, 0x20> r{};
@@ -33,6 +35,22 @@ void TMemory::Clear() {
         Port2->WriteRegister(0x03, 0);
     }
     if (SciReset) SciReset();
+    if (onCleared) onCleared();
+}
+
+TCellLog::TCellLog(size_t capacity) {
+    size_t size = 1;
+    while (size < capacity)
+        size <<= 1;
+    mask_ = size - 1;
+    ring_ = std::make_unique_for_overwrite<Entry[]>(size);
+}
+
+void TCellLog::Truncate(uint64_t position) { end_ = std::max(begin_, std::min(end_, position)); }
+
+void TCellLog::MakeRoom() {
+    if (onFull) onFull();
+    if (end_ - begin_ > mask_) begin_ = end_ - mask_;
 }
 
 TRegisterDevice* TMemory::Device(RegisterOwner owner) const {
@@ -52,10 +70,12 @@ TRegisterDevice* TMemory::Device(RegisterOwner owner) const {
 }
 
 uint8_t TMemory::ReadDevice(RegisterOwner owner, uint16_t address) {
+    ++DeviceAccesses;
     TRegisterDevice* d = Device(owner);
     return d ? d->ReadRegister(address) : 0;
 }
 
 void TMemory::WriteDevice(RegisterOwner owner, uint16_t address, uint8_t value) {
+    ++DeviceAccesses;
     if (TRegisterDevice* d = Device(owner)) d->WriteRegister(address, value);
 }

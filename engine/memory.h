@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "engine/device.h"
 #include "engine/trace.h"
@@ -15,6 +16,55 @@ constexpr int16_t PresetLine = -3;   // byte preset by the SM directive
 struct MemoryCell {
     uint8_t Value = 0;
     int16_t Line = NoLine;
+};
+
+// The old contents of the plain cells the address space stores into, in order: what reverse step
+// needs to take writes back. Positions count every entry ever recorded; the ring keeps the last
+// Capacity() of them, from Begin() to End(). A full ring calls onFull, which should make room by
+// Forget(); if it does not, the oldest entry is dropped. The storage is reserved whole up front and
+// left untouched until used, so an idle log costs address space, not memory.
+class TCellLog {
+public:
+    // The old cell. No member initialisers: the ring is reserved without being written.
+    struct Entry {
+        uint16_t Address;
+        uint8_t Value;
+        int16_t Line;
+    };
+
+    // The capacity is rounded up to a power of two.
+    explicit TCellLog(size_t capacity);
+
+    void Record(uint16_t address, MemoryCell old) {
+        if (end_ - begin_ > mask_) [[unlikely]]
+            MakeRoom();
+        ring_[end_ & mask_] = Entry{address, old.Value, old.Line};
+        ++end_;
+    }
+
+    size_t Capacity() const { return mask_ + 1; }
+    uint64_t Begin() const { return begin_; }
+    uint64_t End() const { return end_; }
+    const Entry& At(uint64_t position) const { return ring_[position & mask_]; }
+    // Drops the entries before `position` (no further than End()).
+    void Forget(uint64_t position) {
+        if (position > end_) position = end_;
+        if (position > begin_) begin_ = position;
+    }
+    // Drops the entries from `position` on (no further back than Begin()).
+    void Truncate(uint64_t position);
+    // Drops every entry; positions go on counting.
+    void Reset() { begin_ = end_; }
+
+    std::function<void()> onFull;
+
+private:
+    void MakeRoom();
+
+    std::unique_ptr<Entry[]> ring_;
+    uint64_t mask_;
+    uint64_t begin_ = 0;
+    uint64_t end_ = 0;
 };
 
 // Which device an on-chip register address belongs to.
@@ -38,6 +88,13 @@ public:
     TRegisterDevice* Sci = nullptr;
     // Resets the serial interface model; called by Clear after the ports are reset.
     std::function<void()> SciReset;
+    // Called at the end of Clear: nothing recorded about the cells before it still applies.
+    std::function<void()> onCleared;
+    // When set, every store into a plain cell first records the cell's old contents here.
+    TCellLog* History = nullptr;
+    // Accesses routed to the devices so far (reads and writes, traced or not): while it stands
+    // still, no register access has changed a device.
+    uint64_t DeviceAccesses = 0;
 
     // Every cell to value 0 / no line, trace disarmed, ports and serial interface reset.
     void Clear();
@@ -65,7 +122,10 @@ public:
     void Write(uint16_t address, MemoryCell cell, bool traced) {
         if (address < 0x20 && kWriteRoute[address] != RegisterOwner::None) [[unlikely]]
             WriteDevice(kWriteRoute[address], address, cell.Value);
-        else Cells[address] = cell;
+        else {
+            if (History) History->Record(address, Cells[address]);
+            Cells[address] = cell;
+        }
         if (traced && TraceEnabled) [[unlikely]]
             Trace.Check(address, cell.Value, 1);
     }

@@ -20,6 +20,10 @@ public:
     uint16_t NextWord() { return static_cast<uint16_t>(Next() >> 48); }
     uint8_t NextByte() { return static_cast<uint8_t>(Next() >> 56); }
 
+    // The position in the sequence, to be put back by reverse step (Fixed stays as it is).
+    uint64_t State() const { return state_; }
+    void RestoreState(uint64_t state) { state_ = state; }
+
 private:
     void Reseed(uint64_t seed) { state_ = seed; }
     uint64_t state_ = 0;

@@ -39,8 +39,6 @@ void Tsimulator::Reset() {
     Pending.reset();
 }
 
-uint8_t Tsimulator::PackCCR() const { return u8(0xC0 | H << 5 | I << 4 | N << 3 | Z << 2 | V << 1 | C); }
-
 void Tsimulator::UnpackCCR(uint8_t ccr) {
     H = (ccr & 0x20) != 0;
     I = (ccr & 0x10) != 0;
@@ -408,11 +406,13 @@ void Tsimulator::TakeIfPending(InterruptSource source, uint16_t vector, uint8_t&
     Pending.reset(source);
     if (ReadWord(vector) == 0) status = SourceNumber(source);
     EnterInterrupt(vector);
+    ++Entries;
 }
 
 // Takes requests in priority order. The mask is examined once, so after IRQ/SCI the timer
 // sources are entered in the same check, each stacking the state left by the one before.
 uint8_t Tsimulator::CheckInterrupts() {
+    Entries = 0;
     if (Pending.none()) [[likely]]
         return 0;
     uint8_t status = 0;

@@ -20,6 +20,9 @@ public:
     bool C = false, V = false, Z = false, N = false, I = false, H = false;
     TMemory& Memory;
     TPending Pending;
+    // How many requests the interrupt check of the last step entered (each entry takes time on
+    // the chip; SWI is an instruction and is not counted here).
+    uint8_t Entries = 0;
 
     void Reset();
     // Executes one instruction and takes pending interrupts. Returns the Line of the cell at the
@@ -31,7 +34,9 @@ public:
         A = static_cast<uint8_t>(D >> 8);
         B = static_cast<uint8_t>(D);
     }
-    uint8_t PackCCR() const;
+    uint8_t PackCCR() const {
+        return static_cast<uint8_t>(0xC0 | H << 5 | I << 4 | N << 3 | Z << 2 | V << 1 | static_cast<int>(C));
+    }
     void UnpackCCR(uint8_t ccr);
 
     uint8_t ReadByte(uint16_t address) { return Memory.Read(address, true).Value; }

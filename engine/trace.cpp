@@ -1,5 +1,7 @@
 #include "engine/trace.h"
 
+#include <algorithm>
+
 #include "engine/hex.h"
 
 namespace {
@@ -118,6 +120,7 @@ bool TTrace::Check(uint16_t address, uint8_t value, uint8_t direction) {
         return false;
     }
     rows_.push_back(TraceRow{address, value, direction});
+    ++recorded_;
     if (onRowsAdded) onRowsAdded(rows_.size() - 1);
     return true;
 }
@@ -126,6 +129,15 @@ void TTrace::ClearRows() {
     dropped_ = 0;
     rows_.clear();
     rows_.shrink_to_fit();
+}
+
+void TTrace::TakeBackRows(uint64_t recorded) {
+    if (recorded >= recorded_) return;
+    const uint64_t back = std::min<uint64_t>(recorded_ - recorded, rows_.size());
+    recorded_ = recorded;
+    if (back == 0) return;
+    rows_.resize(rows_.size() - static_cast<size_t>(back));
+    if (onRowsRemoved) onRowsRemoved();
 }
 
 // ---- Text forms -------------------------------------------------------------------------------

@@ -80,9 +80,19 @@ public:
     // Called after rows were appended, with the index of the first new row.
     std::function<void(size_t firstNew)> onRowsAdded;
 
+    // Rows recorded since creation, emptied ones included: reverse step takes back the rows
+    // recorded after a point by this count.
+    uint64_t RowsRecorded() const { return recorded_; }
+    // Takes back the rows recorded after RowsRecorded() was `recorded` (those still in the list)
+    // and makes that the count again.
+    void TakeBackRows(uint64_t recorded);
+    // Called after TakeBackRows removed rows from the end of the list.
+    std::function<void()> onRowsRemoved;
+
 private:
     std::vector<TraceRow> rows_;
     uint64_t dropped_ = 0;
+    uint64_t recorded_ = 0;
 };
 
 // Text form of a condition as typed in the trace window: address of 1-4 hex digits or X,

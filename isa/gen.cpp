@@ -523,7 +523,7 @@ std::string CommandPage(const Instruction& ins) {
     }
     out += "</table>\n";
     out += "<p class=\"legend\">Koda je prvi bajt ukaza; bajti štejejo ukaz z operandom; cikli so cikli "
-           "vodila MC6803 (simulator cikla ne šteje: vsak ukaz je en korak).</p>\n";
+           "vodila MC6803; števec Cikli v glavnem oknu jih sešteva.</p>\n";
 
     out += "<h2>Zastavice</h2>\n" + FlagsTable(first.Flags) + FlagsText(first.Flags);
     out += "<p class=\"legend\"><code>-</code> ostane nespremenjena, <code>*</code> se nastavi glede na "

@@ -17,6 +17,10 @@ struct IsaEntry {
     const char* Description; // short Slovenian description, UTF-8
 };
 
+// E-clock cycles of a hardware interrupt's entry (IRQ, NMI and the on-chip sources): it stacks
+// the seven register bytes and fetches the vector like SWI, and takes SWI's 12 cycles.
+inline constexpr uint8_t IsaInterruptEntryCycles = 12;
+
 // All rows in table order.
 std::span<const IsaEntry> IsaTable();
 

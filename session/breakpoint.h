@@ -1,15 +1,22 @@
 #pragma once
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // The set of source lines (1-based) that carry a breakpoint. Entries are kept newest first;
-// a run halts when a step ends on one of these lines.
+// a run halts when a step ends on one of these lines. The lines a cell can carry (1..32767) are
+// also kept as a bitmap, so the test after every step costs one bit lookup however many
+// breakpoints there are.
 class TBreakpoint {
 public:
     // Removes every entry.
-    void Clear() { lines_.clear(); }
+    void Clear();
     // True if some entry equals `line`.
-    bool Contains(int line) const;
+    bool Contains(int line) const {
+        if (line > 0 && line < kBitmapLines) return (bits_[line >> 6] >> (line & 63)) & 1u;
+        return ContainsOutside(line);
+    }
     // Puts `line` at the head. Callers add only lines not yet contained; a repeated line is
     // stored once all the same, so one Remove always takes it away.
     void Add(int line);
@@ -26,5 +33,10 @@ public:
     bool Empty() const { return lines_.empty(); }
 
 private:
+    static constexpr int kBitmapLines = 32768;
+    bool ContainsOutside(int line) const;
+    void Rebuild();
+
     std::vector<int> lines_; // newest first
+    std::array<uint64_t, kBitmapLines / 64> bits_{};
 };

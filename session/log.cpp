@@ -1,5 +1,8 @@
 #include "session/log.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "engine/hex.h"
 
 namespace {
@@ -7,20 +10,69 @@ void Hex(std::string& out, unsigned value, int digits) { AppendHex(out, value, d
 } // namespace
 
 void TLog::AppendHeader() {
-    if (!Enabled) return;
     TLogRecord header;
     header.Header = true;
-    records_.push_back(header);
-    if (onAppended) onAppended(records_.size() - 1);
+    Append(header);
 }
 
-void TLog::Append(const TLogRecord& record) {
-    if (!Enabled) return;
-    records_.push_back(record);
-    if (onAppended) onAppended(records_.size() - 1);
+void TLog::Overwrite(const TLogRecord& record) {
+    records_[start_] = record;
+    if (++start_ == records_.size()) start_ = 0;
+    ++dropped_;
 }
 
-std::string TLog::Format(size_t index) const { return Format(records_.at(index)); }
+// Puts the ring back in order, oldest first at index 0.
+void TLog::Straighten() const {
+    if (start_ == 0) return;
+    std::rotate(records_.begin(), records_.begin() + static_cast<std::ptrdiff_t>(start_), records_.end());
+    start_ = 0;
+}
+
+const std::vector<TLogRecord>& TLog::Records() const {
+    Straighten();
+    return records_;
+}
+
+void TLog::Clear() {
+    records_.clear();
+    start_ = 0;
+    dropped_ = 0;
+}
+
+void TLog::DropOldest(size_t count) {
+    Straighten();
+    count = std::min(count, records_.size());
+    records_.erase(records_.begin(), records_.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+void TLog::SetLimit(size_t limit) {
+    Straighten();
+    limit_ = limit;
+    if (limit_ != 0 && records_.size() > limit_) {
+        const size_t drop = records_.size() - limit_;
+        records_.erase(records_.begin(), records_.begin() + static_cast<std::ptrdiff_t>(drop));
+        dropped_ += drop;
+    }
+}
+
+void TLog::TakeBack(uint64_t appended) {
+    if (appended >= appended_) return;
+    uint64_t back = appended_ - appended;
+    appended_ = appended;
+    Straighten();
+    size_t removed = 0;
+    while (back > 0 && !records_.empty() && !records_.back().Header) {
+        records_.pop_back();
+        --back;
+        ++removed;
+    }
+    if (removed != 0 && onTakenBack) onTakenBack();
+}
+
+std::string TLog::Format(size_t index) const {
+    if (index >= records_.size()) throw std::out_of_range("TLog::Format");
+    return Format(Record(index));
+}
 
 std::string TLog::Format(const TLogRecord& record) const {
     std::string out;

@@ -45,6 +45,9 @@ struct TLogRecord {
 };
 
 // The log: header lines and step records, formatted on demand as tab-separated text.
+//
+// Records accumulate without limit, unless a limit is set (the turbo run sets one): then the log
+// keeps the most recent Limit() lines in a ring and counts the ones it dropped.
 class TLog {
 public:
     static constexpr const char* kHeader = "PC\tVRSTA\tOPK\tIUKAZ\tA\tB\tD\tX\tSP\t  HINZVC\tCAS\tIRQ";
@@ -57,13 +60,44 @@ public:
     bool Enabled = true;
 
     void AppendHeader();
-    void Append(const TLogRecord& record);
-    // Empties the log; the log window writes the header again afterwards.
-    void Clear() { records_.clear(); }
+    void Append(const TLogRecord& record) {
+        if (!Enabled) return;
+        ++appended_;
+        if (limit_ != 0 && records_.size() >= limit_) [[unlikely]]
+            Overwrite(record);
+        else records_.push_back(record);
+        if (onAppended) onAppended(records_.size() - 1);
+    }
+    // Empties the log (and the count of dropped lines); the log window writes the header again
+    // afterwards.
+    void Clear();
+    // Removes the `count` oldest lines (a front end wrote them elsewhere); they do not count as
+    // dropped.
+    void DropOldest(size_t count);
 
     size_t Size() const { return records_.size(); }
-    const TLogRecord& Record(size_t index) const { return records_[index]; }
-    const std::vector<TLogRecord>& Records() const { return records_; }
+    // Line `index`, oldest first.
+    const TLogRecord& Record(size_t index) const {
+        size_t at = start_ + index;
+        if (at >= records_.size()) at -= records_.size();
+        return records_[at];
+    }
+    // All lines, oldest first.
+    const std::vector<TLogRecord>& Records() const;
+
+    // At most `limit` lines are kept from now on (0: no limit). Setting a limit drops the oldest
+    // lines beyond it at once.
+    void SetLimit(size_t limit);
+    size_t Limit() const { return limit_; }
+    // Lines dropped because of the limit since the last Clear.
+    uint64_t Dropped() const { return dropped_; }
+
+    // Lines appended since creation: reverse step takes back the step records appended after a
+    // point by this count.
+    uint64_t Appended() const { return appended_; }
+    // Removes the step records appended after Appended() was `appended`, newest first, as far as
+    // the log still holds them and no header stands in the way, and makes that the count again.
+    void TakeBack(uint64_t appended);
 
     // The text of one line, without line end.
     std::string Format(size_t index) const;
@@ -73,8 +107,18 @@ public:
 
     // Called after lines were appended, with the index of the first new line.
     std::function<void(size_t firstNew)> onAppended;
+    // Called after TakeBack removed lines.
+    std::function<void()> onTakenBack;
 
 private:
-    std::vector<TLogRecord> records_;
+    void Overwrite(const TLogRecord& record);
+    void Straighten() const;
+
+    // While a limit is reached the lines form a ring: the oldest is at start_.
+    mutable std::vector<TLogRecord> records_;
+    mutable size_t start_ = 0;
+    size_t limit_ = 0;
+    uint64_t dropped_ = 0;
+    uint64_t appended_ = 0;
     const std::array<std::string, 256>* names_ = nullptr;
 };

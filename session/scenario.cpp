@@ -42,20 +42,37 @@ ScenarioStop TScenario::Advance(uint64_t budget) {
         started_ = true;
         line_ = session_.PeekLine(session_.Cpu().PC);
     }
-    if (session_.State() != RunState::FastRun) session_.RunFast();
+    // A turbo run is a fast run too; any other state becomes one.
+    if (session_.State() != RunState::FastRun && session_.State() != RunState::TurboRun) session_.RunFast();
+    const bool history = session_.HistoryEnabled();
+    // Whether only steps ran since the last checkpoint; not known at the start (the user may
+    // have changed something between two calls). A checkpoint the workbench noted after its
+    // last step stays: what happened since is taken back with the first step here.
+    bool quiet = false;
     for (uint64_t done = 0; done < budget; ++done) {
         if (step_ >= StepLimit) return ScenarioStop::Limit;
         ++step_;
-        // Most steps have no stimulus due and nothing to send.
-        if (next_ < stimuli_.size()) ApplyDue();
-        if (!sendQueue_.empty()) FeedSerialLine();
+        // Reverse step takes a step back to before the stimuli of the step: the device ticks
+        // after the step before stay, so going back N steps gives the state of the same run
+        // stopped N steps earlier. Most steps have no stimulus due and nothing to send; then
+        // the step notes the checkpoint itself.
+        const bool stimulus = next_ < stimuli_.size() && stimuli_[next_].Step <= step_;
+        if (stimulus || !sendQueue_.empty()) [[unlikely]] {
+            if (history) session_.MarkCheckpoint(quiet);
+            if (stimulus) ApplyDue();
+            if (!sendQueue_.empty()) FeedSerialLine();
+        }
         clockMs_ = static_cast<uint32_t>(step_ * Clock.MsPerStep);
-        const TStepResult result = session_.StepOnce();
-        line_ = result.Line;
-        if (onReport && (!result.Messages.empty() || result.Failed || result.Breakpoint)) onReport(result);
-        if (result.Left) return ScenarioStop::Left;
-        if (result.Breakpoint) return ScenarioStop::Breakpoint;
-        TickDevices();
+        const TStepOutcome outcome = session_.Step(quiet);
+        quiet = true;
+        line_ = outcome.Line;
+        // Quiet steps build no result.
+        if (outcome.Notable()) [[unlikely]] {
+            if (onReport) onReport(session_.Describe(outcome));
+            if (outcome.Left) return ScenarioStop::Left;
+            if (outcome.Breakpoint) return ScenarioStop::Breakpoint;
+        }
+        if (TickDevices()) quiet = false;
     }
     return step_ >= StepLimit ? ScenarioStop::Limit : ScenarioStop::Running;
 }
@@ -88,11 +105,17 @@ void TScenario::FeedSerialLine() {
     sendCooldown_ = TSci::LineTicks;
 }
 
-void TScenario::TickDevices() {
+bool TScenario::TickDevices() {
     TMachine& machine = session_.Machine();
-    if (timerClock_.Due(Clock.TimerEvery, step_)) machine.Timer.TimerTick();
+    bool ticked = false;
+    if (timerClock_.Due(Clock.TimerEvery, step_)) {
+        machine.Timer.TimerTick();
+        ticked = true;
+    }
     if (sciClock_.Due(Clock.SciEvery, step_)) {
         machine.Sci.SciTick();
         if (sendCooldown_ > 0) --sendCooldown_;
+        ticked = true;
     }
+    return ticked;
 }

@@ -77,8 +77,10 @@ public:
     void Add(const TStimulus& stimulus) { Add(stimulus.Step, stimulus.Action); }
 
     // Runs until a stop rule holds, or until `budget` more steps have been executed (then
-    // Running). The first call enters fast run; calling again after a breakpoint goes on from
-    // there.
+    // Running). The first call enters fast run (a turbo run stays one); calling again after a
+    // breakpoint goes on from there. With the session's history on, a checkpoint is noted before
+    // each step's stimuli, so reverse step takes back a step together with the stimuli before
+    // it and the device ticks after it.
     ScenarioStop Advance(uint64_t budget);
     ScenarioStop Run() { return Advance(std::numeric_limits<uint64_t>::max()); }
 
@@ -93,7 +95,8 @@ private:
     void ApplyDue();
     void Apply(const TStimulusAction& action);
     void FeedSerialLine();
-    void TickDevices();
+    // Ticks the clocks due after the current step; true when one ticked.
+    bool TickDevices();
 
     // Counts the steps to a device clock's next tick (a division per step would cost more than
     // the rest of the clock). Follows a change of the period at once.

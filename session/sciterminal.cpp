@@ -23,9 +23,34 @@ std::string TSciTerminal::Output() const {
 }
 
 void TSciTerminal::SetOutput(std::string text) {
+    // The text before the edit is kept for reverse step, within a bound on the kept texts.
+    TEdit edit{editCount_++, std::move(prefixReversed_), std::move(body_)};
+    editBytes_ += edit.PrefixReversed.size() + edit.Body.size();
+    edits_.push_back(std::move(edit));
+    while (editBytes_ > kEditBytes && !edits_.empty()) {
+        editBytes_ -= edits_.front().PrefixReversed.size() + edits_.front().Body.size();
+        edits_.erase(edits_.begin());
+    }
     prefixReversed_.clear();
     body_ = std::move(text);
     ++outputRevision_;
+}
+
+void TSciTerminal::TakeBack(const TPosition& position) {
+    if (position == Position()) return;
+    while (!edits_.empty() && edits_.back().Edit >= position.Edits) {
+        TEdit& edit = edits_.back();
+        editBytes_ -= edit.PrefixReversed.size() + edit.Body.size();
+        prefixReversed_ = std::move(edit.PrefixReversed);
+        body_ = std::move(edit.Body);
+        edits_.pop_back();
+    }
+    editCount_ = std::min(editCount_, position.Edits);
+    if (prefixReversed_.size() > position.Prefix) prefixReversed_.resize(position.Prefix);
+    if (body_.size() > position.Body) body_.resize(position.Body);
+    if (received_.size() > position.Received) received_.resize(position.Received);
+    ++outputRevision_;
+    Changed();
 }
 
 void TSciTerminal::Receive(uint8_t byte) {
@@ -76,6 +101,8 @@ void TSciTerminal::Clear() {
     prefixReversed_.clear();
     body_.clear();
     received_.clear();
+    edits_.clear();
+    editBytes_ = 0;
     ++outputRevision_;
     Changed();
 }

@@ -67,6 +67,22 @@ public:
     // mode and the rate stay.
     void Clear();
 
+    // Where the output stands, for reverse step: the sizes of the text's two parts and of the
+    // received bytes, and how many times the user has edited the field.
+    struct TPosition {
+        uint32_t Prefix = 0, Body = 0, Received = 0, Edits = 0;
+        bool operator==(const TPosition&) const = default;
+    };
+    TPosition Position() const {
+        return {static_cast<uint32_t>(prefixReversed_.size()), static_cast<uint32_t>(body_.size()),
+                static_cast<uint32_t>(received_.size()), editCount_};
+    }
+    // Goes back to an earlier position: the user's later edits are undone (as far as they are
+    // still kept: the old texts of the latest edits, up to kEditBytes in all), then the bytes
+    // received since are taken off. The input field, the mode and the rate stay.
+    void TakeBack(const TPosition& position);
+    static constexpr size_t kEditBytes = 4u << 20;
+
 private:
     void Receive(uint8_t byte);
     void Changed() {
@@ -80,4 +96,13 @@ private:
     std::string body_;
     uint64_t outputRevision_ = 0;
     std::vector<uint8_t> received_;
+    // The output field before each kept edit by the user, oldest first; Edit is the count of
+    // edits before it.
+    struct TEdit {
+        uint32_t Edit;
+        std::string PrefixReversed, Body;
+    };
+    std::vector<TEdit> edits_;
+    uint32_t editCount_ = 0;
+    size_t editBytes_ = 0;
 };

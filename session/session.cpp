@@ -15,6 +15,8 @@
 #include "assembler/syserror.h"
 #include "assembler/ukazi.h"
 #include "engine/machine.h"
+#include "isa/isa.h"
+#include "session/journal.h"
 #include "session/sciterminal.h"
 
 namespace {
@@ -49,6 +51,8 @@ const char* RunStateName(RunState state) {
         return "SlowRun";
     case RunState::FastRun:
         return "FastRun";
+    case RunState::TurboRun:
+        return "TurboRun";
     }
     return "";
 }
@@ -64,25 +68,42 @@ TControlStates ControlsFor(RunState state) {
         return {false, false, true, true, false, true, false, false, true};
     case RunState::FastRun:
         return {false, false, true, true, true, false, false, false, true};
+    case RunState::TurboRun:
+        return {false, false, true, true, true, true, false, false, true};
     }
     return {};
 }
 
+bool TurboAvailable(RunState state) {
+    return state == RunState::Halted || state == RunState::SlowRun || state == RunState::FastRun;
+}
+
 TSession::TSession(const std::string& programDir, bool defaultListing)
-    : programDir_(programDir), machine_(std::make_unique<TMachine>()),
+    : programDir_(programDir), machine_(std::make_unique<TMachine>()), cells_(machine_->Memory.Cells.data()),
       sciTerminal_(std::make_unique<TSciTerminal>(machine_->Sci)) {
     compiler_ = std::make_unique<TCompiler>(machine_->Memory, programDir_);
     ukazi_ = std::make_unique<TUkazi>((std::filesystem::path(programDir_) / "bin" / "ukazi.dat").string());
     for (int op = 0; op < 256; ++op) {
         std::string name(ukazi_->GetOpcodeText(static_cast<uint8_t>(op)).View());
         UpperCase1250(name);
+        hasName_[op] = !name.empty();
         opcodeNames_[op] = std::move(name);
     }
+    for (const IsaEntry& entry : IsaTable())
+        cycleTable_[entry.Opcode] = entry.Cycles;
     Log.SetOpcodeNames(&opcodeNames_);
+    machine_->Memory.Trace.RowLimit = kTraceRowLimit;
+    journal_ = std::make_unique<TJournal>(*this);
+    SetHistoryEnabled(true);
+    // Nothing recorded about the cells before a clear applies after it.
+    machine_->Memory.onCleared = [this] { journal_->Reset(); };
     if (defaultListing) ListingPath = DefaultListingPath(programDir_, &listingUnavailable_);
 }
 
-TSession::~TSession() = default;
+TSession::~TSession() {
+    machine_->Memory.onCleared = nullptr;
+    journal_.reset();
+}
 
 Tsimulator& TSession::Cpu() { return machine_->Cpu; }
 TMemory& TSession::Memory() { return machine_->Memory; }
@@ -134,7 +155,19 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
 
     compiler_->ListingPath = ListingPath;
     compiler_->ProgressStep = ProgressStep;
-    int code = compiler_->Compile(marked);
+    // The assembler's stores are no steps: they are not recorded (the clear before them
+    // forgets the history anyway).
+    struct TDetached {
+        TMemory& memory;
+        TCellLog* history = memory.History;
+        explicit TDetached(TMemory& m) : memory(m) { memory.History = nullptr; }
+        ~TDetached() { memory.History = history; }
+    };
+    int code = 0;
+    {
+        TDetached detached(machine_->Memory);
+        code = compiler_->Compile(marked);
+    }
     compiler_->ProgressStep = nullptr;
 
     result.Outcome = SplitCompileResult(code);
@@ -176,6 +209,10 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     machine_->loaded = true;
     state_ = RunState::Halted;
     previousOpcode_ = -1;
+    cycles_ = 0;
+    stoppedByStep_ = false;
+    failure_.clear();
+    journal_->Reset();
     // The first record's elapsed time counts from the load, not from the system's start or from
     // the last step of an earlier program.
     try {
@@ -191,59 +228,93 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
 // --- stepping ---------------------------------------------------------------------------------
 
 TStepResult TSession::StepOnce() {
-    TStepResult result;
-    if (!Loaded()) return result;
-    result.Executed = true;
+    if (!Loaded()) return {};
+    const TStepOutcome outcome = Step();
+    TStepResult result = Describe(outcome);
+    MarkCheckpoint();
+    return result;
+}
 
-    Tsimulator& cpu = machine_->Cpu;
+TStepOutcome TSession::Step(bool quietCheckpoint) {
+    if (!Loaded()) return {};
+    // The outcome is put together at the end from locals: written field by field into memory
+    // and read back whole, it would stall the return of every step.
     int16_t line = -1;
     uint8_t status = 0;
+    bool breakpoint = false, failed = false;
+    Tsimulator& cpu = machine_->Cpu;
     try {
-        uint32_t now = Now();
-        uint32_t elapsed = now - lastStepTick_;
-
-        TLogRecord record;
-        record.Elapsed = elapsed;
-        record.SetRegisters(CaptureRegisters(cpu));
-        record.Line = PeekLine(cpu.PC);
-        record.Opcode = PeekValue(cpu.PC);
-        for (int source = 1; source <= 5; ++source)
-            if (cpu.Pending.test(source)) record.Pending |= static_cast<uint8_t>(1u << source);
-        Log.Append(record);
-        lastStepTick_ = Now();
+        if (history_) journal_->BeginStep(quietCheckpoint);
+        const uint16_t pc = cpu.PC;
+        const uint8_t opcode = OpcodeAt(pc);
+        if (Log.Enabled) {
+            TLogRecord record;
+            record.Elapsed = Now() - lastStepTick_;
+            record.SetRegisters(CaptureRegisters(cpu));
+            record.Line = LineAt(pc);
+            record.Opcode = opcode;
+            for (size_t source = 1; source <= 5; ++source)
+                if (cpu.Pending[source]) record.Pending |= static_cast<uint8_t>(1u << source);
+            Log.Append(record);
+            lastStepTick_ = Now();
+        }
 
         line = cpu.Step(status);
+        cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
 
         if (line > 0 && Breakpoints.Contains(line)) {
             state_ = RunState::Halted;
-            result.Breakpoint = true;
+            breakpoint = true;
         }
         // The grid's "next instruction" still names the instruction just executed.
-        previousOpcode_ = record.Opcode;
-        Refresh();
+        previousOpcode_ = opcode;
+        // As Refresh: the instruction at the new PC, when it is one, makes its line current.
+        const uint16_t next = cpu.PC;
+        if (hasName_[OpcodeAt(next)]) executionLine_ = std::max<int>(LineAt(next), 0);
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
         // as the program having been left.
-        result.Failed = true;
-        result.Failure = FailureText(e);
-        result.Breakpoint = false;
+        failed = true;
+        failure_ = ::FailureText(e);
+        breakpoint = false;
         line = -1;
         status = 0;
     }
-    result.Line = line;
-    result.Status = status;
 
-    if (const char* vector = VectorMessage(status); *vector) result.Messages.emplace_back(vector);
-    if (line < 0) {
-        result.Left = true;
-        result.Messages.emplace_back(kWhereNowMessage);
-        result.ShowPanel = true;
+    const bool left = line < 0;
+    if (left) {
         try {
             lastStepTick_ = Now();
         } catch (const std::exception&) {
             // The clock itself failed; the run ends all the same.
         }
         StopInternal();
+        stoppedByStep_ = true;
+    }
+    TStepOutcome outcome;
+    outcome.Executed = true;
+    outcome.Line = line;
+    outcome.Status = status;
+    outcome.Failed = failed;
+    outcome.Breakpoint = breakpoint;
+    outcome.Left = left;
+    return outcome;
+}
+
+TStepResult TSession::Describe(const TStepOutcome& outcome) const {
+    TStepResult result;
+    result.Executed = outcome.Executed;
+    if (!outcome.Executed) return result;
+    result.Line = outcome.Line;
+    result.Status = outcome.Status;
+    result.Failed = outcome.Failed;
+    if (outcome.Failed) result.Failure = failure_;
+    result.Breakpoint = outcome.Breakpoint;
+    result.Left = outcome.Left;
+    if (const char* vector = VectorMessage(outcome.Status); *vector) result.Messages.emplace_back(vector);
+    if (outcome.Left) {
+        result.Messages.emplace_back(kWhereNowMessage);
+        result.ShowPanel = true;
     }
     return result;
 }
@@ -251,24 +322,62 @@ TStepResult TSession::StepOnce() {
 // --- run-state transitions --------------------------------------------------------------------
 
 void TSession::RunSlow() {
-    if (state_ != RunState::Halted && state_ != RunState::FastRun) return;
+    if (state_ != RunState::Halted && state_ != RunState::FastRun && state_ != RunState::TurboRun) return;
     lastStepTick_ = Now();
     state_ = RunState::SlowRun;
 }
 
 void TSession::RunFast() {
-    if (state_ != RunState::Halted && state_ != RunState::SlowRun) return;
+    if (state_ != RunState::Halted && state_ != RunState::SlowRun && state_ != RunState::TurboRun) return;
     lastStepTick_ = Now();
     state_ = RunState::FastRun;
 }
 
+void TSession::RunTurbo() {
+    if (!TurboAvailable(state_)) return;
+    lastStepTick_ = Now();
+    state_ = RunState::TurboRun;
+}
+
 void TSession::Pause() {
-    if (state_ == RunState::SlowRun || state_ == RunState::FastRun) state_ = RunState::Halted;
+    if (state_ == RunState::SlowRun || state_ == RunState::FastRun || state_ == RunState::TurboRun)
+        state_ = RunState::Halted;
 }
 
 void TSession::Stop() {
     if (!Loaded()) return;
     StopInternal();
+    stoppedByStep_ = false;
+}
+
+void TSession::RestartStepClock() { lastStepTick_ = Now(); }
+
+// --- reverse step -----------------------------------------------------------------------------
+
+void TSession::SetHistoryEnabled(bool on) {
+    journal_->Attach(on);
+    history_ = on;
+}
+
+bool TSession::HistoryEnabled() const { return history_; }
+
+void TSession::MarkCheckpoint(bool quiet) {
+    if (history_ && machine_->loaded) journal_->Mark(quiet);
+}
+
+size_t TSession::HistoryDepth() const { return history_ ? journal_->Depth() : 0; }
+
+bool TSession::CanStepBack() const {
+    return HistoryDepth() > 0 && (state_ == RunState::Halted || (state_ == RunState::Idle && stoppedByStep_));
+}
+
+bool TSession::StepBack() {
+    if (!CanStepBack() || !journal_->StepBack()) return false;
+    // Every step was taken with a program loaded; the session halts where the step began.
+    machine_->loaded = true;
+    state_ = RunState::Halted;
+    stoppedByStep_ = false;
+    return true;
 }
 
 void TSession::StopInternal() {
@@ -316,7 +425,7 @@ int TSession::Refresh() {
     uint16_t pc = machine_->Cpu.PC;
     // A cell the program wrote itself (line 0) or one outside the program (negative) has no
     // source line: then no line is current.
-    if (!opcodeNames_[PeekValue(pc)].empty()) executionLine_ = std::max<int>(PeekLine(pc), 0);
+    if (hasName_[OpcodeAt(pc)]) executionLine_ = std::max<int>(LineAt(pc), 0);
     return executionLine_;
 }
 

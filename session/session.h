@@ -13,6 +13,7 @@
 
 class TMachine;
 class TCompiler;
+class TJournal;
 class TSciTerminal;
 class TUkazi;
 class Tsimulator;
@@ -20,10 +21,11 @@ class TMemory;
 
 // The run state of a session, derived from `loaded` and whether the step clock runs.
 enum class RunState : uint8_t {
-    Idle,    // no program loaded; the source may be edited
-    Halted,  // program loaded, waiting between instructions
-    SlowRun, // one instruction per slow tick
-    FastRun, // one instruction per fast tick
+    Idle,     // no program loaded; the source may be edited
+    Halted,   // program loaded, waiting between instructions
+    SlowRun,  // one instruction per slow tick
+    FastRun,  // one instruction per fast tick
+    TurboRun, // as many instructions as the machine allows, on a virtual clock
 };
 const char* RunStateName(RunState state);
 
@@ -33,6 +35,8 @@ struct TControlStates {
     bool operator==(const TControlStates&) const = default;
 };
 TControlStates ControlsFor(RunState state);
+// Whether the turbo command is enabled: where fast run is, and in a fast run.
+bool TurboAvailable(RunState state);
 
 // Outcome of an assembly run (the compile command or a load).
 struct TLoadResult {
@@ -52,6 +56,18 @@ struct TLoadResult {
     // The assembler's warnings ("Opozorilo: ...", UTF-8) in the order of their lines, the first
     // 20 of them and then how many more there were; they do not change the outcome.
     std::vector<std::string> Warnings;
+};
+
+// The facts of one step, without any text: what the lean path of a long run looks at.
+struct TStepOutcome {
+    bool Executed = false;   // false: no program was loaded, nothing happened
+    int16_t Line = 0;        // Line of the cell at the new PC (-1 after a failed step)
+    uint8_t Status = 0;      // 0 or the interrupt source whose vector was zero
+    bool Failed = false;     // the step raised an error (TSession::FailureText says what)
+    bool Breakpoint = false; // the step ended on a breakpoint line: the run is halted
+    bool Left = false;       // the program was left (or the step failed): the session stopped
+    // Something for the user: a vector message, "Kam pa sedaj?", a failure or a breakpoint.
+    bool Notable() const { return Status != 0 || Left || Failed || Breakpoint; }
 };
 
 // Outcome of one StepOnce.
@@ -78,6 +94,10 @@ public:
     // missing or broken. With `defaultListing` the listing goes to DefaultListingPath(), else
     // nowhere until ListingPath is set.
     explicit TSession(const std::string& programDir, bool defaultListing = true);
+
+    // The trace keeps at most this many rows unless the owner sets another bound: 40 MB of
+    // rows, which a turbo run with a catch-all qualifier fills in seconds.
+    static constexpr size_t kTraceRowLimit = 10'000'000;
     ~TSession();
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
@@ -120,18 +140,58 @@ public:
 
     // Executes one instruction with all checks: log record, step, breakpoint test on the new
     // line, vector message, and "Kam pa sedaj?" with Stop when the program was left or the
-    // step failed. Does nothing (Executed false) when no program is loaded.
+    // step failed. Does nothing (Executed false) when no program is loaded. Afterwards a
+    // checkpoint is noted for reverse step, so what happens before the next step (device clock
+    // ticks, changes by hand) is taken back with that step.
     TStepResult StepOnce();
+    // The same step as the lean path of long runs: the facts only, no checkpoint afterwards.
+    // Without a checkpoint since the last step one is noted first (`quiet` as for
+    // MarkCheckpoint).
+    TStepOutcome Step(bool quietCheckpoint = false);
+    // The result StepOnce gives for an outcome of Step (messages and failure text).
+    TStepResult Describe(const TStepOutcome& outcome) const;
+    // What the last failed step raised, for a report.
+    const std::string& FailureText() const { return failure_; }
 
     // Run-state transitions; each is ignored in states where its command is disabled.
     void RunSlow();
     void RunFast();
+    void RunTurbo();
     void Pause();
     void Stop();
+    // The log's elapsed time counts from now again (after TickCount was replaced).
+    void RestartStepClock();
 
     // Interrupt request buttons: add IRQ (3) / NMI (2) to Pending while loaded; else ignored.
     void RequestIrq();
     void RequestNmi();
+
+    // --- cycle counter -----------------------------------------------------------------------
+    // E-clock cycles of the instructions executed since the load (or the last reset): each adds
+    // its count from the instruction table, each interrupt entry IsaInterruptEntryCycles.
+    uint64_t Cycles() const { return cycles_; }
+    void ResetCycles() { cycles_ = 0; }
+
+    // --- reverse step ------------------------------------------------------------------------
+    // The history of the steps is kept while enabled (the default); disabling forgets it.
+    void SetHistoryEnabled(bool on);
+    bool HistoryEnabled() const;
+    // Notes the state the next step starts from: what changes before that step is taken back
+    // with it. StepOnce notes one after each step; a scenario notes one before each of its
+    // steps, after the device clocks ticked. `quiet`: nothing but steps happened since the last
+    // checkpoint (no clock tick, no change by hand), which makes the note cheaper.
+    void MarkCheckpoint(bool quiet = false);
+    // Whether StepBack can go back: there is history, and the session is halted, or it stopped
+    // because the last step left the program.
+    bool CanStepBack() const;
+    // Steps that can be taken back now.
+    size_t HistoryDepth() const;
+    // Takes back the last step: registers, memory with line tags, Pending, ports, timer, serial
+    // interface and terminal output, the trace's trigger and rows, the random source, the cycle
+    // counter, the log's last record and the current line are as they were before it (and
+    // before the clock ticks and changes by hand that followed the step before). The session is
+    // then halted. Returns false (changing nothing) when CanStepBack is false.
+    bool StepBack();
 
     // --- registers ---------------------------------------------------------------------------
     TRegisterValues Registers() const;
@@ -171,20 +231,33 @@ public:
     static std::string DefaultListingPath(const std::string& programDir, std::string* why = nullptr);
 
 private:
+    friend class TJournal;
+
     TLoadResult Assemble(const std::vector<std::string>& lines);
     uint32_t Now() const;
     void StopInternal();
+    // PeekValue without its routing for the addresses above the on-chip registers.
+    uint8_t OpcodeAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Value : PeekValue(pc); }
+    int16_t LineAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Line : PeekLine(pc); }
 
     std::string programDir_;
     std::string listingUnavailable_;
     bool listingUnavailableTold_ = false;
     std::unique_ptr<TMachine> machine_;
+    const MemoryCell* cells_; // the machine's memory cells
     std::unique_ptr<TSciTerminal> sciTerminal_;
     std::unique_ptr<TCompiler> compiler_;
     std::unique_ptr<TUkazi> ukazi_;
     std::array<std::string, 256> opcodeNames_;
+    std::array<bool, 256> hasName_{};       // the opcode has an instruction name
+    std::array<uint8_t, 256> cycleTable_{}; // E-clock cycles of each opcode, 0 for none
+    std::unique_ptr<TJournal> journal_;     // after the machine: it lets go of the memory first
     RunState state_ = RunState::Idle;
     int executionLine_ = 0;
     uint32_t lastStepTick_ = 0;
     int previousOpcode_ = -1; // -1: none since the load
+    uint64_t cycles_ = 0;
+    bool stoppedByStep_ = false; // the last stop was a step that left the program
+    bool history_ = false;       // the journal records the steps
+    std::string failure_;
 };

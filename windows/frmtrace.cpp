@@ -242,10 +242,15 @@ TfrmTrace::TfrmTrace(TMemory& memory, QWidget* parent)
     strip->addWidget(btnBrisiTrace);
     strip->addWidget(cbTrace);
     strip->addStretch(1);
+    lblPolna = new QLabel(tracePage);
+    lblPolna->setObjectName(QStringLiteral("lblPolna"));
+    lblPolna->setWordWrap(true);
+    lblPolna->hide();
     auto* traceLayout = new QVBoxLayout(tracePage);
     traceLayout->setContentsMargins(4, 4, 4, 4);
     traceLayout->setSpacing(4);
     traceLayout->addLayout(strip);
+    traceLayout->addWidget(lblPolna);
     traceLayout->addWidget(lvTrace, 1);
 
     triggers_ = new TConditionPage(trace.Triggers, QStringLiteral("Trigger"), pcStrani);
@@ -260,16 +265,23 @@ TfrmTrace::TfrmTrace(TMemory& memory, QWidget* parent)
     layout->addWidget(pcStrani);
 
     connect(cbTrace, &QCheckBox::toggled, this, [this](bool on) { memory_.TraceEnabled = on; });
-    connect(btnBrisiTrace, &QPushButton::clicked, model_, &TTraceModel::ClearRows);
+    connect(btnBrisiTrace, &QPushButton::clicked, this, [this] {
+        model_->ClearRows();
+        Redraw();
+    });
     connect(pcStrani, &QTabWidget::currentChanged, this, [this] {
         if (dirty_) Redraw();
     });
 
     trace.onRowsAdded = [this](size_t) { TraceChanged(); };
+    trace.onRowsRemoved = [this] { TraceChanged(); }; // a step back took rows back
     resize(300, 320);
 }
 
-TfrmTrace::~TfrmTrace() { memory_.Trace.onRowsAdded = nullptr; }
+TfrmTrace::~TfrmTrace() {
+    memory_.Trace.onRowsAdded = nullptr;
+    memory_.Trace.onRowsRemoved = nullptr;
+}
 
 void TfrmTrace::TraceChanged() {
     // Called for every recorded access: one flag, the rows are announced in a batch.
@@ -279,6 +291,8 @@ void TfrmTrace::TraceChanged() {
 }
 
 void TfrmTrace::DisplayRefreshed() {
+    // Accesses a full trace turned away add no rows; the count still has to be shown.
+    if (memory_.Trace.DroppedRows() != shownDropped_) dirty_ = true;
     if (!dirty_) return;
     // Rows recorded below the part of the list in view change only its scroll bar, and every
     // announcement costs the table a pass over all its rows: during a fast run they wait a
@@ -306,6 +320,13 @@ void TfrmTrace::Redraw() {
     dirty_ = false;
     lastShown_.start();
     model_->Flush();
+    const TTrace& trace = memory_.Trace;
+    shownDropped_ = trace.DroppedRows();
+    lblPolna->setVisible(trace.DroppedRows() > 0);
+    if (trace.DroppedRows() > 0)
+        lblPolna->setText(QStringLiteral("Sled je polna: posnetih je %1 dostopov, nadaljnjih %2 ni posnetih.")
+                              .arg(trace.Rows().size())
+                              .arg(trace.DroppedRows()));
     if (cbTrace->isChecked() != memory_.TraceEnabled) {
         const QSignalBlocker quiet(cbTrace);
         cbTrace->setChecked(memory_.TraceEnabled);

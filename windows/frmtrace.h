@@ -7,6 +7,7 @@
 #include "windows/toolframe.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -125,6 +126,8 @@ private:
     QTabWidget* pcStrani;
     QCheckBox* cbTrace;
     QPushButton* btnBrisiTrace;
+    QLabel* lblPolna;           // shown once the trace is full
+    uint64_t shownDropped_ = 0; // the dropped-access count the label shows
     QTableView* lvTrace;
     TConditionPage* triggers_;
     TConditionPage* qualifiers_;

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -30,6 +33,10 @@ TLogModel::TLogModel(TLog& log, QObject* parent) : QAbstractTableModel(parent), 
     log_.onAppended = [guard = QPointer<TLogModel>(this)](size_t) {
         if (guard) guard->Appended();
     };
+    log_.onTakenBack = [guard = QPointer<TLogModel>(this)] {
+        if (guard) guard->Flush();
+    };
+    shownDropped_ = log_.Dropped();
 }
 
 TLogModel::~TLogModel() = default;
@@ -71,10 +78,12 @@ void TLogModel::Appended() {
 void TLogModel::Flush() {
     flushTimer_->stop();
     const int total = static_cast<int>(std::min<size_t>(log_.Size(), INT_MAX));
-    if (total < shownRows_) {
-        // The log was emptied behind the model's back.
+    if (total < shownRows_ || log_.Dropped() != shownDropped_) {
+        // The log was emptied or lines were taken back behind the model's back, or the oldest
+        // lines were dropped: the rows no longer stand where they stood.
         beginResetModel();
         shownRows_ = total;
+        shownDropped_ = log_.Dropped();
         endResetModel();
         return;
     }
@@ -91,6 +100,7 @@ void TLogModel::ClearLog() {
     log_.AppendHeader();
     flushTimer_->stop();
     shownRows_ = static_cast<int>(log_.Size());
+    shownDropped_ = log_.Dropped();
     endResetModel();
 }
 
@@ -117,9 +127,12 @@ TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(pare
     viewport()->setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { followAfterReset_ = AtBottom(); });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] {
         anchor_ = current_ = -1;
         UpdateScrollBars();
+        if (followAfterReset_) ScrollToBottom();
         viewport()->update();
     });
     connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
@@ -252,6 +265,9 @@ TfrmLog::TfrmLog(TLog& log, QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     btnBrisi = new QPushButton(QStringLiteral("Brisi dnevnik"), this);
     btnBrisi->setObjectName("btnBrisi");
+    lblIzpusceno = new QLabel(this);
+    lblIzpusceno->setObjectName("lblIzpusceno");
+    lblIzpusceno->hide();
 
     model_ = new TLogModel(log, this);
     view_ = new TLogView(model_, this);
@@ -259,8 +275,26 @@ TfrmLog::TfrmLog(TLog& log, QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(btnBrisi, 0, Qt::AlignLeft);
+    auto* top = new QHBoxLayout;
+    top->addWidget(btnBrisi);
+    top->addWidget(lblIzpusceno, 1);
+    layout->addLayout(top);
     layout->addWidget(view_);
 
     connect(btnBrisi, &QPushButton::clicked, model_, &TLogModel::ClearLog);
+    connect(model_, &TLogModel::rowsAppended, this, &TfrmLog::ShowDropped);
+    connect(model_, &QAbstractItemModel::modelReset, this, &TfrmLog::ShowDropped);
+    ShowDropped();
+}
+
+QString TfrmLog::DroppedText(uint64_t dropped) {
+    if (dropped == 0) return {};
+    return QStringLiteral("Starejših zapisov, ki jih dnevnik ni obdržal: %1")
+        .arg(QLocale(QLocale::Slovenian).toString(static_cast<qulonglong>(dropped)));
+}
+
+void TfrmLog::ShowDropped() {
+    const QString text = DroppedText(model_->Dropped());
+    lblIzpusceno->setText(text);
+    lblIzpusceno->setVisible(!text.isEmpty());
 }

@@ -8,12 +8,15 @@
 
 #include "session/log.h"
 
+class QLabel;
 class QPushButton;
 class QTimer;
 
 // The run log as a table: one row per log line (header lines included), one column per
 // tab-separated field. Rows are formatted only when the view asks for them, and appended rows
 // are announced to the view in batches, so a long fast run costs one vector push per step.
+// When the log drops its oldest lines (a turbo run keeps only the most recent ones) or takes
+// lines back (reverse step), the model is reset at the next batch.
 class TLogModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -33,6 +36,8 @@ public:
     // Announces the lines appended since the last call to the views (normally done by a
     // timer, kFlushInterval after the first of a burst of appends).
     void Flush();
+    // Earlier lines the log dropped, as the views last saw the log.
+    uint64_t Dropped() const { return shownDropped_; }
     // Empties the log and writes the header line again.
     void ClearLog();
     // Text of one row as the log line (tab-separated).
@@ -49,6 +54,7 @@ private:
 
     TLog& log_;
     int shownRows_ = 0;
+    uint64_t shownDropped_ = 0;
     QTimer* flushTimer_;
 };
 
@@ -91,10 +97,12 @@ private:
     int contentWidth_ = 0;
     int anchor_ = -1;
     int current_ = -1;
+    bool followAfterReset_ = false;
 };
 
 // The log window "Dnevnik": the button "Brisi dnevnik" over the log lines. It follows the end of
-// the log while the last row is in view.
+// the log while the last row is in view. When the log has dropped earlier lines (a turbo run
+// keeps only the most recent ones), a line beside the button says how many.
 class TfrmLog : public QWidget {
     Q_OBJECT
 public:
@@ -103,9 +111,16 @@ public:
     TLogModel* Model() const { return model_; }
     TLogView* View() const { return view_; }
     QPushButton* ClearButton() const { return btnBrisi; }
+    QLabel* DroppedLabel() const { return lblIzpusceno; }
+
+    // "Starejših zapisov, ki jih dnevnik ni obdržal: 1.234.567"; empty for none.
+    static QString DroppedText(uint64_t dropped);
 
 private:
+    void ShowDropped();
+
     TLogModel* model_;
     TLogView* view_;
     QPushButton* btnBrisi;
+    QLabel* lblIzpusceno;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "engine/hex.h"
+#include "session/cycles.h"
 #include "session/session.h"
 #include "windows/vnos.h"
 
@@ -144,6 +145,10 @@ TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(p
     gRegistri->setObjectName("gRegistri");
     gCCR = new TTextGrid({16, 16, 16, 16, 16, 16}, 2, 12, this);
     gCCR->setObjectName("gCCR");
+    gCikli = new TTextGrid({150}, 2, 10, this);
+    gCikli->setObjectName("gCikli");
+    gCikli->setToolTip(
+        QStringLiteral("Cikli ure E in čas na čipu pri E = 1,2288 MHz; dvojni klik jih postavi na 0"));
     sgUkaz = new TTextGrid({130, 50}, 2, 10, this);
     sgUkaz->setObjectName("sgUkaz");
     sgUkaz->SetCell(0, 0, QStringLiteral("Prejšnji ukaz:"));
@@ -154,11 +159,25 @@ TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(p
     layout->setSpacing(4);
     layout->addWidget(gRegistri);
     layout->addWidget(gCCR);
+    layout->addWidget(gCikli);
     layout->addWidget(sgUkaz);
     layout->addStretch(1);
 
     connect(gRegistri, &TTextGrid::cellDoubleClicked, this, &TRegisterPanels::EditRegister);
     connect(gCCR, &TTextGrid::cellDoubleClicked, this, [this](int column, int) { ToggleFlag(column); });
+    connect(gCikli, &TTextGrid::cellDoubleClicked, this, &TRegisterPanels::ResetCycles);
+    ShowCycles();
+}
+
+void TRegisterPanels::ShowCycles() {
+    const uint64_t cycles = session_.Cycles();
+    gCikli->SetCell(0, 0, QString::fromStdString(CycleCountText(cycles)));
+    gCikli->SetCell(0, 1, QString::fromStdString(CycleTimeText(cycles)));
+}
+
+void TRegisterPanels::ResetCycles() {
+    session_.ResetCycles();
+    ShowCycles();
 }
 
 bool TRegisterPanels::Loaded() const { return session_.Loaded(); }
@@ -182,6 +201,7 @@ std::optional<int> TRegisterPanels::Refresh(bool evenIfIdle) {
                       session_.FlagValue(kFlagColumns[column]) ? QStringLiteral("1") : QStringLiteral("0"));
     }
 
+    ShowCycles();
     sgUkaz->SetCell(1, 0, previous_);
     // The instruction at PC, read past the trace recorder.
     const MemoryCell cell = CellAt(values.PC);

@@ -57,8 +57,9 @@ private:
     int selRow_ = 0;
 };
 
-// The three panels under the toolbar: registers gRegistri (A, B, D, X, PC, SP), condition codes
-// gCCR (H I N Z V C) and the instruction grid sgUkaz (previous and next instruction). They show
+// The panels under the toolbar: registers gRegistri (A, B, D, X, PC, SP), condition codes
+// gCCR (H I N Z V C), the cycle counter gCikli beside them ("Cikli:" and the time on the chip)
+// and the instruction grid sgUkaz (previous and next instruction). They show
 // the session's processor; its fields are the truth and Refresh rewrites the cells from them.
 // Double-clicks ask for a register value (through the value-entry dialog) or toggle a flag; the
 // session applies the edit, which it does only while a program is loaded, and the panels then
@@ -92,9 +93,12 @@ public:
     // column, row: the cell of gRegistri; column: the column of gCCR.
     void EditRegister(int column, int row);
     void ToggleFlag(int column);
+    // The double-click on the cycle counter: back to 0 (to time one stretch of the program).
+    void ResetCycles();
 
     TTextGrid* Registers() const { return gRegistri; }
     TTextGrid* Flags() const { return gCCR; }
+    TTextGrid* Cycles() const { return gCikli; }
     TTextGrid* Instructions() const { return sgUkaz; }
 
 signals:
@@ -103,6 +107,7 @@ signals:
 
 private:
     bool Loaded() const;
+    void ShowCycles();
     std::string NameOf(uint8_t opcode) const;
     MemoryCell CellAt(uint16_t address) const;
 
@@ -110,5 +115,6 @@ private:
     QString previous_;
     TTextGrid* gRegistri;
     TTextGrid* gCCR;
+    TTextGrid* gCikli;
     TTextGrid* sgUkaz;
 };

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPainter>
 #include <QPointer>
 #include <QSettings>
 #include <QStyle>
@@ -12,6 +13,7 @@
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
 #include "engine/machine.h"
+#include "windows/paintedicon.h"
 #include "windows/prompt.h"
 #include "windows/registerpanels.h"
 
@@ -63,12 +65,16 @@ const TMenuItem kMenuItems[] = {
     {&TRunControl::mnuStart, "mnuStart", "Naloži", QKeySequence(Qt::Key_F9), &TRunControl::Load},
     {&TRunControl::mnuNaprej, "mnuNaprej", "Naslednji korak", QKeySequence(Qt::Key_F7),
      &TRunControl::StepOnce},
+    {&TRunControl::mnuNazaj, "mnuNazaj", "Korak nazaj", QKeySequence(Qt::SHIFT | Qt::Key_F7),
+     &TRunControl::StepBack},
     {&TRunControl::mnuPavza, "mnuPavza", "Pavza", QKeySequence(Qt::Key_F2), &TRunControl::Pause},
     {&TRunControl::mnuStop, "mnuStop", "Stop", QKeySequence(Qt::CTRL | Qt::Key_F2), &TRunControl::Stop},
     {&TRunControl::mnuPocasno, "mnuPocasno", "Počasi izvajaj", QKeySequence(Qt::CTRL | Qt::Key_F9),
      &TRunControl::RunSlow},
     {&TRunControl::mnuHitro, "mnuHitro", "Hitro izvajaj", QKeySequence(Qt::SHIFT | Qt::Key_F9),
      &TRunControl::RunFast},
+    {&TRunControl::mnuTurbo, "mnuTurbo", "Turbo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F9),
+     &TRunControl::RunTurbo},
     {&TRunControl::Breakpoint1, "Breakpoint1", "Prekinitvena točka", QKeySequence(Qt::Key_F5),
      &TRunControl::ToggleBreakpoint},
 };
@@ -77,6 +83,8 @@ const TButton kButtons[] = {
     {&TRunControl::btnStart, "btnStart", "Naloži", "Naloži (F9)", QStyle::SP_ArrowDown, &TRunControl::Load},
     {&TRunControl::btnNaprej, "btnNaprej", "Korak", "Naslednji korak (F7)", QStyle::SP_MediaSkipForward,
      &TRunControl::StepOnce},
+    {&TRunControl::btnNazaj, "btnNazaj", "Korak nazaj", "Korak nazaj (Shift+F7)",
+     QStyle::SP_MediaSkipBackward, &TRunControl::StepBack},
     {&TRunControl::btnPavza, "btnPavza", "Pavza", "Pavza (F2)", QStyle::SP_MediaPause, &TRunControl::Pause},
     {&TRunControl::btnStop, "btnStop", "Stop", "Ustavi simulacijo (Ctrl+F2)", QStyle::SP_MediaStop,
      &TRunControl::Stop},
@@ -84,6 +92,8 @@ const TButton kButtons[] = {
      &TRunControl::RunSlow},
     {&TRunControl::btnHitro, "btnHitro", "Hitro", "Hitro izvajanje (Shift+F9)", QStyle::SP_MediaSeekForward,
      &TRunControl::RunFast},
+    {&TRunControl::btnTurbo, "btnTurbo", "Turbo", "Turbo izvajanje (Ctrl+Shift+F9)", QStyle::SP_CustomBase,
+     &TRunControl::RunTurbo},
     {&TRunControl::btnIRQ, "btnIRQ", "IRQ", "Zahteva za prekinitev IRQ", QStyle::SP_CustomBase,
      &TRunControl::RequestIrq},
     {&TRunControl::btnNMI, "btnNMI", "NMI", "Zahteva za prekinitev NMI", QStyle::SP_CustomBase,
@@ -112,6 +122,11 @@ TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), 
     SciClock->setInterval(150);
     connect(SciClock, &QTimer::timeout, this, &TRunControl::SciClockTick);
 
+    TurboClock = new QTimer(this);
+    TurboClock->setObjectName("TurboClock");
+    TurboClock->setInterval(0);
+    connect(TurboClock, &QTimer::timeout, this, &TRunControl::TurboSlice);
+
     ApplyState();
 }
 
@@ -135,6 +150,18 @@ void TRunControl::CreateActions() {
         connect(action, &QAction::triggered, this, b.slot);
         this->*b.field = action;
     }
+    // Turbo: three arrowheads, one more than fast run's two.
+    if (style)
+        btnTurbo->setIcon(PaintedIcon([](QPainter& p, const QRectF& r) {
+            p.setBrush(p.pen().color());
+            const qreal w = r.width() / 3.0, top = r.top() + r.height() * 0.2,
+                        bottom = r.bottom() - r.height() * 0.2;
+            for (int k = 0; k < 3; ++k) {
+                const qreal x = r.left() + k * w;
+                const QPointF head[] = {{x, top}, {x + w, (top + bottom) / 2}, {x, bottom}};
+                p.drawPolygon(head, 3);
+            }
+        }));
 }
 
 void TRunControl::SetPanels(TRegisterPanels* panels) {
@@ -173,13 +200,17 @@ void TRunControl::SetSlowInterval(int ms) { slowInterval_ = ms <= 0 ? 400 : ms; 
 void TRunControl::SetFastInterval(int ms) { fastInterval_ = ms <= 0 ? 1 : ms; }
 
 void TRunControl::StartClocks() {
+    clocksOn_ = true;
+    if (turbo_) return; // the turbo run's virtual clock stands in for them until it ends
     TimerClock->start();
     SciClock->start();
 }
 
 void TRunControl::StopClocks() {
+    clocksOn_ = false;
     TimerClock->stop();
     SciClock->stop();
+    TurboClock->stop();
 }
 
 void TRunControl::ApplyState() {
@@ -198,18 +229,28 @@ void TRunControl::ApplyState() {
         a->setEnabled(c.SlowRun);
     for (QAction* a : {mnuHitro, btnHitro})
         a->setEnabled(c.FastRun);
+    for (QAction* a : {mnuTurbo, btnTurbo})
+        a->setEnabled(TurboAvailable(state));
+    ApplyStepBackEnabled();
+
+    if (state != RunState::TurboRun && turbo_) EndTurbo();
 
     // The timer runs exactly in the two run states. Its interval is set by the run commands
     // (RunSlow, RunFast) only, so a run keeps its pace until the next run command even when
     // the settings change meanwhile.
-    // A fast run that ends shows its last step.
-    if (state != RunState::FastRun && displayDirty_) Refresh(true);
-    if (state != RunState::FastRun) emit displayRefreshed();
+    // A fast or turbo run that ends shows its last step.
+    const bool framed = state == RunState::FastRun || state == RunState::TurboRun;
+    if (!framed && displayDirty_) Refresh(true);
+    if (!framed) emit displayRefreshed();
 
     switch (state) {
     case RunState::SlowRun:
     case RunState::FastRun:
         if (!Koracno->isActive()) Koracno->start();
+        break;
+    case RunState::TurboRun:
+        Koracno->stop();
+        if (!TurboClock->isActive()) TurboClock->start();
         break;
     case RunState::Idle:
     case RunState::Halted:
@@ -217,6 +258,13 @@ void TRunControl::ApplyState() {
         break;
     }
     emit controlsChanged(c);
+}
+
+// "Korak nazaj" is there while halted with history.
+void TRunControl::ApplyStepBackEnabled() {
+    const bool on = session_.State() == RunState::Halted && session_.CanStepBack();
+    for (QAction* a : {mnuNazaj, btnNazaj})
+        a->setEnabled(on);
 }
 
 TLoadResult TRunControl::Assemble(bool load) {
@@ -317,6 +365,74 @@ void TRunControl::RunFast() {
     ApplyState();
 }
 
+void TRunControl::RunTurbo() {
+    if (!TurboAvailable(session_.State())) return;
+    // The scenario's virtual clock takes over the device clocks and the log's time column for
+    // as long as the turbo run lasts; the run keeps its state when it starts and when it ends.
+    turbo_ = std::make_unique<TScenario>(session_);
+    turbo_->Clock = TVirtualClock{};
+    turbo_->onReport = [this](const TStepResult& result) { ReportStep(result); };
+    session_.RunTurbo();
+    session_.Log.SetLimit(TurboLogLimit);
+    TimerClock->stop();
+    SciClock->stop();
+    ApplyState();
+}
+
+void TRunControl::EndTurbo() {
+    TurboClock->stop();
+    turbo_.reset();
+    session_.RestartStepClock();
+    session_.Log.SetLimit(0);
+    if (clocksOn_) {
+        TimerClock->start();
+        SciClock->start();
+    }
+}
+
+void TRunControl::TurboSlice() {
+    if (session_.State() != RunState::TurboRun || !turbo_) {
+        SyncState();
+        return;
+    }
+    if (inStep_) return;
+    inStep_ = true;
+    // Steps in chunks until the slice is over; a chunk costs a fraction of a millisecond.
+    constexpr uint64_t kChunk = 8192;
+    QElapsedTimer slice;
+    slice.start();
+    const qint64 sliceNs = qint64{TurboSliceMs} * 1000000;
+    ScenarioStop stop = ScenarioStop::Running;
+    do {
+        stop = turbo_->Advance(kChunk);
+    } while (stop == ScenarioStop::Running && slice.nsecsElapsed() < sliceNs);
+    inStep_ = false;
+
+    // A scenario with a step limit (tests, benchmarks) halts the run when it is reached.
+    if (stop == ScenarioStop::Limit) session_.Pause();
+    const bool ended = stop != ScenarioStop::Running;
+    if (ended || !lastRefresh_.isValid() || lastRefresh_.elapsed() >= TurboFrameMs) {
+        emit programCounterMoved(session_.Cpu().PC);
+        Refresh(true);
+    } else {
+        displayDirty_ = true;
+    }
+    if (ended) {
+        ApplyState();
+        if (stop == ScenarioStop::Left) emit undoEnabled(true);
+    }
+}
+
+void TRunControl::StepBack() {
+    if (inStep_ || session_.State() != RunState::Halted || !session_.StepBack()) {
+        ApplyStepBackEnabled();
+        return;
+    }
+    emit programCounterMoved(session_.Cpu().PC);
+    Refresh(false);
+    ApplyState();
+}
+
 void TRunControl::ToggleBreakpoint() {
     const int line = CaretLine ? CaretLine() : 0;
     if (line <= 0) return;
@@ -350,6 +466,8 @@ void TRunControl::StepsTaken(const QStringList& messages, bool showPanel) {
 void TRunControl::Refresh(bool afterStep) {
     displayDirty_ = false;
     lastRefresh_.start();
+    // A cleared memory forgets the history: the refresh that follows shows it.
+    ApplyStepBackEnabled();
     if (addressSpaceLive_ && RedrawAddressSpace) RedrawAddressSpaceOrReport();
     // The panels change only while loaded, except for the step that just ended the run: its
     // final state stays on the panels after the stop.

@@ -5,10 +5,12 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "session/scenario.h"
 #include "session/session.h"
 #include "windows/registerpanels.h"
 
@@ -22,9 +24,10 @@ class QTimer;
 // turns them into timers, enabling and signals for the main window.
 //
 // Integration in the main window:
-//   * the main window's command table places the actions: mnuPrevedi, mnuHitro, mnuPocasno,
-//     mnuStart, mnuNaprej, mnuPavza, mnuStop, Breakpoint1 under "&Izvajanje", the buttons on
-//     the toolbar (captions, shortcuts, hints and images are set here);
+//   * the main window's command table places the actions: mnuPrevedi, mnuHitro, mnuTurbo,
+//     mnuPocasno, mnuStart, mnuNaprej, mnuNazaj, mnuPavza, mnuStop, Breakpoint1 under
+//     "&Izvajanje", the buttons on the toolbar (captions, shortcuts, hints and images are set
+//     here);
 //   * hooks: SourceLines (the editor text for the assembler), CaretLine (for F5),
 //     RedrawAddressSpace (the address-space list);
 //   * the panels: SetPanels(new TRegisterPanels(session, panel2)) and put them in Panel2;
@@ -48,6 +51,8 @@ public:
     QAction* mnuStop;
     QAction* mnuPocasno;
     QAction* mnuHitro;
+    QAction* mnuTurbo;
+    QAction* mnuNazaj;
     QAction* Breakpoint1;
     QAction* btnStart;
     QAction* btnNaprej;
@@ -55,14 +60,19 @@ public:
     QAction* btnStop;
     QAction* btnPocasno;
     QAction* btnHitro;
+    QAction* btnTurbo;
+    QAction* btnNazaj;
     QAction* btnIRQ;
     QAction* btnNMI;
 
     // The step timer: enabled while running, one StepOnce per tick.
     QTimer* Koracno;
     // Device clocks: the timer model every 5 ms, the SCI every 150 ms (started by StartClocks).
+    // A turbo run has its own virtual clock and holds them meanwhile.
     QTimer* TimerClock;
     QTimer* SciClock;
+    // The turbo run: one slice of TurboSliceMs of steps whenever the event loop is free.
+    QTimer* TurboClock;
 
     // Source lines for the assembler (8-bit text in the machine's code page).
     std::function<std::vector<std::string>()> SourceLines;
@@ -105,9 +115,24 @@ public:
     // steps, the log and the processor state are not affected, and leaving the fast run (pause,
     // breakpoint, stop, slow run) shows the final state at once. 0 refreshes after every step.
     int FastRunFrameMs = 40;
-    // Whether the display is being drawn once per frame now (a fast run with a frame limit):
-    // windows that follow a device then draw at displayRefreshed() instead of at every change.
-    bool FrameLimited() const { return session_.State() == RunState::FastRun && FastRunFrameMs > 0; }
+    // Whether the display is being drawn once per frame now (a fast run with a frame limit, a
+    // turbo run): windows that follow a device then draw at displayRefreshed() instead of at
+    // every change.
+    bool FrameLimited() const {
+        return (session_.State() == RunState::FastRun && FastRunFrameMs > 0) ||
+               session_.State() == RunState::TurboRun;
+    }
+
+    // The turbo run executes steps for this many milliseconds at a time on the GUI thread, then
+    // lets the event loop go on (commands, buttons, pin clicks, repaints), and brings the
+    // display up to date once per TurboFrameMs. Device time is virtual as in orlek-cli: 1 ms
+    // per step, the timer ticks every 5 steps, the SCI every 150. During turbo the log keeps
+    // the last TurboLogLimit records.
+    int TurboSliceMs = 4;
+    int TurboFrameMs = 33;
+    size_t TurboLogLimit = 1000000;
+    // The scenario driving the turbo run while it lasts (tests add stimuli to it), else null.
+    TScenario* Turbo() const { return turbo_.get(); }
 
     void StartClocks();
     void StopClocks();
@@ -122,6 +147,9 @@ public slots:
     void Stop();
     void RunSlow();
     void RunFast();
+    void RunTurbo();
+    // Reverse step "Korak nazaj": takes the last step back while halted.
+    void StepBack();
     void ToggleBreakpoint();
     void RequestIrq();
     void RequestNmi();
@@ -143,6 +171,8 @@ public slots:
     void KoracnoTimer();
     void TimerClockTick();
     void SciClockTick();
+    // One slice of the turbo run.
+    void TurboSlice();
 
 signals:
     // Enabling changed: apply FileGroup and ReadOnly (editor) from it (the run commands and
@@ -182,6 +212,8 @@ private:
     void Refresh(bool afterStep);
     void RedrawAddressSpaceOrReport();
     void ReportStep(const TStepResult& result);
+    void EndTurbo();
+    void ApplyStepBackEnabled();
 
     TSession& session_;
     QPointer<TRegisterPanels> panels_; // not owned; cleared when the panels go
@@ -191,6 +223,8 @@ private:
     bool addressSpaceLive_ = false;
     bool displayDirty_ = false; // a fast-run step has not been shown yet
     QElapsedTimer lastRefresh_; // when the display was last brought up to date
+    bool clocksOn_ = false;     // the device clocks run (held during a turbo run)
+    std::unique_ptr<TScenario> turbo_;
 };
 
 Q_DECLARE_METATYPE(TControlStates)

@@ -22,7 +22,7 @@ TEST(CliExamplesTest, CompareInterruptTogglesThePinOncePerMatch) {
     EXPECT_EQ(r.exit, 0) << r.err;
     Lines lines = SplitLinesLf(r.out);
     ASSERT_EQ(lines.size(), 6u) << r.out;
-    EXPECT_EQ(lines[1], "steps=2600 stop=limit line=16");
+    EXPECT_EQ(lines[1], "steps=2600 stop=limit line=16 cycles=8084");
     EXPECT_EQ(lines[2], "0080: 0A"); // ten matches, each handled once
     EXPECT_EQ(lines[3], "0003: 02"); // the tenth match put the level 1 on P21
     EXPECT_EQ(lines[4], "0008: 08"); // OLVL back at 0 after an even number of toggles
@@ -52,7 +52,7 @@ TEST(CliExamplesTest, SubroutineKeepsItsArgumentOnTheStackAndRestoresRegisters) 
     CliResult r = RunCli({"run", Example("kvadrat.asm"), "--steps", "500", "--mem", "80:3", "--mem", "FC:4"});
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(SplitLinesLf(r.out), (Lines{"A=90 B=55 D=9055 X=0000 PC=2015 SP=00FF CCR=11110000",
-                                          "steps=500 stop=limit line=12", "0080: 31 90 55",
+                                          "steps=500 stop=limit line=12 cycles=1509", "0080: 31 90 55",
                                           // the saved B, then the return address of the second call
                                           "00FC: 00 55 20 11", "sci-out:"}));
 }

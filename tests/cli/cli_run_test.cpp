@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 
 #include "tests/cli/cli_process.h"
 
@@ -18,7 +19,7 @@ TEST(CliRunTest, ProgramThatRunsOffItsEndReportsRegistersAndStopLine) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(SplitLinesLf(r.out),
               (Lines{"Kam pa sedaj?", "A=12 B=34 D=1234 X=0000 PC=200D SP=0000 CCR=11010000",
-                     "steps=5 stop=left line=-1", "1000: 12 34", "sci-out:"}));
+                     "steps=5 stop=left line=-1 cycles=15", "1000: 12 34", "sci-out:"}));
 }
 
 TEST(CliRunTest, StepLimitBreakpointAndMemoryRowsOfSixteen) {
@@ -27,15 +28,16 @@ TEST(CliRunTest, StepLimitBreakpointAndMemoryRowsOfSixteen) {
     Lines lines = SplitLinesLf(r.out);
     ASSERT_EQ(lines.size(), 5u) << r.out;
     EXPECT_EQ(lines[0], "A=00 B=00 D=0000 X=0006 PC=200B SP=00FF CCR=11000000");
-    EXPECT_EQ(lines[1], "steps=20 stop=limit line=8");
+    EXPECT_EQ(lines[1], "steps=20 stop=limit line=8 cycles=71");
     EXPECT_EQ(lines[2], "0FF8: 00 00 00 00 00 00 00 00 00 06 00 00 00 00 00 00");
     EXPECT_EQ(lines[3], "1008: 00 00 00 00");
 
     // Halts before the instruction of line 7 (stx), which has not run yet.
     r = RunCli({"run", CliData("counter.asm"), "--break", "7", "--mem", "1000:2"});
     EXPECT_EQ(r.exit, 0) << r.err;
-    EXPECT_EQ(SplitLinesLf(r.out), (Lines{"A=00 B=00 D=0000 X=0001 PC=2008 SP=00FF CCR=11000000",
-                                          "steps=4 stop=breakpoint line=7", "1000: 00 00", "sci-out:"}));
+    EXPECT_EQ(SplitLinesLf(r.out),
+              (Lines{"A=00 B=00 D=0000 X=0001 PC=2008 SP=00FF CCR=11000000",
+                     "steps=4 stop=breakpoint line=7 cycles=11", "1000: 00 00", "sci-out:"}));
 }
 
 TEST(CliRunTest, IrqBeforeAStepRunsTheHandler) {
@@ -51,7 +53,7 @@ TEST(CliRunTest, UndefinedVectorMessagesComeBeforeTheReport) {
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[0], "IRQ vektor ni definiran!");
     EXPECT_EQ(lines[1], "Kam pa sedaj?");
-    EXPECT_EQ(lines[3], "steps=4 stop=left line=-2");
+    EXPECT_EQ(lines[3], "steps=4 stop=left line=-2 cycles=21");
 
     r = RunCli({"run", CliData("novector.asm"), "--nmi", "1"});
     EXPECT_EQ(SplitLinesLf(r.out)[0], "NMI vektor ni definiran!");
@@ -157,6 +159,7 @@ TEST(CliRunTest, JsonOutputCarriesTheSameFacts) {
     EXPECT_EQ(j["steps"], 5);
     EXPECT_EQ(j["stop"], "left");
     EXPECT_EQ(j["line"], -1);
+    EXPECT_EQ(j["cycles"], 15);
     EXPECT_EQ(j["memory"][0]["address"], 0x1000);
     EXPECT_EQ(j["memory"][0]["bytes"][1], 0x34);
     EXPECT_TRUE(j["sci_out"].empty());
@@ -250,4 +253,49 @@ TEST(CliRunTest, ASignalRemovesTheTemporaryLog) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
     EXPECT_EQ(temporaries(), 0u);
     EXPECT_FALSE(std::filesystem::exists(log));
+}
+
+// --back N: the report, the memory rows, the serial output and the log are those of the same run
+// stopped N steps earlier (after a run that left the program too); the stop reads "back".
+TEST(CliRunTest, BackGivesTheRunStoppedThatManyStepsEarlier) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("orlek_cli_back_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    struct TCase {
+        const char* file;
+        int steps, back;
+    } cases[] = {{"echo.asm", 3000, 1500}, {"counter.asm", 200, 37}, {"regs.asm", 5, 5}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::vector<std::string> common = {"--send", "\"Hi\"@10", "--seed", "5", "--mem", "0000:20"};
+        std::vector<std::string> back = {
+            "run",    CliData(c.file),        "--steps", std::to_string(c.steps),
+            "--back", std::to_string(c.back), "--log",   (dir / "back.log").string()};
+        std::vector<std::string> shorter = {"run",     CliData(c.file),
+                                            "--steps", std::to_string(c.steps - c.back),
+                                            "--log",   (dir / "short.log").string()};
+        back.insert(back.end(), common.begin(), common.end());
+        shorter.insert(shorter.end(), common.begin(), common.end());
+        CliResult a = RunCli(back), b = RunCli(shorter);
+        ASSERT_EQ(a.exit, 0) << a.err;
+        // The messages printed while the run went on stay; the reports after them agree but for
+        // the stop.
+        auto report = [](const std::string& out) {
+            std::string text = out.substr(out.find("A="));
+            const size_t stop = text.find(" stop=");
+            return text.erase(stop, text.find(" line=") - stop);
+        };
+        EXPECT_EQ(report(a.out), report(b.out));
+        EXPECT_NE(a.out.find(" stop=back "), std::string::npos);
+        EXPECT_TRUE(ReadFile((dir / "back.log").string()) == ReadFile((dir / "short.log").string()));
+    }
+    fs::remove_all(dir);
+
+    // More than the run took: as far as it goes, and a message.
+    CliResult r = RunCli({"run", CliData("regs.asm"), "--back", "9"});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.out.find("steps=0 stop=back"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("le 5 korakov"), std::string::npos) << r.err;
+    for (const char* bad : {"0", "100001"})
+        EXPECT_EQ(RunCli({"run", CliData("regs.asm"), "--back", bad}).exit, 2) << bad;
 }

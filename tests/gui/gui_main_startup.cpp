@@ -155,9 +155,11 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
         Describe(Menu("mnuUrejanje")),
         QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-", "&Najdi|F3", "Zamenjaj|Ctrl+R", "-",
                      "Kopiraj|Ctrl+C", "Izreži|Ctrl+X", "Prilepi|Ctrl+V", "Izberi vse|Ctrl+A"}));
-    EXPECT_EQ(Describe(Menu("mnuIzvajanje")),
-              QStringList({"Prevedi|F6", "Hitro izvajaj|Shift+F9", "Počasi izvajaj|Ctrl+F9", "Naloži|F9",
-                           "Naslednji korak|F7", "Pavza|F2", "Stop|Ctrl+F2", "-", "Prekinitvena točka|F5"}));
+    EXPECT_EQ(
+        Describe(Menu("mnuIzvajanje")),
+        QStringList({"Prevedi|F6", "Hitro izvajaj|Shift+F9", "Turbo|Ctrl+Shift+F9", "Počasi izvajaj|Ctrl+F9",
+                     "Naloži|F9", "Naslednji korak|F7", "Korak nazaj|Shift+F7", "Pavza|F2", "Stop|Ctrl+F2",
+                     "-", "Prekinitvena točka|F5"}));
     EXPECT_EQ(Describe(Menu("mnuOrodja")),
               QStringList({"&Nastavitve okolja|", "Listing|", "Preveri nalogo ...|"}));
     EXPECT_EQ(Describe(Menu("mnuOkna")),
@@ -184,8 +186,8 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
     QStringList buttons;
     for (QAction* a : Part<QToolBar>("ToolBar1")->actions())
         buttons << (a->isSeparator() ? QStringLiteral("-") : a->iconText());
-    EXPECT_EQ(buttons, QStringList({"Nov", "Odpri", "Shrani", "-", "Naloži", "Korak", "Pavza", "Stop", "-",
-                                    "Počasno", "Hitro", "-", "IRQ", "NMI"}));
+    EXPECT_EQ(buttons, QStringList({"Nov", "Odpri", "Shrani", "-", "Naloži", "Korak", "Korak nazaj", "Pavza",
+                                    "Stop", "-", "Počasno", "Hitro", "Turbo", "-", "IRQ", "NMI"}));
     EXPECT_EQ(Action("btnNew")->toolTip(), QStringLiteral("Nova (Ctrl+N)"));
     // In Idle only Load of the run commands is on.
     EXPECT_TRUE(w.Run().btnStart->isEnabled());

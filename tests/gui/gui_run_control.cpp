@@ -9,20 +9,22 @@
 namespace {
 
 struct Expected {
-    bool Load, Step, Pause, Stop, Slow, Fast;
+    bool Load, Step, Pause, Stop, Slow, Fast, Turbo;
 };
 
 // The enabling table of the run commands.
 Expected ExpectedFor(RunState state) {
     switch (state) {
     case RunState::Idle:
-        return {true, false, false, false, false, false};
+        return {true, false, false, false, false, false, false};
     case RunState::Halted:
-        return {false, true, false, true, true, true};
+        return {false, true, false, true, true, true, true};
     case RunState::SlowRun:
-        return {false, false, true, true, false, true};
+        return {false, false, true, true, false, true, true};
     case RunState::FastRun:
-        return {false, false, true, true, true, false};
+        return {false, false, true, true, true, false, true};
+    case RunState::TurboRun:
+        return {false, false, true, true, true, true, false};
     }
     return {};
 }
@@ -39,9 +41,10 @@ protected:
         const std::pair<QAction*, QAction*> pairs[] = {
             {run->mnuStart, run->btnStart},     {run->mnuNaprej, run->btnNaprej},
             {run->mnuPavza, run->btnPavza},     {run->mnuStop, run->btnStop},
-            {run->mnuPocasno, run->btnPocasno}, {run->mnuHitro, run->btnHitro}};
-        const bool wanted[] = {e.Load, e.Step, e.Pause, e.Stop, e.Slow, e.Fast};
-        for (int i = 0; i < 6; ++i) {
+            {run->mnuPocasno, run->btnPocasno}, {run->mnuHitro, run->btnHitro},
+            {run->mnuTurbo, run->btnTurbo}};
+        const bool wanted[] = {e.Load, e.Step, e.Pause, e.Stop, e.Slow, e.Fast, e.Turbo};
+        for (int i = 0; i < 7; ++i) {
             EXPECT_EQ(pairs[i].first->isEnabled(), wanted[i]) << pairs[i].first->objectName().toStdString();
             EXPECT_EQ(pairs[i].second->isEnabled(), wanted[i]) << pairs[i].second->objectName().toStdString();
         }
@@ -51,6 +54,11 @@ protected:
         EXPECT_TRUE(run->btnNMI->isEnabled());
         const bool running = state == RunState::SlowRun || state == RunState::FastRun;
         EXPECT_EQ(run->Koracno->isActive(), running);
+        EXPECT_EQ(run->TurboClock->isActive(), state == RunState::TurboRun);
+        // Reverse step only while halted, and only with history.
+        const bool back = state == RunState::Halted && session->CanStepBack();
+        EXPECT_EQ(run->mnuNazaj->isEnabled(), back);
+        EXPECT_EQ(run->btnNazaj->isEnabled(), back);
         if (state == RunState::SlowRun) {
             EXPECT_EQ(run->Koracno->interval(), run->SlowInterval());
         }
@@ -98,14 +106,27 @@ TEST_F(RunControlTest, StateAndEnablingAfterEveryTransition) {
     ASSERT_EQ(undo.size(), 1);
     EXPECT_FALSE(undo.last().at(0).toBool());
 
+    EXPECT_FALSE(run->mnuNazaj->isEnabled()); // no history right after a load
     run->StepOnce();
     ExpectState(RunState::Halted);
+    EXPECT_TRUE(run->mnuNazaj->isEnabled());
     run->RunSlow();
     ExpectState(RunState::SlowRun);
     run->RunFast();
     ExpectState(RunState::FastRun);
+    run->RunTurbo();
+    ExpectState(RunState::TurboRun);
     run->RunSlow();
     ExpectState(RunState::SlowRun);
+    run->RunTurbo();
+    ExpectState(RunState::TurboRun);
+    run->RunFast();
+    ExpectState(RunState::FastRun);
+    run->RunSlow();
+    ExpectState(RunState::SlowRun);
+    run->Pause();
+    ExpectState(RunState::Halted);
+    run->RunTurbo();
     run->Pause();
     ExpectState(RunState::Halted);
     run->RunFast();
@@ -137,6 +158,10 @@ TEST_F(RunControlTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
     EXPECT_EQ(run->mnuStop->shortcut(), QKeySequence("Ctrl+F2"));
     EXPECT_EQ(run->mnuPocasno->shortcut(), QKeySequence("Ctrl+F9"));
     EXPECT_EQ(run->mnuHitro->shortcut(), QKeySequence("Shift+F9"));
+    EXPECT_EQ(run->mnuTurbo->shortcut(), QKeySequence("Ctrl+Shift+F9"));
+    EXPECT_EQ(run->mnuNazaj->shortcut(), QKeySequence("Shift+F7"));
+    EXPECT_EQ(run->btnTurbo->toolTip(), "Turbo izvajanje (Ctrl+Shift+F9)");
+    EXPECT_EQ(run->btnNazaj->toolTip(), "Korak nazaj (Shift+F7)");
     EXPECT_EQ(run->Breakpoint1->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(run->mnuPrevedi->shortcut(), QKeySequence(Qt::Key_F6));
     EXPECT_EQ(run->mnuHitro->text(), "Hitro izvajaj");

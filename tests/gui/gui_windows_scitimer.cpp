@@ -275,8 +275,17 @@ TEST_F(DeviceWindowTest, TraceSwitchRecordsAndBrisiTraceEmptiesOnlyTheRows) {
               "200142W");
     EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "R/W");
     EXPECT_EQ(w.TraceList()->columnWidth(0), 70);
+    // A full trace says so, and "Brisi Trace" makes room again.
+    board.Memory.Trace.RowLimit = 1;
+    board.Memory.Write(0x2002, MemoryCell{0x43, 0}, true);
+    w.DisplayRefreshed();
+    const QLabel* full = w.findChild<QLabel*>("lblPolna");
+    ASSERT_TRUE(full);
+    EXPECT_FALSE(full->isHidden());
+    EXPECT_EQ(full->text(), "Sled je polna: posnetih je 1 dostopov, nadaljnjih 1 ni posnetih.");
     QTest::mouseClick(w.ClearTraceButton(), Qt::LeftButton);
     EXPECT_EQ(w.Model()->rowCount(), 0);
+    EXPECT_TRUE(full->isHidden());
     EXPECT_TRUE(board.Memory.Trace.Triggered);
     EXPECT_EQ(board.Memory.Trace.Triggers.Count(), 1u);
 }

@@ -146,3 +146,59 @@ TEST(LogTest, DisabledLogKeepsNothingAndAppendReportsTheFirstNewIndex) {
     log.Append(TLogRecord{});
     EXPECT_EQ(log.Size(), 0u);
 }
+
+// The lines a cell can carry are looked up in the bitmap, others in the list; both follow every
+// change of the set.
+TEST(BreakpointTest, ContainsAgreesWithTheEntriesAtTheEdgesOfTheBitmap) {
+    TBreakpoint b;
+    const int lines[] = {1, 63, 64, 32767, 32768, 70000};
+    for (int line : lines)
+        b.Add(line);
+    b.Remove(64);
+    b.Shift(32767, true); // 32767 -> 32768, 32768 -> 32769, 70000 -> 70001
+    for (int line : {1, 63, 32768, 32769, 70001})
+        EXPECT_TRUE(b.Contains(line)) << line;
+    for (int line : {0, -1, 2, 64, 32767, 70000})
+        EXPECT_FALSE(b.Contains(line)) << line;
+    b.Clear();
+    EXPECT_FALSE(b.Contains(1));
+}
+
+// With a limit the log keeps the newest lines in order and counts the others; lifting the limit
+// keeps them in order too. Taking back removes the newest step records, never past a header.
+TEST(LogTest, LimitKeepsTheNewestLinesAndTakeBackStopsAtAHeader) {
+    TLog log;
+    auto record = [](uint16_t pc) {
+        TLogRecord r;
+        r.PC = pc;
+        return r;
+    };
+    log.AppendHeader();
+    for (uint16_t pc = 1; pc <= 10; ++pc)
+        log.Append(record(pc));
+    log.SetLimit(4);
+    EXPECT_EQ(log.Size(), 4u);
+    EXPECT_EQ(log.Dropped(), 7u);
+    for (uint16_t pc = 11; pc <= 13; ++pc)
+        log.Append(record(pc));
+    EXPECT_EQ(log.Dropped(), 10u);
+    std::vector<uint16_t> kept;
+    for (size_t i = 0; i < log.Size(); ++i)
+        kept.push_back(log.Record(i).PC);
+    EXPECT_EQ(kept, (std::vector<uint16_t>{10, 11, 12, 13}));
+    log.SetLimit(0);
+    log.Append(record(14));
+    EXPECT_EQ(log.Records().front().PC, 10);
+    EXPECT_EQ(log.Records().back().PC, 14);
+
+    const uint64_t before = log.Appended();
+    log.AppendHeader();
+    log.Append(record(15));
+    log.Append(record(16));
+    log.TakeBack(before); // two records go, the header stops it
+    EXPECT_EQ(log.Size(), 6u);
+    EXPECT_TRUE(log.Records().back().Header);
+    EXPECT_EQ(log.Appended(), before);
+    log.Clear();
+    EXPECT_EQ(log.Dropped(), 0u);
+}

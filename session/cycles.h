@@ -1,0 +1,14 @@
+#pragma once
+// The cycle counter as the main strip shows it.
+#include <cstdint>
+#include <string>
+
+// The E clock of the board the simulator stands for: 1.2288 MHz (a 4.9152 MHz crystal).
+inline constexpr uint64_t kEClockHz = 1228800;
+
+// "Cikli: 1234": the count after its label.
+std::string CycleCountText(uint64_t cycles);
+// How long `cycles` take on the chip, in UTF-8 with a decimal comma: below a millisecond in
+// microseconds with one decimal ("813,8 µs"), from there on in milliseconds with three, the
+// thousands grouped by dots ("12,345 ms", "3.600.000,000 ms").
+std::string CycleTimeText(uint64_t cycles);

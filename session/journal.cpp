@@ -1,0 +1,219 @@
+#include "session/journal.h"
+
+#include "engine/machine.h"
+#include "session/session.h"
+
+TJournal::TJournal(TSession& session)
+    : session_(session), cells_(kCellEntries), frames_(std::make_unique_for_overwrite<TFrame[]>(kFrameSlots)),
+      devices_(std::make_unique_for_overwrite<TDevices[]>(kDeviceSlots)) {
+    cells_.onFull = [this] { CellLogFull(); };
+}
+
+TJournal::~TJournal() {
+    TMemory& memory = session_.machine_->Memory;
+    if (memory.History == &cells_) memory.History = nullptr;
+}
+
+size_t TJournal::MaximumBytes() {
+    return kFrameSlots * sizeof(TFrame) + kDeviceSlots * sizeof(TDevices) +
+           kCellEntries * sizeof(TCellLog::Entry);
+}
+
+void TJournal::Attach(bool on) {
+    session_.machine_->Memory.History = on ? &cells_ : nullptr;
+    Reset();
+}
+
+bool TJournal::Attached() const { return session_.machine_->Memory.History == &cells_; }
+
+void TJournal::Reset() {
+    first_ = count_ = 0;
+    pendingValid_ = pendingPushed_ = false;
+    haveDevices_ = false;
+    cells_.Reset();
+}
+
+TJournal::TDevices TJournal::CaptureDevices() const {
+    const TMachine& m = *session_.machine_;
+    TDevices d{};
+    d.Random = m.Random.State();
+    d.TraceRows = m.Memory.Trace.RowsRecorded();
+    const TSciTerminal::TPosition terminal = session_.sciTerminal_->Position();
+    d.TerminalPrefix = terminal.Prefix;
+    d.TerminalBody = terminal.Body;
+    d.TerminalReceived = terminal.Received;
+    d.TerminalEdits = terminal.Edits;
+    d.Counter = m.Timer.Counter;
+    d.OutputCompare = m.Timer.OutputCompare;
+    d.InputCapture = m.Timer.InputCapture;
+    d.TCSR = m.Timer.TCSR;
+    d.Port1Direction = m.Port1.Direction;
+    d.Port1Level = m.Port1.Level;
+    d.Port2Direction = m.Port2.Direction;
+    d.Port2Level = m.Port2.Level;
+    d.RMCR = m.Sci.RMCR;
+    d.TRCSR = m.Sci.TRCSR;
+    d.RDR = m.Sci.RDR;
+    d.TDR = m.Sci.TDR;
+    d.TxCount = m.Sci.TxCount;
+    d.RxCount = m.Sci.RxCount;
+    d.RxByte = m.Sci.RxByte;
+    d.SciFlags = static_cast<uint8_t>(m.Sci.RdrTaken | m.Sci.OverrunSeen << 1 | m.Sci.RateMismatch << 2);
+    d.Triggered = m.Memory.Trace.Triggered;
+    return d;
+}
+
+void TJournal::Capture(TFrame& f, bool quiet) {
+    const TSession& s = session_;
+    const Tsimulator& cpu = s.machine_->Cpu;
+    f.Cycles = s.cycles_;
+    f.LogAppended = static_cast<uint32_t>(s.Log.Appended());
+    f.Cells = static_cast<uint32_t>(cells_.End());
+    f.PC = cpu.PC;
+    f.X = cpu.X;
+    f.SP = cpu.SP;
+    f.A = cpu.A;
+    f.B = cpu.B;
+    f.CCR = cpu.PackCCR();
+    // Only the six interrupt sources (2..7) are ever requested.
+    uint8_t pending = 0;
+    if (cpu.Pending.any()) [[unlikely]]
+        for (size_t source = 0; source < 8; ++source)
+            pending |= static_cast<uint8_t>(cpu.Pending[source] << source);
+    f.Pending = pending;
+    f.ExecutionLine = static_cast<int16_t>(s.executionLine_);
+
+    const TMemory& memory = s.machine_->Memory;
+    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ || memory.TraceEnabled) {
+        accessesSeen_ = memory.DeviceAccesses;
+        const TDevices devices = CaptureDevices();
+        if (!haveDevices_ || !(devices_[lastDevices_] == devices)) {
+            lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
+            devices_[lastDevices_] = devices;
+            haveDevices_ = true;
+            pendingPushed_ = true;
+        }
+    }
+    f.Devices = lastDevices_ | static_cast<uint32_t>(s.previousOpcode_ + 1) << kPreviousShift;
+}
+
+void TJournal::Mark(bool quiet) {
+    // A checkpoint noted again before any step replaces the earlier one, device part included.
+    if (pendingValid_ && pendingPushed_) {
+        lastDevices_ = lastBeforePending_;
+        haveDevices_ = haveBeforePending_;
+        quiet = false;
+    }
+    // The checkpoint goes into the free slot after the newest frame.
+    lastBeforePending_ = lastDevices_;
+    haveBeforePending_ = haveDevices_;
+    pendingPushed_ = false;
+    size_t at = first_ + count_;
+    if (at >= kFrameSlots) at -= kFrameSlots;
+    Capture(frames_[at], quiet);
+    pendingValid_ = true;
+}
+
+void TJournal::BeginStep(bool quiet) {
+    if (!pendingValid_) Mark(quiet);
+    // A full history gives up its oldest step.
+    if (count_ == kMaxSteps) DropOldest();
+    ++count_;
+    pendingValid_ = pendingPushed_ = false;
+}
+
+void TJournal::DropOldest() {
+    if (count_ == 0) return;
+    if (++first_ == kFrameSlots) first_ = 0;
+    --count_;
+    // The cell log keeps the stores before the oldest checkpoint until it needs the room.
+}
+
+// The cell log is full: the stores before the oldest checkpoint go, and if that is not enough,
+// the oldest steps with theirs. Stores made since the pending checkpoint alone cannot fill it in
+// practice (hand edits between two steps); if they do, that checkpoint is given up too.
+void TJournal::CellLogFull() {
+    auto oldest = [this] { return count_ > 0 || pendingValid_ ? CellsOf(frames_[first_]) : cells_.End(); };
+    cells_.Forget(oldest());
+    while (count_ > 0 && cells_.End() - cells_.Begin() >= cells_.Capacity()) {
+        DropOldest();
+        cells_.Forget(oldest());
+    }
+    if (cells_.End() - cells_.Begin() >= cells_.Capacity()) {
+        pendingValid_ = false;
+        cells_.Reset();
+    }
+}
+
+void TJournal::RestoreDevices(const TDevices& d) {
+    TMachine& m = *session_.machine_;
+    m.Random.RestoreState(d.Random);
+    m.Memory.Trace.TakeBackRows(d.TraceRows);
+    m.Memory.Trace.Triggered = d.Triggered;
+    session_.sciTerminal_->TakeBack({d.TerminalPrefix, d.TerminalBody, d.TerminalReceived, d.TerminalEdits});
+    m.Timer.Counter = d.Counter;
+    m.Timer.OutputCompare = d.OutputCompare;
+    m.Timer.InputCapture = d.InputCapture;
+    m.Timer.TCSR = d.TCSR;
+    m.Port1.Direction = d.Port1Direction;
+    m.Port1.Level = d.Port1Level;
+    m.Port2.Direction = d.Port2Direction;
+    m.Port2.Level = d.Port2Level;
+    m.Sci.RMCR = d.RMCR;
+    m.Sci.TRCSR = d.TRCSR;
+    m.Sci.RDR = d.RDR;
+    m.Sci.TDR = d.TDR;
+    m.Sci.TxCount = d.TxCount;
+    m.Sci.RxCount = d.RxCount;
+    m.Sci.RxByte = d.RxByte;
+    m.Sci.RdrTaken = (d.SciFlags & 1) != 0;
+    m.Sci.OverrunSeen = (d.SciFlags & 2) != 0;
+    m.Sci.RateMismatch = (d.SciFlags & 4) != 0;
+    // The windows that follow the models draw the restored state.
+    for (TPort* port : {&m.Port1, &m.Port2})
+        if (port->onChanged) port->onChanged();
+    if (m.Timer.onChanged) m.Timer.onChanged();
+    if (m.Sci.onChanged) m.Sci.onChanged();
+}
+
+bool TJournal::StepBack() {
+    if (count_ == 0) return false;
+    size_t at = first_ + count_ - 1;
+    if (at >= kFrameSlots) at -= kFrameSlots;
+    const TFrame f = frames_[at];
+    --count_;
+    pendingValid_ = pendingPushed_ = false;
+
+    // The stores since the checkpoint, newest first.
+    TMachine& m = *session_.machine_;
+    const uint64_t cells = CellsOf(f);
+    for (uint64_t position = cells_.End(); position > cells;) {
+        const TCellLog::Entry& e = cells_.At(--position);
+        m.Memory.Cells[e.Address] = MemoryCell{e.Value, e.Line};
+    }
+    cells_.Truncate(cells);
+
+    Tsimulator& cpu = m.Cpu;
+    cpu.A = f.A;
+    cpu.B = f.B;
+    cpu.JoinD();
+    cpu.PC = f.PC;
+    cpu.X = f.X;
+    cpu.SP = f.SP;
+    cpu.UnpackCCR(f.CCR);
+    cpu.Pending = TPending();
+    for (size_t source = 0; source < 8; ++source)
+        if (f.Pending >> source & 1) cpu.Pending.set(source);
+
+    session_.cycles_ = f.Cycles;
+    session_.executionLine_ = f.ExecutionLine;
+    session_.previousOpcode_ = static_cast<int>(f.Devices >> kPreviousShift) - 1;
+    const uint64_t appended = session_.Log.Appended();
+    session_.Log.TakeBack(appended - static_cast<uint32_t>(static_cast<uint32_t>(appended) - f.LogAppended));
+
+    // Later device parts belong to the steps just taken back: their slots are free again.
+    lastDevices_ = f.Devices & ((1u << kPreviousShift) - 1);
+    haveDevices_ = true;
+    RestoreDevices(devices_[lastDevices_]);
+    return true;
+}

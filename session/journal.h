@@ -1,0 +1,122 @@
+#pragma once
+// The history of a session for reverse step.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/memory.h"
+#include "session/sciterminal.h"
+
+class TSession;
+
+// What each step changed, so that the steps can be taken back one by one, newest first.
+//
+// A checkpoint (Mark) notes the small state of the board: the registers, Pending, the ports, the
+// timer, the serial interface with its terminal, the trace's trigger and row count, the random
+// source, the cycle counter, the log's count and the session's display fields. The device part
+// is stored again only when it differs from the last one noted (a quiet checkpoint, after
+// nothing but a step without device accesses, does not even look), the rest (48 bytes) at every
+// checkpoint. Stores into memory cells are recorded as they happen (the address space's
+// cell log: address, old value, old line tag). A step commits the last checkpoint; taking it
+// back restores that checkpoint and undoes every store made since, so whatever happened after
+// the checkpoint (the step itself, device clock ticks, the user's changes) is undone with it.
+//
+// Bounded: the last kMaxSteps steps, and the cell stores of those (kCellEntries, far more than
+// that many steps can make; a full cell log drops the oldest steps). About 34 MB at most, reserved
+// up front and used as the steps come.
+class TJournal {
+public:
+    static constexpr size_t kMaxSteps = 100000;
+    static constexpr size_t kCellEntries = size_t{1} << 22;
+    static constexpr size_t kDeviceSlotsBound = kMaxSteps + 2;
+
+    explicit TJournal(TSession& session);
+    ~TJournal();
+    TJournal(const TJournal&) = delete;
+    TJournal& operator=(const TJournal&) = delete;
+
+    // Starts recording the stores into memory, or stops (and forgets everything).
+    void Attach(bool on);
+    bool Attached() const;
+
+    // Forgets every step (a load, a cleared memory).
+    void Reset();
+    // Notes the state from which the next step starts (a later call before that step replaces
+    // it). `quiet`: since the last checkpoint only steps ran (no device clock tick, no change by
+    // hand), so the devices changed only if a step accessed their registers or the trace
+    // recorded.
+    void Mark(bool quiet = false);
+    // A step is about to run: it is taken back to the last checkpoint (noted now if there is
+    // none since the last step, `quiet` as for Mark).
+    void BeginStep(bool quiet = false);
+
+    // Steps that can be taken back.
+    size_t Depth() const { return count_; }
+    // Puts the board back as it was at the checkpoint of the last step and forgets that step.
+    // Returns false when there is none. Tells the device models' observers.
+    bool StepBack();
+
+    // Bytes the journal holds for its rings at most.
+    static size_t MaximumBytes();
+
+private:
+    // The device part of a checkpoint: compared with the last one, stored when it differs. (No
+    // member initialisers, here and in TFrame: the rings are reserved without being written.)
+    struct TDevices {
+        uint64_t Random;
+        uint64_t TraceRows;
+        uint32_t TerminalPrefix, TerminalBody, TerminalReceived, TerminalEdits;
+        uint16_t Counter, OutputCompare, InputCapture;
+        uint8_t TCSR;
+        uint8_t Port1Direction, Port1Level, Port2Direction, Port2Level;
+        uint8_t RMCR, TRCSR, RDR, TDR, TxCount, RxCount, RxByte;
+        uint8_t SciFlags; // RdrTaken, OverrunSeen, RateMismatch
+        bool Triggered;
+        bool operator==(const TDevices&) const = default;
+    };
+    // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
+    // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
+    struct TFrame {
+        uint64_t Cycles;
+        uint32_t Cells;       // the cell log's end at the checkpoint
+        uint32_t LogAppended; // the log's count at the checkpoint
+        uint32_t Devices;     // slot in devices_ (17 bits), and the previous opcode + 1 above
+        uint16_t PC, X, SP;
+        int16_t ExecutionLine;
+        uint8_t A, B, CCR, Pending;
+    };
+    static_assert(sizeof(TFrame) == 32);
+    static constexpr int kPreviousShift = 17;
+    static_assert(kDeviceSlotsBound < (1u << kPreviousShift));
+    uint64_t CellsOf(const TFrame& frame) const {
+        return cells_.End() - static_cast<uint32_t>(static_cast<uint32_t>(cells_.End()) - frame.Cells);
+    }
+
+    void Capture(TFrame& frame, bool quiet);
+    TDevices CaptureDevices() const;
+    void RestoreDevices(const TDevices& devices);
+    void DropOldest();
+    void CellLogFull();
+
+    TSession& session_;
+    TCellLog cells_;
+    // Ring of kFrameSlots frames: count_ (at most kMaxSteps) of them from first_ on, then the
+    // pending checkpoint (in the next slot, noted in place).
+    static constexpr size_t kFrameSlots = kMaxSteps + 1;
+    std::unique_ptr<TFrame[]> frames_;
+    size_t first_ = 0;
+    size_t count_ = 0;
+    // Device parts: a ring one slot larger than the steps plus the pending checkpoint can refer
+    // to, so a new part never overwrites one that is still referred to.
+    static constexpr uint32_t kDeviceSlots = kDeviceSlotsBound;
+    std::unique_ptr<TDevices[]> devices_;
+    uint32_t lastDevices_ = 0; // slot of the device part noted last
+    bool haveDevices_ = false;
+    uint64_t accessesSeen_ = 0; // the memory's device access count when it was noted
+    bool pendingValid_ = false;
+    // The pending checkpoint stored a new device part; before it, these were the last one.
+    bool pendingPushed_ = false;
+    uint32_t lastBeforePending_ = 0;
+    bool haveBeforePending_ = false;
+};

@@ -1,0 +1,292 @@
+// Reverse step: the history of the steps takes the whole board back, devices included, and going
+// back N steps gives the state of the same run stopped N steps earlier.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/machine.h"
+#include "isa/isa.h"
+#include "session/journal.h"
+#include "session/scenario.h"
+#include "tests/session/boardstate.h"
+
+namespace {
+
+std::vector<std::string> Source(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+// Busy with every device: Port 1 shows a counter, the output compare interrupt toggles Port 2
+// pin 1 every 7 ticks, the serial interface sends the counter and takes bytes in by interrupt;
+// the IRQ and NMI handlers count. Line numbers matter only for the breakpoint case.
+const char* const kDevices = "       org $1000\n"
+                             "start  lds #$00FF\n"
+                             "       ldaa #$1A\n" // RIE RE TE
+                             "       staa $11\n"
+                             "       ldaa #$FF\n"
+                             "       staa $00\n" // Port 1 outputs
+                             "       ldaa #$02\n"
+                             "       staa $01\n" // Port 2 pin 1 an output
+                             "       ldd $09\n"
+                             "       addd #7\n"
+                             "       std $0B\n"
+                             "       ldaa #$09\n" // EOCI, OLVL
+                             "       staa $08\n"
+                             "       cli\n"
+                             "loop   inc $80\n"
+                             "       ldaa $80\n"
+                             "       staa $02\n"
+                             "       ldab $11\n"
+                             "       andb #$20\n" // TDRE
+                             "       beq loop\n"
+                             "       staa $13\n"
+                             "       bra loop\n"
+                             "ocf    ldaa $08\n"
+                             "       eora #$01\n"
+                             "       staa $08\n"
+                             "       ldd $0B\n"
+                             "       addd #7\n"
+                             "       std $0B\n"
+                             "       inc $81\n"
+                             "       rti\n"
+                             "sci    ldaa $11\n"
+                             "       ldab $12\n"
+                             "       stab $82\n"
+                             "       inc $83\n"
+                             "       rti\n"
+                             "irq    inc $84\n"
+                             "       rti\n"
+                             "nmi    inc $85\n"
+                             "       rti\n"
+                             "       org $fff0\n"
+                             "       fdb sci\n"
+                             "       org $fff4\n"
+                             "       fdb ocf\n"
+                             "       org $fff8\n"
+                             "       fdb irq\n"
+                             "       org $fffc\n"
+                             "       fdb nmi\n"
+                             "       fdb start\n"
+                             "       end\n";
+
+// Everything the outside world can do, at the given steps.
+void AddStimuli(TScenario& scenario, uint64_t from, uint64_t every, uint64_t until) {
+    for (uint64_t step = from; step < until; step += every) {
+        scenario.Add(step, TIrqRequest{});
+        scenario.Add(step + every / 4, TPinToggle{2, 0});
+        scenario.Add(step + every / 3, TSerialSend{{static_cast<uint8_t>(step), 0x41}});
+        scenario.Add(step + every / 2, TNmiRequest{});
+        scenario.Add(step + every / 2, TPinToggle{1, 3});
+    }
+}
+
+// The trace records every write to the direct page once a read of $0008 armed it.
+void TraceDirectPageWrites(TSession& session) {
+    TTrace& trace = session.Machine().Memory.Trace;
+    trace.Triggers.Add(*ParseCondition("0008", "x", "R"));
+    trace.Qualifiers.Add(*ParseCondition("00xx", "x", "W"));
+    session.Machine().Memory.TraceEnabled = true;
+}
+
+class HistoryTest : public ::testing::Test {
+protected:
+    void Load(TSession& session, const char* text, uint32_t seed) {
+        session.Machine().Random.Seed(seed);
+        lines = Source(text);
+        ASSERT_TRUE(session.LoadProgram(lines).Ok);
+    }
+    std::vector<std::string> lines;
+};
+
+} // namespace
+
+// N steps forward and N back, from different points of a run and with the line looped back or
+// not: every field of the board is as before, through interrupts, compare matches, transfers
+// both ways, trace rows and stimuli.
+TEST_F(HistoryTest, ForwardAndBackAgainGivesTheEarlierBoard) {
+    struct TCase {
+        uint64_t before, forward;
+        bool loopback;
+    } cases[] = {{0, 1, false}, {0, 3000, false}, {1234, 5000, true}, {20000, 40000, false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.before << "+" << c.forward << (c.loopback ? " loopback" : ""));
+        TSession session(ORLEK_PROGRAM_DIR, false);
+        Load(session, kDevices, 7);
+        session.Machine().Sci.Loopback = c.loopback;
+        TraceDirectPageWrites(session);
+        TScenario scenario(session);
+        scenario.Clock = {3, 20, 1};
+        AddStimuli(scenario, 100, 900, c.before + c.forward);
+        ASSERT_EQ(scenario.Advance(c.before), ScenarioStop::Running);
+        session.Pause();
+        const TBoardState earlier = TBoardState::Of(session);
+        ASSERT_EQ(scenario.Advance(c.forward), ScenarioStop::Running);
+        session.Pause();
+        if (c.forward > 1000) EXPECT_GT(session.Machine().Memory.Trace.Rows().size(), 0u);
+        for (uint64_t k = 0; k < c.forward; ++k)
+            ASSERT_TRUE(session.StepBack()) << k;
+        ExpectSameBoard(TBoardState::Of(session), earlier);
+        EXPECT_EQ(session.HistoryDepth(), c.before);
+    }
+    // The run did what the test is about: compare matches, transfers and interrupts.
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    Load(session, kDevices, 7);
+    TScenario scenario(session);
+    scenario.Clock = {3, 20, 1};
+    AddStimuli(scenario, 100, 900, 20000);
+    scenario.Advance(20000);
+    for (uint16_t counter : {0x81, 0x83, 0x84, 0x85})
+        EXPECT_GT(session.PeekValue(counter), 0) << counter;
+    EXPECT_FALSE(session.SciTerminal().Received().empty());
+}
+
+// Random programs, with random stimuli and dense device clocks: going back the steps a run took
+// gives the board it started from, and going back N steps gives the board of the same run stopped
+// N steps earlier (also when the run ended by leaving the program). Every byte of the memory is an
+// opcode the processor executes (WAI aside), so wherever a jump, a return or an interrupt vector
+// leads, the program goes on: it writes all over the memory, enables interrupts and takes them.
+// A third of the bytes are also addresses of the ports, the timer or the serial interface
+// ($01, $04-$11), so direct operands reach the devices often.
+TEST_F(HistoryTest, RandomProgramsGoBackExactly) {
+    std::vector<uint8_t> opcodes;
+    for (const IsaEntry& entry : IsaTable())
+        if (entry.Opcode != 0x3E) opcodes.push_back(entry.Opcode);
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::mt19937 random(seed);
+        auto runs = [&](TSession& session, TScenario& scenario) {
+            std::mt19937 r(seed); // the same program and stimuli for every session
+            Load(session, "start nop\n       org $fffe\n       fdb start\n       end\n", seed);
+            for (uint32_t address = 0x20; address <= 0xFFFF; ++address)
+                session.Memory().Cells[address] =
+                    MemoryCell{r() % 3 == 0 ? static_cast<uint8_t>(r() % 2 ? 0x01 : 0x04 + r() % 14)
+                                            : opcodes[r() % opcodes.size()],
+                               static_cast<int16_t>(1 + address % 97)};
+            session.Cpu().PC = static_cast<uint16_t>(0x20 + r() % 0xFF00);
+            session.Cpu().SP = static_cast<uint16_t>(r());
+            session.Cpu().I = false;
+            session.Machine().Sci.Loopback = r() % 2 == 0;
+            TTrace& trace = session.Machine().Memory.Trace;
+            trace.Triggers.Add(*ParseCondition("x", "x", "R"));
+            trace.Qualifiers.Add(*ParseCondition("00xx", "x", "W"));
+            session.Machine().Memory.TraceEnabled = true;
+            scenario.Clock = {1 + r() % 4, 2 + r() % 10, 1};
+            for (int k = 0; k < 40; ++k) {
+                const uint64_t step = 1 + r() % 3000;
+                switch (r() % 5) {
+                case 0:
+                    scenario.Add(step, TIrqRequest{});
+                    break;
+                case 1:
+                    scenario.Add(step, TNmiRequest{});
+                    break;
+                case 2:
+                    scenario.Add(step, TPinToggle{1, static_cast<int>(r() % 8)});
+                    break;
+                case 3:
+                    scenario.Add(step, TPinToggle{2, static_cast<int>(r() % 5)});
+                    break;
+                default:
+                    scenario.Add(step, TSerialSend{{static_cast<uint8_t>(r()), static_cast<uint8_t>(r())}});
+                }
+            }
+        };
+        TSession a(ORLEK_PROGRAM_DIR, false);
+        TScenario sa(a);
+        runs(a, sa);
+        const TBoardState start = TBoardState::Of(a);
+        sa.Advance(1 + random() % 3000);
+        a.Pause();
+        const uint64_t done = sa.Steps();
+        ASSERT_GT(done, 0u);
+        const uint64_t back = 1 + random() % done;
+        for (uint64_t k = 0; k < back; ++k)
+            ASSERT_TRUE(a.StepBack());
+
+        TSession b(ORLEK_PROGRAM_DIR, false);
+        TScenario sb(b);
+        runs(b, sb);
+        if (done - back > 0) ASSERT_EQ(sb.Advance(done - back), ScenarioStop::Running);
+        b.Pause();
+        ExpectSameBoard(TBoardState::Of(a), TBoardState::Of(b));
+
+        for (uint64_t k = back; k < done; ++k)
+            ASSERT_TRUE(a.StepBack());
+        EXPECT_FALSE(a.StepBack());
+        ExpectSameBoard(TBoardState::Of(a), start);
+    }
+}
+
+// Stepping by hand: what happens between two steps (clock ticks, edits, pin clicks, requests)
+// is taken back with the step that follows it; a new step after going back drops the future;
+// a load, a cleared memory and a stop end the history.
+TEST_F(HistoryTest, StepsByHandTakeBackWhatPrecededThem) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    Load(session, kDevices, 3);
+    EXPECT_FALSE(session.CanStepBack()); // nothing to go back to right after a load
+    const TBoardState loaded = TBoardState::Of(session);
+    for (int k = 0; k < 20; ++k)
+        session.StepOnce();
+    const TBoardState twenty = TBoardState::Of(session);
+
+    TMachine& m = session.Machine();
+    m.Timer.TimerTick();
+    m.Sci.SciTick();
+    m.Port2.TogglePin(0);
+    session.RequestNmi();
+    session.SetRegister(CpuRegister::X, 0x1234);
+    session.Memory().Write(0x0090, MemoryCell{0x55, 0}, false);
+    session.SciTerminal().SendByte(0x42);
+    session.SciTerminal().SetOutput("edited by hand");
+    m.Timer.AdvanceCounter(0x100);
+    session.StepOnce();
+    EXPECT_EQ(session.HistoryDepth(), 21u);
+    ASSERT_TRUE(session.StepBack());
+    ExpectSameBoard(TBoardState::Of(session), twenty);
+
+    // The undone step is gone once a new one is taken.
+    session.StepOnce();
+    EXPECT_EQ(session.HistoryDepth(), 21u);
+    while (session.StepBack()) {
+    }
+    ExpectSameBoard(TBoardState::Of(session), loaded);
+
+    // A stop by hand ends it; a step that leaves the program does not (the session halts
+    // again where that step began); a cleared memory and a load forget it.
+    session.StepOnce();
+    session.Stop();
+    EXPECT_FALSE(session.CanStepBack());
+    Load(session, "start  nop\n       org $fffe\n       fdb start\n       end\n", 3);
+    EXPECT_EQ(session.HistoryDepth(), 0u);
+    ASSERT_TRUE(session.StepOnce().Left);
+    ASSERT_TRUE(session.StepBack());
+    EXPECT_EQ(session.State(), RunState::Halted);
+    EXPECT_TRUE(session.Loaded());
+    session.StepOnce();
+    session.Memory().Clear();
+    EXPECT_FALSE(session.StepBack());
+}
+
+// The history keeps the last TJournal::kMaxSteps steps; they all go back exactly.
+TEST_F(HistoryTest, KeepsTheLastHundredThousandSteps) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    session.Log.Enabled = false;
+    Load(session, kDevices, 5);
+    TScenario scenario(session);
+    ASSERT_EQ(scenario.Advance(5), ScenarioStop::Running);
+    const TBoardState five = TBoardState::Of(session);
+    ASSERT_EQ(scenario.Advance(TJournal::kMaxSteps), ScenarioStop::Running);
+    session.Pause();
+    EXPECT_EQ(session.HistoryDepth(), TJournal::kMaxSteps);
+    for (size_t k = 0; k < TJournal::kMaxSteps; ++k)
+        ASSERT_TRUE(session.StepBack()) << k;
+    EXPECT_FALSE(session.StepBack());
+    ExpectSameBoard(TBoardState::Of(session), five);
+    EXPECT_LT(TJournal::MaximumBytes(), 64u << 20);
+}
