@@ -7,7 +7,6 @@
 #include "assembler/labels.h"
 #include "engine/hex.h"
 #include "engine/machine.h"
-#include "isa/isa.h"
 #include "session/scenario.h"
 #include "session/sciterminal.h"
 #include "session/session.h"
@@ -74,8 +73,8 @@ TResolved Resolve(TSession& session, const TExerciseValue& v, int bits) {
 
 class TChecker {
 public:
-    TChecker(TSession& session, const TExercise& exercise, TCycleCount& cycles)
-        : session_(session), exercise_(exercise), cycles_(cycles), scenario_(session) {
+    TChecker(TSession& session, const TExercise& exercise)
+        : session_(session), exercise_(exercise), scenario_(session) {
         scenario_.Clock = exercise.Clock;
         for (const TStimulus& stimulus : exercise.Stimuli)
             scenario_.Add(stimulus);
@@ -104,7 +103,6 @@ private:
     // check has run as many steps as any check may.
     bool Step() {
         if (left_ || scenario_.Steps() >= TCheckpoint::kMaxRunSteps) return false;
-        cycles_.BeforeStep(session_);
         const ScenarioStop stop = scenario_.Advance(1);
         // A breakpoint halts the scenario after its step; the check simply goes on.
         if (stop == ScenarioStop::Left || stop == ScenarioStop::NotLoaded) {
@@ -256,7 +254,7 @@ private:
                   !left_};
             break;
         case K::MaxCycles: {
-            const uint64_t have = cycles_.Cycles();
+            const uint64_t have = session_.Cycles();
             er = {"število ciklov", "največ " + std::to_string(e.Limit), std::to_string(have),
                   have <= e.Limit};
             break;
@@ -267,7 +265,6 @@ private:
 
     TSession& session_;
     const TExercise& exercise_;
-    TCycleCount& cycles_;
     TScenario scenario_;
     TExerciseResult result_;
     bool left_ = false;
@@ -276,11 +273,6 @@ private:
 };
 
 } // namespace
-
-void TTableCycleCount::BeforeStep(const TSession& session) {
-    if (const IsaEntry* entry = IsaFindOpcode(session.PeekValue(session.Registers().PC)))
-        cycles_ += entry->Cycles;
-}
 
 size_t TExerciseResult::Total() const {
     size_t total = 0;
@@ -301,17 +293,16 @@ void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
     if (exercise.Seed) session.Machine().Random.Seed(*exercise.Seed);
 }
 
-TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise, TCycleCount* cycles) {
+TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise) {
     TExerciseResult result;
     if (!session.Loaded()) return result;
-    TTableCycleCount tableCycles;
     TSci& sci = session.Machine().Sci;
     const bool loopback = sci.Loopback;
     const bool logging = session.Log.Enabled;
     sci.Loopback = exercise.Loopback;
     session.Log.Enabled = false;
     {
-        TChecker checker(session, exercise, cycles ? *cycles : tableCycles);
+        TChecker checker(session, exercise);
         result = checker.Run();
     }
     result.Loaded = true;

@@ -10,29 +10,6 @@
 
 class TSession;
 
-// How many E-clock cycles the check run has taken, for the "max_cycles" expectation. The
-// checker asks only through this: BeforeStep comes before every step, Cycles when an
-// expectation is checked.
-class TCycleCount {
-public:
-    virtual ~TCycleCount() = default;
-    virtual void BeforeStep(const TSession& session) = 0;
-    virtual uint64_t Cycles() const = 0;
-};
-
-// Counts the cycles of the instruction-set table: every executed instruction adds the cycles
-// its opcode's row lists (SWI 12, RTI 10, WAI 9 with the rest). The entry into a hardware
-// interrupt (12 cycles) happens inside the processor's step and is not seen here, so it is not
-// counted; a session that keeps its own cycle counter can stand in for this class.
-class TTableCycleCount : public TCycleCount {
-public:
-    void BeforeStep(const TSession& session) override;
-    uint64_t Cycles() const override { return cycles_; }
-
-private:
-    uint64_t cycles_ = 0;
-};
-
 // One expectation as checked: what it concerns, the expected and the actual value as text
 // (UTF-8), and whether they agree.
 struct TExpectationResult {
@@ -73,10 +50,9 @@ void PrepareExerciseBoard(TSession& session, const TExercise& exercise);
 // turn. The run is not logged; breakpoints do not stop it; the serial line's loopback is the
 // exercise's during the run and the user's again afterwards. The machine's state is left as the
 // last checkpoint found it, halted (or stopped, when the program left its code), so it can be
-// looked at. `cycles` defaults to a TTableCycleCount. With no program loaded nothing runs and
-// the result has Loaded false.
-TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise,
-                                   TCycleCount* cycles = nullptr);
+// looked at. The "max_cycles" expectation reads the session's cycle counter, which the load
+// started at 0. With no program loaded nothing runs and the result has Loaded false.
+TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise);
 
 // Prepares the board, loads `lines` (8-bit source text) as the Load command does, and checks.
 // A failed assembly gives Loaded false with the assembler's messages.

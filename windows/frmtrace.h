@@ -2,6 +2,7 @@
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 
 #include "windows/toolframe.h"
