@@ -239,7 +239,7 @@ TfrmSpomin::TfrmSpomin(TAddressView& view, QWidget* parent)
         strip->addWidget(b);
     strip->addStretch(1);
     layout->addLayout(strip);
-    resize(200, 400);
+    resize(230, 400);
 
     // Auto-repeat: a press with any mouse button starts it, the release stops it; the click of
     // the release (left button) adds one more step.

@@ -92,6 +92,7 @@ private:
 
     TLogModel* model_;
     int rowHeight_ = 14;
+    int baseline_ = 12; // from a row's top to the text's baseline
     int charWidth_ = 8;
     std::vector<int> columnX_; // left edge of each column, in pixels
     int contentWidth_ = 0;
