@@ -8,7 +8,7 @@
 // (its run command, without the process start).
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
-//             [--no-panels] [--no-tools] [--no-trace] [--instructions]
+//             [--no-panels] [--no-tools] [--no-symbols] [--no-trace] [--instructions]
 // (the --no- options leave a window hidden or the trace off, to see what each costs;
 // --instructions lists instructions instead of bytes in the address-space window; --source runs
 // another program, e.g. examples/utripanje.asm, which writes a port in every pass)
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     double seconds = 3.0;
     std::string programDir = ORLEK_PROGRAM_DIR;
     bool showEditor = true, showLog = true, showPanels = true, showTools = true, trace = true;
-    bool instructions = false;
+    bool instructions = false, showSymbols = true;
     std::string sourcePath;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-editor")) {
@@ -97,6 +97,8 @@ int main(int argc, char** argv) {
             showTools = false;
         } else if (!std::strcmp(argv[i], "--no-trace")) {
             trace = false;
+        } else if (!std::strcmp(argv[i], "--no-symbols")) {
+            showSymbols = false;
         } else if (!std::strcmp(argv[i], "--instructions")) {
             instructions = true;
         } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
@@ -106,10 +108,10 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--program-dir") && i + 1 < argc) {
             programDir = argv[++i];
         } else {
-            std::fprintf(
-                stderr,
-                "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
-                "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-trace] [--instructions]\n");
+            std::fprintf(stderr,
+                         "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
+                         "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-symbols] [--no-trace] "
+                         "[--instructions]\n");
             return 2;
         }
     }
@@ -201,8 +203,10 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&run, &TRunControl::displayRefreshed, &watchWindow,
                      &TfrmSpremenljivke::DisplayRefreshed);
-    toolWindows.push_back(&symbolWindow);
-    toolWindows.push_back(&watchWindow);
+    if (showSymbols) {
+        toolWindows.push_back(&symbolWindow);
+        toolWindows.push_back(&watchWindow);
+    }
     if (showTools)
         for (QWidget* window : toolWindows)
             window->show();

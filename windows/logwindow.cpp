@@ -118,10 +118,12 @@ TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(pare
     charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('0')));
     // Column widths in characters, one blank between columns.
     static const int widths[TLogModel::kColumns] = {4, 5, 3, 9, 2, 2, 4, 4, 4, 8, 5, 5};
-    int x = 4;
+    int x = 4, chars = 0;
     for (int width : widths) {
         columnX_.push_back(x);
+        columnChar_.push_back(chars);
         x += (width + 2) * charWidth_;
+        chars += width + 2;
     }
     contentWidth_ = x;
     viewport()->setBackgroundRole(QPalette::Base);
@@ -185,20 +187,25 @@ void TLogView::paintEvent(QPaintEvent*) {
         const bool selected = selFirst >= 0 && row >= selFirst && row <= selLast;
         if (selected) painter.fillRect(0, y, viewport()->width(), rowHeight_, pal.highlight());
         painter.setPen(selected ? pal.highlightedText().color() : pal.text().color());
-        // One formatted line per row, split at the tabs into the columns.
+        // One formatted line per row, its tabs turned into blanks up to each column's edge (the
+        // font is fixed-pitch), drawn as one plain string: the text is shaped once a row rather
+        // than once a cell, which is what a frame of the log costs.
         const QString text = model_->RowText(row);
+        QString line;
+        line.reserve(columnChar_.back() + 16);
         int column = 0;
         qsizetype start = 0;
         while (column < TLogModel::kColumns && start <= text.size()) {
             qsizetype tab = text.indexOf(QLatin1Char('\t'), start);
             if (tab < 0) tab = text.size();
-            // A plain string at a point: no layout pass, which a rectangle with alignment costs
-            // for every cell of every frame.
-            painter.drawText(columnX_[static_cast<size_t>(column)] + dx, y + baseline_,
-                             text.mid(start, tab - start));
+            const qsizetype edge = columnChar_[static_cast<size_t>(column)];
+            if (line.size() < edge) line.append(QString(edge - line.size(), QLatin1Char(' ')));
+            else if (column > 0) line.append(QLatin1Char(' '));
+            line.append(QStringView(text).mid(start, tab - start));
             start = tab + 1;
             ++column;
         }
+        painter.drawText(columnX_[0] + dx, y + baseline_, line);
     }
 }
 

@@ -94,7 +94,8 @@ private:
     int rowHeight_ = 14;
     int baseline_ = 12; // from a row's top to the text's baseline
     int charWidth_ = 8;
-    std::vector<int> columnX_; // left edge of each column, in pixels
+    std::vector<int> columnX_;    // left edge of each column, in pixels
+    std::vector<int> columnChar_; // left edge of each column, in characters
     int contentWidth_ = 0;
     int anchor_ = -1;
     int current_ = -1;
