@@ -8,16 +8,9 @@
 #include "engine/machine.h"
 #include "session/cycles.h"
 #include "session/session.h"
+#include "tests/session/sourcelines.h"
 
 namespace {
-
-std::vector<std::string> Source(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
 
 // E-clock cycles of each opcode, written down from the MC6801/MC6803 data sheet's instruction
 // tables, independently of the workbench's instruction table (0: no instruction). WAI counts

@@ -8,16 +8,9 @@
 #include "session/exercise.h"
 #include "session/exercisecheck.h"
 #include "session/session.h"
+#include "tests/session/sourcelines.h"
 
 namespace {
-
-std::vector<std::string> Source(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
 
 TExercise Parse(const std::string& text) {
     const TExerciseRead read = ParseExercise(text);

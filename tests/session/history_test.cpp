@@ -11,16 +11,9 @@
 #include "session/journal.h"
 #include "session/scenario.h"
 #include "tests/session/boardstate.h"
+#include "tests/session/sourcelines.h"
 
 namespace {
-
-std::vector<std::string> Source(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
 
 // Busy with every device: Port 1 shows a counter, the output compare interrupt toggles Port 2
 // pin 1 every 7 ticks, the serial interface sends the counter and takes bytes in by interrupt;

@@ -8,16 +8,9 @@
 #include "engine/machine.h"
 #include "session/scenario.h"
 #include "session/sciterminal.h"
+#include "tests/session/sourcelines.h"
 
 namespace {
-
-std::vector<std::string> Source(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
 
 class ScenarioTest : public ::testing::Test {
 protected:

@@ -7,18 +7,10 @@
 
 #include "engine/machine.h"
 #include "session/session.h"
+#include "tests/session/sourcelines.h"
 #include "tests/unprivileged.h"
 
 namespace {
-
-std::vector<std::string> Source(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
 
 // Counts A from 1 to 5, then runs off the end at $2008.
 const char* const kLoop = "* counting loop\n"  // 1
