@@ -342,10 +342,6 @@ void TLineAssembler::Immediate(const ModeEntry& e, std::string_view value) {
 
 } // namespace
 
-std::string ListingErrorMessage(int code) {
-    return "Integrna napaka pri pisanju listinga: " + std::to_string(code) + " (zapomni si stevilko";
-}
-
 CompileResult PackCompileResult(const TAsmResult& result) {
     const int lineField = result.Line == 0 ? 0 : result.Line + 1;
     return lineField * 256 + static_cast<int>(result.Status);

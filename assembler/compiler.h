@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "assembler/labels.h"
+#include "assembler/listing.h"
 #include "assembler/syntax.h"
 #include "assembler/ukazi.h"
 #include "engine/memory.h"
@@ -55,17 +56,6 @@ using CompileResult = int;
 CompileResult PackCompileResult(const TAsmResult& result);
 inline CompileStatus ResultStatus(CompileResult r) { return static_cast<CompileStatus>(r % 256); }
 inline int ResultLine(CompileResult r) { return r / 256; }
-
-// Listing write errors, reported once per kind after Compile; they never change the result.
-// The numbers are shown to the user.
-enum class ListingError : uint8_t {
-    Create = 1, // the file could not be created
-    Write = 2,  // a line could not be written
-    Close = 3,  // the file could not be completed (flush, close or rename)
-};
-constexpr int ListingErrorCode(ListingError error) { return static_cast<int>(error); }
-// "Integrna napaka pri pisanju listinga: N (zapomni si stevilko" (UTF-8).
-std::string ListingErrorMessage(int code);
 
 class TListing;
 

@@ -71,3 +71,7 @@ void TListing::Close() {
     std::string error;
     if (!out_.Commit(error)) Report(ListingError::Close, error);
 }
+
+std::string ListingErrorMessage(int code) {
+    return "Integrna napaka pri pisanju listinga: " + std::to_string(code) + " (zapomni si stevilko";
+}

@@ -7,8 +7,18 @@
 #include <string_view>
 #include <vector>
 
-#include "assembler/compiler.h"
 #include "assembler/outfile.h"
+
+// Listing write errors, reported once per kind after Compile; they never change the result.
+// The numbers are shown to the user.
+enum class ListingError : uint8_t {
+    Create = 1, // the file could not be created
+    Write = 2,  // a line could not be written
+    Close = 3,  // the file could not be completed (flush, close or rename)
+};
+constexpr int ListingErrorCode(ListingError error) { return static_cast<int>(error); }
+// "Integrna napaka pri pisanju listinga: N (zapomni si stevilko" (UTF-8).
+std::string ListingErrorMessage(int code);
 
 class TListing {
 public:
