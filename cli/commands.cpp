@@ -323,43 +323,79 @@ CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, st
     return filesOk ? CliExit::Ok : CliExit::Usage;
 }
 
+namespace {
+
+// The --break lines and labels as breakpoints of the session; false after a message when one
+// names no line of the source.
+bool SetBreakpoints(const TCliOptions& options, const TSourceText& source, TSession& session,
+                    std::FILE* err) {
+    std::vector<int> breaks = options.Breaks;
+    for (const std::string& label : options.BreakLabels) {
+        std::string name = IsValidUtf8(label) ? Utf8ToCp1250(label) : label;
+        const int line = LabelDefinitionLine(source.Lines, name);
+        if (line == 0) {
+            PrintLine(err, "orlek-cli: --break: oznake \"" + label +
+                               "\" ni v izvoru (podajte oznako ali številko "
+                               "vrstice)");
+            return false;
+        }
+        breaks.push_back(line);
+    }
+    for (int line : breaks) {
+        if (static_cast<size_t>(line) > source.Lines.size()) {
+            PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
+                               std::to_string(source.Lines.size()) + " vrstic)");
+            return false;
+        }
+        session.Breakpoints.Add(line);
+    }
+    return true;
+}
+
+// --log: the log streamed to its file while the program runs; false after a message when the
+// file cannot be created. The last --back records stay in the log so that going back can still
+// take them back.
+bool OpenLog(const TCliOptions& options, TSession& session, std::unique_ptr<TLogStream>& log,
+             std::FILE* err) {
+    session.Log.Enabled = !options.LogFile.empty();
+    if (options.LogFile.empty()) return true;
+    try {
+        log = std::make_unique<TLogStream>(session.Log, options.LogFile, static_cast<size_t>(options.Back));
+    } catch (const FileError& e) {
+        PrintLine(err, std::string("orlek-cli: ") + e.what());
+        return false;
+    }
+    session.Log.onAppended = [&log](size_t) { log->Flush(); };
+    return true;
+}
+
+// --back N after the run: the report becomes that of the state N steps earlier. Usage when the
+// run took fewer steps (it goes back as far as it can).
+CliExit GoBack(const TCliOptions& options, TSession& session, TRunReport& report, std::FILE* err) {
+    // Back from where the run stopped: a halted run stays halted.
+    session.Pause();
+    uint64_t back = 0;
+    while (back < options.Back && session.StepBack())
+        ++back;
+    report.Stop = "back";
+    report.Steps -= back;
+    report.Line = session.PeekLine(session.Cpu().PC);
+    if (back == options.Back) return CliExit::Ok;
+    PrintLine(err, "orlek-cli: --back " + std::to_string(options.Back) + ": nazaj je bilo mogoče le " +
+                       std::to_string(back) + " korakov");
+    return CliExit::Usage;
+}
+
+} // namespace
+
 CliExit RunCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
                    std::FILE* err) {
     TPrepared p = Prepare(options, programDir, err);
     if (p.Exit) return *p.Exit;
     TSession& session = *p.Session;
-    std::vector<int> breaks = options.Breaks;
-    for (const std::string& label : options.BreakLabels) {
-        std::string name = IsValidUtf8(label) ? Utf8ToCp1250(label) : label;
-        const int line = LabelDefinitionLine(p.Source.Lines, name);
-        if (line == 0) {
-            PrintLine(err, "orlek-cli: --break: oznake \"" + label +
-                               "\" ni v izvoru (podajte oznako ali številko "
-                               "vrstice)");
-            return CliExit::Usage;
-        }
-        breaks.push_back(line);
-    }
-    for (int line : breaks) {
-        if (static_cast<size_t>(line) > p.Source.Lines.size()) {
-            PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
-                               std::to_string(p.Source.Lines.size()) + " vrstic)");
-            return CliExit::Usage;
-        }
-        session.Breakpoints.Add(line);
-    }
     std::unique_ptr<TLogStream> log;
-    session.Log.Enabled = !options.LogFile.empty();
-    if (!options.LogFile.empty()) {
-        try {
-            log =
-                std::make_unique<TLogStream>(session.Log, options.LogFile, static_cast<size_t>(options.Back));
-        } catch (const FileError& e) {
-            PrintLine(err, std::string("orlek-cli: ") + e.what());
-            return CliExit::Usage;
-        }
-        session.Log.onAppended = [&log](size_t) { log->Flush(); };
-    }
+    if (!SetBreakpoints(options, p.Source, session, err) || !OpenLog(options, session, log, err))
+        return CliExit::Usage;
 
     // The history of the steps costs time; it is kept only when the run goes back afterwards.
     session.SetHistoryEnabled(options.Back > 0);
@@ -371,8 +407,8 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     if (options.Seed) session.Machine().Random.Seed(*options.Seed);
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);
+    PrintWarnings(load, err);
     if (!load.Ok) {
-        PrintWarnings(load, err);
         report.Messages = load.Messages;
         if (options.Json) Print(out, FormatReportJson(report));
         else
@@ -381,7 +417,6 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
         return CliExit::LoadFailed;
     }
     report.Loaded = true;
-    PrintWarnings(load, err);
     ConfigureBoard(options, session.Machine(), err);
     AddStimuli(options, scenario);
     scenario.onReport = [&](const TStepResult& result) {
@@ -394,22 +429,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     report.Stop = ScenarioStopName(scenario.Run());
     report.Steps = scenario.Steps();
     report.Line = scenario.Line();
-    CliExit exit = CliExit::Ok;
-    if (options.Back > 0) {
-        // Back from where the run stopped: a halted run stays halted.
-        session.Pause();
-        uint64_t back = 0;
-        while (back < options.Back && session.StepBack())
-            ++back;
-        if (back < options.Back) {
-            PrintLine(err, "orlek-cli: --back " + std::to_string(options.Back) +
-                               ": nazaj je bilo mogoče le " + std::to_string(back) + " korakov");
-            exit = CliExit::Usage;
-        }
-        report.Stop = "back";
-        report.Steps -= back;
-        report.Line = session.PeekLine(session.Cpu().PC);
-    }
+    CliExit exit = options.Back > 0 ? GoBack(options, session, report, err) : CliExit::Ok;
     report.Cycles = session.Cycles();
     GatherReport(options, session, report);
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);

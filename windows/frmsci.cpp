@@ -106,7 +106,43 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     Widget2()->SetGlyph(QLatin1Char('t'));
     Widget2()->SetShowHint(true);
 
-    // The chip.
+    auto* layout = new QHBoxLayout(Body());
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->setSpacing(0);
+    layout->addWidget(CreateChipGroup());
+    layout->addWidget(CreateLine());
+    layout->addWidget(CreateExternalGroup(), 1);
+
+    // The controls edit the terminal model and the line; the model keeps what they show.
+    connect(btnRxTx, &QToolButton::toggled, this, [this](bool on) {
+        sci_.Loopback = on;
+        Redraw();
+    });
+    connect(txtIzhod, &QLineEdit::textEdited, this, [this](const QString& text) {
+        terminal_.SetOutput(ToMachineText(text));
+        shownOutput_ = terminal_.OutputRevision();
+    });
+    connect(txtVhod, &QLineEdit::textEdited, this,
+            [this](const QString& text) { terminal_.Input = ToMachineText(text); });
+    connect(cbHitrost, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { terminal_.ExternalRate = ToMachineText(text); });
+    connect(btnNacin, &QPushButton::clicked, this, [this] {
+        terminal_.ToggleDisplayMode();
+        Redraw();
+    });
+    connect(btnSend, &QPushButton::clicked, this, &TfrmSCI::Send);
+
+    sci_.onChanged = [this] { ModelChanged(); };
+    terminal_.onChanged = [this] { ModelChanged(); };
+    // Everything as the models hold it now, the rate box included ("9600" at start-up).
+    shown_ = {sci_.RMCR, sci_.TRCSR, sci_.TxCount, sci_.TDR, sci_.RxCount, sci_.RxByte};
+    seenTicks_ = sci_.Ticks;
+    Redraw();
+    resize(sizeHint().width() + 40, sizeHint().height());
+}
+
+// The chip: its two registers bit by bit and the rate RMCR selects.
+QWidget* TfrmSCI::CreateChipGroup() {
     auto* chip = new QGroupBox(QStringLiteral("MC6803"), Body());
     gRMCR = new TBitGrid(8, chip);
     gRMCR->setObjectName(QStringLiteral("gRMCR"));
@@ -132,7 +168,11 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     chipLayout->addLayout(rate);
     chipLayout->addStretch(1);
 
-    // The line between them.
+    return chip;
+}
+
+// The line between the chip and the external system, the loopback switch and the counts.
+QWidget* TfrmSCI::CreateLine() {
     auto* line = new QWidget(Body());
     pbLinija = new TSciLinePicture(line);
     pbLinija->setObjectName(QStringLiteral("pbLinija"));
@@ -166,7 +206,11 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     lineLayout->addLayout(counts);
     lineLayout->addStretch(1);
 
-    // The external system.
+    return line;
+}
+
+// The external system: what the chip sent, what the user sends, the mode and the rate.
+QWidget* TfrmSCI::CreateExternalGroup() {
     auto* external = new QGroupBox(QStringLiteral("Zunanji sistem"), Body());
     txtIzhod = new QLineEdit(external);
     txtIzhod->setObjectName(QStringLiteral("txtIzhod"));
@@ -201,39 +245,7 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     externalLayout->addWidget(cbHitrost, 4, 0, 1, 2, Qt::AlignLeft);
     externalLayout->setRowStretch(5, 1);
 
-    auto* layout = new QHBoxLayout(Body());
-    layout->setContentsMargins(4, 2, 4, 4);
-    layout->setSpacing(0);
-    layout->addWidget(chip);
-    layout->addWidget(line);
-    layout->addWidget(external, 1);
-
-    // The controls edit the terminal model and the line; the model keeps what they show.
-    connect(btnRxTx, &QToolButton::toggled, this, [this](bool on) {
-        sci_.Loopback = on;
-        Redraw();
-    });
-    connect(txtIzhod, &QLineEdit::textEdited, this, [this](const QString& text) {
-        terminal_.SetOutput(ToMachineText(text));
-        shownOutput_ = terminal_.OutputRevision();
-    });
-    connect(txtVhod, &QLineEdit::textEdited, this,
-            [this](const QString& text) { terminal_.Input = ToMachineText(text); });
-    connect(cbHitrost, &QComboBox::editTextChanged, this,
-            [this](const QString& text) { terminal_.ExternalRate = ToMachineText(text); });
-    connect(btnNacin, &QPushButton::clicked, this, [this] {
-        terminal_.ToggleDisplayMode();
-        Redraw();
-    });
-    connect(btnSend, &QPushButton::clicked, this, &TfrmSCI::Send);
-
-    sci_.onChanged = [this] { ModelChanged(); };
-    terminal_.onChanged = [this] { ModelChanged(); };
-    // Everything as the models hold it now, the rate box included ("9600" at start-up).
-    shown_ = {sci_.RMCR, sci_.TRCSR, sci_.TxCount, sci_.TDR, sci_.RxCount, sci_.RxByte};
-    seenTicks_ = sci_.Ticks;
-    Redraw();
-    resize(sizeHint().width() + 40, sizeHint().height());
+    return external;
 }
 
 TfrmSCI::~TfrmSCI() {

@@ -85,6 +85,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* CreateChipGroup();
+    QWidget* CreateLine();
+    QWidget* CreateExternalGroup();
     void ModelChanged();
     void Redraw();
 
