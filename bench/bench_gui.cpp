@@ -1,4 +1,4 @@
-// Fast run of the sample program with the register panels, a code editor, the log window, the
+// Fast run of the sample program with the register panels, the code window, the log window, the
 // six device windows (address space, both ports, SCI, timer, trace) and the symbol and watch
 // windows (two watches) shown, the device clocks running, and the trace recording every write (a
 // trigger and a qualifier on any write). Reports executed steps per second next to the tick rate
@@ -8,23 +8,24 @@
 // (its run command, without the process start).
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
-//             [--no-panels] [--no-tools] [--no-symbols] [--no-trace] [--instructions]
+//             [--no-panels] [--no-tools] [--no-symbols] [--no-trace] [--instructions] [--paints]
 // (the --no- options leave a window hidden or the trace off, to see what each costs;
 // --instructions lists instructions instead of bytes in the address-space window; --source runs
-// another program, e.g. examples/utripanje.asm, which writes a port in every pass)
+// another program, e.g. examples/utripanje.asm, which writes a port in every pass; --paints
+// lists each widget's paint events per second of the fast run and the CPU time of one)
 // Runs under whatever platform Qt picks (QT_QPA_PLATFORM=offscreen when no display is set).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QTabWidget>
 #include <QTimer>
-#include <Qsci/qsciscintilla.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <unistd.h>
@@ -33,7 +34,9 @@
 #include "assembler/compiler.h"
 #include "assembler/encoding.h"
 #include "cli/commands.h"
+#include "editor/frmkoda.h"
 #include "engine/machine.h"
+#include "isa/isa.h"
 #include "session/addressview.h"
 #include "session/sciterminal.h"
 #include "session/session.h"
@@ -71,6 +74,36 @@ template <typename Window> void FollowDisplayFrames(TRunControl& run, Window& wi
     QObject::connect(&run, &TRunControl::displayRefreshed, &window, &Window::DisplayRefreshed);
 }
 
+// Counts the paint events of each widget and the CPU time each takes (its children's paints
+// are separate events and are not included).
+class TPaintTimingApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    struct TPaints {
+        int Count = 0;
+        double Cpu = 0;
+    };
+    std::map<std::string, TPaints> Paints;
+    bool Enabled = false, Counting = false;
+
+    bool notify(QObject* object, QEvent* event) override {
+        if (!Enabled || !Counting || event->type() != QEvent::Paint)
+            return QApplication::notify(object, event);
+        std::string name = object->metaObject()->className();
+        for (QObject* o = object; o; o = o->parent())
+            if (!o->objectName().isEmpty() && !o->objectName().startsWith(QStringLiteral("qt_"))) {
+                name += " in " + o->objectName().toStdString();
+                break;
+            }
+        const double start = CpuSeconds();
+        const bool result = QApplication::notify(object, event);
+        TPaints& paints = Paints[name];
+        ++paints.Count;
+        paints.Cpu += CpuSeconds() - start;
+        return result;
+    }
+};
+
 size_t Steps(const TLog& log) {
     size_t n = 0;
     for (const TLogRecord& r : log.Records())
@@ -84,7 +117,7 @@ int main(int argc, char** argv) {
     double seconds = 3.0;
     std::string programDir = ORLEK_PROGRAM_DIR;
     bool showEditor = true, showLog = true, showPanels = true, showTools = true, trace = true;
-    bool instructions = false, showSymbols = true;
+    bool instructions = false, showSymbols = true, countPaints = false;
     std::string sourcePath;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-editor")) {
@@ -99,6 +132,8 @@ int main(int argc, char** argv) {
             trace = false;
         } else if (!std::strcmp(argv[i], "--no-symbols")) {
             showSymbols = false;
+        } else if (!std::strcmp(argv[i], "--paints")) {
+            countPaints = true;
         } else if (!std::strcmp(argv[i], "--instructions")) {
             instructions = true;
         } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
@@ -111,7 +146,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
                          "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-symbols] [--no-trace] "
-                         "[--instructions]\n");
+                         "[--instructions] [--paints]\n");
             return 2;
         }
     }
@@ -121,7 +156,8 @@ int main(int argc, char** argv) {
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    TPaintTimingApplication app(argc, argv);
+    app.Enabled = countPaints;
     const int wallMs = static_cast<int>(seconds * 1000);
 
     std::unique_ptr<TSession> session;
@@ -152,9 +188,15 @@ int main(int argc, char** argv) {
         }
         sample = text.str();
     }
-    QsciScintilla editor;
-    editor.setText(QString::fromStdString(sample));
-    editor.markerDefine(QsciScintilla::RightArrow, 10);
+    TfrmKoda editor;
+    auto toList = [](const std::vector<std::string>& words) {
+        QStringList list;
+        for (const std::string& w : words)
+            list << QString::fromStdString(w);
+        return list;
+    };
+    editor.SetKeywords(toList(IsaKeywords()), toList(IsaCompletionWords()));
+    editor.SetSource(QString::fromStdString(sample));
     editor.resize(600, 400);
     if (showEditor) editor.show();
 
@@ -219,10 +261,8 @@ int main(int argc, char** argv) {
     }
     run.SourceLines = [&] { return SplitLines(Utf8ToCp1250(sample)); };
     QObject::connect(&run, &TRunControl::showExecutionLine, &editor, [&](int line) {
-        if (line <= 0) return;
-        editor.markerDeleteAll(10);
-        editor.markerAdd(line - 1, 10);
-        editor.ensureLineVisible(line - 1);
+        editor.ScrollToLine(line);
+        editor.SetExecutionLine(line);
     });
 
     run.Load();
@@ -242,7 +282,7 @@ int main(int argc, char** argv) {
     const int slices = std::max(1, wallMs / 500);
     const int sliceMs = wallMs / slices;
     int emptyTicks = 0;
-    double emptyWall = 0, runWall = 0, runCpu = 0;
+    double emptyWall = 0, emptyCpu = 0, runWall = 0, runCpu = 0;
     size_t fastSteps = 0;
     QElapsedTimer wall;
     for (int slice = 0; slice < slices; ++slice) {
@@ -252,15 +292,19 @@ int main(int argc, char** argv) {
             empty.setInterval(1);
             QObject::connect(&empty, &QTimer::timeout, [&] { ++emptyTicks; });
             wall.start();
+            const double cpuStart = CpuSeconds();
             empty.start();
             RunFor(sliceMs);
             emptyWall += static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+            emptyCpu += CpuSeconds() - cpuStart;
         }
         const size_t before = Steps(session->Log);
         const double cpuStart = CpuSeconds();
         wall.start();
         run.RunFast();
+        app.Counting = true;
         RunFor(sliceMs);
+        app.Counting = false;
         run.Pause();
         runWall += static_cast<double>(wall.nsecsElapsed()) * 1e-9;
         runCpu += CpuSeconds() - cpuStart;
@@ -310,8 +354,15 @@ int main(int argc, char** argv) {
         board.loaded = wasLoaded;
     }
 
+    if (countPaints) {
+        std::printf("paint events per second of fast run:\n");
+        for (const auto& [name, paints] : app.Paints)
+            std::printf("  %6.1f/s %7.1f us  %s\n", paints.Count / runWall, 1e6 * paints.Cpu / paints.Count,
+                        name.c_str());
+    }
     std::printf("platform:                 %s\n", qPrintable(QGuiApplication::platformName()));
-    std::printf("empty 1 ms timer:         %.0f ticks/s\n", emptyRate);
+    std::printf("empty 1 ms timer:         %.0f ticks/s, CPU per tick %.1f us\n", emptyRate,
+                emptyTicks ? 1e6 * emptyCpu / emptyTicks : 0.0);
     std::printf("fast run (1 ms):          %.0f steps/s (%zu steps in %.2f s), %.1f%% of the empty timer\n",
                 stepRate, fastSteps, runWall, emptyRate > 0 ? 100.0 * stepRate / emptyRate : 0.0);
     std::printf("fast run CPU load:        %.1f%%\n", 100.0 * runCpu / runWall);

@@ -271,7 +271,10 @@ void TfrmKoda::RestyleLine(int line) {
     const int end = line < txtKoda->lines()
                         ? int(txtKoda->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line))
                         : txtKoda->length();
-    txtKoda->recolor(start, end);
+    // Styled by the lexer directly: the editor's own recolouring would redraw every visible
+    // line, where new styles redraw only the characters they cover.
+    if (auto* lexer = qobject_cast<QsciLexerCustom*>(txtKoda->lexer())) lexer->styleText(start, end);
+    else txtKoda->recolor(start, end);
 }
 
 void TfrmKoda::RepaintMarks() {
@@ -282,10 +285,12 @@ void TfrmKoda::RepaintMarks() {
 void TfrmKoda::SetExecutionLine(int line) {
     // Called after every step of a run: an unchanged line costs nothing.
     if (line == executionLine && (line == 0 || HasExecutionMark(line))) return;
-    const int old =
-        executionLine > 0 ? txtKoda->markerFindNext(0, 1u << TKodaEditor::ExecutionMarker) + 1 : 0;
-    txtKoda->DeleteAllMarks(TKodaEditor::ExecutionMarker);
-    RestyleLine(old);
+    // Delete the mark where it stands rather than all marks of its kind: deleting all of them
+    // makes the editor redraw every visible line, once per display frame of a fast run.
+    for (int old; (old = txtKoda->markerFindNext(0, 1u << TKodaEditor::ExecutionMarker)) >= 0;) {
+        txtKoda->DeleteMark(old, TKodaEditor::ExecutionMarker);
+        RestyleLine(old + 1);
+    }
     executionLine = (line >= 1 && line <= txtKoda->lines()) ? line : 0;
     if (executionLine > 0) {
         txtKoda->AddMark(executionLine - 1, TKodaEditor::ExecutionMarker);
