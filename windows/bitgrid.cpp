@@ -38,6 +38,7 @@ void TBitGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QPalette& p = palette();
     painter.fillRect(event->rect(), p.color(QPalette::Mid));
+    text_.SetFont(font());
     for (int row = 0; row < 2; ++row) {
         for (int column = 0; column < columns_; ++column) {
             const QRect rect = CellRect(column, row);
@@ -45,7 +46,7 @@ void TBitGrid::paintEvent(QPaintEvent* event) {
             // The names stand on a header face, the bits on the field colour.
             painter.fillRect(rect, p.color(row == 0 ? QPalette::Button : QPalette::Base));
             painter.setPen(p.color(row == 0 ? QPalette::ButtonText : QPalette::Text));
-            painter.drawText(rect, Qt::AlignCenter, Cell(column, row));
+            text_.Draw(painter, rect, Qt::AlignCenter, Cell(column, row));
         }
     }
 }

@@ -2,6 +2,8 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "windows/monotext.h"
+
 // The bit grid of a device register: two rows of one cell per bit (eight, or five for Port 2),
 // 22 x 14 pixels each, no scroll bars, no editing. Row 0 names the bits "b7" ... "b0" on a header
 // face; row 1 shows the register's bits as "0" and "1", the highest bit leftmost. The grid holds
@@ -38,4 +40,5 @@ private:
 
     int columns_;
     uint8_t value_ = 0;
+    TMonoText text_; // draws the cells
 };

@@ -173,6 +173,7 @@ void TAddressList::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), kBackground);
     painter.setFont(font());
+    text_.SetFont(font());
     painter.setPen(kText);
     const int first = std::max(0, event->rect().top() / kRowHeight);
     const int last = std::min(RowCount() - 1, event->rect().bottom() / kRowHeight);
@@ -180,8 +181,8 @@ void TAddressList::paintEvent(QPaintEvent* event) {
         const QRect rect(0, row * kRowHeight, width(), kRowHeight);
         if (row == selected_) painter.fillRect(rect, kSelected);
         else if (instructions_ && rows_[static_cast<size_t>(row)].Pc) painter.fillRect(rect, kPcRow);
-        painter.drawText(rect.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         RowText(row));
+        text_.Draw(painter, rect.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   RowText(row));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "engine/memory.h"
 #include "session/addressview.h"
+#include "windows/monotext.h"
 #include "windows/toolframe.h"
 
 class QTimer;
@@ -56,6 +57,7 @@ private:
     bool instructions_ = false;
     std::vector<TDisRow> rows_;
     int selected_ = -1;
+    TMonoText text_; // draws the rows
 };
 
 // The address-space window "Naslovni prostor": the list and, in a narrow strip at its right, the

@@ -4,21 +4,20 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "engine/devices/timer.h"
 #include "windows/bitgrid.h"
+#include "windows/valuefield.h"
 
 namespace {
 
 QString Hex4(uint16_t value) { return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper(); }
 
-QLineEdit* ValueField(const char* name, QWidget* parent) {
-    auto* field = new QLineEdit(QStringLiteral("0000"), parent);
+TValueField* ValueField(const char* name, QWidget* parent) {
+    auto* field = new TValueField(QStringLiteral("0000"), parent);
     field->setObjectName(QLatin1String(name));
-    field->setReadOnly(true);
     QFont mono(QStringLiteral("Courier New"));
     mono.setStyleHint(QFont::TypeWriter);
     field->setFont(mono);
@@ -52,7 +51,7 @@ TfrmTimer::TfrmTimer(TTimer& timer, QWidget* parent)
     grid->addWidget(gTCSR, 1, 0, 1, 2, Qt::AlignLeft);
     const struct {
         const char* label;
-        QLineEdit* field;
+        TValueField* field;
     } rows[] = {{"Prostotekoči števec ($09-$0A)", txtStevec},
                 {"Primerjalni register ($0B-$0C)", txtPrimerjalni},
                 {"Prestrezni register ($0D-$0E)", txtPrestrezni}};

@@ -4,10 +4,10 @@
 
 #include "windows/toolframe.h"
 
-class QLineEdit;
 class QPushButton;
 class TBitGrid;
 class TTimer;
+class TValueField;
 
 // "Timer": the registers of the programmable timer and two buttons that move the free-running
 // counter forward. Group "Registri": the TCSR bit grid, then the counter, output compare and
@@ -28,9 +28,9 @@ public:
     ~TfrmTimer() override;
 
     TBitGrid* TcsrGrid() const { return gTCSR; }
-    QLineEdit* CounterField() const { return txtStevec; }
-    QLineEdit* CompareField() const { return txtPrimerjalni; }
-    QLineEdit* CaptureField() const { return txtPrestrezni; }
+    TValueField* CounterField() const { return txtStevec; }
+    TValueField* CompareField() const { return txtPrimerjalni; }
+    TValueField* CaptureField() const { return txtPrestrezni; }
     QPushButton* Advance100Button() const { return btn100; }
     QPushButton* Advance1000Button() const { return btn1000; }
 
@@ -58,9 +58,9 @@ private:
     TShown shown_;
     bool dirty_ = false;
     TBitGrid* gTCSR;
-    QLineEdit* txtStevec;
-    QLineEdit* txtPrimerjalni;
-    QLineEdit* txtPrestrezni;
+    TValueField* txtStevec;
+    TValueField* txtPrimerjalni;
+    TValueField* txtPrestrezni;
     QPushButton* btn100;
     QPushButton* btn1000;
 };

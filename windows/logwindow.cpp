@@ -138,26 +138,53 @@ TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(pare
         if (followAfterReset_) ScrollToBottom();
         viewport()->update();
     });
-    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
-        const bool follow = AtBottom();
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &TLogView::RowsArrived);
+    barTimer_ = new QTimer(this);
+    barTimer_->setSingleShot(true);
+    connect(barTimer_, &QTimer::timeout, this, [this] {
+        if (!barBehind_) return;
         UpdateScrollBars();
-        if (follow) ScrollToBottom();
+        ScrollToBottom();
+        barUpdated_.start();
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        // Moved by the user while the bar was behind: the view stays where the user put it.
+        if (barBehind_) UpdateScrollBars();
         viewport()->update();
     });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
     UpdateScrollBars();
 }
 
 int TLogView::VisibleRows() const { return std::max(1, viewport()->height() / rowHeight_); }
 
-int TLogView::FirstVisibleRow() const { return verticalScrollBar()->value(); }
+int TLogView::FirstVisibleRow() const {
+    return barBehind_ ? std::max(0, model_->rowCount() - VisibleRows()) : verticalScrollBar()->value();
+}
 
-bool TLogView::AtBottom() const { return verticalScrollBar()->value() >= verticalScrollBar()->maximum(); }
+bool TLogView::AtBottom() const {
+    return barBehind_ || verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+}
+
+void TLogView::RowsArrived() {
+    const bool follow = AtBottom();
+    if (follow && barUpdated_.isValid() && barUpdated_.elapsed() < kScrollBarMs) {
+        barBehind_ = true;
+        if (!barTimer_->isActive()) barTimer_->start(static_cast<int>(kScrollBarMs - barUpdated_.elapsed()));
+    } else {
+        UpdateScrollBars();
+        if (follow) ScrollToBottom();
+        // Rows arriving at the end within kScrollBarMs from now leave the bar behind.
+        if (follow) barUpdated_.start();
+        else barUpdated_.invalidate();
+    }
+    viewport()->update();
+}
 
 void TLogView::ScrollToBottom() { verticalScrollBar()->setValue(verticalScrollBar()->maximum()); }
 
 void TLogView::UpdateScrollBars() {
+    barBehind_ = false;
     const int rows = model_->rowCount();
     verticalScrollBar()->setRange(0, std::max(0, rows - VisibleRows()));
     verticalScrollBar()->setPageStep(VisibleRows());
@@ -182,14 +209,15 @@ void TLogView::paintEvent(QPaintEvent*) {
     const int dx = -horizontalScrollBar()->value();
     const QPalette& pal = palette();
     const int selFirst = SelectionFirst(), selLast = SelectionLast();
+    painter.setFont(viewport()->font());
+    text_.SetFont(viewport()->font());
     for (int row = first; row <= last; ++row) {
         const int y = (row - first) * rowHeight_;
         const bool selected = selFirst >= 0 && row >= selFirst && row <= selLast;
         if (selected) painter.fillRect(0, y, viewport()->width(), rowHeight_, pal.highlight());
         painter.setPen(selected ? pal.highlightedText().color() : pal.text().color());
         // One formatted line per row, its tabs turned into blanks up to each column's edge (the
-        // font is fixed-pitch), drawn as one plain string: the text is shaped once a row rather
-        // than once a cell, which is what a frame of the log costs.
+        // font is fixed-pitch), drawn as one string.
         const QString text = model_->RowText(row);
         QString line;
         line.reserve(columnChar_.back() + 16);
@@ -205,7 +233,7 @@ void TLogView::paintEvent(QPaintEvent*) {
             start = tab + 1;
             ++column;
         }
-        painter.drawText(columnX_[0] + dx, y + baseline_, line);
+        text_.Draw(painter, columnX_[0] + dx, y + baseline_, line);
     }
 }
 

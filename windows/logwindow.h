@@ -1,12 +1,14 @@
 #pragma once
 #include <QAbstractScrollArea>
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <vector>
 
 #include "session/log.h"
+#include "windows/monotext.h"
 
 class QLabel;
 class QPushButton;
@@ -59,12 +61,17 @@ private:
 };
 
 // A view of a TLogModel that paints only the rows in sight, straight from the model: appending
-// rows costs a scroll-bar range change, however long the log grows. Rows are selected with the
-// mouse (Shift extends) and Ctrl+C copies them as tab-separated log lines.
+// rows costs a scroll-bar range change, however long the log grows. While the view follows the
+// end and rows keep coming (a fast run), the scroll bar catches up at most kScrollBarMs apart:
+// the newest rows are drawn at every batch, and the bar, whose handle hardly moves in a long
+// log, is not repainted with each. Rows are selected with the mouse (Shift extends) and Ctrl+C
+// copies them as tab-separated log lines.
 class TLogView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TLogView(TLogModel* model, QWidget* parent = nullptr);
+
+    static constexpr int kScrollBarMs = 250;
 
     int RowHeight() const { return rowHeight_; }
     // Rows that fit in the viewport.
@@ -88,6 +95,7 @@ protected:
 
 private:
     void UpdateScrollBars();
+    void RowsArrived();
     int RowAt(int y) const;
 
     TLogModel* model_;
@@ -100,6 +108,12 @@ private:
     int anchor_ = -1;
     int current_ = -1;
     bool followAfterReset_ = false;
+    // Following the end ahead of the scroll bar, which shows an older range until the next
+    // UpdateScrollBars().
+    bool barBehind_ = false;
+    QElapsedTimer barUpdated_;
+    QTimer* barTimer_;
+    TMonoText text_; // draws the rows
 };
 
 // The log window "Dnevnik": the button "Brisi dnevnik" over the log lines. It follows the end of

@@ -111,6 +111,7 @@ void TTextGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), kGridLine);
     painter.setFont(font());
+    text_.SetFont(font());
     for (int row = 0; row < rows_; ++row) {
         for (int column = 0; column < ColumnCount(); ++column) {
             const QRect rect = CellRect(column, row);
@@ -118,8 +119,8 @@ void TTextGrid::paintEvent(QPaintEvent* event) {
             const bool selected = hasFocus() && column == selColumn_ && row == selRow_;
             painter.fillRect(rect, selected ? kSelected : kBackground);
             painter.setPen(kText);
-            painter.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                             cells_[static_cast<size_t>(row * ColumnCount() + column)]);
+            text_.Draw(painter, rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                       cells_[static_cast<size_t>(row * ColumnCount() + column)]);
         }
     }
 }

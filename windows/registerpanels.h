@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/memory.h"
+#include "windows/monotext.h"
 
 class TSession;
 
@@ -55,6 +56,7 @@ private:
     std::vector<QString> cells_; // row-major
     int selColumn_ = 0;
     int selRow_ = 0;
+    TMonoText text_; // draws the cells
 };
 
 // The panels under the toolbar: registers gRegistri (A, B, D, X, PC, SP), condition codes

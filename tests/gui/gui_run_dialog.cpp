@@ -1,4 +1,5 @@
 // The value-entry dialog and the log window.
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -136,6 +137,40 @@ TEST(LogWindowTest, LogEmptiedElsewhereResetsTheModel) {
     model.Flush();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.data(model.index(0, 0)).isValid());
+}
+
+// Rows that keep coming while the view follows the end are drawn at once; the scroll bar
+// catches up a little later, or as soon as the user moves it.
+TEST(LogWindowTest, ScrollBarCatchesUpWithAFollowedLog) {
+    TLog log;
+    TfrmLog window(log);
+    window.resize(601, 480);
+    window.show();
+    TLogView& view = *window.View();
+    QScrollBar& bar = *view.verticalScrollBar();
+    log.AppendHeader();
+    auto append = [&](int rows) {
+        for (int i = 0; i < rows; ++i)
+            log.Append(Record(0x2000, 0));
+        window.Model()->Flush();
+    };
+    append(300);
+    const int max = bar.maximum();
+    append(50);
+    EXPECT_EQ(bar.maximum(), max);
+    EXPECT_TRUE(view.AtBottom());
+    EXPECT_EQ(view.FirstVisibleRow(), 351 - view.VisibleRows());
+    for (QDeadlineTimer deadline(5000); bar.maximum() == max && !deadline.hasExpired();)
+        QTest::qWait(10);
+    EXPECT_EQ(bar.maximum(), 351 - view.VisibleRows());
+    EXPECT_EQ(bar.value(), bar.maximum());
+
+    append(50);
+    bar.setValue(20); // the user scrolls up before the bar has caught up
+    EXPECT_EQ(bar.maximum(), 401 - view.VisibleRows());
+    EXPECT_EQ(view.FirstVisibleRow(), 20);
+    append(50);
+    EXPECT_EQ(view.FirstVisibleRow(), 20);
 }
 
 TEST(LogWindowTest, ViewFollowsTheEndOnlyWhileAtTheEndAndCopiesSelectedLines) {

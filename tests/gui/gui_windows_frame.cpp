@@ -1,7 +1,11 @@
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "windows/monotext.h"
 #include "windows/toolframe.h"
 
 namespace {
@@ -65,3 +69,33 @@ TEST(ToolFrameTest, WidgetsStandRightToLeftByIndexWithTheirGaps) {
 }
 
 } // namespace
+
+// Texts placed glyph by glyph look exactly as the toolkit draws them, in a fixed-pitch and a
+// proportional font, aligned left and centred; a character the font lacks is left to the toolkit.
+TEST(MonoTextTest, DrawsAsTheToolkitDoes) {
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSize(9);
+    QFont proportional = QApplication::font();
+    for (const QFont& font : {mono, proportional})
+        for (int flags : {int(Qt::AlignLeft | Qt::AlignVCenter), int(Qt::AlignCenter)})
+            for (const QString& text :
+                 {QStringLiteral("PC: $200F"), QStringLiteral("2012 : (89)  \u2030 \u010D"),
+                  QStringLiteral("b7"), QStringLiteral("\u4E2D 1")}) {
+                auto render = [&](bool glyphs) {
+                    QImage image(160, 20, QImage::Format_ARGB32_Premultiplied);
+                    image.fill(Qt::white);
+                    QPainter painter(&image);
+                    painter.setFont(font);
+                    painter.setPen(Qt::black);
+                    const QRect rect(3, 2, 150, 16);
+                    TMonoText mono;
+                    mono.SetFont(font);
+                    if (glyphs) mono.Draw(painter, rect, flags, text);
+                    else painter.drawText(rect, flags, text);
+                    return image;
+                };
+                EXPECT_EQ(render(true), render(false))
+                    << text.toStdString() << " in " << font.family().toStdString();
+            }
+}

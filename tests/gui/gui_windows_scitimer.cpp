@@ -22,6 +22,7 @@
 #include "windows/frmsci.h"
 #include "windows/frmtimer.h"
 #include "windows/frmtrace.h"
+#include "windows/valuefield.h"
 
 namespace {
 
