@@ -122,6 +122,11 @@ TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), 
     SciClock->setInterval(150);
     connect(SciClock, &QTimer::timeout, this, &TRunControl::SciClockTick);
 
+    TickFrame = new QTimer(this);
+    TickFrame->setObjectName("TickFrame");
+    TickFrame->setSingleShot(true);
+    connect(TickFrame, &QTimer::timeout, this, &TRunControl::displayRefreshed);
+
     TurboClock = new QTimer(this);
     TurboClock->setObjectName("TurboClock");
     TurboClock->setInterval(0);
@@ -449,9 +454,22 @@ void TRunControl::RequestIrq() { session_.RequestIrq(); }
 
 void TRunControl::RequestNmi() { session_.RequestNmi(); }
 
-void TRunControl::TimerClockTick() { session_.Machine().Timer.TimerTick(); }
+void TRunControl::TimerClockTick() {
+    DeviceTick([this] { session_.Machine().Timer.TimerTick(); });
+}
 
-void TRunControl::SciClockTick() { session_.Machine().Sci.SciTick(); }
+void TRunControl::SciClockTick() {
+    DeviceTick([this] { session_.Machine().Sci.SciTick(); });
+}
+
+void TRunControl::DeviceTick(const std::function<void()>& tick) {
+    inTick_ = true;
+    tick();
+    inTick_ = false;
+    // A fast or turbo run draws its own frames; otherwise the tick's changes are drawn by the
+    // next tick frame.
+    if (FastRunFrameMs > 0 && !FrameLimited() && !TickFrame->isActive()) TickFrame->start(FastRunFrameMs);
+}
 
 void TRunControl::RefreshDisplay() { Refresh(false); }
 

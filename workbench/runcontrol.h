@@ -73,6 +73,10 @@ public:
     QTimer* SciClock;
     // The turbo run: one slice of TurboSliceMs of steps whenever the event loop is free.
     QTimer* TurboClock;
+    // Shows what the device clocks changed while no fast or turbo run draws frames: a tick
+    // waits for this single-shot frame (FastRunFrameMs) instead of drawing its window at once,
+    // so the timer window draws 25 times a second rather than at every 5 ms tick.
+    QTimer* TickFrame;
 
     // Source lines for the assembler (8-bit text in the machine's code page).
     std::function<std::vector<std::string>()> SourceLines;
@@ -120,7 +124,7 @@ public:
     // every change.
     bool FrameLimited() const {
         return (session_.State() == RunState::FastRun && FastRunFrameMs > 0) ||
-               session_.State() == RunState::TurboRun;
+               session_.State() == RunState::TurboRun || (inTick_ && FastRunFrameMs > 0);
     }
 
     // The turbo run executes steps for this many milliseconds at a time on the GUI thread, then
@@ -214,12 +218,14 @@ private:
     void ReportStep(const TStepResult& result);
     void EndTurbo();
     void ApplyStepBackEnabled();
+    void DeviceTick(const std::function<void()>& tick);
 
     TSession& session_;
     QPointer<TRegisterPanels> panels_; // not owned; cleared when the panels go
     int slowInterval_ = 400;
     int fastInterval_ = 1;
     bool inStep_ = false;
+    bool inTick_ = false; // a device clock's tick is being delivered
     bool addressSpaceLive_ = false;
     bool displayDirty_ = false; // a fast-run step has not been shown yet
     QElapsedTimer lastRefresh_; // when the display was last brought up to date

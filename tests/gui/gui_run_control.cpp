@@ -1,10 +1,15 @@
 // Run control: the state and enabling table, breakpoints, the end of a program, interrupts,
 // switching speeds. Timers are ticked by hand.
+#include <QDeadlineTimer>
+#include <QTest>
 #include <functional>
 #include <new>
 #include <stdexcept>
 
+#include "engine/devices/timer.h"
 #include "tests/gui/gui_run_fixture.h"
+#include "windows/frmtimer.h"
+#include "windows/valuefield.h"
 
 namespace {
 
@@ -301,6 +306,29 @@ TEST_F(RunControlTest, DeviceClocksTickTheModels) {
     run->TimerClockTick();
     EXPECT_EQ(session->Machine().Timer.Counter, static_cast<uint16_t>(counter + 1));
     run->SciClockTick(); // no byte in flight: nothing to check but that it runs
+}
+
+// Outside a fast run a device clock's tick is drawn by a frame shortly after it, not at the tick
+// itself; what the program or the user does is drawn at once.
+TEST_F(RunControlTest, DeviceTicksAreDrawnAtTheNextTickFrame) {
+    LoadProgram();
+    TTimer& timer = session->Machine().Timer;
+    TfrmTimer window(timer);
+    window.FrameLimited = [this] { return run->FrameLimited(); };
+    QObject::connect(run.get(), &TRunControl::displayRefreshed, &window, &TfrmTimer::DisplayRefreshed);
+    window.show();
+    timer.Counter = 0x1233;
+    run->TimerClockTick();
+    run->TimerClockTick();
+    EXPECT_FALSE(run->FrameLimited());
+    EXPECT_EQ(window.CounterField()->text(), "0000");
+    ASSERT_TRUE(run->TickFrame->isActive());
+    EXPECT_EQ(run->TickFrame->interval(), run->FastRunFrameMs);
+    for (QDeadlineTimer deadline(5000); run->TickFrame->isActive() && !deadline.hasExpired();)
+        QTest::qWait(5);
+    EXPECT_EQ(window.CounterField()->text(), "1235");
+    session->Memory().Write(0x0B, MemoryCell{0x12, 0}, true);
+    EXPECT_EQ(window.CompareField()->text(), "1200");
 }
 
 TEST_F(RunControlTest, FastRunShowsItsLastStepWhenItEnds) {
