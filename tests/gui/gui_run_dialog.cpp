@@ -139,16 +139,23 @@ TEST(LogWindowTest, LogEmptiedElsewhereResetsTheModel) {
     EXPECT_FALSE(model.data(model.index(0, 0)).isValid());
 }
 
+// A shown log window with its header row.
+class LogViewTest : public ::testing::Test {
+protected:
+    LogViewTest() {
+        window.resize(601, 480);
+        window.show();
+        log.AppendHeader();
+    }
+    TLog log;
+    TfrmLog window{log};
+    TLogView& view = *window.View();
+};
+
 // Rows that keep coming while the view follows the end are drawn at once; the scroll bar
 // catches up a little later, or as soon as the user moves it.
-TEST(LogWindowTest, ScrollBarCatchesUpWithAFollowedLog) {
-    TLog log;
-    TfrmLog window(log);
-    window.resize(601, 480);
-    window.show();
-    TLogView& view = *window.View();
+TEST_F(LogViewTest, ScrollBarCatchesUpWithAFollowedLog) {
     QScrollBar& bar = *view.verticalScrollBar();
-    log.AppendHeader();
     auto append = [&](int rows) {
         for (int i = 0; i < rows; ++i)
             log.Append(Record(0x2000, 0));
@@ -173,13 +180,7 @@ TEST(LogWindowTest, ScrollBarCatchesUpWithAFollowedLog) {
     EXPECT_EQ(view.FirstVisibleRow(), 20);
 }
 
-TEST(LogWindowTest, ViewFollowsTheEndOnlyWhileAtTheEndAndCopiesSelectedLines) {
-    TLog log;
-    TfrmLog window(log);
-    window.resize(601, 480);
-    window.show();
-    TLogView& view = *window.View();
-    log.AppendHeader();
+TEST_F(LogViewTest, ViewFollowsTheEndOnlyWhileAtTheEndAndCopiesSelectedLines) {
     for (int i = 0; i < 500; ++i)
         log.Append(Record(static_cast<uint16_t>(0x2000 + i), 0));
     window.Model()->Flush();
