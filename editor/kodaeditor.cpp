@@ -132,6 +132,21 @@ void TKodaEditor::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit mouseReleased(event->globalPosition().toPoint());
 }
 
+void TKodaEditor::paintEvent(QPaintEvent* event) {
+    // The editor paints the bounding rectangle of what is to be painted: when the execution
+    // mark jumps back over a loop, that is every line in between, at every display frame of a
+    // fast run. A region of a few separate rectangles is painted a rectangle at a time instead.
+    const QRegion& region = event->region();
+    if (region.rectCount() < 2 || region.rectCount() > 8) {
+        QsciScintilla::paintEvent(event);
+        return;
+    }
+    for (const QRect& rect : region) {
+        QPaintEvent part(rect);
+        QsciScintilla::paintEvent(&part);
+    }
+}
+
 void TKodaEditor::contextMenuEvent(QContextMenuEvent* event) {
     if (contextMenu) contextMenu->exec(event->globalPos());
     else QsciScintilla::contextMenuEvent(event);

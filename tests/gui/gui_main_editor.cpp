@@ -1,9 +1,12 @@
 // The code window: highlighter, marks and line colours, breakpoints following edits, label
 // hint, jump to memory, command help; the compile command and the listing window.
 #include <QDialog>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "session/addressview.h"
@@ -183,6 +186,26 @@ TEST_F(MainWindowTest, ABreakpointOnTheEmptyLastLineIsPaintedRed) {
     const QPoint at = PointOf(ed, 2, 1) + QPoint(40, 0);
     const QImage image = ed->viewport()->grab().toImage();
     EXPECT_EQ(image.pixelColor(at), QColor(0xFF, 0x00, 0x00)) << image.pixelColor(at).name().toStdString();
+}
+
+// The execution mark jumping back over a loop repaints the two lines it leaves and enters, and
+// the window then shows exactly what a full repaint shows.
+TEST_F(MainWindowTest, ExecutionMarkJumpRepaintsAsAFullRepaint) {
+    Create();
+    TfrmKoda& koda = Koda();
+    koda.show();
+    QWidget* viewport = koda.txtKoda->viewport();
+    auto shown = [&] {
+        QCoreApplication::processEvents();
+        return QGuiApplication::primaryScreen()->grabWindow(koda.winId()).toImage();
+    };
+    koda.SetExecutionLine(22);
+    shown();
+    koda.SetExecutionLine(14);
+    const QImage partial = shown();
+    viewport->repaint();
+    EXPECT_EQ(partial, shown());
+    EXPECT_NE(partial.pixelColor(PointOf(koda.txtKoda, 14, 1) + QPoint(200, 0)), QColor(0x00, 0x00, 0x80));
 }
 
 // Numbers of five and more digits fit the gutter in the margin's own font.
