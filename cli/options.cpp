@@ -155,7 +155,7 @@ void AddMem(TCliOptions& o, const std::string& v, const std::string& name) {
 
 // One option of the command line: its name, the command it belongs to (nullopt: both), whether
 // it takes a value and may be given only once, and what it does with its value.
-struct TOptionSpec {
+struct TOptionRule {
     const char* Name;
     std::optional<CliCommand> Command;
     bool TakesValue;
@@ -164,7 +164,7 @@ struct TOptionSpec {
 };
 
 using V = const std::string&;
-const TOptionSpec kOptions[] = {
+const TOptionRule kOptions[] = {
     {"--listing", CliCommand::Asm, true, true,
      [](TCliOptions& o, V v, V n) { o.ListingFile = FileName(v, n); }},
     {"--srec", CliCommand::Asm, true, true, [](TCliOptions& o, V v, V n) { o.SrecFile = FileName(v, n); }},
@@ -205,12 +205,12 @@ const TOptionSpec kOptions[] = {
 
 // The row of an option for the command; an option of another command when the command has no
 // such option (for the message), nullptr when no command has it.
-const TOptionSpec* FindOption(const std::string& name, CliCommand command) {
-    const TOptionSpec* other = nullptr;
-    for (const TOptionSpec& spec : kOptions) {
-        if (name != spec.Name) continue;
-        if (!spec.Command || *spec.Command == command) return &spec;
-        if (!other) other = &spec;
+const TOptionRule* FindOption(const std::string& name, CliCommand command) {
+    const TOptionRule* other = nullptr;
+    for (const TOptionRule& rule : kOptions) {
+        if (name != rule.Name) continue;
+        if (!rule.Command || *rule.Command == command) return &rule;
+        if (!other) other = &rule;
     }
     return other;
 }
@@ -254,7 +254,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     const bool check = options.Command == CliCommand::Check;
     bool haveExercise = false;
     bool haveSource = false;
-    std::vector<const TOptionSpec*> seen;
+    std::vector<const TOptionRule*> seen;
     for (size_t i = 1; i < args.size(); ++i) {
         std::string arg = args[i];
         if (arg.size() < 2 || arg[0] != '-' || arg == "--") {
@@ -283,22 +283,22 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         }
         // An unknown name is reported as such before any value is looked for, so a typo in the
         // last option is not mistaken for a known option whose value is missing.
-        const TOptionSpec* spec = FindOption(name, options.Command);
-        if (!spec) Fail("neznana izbira \"" + name + "\"");
-        if (spec->Command && *spec->Command != options.Command)
-            Fail(name + " velja samo za ukaz " + CommandName(*spec->Command));
-        if (spec->TakesValue && !value) {
+        const TOptionRule* rule = FindOption(name, options.Command);
+        if (!rule) Fail("neznana izbira \"" + name + "\"");
+        if (rule->Command && *rule->Command != options.Command)
+            Fail(name + " velja samo za ukaz " + CommandName(*rule->Command));
+        if (rule->TakesValue && !value) {
             if (i + 1 >= args.size()) Fail(name + ": manjka vrednost");
             value = args[++i];
-        } else if (!spec->TakesValue && value) {
+        } else if (!rule->TakesValue && value) {
             Fail(name + " ne sprejme vrednosti");
         }
-        if (spec->Once) {
-            if (std::find(seen.begin(), seen.end(), spec) != seen.end())
+        if (rule->Once) {
+            if (std::find(seen.begin(), seen.end(), rule) != seen.end())
                 Fail(name + " je podan več kot enkrat");
-            seen.push_back(spec);
+            seen.push_back(rule);
         }
-        spec->Apply(options, value.value_or(std::string()), name);
+        rule->Apply(options, value.value_or(std::string()), name);
     }
     if (check && !haveExercise) Fail("manjka datoteka z nalogo");
     if (!haveSource)
