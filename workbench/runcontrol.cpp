@@ -310,6 +310,7 @@ void TRunControl::StepOnce() {
     // A handler below may open a dialog whose event loop delivers another tick: never nest.
     if (inStep_ || !session_.Loaded()) return;
     inStep_ = true;
+    const RunState before = session_.State();
     const TStepResult result = session_.StepOnce();
     if (result.Executed) {
         emit programCounterMoved(session_.Cpu().PC);
@@ -317,7 +318,9 @@ void TRunControl::StepOnce() {
             lastRefresh_.elapsed() < FastRunFrameMs)
             displayDirty_ = true; // shown by a later step of this run, or when it ends
         else Refresh(true);
-        ApplyState();
+        // The commands' enabling changes only when the step ended the run (a breakpoint, the
+        // end of the program); the refresh has already set "Korak nazaj".
+        if (session_.State() != before) ApplyState();
         if (result.Left) emit undoEnabled(true);
         ReportStep(result);
     }
