@@ -25,17 +25,11 @@ TPrintOptions TPrintOptions::DialogDefaults() {
 }
 
 TPrintOptions TPrintOptions::PreviewDefaults() {
-    TPrintOptions o;
-    o.Left = 15;
-    o.Right = 15;
-    o.Top = 20;
-    o.Bottom = 20;
+    // The preview's own header and footer heights, and no syntax colours.
+    TPrintOptions o = DialogDefaults();
     o.Header = 19;
     o.Footer = 24;
-    o.BlackWhite = true;
     o.Syntax = false;
-    o.NumberedLines = false;
-    o.WrapLines = true;
     return o;
 }
 
