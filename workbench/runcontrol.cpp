@@ -467,11 +467,12 @@ void TRunControl::SciClockTick() {
 
 void TRunControl::DeviceTick(const std::function<void()>& tick) {
     inTick_ = true;
+    tickWaits_ = false;
     tick();
     inTick_ = false;
-    // A fast or turbo run draws its own frames; otherwise the tick's changes are drawn by the
-    // next tick frame.
-    if (FastRunFrameMs > 0 && !FrameLimited() && !TickFrame->isActive()) TickFrame->start(FastRunFrameMs);
+    // A change a window put off is drawn by the next tick frame; a tick that changed nothing on
+    // screen (no program loaded, a window hidden) starts none.
+    if (tickWaits_ && !TickFrame->isActive()) TickFrame->start(FastRunFrameMs);
 }
 
 void TRunControl::RefreshDisplay() { Refresh(false); }

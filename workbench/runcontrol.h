@@ -120,11 +120,15 @@ public:
     // breakpoint, stop, slow run) shows the final state at once. 0 refreshes after every step.
     int FastRunFrameMs = 40;
     // Whether the display is being drawn once per frame now (a fast run with a frame limit, a
-    // turbo run): windows that follow a device then draw at displayRefreshed() instead of at
-    // every change.
+    // turbo run, a device clock's tick): windows that follow a device then draw at
+    // displayRefreshed() instead of at every change. A window asks only when it has something
+    // to draw, so a tick that is asked about is one that needs a tick frame.
     bool FrameLimited() const {
-        return (session_.State() == RunState::FastRun && FastRunFrameMs > 0) ||
-               session_.State() == RunState::TurboRun || (inTick_ && FastRunFrameMs > 0);
+        if ((session_.State() == RunState::FastRun && FastRunFrameMs > 0) ||
+            session_.State() == RunState::TurboRun)
+            return true;
+        if (inTick_ && FastRunFrameMs > 0) return tickWaits_ = true;
+        return false;
     }
 
     // The turbo run executes steps for this many milliseconds at a time on the GUI thread, then
@@ -225,7 +229,8 @@ private:
     int slowInterval_ = 400;
     int fastInterval_ = 1;
     bool inStep_ = false;
-    bool inTick_ = false; // a device clock's tick is being delivered
+    bool inTick_ = false;            // a device clock's tick is being delivered
+    mutable bool tickWaits_ = false; // a window put off drawing that tick's change
     bool addressSpaceLive_ = false;
     bool displayDirty_ = false; // a fast-run step has not been shown yet
     QElapsedTimer lastRefresh_; // when the display was last brought up to date
