@@ -20,16 +20,17 @@ const TMonoText::TGlyph* TMonoText::Glyph(char16_t c) {
         const QChar ch(c);
         quint32 index = 0;
         int count = 1;
-        // A surrogate half is no character on its own: leave such texts to the toolkit.
+        // A surrogate half is no character on its own, and glyph 0 is the font's "missing"
+        // glyph: texts with either are left to the toolkit.
         if (raw_.isValid() && !ch.isSurrogate() && raw_.glyphIndexesForChars(&ch, 1, &index, &count) &&
-            count == 1 && (index != 0 || c == u'\0')) {
+            count == 1 && index != 0) {
             glyph.Index = index;
             const QList<QPointF> advance = raw_.advancesForGlyphIndexes(QList<quint32>{index});
             glyph.Advance = advance.isEmpty() ? 0 : advance.front().x();
         }
         it = glyphs_.insert(c, glyph);
     }
-    return it->Index != 0 || c == u'\0' ? &*it : nullptr;
+    return it->Index != 0 ? &*it : nullptr;
 }
 
 bool TMonoText::Layout(QStringView text, qreal& width) {
@@ -54,11 +55,7 @@ void TMonoText::Draw(QPainter& painter, qreal x, qreal y, QStringView text) {
         painter.drawText(QPointF(x, y), text.toString());
         return;
     }
-    QGlyphRun run;
-    run.setRawFont(raw_);
-    run.setGlyphIndexes(indexes_);
-    run.setPositions(positions_);
-    painter.drawGlyphRun(QPointF(x, y), run);
+    DrawLaidOut(painter, QPointF(x, y));
 }
 
 void TMonoText::Draw(QPainter& painter, const QRect& rect, int flags, QStringView text) {
@@ -70,9 +67,13 @@ void TMonoText::Draw(QPainter& painter, const QRect& rect, int flags, QStringVie
     }
     const qreal x = flags & Qt::AlignHCenter ? rect.x() + (rect.width() - width) / 2 : rect.x();
     const qreal top = flags & Qt::AlignVCenter ? rect.y() + (rect.height() - height_) / 2 : rect.y();
+    DrawLaidOut(painter, QPointF(x, top + ascent_));
+}
+
+void TMonoText::DrawLaidOut(QPainter& painter, QPointF baseline) {
     QGlyphRun run;
     run.setRawFont(raw_);
     run.setGlyphIndexes(indexes_);
     run.setPositions(positions_);
-    painter.drawGlyphRun(QPointF(x, top + ascent_), run);
+    painter.drawGlyphRun(baseline, run);
 }

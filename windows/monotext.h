@@ -1,6 +1,7 @@
 #pragma once
 #include <QFont>
 #include <QHash>
+#include <QPointF>
 #include <QRawFont>
 #include <QRect>
 #include <QStringView>
@@ -35,6 +36,8 @@ private:
     // glyph in the font.
     bool Layout(QStringView text, qreal& width);
     const TGlyph* Glyph(char16_t c);
+    // Draws the glyphs Layout() placed, the first at baseline.
+    void DrawLaidOut(QPainter& painter, QPointF baseline);
 
     QFont font_;
     QRawFont raw_;
