@@ -50,6 +50,7 @@
 #include "windows/frmtimer.h"
 #include "windows/frmtrace.h"
 #include "windows/logwindow.h"
+#include "windows/qtstrings.h"
 #include "windows/registerpanels.h"
 #include "workbench/runcontrol.h"
 
@@ -189,13 +190,7 @@ int main(int argc, char** argv) {
         sample = text.str();
     }
     TfrmKoda editor;
-    auto toList = [](const std::vector<std::string>& words) {
-        QStringList list;
-        for (const std::string& w : words)
-            list << QString::fromStdString(w);
-        return list;
-    };
-    editor.SetKeywords(toList(IsaKeywords()), toList(IsaCompletionWords()));
+    editor.SetKeywords(ToQStringList(IsaKeywords()), ToQStringList(IsaCompletionWords()));
     editor.SetSource(QString::fromStdString(sample));
     editor.resize(600, 400);
     if (showEditor) editor.show();

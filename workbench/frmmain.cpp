@@ -32,6 +32,7 @@
 #include "windows/frmtrace.h"
 #include "windows/logwindow.h"
 #include "windows/prompt.h"
+#include "windows/qtstrings.h"
 #include "windows/registerpanels.h"
 #include "windows/vnos.h"
 #include "workbench/commandtable.h"
@@ -57,13 +58,6 @@ constexpr int kPanel2Height = 43;
 template <typename Window> void FollowDisplayFrames(TRunControl* run, Window* window) {
     window->FrameLimited = [run] { return run->FrameLimited(); };
     QObject::connect(run, &TRunControl::displayRefreshed, window, &Window::DisplayRefreshed);
-}
-
-QStringList ToQStringList(const std::vector<std::string>& words) {
-    QStringList list;
-    for (const std::string& w : words)
-        list << QString::fromStdString(w);
-    return list;
 }
 
 // A tool window in the shared frame, as the window list persists it.

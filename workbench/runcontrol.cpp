@@ -15,17 +15,10 @@
 #include "engine/machine.h"
 #include "windows/paintedicon.h"
 #include "windows/prompt.h"
+#include "windows/qtstrings.h"
 #include "windows/registerpanels.h"
 
 namespace {
-
-QStringList ToQt(const std::vector<std::string>& lines) {
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& line : lines)
-        list << QString::fromStdString(line);
-    return list;
-}
 
 // Listing write errors do not change the assembly's outcome. They are told once the workbench
 // shows that outcome, so after a load the commands are already enabled for the new state while
@@ -280,8 +273,9 @@ TLoadResult TRunControl::Assemble(bool load) {
     // The assembler's warnings follow in the same list ("Napaka/Opozorilo"): after the messages
     // of a failure, which stay in view, or on their own after a success.
     if (result.Done && !result.Ok)
-        emit loadFailed(ToQt(result.Messages) + ToQt(result.Warnings), result.ErrorLine);
-    else if (result.Done && !result.Warnings.empty()) emit errorMessages(ToQt(result.Warnings), true);
+        emit loadFailed(ToQStringList(result.Messages) + ToQStringList(result.Warnings), result.ErrorLine);
+    else if (result.Done && !result.Warnings.empty())
+        emit errorMessages(ToQStringList(result.Warnings), true);
     return result;
 }
 
@@ -329,7 +323,7 @@ void TRunControl::StepOnce() {
 
 void TRunControl::ReportStep(const TStepResult& result) {
     if (!result.Messages.empty() || result.ShowPanel)
-        emit errorMessages(ToQt(result.Messages), result.ShowPanel);
+        emit errorMessages(ToQStringList(result.Messages), result.ShowPanel);
 }
 
 void TRunControl::KoracnoTimer() {
