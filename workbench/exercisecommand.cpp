@@ -11,6 +11,7 @@
 #include "session/session.h"
 #include "windows/frmnaloga.h"
 #include "windows/prompt.h"
+#include "windows/qtstrings.h"
 #include "workbench/runcontrol.h"
 
 namespace {
@@ -56,10 +57,7 @@ void TExerciseCommand::CheckFile(const QString& path) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         result = CheckLoadedProgram(session, exercise);
         QApplication::restoreOverrideCursor();
-        QStringList messages;
-        for (const std::string& message : result.Messages)
-            messages << QString::fromStdString(message);
-        run_.StepsTaken(messages, !session.Loaded());
+        run_.StepsTaken(ToQStringList(result.Messages), !session.Loaded());
     }
     window_.ShowResult(exercise, result);
     window_.Present();

@@ -520,10 +520,7 @@ void TfrmMain::LoadWatches() {
 }
 
 void TfrmMain::StoreWatches(QSettings& settings) {
-    QStringList lines;
-    for (const std::string& line : watches->Save())
-        lines << QString::fromStdString(line);
-    WatchStore::Write(settings, frmKoda->DocumentName(), lines);
+    WatchStore::Write(settings, frmKoda->DocumentName(), ToQStringList(watches->Save()));
 }
 
 void TfrmMain::ApplyControls(bool fileGroupOn, bool readOnly) {
