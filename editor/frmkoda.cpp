@@ -21,10 +21,13 @@
 
 #include "assembler/encoding.h"
 #include "windows/prompt.h"
+#include "windows/toolframe.h"
 
-TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
+// A tool window that can also be maximised (the editor is where the student works).
+TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, kToolWindowFlags | Qt::WindowMaximizeButtonHint) {
     setObjectName(QStringLiteral("frmKoda"));
-    setWindowTitle(Untitled);
+    StandAlone(*this);
+    setWindowTitle(Caption(documentName, false));
     resize(580, 384);
 
     barve = new TAsmLexer(TAsmLexer::Screen, this);
@@ -135,7 +138,10 @@ void TfrmKoda::ConnectEditor() {
     connect(complete, &QShortcut::activated, this, [this] { ShowCompletion(); });
 
     connect(txtKoda, &QsciScintilla::textChanged, this, [this] { OnTextChanged(); });
-    connect(txtKoda, &QsciScintilla::modificationChanged, this, [this] { emit textEdited(); });
+    connect(txtKoda, &QsciScintilla::modificationChanged, this, [this](bool modified) {
+        setWindowTitle(Caption(documentName, modified));
+        emit textEdited();
+    });
     connect(txtKoda, &QsciScintillaBase::SCN_MODIFIED, this, &TfrmKoda::OnModified);
     connect(txtKoda, &TKodaEditor::keyReleased, this, [this] { UpdateStatus(); });
     connect(txtKoda, &TKodaEditor::mouseReleased, this, [this](QPoint pos) {
@@ -146,6 +152,15 @@ void TfrmKoda::ConnectEditor() {
 }
 
 // ---------------------------------------------------------------- text
+
+QString TfrmKoda::Caption(const QString& name, bool modified) {
+    return modified ? name + QStringLiteral(" *") : name;
+}
+
+void TfrmKoda::SetDocumentName(const QString& name) {
+    documentName = name;
+    setWindowTitle(Caption(name, txtKoda->isModified()));
+}
 
 void TfrmKoda::SetKeywords(const QStringList& keywords, const QStringList& completion) {
     barve->SetKeywords(keywords);

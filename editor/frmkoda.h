@@ -84,9 +84,10 @@ public:
     // character and beyond the line's end.
     static QString WordAt(const QString& text, int col);
 
-    // --- document name (the window caption)
-    QString DocumentName() const { return windowTitle(); }
-    void SetDocumentName(const QString& name) { setWindowTitle(name); }
+    // --- document name: the window caption, followed by " *" while the text is modified
+    QString DocumentName() const { return documentName; }
+    void SetDocumentName(const QString& name);
+    static QString Caption(const QString& name, bool modified);
 
     // --- state painted into the text
     int ExecutionLine() const { return executionLine; }
@@ -175,6 +176,7 @@ private:
     QAction* Skoinapomnilnikolokacijo1 = nullptr;
     TLabelHint* labelHint = nullptr;
 
+    QString documentName = Untitled;
     bool fileGroupEnabled = true;
     bool userReadOnly = false; // "Samo za branje" as the student left it before a load
     int executionLine = 0;

@@ -73,7 +73,10 @@ std::string TAddressView::RowText(uint16_t address, MemoryCell cell) {
     text += open;
     AppendHex(text, cell.Value, 2);
     text += close;
-    if (cell.Value >= 0x20) {
+    if (cell.Value == 0x7F) {
+        // DEL is a control code too; it has no picture of its own.
+        text += "  .";
+    } else if (cell.Value >= 0x20) {
         text += "  ";
         text += Cp1250ToUtf8(std::string(1, static_cast<char>(cell.Value)));
     }

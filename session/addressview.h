@@ -67,7 +67,7 @@ public:
     // The row text in UTF-8: "AAAA : <DD>" for an on-chip register, "AAAA :  DD " for a cell
     // without code, "AAAA : (DD)" for assembled code, "AAAA : [DD]" for anything else (written
     // by the program or by hand, preset); a value of $20 or more is followed by two blanks and
-    // the byte as a Windows-1250 character.
+    // the byte as a Windows-1250 character, DEL ($7F) by two blanks and ".".
     static std::string RowText(uint16_t address, MemoryCell cell);
 
     // The list shows bytes, or instructions decoded from memoryTop on.

@@ -38,5 +38,12 @@ std::string CycleTimeText(uint64_t cycles) {
         return std::to_string(tenthsOfMicroseconds / 10) + "," + std::to_string(tenthsOfMicroseconds % 10) +
                " \u00b5s";
     const uint64_t microseconds = Scaled(cycles, 1000000);
-    return Grouped(microseconds / 1000) + "," + Fraction(microseconds % 1000, 3) + " ms";
+    if (microseconds < 1000000)
+        return std::to_string(microseconds / 1000) + "," + Fraction(microseconds % 1000, 3) + " ms";
+    const uint64_t milliseconds = Scaled(cycles, 1000);
+    if (milliseconds < 60000)
+        return std::to_string(milliseconds / 1000) + "," + Fraction(milliseconds % 1000, 3) + " s";
+    const uint64_t tenths = Scaled(cycles, 10);
+    return Grouped(tenths / 600) + " min " + std::to_string(tenths % 600 / 10) + "," +
+           std::to_string(tenths % 10) + " s";
 }

@@ -9,6 +9,7 @@ inline constexpr uint64_t kEClockHz = 1228800;
 // "Cikli: 1234": the count after its label.
 std::string CycleCountText(uint64_t cycles);
 // How long `cycles` take on the chip, in UTF-8 with a decimal comma: below a millisecond in
-// microseconds with one decimal ("813,8 µs"), from there on in milliseconds with three, the
-// thousands grouped by dots ("12,345 ms", "3.600.000,000 ms").
+// microseconds with one decimal ("813,8 µs"), below a second in milliseconds with three
+// ("12,345 ms"), below a minute in seconds with three ("5,321 s"), from there on in minutes and
+// seconds with one decimal, the minutes grouped by dots ("1 min 5,3 s", "1.440 min 0,0 s").
 std::string CycleTimeText(uint64_t cycles);

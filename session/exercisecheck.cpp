@@ -290,7 +290,14 @@ size_t TExerciseResult::PassedCount() const {
 }
 
 void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
-    if (exercise.Seed) session.Machine().Random.Seed(*exercise.Seed);
+    TMachine& machine = session.Machine();
+    // The load resets the processor, the timer and the serial interface and makes every pin an
+    // input, but the pins keep their levels: those the student clicked and those another
+    // program drove. A check starts from the levels of a new board, so the same files get the
+    // same verdict in the workbench as on the command line (where every check has a new board).
+    machine.Port1.Level = 0;
+    machine.Port2.Level = 0;
+    if (exercise.Seed) machine.Random.Seed(*exercise.Seed);
 }
 
 TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise) {

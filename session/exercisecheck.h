@@ -42,8 +42,9 @@ struct TExerciseResult {
     bool Passed() const { return Loaded && Total() > 0 && PassedCount() == Total(); }
 };
 
-// What the board needs before the load: the random source's seed, when the exercise fixes one
-// (the load draws the timer's start value).
+// What the board needs before the load: the pin levels of a new board (the load resets the rest),
+// and the random source's seed when the exercise fixes one (the load draws the timer's start
+// value).
 void PrepareExerciseBoard(TSession& session, const TExercise& exercise);
 
 // Runs the exercise on the program the session has just loaded and checks every checkpoint in

@@ -1,8 +1,10 @@
 #include "windows/bitgrid.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 TBitGrid::TBitGrid(int columns, QWidget* parent) : QWidget(parent), columns_(columns) {
     QFont small = font();
@@ -23,6 +25,29 @@ QString TBitGrid::Cell(int column, int row) const {
     const int bit = columns_ - 1 - column;
     if (row == 0) return QStringLiteral("b%1").arg(bit);
     return (value_ >> bit) & 1 ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void TBitGrid::SetBitHints(const QStringList& hints) { hints_ = hints; }
+
+QString TBitGrid::BitHint(int column) const {
+    if (column < 0 || column >= columns_ || column >= hints_.size() || hints_[column].isEmpty()) return {};
+    return Cell(column, 0) + QLatin1Char(' ') + hints_[column];
+}
+
+bool TBitGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < columns_; ++column)
+                if (CellRect(column, row).contains(help->pos()) && !BitHint(column).isEmpty()) {
+                    QToolTip::showText(help->globalPos(), BitHint(column), this, CellRect(column, row));
+                    return true;
+                }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 QRect TBitGrid::CellRect(int column, int row) const {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 
@@ -8,7 +9,8 @@
 // 22 x 14 pixels each, no scroll bars, no editing. Row 0 names the bits "b7" ... "b0" on a header
 // face; row 1 shows the register's bits as "0" and "1", the highest bit leftmost. The grid holds
 // the value it was last given; setting a different one schedules a repaint, nothing else does.
-// A click on a cell is reported.
+// A click on a cell is reported. Each column can carry the name of its bit and what it does,
+// shown as the tool tip of both its cells (the captions stay "b7" ... "b0").
 class TBitGrid : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +26,10 @@ public:
     // The text of a cell: "b7" ... "b0" in row 0, "0" / "1" in row 1.
     QString Cell(int column, int row) const;
     QPoint CellCentre(int column, int row) const { return CellRect(column, row).center(); }
+    // The bits' names and meanings, one line per bit from the highest down: "ICF – ...".
+    void SetBitHints(const QStringList& hints);
+    // The tool tip of a column: "b7 ICF – ...", empty without a hint.
+    QString BitHint(int column) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -32,6 +38,7 @@ signals:
     void cellClicked(int column, int row);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -40,5 +47,6 @@ private:
 
     int columns_;
     uint8_t value_ = 0;
+    QStringList hints_;
     TMonoText text_; // draws the cells
 };

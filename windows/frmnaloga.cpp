@@ -1,5 +1,6 @@
 #include "windows/frmnaloga.h"
 
+#include "windows/prompt.h"
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
@@ -144,9 +145,7 @@ void TfrmNaloga::Present() {
         if (const QScreen* screen = this->screen())
             move(screen->availableGeometry().center() - rect().center());
     }
-    show();
-    raise();
-    activateWindow();
+    ShowAboveTools(*this);
 }
 
 void TfrmNaloga::keyPressEvent(QKeyEvent* event) {

@@ -116,6 +116,19 @@ TfrmPort::TfrmPort(TPort& port, const QString& caption, Collapse collapse, QWidg
     gDDR->setObjectName(QStringLiteral("gDDR"));
     gDR = new TBitGrid(port_.PinCount, Body());
     gDR->setObjectName(QStringLiteral("gDR"));
+    // Bit n of both registers belongs to pin Pxn; Port 2's pins also serve the timer and the SCI.
+    const int number = port_.PinCount == 8 ? 1 : 2;
+    static const char* const port2Roles[5] = {" (vhod zajema časovnika)", " (izhod primerjave časovnika)",
+                                              " (ura SCI)", " (sprejem SCI)", " (oddaja SCI)"};
+    QStringList directions, levels;
+    for (int bit = port_.PinCount - 1; bit >= 0; --bit) {
+        const QString pin = QStringLiteral("P%1%2").arg(number).arg(bit);
+        const QString role = number == 2 ? QString::fromUtf8(port2Roles[bit]) : QString();
+        directions << QStringLiteral("– smer priključka %1%2: 1 izhod, 0 vhod").arg(pin, role);
+        levels << QStringLiteral("– nivo priključka %1%2").arg(pin, role);
+    }
+    gDDR->SetBitHints(directions);
+    gDR->SetBitHints(levels);
     layout->addWidget(label(QStringLiteral("DDR")));
     layout->addWidget(gDDR);
     layout->addSpacing(2);

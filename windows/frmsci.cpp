@@ -148,6 +148,26 @@ QWidget* TfrmSCI::CreateChipGroup() {
     gRMCR->setObjectName(QStringLiteral("gRMCR"));
     gTRCSR = new TBitGrid(8, chip);
     gTRCSR->setObjectName(QStringLiteral("gTRCSR"));
+    gRMCR->SetBitHints({
+        QStringLiteral("– ni v uporabi"),
+        QStringLiteral("– ni v uporabi"),
+        QStringLiteral("– ni v uporabi"),
+        QStringLiteral("– ni v uporabi"),
+        QStringLiteral("CC1 – oblika zapisa in vir ure (s CC0); simulator ju ne upošteva"),
+        QStringLiteral("CC0 – oblika zapisa in vir ure (s CC1); simulator ju ne upošteva"),
+        QStringLiteral("SS1 – hitrost (s SS0): 00 76800, 01 9600, 10 1200, 11 300 bit/s"),
+        QStringLiteral("SS0 – hitrost (s SS1): 00 76800, 01 9600, 10 1200, 11 300 bit/s"),
+    });
+    gTRCSR->SetBitHints({
+        QStringLiteral("RDRF – sprejemni register je poln (bajt čaka v RDR)"),
+        QStringLiteral("ORFE – prekoračitev ali napaka okvirja pri sprejemu"),
+        QStringLiteral("TDRE – oddajni register je prazen (v TDR gre lahko nov bajt)"),
+        QStringLiteral("RIE – omogoči prekinitev sprejemnika (RDRF, ORFE)"),
+        QStringLiteral("RE – vklopi sprejemnik"),
+        QStringLiteral("TIE – omogoči prekinitev oddajnika (TDRE)"),
+        QStringLiteral("TE – vklopi oddajnik"),
+        QStringLiteral("WU – prebujanje: sprejemnik spi do naslednjega prostega voda"),
+    });
     txtTakt = new QLineEdit(chip);
     txtTakt->setObjectName(QStringLiteral("txtTakt"));
     txtTakt->setReadOnly(true);
@@ -190,11 +210,13 @@ QWidget* TfrmSCI::CreateLine() {
     counts->setHorizontalSpacing(8);
     counts->setVerticalSpacing(0);
     const char* const names[4] = {"lblTxCount", "lblTDR", "lblRxCount", "lblRxByte"};
-    const char* const hints[4] = {"TxCount", "TDR", "RxCount", "RxByte"};
+    const char* const hints[4] = {
+        "Oddaja: še toliko korakov ure SCI, da bajt zapusti TDR", "TDR: bajt, ki se oddaja",
+        "Sprejem: še toliko korakov ure SCI, da bajt prispe v RDR", "Bajt, ki prihaja"};
     for (int i = 0; i < 4; ++i) {
         lblStevci[i] = new QLabel(QStringLiteral("0"), line);
         lblStevci[i]->setObjectName(QLatin1String(names[i]));
-        lblStevci[i]->setToolTip(QLatin1String(hints[i]));
+        lblStevci[i]->setToolTip(QString::fromUtf8(hints[i]));
         lblStevci[i]->setFont(small);
         counts->addWidget(lblStevci[i], i / 2, i % 2, Qt::AlignRight);
     }

@@ -21,8 +21,6 @@ const QColor kText(Qt::yellow);
 const QColor kBackground(0x00, 0x00, 0x80); // navy
 const QColor kSelected(0x00, 0x00, 0xD0);   // a brighter blue behind the selected row
 const QColor kPcRow(0x80, 0x00, 0x00);      // dark red behind the instruction at PC
-// Wide enough for an instruction row with a long operand.
-constexpr int kInstructionWidth = 400;
 
 QString Hex(unsigned value, int digits) { return QString::fromLatin1(HexText(value, digits)); }
 
@@ -321,9 +319,9 @@ void TfrmSpomin::ClearMemory() {
 }
 
 void TfrmSpomin::ToggleInstructions() {
+    // The window keeps its size (its neighbours stand beside it); an instruction row longer than
+    // the list is cut at its right edge until the student widens the window.
     view_.ToggleDisassembly();
-    // An instruction row is wider than a byte row.
-    if (view_.Disassembly() && width() < kInstructionWidth) resize(kInstructionWidth, height());
     Snapshot();
 }
 

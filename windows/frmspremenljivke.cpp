@@ -6,9 +6,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/hex.h"
 #include "windows/prompt.h"
@@ -132,9 +134,20 @@ TfrmSpremenljivke::TfrmSpremenljivke(TWatchList& watches, QWidget* parent)
     sgSpremenljivke->verticalHeader()->hide();
     sgSpremenljivke->verticalHeader()->setDefaultSectionSize(sgSpremenljivke->fontMetrics().height() + 2);
     sgSpremenljivke->horizontalHeader()->setStretchLastSection(true);
+    // Each column as wide as its caption and its widest value, so neither is cut.
     const int widths[TWatchModel::ColumnCount] = {110, 55, 55, 55, 105, 90, 50, 40};
-    for (int c = 0; c < TWatchModel::ColumnCount; ++c)
-        sgSpremenljivke->setColumnWidth(c, widths[c]);
+    const char* const widest[TWatchModel::ColumnCount] = {"STEVEC+1", "beseda", "$FFFF",  "$FFFF",
+                                                          "65535",    "-32768", "ni BCD", "WW"};
+    const QFontMetrics cells(fixed), captions(sgSpremenljivke->horizontalHeader()->font());
+    const int margin = 2 * sgSpremenljivke->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    int total = 0;
+    for (int c = 0; c < TWatchModel::ColumnCount; ++c) {
+        const int width =
+            std::max({widths[c], cells.horizontalAdvance(QString::fromLatin1(widest[c])) + margin,
+                      captions.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString()) + margin});
+        sgSpremenljivke->setColumnWidth(c, width);
+        total += width;
+    }
     sgSpremenljivke->setContextMenuPolicy(Qt::CustomContextMenu);
     sgSpremenljivke->installEventFilter(this);
     layout->addWidget(sgSpremenljivke, 1);
@@ -183,7 +196,7 @@ TfrmSpremenljivke::TfrmSpremenljivke(TWatchList& watches, QWidget* parent)
     connect(model_, &QAbstractItemModel::modelReset, this,
             [this] { btnOdstrani->setEnabled(SelectedRow() >= 0); });
     watches_.onChanged = [this] { ListChanged(); };
-    resize(600, 220);
+    resize(std::max(600, total + 8), 220);
 }
 
 TfrmSpremenljivke::~TfrmSpremenljivke() { watches_.onChanged = nullptr; }

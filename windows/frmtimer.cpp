@@ -36,6 +36,16 @@ TfrmTimer::TfrmTimer(TTimer& timer, QWidget* parent)
     auto* group = new QGroupBox(QStringLiteral("Registri"), Body());
     gTCSR = new TBitGrid(8, group);
     gTCSR->setObjectName(QStringLiteral("gTCSR"));
+    gTCSR->SetBitHints({
+        QStringLiteral("ICF – zastavica zajema: fronta na P20 je ujela števec"),
+        QStringLiteral("OCF – zastavica primerjave: števec je dosegel primerjalni register"),
+        QStringLiteral("TOF – zastavica preliva: števec je prešel z $FFFF na $0000"),
+        QStringLiteral("EICI – omogoči prekinitev ob zajemu (ICF)"),
+        QStringLiteral("EOCI – omogoči prekinitev ob primerjavi (OCF)"),
+        QStringLiteral("ETOI – omogoči prekinitev ob prelivu (TOF)"),
+        QStringLiteral("IEDG – fronta zajema na P20: 0 padajoča, 1 naraščajoča"),
+        QStringLiteral("OLVL – nivo, ki ga primerjava postavi na P21"),
+    });
     txtStevec = ValueField("txtStevec", group);
     txtPrimerjalni = ValueField("txtPrimerjalni", group);
     txtPrestrezni = ValueField("txtPrestrezni", group);

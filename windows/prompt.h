@@ -32,6 +32,13 @@ public:
     virtual bool ExecDialog(QDialog& dialog);
 };
 
+// The tool windows stay on top of the others. Every dialog and every window the student opens
+// comes up above them: it stays on top itself while it is shown, fits the screen's free area and
+// takes the focus. PrepareAboveTools does the first two before a modal exec() (the interactive
+// prompt and TfrmVnos use it); ShowAboveTools shows a window that is not modal.
+void PrepareAboveTools(QWidget& window);
+void ShowAboveTools(QWidget& window);
+
 // The one prompt used by all windows. Never null: starts as the interactive implementation.
 TPrompt& Prompt();
 // Replaces the prompt (tests); passing nullptr restores the interactive one. Not owned.

@@ -167,7 +167,7 @@ TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(p
     connect(gRegistri, &TTextGrid::cellDoubleClicked, this, &TRegisterPanels::EditRegister);
     connect(gCCR, &TTextGrid::cellDoubleClicked, this, [this](int column, int) { ToggleFlag(column); });
     connect(gCikli, &TTextGrid::cellDoubleClicked, this, &TRegisterPanels::ResetCycles);
-    ShowCycles();
+    // Every cell stays empty until the first refresh after a load.
 }
 
 void TRegisterPanels::ShowCycles() {
@@ -178,7 +178,7 @@ void TRegisterPanels::ShowCycles() {
 
 void TRegisterPanels::ResetCycles() {
     session_.ResetCycles();
-    ShowCycles();
+    if (!gCikli->Cell(0, 0).isEmpty()) ShowCycles();
 }
 
 bool TRegisterPanels::Loaded() const { return session_.Loaded(); }

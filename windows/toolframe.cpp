@@ -5,6 +5,29 @@
 #include <QPainterPath>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+// Drops the transient parent when the window is about to be mapped (the show event comes before
+// the native window is shown, and after any re-creation of it).
+class TStandAlone final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            if (QWindow* handle = static_cast<QWidget*>(watched)->windowHandle())
+                handle->setTransientParent(nullptr);
+        return false;
+    }
+};
+
+} // namespace
+
+void StandAlone(QWidget& window) {
+    if (window.findChild<TStandAlone*>(QString(), Qt::FindDirectChildrenOnly)) return;
+    window.installEventFilter(new TStandAlone(&window));
+}
 
 // ============================================================================ TWidget
 
@@ -128,8 +151,9 @@ void TWidget::DrawGlyph(QPainter& painter, const QRectF& face) const {
 // ============================================================================ TToolFrame
 
 TToolFrame::TToolFrame(const QString& caption, Collapse collapse, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), collapse_(collapse) {
+    : QWidget(parent, kToolWindowFlags | Qt::WindowStaysOnTopHint), collapse_(collapse) {
     setWindowTitle(caption);
+    StandAlone(*this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

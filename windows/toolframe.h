@@ -8,6 +8,18 @@
 class QHBoxLayout;
 class TToolFrame;
 
+// The frame of every tool window: a title bar with the close button only (no minimise or
+// maximise; window managers that draw them anyway are kept from minimising the workbench by
+// StandAlone below).
+inline constexpr Qt::WindowFlags kToolWindowFlags =
+    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
+// Makes a window stand alone each time it is shown: it belongs to the workbench's group of
+// windows without being a transient of the main window, so a window manager that minimises a
+// transient's whole chain (openbox does) minimises only the tool window itself. The main window
+// minimises and restores the tool windows on its own.
+void StandAlone(QWidget& window);
+
 // A small title-bar button of a tool window: the collapse button and the stay-on-top button.
 // The toolkit cannot draw into the native title bar, so the buttons stand at the right end of a
 // slim header strip at the top of the window, looking like title-bar buttons.

@@ -61,6 +61,7 @@ void TfrmVnos::Prepare(const QString& prompt, const QString& initial) {
 
 bool TfrmVnos::ShowEntry(const QString& prompt, const QString& initial) {
     Prepare(prompt, initial);
+    PrepareAboveTools(*this);
     exec();
     return Confirmed;
 }

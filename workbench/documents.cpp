@@ -146,8 +146,9 @@ bool TDocuments::SaveDocumentAs() {
     koda.SetDocumentName(path);
     saveDialogFileName = path;
     settings->setValue(QStringLiteral("filesave initialdir"), DirectoryWithSeparator(path));
+    // What the window holds is now in the file under its new name.
+    koda.txtKoda->setModified(false);
     emit documentRenamed();
-    // The modified flag stays as it was: the question at exit still comes.
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "editor/frmkoda.h"
+#include "windows/prompt.h"
 #include "workbench/finddialog.h"
 
 TFindReplace::TFindReplace(TfrmKoda& koda, QWidget* dialogParent)
@@ -45,9 +46,7 @@ void TFindReplace::Show(TFindDialog* dialog) {
         dialog->move(at);
         dialog->setProperty("placed", true);
     }
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    ShowAboveTools(*dialog);
     dialog->FocusSearchText();
 }
 

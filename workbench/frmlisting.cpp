@@ -137,9 +137,7 @@ bool TfrmListing::ShowListing(const QString& path, const QString& whyNone) {
             move(screen->availableGeometry().center() - rect().center());
         setProperty("placed", true);
     }
-    show();
-    raise();
-    activateWindow();
+    ShowAboveTools(*this);
     return true;
 }
 

@@ -1,16 +1,22 @@
 #include "workbench/frmmain.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSettings>
+#include <QThread>
 #include <QToolBar>
+#include <QWindow>
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
 
@@ -34,6 +40,7 @@
 #include "windows/prompt.h"
 #include "windows/qtstrings.h"
 #include "windows/registerpanels.h"
+#include "windows/toolframe.h"
 #include "windows/vnos.h"
 #include "workbench/commandtable.h"
 #include "workbench/documents.h"
@@ -98,6 +105,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     CreateToolWindows();
     const TCommandSet commands = BuildCommands(*this, CommandTable());
     ToolBar1 = commands.ToolBars.value(QStringLiteral("ToolBar1"));
+    wideToolBar = ToolBar1->sizeHint().width() + 8;
     mnuRazveljavi = commands.Actions.value(QStringLiteral("mnuRazveljavi"));
     mnuUveljavi = commands.Actions.value(QStringLiteral("mnuUveljavi"));
     fileGroup = commands.Group(TCommand::FileGroup);
@@ -176,7 +184,6 @@ void TfrmMain::CreateToolWindows() {
     addressView = std::make_unique<TAddressView>(*session);
     addressView->SetSymbols(symbols.get());
     frmSpomin = new TfrmSpomin(*addressView, this);
-    frmSpomin->move(595, TWindowList::DefaultTop); // beside the code window
     frmKoda = new TfrmKoda(this);
     frmKoda->programDir = programDir;
     frmKoda->SetKeywords(ToQStringList(IsaKeywords()), ToQStringList(IsaCompletionWords()));
@@ -184,29 +191,22 @@ void TfrmMain::CreateToolWindows() {
     frmVnos = new TfrmVnos(this);
     SetValueDialog(frmVnos);
     frmPort1 = new TfrmPort1(session->Machine().Port1, this);
-    frmPort1->move(800, TWindowList::DefaultTop);
     frmOProgramu = new TfrmOProgramu(this);
     frmPort2 = new TfrmPort2(session->Machine().Port2, this);
-    frmPort2->move(800, TWindowList::DefaultTop + 180);
     frmNastavitve = new TfrmNastavitve(TfrmNastavitve::PrinterInstalled(), this);
     frmOznake = new TfrmOznake(*symbols, this);
-    frmOznake->move(1010, TWindowList::DefaultTop);
     frmSpremenljivke = new TfrmSpremenljivke(*watches, this);
-    frmSpremenljivke->move(1010, TWindowList::DefaultTop + 400);
     frmLog = new TfrmLog(session->Log, this);
-    frmLog->setWindowFlags(Qt::Window | Qt::Tool);
-    frmLog->move(600, TWindowList::DefaultTop); // beside the code window
+    frmLog->setWindowFlags(kToolWindowFlags);
+    StandAlone(*frmLog);
     frmSCI = new TfrmSCI(session->Machine().Sci, session->SciTerminal(), this);
-    frmSCI->move(420, TWindowList::DefaultTop + 330);
     frmTrace = new TfrmTrace(session->Memory(), this);
-    frmTrace->move(1000, TWindowList::DefaultTop);
     printing = new TPrinting(*frmKoda, this);
     frmListing = new TfrmListing(this);
     frmListing->SetKeywords(ToQStringList(IsaKeywords()));
     connect(frmListing, &TfrmListing::printRequested, this,
             [this] { printing->PreviewListing(frmListing->Text()); });
     frmTimer = new TfrmTimer(session->Machine().Timer, this);
-    frmTimer->move(1000, TWindowList::DefaultTop + 340);
     findReplace = new TFindReplace(*frmKoda, this);
     frmNaloga = new TfrmNaloga(this);
     exercise = new TExerciseCommand(*run, *frmNaloga, this);
@@ -291,7 +291,7 @@ std::vector<TCommand> TfrmMain::MenuRows() {
             "mnuPrilepi", "Prilepi", Qt::CTRL | Qt::Key_V, [ed] { ed->paste(); }, file | windowKeys)
             .TriggeredBy(frmKoda->mnuPrilepi),
         C::Item(
-            "mnuIzberiVse", "Izberi vse", Qt::CTRL | Qt::Key_A, [ed] { ed->selectAll(); }, windowKeys),
+            "mnuIzberiVse", "Izberi vse", Qt::CTRL | Qt::Key_A, [this] { SelectAll(); }, windowKeys),
 
         // The compile and run commands are run control's.
         C::Menu("mnuIzvajanje", "&Izvajanje"),
@@ -328,6 +328,8 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         WindowItem("mnuOkno_symbols", "&Oznake", "symbols"),
         WindowItem("mnuOkno_watches", "Spremen&ljivke", "watches"),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
+        C::Separator(),
+        C::Item("mnuRazporedi", "&Razporedi okna", {}, [this] { ArrangeWindows(); }),
 
         C::Menu("mnuPomoc", "&Pomoč"),
         C::Item("mnuKazalo", "&Kazalo", {}, [this] { help->ShowManual(); }),
@@ -531,6 +533,16 @@ void TfrmMain::ApplyControls(bool fileGroupOn, bool readOnly) {
     findReplace->SetReplaceEnabled(fileGroupOn);
 }
 
+// "Izberi vse" in the window that has the focus (the key reaches the strip from the tool windows
+// too); the code window's text when the focus holds nothing to select.
+void TfrmMain::SelectAll() {
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* line = qobject_cast<QLineEdit*>(focus)) line->selectAll();
+    else if (auto* view = qobject_cast<QAbstractItemView*>(focus)) view->selectAll();
+    else if (auto* text = qobject_cast<QsciScintilla*>(focus)) text->selectAll();
+    else frmKoda->txtKoda->selectAll();
+}
+
 void TfrmMain::ShowProgress(int lineCount) {
     progres->setMaximum(std::max(1, 2 * lineCount));
     progres->setValue(0);
@@ -566,18 +578,32 @@ void TfrmMain::FitHeight() {
 void TfrmMain::Start(const QString& commandLineDocument) {
     if (!Ok()) return;
     FitHeight();
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect area = AvailableArea();
     move(area.topLeft());
     resize(area.width(), height());
     show();
+    // The window manager frames the strip on its own time; the windows below it need to know
+    // where the frame ends.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 2000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    QCoreApplication::processEvents();
 
     auto settings = OpenSettings();
-    windows->RestorePlacements(*settings, screen ? screen->virtualGeometry() : QRect(0, 0, 1024, 768));
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    TScreens screens;
+    screens.desktop = screen ? screen->virtualGeometry() : QRect(0, 0, 1024, 768);
+    for (const QScreen* s : QGuiApplication::screens())
+        screens.areas << s->availableGeometry();
+    screens.frame = FrameMargins();
+    // A first start lays every window out on the screen at hand.
+    screens.defaults = windows->Layout(TWindowList::LayoutOrder(), area, StripBottom(), screens.frame);
+    windows->RestorePlacements(*settings, screens);
     // The intervals follow the visibility flags; a missing flag ends the reading before them.
     if (windows->RestoreVisibility(*settings)) run->RestoreIntervals(*settings);
-    // The panels show the processor's state from the start, not empty cells until the first load.
-    panels->Refresh(true);
     activateWindow();
     raise();
 
@@ -589,6 +615,48 @@ void TfrmMain::Start(const QString& commandLineDocument) {
     }
     LoadWatches();
     run->StartClocks();
+}
+
+QRect TfrmMain::AvailableArea() const {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QMargins TfrmMain::FrameMargins() const {
+    const QRect frame = frameGeometry(), client = geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+int TfrmMain::StripBottom() const { return frameGeometry().bottom() + 1; }
+
+void TfrmMain::ArrangeWindows() { windows->Arrange(AvailableArea(), StripBottom(), FrameMargins()); }
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // A narrow strip shows the pictures of the buttons that have one without their captions,
+    // so every button (NMI at the end) stays in view.
+    if (ToolBar1)
+        ToolBar1->setToolButtonStyle(event->size().width() < wideToolBar ? Qt::ToolButtonIconOnly
+                                                                         : Qt::ToolButtonTextBesideIcon);
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !windows) return;
+    // The tool windows stand alone for the window manager: they go with the strip and come back
+    // with it.
+    if (isMinimized()) {
+        for (const TToolWindow& w : windows->Windows())
+            if (w.window && w.window->isVisible() && !w.window->isMinimized()) {
+                minimisedWithStrip << w.window;
+                w.window->showMinimized();
+            }
+    } else {
+        for (const QPointer<QWidget>& w : std::as_const(minimisedWithStrip))
+            if (w && w->isMinimized()) w->showNormal();
+        minimisedWithStrip.clear();
+    }
 }
 
 // ============================================================================ exit

@@ -1,6 +1,8 @@
 #pragma once
 #include <QList>
 #include <QMainWindow>
+#include <QMargins>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -84,6 +86,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::vector<TCommand> CommandTable();
@@ -102,10 +106,18 @@ private:
     void LoadWatches();
     void StoreWatches(QSettings& settings);
     void EditSettings();
+    void SelectAll();
     void ApplyControls(bool fileGroup, bool readOnly);
     void ShowProgress(int lineCount);
     void StepProgress();
     void FitHeight();
+    // The screen's area for windows, the margins of the window manager's frame (none without
+    // one; every window is taken to get the same), and where the strip's frame ends.
+    QRect AvailableArea() const;
+    QMargins FrameMargins() const;
+    int StripBottom() const;
+    // "Razporedi okna": the shown windows laid out anew below the strip.
+    void ArrangeWindows();
 
     QString programDir;
     QString startupError;
@@ -139,10 +151,12 @@ private:
     TfrmTimer* frmTimer = nullptr;
     TfrmTrace* frmTrace = nullptr;
     QToolBar* ToolBar1 = nullptr;
+    int wideToolBar = 0; // the toolbar's width with every caption
     QWidget* Panel2 = nullptr;
     QWidget* pnlgraf = nullptr;
     QProgressBar* progres = nullptr;
     QAction* mnuRazveljavi = nullptr;
     QAction* mnuUveljavi = nullptr;
-    QList<QAction*> fileGroup; // the table's file group: off while a program is loaded
+    QList<QAction*> fileGroup;                   // the table's file group: off while a program is loaded
+    QList<QPointer<QWidget>> minimisedWithStrip; // the tool windows the strip took along
 };

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -77,8 +78,10 @@ TfrmNastavitve::TfrmNastavitve(bool printerInstalled, QWidget* parent) : QDialog
     CreateSimulationTab();
     CreatePrintingTab();
     CreateEditorTab(printerInstalled);
-    // Without a printer there is nothing to lay out; the values are still read and written.
-    PageControl1->setTabVisible(printingTab, printerInstalled);
+    // Without a printer there is nothing to lay out, unless the print dialog can still write a
+    // PDF file (which the toolkit always can): the student at home sets margins and line numbers
+    // for that.
+    PageControl1->setTabVisible(printingTab, printerInstalled || PdfPrintingAvailable());
 
     auto* btnPotrdi = new QPushButton(QStringLiteral("&Potrdi"), this);
     btnPotrdi->setObjectName(QStringLiteral("btnPotrdi"));
@@ -106,6 +109,12 @@ TfrmNastavitve::TfrmNastavitve(bool printerInstalled, QWidget* parent) : QDialog
 }
 
 bool TfrmNastavitve::PrinterInstalled() { return !QPrinterInfo::availablePrinters().isEmpty(); }
+
+bool TfrmNastavitve::PdfPrintingAvailable() {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    return printer.outputFormat() == QPrinter::PdfFormat;
+}
 
 void TfrmNastavitve::CreateSimulationTab() {
     auto* tab = new QWidget(PageControl1);

@@ -42,12 +42,14 @@ class TfrmNastavitve : public QDialog {
     Q_OBJECT
 public:
     // The creation step: with a printer installed the font list holds the fonts it can print
-    // (the system's fonts); without one the printing tab is hidden and the list holds the
-    // system's fixed-pitch fonts.
+    // (the system's fonts); without one the list holds the system's fixed-pitch fonts, and the
+    // printing tab stays for printing to a PDF file.
     explicit TfrmNastavitve(bool printerInstalled, QWidget* parent = nullptr);
 
     // Whether a printer is installed (QPrinterInfo); the creation step's question.
     static bool PrinterInstalled();
+    // Whether printing to a PDF file works (the printing tab is kept for it).
+    static bool PdfPrintingAvailable();
 
     // EditSettings: fills the fields (the intervals, the store's printing values and font
     // name, with the dialog's defaults for missing values; a value of another type ends the

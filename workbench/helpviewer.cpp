@@ -6,6 +6,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "windows/prompt.h"
+
 THelpViewer::THelpViewer(const QString& dir, QWidget* parent) : QWidget(parent, Qt::Window), programDir(dir) {
     setObjectName(QStringLiteral("frmPomoc"));
     setWindowTitle(QStringLiteral("Pomoč"));
@@ -57,9 +59,7 @@ void THelpViewer::ShowPage(const QString& path) {
     QUrl url = QUrl::fromLocalFile(hash < 0 ? path : path.left(hash));
     if (hash >= 0) url.setFragment(path.mid(hash + 1));
     browser->setSource(url);
-    show();
-    raise();
-    activateWindow();
+    ShowAboveTools(*this);
 }
 
 QUrl THelpViewer::Page() const { return browser->source(); }

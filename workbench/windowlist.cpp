@@ -2,6 +2,8 @@
 
 #include <QSettings>
 #include <algorithm>
+
+#include "workbench/windowlayout.h"
 #include <optional>
 #include <utility>
 
@@ -37,6 +39,14 @@ const QStringList& TWindowList::ExtraKeys() {
     return keys;
 }
 
+const QStringList& TWindowList::LayoutOrder() {
+    // The two windows shown at the first start come first; the device windows next, the
+    // inspection windows last.
+    static const QStringList order = {"code",  "memory", "port1",   "port2",   "sci",
+                                      "timer", "trace",  "symbols", "watches", "log"};
+    return order;
+}
+
 TToolWindow& TWindowList::Add(TToolWindow window) {
     windows.append(std::move(window));
     return windows.last();
@@ -51,23 +61,34 @@ TToolWindow* TWindowList::Find(const QString& key) {
 void TWindowList::Toggle(const QString& key) {
     TToolWindow* w = Find(key);
     if (!w || !w->window) return;
-    if (w->window->isVisible()) {
+    if (IsVisible(key)) {
         w->window->hide();
     } else {
-        w->window->show();
+        // A window minimised on its own comes back as it was.
+        if (w->window->isMinimized()) w->window->showNormal();
+        else w->window->show();
         w->window->raise();
+        w->window->activateWindow();
     }
 }
 
 bool TWindowList::IsVisible(const QString& key) const {
     for (const TToolWindow& w : windows)
-        if (w.key == key) return w.window && w.window->isVisible();
+        if (w.key == key) return w.window && w.window->isVisible() && !w.window->isMinimized();
     return false;
 }
 
-void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& desktop) {
+void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const TScreens& screens) {
     QWidget* win = w.window;
     if (!win) return;
+    s.beginGroup(w.key);
+    const bool saved = !s.childKeys().isEmpty();
+    s.endGroup();
+    if (!saved && screens.defaults.contains(w.key)) {
+        Place(w.key, screens.defaults.value(w.key), screens.frame);
+        return;
+    }
+    const QRect& desktop = screens.desktop;
     s.beginGroup(w.key);
     QRect g(win->pos(), win->size());
     bool complete = false;
@@ -107,17 +128,60 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const QRect& de
         g.moveTop(DefaultTop);
         if (w.layout == TToolWindow::Layout::Code) g.moveLeft(DefaultCodeLeft);
     }
-    win->move(g.topLeft());
     // A damaged size value must not make the window vanish or outgrow the desktop.
-    if (g.width() > 0 && g.height() > 0)
-        win->resize(std::min(g.width(), std::max(desktop.width(), 100)),
-                    std::min(g.height(), std::max(desktop.height(), 20)));
+    if (g.width() <= 0 || g.height() <= 0) g.setSize(win->size());
+    g.setSize(g.size().boundedTo(QSize(std::max(desktop.width(), 100), std::max(desktop.height(), 20))));
+    // The whole frame on one screen: a window saved on a larger screen, or left partly off it,
+    // comes back where it can be seen and grabbed.
+    QRect frame = g.marginsAdded(screens.frame);
+    frame.moveTopLeft(g.topLeft());
+    if (!screens.areas.isEmpty())
+        frame = WindowLayout::KeepInside(frame, WindowLayout::ScreenOf(frame, screens.areas));
+    Place(w.key, frame, screens.frame);
 }
 
-void TWindowList::RestorePlacements(QSettings& settings, const QRect& desktop) {
+void TWindowList::Place(const QString& key, const QRect& frame, const QMargins& margins) {
+    TToolWindow* w = Find(key);
+    if (!w || !w->window) return;
+    w->window->move(frame.topLeft());
+    const QSize client = frame.size().shrunkBy(margins);
+    if (client.width() > 0 && client.height() > 0) w->window->resize(client);
+}
+
+QHash<QString, QRect> TWindowList::Layout(const QStringList& keys, const QRect& area, int stripBottom,
+                                          const QMargins& frame) const {
+    QStringList placed;
+    QList<WindowLayout::TWish> wishes;
+    for (const QString& key : keys)
+        for (const TToolWindow& w : windows)
+            if (w.key == key && w.window) {
+                placed << key;
+                wishes.append({w.window->size().grownBy(frame), w.window->minimumSize().grownBy(frame)});
+            }
+    const QList<QRect> rects = WindowLayout::LayOut(area, stripBottom, wishes);
+    QHash<QString, QRect> result;
+    for (qsizetype i = 0; i < placed.size(); ++i)
+        result.insert(placed[i], rects[i]);
+    return result;
+}
+
+void TWindowList::Arrange(const QRect& area, int stripBottom, const QMargins& frame) {
+    QStringList shown;
+    for (const QString& key : LayoutOrder())
+        if (IsVisible(key)) shown << key;
+    const QHash<QString, QRect> rects = Layout(shown, area, stripBottom, frame);
+    for (auto it = rects.begin(); it != rects.end(); ++it)
+        Place(it.key(), it.value(), frame);
+}
+
+void TWindowList::RestorePlacements(QSettings& settings, const TScreens& screens) {
     for (const QStringList* keys : {&StoreOrder(), &ExtraKeys()})
         for (const QString& key : *keys)
-            if (TToolWindow* w = Find(key)) RestorePlacement(settings, *w, desktop);
+            if (TToolWindow* w = Find(key)) RestorePlacement(settings, *w, screens);
+    // Windows the store never names (the log) take their default place.
+    for (TToolWindow& w : windows)
+        if (!StoreOrder().contains(w.key) && !ExtraKeys().contains(w.key) && screens.defaults.contains(w.key))
+            Place(w.key, screens.defaults.value(w.key), screens.frame);
 }
 
 bool TWindowList::RestoreVisibility(QSettings& settings) {

@@ -1,5 +1,7 @@
 #pragma once
+#include <QHash>
 #include <QList>
+#include <QMargins>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -21,6 +23,15 @@ struct TToolWindow {
     std::function<void(bool)> setOnTop;
     std::function<int()> savedHeight;
     std::function<void(int)> setSavedHeight;
+};
+
+// The screens the windows are placed on.
+struct TScreens {
+    QRect desktop;      // all screens together
+    QList<QRect> areas; // each screen's available area, the primary first
+    QMargins frame;     // the margins of a window frame (title bar and border)
+    // Frames of the windows that have no saved placement at all (the first start), by key.
+    QHash<QString, QRect> defaults;
 };
 
 // The main window's tool windows: what the "&Okna" items do (show or hide a window), and the
@@ -49,10 +60,22 @@ public:
     // item's check mark.
     bool IsVisible(const QString& key) const;
 
-    // Placement of every window from its key. A window whose saved left edge lies beyond
-    // `desktop` (the whole desktop, all screens) comes back at left 10, one whose top lies
-    // below it at top 115.
-    void RestorePlacements(QSettings& settings, const QRect& desktop);
+    // The order windows are laid out in, the code window first.
+    static const QStringList& LayoutOrder();
+
+    // Placement of every window from its key. A window whose saved left edge lies beyond the
+    // desktop (all screens) comes back at left 10, one whose top lies below it at top 115; a
+    // window that then still lies partly off its screen is moved onto it. A window without any
+    // saved value takes its place from `screens.defaults`.
+    void RestorePlacements(QSettings& settings, const TScreens& screens);
+    // The frames LayOut gives the windows of `keys` (in that order) in `area` below the strip:
+    // their present sizes as wishes, their minimum sizes as limits.
+    QHash<QString, QRect> Layout(const QStringList& keys, const QRect& area, int stripBottom,
+                                 const QMargins& frame) const;
+    // Lays the shown windows out again ("Razporedi okna").
+    void Arrange(const QRect& area, int stripBottom, const QMargins& frame);
+    // Puts a window's frame at `frame` (a window of the list, by key).
+    void Place(const QString& key, const QRect& frame, const QMargins& margins);
     // The visibility flags under the main key, in store order. Returns false when a value was
     // missing: then the code and address-space windows are shown and nothing after it is read.
     bool RestoreVisibility(QSettings& settings);
@@ -60,6 +83,6 @@ public:
     void Save(QSettings& settings) const;
 
 private:
-    void RestorePlacement(QSettings& settings, TToolWindow& w, const QRect& desktop);
+    void RestorePlacement(QSettings& settings, TToolWindow& w, const TScreens& screens);
     QList<TToolWindow> windows;
 };

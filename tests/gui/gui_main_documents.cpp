@@ -174,20 +174,29 @@ TEST_F(MainWindowTest, FailedSaveKeepsModifiedFlagAndOldCaption) {
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files), QStringList({"keep.asm"}));
 }
 
-TEST_F(MainWindowTest, SaveAsNamesTheDocumentButKeepsTheModifiedFlag) {
+TEST_F(MainWindowTest, SaveAsNamesTheDocumentAndClearsTheModifiedMark) {
     Create();
+    EXPECT_EQ(Koda().windowTitle(), QStringLiteral("Neimenovan"));
     Koda().txtKoda->append(" NOP\n");
+    EXPECT_EQ(Koda().windowTitle(), QStringLiteral("Neimenovan *"));
     const QString target = temp.filePath("named"); // no extension: ".asm" is added
     prompt.SaveFiles = {target};
     ASSERT_TRUE(Docs().SaveDocument()); // untitled: behaves as Save as
     EXPECT_EQ(Koda().DocumentName(), target + ".asm");
+    EXPECT_EQ(Koda().windowTitle(), target + ".asm");
     EXPECT_TRUE(QFileInfo::exists(target + ".asm"));
-    EXPECT_TRUE(Koda().txtKoda->isModified());
+    EXPECT_FALSE(Koda().txtKoda->isModified());
     EXPECT_EQ(TfrmMain::OpenSettings()->value("filesave initialdir").toString(), temp.path() + '/');
+    // Nothing to ask about at exit any more.
+    EXPECT_TRUE(Docs().AskToSave());
+    EXPECT_TRUE(prompt.Questions.isEmpty());
     // Save on a named document writes without a dialog and clears the flag.
+    Koda().txtKoda->append(" ABA\n");
+    EXPECT_EQ(Koda().windowTitle(), target + ".asm *");
     ASSERT_TRUE(Docs().SaveDocument());
     EXPECT_EQ(prompt.Dialogs.size(), 1);
     EXPECT_FALSE(Koda().txtKoda->isModified());
+    EXPECT_EQ(Koda().windowTitle(), target + ".asm");
     EXPECT_TRUE(Docs().Recent().Entries().isEmpty()); // saving does not add to the recent files
 }
 

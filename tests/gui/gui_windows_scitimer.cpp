@@ -19,6 +19,7 @@
 #include "session/sciterminal.h"
 #include "tests/gui/scriptedprompt.h"
 #include "windows/bitgrid.h"
+#include "windows/frmport.h"
 #include "windows/frmsci.h"
 #include "windows/frmtimer.h"
 #include "windows/frmtrace.h"
@@ -328,3 +329,34 @@ TEST_F(DeviceWindowTest, AMillionTraceRowsStayCompactRecords) {
 }
 
 } // namespace
+
+// The bit grids name their bits in tool tips; the captions stay "b7" ... "b0".
+TEST_F(DeviceWindowTest, BitGridsNameTheirBitsInToolTips) {
+    TfrmTimer timer(board.Timer);
+    TfrmSCI sci(board.Sci, terminal);
+    TfrmPort2 port(board.Port2);
+    const struct {
+        QWidget* window;
+        const char* grid;
+        int column;
+        const char* hint;
+    } cases[] = {
+        {&timer, "gTCSR", 0, "b7 ICF"},
+        {&timer, "gTCSR", 2, "b5 TOF"},
+        {&timer, "gTCSR", 7, "b0 OLVL"},
+        {&sci, "gTRCSR", 0, "b7 RDRF"},
+        {&sci, "gTRCSR", 2, "b5 TDRE"},
+        {&sci, "gTRCSR", 7, "b0 WU"},
+        {&sci, "gRMCR", 4, "b3 CC1"},
+        {&sci, "gRMCR", 7, "b0 SS0"},
+        {&port, "gDDR", 4, "b0 – smer priključka P20"},
+        {&port, "gDR", 0, "b4 – nivo priključka P24"},
+    };
+    for (const auto& c : cases) {
+        auto* grid = c.window->findChild<TBitGrid*>(QLatin1String(c.grid));
+        ASSERT_NE(grid, nullptr) << c.grid;
+        EXPECT_TRUE(grid->BitHint(c.column).startsWith(QString::fromUtf8(c.hint)))
+            << c.grid << " " << grid->BitHint(c.column).toStdString();
+        EXPECT_EQ(grid->Cell(c.column, 0), QStringLiteral("b%1").arg(grid->ColumnCount() - 1 - c.column));
+    }
+}

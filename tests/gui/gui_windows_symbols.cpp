@@ -143,9 +143,10 @@ TEST_F(SymbolWindowsTest, AddressWindowListsInstructionsAndEditsTheirFirstByte) 
     Load();
     w.Redraw();
     view.SetMemoryTop(0x2000);
+    const QSize size = w.size();
     QTest::mouseClick(w.InstructionsButton(), Qt::LeftButton);
     EXPECT_TRUE(w.InstructionsButton()->isChecked());
-    EXPECT_GE(w.width(), 400);
+    EXPECT_EQ(w.size(), size); // the window keeps its size; its neighbours stay uncovered
     EXPECT_EQ(w.List()->RowText(0), QStringLiteral(">2000  7F 10 00  ZACETI  CLR  STEVEC"));
     EXPECT_EQ(w.List()->RowText(2), QStringLiteral(" 2006  20 FB             BRA  ZANKA"));
 
@@ -158,6 +159,30 @@ TEST_F(SymbolWindowsTest, AddressWindowListsInstructionsAndEditsTheirFirstByte) 
 
     QTest::mouseClick(w.InstructionsButton(), Qt::LeftButton);
     EXPECT_TRUE(w.List()->RowText(0).startsWith(QStringLiteral("2000 : (7F)")));
+    EXPECT_EQ(w.size(), size);
+}
+
+// No caption and no value of the watch list is cut: "Nepredznačeno", "ni BCD", "-32768".
+TEST_F(SymbolWindowsTest, WatchColumnsHoldTheirCaptionsAndWidestValues) {
+    TfrmSpremenljivke w(watches);
+    w.show();
+    QTableView* table = w.Table();
+    const QFontMetrics cells(table->font()), captions(table->horizontalHeader()->font());
+    const struct {
+        int column;
+        const char* text;
+    } widest[] = {{TWatchModel::UnsignedColumn, "Nepredznačeno"},
+                  {TWatchModel::SignedColumn, "-32768"},
+                  {TWatchModel::BcdColumn, "ni BCD"},
+                  {TWatchModel::BcdColumn, "BCD"},
+                  {TWatchModel::SizeColumn, "beseda"},
+                  {TWatchModel::AddressColumn, "Naslov"}};
+    for (const auto& c : widest) {
+        const QString text = QString::fromUtf8(c.text);
+        EXPECT_GE(table->columnWidth(c.column),
+                  std::max(cells.horizontalAdvance(text), captions.horizontalAdvance(text)) + 8)
+            << c.text;
+    }
 }
 
 } // namespace

@@ -134,15 +134,21 @@ TEST_F(CyclesTest, DelayLoopTakesTheCyclesCountedByHand) {
     EXPECT_EQ(CycleCountText(session.Cycles()), "Cikli: 6005");
 }
 
-TEST(CycleTimeTest, MicrosecondsBelowAMillisecondThenMilliseconds) {
+TEST(CycleTimeTest, MicrosecondsMillisecondsSecondsThenMinutes) {
+    constexpr uint64_t second = 1228800;
     const std::pair<uint64_t, const char*> cases[] = {
         {0, "0,0 \u00b5s"},
         {1, "0,8 \u00b5s"},
         {1228, "999,3 \u00b5s"},
         {1229, "1,000 ms"},
-        {1228800, "1.000,000 ms"},
-        {uint64_t{1228800} * 3600, "3.600.000,000 ms"},
-        {UINT64_MAX, "15.011.998.757.901.653,333 ms"},
+        {second - 1, "999,999 ms"},
+        {second, "1,000 s"},
+        {second * 59 + second / 2, "59,500 s"},
+        {second * 60 - 1, "1 min 0,0 s"},
+        {second * 65 + second * 3 / 10, "1 min 5,3 s"},
+        {uint64_t{4815695439}, "65 min 19,0 s"}, // 3.919.022,981 ms
+        {second * 3600 * 24, "1.440 min 0,0 s"},
+        {UINT64_MAX, "250.199.979.298 min 21,7 s"},
     };
     for (const auto& [cycles, text] : cases)
         EXPECT_EQ(CycleTimeText(cycles), text) << cycles;

@@ -305,3 +305,50 @@ TEST_F(ExerciseCheckTest, AFailedAssemblyRunsNothing) {
 }
 
 } // namespace
+
+// The check starts from the board a new session has, whatever the student did before: input
+// pins clicked, another program that left its outputs set and ran for a while.
+TEST(ExerciseStartTest, SameVerdictAfterPinsAndAnotherProgram) {
+    const std::string program = "        org $1000\n"
+                                "start   ldaa $02\n"
+                                "        staa $80\n"
+                                "        ldaa $03\n"
+                                "        staa $81\n"
+                                "konec   bra konec\n"
+                                "        org $fffe\n"
+                                "        fdb start\n";
+    const TExercise exercise = Parse(R"({"title": "t", "seed": 7, "checks": [{"at": "KONEC",
+        "memory": [{"address": "$80", "bytes": [0, 0]}],
+        "pins": {"P13": 0, "P10": 0, "P22": 0}}]})");
+    const auto actuals = [](const TExerciseResult& r) {
+        std::vector<std::string> texts;
+        for (const TCheckpointResult& c : r.Checkpoints)
+            for (const TExpectationResult& e : c.Results)
+                texts.push_back(e.What + " = " + e.Actual);
+        return texts;
+    };
+    TSession fresh(ORLEK_PROGRAM_DIR, false);
+    const TExerciseResult expected = CheckProgram(fresh, exercise, Source(program));
+    ASSERT_TRUE(expected.Passed()) << expected.PassedCount() << " of " << expected.Total();
+
+    TSession used(ORLEK_PROGRAM_DIR, false);
+    used.Machine().Port1.TogglePin(3);
+    used.Machine().Port2.TogglePin(2);
+    ASSERT_TRUE(used.LoadProgram(Source("        org $1000\n"
+                                        "start   ldaa #$ff\n"
+                                        "        staa $00\n"
+                                        "        staa $01\n"
+                                        "        staa $02\n"
+                                        "        staa $03\n"
+                                        "konec   bra konec\n"
+                                        "        org $fffe\n"
+                                        "        fdb start\n"))
+                    .Ok);
+    for (int i = 0; i < 20; ++i)
+        used.StepOnce();
+    used.Stop();
+    used.Machine().Port1.TogglePin(0);
+    const TExerciseResult again = CheckProgram(used, exercise, Source(program));
+    EXPECT_EQ(again.Passed(), expected.Passed());
+    EXPECT_EQ(actuals(again), actuals(expected));
+}

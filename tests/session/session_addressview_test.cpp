@@ -30,7 +30,8 @@ TEST(AddressViewRowTest, OriginFormAndCharacterFollowTheCell) {
         {0x1234, {0x00, NoLine}, "1234 :  00 "},        {0x2000, {0x41, 12}, "2000 : (41)  A"},
         {0x0002, {0x1F, RegisterLine}, "0002 : <1F>"},  {0x0080, {0x20, 0}, "0080 : [20]   "},
         {0x0081, {0x8A, PresetLine}, "0081 : [8A]  Š"}, // Windows-1250, not Latin-1
-        {0xFFFF, {0xFF, -7}, "FFFF : [FF]  ˙"},
+        {0xFFFF, {0xFF, -7}, "FFFF : [FF]  ˙"},         {0x3000, {0x7F, 4}, "3000 : (7F)  ."},
+        {0x3001, {0x7E, 4}, "3001 : (7E)  ~"},
     };
     for (const auto& r : rows)
         EXPECT_EQ(TAddressView::RowText(r.address, r.cell), r.text) << r.text;
