@@ -25,7 +25,8 @@ public:
 } // namespace
 
 void StandAlone(QWidget& window) {
-    if (window.findChild<TStandAlone*>(QString(), Qt::FindDirectChildrenOnly)) return;
+    if (window.property("standAlone").toBool()) return;
+    window.setProperty("standAlone", true);
     window.installEventFilter(new TStandAlone(&window));
 }
 

@@ -360,7 +360,7 @@ TEST(WindowListTest, FramedWindowsRestoreStayOnTopAndSavedHeight) {
               [&](bool on) { port1OnTop = on; },
               {},
               {}});
-    list.RestorePlacements(s, QRect(0, 0, 1600, 1000));
+    list.RestorePlacements(s, TScreens{QRect(0, 0, 1600, 1000), {}, {}, {}});
     EXPECT_FALSE(memoryOnTop);
     EXPECT_EQ(memory.pos(), QPoint(300, 200));
     EXPECT_EQ(memory.size(), QSize(400, 20));
