@@ -318,8 +318,10 @@ void TfrmTrace::showEvent(QShowEvent* event) {
 void TfrmTrace::Redraw() {
     if (!isVisible()) return; // shown when the window is
     dirty_ = false;
-    lastShown_.start();
     model_->Flush();
+    // The wait for out-of-view rows counts from the end of this announcement, which takes a
+    // while for a long list.
+    lastShown_.start();
     const TTrace& trace = memory_.Trace;
     shownDropped_ = trace.DroppedRows();
     lblPolna->setVisible(trace.DroppedRows() > 0);
