@@ -152,7 +152,7 @@ TEST(EncodingTest, UpperCaseCoversSlovenianLetters) {
 
 TEST(EncodingTest, SplitLinesAFinalLineBreakEndsTheLastLine) {
     using V = std::vector<std::string>;
-    EXPECT_EQ(SplitLines(""), V{""});
+    EXPECT_EQ(SplitLines(""), V{}); // an empty file has no lines
     EXPECT_EQ(SplitLines("\n"), V{""});
     EXPECT_EQ(SplitLines("a"), V{"a"});
     EXPECT_EQ(SplitLines("a\n"), V{"a"});

@@ -169,7 +169,7 @@ TEST(CliAsmTest, SourcesThatUsedToMisleadGetAClearAnswer) {
 }
 
 // A final line break ends the last line: three lines without END list as four, the automatic
-// END numbered 4.
+// END numbered 4; an empty source lists the END line alone.
 TEST(CliAsmTest, AFinalLineBreakAddsNoLine) {
     TempDir dir;
     CliResult r =
@@ -178,6 +178,10 @@ TEST(CliAsmTest, AFinalLineBreakAddsNoLine) {
     Lines listing = SplitLinesLf(ReadFile(dir.Path("x.lst")));
     ASSERT_EQ(listing.size(), 4u);
     EXPECT_EQ(listing[3], "    4                    END\r");
+    // An empty source has no lines: its listing is the END line alone.
+    r = RunCli({"asm", "-", "--listing", dir.Path("x.lst")}, "");
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_EQ(ReadFile(dir.Path("x.lst")), "    0                     END \r\n");
 }
 
 // The output's own permissions decide, as for a shell redirection; a writable file in a folder

@@ -172,6 +172,12 @@ TEST_F(MainWindowTest, BreakpointOnTheEmptyLastLineIsReported) {
     w.Run().Compile();
     EXPECT_EQ(Koda().Messages().value(0),
               QStringLiteral("Prekinitvena točka v napacni vrstici (napaka v vrstici 3)"));
+    // An empty text has no lines, unless a breakpoint stands on the line the editor shows.
+    Koda().SetSource(QString());
+    EXPECT_TRUE(Koda().AssemblerLines().empty());
+    Koda().SetCaret(1, 1);
+    w.Run().ToggleBreakpoint();
+    EXPECT_EQ(Koda().AssemblerLines(), std::vector<std::string>{""});
 }
 
 // The empty last line has no character that a line style could paint: its colour must still
