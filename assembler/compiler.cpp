@@ -257,16 +257,10 @@ void TLineAssembler::PresetBytes(std::string_view op, std::string_view rest) {
     };
     size_t i = 0;
     while (s_ == Status::Ok) {
-        while (i < rest.size() && rest[i] == ' ')
-            ++i;
-        if (i >= rest.size()) break;
-        size_t b = i;
-        bool quote = false;
-        while (i < rest.size() && (quote || rest[i] != ' ')) {
-            if (rest[i] == '"') quote = !quote;
-            ++i;
-        }
-        std::string_view token = rest.substr(b, i - b);
+        const TSpan span = NextToken(rest, i, rest.size());
+        if (span.Size() == 0) break;
+        i = span.End;
+        std::string_view token = rest.substr(span.Begin, span.Size());
         if (token[0] == '"') {
             if (!Quoted(token)) s_ = Status::OperandError;
             else
@@ -340,6 +334,48 @@ void TLineAssembler::Immediate(const ModeEntry& e, std::string_view value) {
     Emit(static_cast<uint8_t>(v));
 }
 
+// The name an UndefinedLabel line looked up: its operand without "#" and without an offset,
+// cut as label names are. Empty when the line failed on its own label (one starting with a
+// digit) instead.
+std::string MissingLabel(std::string_view text) {
+    std::string buffer;
+    TLineFields f;
+    ScanLine(text, false, buffer, f);
+    if (f.Empty || (!f.Label.empty() && IsDigit(f.Label[0]))) return {};
+    std::string_view ref = f.Operand;
+    if (!ref.empty() && ref[0] == '#') ref.remove_prefix(1);
+    ref = ref.substr(0, TOznake::SignificantLength);
+    if (const size_t sign = ref.find_first_of("+-"); sign != std::string_view::npos)
+        ref = ref.substr(0, sign);
+    return std::string(ref);
+}
+
+// "Namig: vrstica N vsebuje tabulator, ..." for the line that defines a label holding a TAB:
+// the one whose name before the TAB is `wanted`, else the first. Empty when no line does.
+std::string TabLabelHint(const std::vector<std::string>& lines, std::string_view wanted) {
+    std::string buffer, name;
+    TLineFields f;
+    int found = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ScanLine(lines[i], false, buffer, f);
+        const size_t tab = f.Label.find('\t');
+        if (f.Empty || tab == std::string_view::npos) continue;
+        const std::string_view before = f.Label.substr(0, tab);
+        const bool match = !wanted.empty() && before.substr(0, TOznake::SignificantLength) == wanted;
+        if (found == 0 || match) {
+            found = static_cast<int>(i + 1);
+            name = before;
+        }
+        if (match) break;
+    }
+    if (found == 0) return {};
+    const std::string line = "Namig: vrstica " + std::to_string(found);
+    const char* fields = "; oznako, ukaz in operand ločujejo samo presledki";
+    if (name.empty())
+        return line + " se začne s tabulatorjem, zato je vse do prvega presledka oznaka" + fields;
+    return line + " vsebuje tabulator, zato oznaka ni " + Cp1250ToUtf8(name) + fields;
+}
+
 } // namespace
 
 CompileResult PackCompileResult(const TAsmResult& result) {
@@ -360,7 +396,6 @@ CompileResult TCompiler::Compile(const std::vector<std::string>& lines) {
     hints_.clear();
     warnings_.clear();
     registerLine_.fill(0);
-    fccTooLong_ = false;
     memory_.Clear();
     labels_.ClearLabels();
     // Every byte carries its line number; a source with more lines than that can tell apart is
@@ -376,18 +411,52 @@ CompileResult TCompiler::Compile(const std::vector<std::string>& lines) {
     return PackCompileResult(result);
 }
 
-// Explanations of a failure whose status alone points the student elsewhere.
-void TCompiler::AddHints(const std::vector<std::string>& lines, const TAsmResult& result) {
-    if (fccTooLong_)
+// A line refused for its length: which limit it passed, and by how much.
+void TCompiler::AddLengthHints(const TLineFields& f, LineKind kind) {
+    if (f.ReadLength > MaxLineLength)
+        hints_.push_back("Namig: vrstica ima lahko največ " + std::to_string(MaxLineLength) +
+                         " znakov (brez opombe), ta jih ima " + std::to_string(f.ReadLength));
+    if (f.Operand.size() <= MaxOperandLength) return;
+    if (kind == LineKind::Fcc)
         hints_.push_back("Namig: besedilo FCC ima lahko največ " + std::to_string(MaxOperandLength - 2) +
                          " znakov");
+    else
+        hints_.push_back("Namig: operand ima lahko največ " + std::to_string(MaxOperandLength) +
+                         " znakov, ta jih ima " + std::to_string(f.Operand.size()));
+}
+
+// Explanations of a failure whose status alone points the student elsewhere.
+void TCompiler::AddHints(const std::vector<std::string>& lines, const TAsmResult& result) {
+    const auto lineText = [&](int32_t number) -> std::string_view {
+        return number > 0 && static_cast<size_t>(number) <= lines.size()
+                   ? lines[static_cast<size_t>(number) - 1]
+                   : std::string_view();
+    };
+    if (result.Status == Status::NoResetVector) {
+        if (memory_.Read(0xFFFE, false).Line == PresetLine)
+            hints_.emplace_back("Namig: beseda na naslovu $FFFE je zapisana le z direktivo SM, ki ne določa "
+                                "začetka programa; zapišite jo z vrsticama ORG $FFFE in FDB START, kjer je "
+                                "START oznaka prvega ukaza");
+        else
+            hints_.emplace_back("Namig: začetni naslov programa je beseda na naslovu $FFFE (reset vektor); "
+                                "zapišite ga z vrsticama ORG $FFFE in FDB START, kjer je START oznaka prvega "
+                                "ukaza");
+    }
     // A TAB is part of the word it stands in, so the fields are not what the student sees.
-    const bool lineHasTab = result.Line > 0 && static_cast<size_t>(result.Line) <= lines.size() &&
-                            HasTabInFields(lines[static_cast<size_t>(result.Line) - 1]);
-    if (lineHasTab)
+    if (HasTabInFields(lineText(result.Line))) {
         hints_.emplace_back("Namig: vrstica vsebuje tabulator; oznako, ukaz in operand ločujejo samo "
                             "presledki");
-    else if (result.Line == 0 && std::any_of(lines.begin(), lines.end(), HasTabInFields))
+        return;
+    }
+    // A label that is missing may have been defined with a TAB after it: that line defines a
+    // different name.
+    if (result.Status == Status::UndefinedLabel || result.Status == Status::NoResetVector) {
+        if (std::string hint = TabLabelHint(lines, MissingLabel(lineText(result.Line))); !hint.empty()) {
+            hints_.push_back(std::move(hint));
+            return;
+        }
+    }
+    if (result.Line == 0 && std::any_of(lines.begin(), lines.end(), HasTabInFields))
         hints_.emplace_back("Namig: izvorna koda vsebuje tabulatorje; oznako, ukaz in operand ločujejo "
                             "samo presledki");
 }
@@ -412,9 +481,9 @@ TAsmResult TCompiler::Pass1(TCode& code) {
             breakpoint = f.Breakpoint;
             std::string_view mnemonic = f.Mnemonic;
             kind = ClassifyMnemonic(mnemonic);
-            if (f.TooLong || (kind == LineKind::Sm && f.LongRest)) {
+            if (f.TooLong) {
                 s = Status::OperandError;
-                fccTooLong_ = kind == LineKind::Fcc && f.Operand.size() > MaxOperandLength;
+                AddLengthHints(f, kind);
             } else if (!f.Label.empty()) s = DefineLabel(f.Label, kind, f.Operand, lc, line.Number);
             if (s == Status::Ok) {
                 // Breakpoints belong on instruction lines.

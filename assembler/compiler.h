@@ -89,7 +89,7 @@ public:
     const std::string& ListingProblem() const { return listingProblem_; }
 
     // After a failed Compile: lines that explain the failure beyond its status ("Namig: ...",
-    // Slovenian, UTF-8), e.g. the FCC length limit or a TAB between the fields.
+    // Slovenian, UTF-8), e.g. a length limit, a TAB between the fields or the reset vector.
     const std::vector<std::string>& ErrorHints() const { return hints_; }
     // What the student should know about the last Compile (pass 2, up to its end or failure).
     const std::vector<TAsmWarning>& Warnings() const { return warnings_; }
@@ -113,6 +113,7 @@ private:
     CompileStatus DefineLabel(std::string_view label, LineKind kind, std::string_view operand, uint16_t lc,
                               int32_t line);
     CompileStatus Advance(LineKind kind, std::string_view mnemonic, std::string_view operand, uint16_t& lc);
+    void AddLengthHints(const TLineFields& f, LineKind kind);
     void AddHints(const std::vector<std::string>& lines, const TAsmResult& result);
     void Step() {
         if (ProgressStep) ProgressStep();
@@ -127,7 +128,6 @@ private:
     std::vector<std::string> hints_;
     std::vector<TAsmWarning> warnings_;
     std::array<int32_t, 0x20> registerLine_{}; // per on-chip address: the first line, 0 = none
-    bool fccTooLong_ = false;                  // pass 1 failed on an over-long FCC text
     std::string scratch_;                      // field-scanner buffer, reused across lines
 };
 

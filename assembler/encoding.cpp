@@ -147,7 +147,7 @@ std::vector<std::string> SplitLines(std::string_view text) {
             start = i + 1;
         }
     }
-    if (start < text.size() || lines.empty()) lines.emplace_back(text.substr(start));
+    if (start < text.size()) lines.emplace_back(text.substr(start));
     return lines;
 }
 

@@ -20,7 +20,7 @@ std::string Cp1250ToUtf8(std::string_view cp1250);
 // Splits source text into lines: LF, CR LF and a lone CR each end a line, so a final line
 // break ends the last line rather than starting a new one ("a\n" is the one line "a", "a\n\n"
 // is "a" and an empty line). Text after the last terminator is a line of its own; an empty
-// text is one empty line. The terminators are not part of the lines.
+// text has no lines. The terminators are not part of the lines.
 std::vector<std::string> SplitLines(std::string_view text);
 
 // The UTF-8 byte order mark, dropped from the front of a source however the rest is decoded.

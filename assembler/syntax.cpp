@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr size_t MaxLineLength = 255;    // characters of a line before its comment
 constexpr size_t MaxLabelLength = 20;    // characters of the label field kept
 constexpr size_t MaxMnemonicLength = 20; // characters of the mnemonic field kept
 
@@ -76,48 +75,71 @@ SourceLine TCode::NextLine() {
 
 // ---- fields ----
 
+TSpan NextToken(std::string_view text, size_t from, size_t end) {
+    size_t i = from;
+    while (i < end && text[i] == ' ')
+        ++i;
+    TSpan token{i, i};
+    bool quote = false;
+    while (token.End < end && (quote || text[token.End] != ' ')) {
+        if (text[token.End] == '"') quote = !quote;
+        ++token.End;
+    }
+    return token;
+}
+
+TLineLayout LayoutLine(std::string_view text) {
+    TLineLayout l;
+    const size_t n = CommentStart(text);
+    l.CommentStart = n;
+    size_t i = 0;
+    while (i < n && text[i] != ' ')
+        ++i;
+    l.Label = {0, i};
+    while (i < n && text[i] == ' ')
+        ++i;
+    l.Mnemonic.Begin = i;
+    while (i < n && text[i] != ' ')
+        ++i;
+    l.Mnemonic.End = i;
+    l.Operand = NextToken(text, i, n);
+    i = l.Operand.End;
+    l.ReadEnd = i;
+    const std::string_view m = text.substr(l.Mnemonic.Begin, l.Mnemonic.Size());
+    if (m.size() == 2 && (m[0] | 0x20) == 's' && (m[1] | 0x20) == 'm') {
+        // SM reads every token up to the comment; trailing blanks count for nothing.
+        size_t end = n;
+        while (end > i && text[end - 1] == ' ')
+            --end;
+        l.ReadEnd = end;
+    }
+    i = l.ReadEnd;
+    while (i < n && text[i] == ' ')
+        ++i;
+    l.IgnoredStart = i;
+    return l;
+}
+
 void ScanLine(std::string_view text, bool secondPass, std::string& buf, TLineFields& f) {
     f = TLineFields{};
-    const size_t cut = CommentStart(text);
-    if (cut == 0) return;
-    buf.assign(text.data(), cut);
+    const TLineLayout l = LayoutLine(text);
+    if (l.CommentStart == 0) return;
+    buf.assign(text.data(), l.CommentStart);
     f.Empty = false;
 
     char* p = buf.data();
-    const size_t n = buf.size();
-    size_t i = 0;
-    while (i < n && p[i] != ' ')
-        ++i;
-    size_t lb = 0, le = i;
+    size_t lb = 0, le = l.Label.End;
     if (le > 0 && p[0] == '!') {
         f.Breakpoint = true;
         lb = 1;
     }
     le = std::min(le, lb + MaxLabelLength);
-
-    while (i < n && p[i] == ' ')
-        ++i;
-    size_t mb = i;
-    while (i < n && p[i] != ' ')
-        ++i;
-    size_t me = std::min(i, mb + MaxMnemonicLength);
-
-    while (i < n && p[i] == ' ')
-        ++i;
-    size_t ob = i;
-    bool quote = false;
-    while (i < n && (quote || p[i] != ' ')) {
-        if (p[i] == '"') quote = !quote;
-        ++i;
-    }
-    size_t oe = i;
-    // The 255-character line limit only matters where cutting would change what is read: the
-    // fields, and for SM the data tokens after the operand. Trailing blanks count for nothing.
-    size_t end = n;
-    while (end > oe && p[end - 1] == ' ')
-        --end;
-    f.TooLong = oe > MaxLineLength || oe - ob > MaxOperandLength;
-    f.LongRest = end > MaxLineLength;
+    const size_t mb = l.Mnemonic.Begin, me = std::min(l.Mnemonic.End, mb + MaxMnemonicLength);
+    const size_t ob = l.Operand.Begin, oe = l.Operand.End;
+    // The line limit only matters where cutting would change what is read: the fields, and for
+    // SM the data tokens after the operand.
+    f.ReadLength = l.ReadEnd;
+    f.TooLong = l.ReadEnd > MaxLineLength || oe - ob > MaxOperandLength;
 
     UpperCase1250(p + lb, p + le);
     UpperCase1250(p + mb, p + me);
@@ -126,11 +148,11 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, TLineFie
     f.Label = std::string_view(p + lb, le - lb);
     f.Mnemonic = std::string_view(p + mb, me - mb);
     f.Operand = std::string_view(p + ob, oe - ob);
-    f.Rest = std::string_view(p + oe, n - oe);
+    f.Rest = std::string_view(p + oe, buf.size() - oe);
 }
 
 bool HasTabInFields(std::string_view text) {
-    return text.substr(0, CommentStart(text)).find('\t') != std::string_view::npos;
+    return text.substr(0, LayoutLine(text).ReadEnd).find('\t') != std::string_view::npos;
 }
 
 int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view name) {

@@ -44,20 +44,46 @@ private:
 // Longest operand field; a longer one is refused, not cut (an FCC text holds two fewer
 // characters than this, the quotes being part of the operand).
 constexpr size_t MaxOperandLength = 100;
+// Characters of a line the assembler reads (its fields, and for SM its data tokens); a line
+// whose fields reach further is refused, not cut. A remark or comment may run on.
+constexpr size_t MaxLineLength = 255;
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsLetter(char c) { return c >= 'A' && c <= 'Z'; }
 // A text of at least two characters between double quotes.
 inline bool Quoted(std::string_view s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
 
+// A part of a line: the byte offsets [Begin, End).
+struct TSpan {
+    size_t Begin = 0, End = 0;
+    size_t Size() const { return End - Begin; }
+};
+
+// The next token of text[from, end): spaces skipped, then the characters up to the next space
+// outside double quotes. Empty (Begin == End == end) when only spaces are left.
+TSpan NextToken(std::string_view text, size_t from, size_t end);
+
+// Where the parts of one source line lie, as the assembler reads it: the label from column 1
+// up to the first space, the mnemonic, the operand (a space inside double quotes does not end
+// it), and after the operand text that is ignored (a remark needs no ";"), except on an SM line,
+// whose data tokens follow the operand. Only the space separates fields; a TAB is part of the
+// field it stands in. Only space, '"', ';' and '*' decide, so the offsets are the same in the
+// Windows-1250 text the assembler reads and in the UTF-8 text of the editor.
+struct TLineLayout {
+    size_t CommentStart = 0; // the first "*" or ";" outside double quotes, or the line's length
+    TSpan Label, Mnemonic, Operand;
+    size_t ReadEnd = 0;      // end of what the assembler reads: the operand, or SM's last data token
+    size_t IgnoredStart = 0; // the remark after the fields, or the comment: ignored from here on
+};
+TLineLayout LayoutLine(std::string_view text);
+
 // The fields of one source line, as views into the scanner's buffer.
 struct TLineFields {
     bool Empty = true;
     bool Breakpoint = false;
-    bool TooLong = false;  // a field reaches beyond the line limit, or the operand exceeds its
-                           // limit: refused rather than silently cut
-    bool LongRest = false; // text after the operand reaches beyond the line limit (only SM reads
-                           // it; for every other line it is an ignored remark)
+    bool TooLong = false;  // what the assembler reads reaches beyond the line limit, or the
+                           // operand exceeds its limit: refused rather than silently cut
+    size_t ReadLength = 0; // characters up to the end of what the assembler reads
     std::string_view Label, Mnemonic, Operand, Rest;
 };
 
@@ -66,8 +92,8 @@ struct TLineFields {
 // upper-cased unless it begins with a double quote in the second pass.
 void ScanLine(std::string_view text, bool secondPass, std::string& buffer, TLineFields& fields);
 
-// The line holds a TAB character before its comment, where it becomes part of a field (only
-// spaces separate the fields).
+// The line holds a TAB character in what the assembler reads, where it becomes part of a field
+// (only spaces separate the fields); one in a remark or comment does not count.
 bool HasTabInFields(std::string_view text);
 
 // The 1-based number of the first line whose label field names `name` (compared as the

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cctype>
 
-namespace {
+#include "assembler/syntax.h"
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+namespace {
 
 // Numeric literal forms of the assembler, optionally immediate ("#") and optionally indexed
 // (",X"): decimal with sign, "$" / "0x" hexadecimal, "%" binary, or a character constant.
@@ -178,42 +178,27 @@ QByteArray TAsmLexer::StyleLine(const QByteArray& line) const {
 
 QByteArray TAsmLexer::StyleSource(const QByteArray& line) const {
     QByteArray styles(line.size(), char(Default));
-    const int n = int(line.size());
-    bool quoted = false;
-    int i = 0;
-    while (i < n) {
-        const char c = line[i];
-        if (!quoted && (c == ';' || c == '*')) {
-            for (int k = i; k < n; ++k)
-                styles[k] = char(Comment);
-            break;
-        }
-        if (!quoted && IsBlank(c)) {
-            ++i;
-            continue;
-        }
-        // One word: up to the next unquoted blank or comment character.
-        const int begin = i;
-        bool sawQuote = false;
-        while (i < n) {
-            const char d = line[i];
-            if (d == '"') {
-                quoted = !quoted;
-                sawQuote = true;
-            } else if (!quoted && (IsBlank(d) || d == ';' || d == '*')) {
-                break;
-            }
-            ++i;
-        }
-        const QByteArray word = line.mid(begin, i - begin);
-        char style = char(Identifier);
-        if (!sawQuote) {
-            if (IsKeyword(word)) style = char(Keyword);
-            else if (IsNumberToken(word)) style = char(Number);
-        }
-        for (int k = begin; k < i; ++k)
-            styles[k] = style;
-    }
+    const std::string_view text(line.constData(), size_t(line.size()));
+    const TLineLayout layout = LayoutLine(text);
+    const auto paint = [&](size_t begin, size_t end, char style) {
+        for (size_t k = begin; k < end; ++k)
+            styles[qsizetype(k)] = style;
+    };
+    // An operand or SM data token: a quoted text, a number, or a label reference.
+    const auto valueStyle = [&](TSpan span) {
+        const QByteArray word = line.mid(qsizetype(span.Begin), qsizetype(span.Size()));
+        return word.contains('"') || !IsNumberToken(word) ? char(Identifier) : char(Number);
+    };
+    paint(layout.Label.Begin, layout.Label.End, char(Identifier));
+    const QByteArray mnemonic = line.mid(qsizetype(layout.Mnemonic.Begin), qsizetype(layout.Mnemonic.Size()));
+    paint(layout.Mnemonic.Begin, layout.Mnemonic.End, IsKeyword(mnemonic) ? char(Keyword) : char(Identifier));
+    paint(layout.Operand.Begin, layout.Operand.End, valueStyle(layout.Operand));
+    // SM's data tokens.
+    for (TSpan token = NextToken(text, layout.Operand.End, layout.ReadEnd); token.Size() > 0;
+         token = NextToken(text, token.End, layout.ReadEnd))
+        paint(token.Begin, token.End, valueStyle(token));
+    // The remark after the fields and the comment: what the assembler ignores.
+    paint(layout.IgnoredStart, size_t(line.size()), char(Comment));
     return styles;
 }
 

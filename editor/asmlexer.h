@@ -10,13 +10,15 @@
 // breakpoint line, assembler error line).
 enum class LineColour { None, Execution, Breakpoint, Error };
 
-// Syntax highlighter for MC6803 assembly source. Every run of non-blank characters is one word;
-// an unquoted ";" or "*" starts a comment that runs to the end of the line, exactly as the
-// assembler's field scanner cuts comments, so what is coloured as a comment is what the
-// assembler ignores. Three schemes: the screen scheme `barve` (navy background), the print and
-// export scheme `tisk` (white background, black text, comments italic, keywords bold) and the
-// coloured print scheme `tiskanje1` (white background, dark colours) that the source is printed
-// with when colours are on.
+// Syntax highlighter for MC6803 assembly source. A line is coloured as the assembler reads it
+// (LayoutLine): the label, the mnemonic (a keyword when it is one), the operand and SM's data
+// tokens (numbers, or texts and label references), then as a comment everything the assembler
+// ignores: a remark after the operand, written with or without ";", and a comment started by an
+// unquoted ";" or "*". Only spaces separate fields, so a TAB joins the words around it into one
+// field, as it does for the assembler. Three schemes: the screen scheme `barve` (navy background), the print
+// and export scheme `tisk` (white background, black text, comments italic, keywords bold) and the coloured
+// print scheme `tiskanje1` (white background, dark colours) that the source is printed with when colours are
+// on.
 class TAsmLexer : public QsciLexerCustom {
     Q_OBJECT
 public:

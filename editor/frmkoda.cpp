@@ -198,8 +198,9 @@ QStringList TfrmKoda::Lines() const {
 
 std::vector<std::string> TfrmKoda::AssemblerLines() const {
     std::vector<std::string> lines;
-    for (const QString& line : Lines())
-        lines.push_back(Utf8ToCp1250(line.toStdString()));
+    if (txtKoda->length() > 0)
+        for (const QString& line : Lines())
+            lines.push_back(Utf8ToCp1250(line.toStdString()));
     // A breakpoint on the editor's empty last line (after the final line end) is still a
     // breakpoint on an empty line, and the assembler must say so.
     for (int line : BreakpointLines())

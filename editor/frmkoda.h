@@ -68,8 +68,8 @@ public:
     // terminator is not a line of its own.
     QStringList Lines() const;
     // The lines as the assembler reads them: 8-bit text in the machine's code page (Windows-1250).
-    // A breakpoint on the empty line after the final line end makes that line one of them, so
-    // the assembler can report the breakpoint.
+    // An empty text has none. A breakpoint on the empty line after the final line end (or in an
+    // empty text) makes that line one of them, so the assembler can report the breakpoint.
     std::vector<std::string> AssemblerLines() const;
     void SetSource(const QString& text); // replaces the text, clears undo and the modified flag
     QString Source() const { return txtKoda->text(); }

@@ -118,6 +118,51 @@ TEST(CodeTest, EndMarkers) {
     EXPECT_EQ(l.Number, 1);
 }
 
+// One letter per character: l label, m mnemonic, o operand, d data read after the operand,
+// r ignored (remark or comment), . blanks between fields.
+std::string LayoutPicture(std::string_view line) {
+    const TLineLayout l = LayoutLine(line);
+    std::string picture(line.size(), '.');
+    auto paint = [&](size_t begin, size_t end, char c) {
+        for (size_t k = begin; k < end; ++k)
+            picture[k] = c;
+    };
+    paint(l.Label.Begin, l.Label.End, 'l');
+    paint(l.Mnemonic.Begin, l.Mnemonic.End, 'm');
+    paint(l.Operand.Begin, l.Operand.End, 'o');
+    for (size_t k = l.Operand.End; k < l.ReadEnd; ++k)
+        if (line[k] != ' ') picture[k] = 'd';
+    paint(l.IgnoredStart, line.size(), 'r');
+    return picture;
+}
+
+TEST(LineLayoutTest, FieldsEndWhereTheAssemblerStopsReading) {
+    const struct {
+        const char* line;
+        const char* picture;
+    } cases[] = {
+        {"zanka  ldaa stevec+1; pr", "lllll..mmmm.oooooooorrrr"},
+        {" staa $80   7 = 49", ".mmmm.ooo...rrrrrr"},
+        {" daa  korekcija bcd", ".mmm..ooooooooo.rrr"},
+        {" fcc \"a ;b\" c", ".mmm.oooooo.r"},
+        {"start\tnop x y", "lllllllll.m.o"},
+        {"\tldaa\t#1", "llllllll"},
+        {" SM $10 1 \"a b\"  ;c", ".mm.ooo.d.dd.dd..rr"},
+        {" sm $10 1   ", ".mm.ooo.d..."},
+        {"* all", "rrrrr"},
+        {"", ""},
+        {"x\"y ;z\" nop", "lll.mmm.ooo"}, // a quote in the label hides the ";"
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LayoutPicture(c.line), c.picture) << '"' << c.line << '"';
+    // The same offsets in UTF-8 and in Windows-1250: only ASCII characters decide.
+    const std::string utf8 = "števec ldaa žaba+1 ker";
+    const std::string cp = Utf8ToCp1250(utf8);
+    EXPECT_EQ(LayoutLine(utf8).IgnoredStart - LayoutLine(utf8).Operand.End, 1u);
+    EXPECT_EQ(utf8.substr(LayoutLine(utf8).IgnoredStart), "ker");
+    EXPECT_EQ(cp.substr(LayoutLine(cp).IgnoredStart), "ker");
+}
+
 TEST(EncodingTest, Utf8Validation) {
     EXPECT_TRUE(IsValidUtf8(""));
     EXPECT_TRUE(IsValidUtf8("števec ČŠŽ €"));
@@ -152,7 +197,7 @@ TEST(EncodingTest, UpperCaseCoversSlovenianLetters) {
 
 TEST(EncodingTest, SplitLinesAFinalLineBreakEndsTheLastLine) {
     using V = std::vector<std::string>;
-    EXPECT_EQ(SplitLines(""), V{""});
+    EXPECT_EQ(SplitLines(""), V{}); // an empty file has no lines
     EXPECT_EQ(SplitLines("\n"), V{""});
     EXPECT_EQ(SplitLines("a"), V{"a"});
     EXPECT_EQ(SplitLines("a\n"), V{"a"});

@@ -38,7 +38,10 @@ TEST(CliAsmTest, FailureListsMessagesOnStderrAndExitsOne) {
 
     r = RunCli({"asm", "-"}, "* no reset vector\n       org $2000\n       nop\n");
     EXPECT_EQ(r.exit, 1);
-    EXPECT_EQ(r.err, "Napaka: ni oznake START\nSimulatorja ne morem zagnati!\n");
+    EXPECT_EQ(r.err,
+              "Napaka: ni oznake START\nNamig: začetni naslov programa je beseda na naslovu $FFFE (reset "
+              "vektor); zapišite ga z vrsticama ORG $FFFE in FDB START, kjer je START oznaka prvega "
+              "ukaza\nSimulatorja ne morem zagnati!\n");
 }
 
 TEST(CliAsmTest, UnwritableOutputFilesAreFileErrors) {
@@ -111,9 +114,9 @@ TEST(CliAsmTest, OutputsThatWouldOverwriteTheSourceAreRefused) {
 }
 
 // Sources on standard input that used to mislead: the final line break, a byte order mark in
-// front of Windows-1250 text, an over-long source, a TAB between the fields, an FCC text over
-// its limit, a wrapped label offset and bytes the S-records cannot hold. The messages and
-// hints go to stderr; warnings do not change the exit code.
+// front of Windows-1250 text, an over-long source, a TAB between the fields or after a label, a
+// an operand or FCC text over its limit, a wrapped label offset and bytes the S-records cannot hold. The
+// messages and hints go to stderr; warnings do not change the exit code.
 TEST(CliAsmTest, SourcesThatUsedToMisleadGetAClearAnswer) {
     const std::string prologue = "       org $fffe\n       fdb 0\n";
     const struct {
@@ -140,6 +143,18 @@ TEST(CliAsmTest, SourcesThatUsedToMisleadGetAClearAnswer) {
          1,
          "",
          {"Napaka: neznan ukaz (napaka v vrstici 3)\nNamig: vrstica vsebuje tabulator"}},
+        {"       org $fffe\n       fdb start\n       org $100\nstart\tnop\n",
+         {},
+         1,
+         "",
+         {"Napaka v oznaki - oznaka ni definirana (napaka v vrstici 2)\nNamig: vrstica 4 vsebuje tabulator, "
+          "zato oznaka ni START; oznako, ukaz in operand ločujejo samo presledki\nSimulatorja"}},
+        {prologue + "       ldaa #" + std::string(120, '1') + "\n",
+         {},
+         1,
+         "",
+         {"Napaka v določilu operanda (napaka v vrstici 3)\nNamig: operand ima lahko največ 100 znakov, ta "
+          "jih ima 121\n"}},
         {prologue + "       fcc \"" + std::string(99, 'a') + "\"\n",
          {},
          1,
@@ -169,7 +184,7 @@ TEST(CliAsmTest, SourcesThatUsedToMisleadGetAClearAnswer) {
 }
 
 // A final line break ends the last line: three lines without END list as four, the automatic
-// END numbered 4.
+// END numbered 4; an empty source lists the END line alone.
 TEST(CliAsmTest, AFinalLineBreakAddsNoLine) {
     TempDir dir;
     CliResult r =
@@ -178,6 +193,10 @@ TEST(CliAsmTest, AFinalLineBreakAddsNoLine) {
     Lines listing = SplitLinesLf(ReadFile(dir.Path("x.lst")));
     ASSERT_EQ(listing.size(), 4u);
     EXPECT_EQ(listing[3], "    4                    END\r");
+    // An empty source has no lines: its listing is the END line alone.
+    r = RunCli({"asm", "-", "--listing", dir.Path("x.lst")}, "");
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_EQ(ReadFile(dir.Path("x.lst")), "    0                     END \r\n");
 }
 
 // The output's own permissions decide, as for a shell redirection; a writable file in a folder

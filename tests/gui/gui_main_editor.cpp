@@ -47,9 +47,39 @@ TEST(AsmLexerTest, CommentsStartAtUnquotedSemicolonOrStar) {
 
 TEST(AsmLexerTest, NumbersAreLiteralsOfTheAssembler) {
     TAsmLexer lexer(TAsmLexer::Screen);
-    EXPECT_EQ(Styles(lexer, "$1000 #%101 -5 0x1F 'A' 5,x"), "nnnnn.nnnnn.nn.nnnn.nnn.nnn");
+    lexer.SetKeywords({"LDAA"});
+    for (const char* number : {"$1000", "#%101", "-5", "0x1F", "'A'", "5,x"})
+        EXPECT_EQ(Styles(lexer, (std::string(" LDAA ") + number).c_str()),
+                  ".kkkk." + QString(int(strlen(number)), QLatin1Char('n')))
+            << number;
     // Not numbers: a label with an offset, a bare "$", a digit followed by letters.
-    EXPECT_EQ(Styles(lexer, "stevec+1 $ 12ab"), "iiiiiiii.i.iiii");
+    for (const char* other : {"stevec+1", "$", "12ab"})
+        EXPECT_EQ(Styles(lexer, (std::string(" LDAA ") + other).c_str()),
+                  ".kkkk." + QString(int(strlen(other)), QLatin1Char('i')))
+            << other;
+}
+
+// The fields are the assembler's: what it ignores after the operand is a comment, with or
+// without ";"; a TAB joins words into one field; SM reads its data tokens.
+TEST(AsmLexerTest, LinesAreColouredAsTheAssemblerReadsThem) {
+    TAsmLexer lexer(TAsmLexer::Screen);
+    lexer.SetKeywords({"STAA", "DAA", "NOP", "SM", "END"});
+    const struct {
+        const char* line;
+        const char* styles;
+    } cases[] = {
+        {" staa $80  7*7 = 49", ".kkkk.nnn..cccccccc"},
+        {"x staa y+1 ker je", "i.kkkk.iii.cccccc"},
+        {" daa  korigiramo rezultat", ".kkk..iiiiiiiiii.cccccccc"}, // an operand, as the assembler reads it
+        {" nop \"a b\" c", ".kkk.iiiii.c"},
+        {"start\tnop x", "iiiiiiiii.i"},                      // the label holds the TAB; the mnemonic is x
+        {"\tnop", "iiii"},                                    // a label, not an instruction
+        {" nop\t; c", ".iiiiccc"},                            // "NOP<TAB>" is no mnemonic
+        {"end", "iii"},                                       // a label in column 1
+        {" sm $10 1 \"a b\" x  ;c", ".kk.nnn.n.iiiii.i..cc"}, // data tokens, not a remark
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Styles(lexer, c.line), QString::fromLatin1(c.styles)) << c.line;
 }
 
 TEST_F(MainWindowTest, LineColoursFollowPrecedence) {
@@ -172,6 +202,12 @@ TEST_F(MainWindowTest, BreakpointOnTheEmptyLastLineIsReported) {
     w.Run().Compile();
     EXPECT_EQ(Koda().Messages().value(0),
               QStringLiteral("Prekinitvena točka v napacni vrstici (napaka v vrstici 3)"));
+    // An empty text has no lines, unless a breakpoint stands on the line the editor shows.
+    Koda().SetSource(QString());
+    EXPECT_TRUE(Koda().AssemblerLines().empty());
+    Koda().SetCaret(1, 1);
+    w.Run().ToggleBreakpoint();
+    EXPECT_EQ(Koda().AssemblerLines(), std::vector<std::string>{""});
 }
 
 // The empty last line has no character that a line style could paint: its colour must still
@@ -236,6 +272,16 @@ TEST_F(MainWindowTest, TabKeyInsertsSpacesAndTabsInTheTextAreExplained) {
         Koda().Messages(),
         QStringList({"Napaka: neznan ukaz (napaka v vrstici 3)",
                      "Namig: vrstica vsebuje tabulator; oznako, ukaz in operand ločujejo samo presledki",
+                     "Simulatorja ne morem zagnati!"}));
+
+    // A TAB after a label at its definition: the hint names that line, not the use.
+    Koda().SetSource(QStringLiteral("       org $fffe\n       fdb start\n       org $100\nstart\tnop\n"));
+    w.Run().Compile();
+    EXPECT_EQ(
+        Koda().Messages(),
+        QStringList({"Napaka v oznaki - oznaka ni definirana (napaka v vrstici 2)",
+                     "Namig: vrstica 4 vsebuje tabulator, zato oznaka ni START; oznako, ukaz in operand "
+                     "ločujejo samo presledki",
                      "Simulatorja ne morem zagnati!"}));
 
     Koda().SetSource(QStringLiteral("       org $fffe\n       fdb t\nt      ldaa t+200\n"));
@@ -431,5 +477,5 @@ TEST(AsmLexerTest, ListingPrefixIsColouredApartFromTheSource) {
     EXPECT_EQ(Styles(lexer, "   11  2000 7F1000       clr x ;c"), "...cc..nnnn.nnnnnn.......kkk.i.cc");
     EXPECT_EQ(Styles(lexer, "    3                   * c"), "....c...................ccc");
     // A field longer than 16 characters is followed by exactly one blank.
-    EXPECT_EQ(Styles(lexer, "    5  1000 41424344454647 fcc"), "....c..nnnn.nnnnnnnnnnnnnn.kkk");
+    EXPECT_EQ(Styles(lexer, "    5  1000 41424344454647  fcc"), "....c..nnnn.nnnnnnnnnnnnnn..kkk");
 }
