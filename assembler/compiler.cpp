@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "assembler/encoding.h"
 #include "assembler/listing.h"
+#include "base/encoding.h"
 #include "engine/hex.h"
 #include "isa/codes.h"
 

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/numbers.h"
+#include "isa/isa.h"
 
 namespace {
 

@@ -8,17 +8,18 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "assembler/compiler.h"
 #include "assembler/disasm.h"
-#include "assembler/encoding.h"
 #include "assembler/srecord.h"
 #include "assembler/syntax.h"
-#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
+#include "base/encoding.h"
+#include "base/syserror.h"
 #include "cli/files.h"
 #include "cli/report.h"
 #include "engine/hex.h"
@@ -218,29 +219,8 @@ void WarnAboutDroppedTraceRows(const TTrace& trace, std::FILE* err) {
 // An S-record file ("-": standard input) as text. S-records of the whole 64 KiB address space
 // take some 200 KB; anything much larger is no S-record file of this machine.
 std::string ReadSRecordFile(const std::string& path) {
-    constexpr size_t kLimit = 16u << 20;
-    const std::string shown = path == "-" ? std::string("(standardni vhod)") : "\"" + path + "\"";
-    std::error_code ec;
-    if (path != "-" && std::filesystem::is_directory(path, ec))
-        throw FileError("Datoteka " + shown + " je mapa, ne zapisi S");
-    std::ifstream file;
-    if (path != "-") {
-        file.open(path, std::ios::binary);
-        if (!file) {
-            throw FileError("Ne morem odpreti datoteke " + shown + ": " + SystemErrorText(errno));
-        }
-    }
-    std::istream& in = path == "-" ? std::cin : file;
-    std::string data;
-    char buffer[1 << 16];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        data.append(buffer, static_cast<size_t>(in.gcount()));
-        if (data.size() > kLimit)
-            throw FileError("Datoteka " + shown + " je prevelika (več kot 16 MiB) za zapise S");
-    }
-    if (in.bad()) throw FileError("Napaka pri branju datoteke " + shown);
-    return data;
+    return ReadInput(path, size_t{16} << 20, "je mapa, ne zapisi S",
+                     "je prevelika (več kot 16 MiB) za zapise S");
 }
 
 } // namespace

@@ -1,13 +1,11 @@
 // orlek-cli: the headless front end of the Orlek workbench (see --help).
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
-#include "assembler/outfile.h"
+#include "base/files.h"
+#include "base/outfile.h"
 #include "cli/commands.h"
-#include "cli/files.h"
-#include "cli/options.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

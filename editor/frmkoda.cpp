@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "windows/prompt.h"
 
 TfrmKoda::TfrmKoda(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {

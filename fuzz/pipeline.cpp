@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
 #include "assembler/srecord.h"
+#include "base/encoding.h"
 #include "engine/machine.h"
 #include "fuzz/check.h"
 #include "session/messages.h"

@@ -2,18 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <unordered_set>
 
-#include "assembler/encoding.h"
-#include "assembler/syserror.h"
+#include "assembler/labels.h"
+#include "base/encoding.h"
+#include "base/files.h"
+#include "base/syserror.h"
 #include "engine/numbers.h"
 
 namespace {
@@ -664,26 +662,20 @@ TExerciseRead ParseExercise(std::string_view text) {
 
 TExerciseRead ReadExerciseFile(const std::string& path) {
     TExerciseRead read;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    TFileRead file = ReadFileCapped(path, kMaxFileBytes);
+    switch (file.Failure) {
+    case ReadFailure::None:
+    case ReadFailure::TooLarge: // ParseExercise says so
+        return ParseExercise(file.Data);
+    case ReadFailure::Directory:
         read.Error = "to je mapa, ne datoteka z nalogo";
-        return read;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        read.Error = "datoteke ni mogoče odpreti (" + SystemErrorText(errno) + ")";
-        return read;
-    }
-    std::string data;
-    char buffer[1 << 14];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        data.append(buffer, static_cast<size_t>(in.gcount()));
-        if (data.size() > kMaxFileBytes) break; // ParseExercise says so
-    }
-    if (in.bad()) {
+        break;
+    case ReadFailure::Open:
+        read.Error = "datoteke ni mogoče odpreti (" + SystemErrorText(file.Error) + ")";
+        break;
+    case ReadFailure::Read:
         read.Error = "napaka pri branju datoteke";
-        return read;
+        break;
     }
-    return ParseExercise(data);
+    return read;
 }

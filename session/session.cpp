@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
-#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
+#include "base/encoding.h"
+#include "base/syserror.h"
 #include "engine/machine.h"
 #include "isa/isa.h"
 #include "session/journal.h"

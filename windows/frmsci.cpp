@@ -15,7 +15,7 @@
 #include <cmath>
 #include <limits>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/devices/sci.h"
 #include "session/sciterminal.h"
 #include "windows/bitgrid.h"

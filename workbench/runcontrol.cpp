@@ -11,7 +11,7 @@
 #include <new>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/machine.h"
 #include "windows/paintedicon.h"
 #include "windows/prompt.h"

@@ -1,7 +1,7 @@
 // The two passes: encodings against the data sheet, operand forms, directives, error statuses.
 #include "tests/assembler/asm_fixture.h"
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 
 namespace {
 
