@@ -92,7 +92,6 @@ TSession::TSession(const std::string& programDir, bool defaultListing)
     for (const IsaEntry& entry : IsaTable())
         cycleTable_[entry.Opcode] = entry.Cycles;
     Log.SetOpcodeNames(&opcodeNames_);
-    machine_->Memory.Trace.RowLimit = kTraceRowLimit;
     journal_ = std::make_unique<TJournal>(*this);
     SetHistoryEnabled(true);
     // Nothing recorded about the cells before a clear applies after it.
@@ -389,6 +388,17 @@ void TSession::RequestIrq() {
     if (Loaded()) machine_->Raise(InterruptSource::IRQ);
 }
 
+TBoardState TSession::Capture() const { return {machine_->Capture(), sciTerminal_->Save(), cycles_}; }
+
+void TSession::Restore(const TBoardState& board) {
+    machine_->Restore(board.Machine);
+    sciTerminal_->Restore(board.Terminal);
+    cycles_ = board.Cycles;
+    journal_->Reset();
+    stoppedByStep_ = false;
+    Refresh();
+}
+
 void TSession::RequestNmi() {
     if (Loaded()) machine_->Raise(InterruptSource::NMI);
 }
@@ -427,53 +437,4 @@ int TSession::Refresh() {
     // source line: then no line is current.
     if (hasName_[OpcodeAt(pc)]) executionLine_ = std::max<int>(LineAt(pc), 0);
     return executionLine_;
-}
-
-int16_t TSession::PeekLine(uint16_t address) const {
-    if (TMemory::ReadOwner(address) != RegisterOwner::None) return RegisterLine;
-    return machine_->Memory.Cells[address].Line;
-}
-
-uint8_t TSession::PeekValue(uint16_t address) const {
-    const TMachine& m = *machine_;
-    switch (TMemory::ReadOwner(address)) {
-    case RegisterOwner::None:
-        return m.Memory.Cells[address].Value;
-    case RegisterOwner::Port1:
-        return address == m.Port1.DdrAddress ? m.Port1.Direction : m.Port1.Level;
-    case RegisterOwner::Port2:
-        return address == m.Port2.DdrAddress ? m.Port2.Direction : m.Port2.Level;
-    case RegisterOwner::Timer:
-        // The registers as the processor would read them, without the read's flag clearing.
-        switch (address) {
-        case 0x08:
-            return m.Timer.TCSR;
-        case 0x09:
-            return static_cast<uint8_t>(m.Timer.Counter >> 8);
-        case 0x0A:
-            return static_cast<uint8_t>(m.Timer.Counter);
-        case 0x0B:
-            return static_cast<uint8_t>(m.Timer.OutputCompare >> 8);
-        case 0x0C:
-            return static_cast<uint8_t>(m.Timer.OutputCompare);
-        case 0x0D:
-            return static_cast<uint8_t>(m.Timer.InputCapture >> 8);
-        case 0x0E:
-            return static_cast<uint8_t>(m.Timer.InputCapture);
-        default:
-            return 0;
-        }
-    case RegisterOwner::Sci:
-        switch (address) {
-        case 0x10:
-            return m.Sci.RMCR;
-        case 0x11:
-            return m.Sci.TRCSR;
-        case 0x12:
-            return m.Sci.RDR;
-        default:
-            return 0;
-        }
-    }
-    return 0;
 }

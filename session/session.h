@@ -3,21 +3,20 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/machine.h"
 #include "session/breakpoint.h"
 #include "session/log.h"
 #include "session/messages.h"
 #include "session/registers.h"
+#include "session/sciterminal.h"
 
-class TMachine;
 class TCompiler;
 class TJournal;
-class TSciTerminal;
 class TUkazi;
-class Tsimulator;
-class TMemory;
 
 // The run state of a session, derived from `loaded` and whether the step clock runs.
 enum class RunState : uint8_t {
@@ -84,6 +83,17 @@ struct TStepResult {
     bool ShowPanel = false; // the error panel must be shown ("Kam pa sedaj?")
 };
 
+// The whole board as one value: the machine (processor, requests, cells, devices, the trace's
+// trigger, the random source), the terminal at the other end of the serial line and the cycle
+// counter. What a snapshot saves and the tests compare; a part added to the board (a lab board's
+// parts, a processor model) adds its state to the machine's or here.
+struct TBoardState {
+    TMachine::State Machine;
+    TSciTerminal::State Terminal;
+    uint64_t Cycles = 0;
+    bool operator==(const TBoardState&) const = default;
+};
+
 // One simulated MC6803 board with its assembler, breakpoints, run state and log: everything run
 // control decides, without any user interface. The workbench adds timers and enabling, the
 // command-line front end a loop. Not thread-safe; one thread drives it.
@@ -95,9 +105,6 @@ public:
     // nowhere until ListingPath is set.
     explicit TSession(const std::string& programDir, bool defaultListing = true);
 
-    // The trace keeps at most this many rows unless the owner sets another bound: 40 MB of
-    // rows, which a turbo run with a catch-all qualifier fills in seconds.
-    static constexpr size_t kTraceRowLimit = 10'000'000;
     ~TSession();
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
@@ -193,6 +200,13 @@ public:
     // then halted. Returns false (changing nothing) when CanStepBack is false.
     bool StepBack();
 
+    // --- the board as one value ------------------------------------------------------------
+    TBoardState Capture() const;
+    // Puts a captured board back. The history is forgotten (as after a load) and the current
+    // line follows PC as after an edit by hand; the run state, the log, the breakpoints and the
+    // trace's rows and conditions stay.
+    void Restore(const TBoardState& board);
+
     // --- registers ---------------------------------------------------------------------------
     TRegisterValues Registers() const;
     // A register edit by hand (the register panels): while a program is loaded, stores `value`
@@ -221,8 +235,8 @@ public:
     int Refresh();
 
     // Cell at `address` as the displays see it: no trace, no side effects on the devices.
-    int16_t PeekLine(uint16_t address) const;
-    uint8_t PeekValue(uint16_t address) const;
+    int16_t PeekLine(uint16_t address) const { return machine_->Memory.Peek(address).Line; }
+    uint8_t PeekValue(uint16_t address) const { return machine_->Memory.Peek(address).Value; }
 
     // The listing path for a program directory: <programDir>/list.lst when the directory is
     // writable, else list.lst in the per-user data directory ($XDG_DATA_HOME/orlek or

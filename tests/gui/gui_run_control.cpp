@@ -302,9 +302,9 @@ TEST_F(RunControlTest, DeviceClocksTickTheModels) {
     EXPECT_EQ(run->TimerClock->interval(), 5);
     EXPECT_EQ(run->SciClock->interval(), 150);
     run->StopClocks();
-    const uint16_t counter = session->Machine().Timer.Counter;
+    const uint16_t counter = session->Machine().Timer.St.Counter;
     run->TimerClockTick();
-    EXPECT_EQ(session->Machine().Timer.Counter, static_cast<uint16_t>(counter + 1));
+    EXPECT_EQ(session->Machine().Timer.St.Counter, static_cast<uint16_t>(counter + 1));
     run->SciClockTick(); // no byte in flight: nothing to check but that it runs
 }
 
@@ -317,7 +317,7 @@ TEST_F(RunControlTest, DeviceTicksAreDrawnAtTheNextTickFrame) {
     window.FrameLimited = [this] { return run->FrameLimited(); };
     QObject::connect(run.get(), &TRunControl::displayRefreshed, &window, &TfrmTimer::DisplayRefreshed);
     window.show();
-    timer.Counter = 0x1233;
+    timer.St.Counter = 0x1233;
     run->TimerClockTick();
     run->TimerClockTick();
     EXPECT_FALSE(run->FrameLimited());
