@@ -347,8 +347,8 @@ CompileResult PackCompileResult(const TAsmResult& result) {
     return lineField * 256 + static_cast<int>(result.Status);
 }
 
-TCompiler::TCompiler(TMemory& memory, std::string programDir)
-    : memory_(memory), ukazi_(programDir + "/bin/ukazi.red"), programDir_(std::move(programDir)) {
+TCompiler::TCompiler(TMemory& memory, const std::string& programDir)
+    : memory_(memory), ukazi_(programDir + "/bin/ukazi.red") {
     scratch_.reserve(512);
 }
 

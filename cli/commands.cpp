@@ -426,3 +426,51 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     Print(out, options.Json ? FormatReportJson(report) : FormatReportText(report));
     return exit;
 }
+
+int CliMain(const std::vector<std::string>& args, const std::function<std::string()>& programDir,
+            std::FILE* out, std::FILE* err) {
+    TCliOptions options;
+    try {
+        options = ParseCliOptions(args);
+    } catch (const UsageError& e) {
+        std::fprintf(err, "orlek-cli: %s\nPomoč: orlek-cli --help\n", e.what());
+        return static_cast<int>(CliExit::Usage);
+    }
+    if (options.Command == CliCommand::Help) {
+        std::fputs(CliHelpText(), out);
+        return static_cast<int>(CliExit::Ok);
+    }
+    const std::string dir = programDir();
+    if (dir.empty()) {
+        std::fprintf(err, "orlek-cli: ne najdem mape programa (/proc/self/exe)\n");
+        return static_cast<int>(CliExit::Usage);
+    }
+    CliExit code;
+    try {
+        switch (options.Command) {
+        case CliCommand::Asm:
+            code = AsmCommand(options, dir, out, err);
+            break;
+        case CliCommand::Check:
+            code = CheckCommand(options, dir, out, err);
+            break;
+        case CliCommand::Dis:
+            code = DisCommand(options, out, err);
+            break;
+        default:
+            code = RunCommand(options, dir, out, err);
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "orlek-cli: zmanjkalo je pomnilnika\n");
+        return static_cast<int>(CliExit::Usage);
+    } catch (const std::exception& e) {
+        std::fprintf(err, "orlek-cli: %s\n", e.what());
+        return static_cast<int>(CliExit::Usage);
+    }
+    if (std::fflush(out) != 0) {
+        std::fprintf(err, "orlek-cli: napaka pri pisanju na standardni izhod\n");
+        return static_cast<int>(CliExit::Usage);
+    }
+    return static_cast<int>(code);
+}

@@ -155,8 +155,6 @@ void TfrmKoda::SetKeywords(const QStringList& keywords, const QStringList& compl
         const QString u = w.trimmed().toUpper();
         if (!u.isEmpty() && !words.contains(u)) words << u;
     }
-    for (const char* extra : {"BHS", "BLO"})
-        if (!words.contains(QLatin1String(extra))) words << QLatin1String(extra);
     words.sort();
     completionWords = words;
     txtKoda->recolor();

@@ -491,7 +491,7 @@ TEST_F(AsmTest, WarningsForWrappedOffsetsOverwrittenCodeAndRegisterBytes) {
 
 TEST_F(AsmTest, ProgressStepsOncePerLinePerPass) {
     int steps = 0;
-    compiler.ProgressStep = [&] { ++steps; };
+    compiler.onProgressStep = [&] { ++steps; };
     EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0", "", "* x"}), kOk);
     EXPECT_EQ(steps, 2 * 5); // four lines and the end marker, twice
     steps = 0;

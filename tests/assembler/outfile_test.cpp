@@ -84,7 +84,7 @@ TEST_F(AsmTest, ListingWriteAndCloseErrorsAreReported) {
     fs::path path = dir.Path() / "list.lst";
     WriteFileBytes(path, "old");
     compiler.ListingPath = path.string();
-    compiler.ProgressStep = [&] {
+    compiler.onProgressStep = [&] {
         for (const auto& e : fs::directory_iterator(dir.Path()))
             if (e.path().filename().string().rfind(".orlek-", 0) == 0) fs::remove(e.path());
     };
