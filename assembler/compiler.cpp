@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "assembler/encoding.h"
 #include "assembler/listing.h"
+#include "base/encoding.h"
 #include "engine/hex.h"
 #include "isa/codes.h"
 
@@ -383,8 +383,8 @@ CompileResult PackCompileResult(const TAsmResult& result) {
     return lineField * 256 + static_cast<int>(result.Status);
 }
 
-TCompiler::TCompiler(TMemory& memory, std::string programDir)
-    : memory_(memory), ukazi_(programDir + "/bin/ukazi.red"), programDir_(std::move(programDir)) {
+TCompiler::TCompiler(TMemory& memory, const std::string& programDir)
+    : memory_(memory), ukazi_(programDir + "/bin/ukazi.red") {
     scratch_.reserve(512);
 }
 

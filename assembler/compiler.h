@@ -67,7 +67,7 @@ public:
     static constexpr size_t MaxSourceLines = MaxCodeLine;
 
     // Reads <programDir>/bin/ukazi.red; throws TableError when it is missing or malformed.
-    TCompiler(TMemory& memory, std::string programDir);
+    TCompiler(TMemory& memory, const std::string& programDir);
     ~TCompiler();
     TCompiler(const TCompiler&) = delete;
     TCompiler& operator=(const TCompiler&) = delete;
@@ -78,7 +78,7 @@ public:
     CompileResult Compile(const std::vector<std::string>& lines);
 
     // Called once per line handled in each pass (progress display). May be empty.
-    std::function<void()> ProgressStep;
+    std::function<void()> onProgressStep;
 
     // Where pass 2 writes the listing; empty = no listing. The file is written to a temporary
     // file beside it and renamed into place at the end of the pass.
@@ -103,7 +103,6 @@ public:
     }
 
     const TUkaziFast& Instructions() const { return ukazi_; }
-    const std::string& ProgramDir() const { return programDir_; }
     TMemory& Memory() { return memory_; }
 
 private:
@@ -116,12 +115,11 @@ private:
     void AddLengthHints(const TLineFields& f, LineKind kind);
     void AddHints(const std::vector<std::string>& lines, const TAsmResult& result);
     void Step() {
-        if (ProgressStep) ProgressStep();
+        if (onProgressStep) onProgressStep();
     }
 
     TMemory& memory_;
     TUkaziFast ukazi_;
-    std::string programDir_;
     TOznake labels_;
     std::vector<int> listingErrors_;
     std::string listingProblem_;

@@ -16,49 +16,57 @@ const LabelEntry* TOznake::Find(std::string_view name) const {
     return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
-LabelLookup TOznake::Resolve(std::string_view reference, uint16_t& value) const {
+TOznake::TReference TOznake::ParseReference(std::string_view reference) {
+    TReference r;
     if (reference.size() > SignificantLength) reference = reference.substr(0, SignificantLength);
-    size_t plus = reference.find('+');
-    size_t minus = reference.find('-');
-    if (plus != std::string_view::npos && minus != std::string_view::npos) return LabelLookup::Undefined;
-    size_t sign = plus != std::string_view::npos ? plus : minus;
-    std::string_view name = reference;
-    int offset = 0;
-    if (sign != std::string_view::npos) {
-        std::string_view text = reference.substr(sign);
-        // A decimal number with its sign; hex prefixes and stray characters are refused.
-        if (text.size() < 2) return LabelLookup::BadOffset;
-        for (char c : text.substr(1))
-            if (!IsDigit(c)) return LabelLookup::BadOffset;
-        std::optional<uint16_t> v = ParseNumber(text);
-        if (!v) return LabelLookup::BadOffset;
-        offset = static_cast<int8_t>(*v & 0xFF);
-        if (offset != 0) name = reference.substr(0, sign);
+    r.Name = reference;
+    const size_t plus = reference.find('+');
+    const size_t minus = reference.find('-');
+    if (plus != std::string_view::npos && minus != std::string_view::npos) {
+        r.Status = LabelLookup::Undefined;
+        return r;
     }
-    const LabelEntry* e = Find(name);
+    const size_t sign = plus != std::string_view::npos ? plus : minus;
+    if (sign == std::string_view::npos) return r;
+    // A decimal number with its sign; hex prefixes and stray characters are refused.
+    const std::string_view text = reference.substr(sign);
+    if (text.size() < 2) {
+        r.Status = LabelLookup::BadOffset;
+        return r;
+    }
+    long long written = 0;
+    for (char c : text.substr(1)) {
+        if (!IsDigit(c)) {
+            r.Status = LabelLookup::BadOffset;
+            return r;
+        }
+        written = written * 10 + (c - '0'); // at most 14 digits: no overflow
+    }
+    const std::optional<uint16_t> v = ParseNumber(text);
+    if (!v) {
+        r.Status = LabelLookup::BadOffset;
+        return r;
+    }
+    r.HasOffset = true;
+    r.Written = text[0] == '-' ? -written : written;
+    r.Offset = static_cast<int8_t>(*v & 0xFF);
+    if (r.Offset != 0) r.Name = reference.substr(0, sign);
+    return r;
+}
+
+LabelLookup TOznake::Resolve(std::string_view reference, uint16_t& value) const {
+    const TReference r = ParseReference(reference);
+    if (r.Status != LabelLookup::Found) return r.Status;
+    const LabelEntry* e = Find(r.Name);
     if (!e) return LabelLookup::Undefined;
-    value = static_cast<uint16_t>(e->Value + offset);
+    value = static_cast<uint16_t>(e->Value + r.Offset);
     return LabelLookup::Found;
 }
 
 std::optional<TOznake::TOffsetWrap> TOznake::WrappedOffset(std::string_view reference) {
-    if (reference.size() > SignificantLength) reference = reference.substr(0, SignificantLength);
-    size_t sign = reference.find_first_of("+-");
-    if (sign == std::string_view::npos || reference.find_first_of("+-", sign + 1) != std::string_view::npos)
-        return std::nullopt;
-    std::string_view digits = reference.substr(sign + 1);
-    if (digits.empty()) return std::nullopt;
-    long long written = 0;
-    for (char c : digits) {
-        if (!IsDigit(c)) return std::nullopt;
-        written = written * 10 + (c - '0'); // at most 14 digits: no overflow
-    }
-    if (reference[sign] == '-') written = -written;
-    std::optional<uint16_t> v = ParseNumber(reference.substr(sign));
-    if (!v) return std::nullopt;
-    const int used = static_cast<int8_t>(*v & 0xFF);
-    if (used == written) return std::nullopt;
-    return TOffsetWrap{written, used};
+    const TReference r = ParseReference(reference);
+    if (r.Status != LabelLookup::Found || !r.HasOffset || r.Offset == r.Written) return std::nullopt;
+    return TOffsetWrap{r.Written, r.Offset};
 }
 
 void TOznake::ClearLabels() {

@@ -31,9 +31,20 @@ public:
     void AddLabel(std::string_view name, uint16_t value, int32_t line = 0);
     // Exact lookup of a (cut) name, no offset handling; nullptr when absent.
     const LabelEntry* Find(std::string_view name) const;
-    // A label reference as written in an operand: cut to 15 characters, then an optional
-    // "+n" or "-n" offset read as an 8-bit signed number (a zero offset keeps the whole text
-    // as the name). The value wraps modulo 65536.
+
+    // A label reference taken apart as the assembler reads it, wherever a reference is written
+    // (operands, the editor's jumps, watches, exercises): cut to 15 characters, then an optional
+    // "+n" or "-n", decimal, added as a signed byte; a zero offset keeps the whole text as the
+    // name. Status is Found when the text is well formed (the name may still be unknown).
+    struct TReference {
+        LabelLookup Status = LabelLookup::Found;
+        std::string_view Name; // into the text given
+        int Offset = 0;        // as added, -128..127
+        long long Written = 0; // as written; differs from Offset when the byte wraps
+        bool HasOffset = false;
+    };
+    static TReference ParseReference(std::string_view reference);
+    // A label reference (ParseReference) looked up; the value wraps modulo 65536.
     LabelLookup Resolve(std::string_view reference, uint16_t& value) const;
     // Resolve reduced to found / not found (for the editor's hints and jumps).
     bool FindLabel(std::string_view reference, uint16_t& value) const {

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "assembler/syserror.h"
+#include "base/syserror.h"
 
 TListing::TListing(const std::string& path, std::vector<int>& errors, std::string& problem)
     : errors_(errors), problem_(problem), path_(path) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "assembler/outfile.h"
+#include "base/outfile.h"
 
 // Listing write errors, reported once per kind after Compile; they never change the result.
 // The numbers are shown to the user.

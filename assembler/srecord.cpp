@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "assembler/outfile.h"
+#include "base/outfile.h"
 #include "engine/hex.h"
 
 namespace {

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/numbers.h"
+#include "isa/isa.h"
 
 namespace {
 
@@ -170,32 +171,34 @@ int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view 
 }
 
 LineKind ClassifyMnemonic(std::string_view& m) {
-    switch (m.size()) {
-    case 0:
-        return LineKind::None;
-    case 2:
-        if (m == "SM") return LineKind::Sm;
-        break;
-    case 3:
-        if (m == "ORG") return LineKind::Org;
-        if (m == "EQU") return LineKind::Equ;
-        if (m == "RMB") return LineKind::Rmb;
-        if (m == "FCB") return LineKind::Fcb;
-        if (m == "FDB") return LineKind::Fdb;
-        if (m == "FCC") return LineKind::Fcc;
-        if (m == "END") return LineKind::End;
-        if (m == "NAM") return LineKind::Nam;
-        if (m == "BHS") m = "BCC";
-        else if (m == "BLO") m = "BCS";
-        else if (m == "LSL") m = "ASL";
-        break;
-    case 4:
-        if (m == "LSLD") m = "ASLD";
-        else if (m == "LSLA") m = "ASLA";
-        else if (m == "LSLB") m = "ASLB";
-        break;
-    default:
-        break;
+    if (m.empty()) return LineKind::None;
+    for (const IsaDirectiveName& d : IsaDirectives()) {
+        if (m != d.Name) continue;
+        switch (d.Directive) {
+        case IsaDirective::End:
+            return LineKind::End;
+        case IsaDirective::Equ:
+            return LineKind::Equ;
+        case IsaDirective::Fcb:
+            return LineKind::Fcb;
+        case IsaDirective::Fcc:
+            return LineKind::Fcc;
+        case IsaDirective::Fdb:
+            return LineKind::Fdb;
+        case IsaDirective::Nam:
+            return LineKind::Nam;
+        case IsaDirective::Org:
+            return LineKind::Org;
+        case IsaDirective::Rmb:
+            return LineKind::Rmb;
+        case IsaDirective::Sm:
+            return LineKind::Sm;
+        }
     }
+    for (const IsaAlias& a : IsaAliases())
+        if (m == a.Alias) {
+            m = a.Canonical;
+            break;
+        }
     return LineKind::Instruction;
 }

@@ -103,6 +103,6 @@ int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view 
 // What a line's mnemonic field names.
 enum class LineKind : uint8_t { None, Org, Equ, Rmb, Fcb, Fcc, Fdb, Sm, End, Nam, Instruction };
 
-// Recognises the directives; for an instruction, rewrites the alternative spellings (BHS, BLO,
-// LSL, LSLA, LSLB, LSLD) to their canonical mnemonics.
+// Recognises the directives (IsaDirectives); for an instruction, rewrites the alternative
+// spellings (IsaAliases: BHS, LSLA, ...) to their canonical mnemonics.
 LineKind ClassifyMnemonic(std::string_view& mnemonic);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "assembler/syserror.h"
+#include "base/syserror.h"
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "cli/commands.h"
 #include "editor/frmkoda.h"
 #include "engine/machine.h"

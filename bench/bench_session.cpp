@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/machine.h"
 #include "session/scenario.h"
 #include "session/sciterminal.h"

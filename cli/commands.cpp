@@ -8,17 +8,18 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "assembler/compiler.h"
 #include "assembler/disasm.h"
-#include "assembler/encoding.h"
 #include "assembler/srecord.h"
 #include "assembler/syntax.h"
-#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
+#include "base/encoding.h"
+#include "base/syserror.h"
 #include "cli/files.h"
 #include "cli/report.h"
 #include "engine/hex.h"
@@ -218,29 +219,8 @@ void WarnAboutDroppedTraceRows(const TTrace& trace, std::FILE* err) {
 // An S-record file ("-": standard input) as text. S-records of the whole 64 KiB address space
 // take some 200 KB; anything much larger is no S-record file of this machine.
 std::string ReadSRecordFile(const std::string& path) {
-    constexpr size_t kLimit = 16u << 20;
-    const std::string shown = path == "-" ? std::string("(standardni vhod)") : "\"" + path + "\"";
-    std::error_code ec;
-    if (path != "-" && std::filesystem::is_directory(path, ec))
-        throw FileError("Datoteka " + shown + " je mapa, ne zapisi S");
-    std::ifstream file;
-    if (path != "-") {
-        file.open(path, std::ios::binary);
-        if (!file) {
-            throw FileError("Ne morem odpreti datoteke " + shown + ": " + SystemErrorText(errno));
-        }
-    }
-    std::istream& in = path == "-" ? std::cin : file;
-    std::string data;
-    char buffer[1 << 16];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        data.append(buffer, static_cast<size_t>(in.gcount()));
-        if (data.size() > kLimit)
-            throw FileError("Datoteka " + shown + " je prevelika (več kot 16 MiB) za zapise S");
-    }
-    if (in.bad()) throw FileError("Napaka pri branju datoteke " + shown);
-    return data;
+    return ReadInput(path, size_t{16} << 20, "je mapa, ne zapisi S",
+                     "je prevelika (več kot 16 MiB) za zapise S");
 }
 
 } // namespace
@@ -445,4 +425,52 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     }
     Print(out, options.Json ? FormatReportJson(report) : FormatReportText(report));
     return exit;
+}
+
+int CliMain(const std::vector<std::string>& args, const std::function<std::string()>& programDir,
+            std::FILE* out, std::FILE* err) {
+    TCliOptions options;
+    try {
+        options = ParseCliOptions(args);
+    } catch (const UsageError& e) {
+        std::fprintf(err, "orlek-cli: %s\nPomoč: orlek-cli --help\n", e.what());
+        return static_cast<int>(CliExit::Usage);
+    }
+    if (options.Command == CliCommand::Help) {
+        std::fputs(CliHelpText(), out);
+        return static_cast<int>(CliExit::Ok);
+    }
+    const std::string dir = programDir();
+    if (dir.empty()) {
+        std::fprintf(err, "orlek-cli: ne najdem mape programa (/proc/self/exe)\n");
+        return static_cast<int>(CliExit::Usage);
+    }
+    CliExit code;
+    try {
+        switch (options.Command) {
+        case CliCommand::Asm:
+            code = AsmCommand(options, dir, out, err);
+            break;
+        case CliCommand::Check:
+            code = CheckCommand(options, dir, out, err);
+            break;
+        case CliCommand::Dis:
+            code = DisCommand(options, out, err);
+            break;
+        default:
+            code = RunCommand(options, dir, out, err);
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "orlek-cli: zmanjkalo je pomnilnika\n");
+        return static_cast<int>(CliExit::Usage);
+    } catch (const std::exception& e) {
+        std::fprintf(err, "orlek-cli: %s\n", e.what());
+        return static_cast<int>(CliExit::Usage);
+    }
+    if (std::fflush(out) != 0) {
+        std::fprintf(err, "orlek-cli: napaka pri pisanju na standardni izhod\n");
+        return static_cast<int>(CliExit::Usage);
+    }
+    return static_cast<int>(code);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "cli/options.h"
 
@@ -21,3 +23,10 @@ CliExit CheckCommand(const TCliOptions& options, const std::string& programDir, 
                      std::FILE* err);
 // `dis` needs no tables: the instruction set is compiled in.
 CliExit DisCommand(const TCliOptions& options, std::FILE* out, std::FILE* err);
+
+// The whole of orlek-cli after the program name: parses `args`, prints a usage error or --help,
+// and runs the command. `programDir` finds the folder of bin/ukazi.red and bin/ukazi.dat (empty:
+// not found); it is asked once the command line is known to name a command. Returns the exit
+// code.
+int CliMain(const std::vector<std::string>& args, const std::function<std::string()>& programDir,
+            std::FILE* out, std::FILE* err);

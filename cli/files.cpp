@@ -1,22 +1,14 @@
 #include "cli/files.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <iostream>
-#include <iterator>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
-#include "assembler/syserror.h"
+#include "base/encoding.h"
+#include "base/syserror.h"
 
 namespace {
-
-constexpr size_t kMaxSourceBytes = 256u << 20;
 
 // Refuses binary content: NUL and the other control bytes besides tab, line and page ends.
 // `offset` is the position of text[0] in the file, for the message.
@@ -52,59 +44,57 @@ private:
     bool afterCr_ = false;
 };
 
-// Reads everything, checking each block as it arrives, so an endless binary stream (a device,
-// a pipe) is refused at its first bytes rather than after the size limit. A source longer than
-// the assembler takes is read only up to the first line past the limit: that much is enough
-// for the assembler to refuse it, and the rest would only cost memory.
-std::string ReadAll(std::istream& in, const std::string& shown) {
-    std::string data;
-    char buffer[1 << 16];
-    TLineEndCounter lineEnds;
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        const size_t got = static_cast<size_t>(in.gcount());
-        CheckText(std::string_view(buffer, got), data.size(), shown);
-        const size_t cut = lineEnds.Add(std::string_view(buffer, got), TCompiler::MaxSourceLines);
-        if (cut != std::string_view::npos) {
-            data.append(buffer, cut);
-            return data;
-        }
-        data.append(buffer, got);
-        if (data.size() > kMaxSourceBytes)
-            throw FileError("Datoteka " + shown +
-                            " je prevelika (več kot 256 MiB), ne more biti izvorna koda");
-    }
-    if (in.bad()) throw FileError("Napaka pri branju datoteke " + shown);
-    return data;
+std::string Shown(const std::string& path) {
+    return path == "-" ? std::string("(standardni vhod)") : "\"" + path + "\"";
 }
 
 } // namespace
 
-TSourceText ReadSource(const std::string& path) {
-    std::string data;
-    std::string shown = path == "-" ? std::string("(standardni vhod)") : "\"" + path + "\"";
-    if (path == "-") {
-        data = ReadAll(std::cin, shown);
-    } else {
-        std::error_code ec;
-        if (std::filesystem::is_directory(path, ec))
-            throw FileError("Datoteka " + shown + " je mapa, ne izvorna koda");
-        std::ifstream in(path, std::ios::binary);
-        if (!in) throw FileError("Ne morem odpreti datoteke " + shown + ": " + SystemErrorText(errno));
-        data = ReadAll(in, shown);
+std::string ReadInput(const std::string& path, size_t limit, const std::string& whenFolder,
+                      const std::string& whenTooLarge, const TBlockCheck& check) {
+    const std::string shown = Shown(path);
+    TFileRead read =
+        path == "-" ? ReadStreamCapped(std::cin, limit, check) : ReadFileCapped(path, limit, check);
+    switch (read.Failure) {
+    case ReadFailure::None:
+        break;
+    case ReadFailure::Directory:
+        throw FileError("Datoteka " + shown + " " + whenFolder);
+    case ReadFailure::Open:
+        throw FileError("Ne morem odpreti datoteke " + shown + ": " + SystemErrorText(read.Error));
+    case ReadFailure::Read:
+        throw FileError("Napaka pri branju datoteke " + shown);
+    case ReadFailure::TooLarge:
+        throw FileError("Datoteka " + shown + " " + whenTooLarge);
     }
+    return std::move(read.Data);
+}
+
+TSourceText ReadSource(const std::string& path) {
+    // Each block is checked as it arrives, so an endless binary stream (a device, a pipe) is
+    // refused at its first bytes rather than after the size limit. A source longer than the
+    // assembler takes is read only up to the first line past the limit: that much is enough for
+    // the assembler to refuse it, and the rest would only cost memory.
+    const std::string shown = Shown(path);
+    TLineEndCounter lineEnds;
+    const std::string data = ReadInput(path, kMaxSourceBytes, "je mapa, ne izvorna koda",
+                                       "je prevelika (več kot " + std::to_string(kMaxSourceBytes >> 20) +
+                                           " MiB), ne more biti izvorna koda",
+                                       [&](std::string_view block, size_t offset) {
+                                           CheckText(block, offset, shown);
+                                           const size_t cut = lineEnds.Add(block, TCompiler::MaxSourceLines);
+                                           return cut == std::string_view::npos ? block.size() : cut;
+                                       });
 
     TSourceText source;
-    std::string_view body = data;
-    // A byte order mark is never part of the first line, whatever encoding the rest is in.
-    if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) body.remove_prefix(kUtf8Bom.size());
-    if (IsValidUtf8(body)) {
+    const TSourceBytes bytes = DetectEncoding(data);
+    if (bytes.Encoding == TextEncoding::Utf8) {
         source.WasUtf8 = true;
-        std::string text = Utf8ToCp1250(body);
-        source.Lossy = Cp1250ToUtf8(text) != body;
+        std::string text = Utf8ToCp1250(bytes.Body);
+        source.Lossy = Cp1250ToUtf8(text) != bytes.Body;
         source.Lines = SplitLines(text);
     } else {
-        source.Lines = SplitLines(body);
+        source.Lines = SplitLines(bytes.Body);
     }
     return source;
 }
@@ -123,11 +113,4 @@ void WriteFileAtomically(const std::string& path, const std::function<void(std::
     TAtomicFile file(path);
     write(file.Stream());
     file.Commit();
-}
-
-std::string ExecutableDirectory() {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
-    if (ec) return {};
-    return exe.parent_path().string();
 }

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "assembler/outfile.h"
+#include "base/files.h"
+#include "base/outfile.h"
 
 // A file could not be read or written; the message (UTF-8, Slovenian) names the file. Exit 2.
 class FileError : public std::runtime_error {
@@ -21,11 +22,17 @@ struct TSourceText {
 };
 
 // Reads a source file ("-" = standard input). A leading byte order mark is dropped; valid UTF-8
-// is converted to Windows-1250, anything else is taken as Windows-1250. Refuses unreadable
-// files, files over 256 MiB and binary content (NUL and other control bytes besides tab, line
-// and page ends) with a FileError. A source with more lines than the assembler takes is read
-// only up to the first line past that limit (the assembler then refuses it).
+// is converted to Windows-1250, anything else is taken as Windows-1250 (DetectEncoding). Refuses
+// unreadable files, files over kMaxSourceBytes and binary content (NUL and other control bytes
+// besides tab, line and page ends) with a FileError. A source with more lines than the assembler
+// takes is read only up to the first line past that limit (the assembler then refuses it).
 TSourceText ReadSource(const std::string& path);
+
+// The bytes of an input file ("-" = standard input) of at most `limit` bytes. Throws FileError
+// naming the file; for a folder and for a file over the limit the message goes on with
+// `whenFolder` ("je mapa, ne zapisi S") and `whenTooLarge`.
+std::string ReadInput(const std::string& path, size_t limit, const std::string& whenFolder,
+                      const std::string& whenTooLarge, const TBlockCheck& check = {});
 
 // A file written through a temporary file beside the real file and renamed into place by
 // Commit, so a failure never leaves a half-written file; a pipe or device (e.g. /dev/stdout)
@@ -49,6 +56,3 @@ private:
 // the end, so a failure never leaves a half-written file. `write` receives the open stream.
 // Throws FileError.
 void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& write);
-
-// The directory of the running executable, symlinks resolved.
-std::string ExecutableDirectory();

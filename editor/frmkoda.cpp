@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "windows/prompt.h"
 #include "windows/toolframe.h"
 
@@ -170,8 +170,6 @@ void TfrmKoda::SetKeywords(const QStringList& keywords, const QStringList& compl
         const QString u = w.trimmed().toUpper();
         if (!u.isEmpty() && !words.contains(u)) words << u;
     }
-    for (const char* extra : {"BHS", "BLO"})
-        if (!words.contains(QLatin1String(extra))) words << QLatin1String(extra);
     words.sort();
     completionWords = words;
     txtKoda->recolor();

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "engine/devices/ports.h"
 #include "engine/devices/sci.h"
@@ -37,9 +38,31 @@ public:
     TTimer Timer;
     TSci Sci;
 
-    // Raise / withdraw an interrupt request in Cpu.Pending.
+    // Raises an interrupt request in Cpu.Pending.
     void Raise(InterruptSource source) { Cpu.Pending.set(source); }
-    void Withdraw(InterruptSource source) { Cpu.Pending.reset(source); }
+
+    // The board's whole state as one value: the processor with its requests, every cell, the
+    // four devices with the line's loopback setting, the trace's trigger and the random source.
+    // Not in it: `loaded` (run control's), the trace's conditions and rows and how the random
+    // source is seeded. A part added to the board adds its state here.
+    struct State {
+        Tsimulator::State Cpu;
+        std::vector<MemoryCell> Cells; // all 65536
+        TPort::State Port1, Port2;
+        TTimer::State Timer;
+        TSci::State Sci;
+        bool Loopback;
+        TTrace::State Trace;
+        TRandom::State Random;
+        bool operator==(const State&) const = default;
+    };
+    State Capture() const;
+    // Puts a captured state back (the memory's history records nothing of it) and tells the
+    // devices' observers.
+    void Restore(const State& state);
+    // Tells the observers of the ports, the timer and the serial interface that their state
+    // was put back from outside (a restore, a step back).
+    void TellDeviceObservers();
 
     // What a successful load does to the board after the image is in memory: processor reset
     // (PC from $FFFE, Pending emptied), then the SCI and timer resets. Does not change `loaded`.

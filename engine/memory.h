@@ -16,6 +16,7 @@ constexpr int16_t PresetLine = -3;   // byte preset by the SM directive
 struct MemoryCell {
     uint8_t Value = 0;
     int16_t Line = NoLine;
+    bool operator==(const MemoryCell&) const = default;
 };
 
 // The old contents of the plain cells the address space stores into, in order: what reverse step
@@ -117,6 +118,16 @@ public:
         if (traced && TraceEnabled) [[unlikely]]
             Trace.Check(address, cell.Value, 0);
         return cell;
+    }
+
+    // The cell as the displays see it: a register's value as a read would return it but without
+    // the read's side effects (tagged RegisterLine), no trace, no device access counted.
+    MemoryCell Peek(uint16_t address) const {
+        if (address < 0x20 && kReadRoute[address] != RegisterOwner::None) [[unlikely]] {
+            const TRegisterDevice* d = Device(kReadRoute[address]);
+            return MemoryCell{d ? d->Peek(address) : uint8_t{0}, RegisterLine};
+        }
+        return Cells[address];
     }
 
     void Write(uint16_t address, MemoryCell cell, bool traced) {

@@ -20,9 +20,14 @@ public:
     uint16_t NextWord() { return static_cast<uint16_t>(Next() >> 48); }
     uint8_t NextByte() { return static_cast<uint8_t>(Next() >> 56); }
 
-    // The position in the sequence, to be put back by reverse step (Fixed stays as it is).
-    uint64_t State() const { return state_; }
-    void RestoreState(uint64_t state) { state_ = state; }
+    // The position in the sequence: what reverse step and a snapshot put back (Fixed, how the
+    // generator is seeded, stays as it is). No member initialisers, as in the devices' states.
+    struct State {
+        uint64_t Position;
+        bool operator==(const State&) const = default;
+    };
+    State Save() const { return {state_}; }
+    void Restore(const State& state) { state_ = state.Position; }
 
 private:
     void Reseed(uint64_t seed) { state_ = seed; }

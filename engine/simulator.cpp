@@ -39,6 +39,17 @@ void Tsimulator::Reset() {
     Pending.reset();
 }
 
+void Tsimulator::Restore(const State& state) {
+    A = state.A;
+    B = state.B;
+    JoinD();
+    PC = state.PC;
+    X = state.X;
+    SP = state.SP;
+    UnpackCCR(state.CCR);
+    Pending = state.Pending;
+}
+
 void Tsimulator::UnpackCCR(uint8_t ccr) {
     H = (ccr & 0x20) != 0;
     I = (ccr & 0x10) != 0;

@@ -24,6 +24,18 @@ public:
     // the chip; SWI is an instruction and is not counted here).
     uint8_t Entries = 0;
 
+    // The registers and the requests not yet taken as one value (D is A:B, the flags are packed
+    // as in CCR): what the board's snapshot holds of the processor.
+    struct State {
+        uint8_t A, B;
+        uint16_t PC, X, SP;
+        uint8_t CCR;
+        TPending Pending;
+        bool operator==(const State&) const = default;
+    };
+    State Save() const { return {A, B, PC, X, SP, PackCCR(), Pending}; }
+    void Restore(const State& state);
+
     void Reset();
     // Executes one instruction and takes pending interrupts. Returns the Line of the cell at the
     // new PC; status is 0 or the number of the interrupt source whose vector was zero when taken.

@@ -63,11 +63,24 @@ static_assert(sizeof(TraceRow) == 4, "trace rows stay compact: a long run record
 // that matches a qualifier, until its memory of RowLimit rows is full.
 class TTrace {
 public:
+    // The recorder's own state: whether a trigger has armed it. (The conditions are the user's
+    // settings; the rows are what it recorded, taken back by count.) No member initialisers, as
+    // in the devices' states.
+    struct State {
+        bool Triggered;
+        bool operator==(const State&) const = default;
+    };
+    State Save() const { return {Triggered}; }
+    void Restore(const State& state) { Triggered = state.Triggered; }
+
     bool Triggered = false;
     TCoditions Triggers;
     TCoditions Qualifiers;
+    // The rows a trace keeps unless its owner sets another bound: 40 MB, which a fast run with
+    // a catch-all qualifier fills in seconds.
+    static constexpr size_t kDefaultRowLimit = 10'000'000;
     // At most this many rows are kept; later matching accesses are only counted.
-    size_t RowLimit = SIZE_MAX;
+    size_t RowLimit = kDefaultRowLimit;
 
     // Offers one access; returns true when a row was recorded.
     bool Check(uint16_t address, uint8_t value, uint8_t direction);

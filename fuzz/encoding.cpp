@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "fuzz/check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -17,9 +17,9 @@ constexpr size_t kProgramBytes = 256;
 
 void CheckBoard(const TMachine& m) {
     FUZZ_CHECK(m.Cpu.D == static_cast<uint16_t>(m.Cpu.A << 8 | m.Cpu.B));
-    FUZZ_CHECK((m.Port1.Level & ~m.Port1.Mask()) == 0 && (m.Port1.Direction & ~m.Port1.Mask()) == 0);
-    FUZZ_CHECK((m.Port2.Level & ~m.Port2.Mask()) == 0 && (m.Port2.Direction & ~m.Port2.Mask()) == 0);
-    FUZZ_CHECK(m.Sci.TxCount <= TSci::LineTicks && m.Sci.RxCount <= TSci::LineTicks);
+    FUZZ_CHECK((m.Port1.St.Level & ~m.Port1.Mask()) == 0 && (m.Port1.St.Direction & ~m.Port1.Mask()) == 0);
+    FUZZ_CHECK((m.Port2.St.Level & ~m.Port2.Mask()) == 0 && (m.Port2.St.Direction & ~m.Port2.Mask()) == 0);
+    FUZZ_CHECK(m.Sci.St.TxCount <= TSci::LineTicks && m.Sci.St.RxCount <= TSci::LineTicks);
     // The processor's own view of the flags agrees with its packed condition-code register.
     const uint8_t ccr = m.Cpu.PackCCR();
     FUZZ_CHECK((ccr & 0xC0) == 0xC0);

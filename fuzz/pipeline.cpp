@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
 #include "assembler/srecord.h"
+#include "base/encoding.h"
 #include "engine/machine.h"
 #include "fuzz/check.h"
 #include "session/messages.h"
@@ -112,8 +112,8 @@ void CheckSRecords(const std::string& s19, const TMemory& memory) {
 
 void CheckBoard(TMachine& m) {
     FUZZ_CHECK(m.Cpu.D == static_cast<uint16_t>(m.Cpu.A << 8 | m.Cpu.B));
-    FUZZ_CHECK((m.Port1.Level & ~m.Port1.Mask()) == 0 && (m.Port1.Direction & ~m.Port1.Mask()) == 0);
-    FUZZ_CHECK((m.Port2.Level & ~m.Port2.Mask()) == 0 && (m.Port2.Direction & ~m.Port2.Mask()) == 0);
+    FUZZ_CHECK((m.Port1.St.Level & ~m.Port1.Mask()) == 0 && (m.Port1.St.Direction & ~m.Port1.Mask()) == 0);
+    FUZZ_CHECK((m.Port2.St.Level & ~m.Port2.Mask()) == 0 && (m.Port2.St.Direction & ~m.Port2.Mask()) == 0);
 }
 
 } // namespace

@@ -12,10 +12,15 @@ constexpr IsaEntry kTable[] = {
 #undef ISA
 };
 
-constexpr const char* kDirectives[] = {"END", "EQU", "FCB", "FCC", "FDB", "NAM", "ORG", "RMB", "SM"};
+constexpr IsaDirectiveName kDirectives[] = {
+    {"END", IsaDirective::End}, {"EQU", IsaDirective::Equ}, {"FCB", IsaDirective::Fcb},
+    {"FCC", IsaDirective::Fcc}, {"FDB", IsaDirective::Fdb}, {"NAM", IsaDirective::Nam},
+    {"ORG", IsaDirective::Org}, {"RMB", IsaDirective::Rmb}, {"SM", IsaDirective::Sm},
+};
 
 constexpr IsaAlias kAliases[] = {
-    {"LSL", "ASL"}, {"LSLA", "ASLA"}, {"LSLB", "ASLB"}, {"LSLD", "ASLD"}, {"BHS", "BCC"}, {"BLO", "BCS"},
+    {"LSL", "ASL", true},   {"LSLA", "ASLA", true}, {"LSLB", "ASLB", true},
+    {"LSLD", "ASLD", true}, {"BHS", "BCC", false},  {"BLO", "BCS", false},
 };
 
 // Opcode byte -> index into kTable + 1 (0: not an instruction).
@@ -60,18 +65,17 @@ std::vector<std::string> IsaMnemonics() {
 
 std::vector<std::string> IsaKeywords() {
     std::vector<std::string> words = IsaMnemonics();
-    for (const char* d : kDirectives)
-        words.emplace_back(d);
-    for (const IsaAlias& a : kAliases) {
-        if (std::string_view(a.Alias).starts_with("LSL")) words.emplace_back(a.Alias);
-    }
+    for (const IsaDirectiveName& d : kDirectives)
+        words.emplace_back(d.Name);
+    for (const IsaAlias& a : kAliases)
+        if (a.Keyword) words.emplace_back(a.Alias);
     return words;
 }
 
 std::vector<std::string> IsaCompletionWords() {
     std::vector<std::string> words = IsaKeywords();
-    words.emplace_back("BHS");
-    words.emplace_back("BLO");
+    for (const IsaAlias& a : kAliases)
+        if (!a.Keyword) words.emplace_back(a.Alias);
     return words;
 }
 
@@ -129,3 +133,5 @@ const char* IsaModeName(AddressingMode mode) {
 }
 
 std::span<const IsaAlias> IsaAliases() { return kAliases; }
+
+std::span<const IsaDirectiveName> IsaDirectives() { return kDirectives; }

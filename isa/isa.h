@@ -27,10 +27,12 @@ std::span<const IsaEntry> IsaTable();
 // The 118 distinct mnemonics in order of first appearance in the table.
 std::vector<std::string> IsaMnemonics();
 
-// The editor's keywords: the mnemonics, the assembler directives and the LSL spellings (131).
+// The editor's keywords: the mnemonics, the assembler directives and the aliases marked as
+// keywords, the LSL spellings (131).
 std::vector<std::string> IsaKeywords();
 
-// IsaKeywords() plus the branch spellings BHS and BLO, offered by word completion.
+// IsaKeywords() plus the other aliases (the branch spellings BHS and BLO), offered by word
+// completion.
 std::vector<std::string> IsaCompletionWords();
 
 // The row of an opcode byte, or nullptr when the byte is not an instruction.
@@ -44,9 +46,20 @@ inline constexpr std::size_t IsaOpcodeTextMax = 16;
 // Short Slovenian name of an addressing mode ("takojšnje", ...); "" for None.
 const char* IsaModeName(AddressingMode mode);
 
-// Assembler spellings that stand for a canonical mnemonic: {alias, canonical}.
+// Assembler spellings that stand for a canonical mnemonic. Keyword: the editor colours it as a
+// keyword (the LSL spellings); the others are only offered by completion.
 struct IsaAlias {
     const char* Alias;
     const char* Canonical;
+    bool Keyword;
 };
 std::span<const IsaAlias> IsaAliases();
+
+// The assembler's directives, by name.
+enum class IsaDirective : uint8_t { End, Equ, Fcb, Fcc, Fdb, Nam, Org, Rmb, Sm };
+struct IsaDirectiveName {
+    const char* Name;
+    IsaDirective Directive;
+};
+// In alphabetical order, as the editor's keyword list has them.
+std::span<const IsaDirectiveName> IsaDirectives();

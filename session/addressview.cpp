@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "assembler/disasm.h"
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/hex.h"
 #include "engine/simulator.h"
 #include "session/session.h"

@@ -2,18 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <unordered_set>
 
-#include "assembler/encoding.h"
-#include "assembler/syserror.h"
+#include "assembler/labels.h"
+#include "base/encoding.h"
+#include "base/files.h"
+#include "base/syserror.h"
 #include "engine/numbers.h"
 
 namespace {
@@ -290,20 +288,25 @@ TExerciseValue Value(const Json& value, const std::string& at, int bits, bool la
         return v;
     }
     if (!labels) Fail(at, "tu so dovoljena samo števila, ne oznaka " + Quoted(v.Text));
-    // A label with an optional offset after its last "+" or "-".
-    std::string name = v.Text;
-    const size_t sign = name.find_last_of("+-");
-    if (sign != std::string::npos && sign > 0) {
-        const std::optional<int64_t> offset = NumberText(name.substr(sign + 1));
-        if (!offset || *offset > 0xFFFF) Fail(at, "odmik v " + Quoted(v.Text) + " ni število od 0 do 65535");
-        v.Number = static_cast<int32_t>(name[sign] == '-' ? -*offset : *offset);
-        name.resize(sign);
-    }
-    const unsigned char first = static_cast<unsigned char>(name[0]);
+    // A label with an optional offset, read as the assembler reads it in an operand, so that the
+    // same text names the same address in the exercise and in the program. What the assembler
+    // would read otherwise than it looks (a wrapping, zero or cut-off offset) is refused.
+    std::string reference = Utf8ToCp1250(v.Text);
+    UpperCase1250(reference);
+    if (reference.size() > TOznake::SignificantLength && reference.find_first_of("+-") != std::string::npos)
+        Fail(at, Quoted(v.Text) + ": zbirnik upošteva le prvih " +
+                     std::to_string(TOznake::SignificantLength) +
+                     " znakov sklica z odmikom vred; skrajšajte ime oznake");
+    const TOznake::TReference r = TOznake::ParseReference(reference);
+    if (r.Status != LabelLookup::Found || (r.HasOffset && r.Offset != r.Written))
+        Fail(at, "odmik v " + Quoted(v.Text) + " ni desetiško število od -128 do 127 (kot pri zbirniku)");
+    if (r.HasOffset && r.Offset == 0)
+        Fail(at, "odmik 0 v " + Quoted(v.Text) + ": zbirnik bere tak sklic kot ime oznake; napišite le ime");
+    const unsigned char first = static_cast<unsigned char>(r.Name.empty() ? 0 : r.Name[0]);
     if (!(std::isalpha(first) || first >= 0x80))
         Fail(at, Quoted(v.Text) + " ni ne število ne oznaka (oznaka se začne s črko)");
-    v.Label = Utf8ToCp1250(name);
-    UpperCase1250(v.Label);
+    v.Label = std::string(r.Name);
+    v.Number = r.Offset;
     return v;
 }
 
@@ -664,26 +667,20 @@ TExerciseRead ParseExercise(std::string_view text) {
 
 TExerciseRead ReadExerciseFile(const std::string& path) {
     TExerciseRead read;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    TFileRead file = ReadFileCapped(path, kMaxFileBytes);
+    switch (file.Failure) {
+    case ReadFailure::None:
+    case ReadFailure::TooLarge: // ParseExercise says so
+        return ParseExercise(file.Data);
+    case ReadFailure::Directory:
         read.Error = "to je mapa, ne datoteka z nalogo";
-        return read;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        read.Error = "datoteke ni mogoče odpreti (" + SystemErrorText(errno) + ")";
-        return read;
-    }
-    std::string data;
-    char buffer[1 << 14];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        data.append(buffer, static_cast<size_t>(in.gcount()));
-        if (data.size() > kMaxFileBytes) break; // ParseExercise says so
-    }
-    if (in.bad()) {
+        break;
+    case ReadFailure::Open:
+        read.Error = "datoteke ni mogoče odpreti (" + SystemErrorText(file.Error) + ")";
+        break;
+    case ReadFailure::Read:
         read.Error = "napaka pri branju datoteke";
-        return read;
+        break;
     }
-    return ParseExercise(data);
+    return read;
 }

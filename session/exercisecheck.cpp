@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
 #include "assembler/labels.h"
+#include "base/encoding.h"
 #include "engine/hex.h"
 #include "engine/machine.h"
 #include "session/scenario.h"

@@ -24,8 +24,6 @@ void TJournal::Attach(bool on) {
     Reset();
 }
 
-bool TJournal::Attached() const { return session_.machine_->Memory.History == &cells_; }
-
 void TJournal::Reset() {
     first_ = count_ = 0;
     pendingValid_ = pendingPushed_ = false;
@@ -35,32 +33,14 @@ void TJournal::Reset() {
 
 TJournal::TDevices TJournal::CaptureDevices() const {
     const TMachine& m = *session_.machine_;
-    TDevices d{};
-    d.Random = m.Random.State();
-    d.TraceRows = m.Memory.Trace.RowsRecorded();
-    const TSciTerminal::TPosition terminal = session_.sciTerminal_->Position();
-    d.TerminalPrefix = terminal.Prefix;
-    d.TerminalBody = terminal.Body;
-    d.TerminalReceived = terminal.Received;
-    d.TerminalEdits = terminal.Edits;
-    d.Counter = m.Timer.Counter;
-    d.OutputCompare = m.Timer.OutputCompare;
-    d.InputCapture = m.Timer.InputCapture;
-    d.TCSR = m.Timer.TCSR;
-    d.Port1Direction = m.Port1.Direction;
-    d.Port1Level = m.Port1.Level;
-    d.Port2Direction = m.Port2.Direction;
-    d.Port2Level = m.Port2.Level;
-    d.RMCR = m.Sci.RMCR;
-    d.TRCSR = m.Sci.TRCSR;
-    d.RDR = m.Sci.RDR;
-    d.TDR = m.Sci.TDR;
-    d.TxCount = m.Sci.TxCount;
-    d.RxCount = m.Sci.RxCount;
-    d.RxByte = m.Sci.RxByte;
-    d.SciFlags = static_cast<uint8_t>(m.Sci.RdrTaken | m.Sci.OverrunSeen << 1 | m.Sci.RateMismatch << 2);
-    d.Triggered = m.Memory.Trace.Triggered;
-    return d;
+    return TDevices{m.Random.Save(),
+                    m.Memory.Trace.RowsRecorded(),
+                    session_.sciTerminal_->Position(),
+                    m.Timer.St,
+                    m.Sci.St,
+                    m.Port1.St,
+                    m.Port2.St,
+                    m.Memory.Trace.Save()};
 }
 
 void TJournal::Capture(TFrame& f, bool quiet) {
@@ -147,33 +127,16 @@ void TJournal::CellLogFull() {
 
 void TJournal::RestoreDevices(const TDevices& d) {
     TMachine& m = *session_.machine_;
-    m.Random.RestoreState(d.Random);
+    m.Random.Restore(d.Random);
     m.Memory.Trace.TakeBackRows(d.TraceRows);
-    m.Memory.Trace.Triggered = d.Triggered;
-    session_.sciTerminal_->TakeBack({d.TerminalPrefix, d.TerminalBody, d.TerminalReceived, d.TerminalEdits});
-    m.Timer.Counter = d.Counter;
-    m.Timer.OutputCompare = d.OutputCompare;
-    m.Timer.InputCapture = d.InputCapture;
-    m.Timer.TCSR = d.TCSR;
-    m.Port1.Direction = d.Port1Direction;
-    m.Port1.Level = d.Port1Level;
-    m.Port2.Direction = d.Port2Direction;
-    m.Port2.Level = d.Port2Level;
-    m.Sci.RMCR = d.RMCR;
-    m.Sci.TRCSR = d.TRCSR;
-    m.Sci.RDR = d.RDR;
-    m.Sci.TDR = d.TDR;
-    m.Sci.TxCount = d.TxCount;
-    m.Sci.RxCount = d.RxCount;
-    m.Sci.RxByte = d.RxByte;
-    m.Sci.RdrTaken = (d.SciFlags & 1) != 0;
-    m.Sci.OverrunSeen = (d.SciFlags & 2) != 0;
-    m.Sci.RateMismatch = (d.SciFlags & 4) != 0;
+    m.Memory.Trace.Restore(d.Trace);
+    session_.sciTerminal_->TakeBack(d.Terminal);
+    m.Timer.St = d.Timer;
+    m.Port1.St = d.Port1;
+    m.Port2.St = d.Port2;
+    m.Sci.St = d.Sci;
     // The windows that follow the models draw the restored state.
-    for (TPort* port : {&m.Port1, &m.Port2})
-        if (port->onChanged) port->onChanged();
-    if (m.Timer.onChanged) m.Timer.onChanged();
-    if (m.Sci.onChanged) m.Sci.onChanged();
+    m.TellDeviceObservers();
 }
 
 bool TJournal::StepBack() {

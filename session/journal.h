@@ -5,7 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "engine/devices/ports.h"
+#include "engine/devices/sci.h"
+#include "engine/devices/timer.h"
 #include "engine/memory.h"
+#include "engine/random.h"
 #include "session/sciterminal.h"
 
 class TSession;
@@ -38,7 +42,6 @@ public:
 
     // Starts recording the stores into memory, or stops (and forgets everything).
     void Attach(bool on);
-    bool Attached() const;
 
     // Forgets every step (a load, a cleared memory).
     void Reset();
@@ -61,20 +64,20 @@ public:
     static size_t MaximumBytes();
 
 private:
-    // The device part of a checkpoint: compared with the last one, stored when it differs. (No
-    // member initialisers, here and in TFrame: the rings are reserved without being written.)
+    // The device part of a checkpoint: compared with the last one, stored when it differs. (The
+    // states have no member initialisers, nor has TFrame: the rings are reserved without being
+    // written.) Ordered by alignment: 56 bytes.
     struct TDevices {
-        uint64_t Random;
-        uint64_t TraceRows;
-        uint32_t TerminalPrefix, TerminalBody, TerminalReceived, TerminalEdits;
-        uint16_t Counter, OutputCompare, InputCapture;
-        uint8_t TCSR;
-        uint8_t Port1Direction, Port1Level, Port2Direction, Port2Level;
-        uint8_t RMCR, TRCSR, RDR, TDR, TxCount, RxCount, RxByte;
-        uint8_t SciFlags; // RdrTaken, OverrunSeen, RateMismatch
-        bool Triggered;
+        TRandom::State Random;
+        uint64_t TraceRows; // the trace's RowsRecorded
+        TSciTerminal::TPosition Terminal;
+        TTimer::State Timer;
+        TSci::State Sci;
+        TPort::State Port1, Port2;
+        TTrace::State Trace;
         bool operator==(const TDevices&) const = default;
     };
+    static_assert(sizeof(TDevices) == 56);
     // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
     // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
     struct TFrame {

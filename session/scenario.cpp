@@ -99,7 +99,7 @@ void TScenario::Apply(const TStimulusAction& action) {
 // line time has passed since the last byte (with the receiver off nothing is on its way in, so
 // the line time alone paces the bytes).
 void TScenario::FeedSerialLine() {
-    if (sendQueue_.empty() || sendCooldown_ != 0 || session_.Machine().Sci.RxCount != 0) return;
+    if (sendQueue_.empty() || sendCooldown_ != 0 || session_.Machine().Sci.St.RxCount != 0) return;
     session_.SciTerminal().SendByte(sendQueue_.front());
     sendQueue_.pop_front();
     sendCooldown_ = TSci::LineTicks;

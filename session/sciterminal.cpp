@@ -36,6 +36,16 @@ void TSciTerminal::SetOutput(std::string text) {
     ++outputRevision_;
 }
 
+void TSciTerminal::Restore(const State& state) {
+    prefixReversed_.clear();
+    body_ = state.Output;
+    received_ = state.Received;
+    edits_.clear();
+    editBytes_ = 0;
+    ++outputRevision_;
+    Changed();
+}
+
 void TSciTerminal::TakeBack(const TPosition& position) {
     if (position == Position()) return;
     while (!edits_.empty() && edits_.back().Edit >= position.Edits) {

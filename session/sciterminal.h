@@ -67,10 +67,23 @@ public:
     // mode and the rate stay.
     void Clear();
 
+    // What the terminal holds of the line's traffic: the output field's text and the bytes
+    // received (the input field, the mode and the rate are the user's settings). A board
+    // snapshot copies it; reverse step notes a TPosition instead.
+    struct State {
+        std::string Output;
+        std::vector<uint8_t> Received;
+        bool operator==(const State&) const = default;
+    };
+    State Save() const { return {Output(), received_}; }
+    // Puts the text and the received bytes back; the edits kept for TakeBack are forgotten.
+    void Restore(const State& state);
+
     // Where the output stands, for reverse step: the sizes of the text's two parts and of the
-    // received bytes, and how many times the user has edited the field.
+    // received bytes, and how many times the user has edited the field. No member initialisers:
+    // the history reserves rings of them without writing them.
     struct TPosition {
-        uint32_t Prefix = 0, Body = 0, Received = 0, Edits = 0;
+        uint32_t Prefix, Body, Received, Edits;
         bool operator==(const TPosition&) const = default;
     };
     TPosition Position() const {

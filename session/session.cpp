@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
-#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
+#include "base/encoding.h"
+#include "base/syserror.h"
 #include "engine/machine.h"
 #include "isa/isa.h"
 #include "session/journal.h"
@@ -57,32 +57,44 @@ const char* RunStateName(RunState state) {
     return "";
 }
 
-TControlStates ControlsFor(RunState state) {
-    //            Load   Step   Pause  Stop   Slow   Fast   Compile FileGroup ReadOnly
-    switch (state) {
-    case RunState::Idle:
-        return {true, false, false, false, false, false, true, true, false};
-    case RunState::Halted:
-        return {false, true, false, true, true, true, false, false, true};
-    case RunState::SlowRun:
-        return {false, false, true, true, false, true, false, false, true};
-    case RunState::FastRun:
-        return {false, false, true, true, true, false, false, false, true};
-    case RunState::TurboRun:
-        return {false, false, true, true, true, true, false, false, true};
+bool Allowed(SessionCommand command, RunState state) {
+    const bool running =
+        state == RunState::SlowRun || state == RunState::FastRun || state == RunState::TurboRun;
+    switch (command) {
+    case SessionCommand::Load:
+    case SessionCommand::Compile:
+    case SessionCommand::EditSource:
+        return state == RunState::Idle;
+    case SessionCommand::Step:
+    case SessionCommand::StepBack:
+        return state == RunState::Halted;
+    case SessionCommand::Pause:
+        return running;
+    case SessionCommand::Stop:
+        return state != RunState::Idle;
+    // Each run is entered from the halted state and from the other runs.
+    case SessionCommand::SlowRun:
+        return state != RunState::Idle && state != RunState::SlowRun;
+    case SessionCommand::FastRun:
+        return state != RunState::Idle && state != RunState::FastRun;
+    case SessionCommand::Turbo:
+        return state != RunState::Idle && state != RunState::TurboRun;
     }
-    return {};
+    return false;
 }
 
-bool TurboAvailable(RunState state) {
-    return state == RunState::Halted || state == RunState::SlowRun || state == RunState::FastRun;
+TControlStates ControlsFor(RunState state) {
+    using C = SessionCommand;
+    return {Allowed(C::Load, state),    Allowed(C::Step, state),       Allowed(C::Pause, state),
+            Allowed(C::Stop, state),    Allowed(C::SlowRun, state),    Allowed(C::FastRun, state),
+            Allowed(C::Compile, state), Allowed(C::EditSource, state), !Allowed(C::EditSource, state)};
 }
 
 TSession::TSession(const std::string& programDir, bool defaultListing)
-    : programDir_(programDir), machine_(std::make_unique<TMachine>()), cells_(machine_->Memory.Cells.data()),
+    : machine_(std::make_unique<TMachine>()), cells_(machine_->Memory.Cells.data()),
       sciTerminal_(std::make_unique<TSciTerminal>(machine_->Sci)) {
-    compiler_ = std::make_unique<TCompiler>(machine_->Memory, programDir_);
-    ukazi_ = std::make_unique<TUkazi>((std::filesystem::path(programDir_) / "bin" / "ukazi.dat").string());
+    compiler_ = std::make_unique<TCompiler>(machine_->Memory, programDir);
+    ukazi_ = std::make_unique<TUkazi>((std::filesystem::path(programDir) / "bin" / "ukazi.dat").string());
     for (int op = 0; op < 256; ++op) {
         std::string name(ukazi_->GetOpcodeText(static_cast<uint8_t>(op)).View());
         UpperCase1250(name);
@@ -92,12 +104,11 @@ TSession::TSession(const std::string& programDir, bool defaultListing)
     for (const IsaEntry& entry : IsaTable())
         cycleTable_[entry.Opcode] = entry.Cycles;
     Log.SetOpcodeNames(&opcodeNames_);
-    machine_->Memory.Trace.RowLimit = kTraceRowLimit;
     journal_ = std::make_unique<TJournal>(*this);
     SetHistoryEnabled(true);
     // Nothing recorded about the cells before a clear applies after it.
     machine_->Memory.onCleared = [this] { journal_->Reset(); };
-    if (defaultListing) ListingPath = DefaultListingPath(programDir_, &listingUnavailable_);
+    if (defaultListing) ListingPath = DefaultListingPath(programDir, &listingUnavailable_);
 }
 
 TSession::~TSession() {
@@ -108,6 +119,13 @@ TSession::~TSession() {
 Tsimulator& TSession::Cpu() { return machine_->Cpu; }
 TMemory& TSession::Memory() { return machine_->Memory; }
 bool TSession::Loaded() const { return machine_->loaded; }
+
+bool TSession::Allowed(SessionCommand command) const {
+    if (command == SessionCommand::StepBack)
+        return HistoryDepth() > 0 &&
+               (::Allowed(command, state_) || (state_ == RunState::Idle && stoppedByStep_));
+    return ::Allowed(command, state_);
+}
 
 uint32_t TSession::Now() const { return TickCount ? TickCount() : SteadyMilliseconds(); }
 
@@ -154,7 +172,7 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
         if (line >= 1 && static_cast<size_t>(line) <= marked.size()) marked[line - 1].insert(0, 1, '!');
 
     compiler_->ListingPath = ListingPath;
-    compiler_->ProgressStep = ProgressStep;
+    compiler_->onProgressStep = onProgressStep;
     // The assembler's stores are no steps: they are not recorded (the clear before them
     // forgets the history anyway).
     struct TDetached {
@@ -168,7 +186,7 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
         TDetached detached(machine_->Memory);
         code = compiler_->Compile(marked);
     }
-    compiler_->ProgressStep = nullptr;
+    compiler_->onProgressStep = nullptr;
 
     result.Outcome = SplitCompileResult(code);
     result.Ok = result.Outcome.Ok();
@@ -195,12 +213,12 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
 }
 
 TLoadResult TSession::Compile(const std::vector<std::string>& lines) {
-    if (Loaded()) return {};
+    if (!Allowed(SessionCommand::Compile)) return {};
     return Assemble(lines);
 }
 
 TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
-    if (Loaded()) return {};
+    if (!Allowed(SessionCommand::Load)) return {};
     Log.AppendHeader();
     TLoadResult result = Assemble(lines);
     if (!result.Ok) return result;
@@ -270,7 +288,7 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
         previousOpcode_ = opcode;
         // As Refresh: the instruction at the new PC, when it is one, makes its line current.
         const uint16_t next = cpu.PC;
-        if (hasName_[OpcodeAt(next)]) executionLine_ = std::max<int>(LineAt(next), 0);
+        if (InstructionAt(next)) executionLine_ = std::max<int>(LineAt(next), 0);
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
         // as the program having been left.
@@ -303,14 +321,9 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
 
 TStepResult TSession::Describe(const TStepOutcome& outcome) const {
     TStepResult result;
-    result.Executed = outcome.Executed;
     if (!outcome.Executed) return result;
-    result.Line = outcome.Line;
-    result.Status = outcome.Status;
-    result.Failed = outcome.Failed;
+    static_cast<TStepOutcome&>(result) = outcome;
     if (outcome.Failed) result.Failure = failure_;
-    result.Breakpoint = outcome.Breakpoint;
-    result.Left = outcome.Left;
     if (const char* vector = VectorMessage(outcome.Status); *vector) result.Messages.emplace_back(vector);
     if (outcome.Left) {
         result.Messages.emplace_back(kWhereNowMessage);
@@ -322,32 +335,31 @@ TStepResult TSession::Describe(const TStepOutcome& outcome) const {
 // --- run-state transitions --------------------------------------------------------------------
 
 void TSession::RunSlow() {
-    if (state_ != RunState::Halted && state_ != RunState::FastRun && state_ != RunState::TurboRun) return;
+    if (!Allowed(SessionCommand::SlowRun)) return;
     lastStepTick_ = Now();
     state_ = RunState::SlowRun;
 }
 
 void TSession::RunFast() {
-    if (state_ != RunState::Halted && state_ != RunState::SlowRun && state_ != RunState::TurboRun) return;
+    if (!Allowed(SessionCommand::FastRun)) return;
     lastStepTick_ = Now();
     state_ = RunState::FastRun;
 }
 
 void TSession::RunTurbo() {
-    if (!TurboAvailable(state_)) return;
+    if (!Allowed(SessionCommand::Turbo)) return;
     lastStepTick_ = Now();
     state_ = RunState::TurboRun;
 }
 
 void TSession::Pause() {
-    if (state_ == RunState::SlowRun || state_ == RunState::FastRun || state_ == RunState::TurboRun)
-        state_ = RunState::Halted;
+    if (Allowed(SessionCommand::Pause)) state_ = RunState::Halted;
 }
 
 void TSession::Stop() {
-    if (!Loaded()) return;
-    StopInternal();
     stoppedByStep_ = false;
+    if (!Allowed(SessionCommand::Stop)) return;
+    StopInternal();
 }
 
 void TSession::RestartStepClock() { lastStepTick_ = Now(); }
@@ -367,10 +379,6 @@ void TSession::MarkCheckpoint(bool quiet) {
 
 size_t TSession::HistoryDepth() const { return history_ ? journal_->Depth() : 0; }
 
-bool TSession::CanStepBack() const {
-    return HistoryDepth() > 0 && (state_ == RunState::Halted || (state_ == RunState::Idle && stoppedByStep_));
-}
-
 bool TSession::StepBack() {
     if (!CanStepBack() || !journal_->StepBack()) return false;
     // Every step was taken with a program loaded; the session halts where the step began.
@@ -378,6 +386,17 @@ bool TSession::StepBack() {
     state_ = RunState::Halted;
     stoppedByStep_ = false;
     return true;
+}
+
+TBoardState TSession::Capture() const { return {machine_->Capture(), sciTerminal_->Save(), cycles_}; }
+
+void TSession::Restore(const TBoardState& board) {
+    machine_->Restore(board.Machine);
+    sciTerminal_->Restore(board.Terminal);
+    cycles_ = board.Cycles;
+    journal_->Reset();
+    stoppedByStep_ = false;
+    Refresh();
 }
 
 void TSession::StopInternal() {
@@ -421,59 +440,11 @@ std::string TSession::PreviousInstruction() const {
     return previousOpcode_ < 0 ? std::string() : opcodeNames_[previousOpcode_];
 }
 
-int TSession::Refresh() {
-    uint16_t pc = machine_->Cpu.PC;
+std::optional<int> TSession::Refresh() {
+    const uint16_t pc = machine_->Cpu.PC;
+    if (!InstructionAt(pc)) return std::nullopt;
     // A cell the program wrote itself (line 0) or one outside the program (negative) has no
     // source line: then no line is current.
-    if (hasName_[OpcodeAt(pc)]) executionLine_ = std::max<int>(LineAt(pc), 0);
+    executionLine_ = std::max<int>(LineAt(pc), 0);
     return executionLine_;
-}
-
-int16_t TSession::PeekLine(uint16_t address) const {
-    if (TMemory::ReadOwner(address) != RegisterOwner::None) return RegisterLine;
-    return machine_->Memory.Cells[address].Line;
-}
-
-uint8_t TSession::PeekValue(uint16_t address) const {
-    const TMachine& m = *machine_;
-    switch (TMemory::ReadOwner(address)) {
-    case RegisterOwner::None:
-        return m.Memory.Cells[address].Value;
-    case RegisterOwner::Port1:
-        return address == m.Port1.DdrAddress ? m.Port1.Direction : m.Port1.Level;
-    case RegisterOwner::Port2:
-        return address == m.Port2.DdrAddress ? m.Port2.Direction : m.Port2.Level;
-    case RegisterOwner::Timer:
-        // The registers as the processor would read them, without the read's flag clearing.
-        switch (address) {
-        case 0x08:
-            return m.Timer.TCSR;
-        case 0x09:
-            return static_cast<uint8_t>(m.Timer.Counter >> 8);
-        case 0x0A:
-            return static_cast<uint8_t>(m.Timer.Counter);
-        case 0x0B:
-            return static_cast<uint8_t>(m.Timer.OutputCompare >> 8);
-        case 0x0C:
-            return static_cast<uint8_t>(m.Timer.OutputCompare);
-        case 0x0D:
-            return static_cast<uint8_t>(m.Timer.InputCapture >> 8);
-        case 0x0E:
-            return static_cast<uint8_t>(m.Timer.InputCapture);
-        default:
-            return 0;
-        }
-    case RegisterOwner::Sci:
-        switch (address) {
-        case 0x10:
-            return m.Sci.RMCR;
-        case 0x11:
-            return m.Sci.TRCSR;
-        case 0x12:
-            return m.Sci.RDR;
-        default:
-            return 0;
-        }
-    }
-    return 0;
 }

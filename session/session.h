@@ -3,21 +3,20 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/machine.h"
 #include "session/breakpoint.h"
 #include "session/log.h"
 #include "session/messages.h"
 #include "session/registers.h"
+#include "session/sciterminal.h"
 
-class TMachine;
 class TCompiler;
 class TJournal;
-class TSciTerminal;
 class TUkazi;
-class Tsimulator;
-class TMemory;
 
 // The run state of a session, derived from `loaded` and whether the step clock runs.
 enum class RunState : uint8_t {
@@ -29,14 +28,33 @@ enum class RunState : uint8_t {
 };
 const char* RunStateName(RunState state);
 
-// Which commands are enabled in a run state, and whether the editor is read-only.
+// The commands whose availability follows the run state. EditSource is the file group and the
+// editor's writing: the source may change only while no program is loaded.
+enum class SessionCommand : uint8_t {
+    Load,
+    Compile,
+    Step,
+    StepBack,
+    Pause,
+    Stop,
+    SlowRun,
+    FastRun,
+    Turbo,
+    EditSource
+};
+
+// Whether `command` is allowed in `state`: the run-state rules, kept here once. The session's
+// transitions ignore a command its state does not allow, and the workbench enables by the same
+// rules (TSession::Allowed adds what the state alone does not tell: StepBack needs history).
+bool Allowed(SessionCommand command, RunState state);
+
+// The enabling of the controls in a run state, as Allowed gives it, and whether the editor is
+// read-only: one value for the workbench's signal.
 struct TControlStates {
     bool Load, Step, Pause, Stop, SlowRun, FastRun, Compile, FileGroup, ReadOnly;
     bool operator==(const TControlStates&) const = default;
 };
 TControlStates ControlsFor(RunState state);
-// Whether the turbo command is enabled: where fast run is, and in a fast run.
-bool TurboAvailable(RunState state);
 
 // Outcome of an assembly run (the compile command or a load).
 struct TLoadResult {
@@ -70,18 +88,23 @@ struct TStepOutcome {
     bool Notable() const { return Status != 0 || Left || Failed || Breakpoint; }
 };
 
-// Outcome of one StepOnce.
-struct TStepResult {
-    bool Executed = false;   // false: no program was loaded, nothing happened
-    int16_t Line = 0;        // Line of the cell at the new PC (-1 after a failed step)
-    uint8_t Status = 0;      // 0 or the interrupt source whose vector was zero
-    bool Failed = false;     // the step raised an error; treated as leaving the program
-    std::string Failure;     // what the failed step raised (for a report), empty otherwise
-    bool Breakpoint = false; // the step ended on a breakpoint line: the run is halted
-    bool Left = false;       // the program was left (or the step failed): the session stopped
+// Outcome of one StepOnce: the facts of the step and the texts for the user.
+struct TStepResult : TStepOutcome {
+    std::string Failure; // what the failed step raised (for a report), empty otherwise
     // Lines to add to the error list, in order (a vector message, "Kam pa sedaj?").
     std::vector<std::string> Messages;
     bool ShowPanel = false; // the error panel must be shown ("Kam pa sedaj?")
+};
+
+// The whole board as one value: the machine (processor, requests, cells, devices, the trace's
+// trigger, the random source), the terminal at the other end of the serial line and the cycle
+// counter. What a snapshot saves and the tests compare; a part added to the board (a lab board's
+// parts, a processor model) adds its state to the machine's or here.
+struct TBoardState {
+    TMachine::State Machine;
+    TSciTerminal::State Terminal;
+    uint64_t Cycles = 0;
+    bool operator==(const TBoardState&) const = default;
 };
 
 // One simulated MC6803 board with its assembler, breakpoints, run state and log: everything run
@@ -95,9 +118,6 @@ public:
     // nowhere until ListingPath is set.
     explicit TSession(const std::string& programDir, bool defaultListing = true);
 
-    // The trace keeps at most this many rows unless the owner sets another bound: 40 MB of
-    // rows, which a turbo run with a catch-all qualifier fills in seconds.
-    static constexpr size_t kTraceRowLimit = 10'000'000;
     ~TSession();
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
@@ -109,7 +129,6 @@ public:
     // The external system at the other end of the serial line (the SCI window's terminal).
     TSciTerminal& SciTerminal() { return *sciTerminal_; }
     const TUkazi& Ukazi() const { return *ukazi_; }
-    const std::string& ProgramDir() const { return programDir_; }
 
     TBreakpoint Breakpoints;
     TLog Log;
@@ -118,7 +137,7 @@ public:
     // default. The command line installs a virtual clock.
     std::function<uint32_t()> TickCount;
     // Called once per source line in each assembler pass (2 x line count calls in all).
-    std::function<void()> ProgressStep;
+    std::function<void()> onProgressStep;
     // Where assemblies write the listing; empty = no listing.
     std::string ListingPath;
     // Why there is no listing location when the default one was asked for and none is usable
@@ -128,6 +147,9 @@ public:
     // --- run state -------------------------------------------------------------------------
     RunState State() const { return state_; }
     bool Loaded() const;
+    // Whether the command may be given now: Allowed(command, State()), and for StepBack that
+    // there is history (also right after a step that left the program, until a stop).
+    bool Allowed(SessionCommand command) const;
 
     // The compile command: assembles `lines` (breakpoint lines get the "!" marker for the
     // assembler) without loading. Does nothing while a program is loaded. `lines` are 8-bit
@@ -153,7 +175,9 @@ public:
     // What the last failed step raised, for a report.
     const std::string& FailureText() const { return failure_; }
 
-    // Run-state transitions; each is ignored in states where its command is disabled.
+    // Run-state transitions; each is ignored where its command is not Allowed. A stop also ends
+    // the history after a step that left the program (the workbench stops then, as the source
+    // can be edited again).
     void RunSlow();
     void RunFast();
     void RunTurbo();
@@ -181,9 +205,9 @@ public:
     // steps, after the device clocks ticked. `quiet`: nothing but steps happened since the last
     // checkpoint (no clock tick, no change by hand), which makes the note cheaper.
     void MarkCheckpoint(bool quiet = false);
-    // Whether StepBack can go back: there is history, and the session is halted, or it stopped
-    // because the last step left the program.
-    bool CanStepBack() const;
+    // Whether StepBack can go back (Allowed(SessionCommand::StepBack)): there is history, and the
+    // session is halted, or it stopped because the last step left the program.
+    bool CanStepBack() const { return Allowed(SessionCommand::StepBack); }
     // Steps that can be taken back now.
     size_t HistoryDepth() const;
     // Takes back the last step: registers, memory with line tags, Pending, ports, timer, serial
@@ -192,6 +216,13 @@ public:
     // before the clock ticks and changes by hand that followed the step before). The session is
     // then halted. Returns false (changing nothing) when CanStepBack is false.
     bool StepBack();
+
+    // --- the board as one value ------------------------------------------------------------
+    TBoardState Capture() const;
+    // Puts a captured board back. The history is forgotten (as after a load) and the current
+    // line follows PC as after an edit by hand; the run state, the log, the breakpoints and the
+    // trace's rows and conditions stay.
+    void Restore(const TBoardState& board);
 
     // --- registers ---------------------------------------------------------------------------
     TRegisterValues Registers() const;
@@ -216,13 +247,13 @@ public:
     // step and Refresh; survives Stop.
     int ExecutionLine() const { return executionLine_; }
     // Recomputes ExecutionLine after registers or memory were changed by hand: when the byte
-    // at PC is an instruction, its cell's line becomes the current line; otherwise the current
-    // line stays. Returns the (possibly unchanged) current line.
-    int Refresh();
+    // at PC is an instruction, its cell's line becomes the current line and is returned;
+    // otherwise the current line stays and nothing is returned.
+    std::optional<int> Refresh();
 
     // Cell at `address` as the displays see it: no trace, no side effects on the devices.
-    int16_t PeekLine(uint16_t address) const;
-    uint8_t PeekValue(uint16_t address) const;
+    int16_t PeekLine(uint16_t address) const { return machine_->Memory.Peek(address).Line; }
+    uint8_t PeekValue(uint16_t address) const { return machine_->Memory.Peek(address).Value; }
 
     // The listing path for a program directory: <programDir>/list.lst when the directory is
     // writable, else list.lst in the per-user data directory ($XDG_DATA_HOME/orlek or
@@ -239,8 +270,9 @@ private:
     // PeekValue without its routing for the addresses above the on-chip registers.
     uint8_t OpcodeAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Value : PeekValue(pc); }
     int16_t LineAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Line : PeekLine(pc); }
+    // The byte at `pc` is an instruction: then its cell's line is the current line.
+    bool InstructionAt(uint16_t pc) const { return hasName_[OpcodeAt(pc)]; }
 
-    std::string programDir_;
     std::string listingUnavailable_;
     bool listingUnavailableTold_ = false;
     std::unique_ptr<TMachine> machine_;

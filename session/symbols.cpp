@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "assembler/encoding.h"
 #include "assembler/syntax.h"
+#include "base/encoding.h"
 #include "engine/hex.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/hex.h"
 #include "engine/numbers.h"
 #include "session/session.h"

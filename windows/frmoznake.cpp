@@ -7,7 +7,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/hex.h"
 
 namespace {

@@ -187,8 +187,8 @@ void TfrmPort::DisplayRefreshed() {
 
 void TfrmPort::Redraw() {
     dirty_ = false;
-    gDDR->SetValue(port_.Direction);
-    gDR->SetValue(port_.Level);
+    gDDR->SetValue(port_.St.Direction);
+    gDR->SetValue(port_.St.Level);
     for (TPinButton* b : pins_)
         b->update();
 }

@@ -15,7 +15,7 @@
 #include <cmath>
 #include <limits>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/devices/sci.h"
 #include "session/sciterminal.h"
 #include "windows/bitgrid.h"
@@ -135,7 +135,7 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     sci_.onChanged = [this] { ModelChanged(); };
     terminal_.onChanged = [this] { ModelChanged(); };
     // Everything as the models hold it now, the rate box included ("9600" at start-up).
-    shown_ = {sci_.RMCR, sci_.TRCSR, sci_.TxCount, sci_.TDR, sci_.RxCount, sci_.RxByte};
+    shown_ = {sci_.St.RMCR, sci_.St.TRCSR, sci_.St.TxCount, sci_.St.TDR, sci_.St.RxCount, sci_.St.RxByte};
     seenTicks_ = sci_.Ticks;
     Redraw();
     resize(sizeHint().width() + 40, sizeHint().height());
@@ -282,15 +282,15 @@ void TfrmSCI::Send() {
 
 void TfrmSCI::ModelChanged() {
     // Called for every register access of a running program: note the values, draw later.
-    shown_.Rmcr = sci_.RMCR;
-    shown_.Trcsr = sci_.TRCSR;
+    shown_.Rmcr = sci_.St.RMCR;
+    shown_.Trcsr = sci_.St.TRCSR;
     if (sci_.Ticks != seenTicks_) {
         // The line's counts are shown as they stood at the last tick.
         seenTicks_ = sci_.Ticks;
-        shown_.TxCount = sci_.TxCount;
-        shown_.Tdr = sci_.TDR;
-        shown_.RxCount = sci_.RxCount;
-        shown_.RxByte = sci_.RxByte;
+        shown_.TxCount = sci_.St.TxCount;
+        shown_.Tdr = sci_.St.TDR;
+        shown_.RxCount = sci_.St.RxCount;
+        shown_.RxByte = sci_.St.RxByte;
     }
     // Already waiting for a frame (or for the window to be shown): nothing more to do.
     const bool waiting = dirty_;

@@ -93,7 +93,7 @@ TfrmTimer::~TfrmTimer() { timer_.onChanged = nullptr; }
 
 void TfrmTimer::TimerChanged() {
     // Called for every register access of a running program: note the values, draw later.
-    shown_ = {timer_.TCSR, timer_.Counter, timer_.OutputCompare, timer_.InputCapture};
+    shown_ = {timer_.St.TCSR, timer_.St.Counter, timer_.St.OutputCompare, timer_.St.InputCapture};
     // Already waiting for a frame (or for the window to be shown): nothing more to do.
     const bool waiting = dirty_;
     dirty_ = true;

@@ -6,8 +6,9 @@
 #include <QSaveFile>
 #include <cerrno>
 
-#include "assembler/encoding.h"
-#include "assembler/syserror.h"
+#include "base/encoding.h"
+#include "base/files.h"
+#include "base/syserror.h"
 
 namespace TDocumentFile {
 
@@ -30,22 +31,17 @@ QString FileErrorReason(const QFileDevice& file, int error) {
 }
 
 QString Decode(const QByteArray& bytes, TTextFormat& format) {
-    QByteArray body = bytes;
     format = TTextFormat{};
-    // A byte order mark is never text, whatever encoding the rest turns out to be in; it is
-    // written back as it was found.
-    if (body.startsWith("\xEF\xBB\xBF")) {
-        format.byteOrderMark = true;
-        body.remove(0, 3);
-    }
-    const std::string_view view(body.constData(), size_t(body.size()));
+    // The byte order mark is written back as it was found.
+    const TSourceBytes source = DetectEncoding(std::string_view(bytes.constData(), size_t(bytes.size())));
+    format.byteOrderMark = source.ByteOrderMark;
     QString text;
-    if (IsValidUtf8(view)) {
+    if (source.Encoding == TextEncoding::Utf8) {
         format.encoding = TTextFormat::Encoding::Utf8;
-        text = QString::fromUtf8(body);
+        text = QString::fromUtf8(source.Body.data(), qsizetype(source.Body.size()));
     } else {
         format.encoding = TTextFormat::Encoding::Cp1250;
-        const std::string utf8 = Cp1250ToUtf8(view);
+        const std::string utf8 = Cp1250ToUtf8(source.Body);
         text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     }
     // The line terminator of the first line decides; a file without one gets CR LF.
@@ -77,41 +73,37 @@ bool Encode(const QString& text, const TTextFormat& format, QByteArray& bytes) {
 }
 
 bool Read(const QString& path, QString& text, TTextFormat& format, QString& error) {
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (to je mapa)")
-                    .arg(QDir::toNativeSeparators(path));
+    // A source larger than the bound is no program the assembler could take; reading it whole
+    // would only stall the workbench.
+    const TFileRead read = ReadFileCapped(QFile::encodeName(path).toStdString(), size_t(MaxDocumentBytes));
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (read.Failure) {
+    case ReadFailure::None:
+        break;
+    case ReadFailure::Directory:
+        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (to je mapa)").arg(shown);
         return false;
-    }
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
-                    .arg(QDir::toNativeSeparators(path), FileErrorReason(file, errno));
+    case ReadFailure::Open:
+    case ReadFailure::Read:
+        error =
+            QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
+                .arg(shown, read.Error != 0 ? QString::fromStdString(SystemErrorText(read.Error))
+                            : read.Failure == ReadFailure::Open ? QStringLiteral("datoteke ni mogoče odpreti")
+                                                                : QStringLiteral("napaka pri branju"));
         return false;
-    }
-    // A source of this size is no program the assembler could take; reading it whole would
-    // only stall the workbench.
-    if (file.size() > MaxDocumentBytes) {
+    case ReadFailure::TooLarge:
         error = QStringLiteral("Datoteka %1 je prevelika za izvorno kodo (več kot %2 MB).")
-                    .arg(QDir::toNativeSeparators(path))
+                    .arg(shown)
                     .arg(MaxDocumentBytes / (1024 * 1024));
-        return false;
-    }
-    errno = 0;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = QStringLiteral("Datoteke ni mogoče prebrati: %1 (%2)")
-                    .arg(QDir::toNativeSeparators(path), FileErrorReason(file, errno));
         return false;
     }
     // The editor's text ends at a zero byte, so such a file would be shown cut short and later
     // saved that way: it is not a text file and is refused.
-    if (bytes.contains('\0')) {
-        error = QStringLiteral("Datoteka %1 ni besedilna datoteka (vsebuje ničelne zloge).")
-                    .arg(QDir::toNativeSeparators(path));
+    if (read.Data.find('\0') != std::string::npos) {
+        error = QStringLiteral("Datoteka %1 ni besedilna datoteka (vsebuje ničelne zloge).").arg(shown);
         return false;
     }
-    text = Decode(bytes, format);
+    text = Decode(QByteArray::fromRawData(read.Data.data(), qsizetype(read.Data.size())), format);
     return true;
 }
 

@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "base/files.h"
+
 class QFileDevice;
 
 // How a document's bytes are turned into editor text and back.
@@ -23,8 +25,8 @@ QString Decode(const QByteArray& bytes, TTextFormat& format);
 // Encodes editor text in the format. Fails (returns false) when the text holds characters
 // that the format's code page cannot represent.
 bool Encode(const QString& text, const TTextFormat& format, QByteArray& bytes);
-// Larger files are refused by Read.
-constexpr qint64 MaxDocumentBytes = 16 * 1024 * 1024;
+// Larger files are refused by Read: the bound of every source.
+constexpr qint64 MaxDocumentBytes = qint64(kMaxSourceBytes);
 // Reads a file; on failure returns false with a message in `error`. Files larger than
 // MaxDocumentBytes and files holding zero bytes (not text) are refused.
 bool Read(const QString& path, QString& text, TTextFormat& format, QString& error);

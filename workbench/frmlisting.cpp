@@ -16,7 +16,7 @@
 #include <Qsci/qsciscintilla.h>
 #include <cerrno>
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "editor/asmlexer.h"
 #include "windows/prompt.h"
 #include "workbench/documentfile.h"

@@ -433,7 +433,7 @@ void TfrmMain::ConnectCodeWindow() {
 void TfrmMain::ConnectRunControl() {
     run->SourceLines = [this] { return frmKoda->AssemblerLines(); };
     run->CaretLine = [this] { return frmKoda->CaretLine(); };
-    session->ProgressStep = [this] { StepProgress(); };
+    session->onProgressStep = [this] { StepProgress(); };
     connect(run, &TRunControl::controlsChanged, this,
             [this](const TControlStates& c) { ApplyControls(c.FileGroup, c.ReadOnly); });
     connect(run, &TRunControl::undoEnabled, mnuRazveljavi, &QAction::setEnabled);

@@ -11,7 +11,7 @@
 #include <new>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "engine/machine.h"
 #include "windows/paintedicon.h"
 #include "windows/prompt.h"
@@ -213,23 +213,24 @@ void TRunControl::StopClocks() {
 
 void TRunControl::ApplyState() {
     const RunState state = session_.State();
-    const TControlStates c = ControlsFor(state);
-    mnuPrevedi->setEnabled(c.Compile);
-    for (QAction* a : {mnuStart, btnStart})
-        a->setEnabled(c.Load);
-    for (QAction* a : {mnuNaprej, btnNaprej})
-        a->setEnabled(c.Step);
-    for (QAction* a : {mnuPavza, btnPavza})
-        a->setEnabled(c.Pause);
-    for (QAction* a : {mnuStop, btnStop})
-        a->setEnabled(c.Stop);
-    for (QAction* a : {mnuPocasno, btnPocasno})
-        a->setEnabled(c.SlowRun);
-    for (QAction* a : {mnuHitro, btnHitro})
-        a->setEnabled(c.FastRun);
-    for (QAction* a : {mnuTurbo, btnTurbo})
-        a->setEnabled(TurboAvailable(state));
-    ApplyStepBackEnabled();
+    // Both forms of a command are enabled together, as the session allows it.
+    using C = SessionCommand;
+    const struct {
+        C command;
+        QAction* menu;
+        QAction* button; // null: the command has only its menu item
+    } enabling[] = {
+        {C::Compile, mnuPrevedi, nullptr}, {C::Load, mnuStart, btnStart},
+        {C::Step, mnuNaprej, btnNaprej},   {C::Pause, mnuPavza, btnPavza},
+        {C::Stop, mnuStop, btnStop},       {C::SlowRun, mnuPocasno, btnPocasno},
+        {C::FastRun, mnuHitro, btnHitro},  {C::Turbo, mnuTurbo, btnTurbo},
+        {C::StepBack, mnuNazaj, btnNazaj},
+    };
+    for (const auto& e : enabling) {
+        const bool on = session_.Allowed(e.command);
+        e.menu->setEnabled(on);
+        if (e.button) e.button->setEnabled(on);
+    }
 
     if (state != RunState::TurboRun && turbo_) EndTurbo();
 
@@ -255,14 +256,13 @@ void TRunControl::ApplyState() {
         Koracno->stop();
         break;
     }
-    emit controlsChanged(c);
+    emit controlsChanged(ControlsFor(state));
 }
 
 // "Korak nazaj" is there while halted with history.
 void TRunControl::ApplyStepBackEnabled() {
-    const bool on = session_.State() == RunState::Halted && session_.CanStepBack();
     for (QAction* a : {mnuNazaj, btnNazaj})
-        a->setEnabled(on);
+        a->setEnabled(session_.Allowed(SessionCommand::StepBack));
 }
 
 TLoadResult TRunControl::Assemble(bool load) {
@@ -306,6 +306,7 @@ void TRunControl::StepOnce() {
     inStep_ = true;
     const RunState before = session_.State();
     const TStepResult result = session_.StepOnce();
+    if (result.Left) EndLeftProgram();
     if (result.Executed) {
         emit programCounterMoved(session_.Cpu().PC);
         if (session_.State() == RunState::FastRun && FastRunFrameMs > 0 && lastRefresh_.isValid() &&
@@ -320,6 +321,11 @@ void TRunControl::StepOnce() {
     }
     inStep_ = false;
 }
+
+// The program was left (or a step failed): the session has stopped, and the source may be edited
+// again. The stop by hand that follows ends the history, so "Korak nazaj" cannot lead back into a
+// program whose text may change meanwhile.
+void TRunControl::EndLeftProgram() { session_.Stop(); }
 
 void TRunControl::ReportStep(const TStepResult& result) {
     if (!result.Messages.empty() || result.ShowPanel)
@@ -368,7 +374,7 @@ void TRunControl::RunFast() {
 }
 
 void TRunControl::RunTurbo() {
-    if (!TurboAvailable(session_.State())) return;
+    if (!session_.Allowed(SessionCommand::Turbo)) return;
     // The scenario's virtual clock takes over the device clocks and the log's time column for
     // as long as the turbo run lasts; the run keeps its state when it starts and when it ends.
     turbo_ = std::make_unique<TScenario>(session_);
@@ -412,6 +418,7 @@ void TRunControl::TurboSlice() {
 
     // A scenario with a step limit (tests, benchmarks) halts the run when it is reached.
     if (stop == ScenarioStop::Limit) session_.Pause();
+    if (stop == ScenarioStop::Left) EndLeftProgram();
     const bool ended = stop != ScenarioStop::Running;
     if (ended || !lastRefresh_.isValid() || lastRefresh_.elapsed() >= TurboFrameMs) {
         emit programCounterMoved(session_.Cpu().PC);
@@ -426,7 +433,7 @@ void TRunControl::TurboSlice() {
 }
 
 void TRunControl::StepBack() {
-    if (inStep_ || session_.State() != RunState::Halted || !session_.StepBack()) {
+    if (inStep_ || !session_.StepBack()) {
         ApplyStepBackEnabled();
         return;
     }
@@ -472,6 +479,7 @@ void TRunControl::DeviceTick(const std::function<void()>& tick) {
 void TRunControl::RefreshDisplay() { Refresh(false); }
 
 void TRunControl::StepsTaken(const QStringList& messages, bool showPanel) {
+    if (!session_.Loaded()) EndLeftProgram();
     emit programCounterMoved(session_.Cpu().PC);
     Refresh(true);
     ApplyState();
@@ -495,9 +503,7 @@ void TRunControl::Refresh(bool afterStep) {
         panels_->SetPreviousInstruction(QString::fromStdString(session_.PreviousInstruction()));
         panels_->Refresh(afterStep);
     }
-    const bool hasInstruction = !session_.InstructionName(session_.PeekValue(session_.Cpu().PC)).empty();
-    const int line = session_.Refresh();
-    if (hasInstruction) emit showExecutionLine(line);
+    if (const std::optional<int> line = session_.Refresh()) emit showExecutionLine(*line);
     emit displayRefreshed();
 }
 

@@ -89,7 +89,6 @@ public:
 
     // The register panels the display refresh rewrites (not owned; may be null).
     void SetPanels(TRegisterPanels* panels);
-    TRegisterPanels* Panels() const { return panels_; }
 
     // Step intervals in ms ("Slow simulation" / "Fast simulation"); values <= 0 fall back to
     // 400 and 1. A change applies from the next run command on: a run in progress keeps its
@@ -190,7 +189,7 @@ signals:
     void undoEnabled(bool enabled);
     // An assembly (load or compile) begins: clear the error list and hide its panel, take the
     // execution and error marks off; show the progress panel with maximum 2 x lineCount (the
-    // session's ProgressStep advances it).
+    // session's onProgressStep advances it).
     void loadStarting(int lineCount);
     // The assembly is over (hide the progress panel); ok tells whether it succeeded (and, for
     // a load, that the program is loaded). On success: hide the error mark; after a load the
@@ -222,6 +221,7 @@ private:
     void ReportStep(const TStepResult& result);
     void EndTurbo();
     void ApplyStepBackEnabled();
+    void EndLeftProgram();
     void DeviceTick(const std::function<void()>& tick);
 
     TSession& session_;

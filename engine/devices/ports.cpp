@@ -15,24 +15,24 @@ PinImageKind TPort::PinImage(int pin) const {
 
 void TPort::WriteRegister(uint16_t address, uint8_t value) {
     if (address == DdrAddress) {
-        Direction = value & Mask();
+        St.Direction = value & Mask();
     } else if (address == DrAddress) {
-        Level = static_cast<uint8_t>((Level & ~Direction) | (value & Direction)) & Mask();
+        St.Level = static_cast<uint8_t>((St.Level & ~St.Direction) | (value & St.Direction)) & Mask();
     } else {
         return;
     }
     Changed();
 }
 
-uint8_t TPort::ReadRegister(uint16_t address) {
-    if (address == DdrAddress) return Direction;
-    if (address == DrAddress) return Level;
+uint8_t TPort::Peek(uint16_t address) const {
+    if (address == DdrAddress) return St.Direction;
+    if (address == DrAddress) return St.Level;
     return 0;
 }
 
 bool TPort::TogglePin(int pin) {
     if (pin < 0 || pin >= PinCount || IsOutput(pin)) return false;
-    Level ^= static_cast<uint8_t>(1u << pin);
+    St.Level ^= static_cast<uint8_t>(1u << pin);
     if (pin == 0 && CaptureTimer) CaptureTimer->CaptureEdge(PinLevel(0));
     if (onPinToggled) onPinToggled();
     Changed();

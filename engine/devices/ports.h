@@ -21,8 +21,17 @@ enum class PinImageKind : uint8_t {
 // Direction and Level belongs to pin n; a direction bit of 1 makes the pin an output. Output pins
 // hold what the processor last wrote; input pins hold the level the user set with TogglePin.
 // The port windows display this state and call TogglePin; they keep no copy of their own.
-class TPort : public TRegisterDevice {
+class TPort final : public TRegisterDevice {
 public:
+    // Everything that changes: a plain value the history, the board's snapshot and the tests copy
+    // and compare. No member initialisers (here and in the other devices' states), so that rings
+    // of them can be reserved without being written; each device sets its own up.
+    struct State {
+        uint8_t Direction; // DDR bits; only the low PinCount bits are ever set
+        uint8_t Level;     // DR bits; only the low PinCount bits are ever set
+        bool operator==(const State&) const = default;
+    };
+
     // pinCount 8 (Port 1) or 5 (Port 2); the two register addresses this port answers.
     TPort(int pinCount, uint16_t ddrAddress, uint16_t drAddress);
 
@@ -30,8 +39,7 @@ public:
     const uint16_t DdrAddress;
     const uint16_t DrAddress;
 
-    uint8_t Direction = 0; // DDR bits; only the low PinCount bits are ever set
-    uint8_t Level = 0;     // DR bits; only the low PinCount bits are ever set
+    State St{};
 
     // Port 2 only: pin 0 feeds the timer's input capture. Set by the board.
     TTimer* CaptureTimer = nullptr;
@@ -43,8 +51,8 @@ public:
     std::function<void()> onPinToggled;
 
     uint8_t Mask() const { return static_cast<uint8_t>((1u << PinCount) - 1u); }
-    bool IsOutput(int pin) const { return (Direction >> pin) & 1u; }
-    uint8_t PinLevel(int pin) const { return (Level >> pin) & 1u; }
+    bool IsOutput(int pin) const { return (St.Direction >> pin) & 1u; }
+    uint8_t PinLevel(int pin) const { return (St.Level >> pin) & 1u; }
     // What the pin's button shows; InputLow for a pin that does not exist.
     PinImageKind PinImage(int pin) const;
 
@@ -52,7 +60,8 @@ public:
     // Other addresses are ignored.
     void WriteRegister(uint16_t address, uint8_t value) override;
     // DDR: the direction bits; DR: the levels of all pins. No side effects; other addresses read 0.
-    uint8_t ReadRegister(uint16_t address) override;
+    uint8_t ReadRegister(uint16_t address) override { return Peek(address); }
+    uint8_t Peek(uint16_t address) const override;
 
     // The user clicks a pin. An input pin's level is inverted (Port 2 pin 0 also reports the edge
     // to the timer); an output pin or a pin number out of range is left alone.

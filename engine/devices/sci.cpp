@@ -3,35 +3,37 @@
 #include "engine/random.h"
 
 TSci::TSci(TPending& pending, TRandom& random, const bool& loaded)
-    : pending_(pending), random_(random), loaded_(loaded) {}
+    : pending_(pending), random_(random), loaded_(loaded) {
+    St.RdrTaken = true;
+}
 
 const char* TSci::RateText(uint8_t rmcr) {
     static const char* const kRates[4] = {"76800", "9600", "1200", "300"};
     return kRates[rmcr & 0x03];
 }
 
-uint8_t TSci::ReadRegister(uint16_t address) {
-    uint8_t value = 0;
+uint8_t TSci::Peek(uint16_t address) const {
     switch (address) {
     case 0x10:
-        value = RMCR;
-        break;
+        return St.RMCR;
     case 0x11:
-        value = TRCSR;
-        break;
+        return St.TRCSR;
     case 0x12:
-        TRCSR &= static_cast<uint8_t>(~(TRCSR_RDRF | TRCSR_ORFE));
-        RdrTaken = true;
-        // Reading the data acknowledges an overrun as on the chip; left set, every later byte
-        // would be dropped without RDRF or ORFE and the receiver would stay dead until a reload.
-        OverrunSeen = false;
-        value = RDR;
-        break;
-    case 0x13:
-        value = 0;
-        break;
+        return St.RDR;
     default:
         return 0;
+    }
+}
+
+uint8_t TSci::ReadRegister(uint16_t address) {
+    if (address < 0x10 || address > 0x13) return 0;
+    const uint8_t value = Peek(address);
+    if (address == 0x12) {
+        St.TRCSR &= static_cast<uint8_t>(~(TRCSR_RDRF | TRCSR_ORFE));
+        St.RdrTaken = true;
+        // Reading the data acknowledges an overrun as on the chip; left set, every later byte
+        // would be dropped without RDRF or ORFE and the receiver would stay dead until a reload.
+        St.OverrunSeen = false;
     }
     Changed();
     return value;
@@ -40,16 +42,16 @@ uint8_t TSci::ReadRegister(uint16_t address) {
 void TSci::WriteRegister(uint16_t address, uint8_t value) {
     switch (address) {
     case 0x10:
-        RMCR = value;
+        St.RMCR = value;
         break;
     case 0x11:
-        TRCSR = static_cast<uint8_t>((value & ~TRCSR_Status) | (TRCSR & TRCSR_Status));
+        St.TRCSR = static_cast<uint8_t>((value & ~TRCSR_Status) | (St.TRCSR & TRCSR_Status));
         break;
     case 0x13:
-        if (TRCSR & TRCSR_TE) {
-            TRCSR &= static_cast<uint8_t>(~TRCSR_TDRE);
-            TDR = value;
-            TxCount = Loopback ? LoopbackTicks : LineTicks;
+        if (St.TRCSR & TRCSR_TE) {
+            St.TRCSR &= static_cast<uint8_t>(~TRCSR_TDRE);
+            St.TDR = value;
+            St.TxCount = Loopback ? LoopbackTicks : LineTicks;
         }
         break;
     default:
@@ -63,39 +65,39 @@ void TSci::SciTick() {
     if (loaded_) {
         bool request = false;
 
-        if (TRCSR & TRCSR_RE) {
-            if (RxCount > 0 && --RxCount == 0) {
-                if (RateMismatch) {
+        if (St.TRCSR & TRCSR_RE) {
+            if (St.RxCount > 0 && --St.RxCount == 0) {
+                if (St.RateMismatch) {
                     // Framing error: the receiver sampled at the wrong rate.
-                    TRCSR = static_cast<uint8_t>((TRCSR | TRCSR_ORFE) & ~TRCSR_RDRF);
-                    RDR = random_.NextByte();
+                    St.TRCSR = static_cast<uint8_t>((St.TRCSR | TRCSR_ORFE) & ~TRCSR_RDRF);
+                    St.RDR = random_.NextByte();
                 }
-                if (!RdrTaken) {
-                    TRCSR |= TRCSR_RDRF | TRCSR_ORFE;
-                    OverrunSeen = true;
-                    RDR = random_.NextByte();
+                if (!St.RdrTaken) {
+                    St.TRCSR |= TRCSR_RDRF | TRCSR_ORFE;
+                    St.OverrunSeen = true;
+                    St.RDR = random_.NextByte();
                 }
-                if (!OverrunSeen && !RateMismatch) {
-                    TRCSR = static_cast<uint8_t>((TRCSR | TRCSR_RDRF) & ~TRCSR_ORFE);
-                    RDR = RxByte;
-                    RdrTaken = false;
+                if (!St.OverrunSeen && !St.RateMismatch) {
+                    St.TRCSR = static_cast<uint8_t>((St.TRCSR | TRCSR_RDRF) & ~TRCSR_ORFE);
+                    St.RDR = St.RxByte;
+                    St.RdrTaken = false;
                 }
             }
-            if ((TRCSR & TRCSR_RIE) && (TRCSR & (TRCSR_RDRF | TRCSR_ORFE))) request = true;
+            if ((St.TRCSR & TRCSR_RIE) && (St.TRCSR & (TRCSR_RDRF | TRCSR_ORFE))) request = true;
         }
 
-        if (TRCSR & TRCSR_TE) {
-            if (TxCount > 0 && --TxCount == 0) {
+        if (St.TRCSR & TRCSR_TE) {
+            if (St.TxCount > 0 && --St.TxCount == 0) {
                 if (Loopback) {
-                    RxByte = TDR;
-                    RxCount = LoopbackTicks;
-                    RateMismatch = false; // the chip receives at its own rate
+                    St.RxByte = St.TDR;
+                    St.RxCount = LoopbackTicks;
+                    St.RateMismatch = false; // the chip receives at its own rate
                 } else if (onTransmit) {
-                    onTransmit(TDR);
+                    onTransmit(St.TDR);
                 }
             }
-            if (TxCount == 0) TRCSR |= TRCSR_TDRE;
-            if ((TRCSR & TRCSR_TIE) && (TRCSR & TRCSR_TDRE)) request = true;
+            if (St.TxCount == 0) St.TRCSR |= TRCSR_TDRE;
+            if ((St.TRCSR & TRCSR_TIE) && (St.TRCSR & TRCSR_TDRE)) request = true;
         }
 
         // The request follows the condition at every tick: withdrawn as soon as none holds,
@@ -106,22 +108,20 @@ void TSci::SciTick() {
 }
 
 bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
-    bool accepted = (TRCSR & TRCSR_RE) != 0;
+    bool accepted = (St.TRCSR & TRCSR_RE) != 0;
     if (accepted) {
-        RxByte = byte;
+        St.RxByte = byte;
         // A framing error belongs to the byte sent at the wrong rate, not to every later one.
-        RateMismatch = !atChipRate;
-        RxCount = LineTicks;
+        St.RateMismatch = !atChipRate;
+        St.RxCount = LineTicks;
     }
     Changed();
     return accepted;
 }
 
 void TSci::ResetSci() {
-    RMCR = TRCSR = TDR = RDR = 0;
-    TxCount = RxCount = RxByte = 0;
-    OverrunSeen = RateMismatch = false;
-    RdrTaken = true;
+    St = State{};
+    St.RdrTaken = true;
     if (onReset) onReset();
     Changed();
 }

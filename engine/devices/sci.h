@@ -15,7 +15,7 @@ class TRandom;
 // $12 land in plain memory) and TDR $13. The external system at the other end of the line (the
 // terminal the user types into and reads) is not part of the chip: it receives the bytes the
 // chip sends through onTransmit and sends bytes with DeliverByte.
-class TSci : public TRegisterDevice {
+class TSci final : public TRegisterDevice {
 public:
     // TRCSR bits (data-sheet names).
     static constexpr uint8_t TRCSR_RDRF = 0x80; // receive data register full
@@ -35,19 +35,24 @@ public:
     // loaded: the board's "program loaded" flag (the line stands still without a program).
     TSci(TPending& pending, TRandom& random, const bool& loaded);
 
-    // Chip registers.
-    uint8_t RMCR = 0;
-    uint8_t TRCSR = 0;
-    uint8_t RDR = 0;
-    uint8_t TDR = 0;
-    // The line.
-    uint8_t TxCount = 0;       // ticks until TDR has left; 0 = transmitter idle
-    uint8_t RxCount = 0;       // ticks until RxByte arrives; 0 = nothing on the way in
-    uint8_t RxByte = 0;        // the byte on its way in
-    bool RdrTaken = true;      // RDR has been read since the last arrival
-    bool OverrunSeen = false;  // an arrival found RDR unread; cleared when the program reads RDR
-    bool RateMismatch = false; // the byte on its way in was sent at a rate other than the chip's
-    bool Loopback = false;     // "Rx=Tx": Tx is wired to Rx (a setting of the line, kept by resets)
+    // The chip's registers and its end of the line: a plain value (see TPort::State).
+    struct State {
+        uint8_t RMCR;
+        uint8_t TRCSR;
+        uint8_t RDR;
+        uint8_t TDR;
+        uint8_t TxCount;   // ticks until TDR has left; 0 = transmitter idle
+        uint8_t RxCount;   // ticks until RxByte arrives; 0 = nothing on the way in
+        uint8_t RxByte;    // the byte on its way in
+        bool RdrTaken;     // RDR has been read since the last arrival (set after a reset)
+        bool OverrunSeen;  // an arrival found RDR unread; cleared when the program reads RDR
+        bool RateMismatch; // the byte on its way in was sent at a rate other than the chip's
+        bool operator==(const State&) const = default;
+    };
+    State St{};
+    // "Rx=Tx": Tx is wired to Rx. A setting of the line, not of the chip: resets keep it, and
+    // reverse step leaves it as the user set it.
+    bool Loopback = false;
     // SciTick calls so far. The window shows the line's counts as they stood at the last tick,
     // so it tells a tick from a register access by this number changing.
     uint32_t Ticks = 0;
@@ -62,11 +67,13 @@ public:
     std::function<void()> onReset;
 
     // The chip's rate chosen by RMCR bits 1-0: "76800", "9600", "1200" or "300".
-    const char* ChipRate() const { return RateText(RMCR); }
+    const char* ChipRate() const { return RateText(St.RMCR); }
     static const char* RateText(uint8_t rmcr);
 
     uint8_t ReadRegister(uint16_t address) override;
     void WriteRegister(uint16_t address, uint8_t value) override;
+    // RMCR, TRCSR and RDR as they stand; TDR and other addresses read 0.
+    uint8_t Peek(uint16_t address) const override;
 
     // One clock of the line (see the class comment); raises or withdraws request 4.
     void SciTick();

@@ -18,36 +18,33 @@ uint8_t Low(uint16_t word) { return static_cast<uint8_t>(word); }
 TTimer::TTimer(TMemory& memory, TPending& pending, TRandom& random, const bool& loaded)
     : memory_(memory), pending_(pending), random_(random), loaded_(loaded) {}
 
-uint8_t TTimer::ReadRegister(uint16_t address) {
-    uint8_t value = 0;
+uint8_t TTimer::Peek(uint16_t address) const {
     switch (address) {
     case 0x08:
-        value = TCSR;
-        // Reading the status register acknowledges overflow and capture; a compare match is
-        // acknowledged by writing the compare register.
-        TCSR &= static_cast<uint8_t>(~(TCSR_TOF | TCSR_ICF));
-        break;
+        return St.TCSR;
     case 0x09:
-        value = High(Counter);
-        break;
+        return High(St.Counter);
     case 0x0A:
-        value = Low(Counter);
-        break;
+        return Low(St.Counter);
     case 0x0B:
-        value = High(OutputCompare);
-        break;
+        return High(St.OutputCompare);
     case 0x0C:
-        value = Low(OutputCompare);
-        break;
+        return Low(St.OutputCompare);
     case 0x0D:
-        value = High(InputCapture);
-        break;
+        return High(St.InputCapture);
     case 0x0E:
-        value = Low(InputCapture);
-        break;
+        return Low(St.InputCapture);
     default:
         return 0;
     }
+}
+
+uint8_t TTimer::ReadRegister(uint16_t address) {
+    if (address < 0x08 || address > 0x0E) return 0;
+    const uint8_t value = Peek(address);
+    // Reading the status register acknowledges overflow and capture; a compare match is
+    // acknowledged by writing the compare register.
+    if (address == 0x08) St.TCSR &= static_cast<uint8_t>(~(TCSR_TOF | TCSR_ICF));
     WithdrawAcknowledged();
     Changed();
     return value;
@@ -56,27 +53,27 @@ uint8_t TTimer::ReadRegister(uint16_t address) {
 void TTimer::WriteRegister(uint16_t address, uint8_t value) {
     switch (address) {
     case 0x08:
-        TCSR = static_cast<uint8_t>((value & ~TCSR_Flags) | (TCSR & TCSR_Flags));
+        St.TCSR = static_cast<uint8_t>((value & ~TCSR_Flags) | (St.TCSR & TCSR_Flags));
         break;
     case 0x09:
-        SetHigh(Counter, value);
+        SetHigh(St.Counter, value);
         break;
     case 0x0A:
-        SetLow(Counter, value);
+        SetLow(St.Counter, value);
         break;
     case 0x0B:
-        SetHigh(OutputCompare, value);
-        TCSR &= static_cast<uint8_t>(~TCSR_OCF);
+        SetHigh(St.OutputCompare, value);
+        St.TCSR &= static_cast<uint8_t>(~TCSR_OCF);
         break;
     case 0x0C:
-        SetLow(OutputCompare, value);
-        TCSR &= static_cast<uint8_t>(~TCSR_OCF);
+        SetLow(St.OutputCompare, value);
+        St.TCSR &= static_cast<uint8_t>(~TCSR_OCF);
         break;
     case 0x0D:
-        SetHigh(InputCapture, value);
+        SetHigh(St.InputCapture, value);
         break;
     case 0x0E:
-        SetLow(InputCapture, value);
+        SetLow(St.InputCapture, value);
         break;
     default:
         return;
@@ -91,53 +88,51 @@ void TTimer::WriteRegister(uint16_t address, uint8_t value) {
 // still be waiting after the handler acknowledged the event, and the handler would run a second
 // time for the same event (an output-compare handler that toggles OLVL would toggle it back).
 void TTimer::WithdrawAcknowledged() {
-    if (!((TCSR & TCSR_ETOI) && (TCSR & TCSR_TOF))) pending_.reset(InterruptSource::TOF);
-    if (!((TCSR & TCSR_EOCI) && (TCSR & TCSR_OCF))) pending_.reset(InterruptSource::OCF);
-    if (!((TCSR & TCSR_EICI) && (TCSR & TCSR_ICF))) pending_.reset(InterruptSource::ICF);
+    if (!((St.TCSR & TCSR_ETOI) && (St.TCSR & TCSR_TOF))) pending_.reset(InterruptSource::TOF);
+    if (!((St.TCSR & TCSR_EOCI) && (St.TCSR & TCSR_OCF))) pending_.reset(InterruptSource::OCF);
+    if (!((St.TCSR & TCSR_EICI) && (St.TCSR & TCSR_ICF))) pending_.reset(InterruptSource::ICF);
 }
 
 void TTimer::TimerTick() {
-    if (Counter == 0xFFFF) {
-        Counter = 0;
-        TCSR |= TCSR_TOF;
+    if (St.Counter == 0xFFFF) {
+        St.Counter = 0;
+        St.TCSR |= TCSR_TOF;
     } else {
-        ++Counter;
+        ++St.Counter;
     }
 
-    if (Counter == OutputCompare) {
-        TCSR |= TCSR_OCF;
+    if (St.Counter == St.OutputCompare) {
+        St.TCSR |= TCSR_OCF;
         uint8_t ddr = memory_.Read(kPort2Ddr, false).Value;
         uint8_t dr = memory_.Read(kPort2Dr, false).Value;
         if (ddr & kPin1) {
-            uint8_t level = (TCSR & TCSR_OLVL) ? kPin1 : 0;
+            uint8_t level = (St.TCSR & TCSR_OLVL) ? kPin1 : 0;
             memory_.Write(kPort2Dr, MemoryCell{static_cast<uint8_t>((dr & ~kPin1) | level), RegisterLine},
                           false);
         }
     }
 
-    if ((TCSR & TCSR_ETOI) && (TCSR & TCSR_TOF)) pending_.set(InterruptSource::TOF);
-    if ((TCSR & TCSR_EOCI) && (TCSR & TCSR_OCF)) pending_.set(InterruptSource::OCF);
-    if ((TCSR & TCSR_EICI) && (TCSR & TCSR_ICF)) pending_.set(InterruptSource::ICF);
+    if ((St.TCSR & TCSR_ETOI) && (St.TCSR & TCSR_TOF)) pending_.set(InterruptSource::TOF);
+    if ((St.TCSR & TCSR_EOCI) && (St.TCSR & TCSR_OCF)) pending_.set(InterruptSource::OCF);
+    if ((St.TCSR & TCSR_EICI) && (St.TCSR & TCSR_ICF)) pending_.set(InterruptSource::ICF);
 
     if (loaded_) Changed();
 }
 
 void TTimer::CaptureEdge(uint8_t level) {
-    uint8_t edgeOnRise = (TCSR & TCSR_IEDG) ? 1 : 0;
+    uint8_t edgeOnRise = (St.TCSR & TCSR_IEDG) ? 1 : 0;
     if ((level ? 1 : 0) != edgeOnRise) return;
-    TCSR |= TCSR_ICF;
-    InputCapture = Counter;
+    St.TCSR |= TCSR_ICF;
+    St.InputCapture = St.Counter;
 }
 
 void TTimer::AdvanceCounter(uint16_t step) {
-    if (Counter <= 0xFFFF - step) Counter = static_cast<uint16_t>(Counter + step);
-    else Counter = 0xFFF0;
+    if (St.Counter <= 0xFFFF - step) St.Counter = static_cast<uint16_t>(St.Counter + step);
+    else St.Counter = 0xFFF0;
 }
 
 void TTimer::ResetTimer() {
     random_.SeedFromClock();
-    Counter = random_.NextWord();
-    OutputCompare = 0;
-    InputCapture = 0;
-    TCSR = 0;
+    St = State{};
+    St.Counter = random_.NextWord();
 }

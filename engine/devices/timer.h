@@ -14,7 +14,7 @@ class TRandom;
 // The counter is not tied to processor cycles: it advances once per TimerTick(), which the
 // workbench calls every 5 ms and the command line every K steps. The processor sees the
 // registers at $08-$0E through the address space's routing.
-class TTimer : public TRegisterDevice {
+class TTimer final : public TRegisterDevice {
 public:
     // TCSR bits (data-sheet names).
     static constexpr uint8_t TCSR_ICF = 0x80;  // input capture flag
@@ -31,10 +31,15 @@ public:
     // random: for the counter's reset value; loaded: the board's "program loaded" flag.
     TTimer(TMemory& memory, TPending& pending, TRandom& random, const bool& loaded);
 
-    uint16_t Counter = 0;
-    uint16_t OutputCompare = 0;
-    uint16_t InputCapture = 0;
-    uint8_t TCSR = 0;
+    // The registers: a plain value (see TPort::State).
+    struct State {
+        uint16_t Counter;
+        uint16_t OutputCompare;
+        uint16_t InputCapture;
+        uint8_t TCSR;
+        bool operator==(const State&) const = default;
+    };
+    State St{};
 
     // Called after every register access and after every tick while a program is loaded.
     std::function<void()> onChanged;
@@ -43,6 +48,7 @@ public:
     // (a write clears OCF); $0D/$0E capture. Other addresses read 0 / are ignored.
     uint8_t ReadRegister(uint16_t address) override;
     void WriteRegister(uint16_t address, uint8_t value) override;
+    uint8_t Peek(uint16_t address) const override;
 
     // One clock: count (overflow sets TOF), compare (sets OCF and drives Port 2 pin 1 with OLVL
     // when it is an output), then request interrupts 5/6/7 for every enabled flag that is set.

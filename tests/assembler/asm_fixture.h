@@ -10,46 +10,11 @@
 #include <vector>
 
 #include "assembler/compiler.h"
+#include "tests/base/files_fixture.h"
 
 using Status = CompileStatus;
 // The packed result of a successful assembly.
 constexpr CompileResult kOk = 1;
-
-inline std::string ReadFileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A fresh directory under the system temp dir, removed with the object.
-class TempDir {
-public:
-    TempDir() {
-        auto base = std::filesystem::temp_directory_path();
-        std::string name =
-            "orlek-asm-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-";
-        for (int i = 0;; ++i) {
-            path_ =
-                base / (name + std::to_string(i) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-            if (std::filesystem::create_directory(path_)) break;
-        }
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 class AsmTest : public ::testing::Test {
 protected:

@@ -1,7 +1,7 @@
 // The two passes: encodings against the data sheet, operand forms, directives, error statuses.
 #include "tests/assembler/asm_fixture.h"
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 
 namespace {
 
@@ -531,7 +531,7 @@ TEST_F(AsmTest, WarningsForWrappedOffsetsOverwrittenCodeAndRegisterBytes) {
 
 TEST_F(AsmTest, ProgressStepsOncePerLinePerPass) {
     int steps = 0;
-    compiler.ProgressStep = [&] { ++steps; };
+    compiler.onProgressStep = [&] { ++steps; };
     EXPECT_EQ(Asm({" ORG $FFFE", " FDB 0", "", "* x"}), kOk);
     EXPECT_EQ(steps, 2 * 5); // four lines and the end marker, twice
     steps = 0;

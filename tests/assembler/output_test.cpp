@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 
-#include "assembler/encoding.h"
 #include "assembler/srecord.h"
+#include "base/encoding.h"
 
 namespace {
 

@@ -56,7 +56,7 @@ TEST_F(AsmTest, AMillionLinesAreRefusedWithoutBeingRead) {
     EXPECT_EQ(Asm(lines), kOk);
     EXPECT_EQ(compiler.Labels().Count(), 1u + 10'921u);
     int steps = 0;
-    compiler.ProgressStep = [&] { ++steps; };
+    compiler.onProgressStep = [&] { ++steps; };
     lines.resize(1'000'000, "L NOP");
     EXPECT_EQ(Asm(lines), Result(32769, Status::ProgramTooLong));
     EXPECT_EQ(steps, 0);

@@ -1,7 +1,7 @@
-// Numbers, label references, the line walker and the text encodings.
+// Numbers, label references and the line walker.
 #include "tests/assembler/asm_fixture.h"
 
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 
 namespace {
 
@@ -161,50 +161,6 @@ TEST(LineLayoutTest, FieldsEndWhereTheAssemblerStopsReading) {
     EXPECT_EQ(LayoutLine(utf8).IgnoredStart - LayoutLine(utf8).Operand.End, 1u);
     EXPECT_EQ(utf8.substr(LayoutLine(utf8).IgnoredStart), "ker");
     EXPECT_EQ(cp.substr(LayoutLine(cp).IgnoredStart), "ker");
-}
-
-TEST(EncodingTest, Utf8Validation) {
-    EXPECT_TRUE(IsValidUtf8(""));
-    EXPECT_TRUE(IsValidUtf8("števec ČŠŽ €"));
-    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));     // U+1F600
-    EXPECT_FALSE(IsValidUtf8("\x9A"));                // š in Windows-1250
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));            // overlong '/'
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));        // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));    // beyond U+10FFFF
-    EXPECT_FALSE(IsValidUtf8("\xC5"));                // cut sequence
-    EXPECT_TRUE(IsValidUtf8(std::string("a\0b", 3))); // NUL is valid UTF-8
-}
-
-TEST(EncodingTest, Cp1250RoundTripAndReplacement) {
-    EXPECT_EQ(Utf8ToCp1250("števec ČŠŽ čšž €"), "\x9Atevec \xC8\x8A\x8E \xE8\x9A\x9E \x80");
-    EXPECT_EQ(Utf8ToCp1250("日本 \xF0\x9F\x98\x80"), "?? ?");
-    EXPECT_EQ(Utf8ToCp1250("a\xFF"
-                           "b"),
-              "a?b"); // malformed byte
-    std::string all;
-    for (int i = 0; i < 256; ++i)
-        all.push_back(static_cast<char>(i));
-    std::string utf8 = Cp1250ToUtf8(all);
-    EXPECT_TRUE(IsValidUtf8(utf8));
-    EXPECT_EQ(Utf8ToCp1250(utf8), all); // every byte survives the round trip
-}
-
-TEST(EncodingTest, UpperCaseCoversSlovenianLetters) {
-    std::string s = Utf8ToCp1250("števec žaba čas ß ÷ abc");
-    UpperCase1250(s);
-    EXPECT_EQ(Cp1250ToUtf8(s), "ŠTEVEC ŽABA ČAS ß ÷ ABC");
-}
-
-TEST(EncodingTest, SplitLinesAFinalLineBreakEndsTheLastLine) {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(SplitLines(""), V{}); // an empty file has no lines
-    EXPECT_EQ(SplitLines("\n"), V{""});
-    EXPECT_EQ(SplitLines("a"), V{"a"});
-    EXPECT_EQ(SplitLines("a\n"), V{"a"});
-    EXPECT_EQ(SplitLines("a\r\n\r\n"), (V{"a", ""}));
-    EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitLines("\r\r\n\n"), (V{"", "", ""}));
-    EXPECT_EQ(SplitLines(std::string("a\0b\nc", 5)), (V{std::string("a\0b", 3), "c"}));
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 
 #include <cerrno>
 
-#include "assembler/syserror.h"
 #include "assembler/ukazi.h"
+#include "base/syserror.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-// Bad command lines, unreadable and binary files, the program directory.
+// Bad command lines, unreadable and binary files, the program directory. Command lines are parsed
+// and run inside the test; only what needs standard input or an executable of its own starts
+// orlek-cli.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,7 @@
 
 namespace {
 void ExpectUsageError(const std::vector<std::string>& args, const std::string& fragment) {
-    CliResult r = RunCli(args);
+    CliResult r = RunCliInProcess(args);
     EXPECT_EQ(r.exit, 2) << r.out;
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find(fragment), std::string::npos) << "stderr: " << r.err;
@@ -47,6 +49,10 @@ TEST(CliArgsTest, BadCommandLinesExitTwoWithAMessage) {
     ExpectUsageError({"run", src, "--symbols"}, "samo za ukaz asm");
     ExpectUsageError({"asm", src, "--steps", "5"}, "samo za ukaz run");
     ExpectUsageError({"run", src, "--json=yes"}, "ne sprejme vrednosti");
+    // The executable reports the same way.
+    const CliResult r = RunCli({"go", src});
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("neznan ukaz"), std::string::npos) << r.err;
 }
 
 TEST(CliArgsTest, MistypedOptionIsUnknownNotMissingItsValue) {
@@ -70,11 +76,11 @@ TEST(CliArgsTest, UnreadableAndBinarySourcesExitTwo) {
 }
 
 TEST(CliArgsTest, HelpDocumentsBothCommands) {
-    CliResult r = RunCli({"--help"});
+    CliResult r = RunCliInProcess({"--help"});
     EXPECT_EQ(r.exit, 0);
     EXPECT_NE(r.out.find("orlek-cli asm IZVOR"), std::string::npos);
     EXPECT_NE(r.out.find("--qualifier"), std::string::npos);
-    EXPECT_EQ(RunCli({"run", "x.asm", "-h"}).exit, 0);
+    EXPECT_EQ(RunCliInProcess({"run", "x.asm", "-h"}).exit, 0);
 }
 
 TEST(CliArgsTest, TablesAreFoundBesideTheRealExecutableOnly) {
@@ -127,7 +133,7 @@ TEST(CliOptionsTest, ValuesAreParsedAndSendsOrderedByStep) {
 }
 
 TEST(CliArgsTest, BreakpointPastTheEndOfTheSourceIsRefused) {
-    CliResult r = RunCli({"run", CliData("regs.asm"), "--break", "500"});
+    CliResult r = RunCliInProcess({"run", CliData("regs.asm"), "--break", "500"});
     EXPECT_EQ(r.exit, 2);
     EXPECT_NE(r.err.find("500"), std::string::npos) << r.err;
 }

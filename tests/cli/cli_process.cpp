@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "cli/commands.h"
+
 extern char** environ;
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& program) {
@@ -38,6 +40,22 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input,
     int status = 0;
     waitpid(pid, &status, 0);
     result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = ReadFile(out);
+    result.err = ReadFile(err);
+    return result;
+}
+
+CliResult RunCliInProcess(const std::vector<std::string>& args) {
+    TempDir io;
+    const std::string out = io.Path("out"), err = io.Path("err");
+    std::FILE* outFile = std::fopen(out.c_str(), "wb");
+    std::FILE* errFile = std::fopen(err.c_str(), "wb");
+    if (!outFile || !errFile) throw std::runtime_error("cannot create the output files");
+    CliResult result;
+    result.exit = CliMain(
+        args, [] { return std::string(ORLEK_PROGRAM_DIR); }, outFile, errFile);
+    std::fclose(outFile);
+    std::fclose(errFile);
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     return result;

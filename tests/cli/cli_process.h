@@ -15,6 +15,10 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = {},
                  const std::string& program = ORLEK_CLI);
 
+// Runs the front end's CliMain inside the test, with the tables of the build: for command lines
+// that need no standard input and no executable of their own. Much cheaper than a process.
+CliResult RunCliInProcess(const std::vector<std::string>& args);
+
 // A path under tests/data/cli.
 std::string CliData(const std::string& name);
 

@@ -58,4 +58,8 @@ public:
         ++writes[address];
         written[address] = value;
     }
+    uint8_t Peek(uint16_t address) const override {
+        auto it = values.find(address);
+        return it == values.end() ? 0 : it->second;
+    }
 };

@@ -8,7 +8,7 @@ TEST_F(PortTest, DataWriteChangesOnlyOutputPins) {
     board.Port1.TogglePin(4);
     Wr(0x00, 0x0F);
     Wr(0x02, 0xAA);
-    EXPECT_EQ(board.Port1.Level, 0x9A); // 1001 from the user, 1010 from the program
+    EXPECT_EQ(board.Port1.St.Level, 0x9A); // 1001 from the user, 1010 from the program
     EXPECT_EQ(Rd(0x02), 0x9A);
     EXPECT_EQ(Rd(0x00), 0x0F);
 }
@@ -43,27 +43,27 @@ TEST_F(PortTest, ToggleOfOutputPinChangesNothing) {
     Wr(0x02, 0x01);
     changed = 0;
     EXPECT_FALSE(board.Port1.TogglePin(0));
-    EXPECT_EQ(board.Port1.Level, 0x01);
+    EXPECT_EQ(board.Port1.St.Level, 0x01);
     EXPECT_EQ(toggled, 0);
     EXPECT_EQ(changed, 0);
     EXPECT_TRUE(board.Port1.TogglePin(1));
-    EXPECT_EQ(board.Port1.Level, 0x03);
+    EXPECT_EQ(board.Port1.St.Level, 0x03);
     EXPECT_EQ(toggled, 1);
     EXPECT_EQ(changed, 1);
 }
 
 TEST_F(PortTest, Port2Pin0EdgeCapturesTimer) {
     Wr(0x08, TTimer::TCSR_IEDG);
-    board.Timer.Counter = 0x1234;
+    board.Timer.St.Counter = 0x1234;
     board.Port2.TogglePin(0); // 0 -> 1: rising edge, captured
-    EXPECT_EQ(board.Timer.InputCapture, 0x1234);
-    EXPECT_TRUE(board.Timer.TCSR & TTimer::TCSR_ICF);
+    EXPECT_EQ(board.Timer.St.InputCapture, 0x1234);
+    EXPECT_TRUE(board.Timer.St.TCSR & TTimer::TCSR_ICF);
     EXPECT_EQ(Rd(0x08) & TTimer::TCSR_ICF, TTimer::TCSR_ICF); // read clears ICF
-    board.Timer.Counter = 0x5678;
+    board.Timer.St.Counter = 0x5678;
     board.Port2.TogglePin(0); // 1 -> 0: not the selected edge
-    EXPECT_EQ(board.Timer.InputCapture, 0x1234);
-    EXPECT_FALSE(board.Timer.TCSR & TTimer::TCSR_ICF);
+    EXPECT_EQ(board.Timer.St.InputCapture, 0x1234);
+    EXPECT_FALSE(board.Timer.St.TCSR & TTimer::TCSR_ICF);
     // Port 1 pin 0 is not wired to the timer.
     board.Port1.TogglePin(0);
-    EXPECT_EQ(board.Timer.InputCapture, 0x1234);
+    EXPECT_EQ(board.Timer.St.InputCapture, 0x1234);
 }

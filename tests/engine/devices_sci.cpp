@@ -19,36 +19,36 @@ protected:
 
 TEST_F(SciTest, TransmitWithTeClearIsIgnored) {
     Wr(0x13, 0x41);
-    EXPECT_EQ(sci.TDR, 0);
-    EXPECT_EQ(sci.TxCount, 0);
+    EXPECT_EQ(sci.St.TDR, 0);
+    EXPECT_EQ(sci.St.TxCount, 0);
     SciTicks(20);
     EXPECT_TRUE(transmitted.empty());
 }
 
 TEST_F(SciTest, TdreSetsAtFirstLoadedTickWithTe) {
     Wr(0x11, TE);
-    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    EXPECT_EQ(sci.St.TRCSR & TDRE, 0);
     board.loaded = false;
     SciTicks(3);
-    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    EXPECT_EQ(sci.St.TRCSR & TDRE, 0);
     board.loaded = true;
     sci.SciTick();
-    EXPECT_EQ(sci.TRCSR & TDRE, TDRE);
+    EXPECT_EQ(sci.St.TRCSR & TDRE, TDRE);
     // A status write cannot touch the three status bits.
     Wr(0x11, 0xFF);
-    EXPECT_EQ(sci.TRCSR, 0x3F);
+    EXPECT_EQ(sci.St.TRCSR, 0x3F);
 }
 
 TEST_F(SciTest, TransmitTakesTenTicksAndLeavesTheChip) {
     Wr(0x11, TE);
     Wr(0x13, 0x41);
-    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    EXPECT_EQ(sci.St.TRCSR & TDRE, 0);
     SciTicks(9);
     EXPECT_TRUE(transmitted.empty());
-    EXPECT_EQ(sci.TRCSR & TDRE, 0);
+    EXPECT_EQ(sci.St.TRCSR & TDRE, 0);
     sci.SciTick();
     EXPECT_EQ(transmitted, std::vector<uint8_t>{0x41});
-    EXPECT_EQ(sci.TRCSR & TDRE, TDRE);
+    EXPECT_EQ(sci.St.TRCSR & TDRE, TDRE);
     Wr(0x13, 0x42);
     SciTicks(10);
     EXPECT_EQ(transmitted, (std::vector<uint8_t>{0x41, 0x42}));
@@ -61,7 +61,7 @@ TEST_F(SciTest, TransmitterWaitsWhileTeClear) {
     SciTicks(4);
     Wr(0x11, 0);
     SciTicks(20);
-    EXPECT_EQ(sci.TxCount, 6);
+    EXPECT_EQ(sci.St.TxCount, 6);
     Wr(0x11, TE);
     SciTicks(6);
     EXPECT_EQ(transmitted, std::vector<uint8_t>{0x55});
@@ -71,11 +71,11 @@ TEST_F(SciTest, ReceivedByteArrivesAfterTenTicks) {
     Wr(0x11, RE);
     EXPECT_TRUE(Send(0x37));
     SciTicks(9);
-    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    EXPECT_EQ(sci.St.TRCSR & RDRF, 0);
     sci.SciTick();
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), RDRF);
     EXPECT_EQ(Rd(0x12), 0x37);
-    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    EXPECT_EQ(sci.St.TRCSR & RDRF, 0);
     EXPECT_EQ(Rd(0x12), 0x37); // a second read returns the same byte
 }
 
@@ -83,7 +83,7 @@ TEST_F(SciTest, ByteIsLostWhileReceiverDisabled) {
     EXPECT_FALSE(Send(0x37));
     Wr(0x11, RE);
     SciTicks(20);
-    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    EXPECT_EQ(sci.St.TRCSR & RDRF, 0);
 }
 
 TEST_F(SciTest, SecondByteWithinTenTicksReplacesFirst) {
@@ -92,19 +92,19 @@ TEST_F(SciTest, SecondByteWithinTenTicksReplacesFirst) {
     SciTicks(5);
     Send(0x22);
     SciTicks(9);
-    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    EXPECT_EQ(sci.St.TRCSR & RDRF, 0);
     sci.SciTick();
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
-    EXPECT_EQ(sci.RDR, 0x22);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(sci.St.RDR, 0x22);
 }
 
 TEST_F(SciTest, ByteSentAtAnotherRateIsAFramingError) {
     EXPECT_STREQ(sci.ChipRate(), "76800");
     Wr(0x11, RE);
     Send(0x41, /*atChipRate=*/false);
-    EXPECT_TRUE(sci.RateMismatch);
+    EXPECT_TRUE(sci.St.RateMismatch);
     SciTicks(10);
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), ORFE);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), ORFE);
     // The error belongs to that byte: once the rates agree, a later byte arrives normally
     // (the receiver is not left broken until the next load).
     Rd(0x11);
@@ -112,9 +112,9 @@ TEST_F(SciTest, ByteSentAtAnotherRateIsAFramingError) {
     Wr(0x10, 0x01);
     EXPECT_STREQ(sci.ChipRate(), "9600");
     Send(0x42);
-    EXPECT_FALSE(sci.RateMismatch);
+    EXPECT_FALSE(sci.St.RateMismatch);
     SciTicks(10);
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), RDRF);
     EXPECT_EQ(Rd(0x12), 0x42);
 }
 
@@ -124,13 +124,13 @@ TEST_F(SciTest, ReceiverRecoversAfterAnOverrunHasBeenRead) {
     SciTicks(10);
     Send(0x02); // arrives while 0x01 is unread
     SciTicks(10);
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF | ORFE);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), RDRF | ORFE);
     Rd(0x11);
     Rd(0x12); // the program takes the status and the data: the overrun is acknowledged
     // The next byte is neither lost nor reported as an error.
     Send(0x03);
     SciTicks(10);
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), RDRF);
     EXPECT_EQ(Rd(0x12), 0x03);
 }
 
@@ -144,7 +144,7 @@ TEST_F(SciTest, LoopbackArrivalIsNotAFramingErrorAfterAMismatchedByte) {
     sci.Loopback = true;
     Wr(0x13, 0x5A);
     SciTicks(10);
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), RDRF);
     EXPECT_EQ(Rd(0x12), 0x5A);
 }
 
@@ -154,21 +154,21 @@ TEST_F(SciTest, ArrivalBeforeReadIsAnOverrun) {
     SciTicks(10);
     Send(0x02);
     SciTicks(10);
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), RDRF | ORFE);
-    EXPECT_TRUE(sci.OverrunSeen);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), RDRF | ORFE);
+    EXPECT_TRUE(sci.St.OverrunSeen);
     Rd(0x12);
-    EXPECT_EQ(sci.TRCSR & (RDRF | ORFE), 0);
+    EXPECT_EQ(sci.St.TRCSR & (RDRF | ORFE), 0);
 }
 
 TEST_F(SciTest, LoopbackDeliversToReceiverAfterTenTicks) {
     sci.Loopback = true;
     Wr(0x11, RE | TE);
     Wr(0x13, 0x5A);
-    EXPECT_EQ(sci.TxCount, 5);
+    EXPECT_EQ(sci.St.TxCount, 5);
     SciTicks(9);
-    EXPECT_EQ(sci.TRCSR & RDRF, 0);
+    EXPECT_EQ(sci.St.TRCSR & RDRF, 0);
     sci.SciTick();
-    EXPECT_EQ(sci.TRCSR & RDRF, RDRF);
+    EXPECT_EQ(sci.St.TRCSR & RDRF, RDRF);
     EXPECT_EQ(Rd(0x12), 0x5A);
     EXPECT_TRUE(transmitted.empty());
 }
@@ -176,11 +176,11 @@ TEST_F(SciTest, LoopbackDeliversToReceiverAfterTenTicks) {
 TEST_F(SciTest, LoopbackDecidedWhenTheByteLeaves) {
     Wr(0x11, RE | TE);
     Wr(0x13, 0x5A);
-    EXPECT_EQ(sci.TxCount, 10);
+    EXPECT_EQ(sci.St.TxCount, 10);
     sci.Loopback = true;
     SciTicks(10);
-    EXPECT_EQ(sci.RxByte, 0x5A);
-    EXPECT_EQ(sci.RxCount, 5);
+    EXPECT_EQ(sci.St.RxByte, 0x5A);
+    EXPECT_EQ(sci.St.RxCount, 5);
     EXPECT_TRUE(transmitted.empty());
 }
 
@@ -220,13 +220,13 @@ TEST_F(SciTest, ResetClearsChipAndLineTellsTheExternalSideAndKeepsLoopback) {
     sci.onChanged = [&] { calls += "changed "; };
     sci.ResetSci();
     EXPECT_EQ(calls, "reset changed ");
-    EXPECT_EQ(sci.RMCR, 0);
-    EXPECT_EQ(sci.TRCSR, 0);
-    EXPECT_EQ(sci.TDR, 0);
-    EXPECT_EQ(sci.TxCount, 0);
-    EXPECT_EQ(sci.RxCount, 0);
-    EXPECT_EQ(sci.RxByte, 0);
-    EXPECT_TRUE(sci.RdrTaken);
-    EXPECT_FALSE(sci.RateMismatch);
+    EXPECT_EQ(sci.St.RMCR, 0);
+    EXPECT_EQ(sci.St.TRCSR, 0);
+    EXPECT_EQ(sci.St.TDR, 0);
+    EXPECT_EQ(sci.St.TxCount, 0);
+    EXPECT_EQ(sci.St.RxCount, 0);
+    EXPECT_EQ(sci.St.RxByte, 0);
+    EXPECT_TRUE(sci.St.RdrTaken);
+    EXPECT_FALSE(sci.St.RateMismatch);
     EXPECT_TRUE(sci.Loopback);
 }

@@ -11,48 +11,33 @@
 #include "windows/frmtimer.h"
 #include "windows/valuefield.h"
 
-namespace {
-
-struct Expected {
-    bool Load, Step, Pause, Stop, Slow, Fast, Turbo;
-};
-
-// The enabling table of the run commands.
-Expected ExpectedFor(RunState state) {
-    switch (state) {
-    case RunState::Idle:
-        return {true, false, false, false, false, false, false};
-    case RunState::Halted:
-        return {false, true, false, true, true, true, true};
-    case RunState::SlowRun:
-        return {false, false, true, true, false, true, true};
-    case RunState::FastRun:
-        return {false, false, true, true, true, false, true};
-    case RunState::TurboRun:
-        return {false, false, true, true, true, true, false};
-    }
-    return {};
-}
-
-} // namespace
-
 class RunControlTest : public RunFixture {
 protected:
     // Checks both forms of every command, the step timer and the signalled editor state.
     void ExpectState(RunState state) {
         SCOPED_TRACE(RunStateName(state));
         ASSERT_EQ(run->State(), state);
-        const Expected e = ExpectedFor(state);
-        const std::pair<QAction*, QAction*> pairs[] = {
-            {run->mnuStart, run->btnStart},     {run->mnuNaprej, run->btnNaprej},
-            {run->mnuPavza, run->btnPavza},     {run->mnuStop, run->btnStop},
-            {run->mnuPocasno, run->btnPocasno}, {run->mnuHitro, run->btnHitro},
-            {run->mnuTurbo, run->btnTurbo}};
-        const bool wanted[] = {e.Load, e.Step, e.Pause, e.Stop, e.Slow, e.Fast, e.Turbo};
-        for (int i = 0; i < 7; ++i) {
-            EXPECT_EQ(pairs[i].first->isEnabled(), wanted[i]) << pairs[i].first->objectName().toStdString();
-            EXPECT_EQ(pairs[i].second->isEnabled(), wanted[i]) << pairs[i].second->objectName().toStdString();
+        // Both forms of every command are enabled exactly where the session allows it (the
+        // session's tests check what the commands do in each state).
+        const struct {
+            SessionCommand command;
+            QAction* menu;
+            QAction* button;
+        } commands[] = {{SessionCommand::Load, run->mnuStart, run->btnStart},
+                        {SessionCommand::Step, run->mnuNaprej, run->btnNaprej},
+                        {SessionCommand::Pause, run->mnuPavza, run->btnPavza},
+                        {SessionCommand::Stop, run->mnuStop, run->btnStop},
+                        {SessionCommand::SlowRun, run->mnuPocasno, run->btnPocasno},
+                        {SessionCommand::FastRun, run->mnuHitro, run->btnHitro},
+                        {SessionCommand::Turbo, run->mnuTurbo, run->btnTurbo},
+                        {SessionCommand::StepBack, run->mnuNazaj, run->btnNazaj}};
+        for (const auto& c : commands) {
+            const bool allowed = session->Allowed(c.command);
+            EXPECT_EQ(c.menu->isEnabled(), allowed) << c.menu->objectName().toStdString();
+            EXPECT_EQ(c.button->isEnabled(), allowed) << c.button->objectName().toStdString();
         }
+        // A single step by hand is given between runs; during one the step timer steps.
+        EXPECT_EQ(run->mnuNaprej->isEnabled(), state == RunState::Halted);
         EXPECT_EQ(run->mnuPrevedi->isEnabled(), state == RunState::Idle);
         EXPECT_TRUE(run->Breakpoint1->isEnabled());
         EXPECT_TRUE(run->btnIRQ->isEnabled());
@@ -61,9 +46,8 @@ protected:
         EXPECT_EQ(run->Koracno->isActive(), running);
         EXPECT_EQ(run->TurboClock->isActive(), state == RunState::TurboRun);
         // Reverse step only while halted, and only with history.
-        const bool back = state == RunState::Halted && session->CanStepBack();
-        EXPECT_EQ(run->mnuNazaj->isEnabled(), back);
-        EXPECT_EQ(run->btnNazaj->isEnabled(), back);
+        if (state != RunState::Halted || session->HistoryDepth() == 0)
+            EXPECT_FALSE(run->mnuNazaj->isEnabled());
         if (state == RunState::SlowRun) {
             EXPECT_EQ(run->Koracno->interval(), run->SlowInterval());
         }
@@ -237,6 +221,10 @@ TEST_F(RunControlTest, LeavingTheProgramStopsWithRegistersStillShown) {
     // Further ticks (a stale timer event) do nothing.
     run->KoracnoTimer();
     EXPECT_EQ(Steps(), 3u);
+    // The source may be edited again, so there is no way back into the program.
+    EXPECT_FALSE(run->mnuNazaj->isEnabled());
+    run->StepBack();
+    ExpectState(RunState::Idle);
 }
 
 TEST_F(RunControlTest, IrqInIdleDoesNothingAndInHaltedShowsInTheNextRecord) {
@@ -302,9 +290,9 @@ TEST_F(RunControlTest, DeviceClocksTickTheModels) {
     EXPECT_EQ(run->TimerClock->interval(), 5);
     EXPECT_EQ(run->SciClock->interval(), 150);
     run->StopClocks();
-    const uint16_t counter = session->Machine().Timer.Counter;
+    const uint16_t counter = session->Machine().Timer.St.Counter;
     run->TimerClockTick();
-    EXPECT_EQ(session->Machine().Timer.Counter, static_cast<uint16_t>(counter + 1));
+    EXPECT_EQ(session->Machine().Timer.St.Counter, static_cast<uint16_t>(counter + 1));
     run->SciClockTick(); // no byte in flight: nothing to check but that it runs
 }
 
@@ -317,7 +305,7 @@ TEST_F(RunControlTest, DeviceTicksAreDrawnAtTheNextTickFrame) {
     window.FrameLimited = [this] { return run->FrameLimited(); };
     QObject::connect(run.get(), &TRunControl::displayRefreshed, &window, &TfrmTimer::DisplayRefreshed);
     window.show();
-    timer.Counter = 0x1233;
+    timer.St.Counter = 0x1233;
     run->TimerClockTick();
     run->TimerClockTick();
     EXPECT_FALSE(run->FrameLimited());

@@ -5,23 +5,9 @@
 #include "session/scenario.h"
 #include "tests/gui/gui_run_fixture.h"
 #include "tests/session/boardstate.h"
+#include "tests/session/sourcelines.h"
 
 namespace {
-
-// Compare interrupts on the timer, transmission and reception by interrupt on the serial line,
-// IRQ and NMI handlers that count, Port 1 showing a counter.
-std::vector<std::string> DeviceProgram() {
-    return {
-        "       org $1000", "start  lds #$00FF", "       ldaa #$1A", "       staa $11",  "       ldaa #$FF",
-        "       staa $00",  "       ldd $09",    "       addd #9",   "       std $0B",   "       ldaa #$08",
-        "       staa $08",  "       cli",        "loop   inc $80",   "       ldaa $80",  "       staa $02",
-        "       ldab $11",  "       andb #$20",  "       beq loop",  "       staa $13",  "       bra loop",
-        "ocf    ldd $0B",   "       addd #9",    "       std $0B",   "       inc $81",   "       rti",
-        "sci    ldaa $11",  "       ldab $12",   "       inc $83",   "       rti",       "irq    inc $84",
-        "       rti",       "nmi    inc $85",    "       rti",       "       org $fff0", "       fdb sci",
-        "       org $fff4", "       fdb ocf",    "       org $fff8", "       fdb irq",   "       org $fffc",
-        "       fdb nmi",   "       fdb start",  "       end"};
-}
 
 void AddStimuli(TScenario& scenario) {
     for (uint64_t step = 500; step < 100000; step += 1700) {
@@ -38,7 +24,7 @@ class TurboTest : public RunFixture {
 protected:
     void LoadDevices(uint32_t seed) {
         session->Machine().Random.Seed(seed);
-        source = DeviceProgram();
+        source = TestProgram("session/devices.asm");
         run->Load();
         ASSERT_EQ(run->State(), RunState::Halted);
     }
@@ -68,11 +54,11 @@ TEST_F(TurboTest, EndsInTheStateOfTheSameRunOfOrlekCli) {
     TScenario scenario(cli);
     scenario.StepLimit = kSteps;
     cli.Machine().Random.Seed(11);
-    ASSERT_TRUE(cli.LoadProgram(DeviceProgram()).Ok);
+    ASSERT_TRUE(cli.LoadProgram(TestProgram("session/devices.asm")).Ok);
     AddStimuli(scenario);
     ASSERT_EQ(scenario.Run(), ScenarioStop::Limit);
     cli.Pause();
-    ExpectSameBoard(TBoardState::Of(*session), TBoardState::Of(cli));
+    ExpectSameBoard(TObservedBoard::Of(*session), TObservedBoard::Of(cli));
     for (uint16_t counter : {0x81, 0x83, 0x84, 0x85})
         EXPECT_GT(session->PeekValue(counter), 0) << counter;
 }

@@ -57,15 +57,15 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
 
     // An input pin: by its button, then back by its DR cell (either row).
     QTest::mouseClick(port1.PinButton(3), Qt::LeftButton);
-    EXPECT_EQ(Board().Port1.Level, 0x08);
+    EXPECT_EQ(Board().Port1.St.Level, 0x08);
     EXPECT_EQ(port1.DrGrid()->Cell(port1.ColumnOfPin(3), 1), "1");
     EXPECT_EQ(port1.PinButton(3)->Image(), PinImageKind::InputHigh);
     EXPECT_EQ(refreshes, 1);
     QTest::mouseClick(port1.DrGrid(), Qt::LeftButton, {}, port1.DrGrid()->CellCentre(4, 0));
-    EXPECT_EQ(Board().Port1.Level, 0x00);
+    EXPECT_EQ(Board().Port1.St.Level, 0x00);
     // The DDR grid is only shown.
     QTest::mouseClick(port1.DdrGrid(), Qt::LeftButton, {}, port1.DdrGrid()->CellCentre(4, 1));
-    EXPECT_EQ(Board().Port1.Level, 0x00);
+    EXPECT_EQ(Board().Port1.St.Level, 0x00);
 
     // The program makes every pin an output: pictures follow, clicks change nothing.
     Board().Memory.Write(0x00, {0xFF, 0}, false);
@@ -75,18 +75,18 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
     EXPECT_EQ(port1.PinButton(7)->Image(), PinImageKind::OutputLow);
     QTest::mouseClick(port1.PinButton(0), Qt::LeftButton);
     QTest::mouseClick(port1.DrGrid(), Qt::LeftButton, {}, port1.DrGrid()->CellCentre(0, 1));
-    EXPECT_EQ(Board().Port1.Level, 0x0F);
+    EXPECT_EQ(Board().Port1.St.Level, 0x0F);
     EXPECT_EQ(refreshes, 2);
 
     // Port 2 pin 0 by its DR cell feeds the timer's input capture (IEDG = 1: rising edge).
-    Board().Timer.TCSR = TTimer::TCSR_IEDG;
-    Board().Timer.Counter = 0x1234;
+    Board().Timer.St.TCSR = TTimer::TCSR_IEDG;
+    Board().Timer.St.Counter = 0x1234;
     QTest::mouseClick(port2.DrGrid(), Qt::LeftButton, {},
                       port2.DrGrid()->CellCentre(port2.ColumnOfPin(0), 1));
-    EXPECT_EQ(Board().Port2.Level, 0x01);
+    EXPECT_EQ(Board().Port2.St.Level, 0x01);
     EXPECT_EQ(port2.PinButton(0)->Image(), PinImageKind::InputHigh);
-    EXPECT_EQ(Board().Timer.InputCapture, 0x1234);
-    EXPECT_TRUE(Board().Timer.TCSR & TTimer::TCSR_ICF);
+    EXPECT_EQ(Board().Timer.St.InputCapture, 0x1234);
+    EXPECT_TRUE(Board().Timer.St.TCSR & TTimer::TCSR_ICF);
 }
 
 TEST_F(DeviceWindowsTest, PortDrawsOncePerFrameWhileFrameLimited) {

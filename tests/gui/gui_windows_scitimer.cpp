@@ -90,7 +90,7 @@ TEST_F(DeviceWindowTest, SciSendTakesOneByteFromTheInputAsTheModeSays) {
         std::vector<uint8_t> sent;
         for (int i = 0; i < c.presses; ++i) {
             QTest::mouseClick(w.SendButton(), Qt::LeftButton);
-            if (board.Sci.RxCount == TSci::LineTicks) sent.push_back(board.Sci.RxByte);
+            if (board.Sci.St.RxCount == TSci::LineTicks) sent.push_back(board.Sci.St.RxByte);
             SciTicks(TSci::LineTicks); // delivered before the next press
             Rd(0x12);
         }
@@ -159,10 +159,10 @@ TEST_F(DeviceWindowTest, TimerFieldsChangeOnlyWhenTheTimerRefreshes) {
     TfrmTimer w(board.Timer);
     w.show();
     board.loaded = false;
-    board.Timer.Counter = 0x1234;
+    board.Timer.St.Counter = 0x1234;
     board.Timer.TimerTick();
     QTest::mouseClick(w.Advance1000Button(), Qt::LeftButton);
-    EXPECT_EQ(board.Timer.Counter, 0x2235);
+    EXPECT_EQ(board.Timer.St.Counter, 0x2235);
     // No program: the counter counts, the fields stand still.
     EXPECT_EQ(w.CounterField()->text(), "0000");
     EXPECT_EQ(w.CompareField()->text(), "0000");
@@ -170,7 +170,7 @@ TEST_F(DeviceWindowTest, TimerFieldsChangeOnlyWhenTheTimerRefreshes) {
     board.Timer.TimerTick();
     EXPECT_EQ(w.CounterField()->text(), "2236");
     // A processor read of TCSR shows the flags as it left them: TOF and ICF cleared.
-    board.Timer.TCSR = 0xE8;
+    board.Timer.St.TCSR = 0xE8;
     EXPECT_EQ(Rd(0x08), 0xE8);
     EXPECT_EQ(Bits(w.TcsrGrid()), "01001000");
     Wr(0x0C, 0xAB);

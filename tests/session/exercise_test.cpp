@@ -62,6 +62,16 @@ TEST(ExerciseReadTest, FaultsNameTheirLine) {
         {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"within\": 99999999999}]}", 2,
          "od 1 do 10000000"},
         {"[1, 2]", 1, "Naloga mora biti objekt"},
+        // A label offset means what it means in an operand; what the assembler would read
+        // otherwise than it looks is refused.
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"registers\": {\"X\": \"TABELA+200\"}}]}", 2,
+         "ni desetiško število od -128 do 127"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"registers\": {\"X\": \"TABELA+$10\"}}]}", 2,
+         "ni desetiško število od -128 do 127"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"registers\": {\"X\": \"TABELA+0\"}}]}", 2,
+         "odmik 0"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"registers\": {\"X\": \"ZELODOLGAOZNAKA+1\"}}]}",
+         2, "prvih 15 znakov"},
     };
     for (const auto& c : cases) {
         const TExerciseRead read = ParseExercise(c.text);

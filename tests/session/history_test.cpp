@@ -15,59 +15,6 @@
 
 namespace {
 
-// Busy with every device: Port 1 shows a counter, the output compare interrupt toggles Port 2
-// pin 1 every 7 ticks, the serial interface sends the counter and takes bytes in by interrupt;
-// the IRQ and NMI handlers count. Line numbers matter only for the breakpoint case.
-const char* const kDevices = "       org $1000\n"
-                             "start  lds #$00FF\n"
-                             "       ldaa #$1A\n" // RIE RE TE
-                             "       staa $11\n"
-                             "       ldaa #$FF\n"
-                             "       staa $00\n" // Port 1 outputs
-                             "       ldaa #$02\n"
-                             "       staa $01\n" // Port 2 pin 1 an output
-                             "       ldd $09\n"
-                             "       addd #7\n"
-                             "       std $0B\n"
-                             "       ldaa #$09\n" // EOCI, OLVL
-                             "       staa $08\n"
-                             "       cli\n"
-                             "loop   inc $80\n"
-                             "       ldaa $80\n"
-                             "       staa $02\n"
-                             "       ldab $11\n"
-                             "       andb #$20\n" // TDRE
-                             "       beq loop\n"
-                             "       staa $13\n"
-                             "       bra loop\n"
-                             "ocf    ldaa $08\n"
-                             "       eora #$01\n"
-                             "       staa $08\n"
-                             "       ldd $0B\n"
-                             "       addd #7\n"
-                             "       std $0B\n"
-                             "       inc $81\n"
-                             "       rti\n"
-                             "sci    ldaa $11\n"
-                             "       ldab $12\n"
-                             "       stab $82\n"
-                             "       inc $83\n"
-                             "       rti\n"
-                             "irq    inc $84\n"
-                             "       rti\n"
-                             "nmi    inc $85\n"
-                             "       rti\n"
-                             "       org $fff0\n"
-                             "       fdb sci\n"
-                             "       org $fff4\n"
-                             "       fdb ocf\n"
-                             "       org $fff8\n"
-                             "       fdb irq\n"
-                             "       org $fffc\n"
-                             "       fdb nmi\n"
-                             "       fdb start\n"
-                             "       end\n";
-
 // Everything the outside world can do, at the given steps.
 void AddStimuli(TScenario& scenario, uint64_t from, uint64_t every, uint64_t until) {
     for (uint64_t step = from; step < until; step += every) {
@@ -89,9 +36,9 @@ void TraceDirectPageWrites(TSession& session) {
 
 class HistoryTest : public ::testing::Test {
 protected:
-    void Load(TSession& session, const char* text, uint32_t seed) {
+    void Load(TSession& session, const std::vector<std::string>& program, uint32_t seed) {
         session.Machine().Random.Seed(seed);
-        lines = Source(text);
+        lines = program;
         ASSERT_TRUE(session.LoadProgram(lines).Ok);
     }
     std::vector<std::string> lines;
@@ -110,7 +57,7 @@ TEST_F(HistoryTest, ForwardAndBackAgainGivesTheEarlierBoard) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.before << "+" << c.forward << (c.loopback ? " loopback" : ""));
         TSession session(ORLEK_PROGRAM_DIR, false);
-        Load(session, kDevices, 7);
+        Load(session, TestProgram("session/devices.asm"), 7);
         session.Machine().Sci.Loopback = c.loopback;
         TraceDirectPageWrites(session);
         TScenario scenario(session);
@@ -118,18 +65,18 @@ TEST_F(HistoryTest, ForwardAndBackAgainGivesTheEarlierBoard) {
         AddStimuli(scenario, 100, 900, c.before + c.forward);
         ASSERT_EQ(scenario.Advance(c.before), ScenarioStop::Running);
         session.Pause();
-        const TBoardState earlier = TBoardState::Of(session);
+        const TObservedBoard earlier = TObservedBoard::Of(session);
         ASSERT_EQ(scenario.Advance(c.forward), ScenarioStop::Running);
         session.Pause();
         if (c.forward > 1000) EXPECT_GT(session.Machine().Memory.Trace.Rows().size(), 0u);
         for (uint64_t k = 0; k < c.forward; ++k)
             ASSERT_TRUE(session.StepBack()) << k;
-        ExpectSameBoard(TBoardState::Of(session), earlier);
+        ExpectSameBoard(TObservedBoard::Of(session), earlier);
         EXPECT_EQ(session.HistoryDepth(), c.before);
     }
     // The run did what the test is about: compare matches, transfers and interrupts.
     TSession session(ORLEK_PROGRAM_DIR, false);
-    Load(session, kDevices, 7);
+    Load(session, TestProgram("session/devices.asm"), 7);
     TScenario scenario(session);
     scenario.Clock = {3, 20, 1};
     AddStimuli(scenario, 100, 900, 20000);
@@ -155,7 +102,7 @@ TEST_F(HistoryTest, RandomProgramsGoBackExactly) {
         std::mt19937 random(seed);
         auto runs = [&](TSession& session, TScenario& scenario) {
             std::mt19937 r(seed); // the same program and stimuli for every session
-            Load(session, "start nop\n       org $fffe\n       fdb start\n       end\n", seed);
+            Load(session, Source("start nop\n       org $fffe\n       fdb start\n       end\n"), seed);
             for (uint32_t address = 0x20; address <= 0xFFFF; ++address)
                 session.Memory().Cells[address] =
                     MemoryCell{r() % 3 == 0 ? static_cast<uint8_t>(r() % 2 ? 0x01 : 0x04 + r() % 14)
@@ -193,7 +140,7 @@ TEST_F(HistoryTest, RandomProgramsGoBackExactly) {
         TSession a(ORLEK_PROGRAM_DIR, false);
         TScenario sa(a);
         runs(a, sa);
-        const TBoardState start = TBoardState::Of(a);
+        const TObservedBoard start = TObservedBoard::Of(a);
         sa.Advance(1 + random() % 3000);
         a.Pause();
         const uint64_t done = sa.Steps();
@@ -207,12 +154,12 @@ TEST_F(HistoryTest, RandomProgramsGoBackExactly) {
         runs(b, sb);
         if (done - back > 0) ASSERT_EQ(sb.Advance(done - back), ScenarioStop::Running);
         b.Pause();
-        ExpectSameBoard(TBoardState::Of(a), TBoardState::Of(b));
+        ExpectSameBoard(TObservedBoard::Of(a), TObservedBoard::Of(b));
 
         for (uint64_t k = back; k < done; ++k)
             ASSERT_TRUE(a.StepBack());
         EXPECT_FALSE(a.StepBack());
-        ExpectSameBoard(TBoardState::Of(a), start);
+        ExpectSameBoard(TObservedBoard::Of(a), start);
     }
 }
 
@@ -221,12 +168,12 @@ TEST_F(HistoryTest, RandomProgramsGoBackExactly) {
 // a load, a cleared memory and a stop end the history.
 TEST_F(HistoryTest, StepsByHandTakeBackWhatPrecededThem) {
     TSession session(ORLEK_PROGRAM_DIR, false);
-    Load(session, kDevices, 3);
+    Load(session, TestProgram("session/devices.asm"), 3);
     EXPECT_FALSE(session.CanStepBack()); // nothing to go back to right after a load
-    const TBoardState loaded = TBoardState::Of(session);
+    const TObservedBoard loaded = TObservedBoard::Of(session);
     for (int k = 0; k < 20; ++k)
         session.StepOnce();
-    const TBoardState twenty = TBoardState::Of(session);
+    const TObservedBoard twenty = TObservedBoard::Of(session);
 
     TMachine& m = session.Machine();
     m.Timer.TimerTick();
@@ -241,21 +188,21 @@ TEST_F(HistoryTest, StepsByHandTakeBackWhatPrecededThem) {
     session.StepOnce();
     EXPECT_EQ(session.HistoryDepth(), 21u);
     ASSERT_TRUE(session.StepBack());
-    ExpectSameBoard(TBoardState::Of(session), twenty);
+    ExpectSameBoard(TObservedBoard::Of(session), twenty);
 
     // The undone step is gone once a new one is taken.
     session.StepOnce();
     EXPECT_EQ(session.HistoryDepth(), 21u);
     while (session.StepBack()) {
     }
-    ExpectSameBoard(TBoardState::Of(session), loaded);
+    ExpectSameBoard(TObservedBoard::Of(session), loaded);
 
     // A stop by hand ends it; a step that leaves the program does not (the session halts
     // again where that step began); a cleared memory and a load forget it.
     session.StepOnce();
     session.Stop();
     EXPECT_FALSE(session.CanStepBack());
-    Load(session, "start  nop\n       org $fffe\n       fdb start\n       end\n", 3);
+    Load(session, Source("start  nop\n       org $fffe\n       fdb start\n       end\n"), 3);
     EXPECT_EQ(session.HistoryDepth(), 0u);
     ASSERT_TRUE(session.StepOnce().Left);
     ASSERT_TRUE(session.StepBack());
@@ -270,16 +217,40 @@ TEST_F(HistoryTest, StepsByHandTakeBackWhatPrecededThem) {
 TEST_F(HistoryTest, KeepsTheLastHundredThousandSteps) {
     TSession session(ORLEK_PROGRAM_DIR, false);
     session.Log.Enabled = false;
-    Load(session, kDevices, 5);
+    Load(session, TestProgram("session/devices.asm"), 5);
     TScenario scenario(session);
     ASSERT_EQ(scenario.Advance(5), ScenarioStop::Running);
-    const TBoardState five = TBoardState::Of(session);
+    const TObservedBoard five = TObservedBoard::Of(session);
     ASSERT_EQ(scenario.Advance(TJournal::kMaxSteps), ScenarioStop::Running);
     session.Pause();
     EXPECT_EQ(session.HistoryDepth(), TJournal::kMaxSteps);
     for (size_t k = 0; k < TJournal::kMaxSteps; ++k)
         ASSERT_TRUE(session.StepBack()) << k;
     EXPECT_FALSE(session.StepBack());
-    ExpectSameBoard(TBoardState::Of(session), five);
+    ExpectSameBoard(TObservedBoard::Of(session), five);
     EXPECT_LT(TJournal::MaximumBytes(), 64u << 20);
+}
+
+// The board as one value: put back into a session, it runs on exactly as it did from the moment
+// it was captured (the terminal and the cycle counter included), and the history before it is
+// gone. The captures fall on steps where both device clocks have just ticked, so the clocks tick
+// at the same steps after the restore.
+TEST_F(HistoryTest, ARestoredBoardRunsOnAsTheCapturedOne) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    Load(session, TestProgram("session/devices.asm"), 9);
+    TScenario scenario(session);
+    scenario.Clock = {3, 20, 1};
+    ASSERT_EQ(scenario.Advance(2040), ScenarioStop::Running);
+    const TBoardState captured = session.Capture();
+    ASSERT_EQ(scenario.Advance(3000), ScenarioStop::Running);
+    const TBoardState later = session.Capture();
+    EXPECT_FALSE(later.Machine == captured.Machine);
+    EXPECT_FALSE(later.Terminal == captured.Terminal);
+    EXPECT_NE(later.Cycles, captured.Cycles);
+
+    session.Restore(captured);
+    EXPECT_TRUE(session.Capture() == captured);
+    EXPECT_EQ(session.HistoryDepth(), 0u);
+    ASSERT_EQ(scenario.Advance(3000), ScenarioStop::Running);
+    EXPECT_TRUE(session.Capture() == later);
 }

@@ -46,12 +46,12 @@ TEST_F(ScenarioTest, PollsTimerForOutputCompare) {
          "       ldaa #$AA\n"  //
          "       staa $80\n"); // then off the end of the program
     const TTimer& timer = session.Machine().Timer;
-    const uint16_t start = timer.Counter;
+    const uint16_t start = timer.St.Counter;
     scenario.StepLimit = 10000;
     ASSERT_EQ(scenario.Run(), ScenarioStop::Left);
     EXPECT_EQ(Peek(0x80), 0xAA);
-    EXPECT_EQ(timer.OutputCompare, static_cast<uint16_t>(start + 20));
-    EXPECT_LE(static_cast<uint16_t>(timer.Counter - timer.OutputCompare), 1);
+    EXPECT_EQ(timer.St.OutputCompare, static_cast<uint16_t>(start + 20));
+    EXPECT_LE(static_cast<uint16_t>(timer.St.Counter - timer.St.OutputCompare), 1);
     EXPECT_GE(scenario.Steps(), 20 * scenario.Clock.TimerEvery);
 }
 
@@ -104,7 +104,7 @@ TEST_F(ScenarioTest, EchoesAByteSentByTheExternalSystem) {
     EXPECT_EQ(session.Cpu().B, 'Z');
     EXPECT_EQ(session.SciTerminal().Received(), std::vector<uint8_t>{'Z'});
     EXPECT_EQ(session.SciTerminal().Output(), "Z");
-    EXPECT_FALSE(session.Machine().Sci.TRCSR & TSci::TRCSR_ORFE);
+    EXPECT_FALSE(session.Machine().Sci.St.TRCSR & TSci::TRCSR_ORFE);
 }
 
 TEST_F(ScenarioTest, BlinksOutputsAndReadsAnInputPin) {
@@ -122,7 +122,7 @@ TEST_F(ScenarioTest, BlinksOutputsAndReadsAnInputPin) {
          "       staa $80\n");
     TPort& port = session.Machine().Port1;
     std::vector<uint8_t> levels;
-    port.onChanged = [&] { levels.push_back(port.Level); };
+    port.onChanged = [&] { levels.push_back(port.St.Level); };
     scenario.Add(1, TPinToggle{1, 7}); // the user sets the switch on pin 7
     scenario.StepLimit = 1000;
     ASSERT_EQ(scenario.Run(), ScenarioStop::Left);
@@ -212,15 +212,15 @@ TEST_F(ScenarioTest, StimuliHappenBeforeTheirStepAndLateOnesBeforeTheNext) {
 TEST_F(ScenarioTest, VirtualClockTicksTheDevicesAndTimesTheLog) {
     Load(kCounter);
     scenario.Clock = {4, 0, 3};
-    const uint16_t counter = session.Machine().Timer.Counter;
+    const uint16_t counter = session.Machine().Timer.St.Counter;
     EXPECT_EQ(scenario.Advance(10), ScenarioStop::Running);
-    EXPECT_EQ(session.Machine().Timer.Counter, static_cast<uint16_t>(counter + 2));
+    EXPECT_EQ(session.Machine().Timer.St.Counter, static_cast<uint16_t>(counter + 2));
     EXPECT_EQ(scenario.Milliseconds(), 30u);
     EXPECT_EQ(session.Log.Records().back().Elapsed, 3u);
     // A new period counts from the step where it is set.
     scenario.Clock.TimerEvery = 3;
     EXPECT_EQ(scenario.Advance(2), ScenarioStop::Running);
-    EXPECT_EQ(session.Machine().Timer.Counter, static_cast<uint16_t>(counter + 3));
+    EXPECT_EQ(session.Machine().Timer.St.Counter, static_cast<uint16_t>(counter + 3));
 }
 
 TEST_F(ScenarioTest, BreakpointHaltsAndTheRunGoesOnFromThere) {

@@ -71,15 +71,15 @@ TEST_F(SciTerminalTest, SendInputTakesBytesAsTheModeSays) {
     terminal.DisplayMode = SciDisplayMode::Ascii;
     terminal.Input = "Hi";
     EXPECT_EQ(terminal.SendInput(), SciSendResult::Sent);
-    EXPECT_EQ(board.Sci.RxByte, 0x48);
+    EXPECT_EQ(board.Sci.St.RxByte, 0x48);
     EXPECT_EQ(terminal.Input, "i");
     // An empty field sends nothing but still refreshes.
     terminal.Input.clear();
-    uint8_t count = board.Sci.RxCount;
+    uint8_t count = board.Sci.St.RxCount;
     int changed = 0;
     terminal.onChanged = [&] { ++changed; };
     EXPECT_EQ(terminal.SendInput(), SciSendResult::Empty);
-    EXPECT_EQ(board.Sci.RxCount, count);
+    EXPECT_EQ(board.Sci.St.RxCount, count);
     EXPECT_EQ(changed, 1);
 }
 
@@ -89,7 +89,7 @@ TEST_F(SciTerminalTest, DefaultRatesDifferSoTheFirstByteIsAFramingError) {
     Wr(0x11, RE);
     terminal.SendByte(0x41);
     SciTicks(TSci::LineTicks);
-    EXPECT_EQ(board.Sci.TRCSR & (RDRF | ORFE), ORFE);
+    EXPECT_EQ(board.Sci.St.TRCSR & (RDRF | ORFE), ORFE);
     Rd(0x12);
     Wr(0x10, 0x01); // the program selects 9600
     EXPECT_TRUE(terminal.AtChipRate());

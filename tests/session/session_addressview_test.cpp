@@ -86,18 +86,18 @@ TEST_F(AddressViewTest, FollowsThePcUntilFrozen) {
 }
 
 TEST_F(AddressViewTest, ListingRegistersChangesNothingInTheMachine) {
-    Board().Timer.TCSR = TTimer::TCSR_Flags;
-    Board().Sci.RDR = 0x5A;
-    Board().Sci.TRCSR = TSci::TRCSR_RDRF;
-    Board().Sci.RdrTaken = false;
-    Board().Port1.Level = 0x9A;
+    Board().Timer.St.TCSR = TTimer::TCSR_Flags;
+    Board().Sci.St.RDR = 0x5A;
+    Board().Sci.St.TRCSR = TSci::TRCSR_RDRF;
+    Board().Sci.St.RdrTaken = false;
+    Board().Port1.St.Level = 0x9A;
     EXPECT_EQ(Row(0x0008), "0008 : <E0>  ŕ");
     EXPECT_EQ(Row(0x0012), "0012 : <5A>  Z");
     EXPECT_EQ(Row(0x0002), "0002 : <9A>  š");
     // The view reads as the displays do: the flags and the waiting byte are still there.
-    EXPECT_EQ(Board().Timer.TCSR, TTimer::TCSR_Flags);
-    EXPECT_EQ(Board().Sci.TRCSR, TSci::TRCSR_RDRF);
-    EXPECT_FALSE(Board().Sci.RdrTaken);
+    EXPECT_EQ(Board().Timer.St.TCSR, TTimer::TCSR_Flags);
+    EXPECT_EQ(Board().Sci.St.TRCSR, TSci::TRCSR_RDRF);
+    EXPECT_FALSE(Board().Sci.St.RdrTaken);
 }
 
 TEST_F(AddressViewTest, ByteEditKeepsTheOriginAndClearEmptiesEverything) {
@@ -108,11 +108,11 @@ TEST_F(AddressViewTest, ByteEditKeepsTheOriginAndClearEmptiesEverything) {
     view.EditByte(0x0000, 0xFF); // a register goes to its device
     EXPECT_EQ(Row(0x1000), "1000 : [2C]  ,");
     EXPECT_EQ(Row(0x2000), "2000 : (FF)  ˙");
-    EXPECT_EQ(Board().Port1.Direction, 0xFF);
+    EXPECT_EQ(Board().Port1.St.Direction, 0xFF);
 
-    Board().Port1.Direction = 0;
+    Board().Port1.St.Direction = 0;
     Board().Port1.TogglePin(3);
-    Board().Port1.Direction = 0xFF;
+    Board().Port1.St.Direction = 0xFF;
     view.ClearMemory();
     EXPECT_EQ(Row(0x1000), "1000 :  00 ");
     EXPECT_EQ(Row(0x2000), "2000 :  00 ");

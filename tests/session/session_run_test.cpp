@@ -263,15 +263,68 @@ TEST_F(SessionTest, RunStatesFollowTheTransitionTableWithoutExecutingAnything) {
     EXPECT_TRUE(session.Cpu().Pending.none());
 }
 
-TEST_F(SessionTest, ControlsMatchTheStateTable) {
-    EXPECT_EQ(ControlsFor(RunState::Idle),
-              (TControlStates{true, false, false, false, false, false, true, true, false}));
-    EXPECT_EQ(ControlsFor(RunState::Halted),
-              (TControlStates{false, true, false, true, true, true, false, false, true}));
-    EXPECT_EQ(ControlsFor(RunState::SlowRun),
-              (TControlStates{false, false, true, true, false, true, false, false, true}));
-    EXPECT_EQ(ControlsFor(RunState::FastRun),
-              (TControlStates{false, false, true, true, true, false, false, false, true}));
+// Each command takes effect exactly in the run states that allow it, leading where the run-state
+// transitions lead, and is ignored elsewhere; the workbench's enabling (ControlsFor) is the same.
+TEST_F(SessionTest, CommandsTakeEffectExactlyWhereTheRunStateAllowsThem) {
+    using C = SessionCommand;
+    const struct {
+        C command;
+        RunState to; // where the command leads when it takes effect
+        bool TControlStates::*control;
+    } commands[] = {
+        {C::Load, RunState::Halted, &TControlStates::Load},
+        {C::Compile, RunState::Idle, &TControlStates::Compile},
+        {C::Pause, RunState::Halted, &TControlStates::Pause},
+        {C::Stop, RunState::Idle, &TControlStates::Stop},
+        {C::SlowRun, RunState::SlowRun, &TControlStates::SlowRun},
+        {C::FastRun, RunState::FastRun, &TControlStates::FastRun},
+        {C::Turbo, RunState::TurboRun, nullptr},
+    };
+    for (RunState from :
+         {RunState::Idle, RunState::Halted, RunState::SlowRun, RunState::FastRun, RunState::TurboRun}) {
+        for (const auto& c : commands) {
+            SCOPED_TRACE(testing::Message() << RunStateName(from) << ", command " << int(c.command));
+            TSession s(ORLEK_PROGRAM_DIR, false);
+            const std::vector<std::string> program = Source(kLoop);
+            if (from != RunState::Idle) ASSERT_TRUE(s.LoadProgram(program).Ok);
+            if (from == RunState::SlowRun) s.RunSlow();
+            if (from == RunState::FastRun) s.RunFast();
+            if (from == RunState::TurboRun) s.RunTurbo();
+            ASSERT_EQ(s.State(), from);
+            bool done = false;
+            switch (c.command) {
+            case C::Load:
+                done = s.LoadProgram(program).Done;
+                break;
+            case C::Compile:
+                done = s.Compile(program).Done;
+                break;
+            case C::Pause:
+                s.Pause();
+                break;
+            case C::Stop:
+                s.Stop();
+                break;
+            case C::SlowRun:
+                s.RunSlow();
+                break;
+            case C::FastRun:
+                s.RunFast();
+                break;
+            default:
+                s.RunTurbo();
+                break;
+            }
+            const bool effect = done || s.State() != from;
+            EXPECT_EQ(effect, Allowed(c.command, from));
+            EXPECT_EQ(s.State(), effect ? c.to : from);
+            if (c.control) EXPECT_EQ(ControlsFor(from).*c.control, effect);
+        }
+        // The source may be edited exactly where it may be assembled.
+        EXPECT_EQ(ControlsFor(from).FileGroup, Allowed(C::Compile, from));
+        EXPECT_EQ(ControlsFor(from).ReadOnly, !Allowed(C::Compile, from));
+        EXPECT_EQ(ControlsFor(from).Step, Allowed(C::Step, from));
+    }
 }
 
 TEST_F(SessionTest, RegisterEditsKeepTheWidthAndDInStepOnlyWhileLoaded) {
@@ -373,7 +426,7 @@ TEST_F(SessionTest, FirstStepAfterALoadMeasuresFromTheLoad) {
 
 TEST_F(SessionTest, ProgressIsReportedForBothPasses) {
     int calls = 0;
-    session.ProgressStep = [&] { ++calls; };
+    session.onProgressStep = [&] { ++calls; };
     ASSERT_TRUE(Load(kLoop).Ok);
     EXPECT_EQ(calls, 2 * 10);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Source text of a test program as the session takes it: one string per line, a final line
 // break ending the last line.
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,4 +13,12 @@ inline std::vector<std::string> Source(const std::string& text) {
         lines.push_back(text.substr(start, end - start));
     if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
+}
+
+// A test program of tests/data (`name` relative to it, e.g. "session/devices.asm") as Source lines.
+inline std::vector<std::string> TestProgram(const std::string& name) {
+    std::ifstream in(std::string(ORLEK_TEST_DATA) + "/" + name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return Source(text.str());
 }

@@ -133,7 +133,7 @@ TEST_F(SymbolsTest, WatchesReadTheMachineWithoutSideEffects) {
     EXPECT_EQ(watches.Row(1).Text.Bcd, "02");
     EXPECT_EQ(watches.Row(2).Value, 0x2000);
     // The timer status shows its overflow flag and keeps it (a program's read would clear it).
-    session.Machine().Timer.TCSR |= TTimer::TCSR_TOF;
+    session.Machine().Timer.St.TCSR |= TTimer::TCSR_TOF;
     EXPECT_EQ(watches.Row(3).Value & TTimer::TCSR_TOF, TTimer::TCSR_TOF);
     EXPECT_EQ(watches.Row(3).Value & TTimer::TCSR_TOF, TTimer::TCSR_TOF);
 }

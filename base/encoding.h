@@ -1,7 +1,8 @@
 #pragma once
-// Text conversions at the boundary between the Unicode editor and the 8-bit assembler.
-// The simulated machine's character set is Windows-1250; the assembler, the listing and the
-// address-space view work on bytes in it.
+// Text conversions at the boundary between the Unicode editor and the 8-bit assembler, and the
+// rules by which a source file's bytes are read. The simulated machine's character set is
+// Windows-1250; the assembler, the listing and the address-space view work on bytes in it.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,18 @@ std::vector<std::string> SplitLines(std::string_view text);
 
 // The UTF-8 byte order mark, dropped from the front of a source however the rest is decoded.
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+enum class TextEncoding : uint8_t { Utf8, Cp1250 };
+
+// What a source file's bytes are: a leading byte order mark is never text, whatever the rest
+// is in (it is dropped and remembered, so that a save can write it back); then valid UTF-8 is
+// UTF-8 and anything else Windows-1250. Body views into `bytes`.
+struct TSourceBytes {
+    std::string_view Body;
+    bool ByteOrderMark = false;
+    TextEncoding Encoding = TextEncoding::Utf8;
+};
+TSourceBytes DetectEncoding(std::string_view bytes);
 
 // Upper-cases Windows-1250 text in place: ASCII letters and the code page's accented letters
 // (č -> Č, š -> Š, ž -> Ž, ...).

@@ -1,4 +1,4 @@
-#include "assembler/syserror.h"
+#include "base/syserror.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "assembler/outfile.h"
+#include "base/outfile.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -12,7 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "assembler/syserror.h"
+#include "base/syserror.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 
 #include <array>
 #include <cstdint>
@@ -157,3 +157,14 @@ void UpperCase1250(char* begin, char* end) {
 }
 
 void UpperCase1250(std::string& text) { UpperCase1250(text.data(), text.data() + text.size()); }
+
+TSourceBytes DetectEncoding(std::string_view bytes) {
+    TSourceBytes source;
+    source.Body = bytes;
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        source.ByteOrderMark = true;
+        source.Body.remove_prefix(kUtf8Bom.size());
+    }
+    source.Encoding = IsValidUtf8(source.Body) ? TextEncoding::Utf8 : TextEncoding::Cp1250;
+    return source;
+}

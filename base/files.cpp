@@ -1,0 +1,54 @@
+#include "base/files.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& check) {
+    TFileRead read;
+    char buffer[1 << 16];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        const size_t got = static_cast<size_t>(in.gcount());
+        const size_t keep = check ? check(std::string_view(buffer, got), read.Data.size()) : got;
+        if (keep < got) {
+            read.Data.append(buffer, keep);
+            return read;
+        }
+        read.Data.append(buffer, got);
+        if (read.Data.size() > limit) {
+            read.Failure = ReadFailure::TooLarge;
+            return read;
+        }
+    }
+    if (in.bad()) {
+        read.Failure = ReadFailure::Read;
+        read.Error = errno;
+    }
+    return read;
+}
+
+TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockCheck& check) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        TFileRead read;
+        read.Failure = ReadFailure::Directory;
+        return read;
+    }
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        TFileRead read;
+        read.Failure = ReadFailure::Open;
+        read.Error = errno;
+        return read;
+    }
+    return ReadStreamCapped(in, limit, check);
+}
+
+std::string ExecutableDirectory() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
+    if (ec) return {};
+    return exe.parent_path().string();
+}
