@@ -295,8 +295,8 @@ void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
     // input, but the pins keep their levels: those the student clicked and those another
     // program drove. A check starts from the levels of a new board, so the same files get the
     // same verdict in the workbench as on the command line (where every check has a new board).
-    machine.Port1.Level = 0;
-    machine.Port2.Level = 0;
+    machine.Port1.St.Level = 0;
+    machine.Port2.St.Level = 0;
     if (exercise.Seed) machine.Random.Seed(*exercise.Seed);
 }
 

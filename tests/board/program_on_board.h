@@ -10,7 +10,7 @@
 #include <string>
 
 #include "assembler/compiler.h"
-#include "assembler/encoding.h"
+#include "base/encoding.h"
 #include "board/boardfile.h"
 #include "board/labboard.h"
 #include "engine/machine.h"
@@ -59,8 +59,8 @@ public:
             machine->Cpu.Step(status);
             cycles_ += (entry ? entry->Cycles : 1) + uint64_t{IsaInterruptEntryCycles} * machine->Cpu.Entries;
             ++steps_;
-            const TPortLines p1{machine->Port1.Direction, machine->Port1.Level};
-            const TPortLines p2{machine->Port2.Direction, machine->Port2.Level};
+            const TPortLines p1{machine->Port1.St.Direction, machine->Port1.St.Level};
+            const TPortLines p2{machine->Port2.St.Direction, machine->Port2.St.Level};
             const bool changed = board.PortsChanged(Now(), p1, p2);
             if (changed || board.Advance(Now())) Apply();
         }
@@ -107,8 +107,8 @@ private:
         for (int port = 1; port <= 2; ++port) {
             TPort& p = port == 1 ? machine->Port1 : machine->Port2;
             const TPortDrive d = board.Drive(port);
-            const uint8_t pins = static_cast<uint8_t>(d.Mask & ~p.Direction);
-            p.Level = static_cast<uint8_t>((p.Level & ~pins) | (d.Level & pins));
+            const uint8_t pins = static_cast<uint8_t>(d.Mask & ~p.St.Direction);
+            p.St.Level = static_cast<uint8_t>((p.St.Level & ~pins) | (d.Level & pins));
         }
     }
 
