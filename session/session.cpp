@@ -7,6 +7,7 @@
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -37,6 +38,16 @@ int DirectoryProblem(const std::filesystem::path& dir) {
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec)) return ec ? ec.value() : ENOTDIR;
     return ::access(dir.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+}
+
+// A program directory takes the listing only when it is the user's own: the build tree (CMake's
+// cache beside it) or a copy owned by the user who runs it. An installed one stays untouched even
+// where it could be written, as by root, who owns the system's folders.
+bool OwnProgramDirectory(const std::filesystem::path& dir) {
+    std::error_code ec;
+    if (std::filesystem::exists(dir / ".." / "CMakeCache.txt", ec)) return true;
+    struct stat info {};
+    return ::stat(dir.c_str(), &info) == 0 && info.st_uid == ::geteuid() && info.st_uid != 0;
 }
 
 } // namespace
@@ -134,8 +145,10 @@ std::string TSession::DefaultListingPath(const std::string& programDir, std::str
     std::vector<std::string> refused; // "mapo X (reason)" for every place that was tried
     if (!programDir.empty()) {
         const int problem = DirectoryProblem(programDir);
-        if (problem == 0) return (fs::path(programDir) / "list.lst").string();
-        refused.push_back("mapo programa " + programDir + " (" + SystemErrorText(problem) + ")");
+        if (problem == 0 && OwnProgramDirectory(programDir))
+            return (fs::path(programDir) / "list.lst").string();
+        if (problem != 0)
+            refused.push_back("mapo programa " + programDir + " (" + SystemErrorText(problem) + ")");
     }
     fs::path dataDir;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())

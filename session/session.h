@@ -256,9 +256,10 @@ public:
     uint8_t PeekValue(uint16_t address) const { return machine_->Memory.Peek(address).Value; }
 
     // The listing path for a program directory: <programDir>/list.lst when the directory is
-    // writable, else list.lst in the per-user data directory ($XDG_DATA_HOME/orlek or
-    // ~/.local/share/orlek, created on demand). Empty when neither is usable; `why` then says
-    // which places were tried and what was wrong with them.
+    // writable and the user's own (the build tree, or owned by the user and not by root), else
+    // list.lst in the per-user data directory ($XDG_DATA_HOME/orlek or ~/.local/share/orlek,
+    // created on demand): an installed program never writes into its own directory. Empty when
+    // neither is usable; `why` then says which places were tried and what was wrong with them.
     static std::string DefaultListingPath(const std::string& programDir, std::string* why = nullptr);
 
 private:

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <stdexcept>
 
 #include "tests/cli/cli_process.h"
 #include "tests/unprivileged.h"
@@ -199,6 +201,23 @@ TEST(CliAsmTest, AFinalLineBreakAddsNoLine) {
     EXPECT_EQ(ReadFile(dir.Path("x.lst")), "    0                     END \r\n");
 }
 
+// The unprivileged child reports what went wrong, an exception included, and ends there: the
+// rest of the test program never runs in it.
+TEST(UnprivilegedChildTest, ReportsWhatWentWrongAndEndsThere) {
+    const struct {
+        std::function<std::string()> body;
+        std::string failure;
+    } cases[] = {
+        {[] { return std::string(); }, ""},
+        {[] { return std::string("read-only: no message"); }, "read-only: no message"},
+        {[]() -> std::string { throw std::runtime_error("no such table"); },
+         "exception in the child: no such table"},
+        {[]() -> std::string { throw 42; }, "exception in the child"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunUnprivileged(c.body), c.failure);
+}
+
 // The output's own permissions decide, as for a shell redirection; a writable file in a folder
 // that takes no new files is written in place; a name as long as the file system allows works.
 TEST(CliAsmTest, OutputPermissionsAndLongNames) {
@@ -220,12 +239,17 @@ TEST(CliAsmTest, OutputPermissionsAndLongNames) {
                                   P::others_read | P::others_write);
     fs::permissions(dir.Dir(), P::owner_read | P::owner_exec | P::group_read | P::group_exec |
                                    P::others_read | P::others_exec);
+    // The child runs a copy of the program and its tables, which it can reach wherever the
+    // checkout lies.
+    const std::string programDir = std::filesystem::path(ORLEK_CLI).parent_path().string();
+    const TReachableCopy copy({ORLEK_CLI, programDir + "/bin", CliData("regs.asm")});
+    const std::string cli = copy.Path("orlek-cli"), source = copy.Path("regs.asm");
     const std::string failure = RunUnprivileged([&]() -> std::string {
-        CliResult ro = RunCli({"asm", CliData("regs.asm"), "--srec", readOnly});
+        CliResult ro = RunCli({"asm", source, "--srec", readOnly}, {}, cli);
         if (ro.exit != 2 ||
             ro.err.find("\"" + readOnly + "\": datoteka je samo za branje") == std::string::npos)
             return "read-only: " + ro.err;
-        CliResult rw = RunCli({"asm", CliData("regs.asm"), "--srec", writable});
+        CliResult rw = RunCli({"asm", source, "--srec", writable}, {}, cli);
         if (rw.exit != 0) return "writable: " + rw.err;
         return "";
     });

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "engine/machine.h"
@@ -431,18 +432,35 @@ TEST_F(SessionTest, ProgressIsReportedForBothPasses) {
     EXPECT_EQ(calls, 2 * 10);
 }
 
+// The listing goes beside the program only in a program directory of the user's own: the build
+// tree, or a folder the user (not root) owns; an installed one, even writable, as to root, leaves
+// it to the per-user data directory, as does a missing one.
 TEST(SessionListingTest, ListingGoesToTheProgramDirectoryOrThePerUserDirectory) {
     namespace fs = std::filesystem;
     fs::path base = fs::temp_directory_path() / ("orlek-session-" + std::to_string(::getpid()));
     fs::create_directories(base / "prog");
-    EXPECT_EQ(TSession::DefaultListingPath((base / "prog").string()), (base / "prog" / "list.lst").string());
-
+    std::ofstream(base / "CMakeCache.txt") << "# a build tree\n";
     const char* oldXdg = std::getenv("XDG_DATA_HOME");
     std::string saved = oldXdg ? oldXdg : "";
     ::setenv("XDG_DATA_HOME", (base / "data").c_str(), 1);
-    EXPECT_EQ(TSession::DefaultListingPath((base / "missing").string()),
-              (base / "data" / "orlek" / "list.lst").string());
+    const std::string perUser = (base / "data" / "orlek" / "list.lst").string();
+
+    EXPECT_EQ(TSession::DefaultListingPath((base / "prog").string()), (base / "prog" / "list.lst").string());
+    EXPECT_EQ(TSession::DefaultListingPath((base / "missing").string()), perUser);
     EXPECT_TRUE(fs::is_directory(base / "data" / "orlek"));
+    // A writable folder owned by root, as /usr/lib/orlek is to root and /tmp to everyone.
+    EXPECT_EQ(TSession::DefaultListingPath("/tmp"), perUser);
+    // A copy in a folder of the user's own (as root: a folder of the user nobody's own).
+    fs::permissions(base, fs::perms::all);
+    const std::string failure = RunUnprivileged([&]() -> std::string {
+        const fs::path own = base / ("own-" + std::to_string(::getpid()));
+        fs::create_directory(own);
+        const std::string path = TSession::DefaultListingPath(own.string());
+        fs::remove(own);
+        return path == (own / "list.lst").string() ? "" : "own folder: " + path;
+    });
+    EXPECT_EQ(failure, "");
+
     if (oldXdg) ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
     else ::unsetenv("XDG_DATA_HOME");
     fs::remove_all(base);
@@ -455,7 +473,8 @@ TEST(SessionListingTest, NoUsableListingLocationIsToldOnceAtTheFirstAssembly) {
     const fs::path base = fs::temp_directory_path() / ("orlek-session-ro-" + std::to_string(::getpid()));
     const fs::path prog = base / "prog";
     fs::create_directories(prog);
-    fs::create_directory_symlink(fs::path(ORLEK_PROGRAM_DIR) / "bin", prog / "bin");
+    // A copy of the tables, which the unprivileged child reads wherever the build tree lies.
+    fs::copy(fs::path(ORLEK_PROGRAM_DIR) / "bin", prog / "bin", fs::copy_options::recursive);
     using P = fs::perms;
     const P readOnly =
         P::owner_read | P::owner_exec | P::group_read | P::group_exec | P::others_read | P::others_exec;
