@@ -5,7 +5,8 @@
 // of an empty 1 ms timer measured in the same run, and the CPU time of one StepOnce with its
 // display refresh. Then the turbo run with the same windows, with the log off and with the log
 // bounded as during turbo, each next to `orlek-cli run` of the same program in the same process
-// (its run command, without the process start).
+// (its run command, without the process start). Last the idle workbench with the clocks running,
+// halted with the program loaded and with nothing loaded: its CPU load and display frames.
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
 //             [--no-panels] [--no-tools] [--no-symbols] [--no-trace] [--instructions] [--paints]
@@ -69,10 +70,9 @@ void RunFor(int ms) {
     loop.exec();
 }
 
-// A tool window follows the display's frames during a fast run, as the main window wires it.
-template <typename Window> void FollowDisplayFrames(TRunControl& run, Window& window) {
-    window.FrameLimited = [&run] { return run.FrameLimited(); };
-    QObject::connect(&run, &TRunControl::displayRefreshed, &window, &Window::DisplayRefreshed);
+// A window draws at run control's display frames, as the main window wires it.
+template <typename Window> void DrawsFrames(TRunControl& run, Window& window) {
+    QObject::connect(&run, &TRunControl::displayFrame, &window, &Window::DrawFrame);
 }
 
 // Counts the paint events of each widget and the CPU time each takes (its children's paints
@@ -199,25 +199,32 @@ int main(int argc, char** argv) {
     if (showLog) logWindow.show();
 
     TRunControl run(*session);
-    run.SetPanels(panels);
 
-    // The tool windows, each wired as the main window wires it. A window added to the workbench
-    // is added to the measurement here.
+    // The windows, each wired as the main window wires it. A window added to the workbench is
+    // added to the measurement here.
     TMachine& board = session->Machine();
     TAddressView addressView(*session);
     TfrmSpomin memoryWindow(addressView);
     TfrmPort1 port1Window(board.Port1);
     TfrmPort2 port2Window(board.Port2);
-    run.RedrawAddressSpace = [&] { return memoryWindow.Redraw(); };
-    QObject::connect(&run, &TRunControl::programCounterMoved,
-                     [&](uint16_t pc) { addressView.ProgramCounterMoved(pc); });
+    QObject::connect(&run, &TRunControl::displayFrame, [&](const TDisplayFrame& frame) {
+        if (frame.Stepped) addressView.ProgramCounterMoved(session->Cpu().PC);
+    });
+    DrawsFrames(run, memoryWindow);
+    DrawsFrames(run, *panels);
+    QObject::connect(&run, &TRunControl::displayFrame, &editor, [&](const TDisplayFrame& frame) {
+        if (!frame.Processor() || session->NextInstruction().empty()) return;
+        const int line = session->ExecutionLine();
+        if (frame.Stepped || line != editor.ExecutionLine()) editor.ScrollToLine(line);
+        editor.SetExecutionLine(line);
+    });
     memoryWindow.resize(210, 500);
     TfrmSCI sciWindow(board.Sci, session->SciTerminal());
     TfrmTimer timerWindow(board.Timer);
     TfrmTrace traceWindow(session->Memory());
     std::vector<QWidget*> toolWindows;
     auto addToolWindow = [&](auto& window) {
-        FollowDisplayFrames(run, window);
+        DrawsFrames(run, window);
         toolWindows.push_back(&window);
     };
     toolWindows.push_back(&memoryWindow);
@@ -234,12 +241,11 @@ int main(int argc, char** argv) {
     if (instructions) addressView.ToggleDisassembly();
     TfrmOznake symbolWindow(symbols);
     TfrmSpremenljivke watchWindow(watches);
-    QObject::connect(&run, &TRunControl::loadFinished, [&](bool ok) {
-        symbols.AssemblyFinished(ok, session->Compiler().Labels());
-        watchWindow.DisplayRefreshed();
-    });
-    QObject::connect(&run, &TRunControl::displayRefreshed, &watchWindow,
-                     &TfrmSpremenljivke::DisplayRefreshed);
+    QObject::connect(&run, &TRunControl::loadFinished,
+                     [&](bool ok) { symbols.AssemblyFinished(ok, session->Compiler().Labels()); });
+    DrawsFrames(run, symbolWindow);
+    DrawsFrames(run, watchWindow);
+    DrawsFrames(run, logWindow);
     if (showSymbols) {
         toolWindows.push_back(&symbolWindow);
         toolWindows.push_back(&watchWindow);
@@ -255,10 +261,6 @@ int main(int argc, char** argv) {
         session->Memory().TraceEnabled = true;
     }
     run.SourceLines = [&] { return SplitLines(Utf8ToCp1250(sample)); };
-    QObject::connect(&run, &TRunControl::showExecutionLine, &editor, [&](int line) {
-        editor.ScrollToLine(line);
-        editor.SetExecutionLine(line);
-    });
 
     run.Load();
     if (run.State() != RunState::Halted) {
@@ -323,10 +325,10 @@ int main(int argc, char** argv) {
     }
     const double stepPainted = (CpuSeconds() - cpu) / kPainted;
 
-    // 4. What the tool windows add to one display frame of a fast run: 40 steps' worth of
-    // changes (the timer ticks 8 times, the trace records what 40 steps of the sample write),
-    // then the frame and its repaints. The session is put in the fast-run state without the
-    // step timer, so that only the frames run.
+    // 4. One display frame of a fast run with all the windows: 40 steps' worth of changes (the
+    // timer ticks 8 times, the trace records what 40 steps of the sample write), then the frame
+    // and its repaints. The session is put in the fast-run state without the step timer, so
+    // that only the frames run.
     double toolFrame = 0;
     if (showTools) {
         run.StopClocks();
@@ -341,7 +343,7 @@ int main(int argc, char** argv) {
             for (int write = 0; write < 9; ++write)
                 session->Memory().Write(0x1000, MemoryCell{static_cast<uint8_t>(write), 0}, true);
             if (frame % 4 == 0) board.Sci.SciTick();
-            emit run.displayRefreshed();
+            run.RefreshDisplay();
             QCoreApplication::processEvents();
         }
         toolFrame = (CpuSeconds() - cpu) / kFrames;
@@ -365,7 +367,7 @@ int main(int argc, char** argv) {
                 fastSteps ? 1e6 * runCpu / static_cast<double>(fastSteps) : 0.0);
     std::printf("StepOnce + refresh:       %.2f us CPU\n", stepOnly * 1e6);
     std::printf("StepOnce + refresh+paint: %.2f us CPU\n", stepPainted * 1e6);
-    if (showTools) std::printf("tool windows per frame:   %.1f us CPU\n", toolFrame * 1e6);
+    if (showTools) std::printf("display frame, all:       %.1f us CPU\n", toolFrame * 1e6);
     std::printf("log lines:                %zu\n", session->Log.Size());
     std::printf("trace rows:               %zu\n", session->Memory().Trace.Rows().size());
 
@@ -425,5 +427,25 @@ int main(int argc, char** argv) {
                     cliRate[logging] > 0 ? turboRate[logging] / cliRate[logging] : 0.0);
     std::printf("turbo log kept:           %zu lines, %llu dropped\n", session->Log.Size(),
                 static_cast<unsigned long long>(session->Log.Dropped()));
+
+    // 5. The idle workbench with the device clocks running: halted with the program loaded (the
+    // timer window counts), then with no program loaded (nothing on screen changes). CPU load
+    // and the display frames drawn per second.
+    run.StartClocks();
+    int frames = 0;
+    QObject::connect(&run, &TRunControl::displayFrame, [&] { ++frames; });
+    auto idle = [&] {
+        frames = 0;
+        wall.start();
+        const double cpuStart = CpuSeconds();
+        RunFor(wallMs);
+        const double seconds = static_cast<double>(wall.nsecsElapsed()) * 1e-9;
+        return std::pair{100.0 * (CpuSeconds() - cpuStart) / seconds, frames / seconds};
+    };
+    const auto [loadedCpu, loadedFrames] = idle();
+    run.Stop();
+    const auto [idleCpu, idleFrames] = idle();
+    std::printf("idle, program loaded:     CPU %.2f%%, %.1f frames/s\n", loadedCpu, loadedFrames);
+    std::printf("idle, nothing loaded:     CPU %.2f%%, %.1f frames/s\n", idleCpu, idleFrames);
     return 0;
 }

@@ -96,7 +96,7 @@ QColor TAsmLexer::defaultPaper(int style) const {
     default:
         break;
     }
-    return scheme == Screen ? QColor(0x00, 0x00, 0x80) : QColor(Qt::white); // navy on screen
+    return scheme == Screen ? kNavy : QColor(Qt::white);
 }
 
 QFont TAsmLexer::defaultFont(int style) const {
@@ -145,7 +145,7 @@ QStringList TAsmLexer::Keywords() const {
 }
 
 void TAsmLexer::SetFontFamily(const QString& family) {
-    fontFamily = family.isEmpty() ? QStringLiteral("Courier New") : family;
+    fontFamily = family.isEmpty() ? kFixedFontFamily : family;
     for (int style = 0; style < StyleCount; ++style)
         setFont(defaultFont(style), style);
 }

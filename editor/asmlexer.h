@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "windows/displaystyle.h"
+
 // Whole-line colouring that overrides the syntax colours of a line (current execution line,
 // breakpoint line, assembler error line).
 enum class LineColour { None, Execution, Breakpoint, Error };
@@ -71,5 +73,5 @@ private:
 
     Scheme scheme;
     QSet<QByteArray> keywords;
-    QString fontFamily = QStringLiteral("Courier New");
+    QString fontFamily = kFixedFontFamily;
 };

@@ -539,7 +539,7 @@ void TfrmKoda::JumpToMemory() {
         }
         address = static_cast<uint16_t>(value);
     }
-    if (JumpToAddress) JumpToAddress(*address);
+    emit addressJumpRequested(*address);
 }
 
 void TfrmKoda::ShowCommandHelp(const QString& word) {

@@ -54,8 +54,6 @@ public:
     // --- hooks set by the main window
     // Label lookup with offsets ("STEVEC+1"); the name is upper-cased already.
     std::function<std::optional<uint16_t>(const QString&)> FindLabel;
-    // Moves the address-space view to an address (sets memoryTop and refreshes).
-    std::function<void(uint16_t)> JumpToAddress;
     // Opens a help document with the desktop's default program (tests replace it).
     std::function<void(const QString& path)> OpenExternal;
     // Program directory, for help/help.dat and help/commands/.
@@ -137,6 +135,8 @@ public:
 
 signals:
     void breakpointsChanged();
+    // The jump to a label or an address: the address-space list is to start there.
+    void addressJumpRequested(uint16_t address);
     // The editor's modified flag changed or the text was edited (undo/redo availability).
     void textEdited();
     void closedByUser();

@@ -41,7 +41,7 @@ void TPrintObject::Bind(const QString& newText, TAsmLexer::Scheme newScheme, con
                         const QStringList& newKeywords, bool listingLayout) {
     text = newText;
     scheme = newScheme;
-    fontFamily = family.isEmpty() ? QStringLiteral("Courier New") : family;
+    fontFamily = family.isEmpty() ? kFixedFontFamily : family;
     keywords = newKeywords;
     listing = listingLayout;
     bound = true;

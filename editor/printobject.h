@@ -94,7 +94,7 @@ private:
     bool listing = false;
     QStringList keywords;
     TAsmLexer::Scheme scheme = TAsmLexer::Print;
-    QString fontFamily = QStringLiteral("Courier New");
+    QString fontFamily = kFixedFontFamily;
     int pageCount = 0;   // of the print in progress, for $PAGECOUNT$
     QDateTime printedAt; // of the print in progress, for $DATE$ and $TIME$
 };

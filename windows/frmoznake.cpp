@@ -9,19 +9,11 @@
 
 #include "base/encoding.h"
 #include "engine/hex.h"
+#include "windows/displaystyle.h"
 
 namespace {
 
 QString Utf8(const std::string& cp1250) { return QString::fromStdString(Cp1250ToUtf8(cp1250)); }
-
-// The tables of the symbol and watch windows: fixed-pitch text, whole rows selected, no editing.
-QFont TableFont(const QFont& base) {
-    QFont font = base;
-    font.setFamily(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    return font;
-}
 
 } // namespace
 
@@ -112,7 +104,7 @@ TfrmOznake::TfrmOznake(TSymbolTable& symbols, QWidget* parent)
     sgOznake = new QTableView(Body());
     sgOznake->setObjectName(QStringLiteral("sgOznake"));
     sgOznake->setModel(model_);
-    sgOznake->setFont(TableFont(sgOznake->font()));
+    sgOznake->setFont(FixedFont(sgOznake->font()));
     sgOznake->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgOznake->setSelectionMode(QAbstractItemView::SingleSelection);
     sgOznake->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -159,14 +151,14 @@ TfrmOznake::TfrmOznake(TSymbolTable& symbols, QWidget* parent)
         model_->SetFilter(text);
         UpdateStatus();
     });
-    symbols_.onChanged = [this] { TableReplaced(); };
+    shownGeneration_ = symbols_.Generation();
     UpdateStatus();
     resize(300, 360);
 }
 
-TfrmOznake::~TfrmOznake() { symbols_.onChanged = nullptr; }
-
-void TfrmOznake::TableReplaced() {
+void TfrmOznake::DrawFrame(const TDisplayFrame&) {
+    if (symbols_.Generation() == shownGeneration_) return;
+    shownGeneration_ = symbols_.Generation();
     model_->Reload();
     UpdateStatus();
 }

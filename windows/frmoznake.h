@@ -6,6 +6,7 @@
 
 #include "session/symbols.h"
 #include "session/watches.h"
+#include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
 class QLabel;
@@ -45,16 +46,15 @@ private:
 // The symbol window "Oznake": every label of the last successful assembly with its value and
 // source line, sortable by a click on a column header, with a filter field over the table (a
 // part of the name, or "$" and the start of the value). Empty until the first successful
-// assembly; the table follows the symbol table's onChanged.
+// assembly; a display frame that finds the table replaced lists it anew.
 //
 // Double-click (or Enter) on a label asks for it to be shown: symbolActivated. The context menu
 // offers the same and adds the label to the watched variables as a byte or a word.
 class TfrmOznake : public TToolFrame {
     Q_OBJECT
 public:
-    // Takes over the table's onChanged callback; the table must outlive the window.
+    // The table must outlive the window.
     explicit TfrmOznake(TSymbolTable& symbols, QWidget* parent = nullptr);
-    ~TfrmOznake() override;
 
     TSymbolModel* Model() const { return model_; }
     QTableView* Table() const { return sgOznake; }
@@ -67,6 +67,9 @@ public:
     // The context menu's watch items for a row.
     void WatchRow(int row, WatchSize size);
 
+    // A display frame: a table replaced since the last one is listed anew.
+    void DrawFrame(const TDisplayFrame& frame = {});
+
 signals:
     // Show the label: its source line in the code window, its value in the address space.
     void symbolActivated(uint16_t value, int line);
@@ -74,11 +77,11 @@ signals:
     void watchRequested(const QString& name, WatchSize size);
 
 private:
-    void TableReplaced();
     void UpdateStatus();
     int CurrentRow() const;
 
     TSymbolTable& symbols_;
+    uint64_t shownGeneration_ = 0; // the table's Generation() the list shows
     TSymbolModel* model_;
     QLineEdit* txtFilter;
     QTableView* sgOznake;

@@ -25,8 +25,7 @@ QFont SmallFont(const QFont& base) {
 
 // ============================================================================ TPinButton
 
-TPinButton::TPinButton(const TPort& port, int pin, QWidget* parent)
-    : QAbstractButton(parent), port_(port), pin_(pin) {
+TPinButton::TPinButton(int pin, QWidget* parent) : QAbstractButton(parent), pin_(pin) {
     setObjectName(QStringLiteral("b%1").arg(pin));
     setProperty("Tag", pin);
     setFocusPolicy(Qt::NoFocus);
@@ -34,7 +33,11 @@ TPinButton::TPinButton(const TPort& port, int pin, QWidget* parent)
     setAttribute(Qt::WA_Hover);
 }
 
-PinImageKind TPinButton::Image() const { return port_.PinImage(pin_); }
+void TPinButton::SetImage(PinImageKind image) {
+    if (image == image_) return;
+    image_ = image;
+    update();
+}
 
 void TPinButton::DrawPicture(QPainter& painter, QPointF topLeft, PinImageKind image) {
     const QRectF square(topLeft, QSizeF(16, 16));
@@ -143,7 +146,7 @@ TfrmPort::TfrmPort(TPort& port, const QString& caption, Collapse collapse, QWidg
     pins_.resize(static_cast<size_t>(port_.PinCount));
     for (int column = 0; column < port_.PinCount; ++column) {
         const int pin = port_.PinCount - 1 - column;
-        auto* button = new TPinButton(port_, pin, Body());
+        auto* button = new TPinButton(pin, Body());
         pins_[static_cast<size_t>(pin)] = button;
         row->addWidget(button);
         connect(button, &QAbstractButton::clicked, this, [this, pin] { PinClicked(pin); });
@@ -153,12 +156,10 @@ TfrmPort::TfrmPort(TPort& port, const QString& caption, Collapse collapse, QWidg
     layout->addStretch(1);
 
     connect(gDR, &TBitGrid::cellClicked, this, [this](int column, int) { DrCellClicked(column); });
-    port_.onChanged = [this] { PortChanged(); };
-    Redraw();
+    // The grids and the pictures start as the port is now (every pin an input at 0 at start-up).
+    Draw();
     resize(std::max(gDDR->sizeHint().width() + 8, 130), sizeHint().height());
 }
-
-TfrmPort::~TfrmPort() { port_.onChanged = nullptr; }
 
 TPinButton* TfrmPort::PinButton(int pin) const {
     return pin >= 0 && pin < port_.PinCount ? pins_[static_cast<size_t>(pin)] : nullptr;
@@ -168,7 +169,7 @@ int TfrmPort::ColumnOfPin(int pin) const { return port_.PinCount - 1 - pin; }
 
 void TfrmPort::PinClicked(int pin) {
     // An output pin's level is the program's: TogglePin leaves it alone.
-    if (port_.TogglePin(pin)) Redraw();
+    if (port_.TogglePin(pin)) emit refreshRequested();
 }
 
 void TfrmPort::DrCellClicked(int column) {
@@ -176,21 +177,17 @@ void TfrmPort::DrCellClicked(int column) {
     PinClicked(port_.PinCount - 1 - column);
 }
 
-void TfrmPort::PortChanged() {
-    dirty_ = true;
-    if (!FrameLimited || !FrameLimited()) Redraw();
+void TfrmPort::DrawFrame(const TDisplayFrame&) {
+    if (port_.St.Direction != shownDirection_ || port_.St.Level != shownLevel_) Draw();
 }
 
-void TfrmPort::DisplayRefreshed() {
-    if (dirty_) Redraw();
-}
-
-void TfrmPort::Redraw() {
-    dirty_ = false;
-    gDDR->SetValue(port_.St.Direction);
-    gDR->SetValue(port_.St.Level);
+void TfrmPort::Draw() {
+    shownDirection_ = port_.St.Direction;
+    shownLevel_ = port_.St.Level;
+    gDDR->SetValue(shownDirection_);
+    gDR->SetValue(shownLevel_);
     for (TPinButton* b : pins_)
-        b->update();
+        b->SetImage(port_.PinImage(b->Pin()));
 }
 
 TfrmPort1::TfrmPort1(TPort& port, QWidget* parent)

@@ -2,26 +2,26 @@
 #include <QAbstractButton>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "engine/devices/ports.h"
 #include "windows/bitgrid.h"
+#include "windows/displayframe.h"
 #include "windows/toolframe.h"
-
-class TPort;
 
 // A pin's button: the pin's picture on black, drawn by the program at the screen's resolution:
 // output at 0 a grey disc, output at 1 a green disc (a lamp), input at 0 a grey square, input at
-// 1 a white square (a switch).
+// 1 a white square (a switch). It shows the picture its window last gave it.
 class TPinButton : public QAbstractButton {
     Q_OBJECT
 public:
-    TPinButton(const TPort& port, int pin, QWidget* parent = nullptr);
+    TPinButton(int pin, QWidget* parent = nullptr);
 
     int Pin() const { return pin_; }
-    // The picture shown now: the port's PinImage of this pin (0 to 3).
-    PinImageKind Image() const;
+    // The picture shown now.
+    PinImageKind Image() const { return image_; }
+    // Shows another picture; the same one costs no repaint.
+    void SetImage(PinImageKind image);
     QSize sizeHint() const override { return {TBitGrid::kCellWidth, TBitGrid::kCellWidth}; }
 
     // Draws picture `image` (0 to 3) into the 16 x 16 square at `topLeft`.
@@ -31,8 +31,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const TPort& port_;
     int pin_;
+    PinImageKind image_ = PinImageKind::InputLow;
 };
 
 // A port window: the label "DDR" over the direction grid, "DR" over the data grid, and a row of
@@ -40,15 +40,14 @@ private:
 // view of its TPort: a click on an input pin's button, or on its DR cell, toggles the pin; a
 // click on an output pin or on the DDR grid does nothing.
 //
-// The port tells the window of every change. While FrameLimited() says so (a fast run) the
-// window only notes the change and draws at the next DisplayRefreshed(), so a program that
-// writes the port every instruction costs one repaint per display frame, not one per step.
+// The window draws at the display frames: it compares the port's direction and levels with what
+// it shows, so a program that writes the port every instruction costs one repaint per frame and
+// a frame that finds the port unchanged costs none.
 class TfrmPort : public TToolFrame {
     Q_OBJECT
 public:
-    // Takes over the port's onChanged callback; the port must outlive the window.
+    // The port must outlive the window.
     TfrmPort(TPort& port, const QString& caption, Collapse collapse, QWidget* parent = nullptr);
-    ~TfrmPort() override;
 
     TPort& Port() const { return port_; }
     TBitGrid* DdrGrid() const { return gDDR; }
@@ -57,21 +56,23 @@ public:
     // Grid column of a pin: the highest pin stands leftmost.
     int ColumnOfPin(int pin) const;
 
-    // The clicks, callable directly.
+    // The clicks, callable directly: a toggled pin asks for a display frame.
     void PinClicked(int pin);
     void DrCellClicked(int column);
 
-    // Whether changes wait for the next display frame; unset: never.
-    std::function<bool()> FrameLimited;
-    // The display was brought up to date: draw what changed since.
-    void DisplayRefreshed();
+    // A display frame: draws what changed in the port since the last one.
+    void DrawFrame(const TDisplayFrame& frame = {});
+
+signals:
+    // A pin was toggled: the display is to show its new level.
+    void refreshRequested();
 
 private:
-    void PortChanged();
-    void Redraw();
+    void Draw();
 
     TPort& port_;
-    bool dirty_ = false;
+    uint8_t shownDirection_ = 0;
+    uint8_t shownLevel_ = 0;
     TBitGrid* gDDR;
     TBitGrid* gDR;
     std::vector<TPinButton*> pins_; // indexed by pin

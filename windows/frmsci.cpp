@@ -116,7 +116,7 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
     // The controls edit the terminal model and the line; the model keeps what they show.
     connect(btnRxTx, &QToolButton::toggled, this, [this](bool on) {
         sci_.Loopback = on;
-        Redraw();
+        emit refreshRequested();
     });
     connect(txtIzhod, &QLineEdit::textEdited, this, [this](const QString& text) {
         terminal_.SetOutput(ToMachineText(text));
@@ -128,16 +128,14 @@ TfrmSCI::TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent)
             [this](const QString& text) { terminal_.ExternalRate = ToMachineText(text); });
     connect(btnNacin, &QPushButton::clicked, this, [this] {
         terminal_.ToggleDisplayMode();
-        Redraw();
+        emit refreshRequested();
     });
     connect(btnSend, &QPushButton::clicked, this, &TfrmSCI::Send);
 
-    sci_.onChanged = [this] { ModelChanged(); };
-    terminal_.onChanged = [this] { ModelChanged(); };
     // Everything as the models hold it now, the rate box included ("9600" at start-up).
     shown_ = {sci_.St.RMCR, sci_.St.TRCSR, sci_.St.TxCount, sci_.St.TDR, sci_.St.RxCount, sci_.St.RxByte};
     seenTicks_ = sci_.Ticks;
-    Redraw();
+    Draw();
     resize(sizeHint().width() + 40, sizeHint().height());
 }
 
@@ -270,18 +268,13 @@ QWidget* TfrmSCI::CreateExternalGroup() {
     return external;
 }
 
-TfrmSCI::~TfrmSCI() {
-    sci_.onChanged = nullptr;
-    terminal_.onChanged = nullptr;
-}
-
 void TfrmSCI::Send() {
     if (terminal_.SendInput() == SciSendResult::Invalid)
         Prompt().ShowMessage(QStringLiteral("Orlek"), QStringLiteral("Napacni podatki"));
+    emit refreshRequested();
 }
 
-void TfrmSCI::ModelChanged() {
-    // Called for every register access of a running program: note the values, draw later.
+void TfrmSCI::DrawFrame(const TDisplayFrame&) {
     shown_.Rmcr = sci_.St.RMCR;
     shown_.Trcsr = sci_.St.TRCSR;
     if (sci_.Ticks != seenTicks_) {
@@ -292,27 +285,15 @@ void TfrmSCI::ModelChanged() {
         shown_.RxCount = sci_.St.RxCount;
         shown_.RxByte = sci_.St.RxByte;
     }
-    // Already waiting for a frame (or for the window to be shown): nothing more to do.
-    const bool waiting = dirty_;
-    dirty_ = true;
-    if (!waiting && (!FrameLimited || !FrameLimited())) Redraw();
-}
-
-void TfrmSCI::DisplayRefreshed() {
-    if (dirty_) Redraw();
+    if (isVisible()) Draw();
 }
 
 void TfrmSCI::showEvent(QShowEvent* event) {
     TToolFrame::showEvent(event);
-    if (dirty_) Redraw();
+    Draw();
 }
 
-void TfrmSCI::Redraw() {
-    if (!isVisible()) {
-        dirty_ = true; // drawn when shown
-        return;
-    }
-    dirty_ = false;
+void TfrmSCI::Draw() {
     gRMCR->SetValue(shown_.Rmcr);
     gTRCSR->SetValue(shown_.Trcsr);
     SetText(txtTakt, QLatin1String(TSci::RateText(shown_.Rmcr)));

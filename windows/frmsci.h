@@ -1,8 +1,8 @@
 #pragma once
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 
+#include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
 class QComboBox;
@@ -47,18 +47,15 @@ private:
 // system's rate box "Hitrost".
 //
 // The window is a view of the chip (TSci) and of the terminal model (TSciTerminal), which holds
-// the mode, the rate, the input and the output: the controls only show and edit them. The user
-// may edit "Izhod"; later bytes are added to the edited text. The chip asks for a refresh after
-// every register access, "Send", reset and tick; the window then notes the registers, and at a
-// tick also the line's counts, and draws them. While FrameLimited() says so (a fast run) the
-// drawing waits for the next DisplayRefreshed(); a hidden window draws when it is shown.
+// the mode, the rate, the input and the output: the controls only show and edit them, and ask for
+// a display frame after they did. The user may edit "Izhod"; later bytes are added to the edited
+// text. At every display frame the window takes the registers, and after a tick of the SCI clock
+// also the line's counts, and draws what differs; a hidden window draws when it is shown.
 class TfrmSCI : public TToolFrame {
     Q_OBJECT
 public:
-    // Takes over the chip's onChanged and the terminal's onChanged callbacks; both must outlive
-    // the window.
+    // The chip and the terminal must outlive the window.
     TfrmSCI(TSci& sci, TSciTerminal& terminal, QWidget* parent = nullptr);
-    ~TfrmSCI() override;
 
     TBitGrid* RmcrGrid() const { return gRMCR; }
     TBitGrid* TrcsrGrid() const { return gTRCSR; }
@@ -76,10 +73,12 @@ public:
     // "Send": one byte from the input field; "Napacni podatki" for HEX digits that are none.
     void Send();
 
-    // Whether changes wait for the next display frame; unset: never.
-    std::function<bool()> FrameLimited;
-    // The display was brought up to date: draw what changed since.
-    void DisplayRefreshed();
+    // A display frame: takes what the chip and the terminal hold and draws what changed.
+    void DrawFrame(const TDisplayFrame& frame = {});
+
+signals:
+    // A control changed the chip or the terminal: the display is to show it.
+    void refreshRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -88,10 +87,10 @@ private:
     QWidget* CreateChipGroup();
     QWidget* CreateLine();
     QWidget* CreateExternalGroup();
-    void ModelChanged();
-    void Redraw();
+    void Draw();
 
-    // What the chip last asked to show: the registers at every refresh, the counts at ticks.
+    // What the frames took from the chip: the registers at every frame, the counts at the first
+    // frame after a tick.
     struct TShown {
         uint8_t Rmcr = 0;
         uint8_t Trcsr = 0;
@@ -106,7 +105,6 @@ private:
     TShown shown_;
     uint32_t seenTicks_ = 0;
     uint64_t shownOutput_ = ~uint64_t{0}; // the terminal's output revision in the field
-    bool dirty_ = true;
 
     TBitGrid* gRMCR;
     TBitGrid* gTRCSR;

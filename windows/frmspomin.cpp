@@ -9,18 +9,22 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
+#include <new>
 
 #include "engine/hex.h"
 #include "session/addressview.h"
+#include "windows/displaystyle.h"
 #include "windows/paintedicon.h"
+#include "windows/prompt.h"
 #include "windows/vnos.h"
 
 namespace {
 
 const QColor kText(Qt::yellow);
-const QColor kBackground(0x00, 0x00, 0x80); // navy
-const QColor kSelected(0x00, 0x00, 0xD0);   // a brighter blue behind the selected row
-const QColor kPcRow(0x80, 0x00, 0x00);      // dark red behind the instruction at PC
+const QColor kBackground = kNavy;
+const QColor kSelected(0x00, 0x00, 0xD0); // a brighter blue behind the selected row
+const QColor kPcRow(0x80, 0x00, 0x00);    // dark red behind the instruction at PC
 
 QString Hex(unsigned value, int digits) { return QString::fromLatin1(HexText(value, digits)); }
 
@@ -110,9 +114,7 @@ QToolButton* StripButton(QWidget* parent, const char* name, const QString& hint,
 
 TAddressList::TAddressList(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("lbSpomin"));
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
+    QFont font = FixedFont();
     font.setPixelSize(13);
     setFont(font);
     // Clicked, never tabbed into.
@@ -262,16 +264,35 @@ TfrmSpomin::TfrmSpomin(TAddressView& view, QWidget* parent)
     connect(lbSpomin, &TAddressList::rowDoubleClicked, this, &TfrmSpomin::EditRow);
     connect(lbSpomin, &TAddressList::resized, this, &TfrmSpomin::Snapshot);
 
-    view_.onChanged = [this] { ViewChanged(); };
-    ViewChanged();
+    DrawFrame({.Loaded = false});
 }
 
-TfrmSpomin::~TfrmSpomin() { view_.onChanged = nullptr; }
+void TfrmSpomin::DrawFrame(const TDisplayFrame& frame) {
+    const QString freeze = QLatin1String(view_.FreezeCaption());
+    if (btnZmrzni->text() != freeze) btnZmrzni->setText(freeze);
+    if (btnUkazi->isChecked() != view_.Disassembly()) btnUkazi->setChecked(view_.Disassembly());
+    if (frame.Loaded || live_) DrawOrTell([this] { return Redraw(); });
+}
 
 bool TfrmSpomin::Redraw() {
     live_ = true;
     Snapshot();
     return true;
+}
+
+bool DrawOrTell(const std::function<bool()>& draw) {
+    QString reason;
+    try {
+        if (draw()) return true;
+    } catch (const std::bad_alloc&) {
+        reason = QStringLiteral("zmanjkalo je pomnilnika");
+    } catch (const std::exception& e) {
+        reason = QString::fromUtf8(e.what());
+    }
+    Prompt().ShowMessage(QStringLiteral("Orlek"), reason.isEmpty()
+                                                      ? QStringLiteral("Napaka pri izpisu")
+                                                      : QStringLiteral("Napaka pri izpisu: ") + reason);
+    return false;
 }
 
 void TfrmSpomin::Snapshot() {
@@ -286,11 +307,6 @@ void TfrmSpomin::Snapshot() {
     for (int row = 0; row < rows; ++row)
         cells[static_cast<size_t>(row)] = view_.Cell(view_.RowAddress(row));
     lbSpomin->SetRows(view_.Top(), std::move(cells));
-}
-
-void TfrmSpomin::ViewChanged() {
-    btnZmrzni->setText(QLatin1String(view_.FreezeCaption()));
-    btnUkazi->setChecked(view_.Disassembly());
 }
 
 void TfrmSpomin::Back() {
@@ -311,7 +327,10 @@ void TfrmSpomin::Jump() {
     emit refreshRequested();
 }
 
-void TfrmSpomin::ToggleFreeze() { view_.ToggleFollow(); }
+void TfrmSpomin::ToggleFreeze() {
+    view_.ToggleFollow();
+    emit refreshRequested();
+}
 
 void TfrmSpomin::ClearMemory() {
     view_.ClearMemory();
@@ -322,7 +341,7 @@ void TfrmSpomin::ToggleInstructions() {
     // The window keeps its size (its neighbours stand beside it); an instruction row longer than
     // the list is cut at its right edge until the student widens the window.
     view_.ToggleDisassembly();
-    Snapshot();
+    emit refreshRequested();
 }
 
 void TfrmSpomin::EditRow(int row) {

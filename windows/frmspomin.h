@@ -1,9 +1,11 @@
 #pragma once
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "engine/memory.h"
 #include "session/addressview.h"
+#include "windows/displayframe.h"
 #include "windows/monotext.h"
 #include "windows/toolframe.h"
 
@@ -12,7 +14,7 @@ class QToolButton;
 class TAddressView;
 
 // The list of the address-space window: one 16-pixel row per address, yellow fixed-pitch text on
-// navy, painted from the cells taken at the last redraw (a few dozen at most), so a refresh costs
+// navy, painted from the cells taken at the last redraw (a few dozen at most), so a frame costs
 // no widget per row and a paint reads nothing from the machine. A click selects a row, a
 // double-click reports it. In place of the bytes it can show rows of instructions, the row of PC
 // on a dark red band.
@@ -67,21 +69,24 @@ private:
 // double-click on a row edits its byte (an instruction's first byte) while a program is loaded.
 //
 // The window is a view of a TAddressView, which holds memoryTop and the follow state and knows
-// the rules. The list is drawn by the display refresh (Redraw, which run control calls from the
-// first successful load on); every button that changes the view or the memory asks for that
-// refresh with refreshRequested().
+// the rules. The list is drawn at the display frames from the first one with a program loaded
+// on (before that the memory holds nothing worth listing); every button that changes the view or
+// the memory asks for a frame with refreshRequested().
 class TfrmSpomin : public TToolFrame {
     Q_OBJECT
 public:
     explicit TfrmSpomin(TAddressView& view, QWidget* parent = nullptr);
-    ~TfrmSpomin() override;
 
     static constexpr int kRepeatMs = 100;
 
-    // The address-space half of the display refresh: takes the rows from the view's first
-    // address. From the first call on the list is live and also follows resizing. Returns true
-    // (a failure would be thrown and told by the caller).
+    // A display frame: the buttons show the view's state, and the live list takes its rows
+    // from the view's first address (repainting what differs). A list that cannot be drawn is
+    // told ("Napaka pri izpisu") and keeps what it showed.
+    void DrawFrame(const TDisplayFrame& frame = {});
+    // Takes the rows now and makes the list live, so that it also follows resizing. Returns
+    // true (a failure would be thrown).
     bool Redraw();
+    bool Live() const { return live_; }
 
     TAddressList* List() const { return lbSpomin; }
     QToolButton* BackButton() const { return btnGor; }
@@ -103,7 +108,7 @@ public:
     void EditRow(int row);
 
 signals:
-    // The view or the memory changed: the display is to be refreshed from memoryTop.
+    // The view or the memory changed: the display is to be drawn anew from memoryTop.
     void refreshRequested();
 
 protected:
@@ -111,7 +116,6 @@ protected:
 
 private:
     void Snapshot();
-    void ViewChanged();
 
     TAddressView& view_;
     bool live_ = false;
@@ -125,3 +129,8 @@ private:
     QToolButton* btnUkazi;
     QTimer* tmrPonovi;
 };
+
+// Runs a drawing of the address list. A drawing that fails (it returns false, or throws: out of
+// memory, an error of the list's own code) is told as "Napaka pri izpisu", with its reason when it
+// has one, and goes no further: nothing is thrown across a signal. Returns whether it succeeded.
+bool DrawOrTell(const std::function<bool()>& draw);

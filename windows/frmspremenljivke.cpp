@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "engine/hex.h"
+#include "windows/displaystyle.h"
 #include "windows/prompt.h"
 
 namespace {
@@ -123,10 +124,7 @@ TfrmSpremenljivke::TfrmSpremenljivke(TWatchList& watches, QWidget* parent)
     sgSpremenljivke = new QTableView(Body());
     sgSpremenljivke->setObjectName(QStringLiteral("sgSpremenljivke"));
     sgSpremenljivke->setModel(model_);
-    QFont fixed = sgSpremenljivke->font();
-    fixed.setFamily(QStringLiteral("Courier New"));
-    fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setFixedPitch(true);
+    const QFont fixed = FixedFont(sgSpremenljivke->font());
     sgSpremenljivke->setFont(fixed);
     sgSpremenljivke->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgSpremenljivke->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -195,11 +193,8 @@ TfrmSpremenljivke::TfrmSpremenljivke(TWatchList& watches, QWidget* parent)
             [this] { btnOdstrani->setEnabled(SelectedRow() >= 0); });
     connect(model_, &QAbstractItemModel::modelReset, this,
             [this] { btnOdstrani->setEnabled(SelectedRow() >= 0); });
-    watches_.onChanged = [this] { ListChanged(); };
     resize(std::max(600, total + 8), 220);
 }
-
-TfrmSpremenljivke::~TfrmSpremenljivke() { watches_.onChanged = nullptr; }
 
 void TfrmSpremenljivke::AddFromField() {
     const WatchSize size = cmbVelikost->currentIndex() == 1 ? WatchSize::Word : WatchSize::Byte;
@@ -209,6 +204,7 @@ void TfrmSpremenljivke::AddFromField() {
 bool TfrmSpremenljivke::AddWatch(const QString& target, WatchSize size) {
     const std::string error = watches_.Add(target.toStdString(), size);
     if (error.empty()) {
+        ListChanged();
         sgSpremenljivke->selectRow(static_cast<int>(watches_.Count()) - 1);
         return true;
     }
@@ -225,6 +221,7 @@ void TfrmSpremenljivke::RemoveSelected() {
     const int row = SelectedRow();
     if (row < 0) return;
     watches_.Remove(static_cast<size_t>(row));
+    ListChanged();
     // The next row (or the new last one) is selected, so Delete can go on removing.
     if (watches_.Count() > 0)
         sgSpremenljivke->selectRow(std::min(row, static_cast<int>(watches_.Count()) - 1));
@@ -234,6 +231,7 @@ void TfrmSpremenljivke::SetSelectedSize(WatchSize size) {
     const int row = SelectedRow();
     if (row < 0) return;
     watches_.SetSize(static_cast<size_t>(row), size);
+    ListChanged();
     sgSpremenljivke->selectRow(row);
 }
 
@@ -242,7 +240,7 @@ void TfrmSpremenljivke::ListChanged() {
     emit watchesChanged();
 }
 
-void TfrmSpremenljivke::DisplayRefreshed() {
+void TfrmSpremenljivke::DrawFrame(const TDisplayFrame&) {
     if (isVisible()) model_->Refresh();
 }
 

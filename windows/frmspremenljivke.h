@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "session/watches.h"
+#include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
 class QComboBox;
@@ -56,14 +57,14 @@ private:
 // under it (Delete does the same); the context menu switches a row between byte and word or
 // removes it. A refused entry is explained in a message and stays in the field.
 //
-// The values are read again at every display refresh (DisplayRefreshed: during a fast run once
-// per display frame) while the window is shown, and when it is shown again.
+// The values are read again at every display frame while the window is shown, and when it is
+// shown again; a list the owner replaced (another document) is taken at the next frame too. The
+// window's own edits of the list are told with watchesChanged().
 class TfrmSpremenljivke : public TToolFrame {
     Q_OBJECT
 public:
-    // Takes over the list's onChanged callback; the list must outlive the window.
+    // The list must outlive the window.
     explicit TfrmSpremenljivke(TWatchList& watches, QWidget* parent = nullptr);
-    ~TfrmSpremenljivke() override;
 
     TWatchModel* Model() const { return model_; }
     QTableView* Table() const { return sgSpremenljivke; }
@@ -80,11 +81,11 @@ public:
     void RemoveSelected();
     void SetSelectedSize(WatchSize size);
 
-    // The display was brought up to date: read the values again when shown.
-    void DisplayRefreshed();
+    // A display frame: reads the values again when shown.
+    void DrawFrame(const TDisplayFrame& frame = {});
 
 signals:
-    // The list of watches changed (to be kept with the document).
+    // The user changed the list of watches (to be kept with the document).
     void watchesChanged();
 
 protected:

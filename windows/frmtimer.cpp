@@ -9,6 +9,7 @@
 
 #include "engine/devices/timer.h"
 #include "windows/bitgrid.h"
+#include "windows/displaystyle.h"
 #include "windows/valuefield.h"
 
 namespace {
@@ -18,8 +19,7 @@ QString Hex4(uint16_t value) { return QStringLiteral("%1").arg(value, 4, 16, QLa
 TValueField* ValueField(const char* name, QWidget* parent) {
     auto* field = new TValueField(QStringLiteral("0000"), parent);
     field->setObjectName(QLatin1String(name));
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::TypeWriter);
+    const QFont mono = FixedFont();
     field->setFont(mono);
     field->setFixedWidth(QFontMetrics(mono).horizontalAdvance(QStringLiteral("00000")) + 12);
     return field;
@@ -82,36 +82,25 @@ TfrmTimer::TfrmTimer(TTimer& timer, QWidget* parent)
     layout->addWidget(group);
     layout->addStretch(1);
 
-    // The buttons move the counter only; a loaded program's next tick shows it.
+    // The buttons move the counter only; the next frame of a loaded program shows it (the device
+    // clock's tick asks for one).
     connect(btn100, &QPushButton::clicked, this, [this] { timer_.AdvanceCounter(0x100); });
     connect(btn1000, &QPushButton::clicked, this, [this] { timer_.AdvanceCounter(0x1000); });
-    timer_.onChanged = [this] { TimerChanged(); };
     resize(sizeHint().width(), sizeHint().height());
 }
 
-TfrmTimer::~TfrmTimer() { timer_.onChanged = nullptr; }
-
-void TfrmTimer::TimerChanged() {
-    // Called for every register access of a running program: note the values, draw later.
+void TfrmTimer::DrawFrame(const TDisplayFrame& frame) {
+    if (!frame.Processor()) return;
     shown_ = {timer_.St.TCSR, timer_.St.Counter, timer_.St.OutputCompare, timer_.St.InputCapture};
-    // Already waiting for a frame (or for the window to be shown): nothing more to do.
-    const bool waiting = dirty_;
-    dirty_ = true;
-    if (!waiting && (!FrameLimited || !FrameLimited())) Redraw();
-}
-
-void TfrmTimer::DisplayRefreshed() {
-    if (dirty_) Redraw();
+    if (isVisible()) Draw();
 }
 
 void TfrmTimer::showEvent(QShowEvent* event) {
     TToolFrame::showEvent(event);
-    if (dirty_) Redraw();
+    Draw();
 }
 
-void TfrmTimer::Redraw() {
-    if (!isVisible()) return; // drawn when shown
-    dirty_ = false;
+void TfrmTimer::Draw() {
     gTCSR->SetValue(shown_.Tcsr);
     for (auto [field, value] :
          {std::pair{txtStevec, shown_.Counter}, std::pair{txtPrimerjalni, shown_.Compare},

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 
+#include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
 class QPushButton;
@@ -12,20 +12,18 @@ class TValueField;
 // "Timer": the registers of the programmable timer and two buttons that move the free-running
 // counter forward. Group "Registri": the TCSR bit grid, then the counter, output compare and
 // input capture as four hexadecimal digits in read-only fixed-pitch fields ("0000" until the
-// first refresh), then "+$100" and "+$1000".
+// first frame that shows the processor), then "+$100" and "+$1000".
 //
-// The window is a view of its TTimer. The timer tells it when its display is to be refreshed
-// (after every register access, and on every tick while a program is loaded); the window then
-// notes the four registers and draws them. So with no program loaded the counter keeps counting
-// in the model but the fields stand still, and the two buttons move the counter without
-// showing it: the next tick of a loaded program does. While FrameLimited() says so (a fast run)
-// the drawing waits for the next DisplayRefreshed(); a hidden window draws when it is shown.
+// The window is a view of its TTimer, drawn at the display frames that show the processor (while
+// a program is loaded, and the frame after the steps that ended it): it takes the four registers
+// then and draws what differs. So with no program loaded the counter keeps counting in the model
+// but the fields stand still, and the two buttons move the counter without showing it: the next
+// frame of a loaded program does. A hidden window draws what it took when it is shown.
 class TfrmTimer : public TToolFrame {
     Q_OBJECT
 public:
-    // Takes over the timer's onChanged callback; the timer must outlive the window.
+    // The timer must outlive the window.
     explicit TfrmTimer(TTimer& timer, QWidget* parent = nullptr);
-    ~TfrmTimer() override;
 
     TBitGrid* TcsrGrid() const { return gTCSR; }
     TValueField* CounterField() const { return txtStevec; }
@@ -34,19 +32,16 @@ public:
     QPushButton* Advance100Button() const { return btn100; }
     QPushButton* Advance1000Button() const { return btn1000; }
 
-    // Whether changes wait for the next display frame; unset: never.
-    std::function<bool()> FrameLimited;
-    // The display was brought up to date: draw what changed since.
-    void DisplayRefreshed();
+    // A display frame: takes the registers when the frame shows the processor, and draws them.
+    void DrawFrame(const TDisplayFrame& frame = {});
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void TimerChanged();
-    void Redraw();
+    void Draw();
 
-    // The registers as the timer last asked to show them.
+    // The registers as the last frame that showed the processor found them.
     struct TShown {
         uint8_t Tcsr = 0;
         uint16_t Counter = 0;
@@ -56,7 +51,6 @@ private:
 
     TTimer& timer_;
     TShown shown_;
-    bool dirty_ = false;
     TBitGrid* gTCSR;
     TValueField* txtStevec;
     TValueField* txtPrimerjalni;

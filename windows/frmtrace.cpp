@@ -18,19 +18,13 @@
 
 #include "engine/memory.h"
 #include "engine/trace.h"
+#include "windows/displaystyle.h"
 #include "windows/prompt.h"
 
 namespace {
 
 constexpr int kColumnWidth = 70;
 const char* const kColumnNames[3] = {"Naslov", "Podatki", "R/W"};
-
-QFont ListFont() {
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPointSize(9);
-    return mono;
-}
 
 // Draws a cell's text straight onto the row, without the style's item pipeline (focus frame,
 // elision, icons): a fast run repaints the rows in view at every display frame.
@@ -61,7 +55,8 @@ int RowCount(const TTrace& trace) { return static_cast<int>(std::min<size_t>(tra
 // ============================================================================ TTraceModel
 
 TTraceModel::TTraceModel(TTrace& trace, QObject* parent)
-    : QAbstractTableModel(parent), trace_(trace), shownRows_(RowCount(trace)) {}
+    : QAbstractTableModel(parent), trace_(trace), shownRows_(RowCount(trace)),
+      shownRecorded_(trace.RowsRecorded()) {}
 
 int TTraceModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
@@ -89,15 +84,25 @@ QVariant TTraceModel::headerData(int section, Qt::Orientation orientation, int r
     return QLatin1String(kColumnNames[section]);
 }
 
+bool TTraceModel::Stale() const {
+    return RowCount(trace_) != shownRows_ || trace_.RowsRecorded() != shownRecorded_;
+}
+
 void TTraceModel::Flush() {
     const int total = RowCount(trace_);
-    if (total < shownRows_) {
-        // Emptied behind the model's back.
+    const uint64_t recorded = trace_.RowsRecorded();
+    // Only appended rows keep the shown ones where they stand.
+    const bool appended = total >= shownRows_ && recorded >= shownRecorded_ &&
+                          recorded - shownRecorded_ == static_cast<uint64_t>(total - shownRows_);
+    if (!appended) {
+        // Emptied or taken back (a step back) behind the model's back.
         beginResetModel();
         shownRows_ = total;
+        shownRecorded_ = recorded;
         endResetModel();
         return;
     }
+    shownRecorded_ = recorded;
     if (total == shownRows_) return;
     beginInsertRows(QModelIndex(), shownRows_, total - 1);
     shownRows_ = total;
@@ -108,6 +113,7 @@ void TTraceModel::ClearRows() {
     beginResetModel();
     trace_.ClearRows();
     shownRows_ = 0;
+    shownRecorded_ = trace_.RowsRecorded();
     endResetModel();
 }
 
@@ -138,7 +144,7 @@ TConditionPage::TConditionPage(TCoditions& conditions, const QString& noun, QWid
     lvSeznam->setColumnWidth(1, kColumnWidth);
     lvSeznam->setRootIsDecorated(false);
     lvSeznam->setUniformRowHeights(true);
-    lvSeznam->setFont(ListFont());
+    lvSeznam->setFont(FixedFont(9));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnBrisiVse);
@@ -223,7 +229,7 @@ TfrmTrace::TfrmTrace(TMemory& memory, QWidget* parent)
     cbTrace->setObjectName(QStringLiteral("cbTrace"));
     lvTrace = new QTableView(tracePage);
     lvTrace->setObjectName(QStringLiteral("lvTrace"));
-    lvTrace->setFont(ListFont());
+    lvTrace->setFont(FixedFont(9));
     lvTrace->setModel(model_);
     lvTrace->setItemDelegate(new TPlainTextDelegate(lvTrace));
     lvTrace->setShowGrid(false);
@@ -267,40 +273,24 @@ TfrmTrace::TfrmTrace(TMemory& memory, QWidget* parent)
     connect(cbTrace, &QCheckBox::toggled, this, [this](bool on) { memory_.TraceEnabled = on; });
     connect(btnBrisiTrace, &QPushButton::clicked, this, [this] {
         model_->ClearRows();
-        Redraw();
+        Draw();
     });
-    connect(pcStrani, &QTabWidget::currentChanged, this, [this] {
-        if (dirty_) Redraw();
-    });
-
-    trace.onRowsAdded = [this](size_t) { TraceChanged(); };
-    trace.onRowsRemoved = [this] { TraceChanged(); }; // a step back took rows back
+    connect(pcStrani, &QTabWidget::currentChanged, this, &TfrmTrace::Draw);
     resize(300, 320);
 }
 
-TfrmTrace::~TfrmTrace() {
-    memory_.Trace.onRowsAdded = nullptr;
-    memory_.Trace.onRowsRemoved = nullptr;
-}
-
-void TfrmTrace::TraceChanged() {
-    // Called for every recorded access: one flag, the rows are announced in a batch.
-    if (dirty_) return;
-    dirty_ = true;
-    if (!FrameLimited || !FrameLimited()) Redraw();
-}
-
-void TfrmTrace::DisplayRefreshed() {
+void TfrmTrace::DrawFrame(const TDisplayFrame& frame) {
+    if (!isVisible()) return; // drawn when shown
     // Accesses a full trace turned away add no rows; the count still has to be shown.
-    if (memory_.Trace.DroppedRows() != shownDropped_) dirty_ = true;
-    if (!dirty_) return;
-    // Rows recorded below the part of the list in view change only its scroll bar, and every
-    // announcement costs the table a pass over all its rows: during a fast run they wait a
-    // little longer than a frame.
-    if (FrameLimited && FrameLimited() && !NewRowsInView() && lastShown_.isValid() &&
-        lastShown_.elapsed() < kOutOfViewMs)
+    if (!model_->Stale() && memory_.Trace.DroppedRows() == shownDropped_ &&
+        cbTrace->isChecked() == memory_.TraceEnabled)
         return;
-    Redraw();
+    // Rows recorded below the part of the list in view change only its scroll bar, and every
+    // announcement costs the table a pass over all its rows: during a run they wait a little
+    // longer than a frame. The frame that ends the run shows them.
+    if (frame.Running && !NewRowsInView() && lastShown_.isValid() && lastShown_.elapsed() < kOutOfViewMs)
+        return;
+    Draw();
 }
 
 bool TfrmTrace::NewRowsInView() const {
@@ -312,16 +302,13 @@ bool TfrmTrace::NewRowsInView() const {
 
 void TfrmTrace::showEvent(QShowEvent* event) {
     TToolFrame::showEvent(event);
-    if (dirty_) Redraw();
+    Draw();
 }
 
-void TfrmTrace::Redraw() {
+void TfrmTrace::Draw() {
     if (!isVisible()) return; // shown when the window is
-    dirty_ = false;
     model_->Flush();
-    // The wait for out-of-view rows counts from the end of this announcement, which takes a
-    // while for a long list.
-    lastShown_.start();
+    lastShown_.start(); // after the announcement, which a long trace makes take a while
     const TTrace& trace = memory_.Trace;
     shownDropped_ = trace.DroppedRows();
     lblPolna->setVisible(trace.DroppedRows() > 0);

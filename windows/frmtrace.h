@@ -3,8 +3,8 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 
+#include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
 class QCheckBox;
@@ -32,7 +32,10 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // Announces the rows recorded since the last call.
+    // Whether the trace holds other rows than the views were last told of.
+    bool Stale() const;
+    // Announces the rows recorded since the last call (or, when rows were emptied or taken back
+    // meanwhile, the rows anew).
     void Flush();
     // "Brisi Trace": empties the recorded rows; the conditions and the trigger stay.
     void ClearRows();
@@ -40,6 +43,7 @@ public:
 private:
     TTrace& trace_;
     int shownRows_ = 0;
+    uint64_t shownRecorded_ = 0; // the trace's RowsRecorded() at the last announcement
 };
 
 // One condition page of the trace window ("Trigger" or "Qualifier"): the buttons "Brisi Vse",
@@ -83,17 +87,15 @@ private:
 // "Qualifier"). The recording switch, the conditions and the rows are the address space's
 // (TMemory.TraceEnabled, TTrace): the window only shows and edits them.
 //
-// The trace tells the window of every row it records; the window announces them to the table
-// at once, or while FrameLimited() says so (a fast run) at the next DisplayRefreshed(), and
-// rows that would land below the part of the list in view a few times a second. The table
-// keeps its place as rows are added (the moment the trigger struck stays in view); the scroll
-// bar shows the trace growing.
+// At every display frame the window announces the rows recorded since the last one to the
+// table, except that during a run rows landing below the part of the list in view wait a few
+// frames (they only move the scroll bar). The table keeps its place as rows are added (the
+// moment the trigger struck stays in view); the scroll bar shows the trace growing.
 class TfrmTrace : public TToolFrame {
     Q_OBJECT
 public:
-    // Takes over the trace's onRowsAdded callback; the memory must outlive the window.
+    // The memory must outlive the window.
     explicit TfrmTrace(TMemory& memory, QWidget* parent = nullptr);
-    ~TfrmTrace() override;
 
     QTabWidget* Pages() const { return pcStrani; }
     QCheckBox* TraceSwitch() const { return cbTrace; }
@@ -103,17 +105,14 @@ public:
     TConditionPage* TriggerPage() const { return triggers_; }
     TConditionPage* QualifierPage() const { return qualifiers_; }
 
-    // Whether changes wait for the next display frame; unset: never.
-    std::function<bool()> FrameLimited;
-    // The display was brought up to date: show what was recorded since.
-    void DisplayRefreshed();
+    // A display frame: shows what was recorded since the last one.
+    void DrawFrame(const TDisplayFrame& frame = {});
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void TraceChanged();
-    void Redraw();
+    void Draw();
     // Whether rows added now would show: the end of the list is in view.
     bool NewRowsInView() const;
 
@@ -121,7 +120,6 @@ private:
     static constexpr int kOutOfViewMs = 250;
 
     TMemory& memory_;
-    bool dirty_ = true;
     QElapsedTimer lastShown_; // when the rows were last announced
     TTraceModel* model_;
     QTabWidget* pcStrani;

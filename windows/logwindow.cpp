@@ -9,7 +9,6 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -17,29 +16,18 @@
 #include <algorithm>
 #include <climits>
 
+#include "windows/displaystyle.h"
+
 namespace {
 const char* const kColumnNames[TLogModel::kColumns] = {"PC", "VRSTA", "OPK", "IUKAZ",    "A",   "B",
                                                        "D",  "X",     "SP",  "  HINZVC", "CAS", "IRQ"};
 }
 
 TLogModel::TLogModel(TLog& log, QObject* parent) : QAbstractTableModel(parent), log_(log) {
-    flushTimer_ = new QTimer(this);
-    flushTimer_->setSingleShot(true);
-    flushTimer_->setInterval(kFlushInterval);
-    connect(flushTimer_, &QTimer::timeout, this, &TLogModel::Flush);
     shownRows_ = static_cast<int>(std::min<size_t>(log_.Size(), INT_MAX));
-    // Guarded, so that neither the model nor the log has to outlive the other: a dead model is
-    // not called, and the destructor does not touch a log that may already be gone.
-    log_.onAppended = [guard = QPointer<TLogModel>(this)](size_t) {
-        if (guard) guard->Appended();
-    };
-    log_.onTakenBack = [guard = QPointer<TLogModel>(this)] {
-        if (guard) guard->Flush();
-    };
     shownDropped_ = log_.Dropped();
+    shownAppended_ = log_.Appended();
 }
-
-TLogModel::~TLogModel() = default;
 
 int TLogModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
@@ -71,22 +59,20 @@ QString TLogModel::RowText(int row) const {
     return QString::fromStdString(log_.Format(static_cast<size_t>(row)));
 }
 
-void TLogModel::Appended() {
-    if (!flushTimer_->isActive()) flushTimer_->start();
-}
-
 void TLogModel::Flush() {
-    flushTimer_->stop();
     const int total = static_cast<int>(std::min<size_t>(log_.Size(), INT_MAX));
-    if (total < shownRows_ || log_.Dropped() != shownDropped_) {
+    const uint64_t appended = log_.Appended();
+    if (total < shownRows_ || log_.Dropped() != shownDropped_ || appended < shownAppended_) {
         // The log was emptied or lines were taken back behind the model's back, or the oldest
         // lines were dropped: the rows no longer stand where they stood.
         beginResetModel();
         shownRows_ = total;
         shownDropped_ = log_.Dropped();
+        shownAppended_ = appended;
         endResetModel();
         return;
     }
+    shownAppended_ = appended;
     if (total == shownRows_) return;
     beginInsertRows(QModelIndex(), shownRows_, total - 1);
     shownRows_ = total;
@@ -98,18 +84,16 @@ void TLogModel::ClearLog() {
     beginResetModel();
     log_.Clear();
     log_.AppendHeader();
-    flushTimer_->stop();
     shownRows_ = static_cast<int>(log_.Size());
     shownDropped_ = log_.Dropped();
+    shownAppended_ = log_.Appended();
     endResetModel();
 }
 
 // ---------------------------------------------------------------------------------------------
 
 TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(parent), model_(model) {
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPointSize(9);
+    const QFont mono = FixedFont(9);
     setFont(mono);
     viewport()->setFont(mono);
     const QFontMetrics metrics(mono);
@@ -138,6 +122,10 @@ TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(pare
         if (followAfterReset_) ScrollToBottom();
         viewport()->update();
     });
+    connect(model_, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+        firstBefore_ = FirstVisibleRow();
+        rowsBefore_ = model_->rowCount();
+    });
     connect(model_, &QAbstractItemModel::rowsInserted, this, &TLogView::RowsArrived);
     barTimer_ = new QTimer(this);
     barTimer_->setSingleShot(true);
@@ -148,6 +136,7 @@ TLogView::TLogView(TLogModel* model, QWidget* parent) : QAbstractScrollArea(pare
         barUpdated_.start();
     });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (following_) return; // RowsArrived paints what the new rows change
         // Moved by the user while the bar was behind: the view stays where the user put it.
         if (barBehind_) UpdateScrollBars();
         viewport()->update();
@@ -167,7 +156,9 @@ bool TLogView::AtBottom() const {
 }
 
 void TLogView::RowsArrived() {
-    const bool follow = AtBottom();
+    // AtBottom as it was before the rows came: the bar's maximum has not moved yet.
+    const bool follow = barBehind_ || verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+    following_ = true;
     if (follow && barUpdated_.isValid() && barUpdated_.elapsed() < kScrollBarMs) {
         barBehind_ = true;
         if (!barTimer_->isActive()) barTimer_->start(static_cast<int>(kScrollBarMs - barUpdated_.elapsed()));
@@ -178,7 +169,25 @@ void TLogView::RowsArrived() {
         if (follow) barUpdated_.start();
         else barUpdated_.invalidate();
     }
-    viewport()->update();
+    following_ = false;
+    // The rows in view move up by as many rows as the view moved down, and only the rows that
+    // were not in view before are painted: following the end costs a row's paint per new row.
+    // Rows that arrive again before the paint (steps faster than the screen) repaint the view
+    // once instead of moving its pixels at every batch.
+    const int moved = FirstVisibleRow() - firstBefore_;
+    const int visible = VisibleRows();
+    if (moved < 0 || moved >= visible || (moved > 0 && scrolledUnpainted_)) {
+        viewport()->update();
+        return;
+    }
+    if (moved > 0) {
+        viewport()->scroll(0, -moved * rowHeight_);
+        scrolledUnpainted_ = true;
+    }
+    const int firstNew = std::max(rowsBefore_, FirstVisibleRow()) - FirstVisibleRow();
+    if (firstNew <= visible)
+        viewport()->update(0, firstNew * rowHeight_, viewport()->width(),
+                           viewport()->height() - firstNew * rowHeight_);
 }
 
 void TLogView::ScrollToBottom() { verticalScrollBar()->setValue(verticalScrollBar()->maximum()); }
@@ -201,18 +210,21 @@ void TLogView::resizeEvent(QResizeEvent* event) {
     if (follow) ScrollToBottom();
 }
 
-void TLogView::paintEvent(QPaintEvent*) {
+void TLogView::paintEvent(QPaintEvent* event) {
+    scrolledUnpainted_ = false;
     QPainter painter(viewport());
     const int rows = model_->rowCount();
-    const int first = FirstVisibleRow();
-    const int last = std::min(rows - 1, first + VisibleRows());
+    const int top = FirstVisibleRow();
+    // Only the rows the paint asks for.
+    const int first = top + std::max(0, event->rect().top()) / rowHeight_;
+    const int last = std::min({rows - 1, top + VisibleRows(), top + event->rect().bottom() / rowHeight_});
     const int dx = -horizontalScrollBar()->value();
     const QPalette& pal = palette();
     const int selFirst = SelectionFirst(), selLast = SelectionLast();
     painter.setFont(viewport()->font());
     text_.SetFont(viewport()->font());
     for (int row = first; row <= last; ++row) {
-        const int y = (row - first) * rowHeight_;
+        const int y = (row - top) * rowHeight_;
         const bool selected = selFirst >= 0 && row >= selFirst && row <= selLast;
         if (selected) painter.fillRect(0, y, viewport()->width(), rowHeight_, pal.highlight());
         painter.setPen(selected ? pal.highlightedText().color() : pal.text().color());
@@ -329,6 +341,12 @@ QString TfrmLog::DroppedText(uint64_t dropped) {
     if (dropped == 0) return {};
     return QStringLiteral("Starejših zapisov, ki jih dnevnik ni obdržal: %1")
         .arg(QLocale(QLocale::Slovenian).toString(static_cast<qulonglong>(dropped)));
+}
+
+void TfrmLog::DrawFrame(const TDisplayFrame& frame) {
+    if (frame.Loaded && lastBatch_.isValid() && lastBatch_.elapsed() < kBatchMs) return;
+    lastBatch_.start();
+    model_->Flush();
 }
 
 void TfrmLog::ShowDropped() {

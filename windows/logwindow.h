@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "session/log.h"
+#include "windows/displayframe.h"
 #include "windows/monotext.h"
 
 class QLabel;
@@ -15,28 +16,25 @@ class QPushButton;
 class QTimer;
 
 // The run log as a table: one row per log line (header lines included), one column per
-// tab-separated field. Rows are formatted only when the view asks for them, and appended rows
-// are announced to the view in batches, so a long fast run costs one vector push per step.
-// When the log drops its oldest lines (a turbo run keeps only the most recent ones) or takes
-// lines back (reverse step), the model is reset at the next batch.
+// tab-separated field. Rows are formatted only when the view asks for them, and the rows
+// appended since the last display frame are announced to the view in one batch, so a long fast
+// run costs one vector push per step and one repaint per frame. When the log drops its oldest
+// lines (a turbo run keeps only the most recent ones) or takes lines back (reverse step), the
+// model is reset at the next batch.
 class TLogModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kColumns = 12;
-    // New rows reach the views at most this often (ms): a fast run appends a line every
-    // millisecond, far faster than anyone reads, and each batch costs one repaint.
-    static constexpr int kFlushInterval = 40;
 
-    // Takes over the log's onAppended callback. While the model exists, the log must too.
+    // While the model is used, the log must exist.
     explicit TLogModel(TLog& log, QObject* parent = nullptr);
-    ~TLogModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // Announces the lines appended since the last call to the views (normally done by a
-    // timer, kFlushInterval after the first of a burst of appends).
+    // Announces the lines appended since the last call to the views (done at every display
+    // frame), or all lines anew when lines were dropped, taken back or emptied meanwhile.
     void Flush();
     // Earlier lines the log dropped, as the views last saw the log.
     uint64_t Dropped() const { return shownDropped_; }
@@ -52,12 +50,10 @@ signals:
     void rowsAppended();
 
 private:
-    void Appended();
-
     TLog& log_;
     int shownRows_ = 0;
     uint64_t shownDropped_ = 0;
-    QTimer* flushTimer_;
+    uint64_t shownAppended_ = 0; // the log's Appended() at the last announcement
 };
 
 // A view of a TLogModel that paints only the rows in sight, straight from the model: appending
@@ -108,6 +104,11 @@ private:
     int anchor_ = -1;
     int current_ = -1;
     bool followAfterReset_ = false;
+    // Where the view stood before rows were appended, and whether RowsArrived is moving it.
+    int firstBefore_ = 0;
+    int rowsBefore_ = 0;
+    bool following_ = false;
+    bool scrolledUnpainted_ = false; // the pixels were moved and not painted since
     // Following the end ahead of the scroll bar, which shows an older range until the next
     // UpdateScrollBars().
     bool barBehind_ = false;
@@ -132,6 +133,13 @@ public:
     // "Starejših zapisov, ki jih dnevnik ni obdržal: 1.234.567"; empty for none.
     static QString DroppedText(uint64_t dropped);
 
+    // A display frame: the lines logged since the last one are shown. While a program is
+    // loaded they are shown at most once per kBatchMs: steps faster than that (a held F7, a
+    // fast run) add their lines in batches, and the frames go on while a program is loaded (the
+    // run's, the device clocks'), so a later one shows what this one left.
+    void DrawFrame(const TDisplayFrame& frame = {});
+    static constexpr int kBatchMs = 30;
+
 private:
     void ShowDropped();
 
@@ -139,4 +147,5 @@ private:
     TLogView* view_;
     QPushButton* btnBrisi;
     QLabel* lblIzpusceno;
+    QElapsedTimer lastBatch_; // when lines were last shown
 };

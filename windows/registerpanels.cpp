@@ -8,12 +8,13 @@
 #include "engine/hex.h"
 #include "session/cycles.h"
 #include "session/session.h"
+#include "windows/displaystyle.h"
 #include "windows/vnos.h"
 
 namespace {
 
 const QColor kText(Qt::yellow);
-const QColor kBackground(0x00, 0x00, 0x80); // navy
+const QColor kBackground = kNavy;
 const QColor kGridLine(0x80, 0x80, 0x80);
 const QColor kSelected(0x00, 0x00, 0xC0);
 constexpr int kLine = 1; // grid line width
@@ -42,10 +43,7 @@ QString RegisterCell(const TRegisterValues& values, CpuRegister reg) {
 TTextGrid::TTextGrid(const std::vector<int>& columnWidths, int rows, int pointSize, QWidget* parent)
     : QWidget(parent), widths_(columnWidths), rows_(rows),
       cells_(columnWidths.size() * static_cast<size_t>(rows)) {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPointSize(pointSize);
-    setFont(font);
+    setFont(FixedFont(pointSize));
     setFocusPolicy(Qt::ClickFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -167,7 +165,8 @@ TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(p
     connect(gRegistri, &TTextGrid::cellDoubleClicked, this, &TRegisterPanels::EditRegister);
     connect(gCCR, &TTextGrid::cellDoubleClicked, this, [this](int column, int) { ToggleFlag(column); });
     connect(gCikli, &TTextGrid::cellDoubleClicked, this, &TRegisterPanels::ResetCycles);
-    // Every cell stays empty until the first refresh after a load.
+    FitInstructionColumn();
+    // Every cell stays empty until the first frame after a load.
 }
 
 void TRegisterPanels::ShowCycles() {
@@ -178,19 +177,14 @@ void TRegisterPanels::ShowCycles() {
 
 void TRegisterPanels::ResetCycles() {
     session_.ResetCycles();
+    // The counter is on show from the first load on, and keeps showing after a stop.
     if (!gCikli->Cell(0, 0).isEmpty()) ShowCycles();
 }
 
 bool TRegisterPanels::Loaded() const { return session_.Loaded(); }
 
-std::string TRegisterPanels::NameOf(uint8_t opcode) const { return session_.InstructionName(opcode); }
-
-MemoryCell TRegisterPanels::CellAt(uint16_t address) const {
-    return MemoryCell{session_.PeekValue(address), session_.PeekLine(address)};
-}
-
-std::optional<int> TRegisterPanels::Refresh(bool evenIfIdle) {
-    if (!Loaded() && !evenIfIdle) return std::nullopt;
+void TRegisterPanels::DrawFrame(const TDisplayFrame& frame) {
+    if (!frame.Processor()) return;
 
     const TRegisterValues values = session_.Registers();
     for (int column = 0; column < 3; ++column)
@@ -203,29 +197,19 @@ std::optional<int> TRegisterPanels::Refresh(bool evenIfIdle) {
     }
 
     ShowCycles();
-    sgUkaz->SetCell(1, 0, previous_);
+    sgUkaz->SetCell(1, 0, QString::fromStdString(session_.PreviousInstruction()));
     // The instruction at PC, read past the trace recorder.
-    const MemoryCell cell = CellAt(values.PC);
-    const QString name = QString::fromStdString(NameOf(cell.Value)).toUpper();
-    sgUkaz->SetCell(1, 1, name);
-    if (name.isEmpty()) return std::nullopt;
-    return cell.Line;
+    sgUkaz->SetCell(1, 1, QString::fromStdString(session_.NextInstruction()));
 }
 
 void TRegisterPanels::FitInstructionColumn() {
     const QFontMetrics metrics(sgUkaz->font());
     int widest = 0;
     for (int opcode = 0; opcode < 256; ++opcode) {
-        const QString name = QString::fromStdString(NameOf(static_cast<uint8_t>(opcode))).toUpper();
+        const QString name = QString::fromStdString(session_.InstructionName(static_cast<uint8_t>(opcode)));
         widest = std::max(widest, metrics.horizontalAdvance(name));
     }
     sgUkaz->SetColumnWidth(1, std::max(50, widest + 6));
-}
-
-void TRegisterPanels::ClearInstructionCells() {
-    previous_.clear();
-    sgUkaz->SetCell(1, 0, QString());
-    sgUkaz->SetCell(1, 1, QString());
 }
 
 void TRegisterPanels::EditRegister(int column, int row) {
@@ -238,12 +222,12 @@ void TRegisterPanels::EditRegister(int column, int row) {
     const std::optional<int32_t> entered = AskEntryInteger(prompt, QString::fromStdString(current));
     // The run goes on while the dialog is open; if it ended meanwhile, the session drops the
     // edit: the panels no longer follow the processor, so it would change a register nobody sees.
-    if (entered && session_.SetRegister(reg, *entered)) emit changed();
+    if (entered && session_.SetRegister(reg, *entered)) emit refreshRequested();
 }
 
 void TRegisterPanels::ToggleFlag(int column) {
     if (!Loaded() || column < 0 || column > 5) return;
     // The flag itself is toggled, not the digit on show: during a fast run the panels are
     // drawn once per frame and may be a few steps behind.
-    if (session_.ToggleFlag(kFlagColumns[column])) emit changed();
+    if (session_.ToggleFlag(kFlagColumns[column])) emit refreshRequested();
 }

@@ -1,12 +1,9 @@
 #pragma once
 #include <QWidget>
 #include <cstdint>
-#include <functional>
-#include <optional>
-#include <string>
 #include <vector>
 
-#include "engine/memory.h"
+#include "windows/displayframe.h"
 #include "windows/monotext.h"
 
 class TSession;
@@ -61,35 +58,23 @@ private:
 
 // The panels under the toolbar: registers gRegistri (A, B, D, X, PC, SP), condition codes
 // gCCR (H I N Z V C), the cycle counter gCikli beside them ("Cikli:" and the time on the chip)
-// and the instruction grid sgUkaz (previous and next instruction). They show
-// the session's processor; its fields are the truth and Refresh rewrites the cells from them.
-// Double-clicks ask for a register value (through the value-entry dialog) or toggle a flag; the
-// session applies the edit, which it does only while a program is loaded, and the panels then
-// emit changed() so the owner refreshes the whole display. The session must outlive every use
-// of the panels.
+// and the instruction grid sgUkaz (previous and next instruction). They show the session's
+// processor; its fields are the truth and every display frame that shows the processor rewrites
+// the cells from them. Double-clicks ask for a register value (through the value-entry dialog)
+// or toggle a flag; the session applies the edit, which it does only while a program is loaded,
+// and the panels then ask for a display frame. The session must outlive every use of the panels.
 class TRegisterPanels : public QWidget {
     Q_OBJECT
 public:
     explicit TRegisterPanels(TSession& session, QWidget* parent = nullptr);
 
-    // Widens the next-instruction column when an instruction name is longer than its 50
-    // pixels (the names carry the addressing mode, e.g. "LDAA EXT").
-    void FitInstructionColumn();
+    // A display frame: rewrites the register, flag, cycle and instruction cells from the session
+    // when the frame shows the processor; otherwise the cells keep their last contents. Only
+    // changed cells are repainted, later, by the event loop.
+    void DrawFrame(const TDisplayFrame& frame = {});
 
-    // Rewrites the register, flag and instruction cells from the processor when loaded or when
-    // evenIfIdle is set (the step that ended a run leaves its state on the panels); otherwise
-    // the cells keep their last contents. Only changed cells are repainted, later, by the event
-    // loop. Returns the source line of the instruction at PC when that opcode has a name (the
-    // line to show as current), otherwise nothing.
-    std::optional<int> Refresh(bool evenIfIdle = false);
-
-    // "Prejšnji ukaz:" text; run control moves the next-instruction text here before a refresh.
-    QString PreviousInstruction() const { return previous_; }
-    void SetPreviousInstruction(const QString& text) { previous_ = text; }
     // The name in the "Naslednji ukaz:" cell.
     QString NextInstruction() const { return sgUkaz->Cell(1, 1); }
-    // Empties both value cells of the instruction grid and the previous instruction (a load).
-    void ClearInstructionCells();
 
     // The double-click actions, callable directly. Both do nothing unless loaded.
     // column, row: the cell of gRegistri; column: the column of gCCR.
@@ -104,17 +89,17 @@ public:
     TTextGrid* Instructions() const { return sgUkaz; }
 
 signals:
-    // A register or flag was changed by the user: the display needs refreshing.
-    void changed();
+    // A register or a flag was changed by the user: the display is to show it.
+    void refreshRequested();
 
 private:
     bool Loaded() const;
+    // Widens the next-instruction column when an instruction name is longer than its 50 pixels
+    // (the names carry the addressing mode, e.g. "LDAA EXT").
+    void FitInstructionColumn();
     void ShowCycles();
-    std::string NameOf(uint8_t opcode) const;
-    MemoryCell CellAt(uint16_t address) const;
 
     TSession& session_;
-    QString previous_;
     TTextGrid* gRegistri;
     TTextGrid* gCCR;
     TTextGrid* gCikli;

@@ -28,6 +28,7 @@
 #include "session/session.h"
 #include "session/symbols.h"
 #include "session/watches.h"
+#include "windows/displaystyle.h"
 #include "windows/frmnaloga.h"
 #include "windows/frmoznake.h"
 #include "windows/frmport.h"
@@ -61,10 +62,14 @@ namespace {
 const QString kAppTitle = QStringLiteral("Orlek");
 constexpr int kPanel2Height = 43;
 
-// A device window draws with the display's frames during a fast run.
-template <typename Window> void FollowDisplayFrames(TRunControl* run, Window* window) {
-    window->FrameLimited = [run] { return run->FrameLimited(); };
-    QObject::connect(run, &TRunControl::displayRefreshed, window, &Window::DisplayRefreshed);
+// A window draws at run control's display frames.
+template <typename Window> void DrawsFrames(TRunControl* run, Window* window) {
+    QObject::connect(run, &TRunControl::displayFrame, window, &Window::DrawFrame);
+}
+
+// A window that changes the machine or its view asks for a display frame afterwards.
+template <typename Window> void RequestsFrames(TRunControl* run, Window* window) {
+    QObject::connect(window, &Window::refreshRequested, run, &TRunControl::RefreshDisplay);
 }
 
 // A tool window in the shared frame, as the window list persists it.
@@ -117,8 +122,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     {
         auto settings = OpenSettings();
         const QString font =
-            settings->value(QStringLiteral("code/editor/Font name"), QStringLiteral("Courier New"))
-                .toString();
+            settings->value(QStringLiteral("code/editor/Font name"), kFixedFontFamily).toString();
         frmKoda->SetEditorFont(font);
         frmListing->SetEditorFont(font);
         documents->Restore(*settings);
@@ -126,53 +130,15 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
 
     ConnectCodeWindow();
     ConnectRunControl();
-    ConnectDeviceWindows();
+    ConnectDisplayFrames();
     ConnectSymbolWindows();
     FitHeight();
 }
 
+// The models hold nothing of the windows, so nothing has to go in any order; the windows are
+// children and go after the members, without touching the session on their way.
 TfrmMain::~TfrmMain() {
     if (frmVnos && ValueDialog() == frmVnos) SetValueDialog(nullptr);
-    // Everything that refers to the session goes before the session itself; the remaining
-    // child widgets are destroyed afterwards by QWidget.
-    if (run) run->StopClocks();
-    if (session) {
-        session->Machine().Port1.onPinToggled = nullptr;
-        session->Machine().Port2.onPinToggled = nullptr;
-    }
-    delete run;
-    run = nullptr;
-    delete frmLog;
-    frmLog = nullptr;
-    // The device windows let go of the models they show.
-    delete frmSpomin;
-    frmSpomin = nullptr;
-    delete frmPort1;
-    frmPort1 = nullptr;
-    delete frmPort2;
-    frmPort2 = nullptr;
-    delete frmOznake;
-    frmOznake = nullptr;
-    delete frmSpremenljivke;
-    frmSpremenljivke = nullptr;
-    delete panels;
-    panels = nullptr;
-    // The device windows let go of the models they show.
-    delete frmSCI;
-    frmSCI = nullptr;
-    delete frmTimer;
-    frmTimer = nullptr;
-    delete frmTrace;
-    frmTrace = nullptr;
-    if (frmKoda) {
-        frmKoda->disconnect(this);
-        frmKoda->FindLabel = nullptr;
-        frmKoda->JumpToAddress = nullptr;
-    }
-    addressView.reset();
-    watches.reset();
-    symbols.reset();
-    session.reset();
 }
 
 std::unique_ptr<QSettings> TfrmMain::OpenSettings() { return OpenSettingsStore(); }
@@ -403,7 +369,6 @@ void TfrmMain::CreatePanel() {
     pnlgraf->hide();
     layout->addWidget(pnlgraf);
     setCentralWidget(Panel2);
-    run->SetPanels(panels);
 }
 
 // ============================================================================ wiring
@@ -411,10 +376,10 @@ void TfrmMain::CreatePanel() {
 void TfrmMain::ConnectCodeWindow() {
     frmKoda->FindLabel = [this](const QString& name) { return run->FindLabel(name); };
     // The jump moves the list; it freezes nothing.
-    frmKoda->JumpToAddress = [this](uint16_t address) {
+    connect(frmKoda, &TfrmKoda::addressJumpRequested, this, [this](uint16_t address) {
         addressView->SetMemoryTop(address);
         run->RefreshDisplay();
-    };
+    });
     // The editor's marks follow their lines through every edit; the session's set follows them.
     connect(frmKoda, &TfrmKoda::breakpointsChanged, this,
             [this] { run->SetBreakpoints(frmKoda->BreakpointLines()); });
@@ -450,40 +415,50 @@ void TfrmMain::ConnectRunControl() {
     });
     connect(run, &TRunControl::loadFailed, frmKoda, &TfrmKoda::ReportErrors);
     connect(run, &TRunControl::errorMessages, frmKoda, &TfrmKoda::AddErrors);
-    connect(run, &TRunControl::showExecutionLine, frmKoda, [this](int line) {
-        frmKoda->ScrollToLine(line);
-        frmKoda->SetExecutionLine(line);
-    });
     connect(run, &TRunControl::breakpointToggled, frmKoda, &TfrmKoda::SetBreakpoint);
 }
 
-void TfrmMain::ConnectDeviceWindows() {
-    // The address-space list is the display refresh's first half; memoryTop follows PC (when
-    // the window says so) before every refresh after a load or a step.
-    run->RedrawAddressSpace = [this] { return frmSpomin->Redraw(); };
-    connect(run, &TRunControl::programCounterMoved, this,
-            [this](uint16_t pc) { addressView->ProgramCounterMoved(pc); });
-    connect(frmSpomin, &TfrmSpomin::refreshRequested, run, &TRunControl::RefreshDisplay);
-    // The ports draw with the display's frames during a fast run; a pin click refreshes the
-    // display so a listed data register shows the new level.
-    for (TfrmPort* port : {frmPort1, frmPort2}) {
-        port->FrameLimited = [this] { return run->FrameLimited(); };
-        connect(run, &TRunControl::displayRefreshed, port, &TfrmPort::DisplayRefreshed);
-        port->Port().onPinToggled = [this] { run->RefreshDisplay(); };
-    }
-    // The serial, timer and trace windows draw with the display's frames during a fast run.
-    FollowDisplayFrames(run, frmSCI);
-    FollowDisplayFrames(run, frmTimer);
-    FollowDisplayFrames(run, frmTrace);
+// Every window draws at run control's display frame, in this order: first the address view
+// follows the program counter, then the address list (whose failure is told before the rest is
+// drawn), the panels, the code window's current line and the other windows.
+void TfrmMain::ConnectDisplayFrames() {
+    connect(run, &TRunControl::displayFrame, this, [this](const TDisplayFrame& frame) {
+        if (frame.Stepped) addressView->ProgramCounterMoved(session->Cpu().PC);
+    });
+    DrawsFrames(run, frmSpomin);
+    DrawsFrames(run, panels);
+    connect(run, &TRunControl::displayFrame, this, &TfrmMain::DrawExecutionLine);
+    DrawsFrames(run, frmPort1);
+    DrawsFrames(run, frmPort2);
+    DrawsFrames(run, frmSCI);
+    DrawsFrames(run, frmTimer);
+    DrawsFrames(run, frmTrace);
+    DrawsFrames(run, frmOznake);
+    DrawsFrames(run, frmSpremenljivke);
+    DrawsFrames(run, frmLog);
+    // A pin click, a typed byte, a register edit, the list moved: a frame at once.
+    RequestsFrames(run, frmSpomin);
+    RequestsFrames(run, panels);
+    RequestsFrames(run, frmPort1);
+    RequestsFrames(run, frmPort2);
+    RequestsFrames(run, frmSCI);
+}
+
+// The code window marks the line of the instruction at PC while the frame shows the processor,
+// and scrolls to it when the program moved or the line did; a byte that is no instruction leaves
+// the mark where it was.
+void TfrmMain::DrawExecutionLine(const TDisplayFrame& frame) {
+    if (!frame.Processor() || session->NextInstruction().empty()) return;
+    const int line = session->ExecutionLine();
+    if (frame.Stepped || line != frmKoda->ExecutionLine()) frmKoda->ScrollToLine(line);
+    frmKoda->SetExecutionLine(line);
 }
 
 void TfrmMain::ConnectSymbolWindows() {
-    // Every assembly that succeeds replaces the labels; the watches find their addresses anew.
-    connect(run, &TRunControl::loadFinished, this, [this](bool ok) {
-        symbols->AssemblyFinished(ok, session->Compiler().Labels());
-        frmSpremenljivke->DisplayRefreshed();
-    });
-    connect(run, &TRunControl::displayRefreshed, frmSpremenljivke, &TfrmSpremenljivke::DisplayRefreshed);
+    // Every assembly that succeeds replaces the labels; the frame that follows shows them and
+    // the watches find their addresses anew.
+    connect(run, &TRunControl::loadFinished, this,
+            [this](bool ok) { symbols->AssemblyFinished(ok, session->Compiler().Labels()); });
     connect(frmOznake, &TfrmOznake::symbolActivated, this, &TfrmMain::ShowSymbol);
     connect(frmOznake, &TfrmOznake::watchRequested, this, [this](const QString& name, WatchSize size) {
         if (frmSpremenljivke->AddWatch(name, size) && !frmSpremenljivke->isVisible())
@@ -491,9 +466,8 @@ void TfrmMain::ConnectSymbolWindows() {
     });
     // The watches are kept with the document: stored at every change, taken anew with another
     // document, carried over to the new name of a Save as.
-    connect(frmSpremenljivke, &TfrmSpremenljivke::watchesChanged, this, [this] {
-        if (!loadingWatches) StoreWatches(*OpenSettings());
-    });
+    connect(frmSpremenljivke, &TfrmSpremenljivke::watchesChanged, this,
+            [this] { StoreWatches(*OpenSettings()); });
     connect(documents, &TDocuments::documentReplaced, this, &TfrmMain::LoadWatches);
     connect(documents, &TDocuments::documentRenamed, this, [this] { StoreWatches(*OpenSettings()); });
 }
@@ -516,9 +490,8 @@ void TfrmMain::LoadWatches() {
     std::vector<std::string> lines;
     for (const QString& line : WatchStore::Read(*settings, frmKoda->DocumentName()))
         lines.push_back(line.toStdString());
-    loadingWatches = true;
     watches->Restore(lines);
-    loadingWatches = false;
+    run->RefreshDisplay();
 }
 
 void TfrmMain::StoreWatches(QSettings& settings) {

@@ -39,6 +39,7 @@ class TfrmSCI;
 class TfrmTimer;
 class TfrmTrace;
 struct TCommand;
+struct TDisplayFrame;
 
 // The workbench's main window: a strip at the top of the screen with the main menu, the
 // toolbar and the register panels. It owns the session (board, assembler, breakpoints), the
@@ -98,7 +99,8 @@ private:
     void CreatePanel();
     void ConnectCodeWindow();
     void ConnectRunControl();
-    void ConnectDeviceWindows();
+    void ConnectDisplayFrames();
+    void DrawExecutionLine(const TDisplayFrame& frame);
     void ConnectSymbolWindows();
     // The symbol window's double-click: the label's line in the code window, its value at the
     // top of the frozen address-space list.
@@ -132,7 +134,6 @@ private:
     std::unique_ptr<TSymbolTable> symbols;
     std::unique_ptr<TWatchList> watches;
     std::unique_ptr<TAddressView> addressView;
-    bool loadingWatches = false;
 
     TfrmKoda* frmKoda = nullptr;
     TfrmListing* frmListing = nullptr;

@@ -7,16 +7,15 @@
 #include <QSettings>
 #include <QStyle>
 #include <QTimer>
-#include <exception>
-#include <new>
+#include <algorithm>
 
 #include "assembler/compiler.h"
 #include "base/encoding.h"
 #include "engine/machine.h"
+#include "session/sciterminal.h"
 #include "windows/paintedicon.h"
 #include "windows/prompt.h"
 #include "windows/qtstrings.h"
-#include "windows/registerpanels.h"
 
 namespace {
 
@@ -115,10 +114,10 @@ TRunControl::TRunControl(TSession& session, QObject* parent) : QObject(parent), 
     SciClock->setInterval(150);
     connect(SciClock, &QTimer::timeout, this, &TRunControl::SciClockTick);
 
-    TickFrame = new QTimer(this);
-    TickFrame->setObjectName("TickFrame");
-    TickFrame->setSingleShot(true);
-    connect(TickFrame, &QTimer::timeout, this, &TRunControl::displayRefreshed);
+    frameTimer_ = new QTimer(this);
+    frameTimer_->setObjectName("frameTimer");
+    frameTimer_->setSingleShot(true);
+    connect(frameTimer_, &QTimer::timeout, this, &TRunControl::ShowFrame);
 
     TurboClock = new QTimer(this);
     TurboClock->setObjectName("TurboClock");
@@ -160,15 +159,6 @@ void TRunControl::CreateActions() {
                 p.drawPolygon(head, 3);
             }
         }));
-}
-
-void TRunControl::SetPanels(TRegisterPanels* panels) {
-    if (panels_) disconnect(panels_, nullptr, this, nullptr);
-    panels_ = panels;
-    if (!panels_) return;
-    panels_->FitInstructionColumn();
-    // A register or flag changed by hand: refresh everything (PC may have moved the line).
-    connect(panels_, &TRegisterPanels::changed, this, &TRunControl::RefreshDisplay);
 }
 
 void TRunControl::RestoreIntervals(QSettings& settings) {
@@ -237,11 +227,6 @@ void TRunControl::ApplyState() {
     // The timer runs exactly in the two run states. Its interval is set by the run commands
     // (RunSlow, RunFast) only, so a run keeps its pace until the next run command even when
     // the settings change meanwhile.
-    // A fast or turbo run that ends shows its last step.
-    const bool framed = state == RunState::FastRun || state == RunState::TurboRun;
-    if (!framed && displayDirty_) Refresh(true);
-    if (!framed) emit displayRefreshed();
-
     switch (state) {
     case RunState::SlowRun:
     case RunState::FastRun:
@@ -281,7 +266,10 @@ TLoadResult TRunControl::Assemble(bool load) {
 
 void TRunControl::Compile() {
     if (session_.Loaded()) return;
-    TellListingErrors(Assemble(false));
+    const TLoadResult result = Assemble(false);
+    // The assembly cleared the memory and reset the devices.
+    if (result.Done) ShowFrame();
+    TellListingErrors(result);
 }
 
 void TRunControl::Load() {
@@ -289,13 +277,11 @@ void TRunControl::Load() {
     const TLoadResult result = Assemble(true);
     if (result.Done) {
         if (result.Ok) {
-            addressSpaceLive_ = true;
-            if (panels_) panels_->ClearInstructionCells();
-            emit programCounterMoved(session_.Cpu().PC);
-            Refresh(false);
+            stepped_ = true; // the views that follow the program counter go to the reset vector's
             emit undoEnabled(false);
         }
         ApplyState();
+        ShowFrame();
     }
     TellListingErrors(result);
 }
@@ -308,14 +294,13 @@ void TRunControl::StepOnce() {
     const TStepResult result = session_.StepOnce();
     if (result.Left) EndLeftProgram();
     if (result.Executed) {
-        emit programCounterMoved(session_.Cpu().PC);
-        if (session_.State() == RunState::FastRun && FastRunFrameMs > 0 && lastRefresh_.isValid() &&
-            lastRefresh_.elapsed() < FastRunFrameMs)
-            displayDirty_ = true; // shown by a later step of this run, or when it ends
-        else Refresh(true);
+        stepped_ = true;
         // The commands' enabling changes only when the step ended the run (a breakpoint, the
-        // end of the program); the refresh has already set "Korak nazaj".
-        if (session_.State() != before) ApplyState();
+        // end of the program); the frame sets "Korak nazaj".
+        const bool ended = session_.State() != before;
+        if (ended) ApplyState();
+        // A fast run draws a later step of the run, or the last one when it ends.
+        if (ended || session_.State() != RunState::FastRun || FrameDue(FastRunFrameMs)) ShowFrame();
         if (result.Left) emit undoEnabled(true);
         ReportStep(result);
     }
@@ -343,17 +328,22 @@ void TRunControl::KoracnoTimer() {
     StepOnce();
 }
 
-void TRunControl::SyncState() { ApplyState(); }
+void TRunControl::SyncState() {
+    ApplyState();
+    ShowFrame();
+}
 
 void TRunControl::Pause() {
     session_.Pause();
     ApplyState();
+    ShowFrame();
 }
 
 void TRunControl::Stop() {
     const bool wasLoaded = session_.Loaded();
     session_.Stop();
     ApplyState();
+    ShowFrame();
     if (wasLoaded) emit undoEnabled(true);
 }
 
@@ -364,6 +354,7 @@ void TRunControl::RunSlow() {
     if (session_.State() == RunState::SlowRun && Koracno->interval() != slowInterval_)
         Koracno->setInterval(slowInterval_);
     ApplyState();
+    ShowFrame();
 }
 
 void TRunControl::RunFast() {
@@ -371,6 +362,7 @@ void TRunControl::RunFast() {
     if (session_.State() == RunState::FastRun && Koracno->interval() != fastInterval_)
         Koracno->setInterval(fastInterval_);
     ApplyState();
+    ShowFrame();
 }
 
 void TRunControl::RunTurbo() {
@@ -385,6 +377,7 @@ void TRunControl::RunTurbo() {
     TimerClock->stop();
     SciClock->stop();
     ApplyState();
+    ShowFrame();
 }
 
 void TRunControl::EndTurbo() {
@@ -415,20 +408,17 @@ void TRunControl::TurboSlice() {
         stop = turbo_->Advance(kChunk);
     } while (stop == ScenarioStop::Running && slice.nsecsElapsed() < sliceNs);
     inStep_ = false;
+    stepped_ = true;
 
     // A scenario with a step limit (tests, benchmarks) halts the run when it is reached.
     if (stop == ScenarioStop::Limit) session_.Pause();
     if (stop == ScenarioStop::Left) EndLeftProgram();
-    const bool ended = stop != ScenarioStop::Running;
-    if (ended || !lastRefresh_.isValid() || lastRefresh_.elapsed() >= TurboFrameMs) {
-        emit programCounterMoved(session_.Cpu().PC);
-        Refresh(true);
-    } else {
-        displayDirty_ = true;
-    }
-    if (ended) {
+    if (stop != ScenarioStop::Running) {
         ApplyState();
+        ShowFrame();
         if (stop == ScenarioStop::Left) emit undoEnabled(true);
+    } else if (FrameDue(TurboFrameMs)) {
+        ShowFrame();
     }
 }
 
@@ -437,9 +427,9 @@ void TRunControl::StepBack() {
         ApplyStepBackEnabled();
         return;
     }
-    emit programCounterMoved(session_.Cpu().PC);
-    Refresh(false);
+    stepped_ = true;
     ApplyState();
+    ShowFrame();
 }
 
 void TRunControl::ToggleBreakpoint() {
@@ -459,68 +449,73 @@ void TRunControl::RequestIrq() { session_.RequestIrq(); }
 void TRunControl::RequestNmi() { session_.RequestNmi(); }
 
 void TRunControl::TimerClockTick() {
-    DeviceTick([this] { session_.Machine().Timer.TimerTick(); });
+    TMachine& board = session_.Machine();
+    const uint8_t port2 = board.Port2.St.Level;
+    board.Timer.TimerTick();
+    // The timer's registers are shown only while a program is loaded, and then every tick moves
+    // the counter; without a program only the output compare's pin can change what is shown.
+    if (session_.Loaded() || board.Port2.St.Level != port2) TickChanged(false);
 }
 
 void TRunControl::SciClockTick() {
-    DeviceTick([this] { session_.Machine().Sci.SciTick(); });
+    session_.Machine().Sci.SciTick();
+    // The SCI window shows the line's counts as a tick leaves them: a tick that finds the line
+    // as the last one left it shows nothing new (without a program it only counts itself).
+    const TSciLine line = SciLine();
+    if (line == sciLine_) return;
+    sciLine_ = line;
+    // Drawn at once, so the counts are the tick's own; the SCI ticks far less often than a frame.
+    TickChanged(true);
 }
 
-void TRunControl::DeviceTick(const std::function<void()>& tick) {
-    inTick_ = true;
-    tickWaits_ = false;
-    tick();
-    inTick_ = false;
-    // A change a window put off is drawn by the next tick frame; a tick that changed nothing on
-    // screen (no program loaded, a window hidden) starts none.
-    if (tickWaits_ && !TickFrame->isActive()) TickFrame->start(FastRunFrameMs);
+TRunControl::TSciLine TRunControl::SciLine() {
+    const TSci& sci = session_.Machine().Sci;
+    return {sci.St.RMCR,    sci.St.TRCSR,  sci.St.TxCount, sci.St.TDR,
+            sci.St.RxCount, sci.St.RxByte, sci.Loopback,   session_.SciTerminal().OutputRevision()};
 }
 
-void TRunControl::RefreshDisplay() { Refresh(false); }
+void TRunControl::TickChanged(bool now) {
+    const RunState state = session_.State();
+    if (state == RunState::FastRun || state == RunState::TurboRun) return;
+    if (now) {
+        ShowFrame();
+    } else if (!frameTimer_->isActive()) {
+        const qint64 since = lastFrame_.isValid() ? lastFrame_.elapsed() : FastRunFrameMs;
+        frameTimer_->start(static_cast<int>(std::clamp<qint64>(FastRunFrameMs - since, 0, FastRunFrameMs)));
+    }
+}
+
+bool TRunControl::FramePending() const { return frameTimer_->isActive(); }
+
+bool TRunControl::FrameDue(int interval) const {
+    return interval <= 0 || !lastFrame_.isValid() || lastFrame_.elapsed() >= interval;
+}
+
+void TRunControl::RefreshDisplay() { ShowFrame(); }
 
 void TRunControl::StepsTaken(const QStringList& messages, bool showPanel) {
     if (!session_.Loaded()) EndLeftProgram();
-    emit programCounterMoved(session_.Cpu().PC);
-    Refresh(true);
+    stepped_ = true;
     ApplyState();
+    ShowFrame();
     if (!session_.Loaded()) emit undoEnabled(true);
     if (!messages.isEmpty() || showPanel) emit errorMessages(messages, showPanel);
 }
 
-void TRunControl::Refresh(bool afterStep) {
-    displayDirty_ = false;
-    lastRefresh_.start();
-    // A cleared memory forgets the history: the refresh that follows shows it.
+void TRunControl::ShowFrame() {
+    frameTimer_->stop();
+    lastFrame_.start();
+    const RunState state = session_.State();
+    TDisplayFrame frame;
+    frame.Loaded = session_.Loaded();
+    frame.WasLoaded = loadedAtFrame_;
+    frame.Stepped = stepped_;
+    loadedAtFrame_ = frame.Loaded;
+    frame.Running = state == RunState::FastRun || state == RunState::TurboRun;
+    stepped_ = false;
+    // A cleared memory forgets the history: the frame shows it.
     ApplyStepBackEnabled();
-    if (addressSpaceLive_ && RedrawAddressSpace) RedrawAddressSpaceOrReport();
-    // The panels change only while loaded, except for the step that just ended the run: its
-    // final state stays on the panels after the stop.
-    if (!session_.Loaded() && !afterStep) {
-        emit displayRefreshed();
-        return;
-    }
-    if (panels_) {
-        panels_->SetPreviousInstruction(QString::fromStdString(session_.PreviousInstruction()));
-        panels_->Refresh(afterStep);
-    }
-    if (const std::optional<int> line = session_.Refresh()) emit showExecutionLine(*line);
-    emit displayRefreshed();
-}
-
-void TRunControl::RedrawAddressSpaceOrReport() {
-    // A list that cannot be drawn must not keep the panels from showing the processor. The
-    // list reports failure by its result; what drawing may still throw (running out of memory,
-    // an error of the list's own code) is caught here, so that it never crosses the timer's or
-    // a button's signal, and told with its reason.
-    QString reason;
-    try {
-        if (RedrawAddressSpace()) return;
-    } catch (const std::bad_alloc&) {
-        reason = QStringLiteral("zmanjkalo je pomnilnika");
-    } catch (const std::exception& e) {
-        reason = QString::fromUtf8(e.what());
-    }
-    Prompt().ShowMessage(QStringLiteral("Orlek"), reason.isEmpty()
-                                                      ? QStringLiteral("Napaka pri izpisu")
-                                                      : QStringLiteral("Napaka pri izpisu: ") + reason);
+    // Registers or memory changed by hand may have moved the current line.
+    if (frame.Processor()) session_.Refresh();
+    emit displayFrame(frame);
 }

@@ -1,7 +1,6 @@
 #pragma once
 #include <QElapsedTimer>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -12,27 +11,35 @@
 
 #include "session/scenario.h"
 #include "session/session.h"
-#include "windows/registerpanels.h"
+#include "windows/displayframe.h"
 
 class QAction;
 class QSettings;
 class QTimer;
 
 // Run control of the workbench: the step timer Koracno, the device clocks, the run commands as
-// QActions enabled by the state table, and RefreshDisplay's register-panel half. The decisions
-// (assembly, load, step, breakpoints, messages, states, log) are the session's; this class only
-// turns them into timers, enabling and signals for the main window.
+// QActions enabled by the state table, and the display frames. The decisions (assembly, load,
+// step, breakpoints, messages, states, log) are the session's; this class turns them into
+// timers, enabling and signals for the main window.
+//
+// It is the one place that decides when the display is drawn: after every command (and every
+// RefreshDisplay a window asks for after an edit), at most once per FastRunFrameMs while a fast
+// run goes on (TurboFrameMs in turbo), and after a device clock's tick that changed what is
+// shown outside those runs, at most once per FastRunFrameMs. It then emits displayFrame(), and
+// every window redraws from the session what differs from what it shows. F7 is StepOnce:
+// session.StepOnce(), then ShowFrame(), then displayFrame() reaches the panels, the code window,
+// the address list, the device windows and the log.
 //
 // Integration in the main window:
 //   * the main window's command table places the actions: mnuPrevedi, mnuHitro, mnuTurbo,
 //     mnuPocasno, mnuStart, mnuNaprej, mnuNazaj, mnuPavza, mnuStop, Breakpoint1 under
 //     "&Izvajanje", the buttons on the toolbar (captions, shortcuts, hints and images are set
 //     here);
-//   * hooks: SourceLines (the editor text for the assembler), CaretLine (for F5),
-//     RedrawAddressSpace (the address-space list);
-//   * the panels: SetPanels(new TRegisterPanels(session, panel2)) and put them in Panel2;
-//   * signals below: error list, execution line, read-only editor and file group, Undo,
-//     breakpoint gutter marks;
+//   * services: SourceLines (the editor text for the assembler), CaretLine (for F5);
+//   * displayFrame() to every window's DrawFrame, and every window's refreshRequested() to
+//     RefreshDisplay();
+//   * the other signals below: error list, read-only editor and file group, Undo, breakpoint
+//     gutter marks;
 //   * StartClocks() once the windows exist (the 5 ms timer and 150 ms SCI clocks).
 class TRunControl : public QObject {
     Q_OBJECT
@@ -73,22 +80,11 @@ public:
     QTimer* SciClock;
     // The turbo run: one slice of TurboSliceMs of steps whenever the event loop is free.
     QTimer* TurboClock;
-    // Shows what the device clocks changed while no fast or turbo run draws frames: a tick
-    // waits for this single-shot frame (FastRunFrameMs) instead of drawing its window at once,
-    // so the timer window draws 25 times a second rather than at every 5 ms tick.
-    QTimer* TickFrame;
 
     // Source lines for the assembler (8-bit text in the machine's code page).
     std::function<std::vector<std::string>()> SourceLines;
     // 1-based line of the editor's caret, for ToggleBreakpoint.
     std::function<int()> CaretLine;
-    // The address-space half of RefreshDisplay: redraws the list from memoryTop and returns
-    // false when it could not. Called only while the list is live (AddressSpaceLive); a failure
-    // is shown as "Napaka pri izpisu" and the refresh goes on with the panels.
-    std::function<bool()> RedrawAddressSpace;
-
-    // The register panels the display refresh rewrites (not owned; may be null).
-    void SetPanels(TRegisterPanels* panels);
 
     // Step intervals in ms ("Slow simulation" / "Fast simulation"); values <= 0 fall back to
     // 400 and 1. A change applies from the next run command on: a run in progress keeps its
@@ -109,26 +105,14 @@ public:
 
     RunState State() const { return session_.State(); }
 
-    // The address-space list is drawn by the display refresh only from the first successful
-    // load on (until then the memory holds nothing worth listing); it stays live until exit.
-    bool AddressSpaceLive() const { return addressSpaceLive_; }
-
-    // During a fast run the display (panels, current line, address space) is brought up to
-    // date at most once per this many milliseconds instead of after every instruction; the
-    // steps, the log and the processor state are not affected, and leaving the fast run (pause,
-    // breakpoint, stop, slow run) shows the final state at once. 0 refreshes after every step.
+    // During a fast run the display is drawn at most once per this many milliseconds instead of
+    // after every instruction; the steps, the log and the processor state are not affected, and
+    // leaving the fast run (pause, breakpoint, stop, slow run) shows the final state at once.
+    // Device clock ticks outside a fast or turbo run are drawn at most this often too. 0 draws
+    // after every step and every tick.
     int FastRunFrameMs = 40;
-    // Whether the display is being drawn once per frame now (a fast run with a frame limit, a
-    // turbo run, a device clock's tick): windows that follow a device then draw at
-    // displayRefreshed() instead of at every change. A window asks only when it has something
-    // to draw, so a tick that is asked about is one that needs a tick frame.
-    bool FrameLimited() const {
-        if ((session_.State() == RunState::FastRun && FastRunFrameMs > 0) ||
-            session_.State() == RunState::TurboRun)
-            return true;
-        if (inTick_ && FastRunFrameMs > 0) return tickWaits_ = true;
-        return false;
-    }
+    // A frame for device clock ticks is waiting to be drawn.
+    bool FramePending() const;
 
     // The turbo run executes steps for this many milliseconds at a time on the GUI thread, then
     // lets the event loop go on (commands, buttons, pin clicks, repaints), and brings the
@@ -165,8 +149,8 @@ public slots:
     // changed the session directly, e.g. a Stop before opening a document).
     void SyncState();
 
-    // Brings the register panels and the current line up to date and asks for the address
-    // space redraw. Schedules repaints only.
+    // A window changed the machine or its view (a pin click, a typed byte, a register edit, the
+    // address list moved): a display frame now. Schedules repaints only.
     void RefreshDisplay();
 
     // The session was stepped outside run control (an exercise check): the display and the
@@ -193,7 +177,7 @@ signals:
     void loadStarting(int lineCount);
     // The assembly is over (hide the progress panel); ok tells whether it succeeded (and, for
     // a load, that the program is loaded). On success: hide the error mark; after a load the
-    // refresh that follows puts the execution mark on with showExecutionLine.
+    // display frame that follows puts the execution mark on.
     void loadFinished(bool ok);
     // A failed assembly: the error list's new contents (the messages, then the assembler's
     // warnings), and the line for ShowErrorLine (0: none). The error panel is to be shown.
@@ -201,40 +185,46 @@ signals:
     // Lines to add to the error list during a run, or the assembler's warnings after a
     // successful assembly; showPanel: show the error panel.
     void errorMessages(const QStringList& messages, bool showPanel);
-    // ShowExecutionLine(line): scroll to it and mark it as the current line (0: none).
-    void showExecutionLine(int line);
-    // Just before a refresh after a load or a step: the address-space window sets memoryTop =
-    // PC when it follows the program counter.
-    void programCounterMoved(uint16_t pc);
     // A breakpoint was set (on) or removed on a line: add or remove its gutter mark.
     void breakpointToggled(int line, bool on);
-    // The display was brought up to date (a refresh, or a run state without a frame limit was
-    // entered): windows that wait for the next frame draw now.
-    void displayRefreshed();
+    // The display frame: every window draws from the session what changed since it last drew.
+    void displayFrame(const TDisplayFrame& frame);
 
 private:
     void CreateActions();
     void ApplyState();
     TLoadResult Assemble(bool load);
-    void Refresh(bool afterStep);
-    void RedrawAddressSpaceOrReport();
     void ReportStep(const TStepResult& result);
     void EndTurbo();
     void ApplyStepBackEnabled();
     void EndLeftProgram();
-    void DeviceTick(const std::function<void()>& tick);
+    // Draws a display frame now.
+    void ShowFrame();
+    // Whether a frame is due: none drawn yet, or the last one is `interval` ms old.
+    bool FrameDue(int interval) const;
+    // A device clock's tick changed what is shown: a frame within FastRunFrameMs of the last
+    // one, unless a fast or turbo run draws the frames anyway.
+    void TickChanged(bool now);
+
+    // What of the serial line the SCI window shows, as one tick left it.
+    struct TSciLine {
+        uint8_t Rmcr = 0, Trcsr = 0, TxCount = 0, Tdr = 0, RxCount = 0, RxByte = 0;
+        bool Loopback = false;
+        uint64_t Output = 0; // the terminal's output revision
+        bool operator==(const TSciLine&) const = default;
+    };
+    TSciLine SciLine();
 
     TSession& session_;
-    QPointer<TRegisterPanels> panels_; // not owned; cleared when the panels go
     int slowInterval_ = 400;
     int fastInterval_ = 1;
     bool inStep_ = false;
-    bool inTick_ = false;            // a device clock's tick is being delivered
-    mutable bool tickWaits_ = false; // a window put off drawing that tick's change
-    bool addressSpaceLive_ = false;
-    bool displayDirty_ = false; // a fast-run step has not been shown yet
-    QElapsedTimer lastRefresh_; // when the display was last brought up to date
-    bool clocksOn_ = false;     // the device clocks run (held during a turbo run)
+    bool stepped_ = false;       // steps ran, were taken back or a program was loaded since the last frame
+    QElapsedTimer lastFrame_;    // when the last frame was drawn
+    bool loadedAtFrame_ = false; // a program was loaded at the last frame
+    QTimer* frameTimer_;         // the frame for device clock ticks
+    TSciLine sciLine_;           // the serial line as the last SCI tick left it
+    bool clocksOn_ = false;      // the device clocks run (held during a turbo run)
     std::unique_ptr<TScenario> turbo_;
 };
 

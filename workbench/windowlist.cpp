@@ -97,7 +97,7 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const TScreens&
         if (w.layout != TToolWindow::Layout::Code) {
             const auto top = ReadBool(s, QStringLiteral("always on top"));
             if (!top) break;
-            if (w.setOnTop) w.setOnTop(*top);
+            if (w.SetStaysOnTop) w.SetStaysOnTop(*top);
         }
         const auto t = ReadInt(s, QStringLiteral("t"));
         if (!t) break;
@@ -119,7 +119,7 @@ void TWindowList::RestorePlacement(QSettings& s, TToolWindow& w, const TScreens&
         if (w.layout != TToolWindow::Layout::Code) {
             const auto hb = ReadInt(s, QStringLiteral("hb"));
             if (!hb) break;
-            if (w.setSavedHeight) w.setSavedHeight(*hb);
+            if (w.SetSavedHeight) w.SetSavedHeight(*hb);
         }
         complete = true;
     } while (false);
@@ -213,8 +213,8 @@ void TWindowList::Save(QSettings& s) const {
             if (w.key != key || !w.window) continue;
             s.beginGroup(key);
             if (w.layout != TToolWindow::Layout::Code) {
-                s.setValue(QStringLiteral("always on top"), (w.onTop && w.onTop()) ? 1 : 0);
-                s.setValue(QStringLiteral("hb"), w.savedHeight ? w.savedHeight() : 0);
+                s.setValue(QStringLiteral("always on top"), (w.StaysOnTop && w.StaysOnTop()) ? 1 : 0);
+                s.setValue(QStringLiteral("hb"), w.SavedHeight ? w.SavedHeight() : 0);
             }
             s.setValue(QStringLiteral("t"), w.window->pos().y());
             s.setValue(QStringLiteral("l"), w.window->pos().x());

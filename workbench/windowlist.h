@@ -19,10 +19,10 @@ struct TToolWindow {
     enum class Layout { Code, WidthFirst, HeightFirst } layout = Layout::HeightFirst;
     // Stay-on-top state and the collapsed window's full height; unset for windows without a
     // frame of their own (the code window).
-    std::function<bool()> onTop;
-    std::function<void(bool)> setOnTop;
-    std::function<int()> savedHeight;
-    std::function<void(int)> setSavedHeight;
+    std::function<bool()> StaysOnTop;
+    std::function<void(bool)> SetStaysOnTop;
+    std::function<int()> SavedHeight;
+    std::function<void(int)> SetSavedHeight;
 };
 
 // The screens the windows are placed on.

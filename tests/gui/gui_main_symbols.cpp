@@ -76,7 +76,8 @@ TEST_F(MainWindowTest, WatchesAndTheNewWindowsAreKeptWithTheDocumentAndTheStore)
     Docs().NewDocument();
     EXPECT_EQ(main->Watches().Count(), 0u);
     ASSERT_TRUE(Docs().OpenDocument(path));
-    main->Watches().Remove(0);
+    spremenljivke->Table()->selectRow(0);
+    spremenljivke->RemoveSelected();
     Docs().NewDocument();
     ASSERT_TRUE(Docs().OpenDocument(path));
     EXPECT_EQ(main->Watches().Count(), 0u);

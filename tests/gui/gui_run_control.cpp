@@ -7,7 +7,9 @@
 #include <stdexcept>
 
 #include "engine/devices/timer.h"
+#include "session/addressview.h"
 #include "tests/gui/gui_run_fixture.h"
+#include "windows/frmspomin.h"
 #include "windows/frmtimer.h"
 #include "windows/valuefield.h"
 
@@ -180,14 +182,15 @@ TEST_F(RunControlTest, BreakpointHaltsBeforeItsInstructionAndSlowRunExecutesItNe
     EXPECT_TRUE(marks.last().at(1).toBool());
 
     LoadProgram();
-    QSignalSpy lines(run.get(), &TRunControl::showExecutionLine);
+    QSignalSpy frames(run.get(), &TRunControl::displayFrame);
     run->RunFast();
+    frames.clear();
     run->KoracnoTimer();
     ExpectState(RunState::Halted);
     EXPECT_EQ(Cpu().PC, 0x2002); // LDAB not yet executed
     EXPECT_EQ(Cpu().B, 0x00);
-    ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines.last().at(0).toInt(), 5);
+    ASSERT_FALSE(frames.isEmpty()); // the halt is drawn at once, with its line
+    EXPECT_EQ(session->ExecutionLine(), 5);
 
     run->RunSlow();
     run->KoracnoTimer();
@@ -297,42 +300,49 @@ TEST_F(RunControlTest, DeviceClocksTickTheModels) {
 }
 
 // Outside a fast run a device clock's tick is drawn by a frame shortly after it, not at the tick
-// itself; what the program or the user does is drawn at once.
+// itself; what the program or the user does is drawn at once. Without a program the timer's
+// ticks show nothing, so they ask for no frame.
 TEST_F(RunControlTest, DeviceTicksAreDrawnAtTheNextTickFrame) {
-    LoadProgram();
     TTimer& timer = session->Machine().Timer;
     TfrmTimer window(timer);
-    window.FrameLimited = [this] { return run->FrameLimited(); };
-    QObject::connect(run.get(), &TRunControl::displayRefreshed, &window, &TfrmTimer::DisplayRefreshed);
+    QObject::connect(run.get(), &TRunControl::displayFrame, &window, &TfrmTimer::DrawFrame);
     window.show();
+    run->TimerClockTick();
+    run->SciClockTick();
+    EXPECT_FALSE(run->FramePending());
+    LoadProgram();
+    QSignalSpy frames(run.get(), &TRunControl::displayFrame);
     timer.St.Counter = 0x1233;
     run->TimerClockTick();
     run->TimerClockTick();
-    EXPECT_FALSE(run->FrameLimited());
-    EXPECT_EQ(window.CounterField()->text(), "0000");
-    ASSERT_TRUE(run->TickFrame->isActive());
-    EXPECT_EQ(run->TickFrame->interval(), run->FastRunFrameMs);
-    for (QDeadlineTimer deadline(5000); run->TickFrame->isActive() && !deadline.hasExpired();)
+    EXPECT_EQ(frames.count(), 0);
+    EXPECT_NE(window.CounterField()->text(), "1235");
+    ASSERT_TRUE(run->FramePending());
+    for (QDeadlineTimer deadline(5000); run->FramePending() && !deadline.hasExpired();)
         QTest::qWait(5);
+    EXPECT_EQ(frames.count(), 1);
+    EXPECT_FALSE(frames.last().at(0).value<TDisplayFrame>().Running);
     EXPECT_EQ(window.CounterField()->text(), "1235");
-    session->Memory().Write(0x0B, MemoryCell{0x12, 0}, true);
+    session->Memory().Write(0x0B, MemoryCell{0x12, 0}, true); // a byte edit, say
+    run->RefreshDisplay();
     EXPECT_EQ(window.CompareField()->text(), "1200");
 }
 
 TEST_F(RunControlTest, FastRunShowsItsLastStepWhenItEnds) {
     run->FastRunFrameMs = 60000; // no frame falls due during the test
     LoadProgram();
-    QSignalSpy frames(run.get(), &TRunControl::displayRefreshed);
+    QSignalSpy frames(run.get(), &TRunControl::displayFrame);
     run->RunFast();
-    EXPECT_TRUE(run->FrameLimited());
+    ASSERT_EQ(frames.count(), 1);
+    EXPECT_TRUE(frames.last().at(0).value<TDisplayFrame>().Running);
     frames.clear();
     run->KoracnoTimer(); // LDAA: not drawn yet, and the device windows wait too
     EXPECT_EQ(Cpu().PC, 0x2002);
     EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2000");
     EXPECT_EQ(frames.count(), 0);
     run->Pause();
-    EXPECT_FALSE(run->FrameLimited());
-    EXPECT_GE(frames.count(), 1);
+    ASSERT_GE(frames.count(), 1);
+    EXPECT_FALSE(frames.last().at(0).value<TDisplayFrame>().Running);
     EXPECT_EQ(panels->Registers()->Cell(2, 0), "PC: $2002");
     EXPECT_EQ(session->ExecutionLine(), 5);
 
@@ -370,22 +380,25 @@ TEST_F(RunControlTest, EitherSideMayGoFirstAtTearDown) {
 }
 
 TEST_F(RunControlTest, AddressSpaceIsRedrawnFromTheFirstSuccessfulLoadOn) {
-    int redraws = 0;
-    run->RedrawAddressSpace = [&] { return ++redraws > 0; };
+    TAddressView view(*session);
+    TfrmSpomin list(view);
+    view.SetMemoryTop(0x3000);
+    QObject::connect(run.get(), &TRunControl::displayFrame, &list, &TfrmSpomin::DrawFrame);
+    list.show();
     run->RefreshDisplay(); // nothing assembled yet: the list is not live
     source = {"       org $2000", "start  lda #1", "       end"};
     run->Load(); // fails: still not live
     run->Compile();
-    EXPECT_EQ(redraws, 0);
-    EXPECT_FALSE(run->AddressSpaceLive());
+    EXPECT_EQ(list.List()->RowCount(), 0);
+    EXPECT_FALSE(list.Live());
 
     LoadProgram();
-    EXPECT_TRUE(run->AddressSpaceLive());
-    EXPECT_GE(redraws, 1);
+    EXPECT_TRUE(list.Live());
+    EXPECT_GE(list.List()->RowCount(), 1);
     run->Stop();
-    const int before = redraws;
+    session->Memory().Cells[view.Top()].Value = 0x5A;
     run->RefreshDisplay(); // live until exit, loaded or not
-    EXPECT_EQ(redraws, before + 1);
+    EXPECT_TRUE(list.List()->RowText(0).contains("5A"));
 }
 
 TEST_F(RunControlTest, FailingAddressSpaceRedrawIsReportedAndThePanelsStillFollow) {
@@ -402,11 +415,12 @@ TEST_F(RunControlTest, FailingAddressSpaceRedrawIsReportedAndThePanelsStillFollo
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         run->Stop();
-        run->RedrawAddressSpace = nullptr;
         LoadProgram();
         prompt.Messages.clear();
-        run->RedrawAddressSpace = c.redraw;
+        const QMetaObject::Connection list =
+            QObject::connect(run.get(), &TRunControl::displayFrame, [&] { DrawOrTell(c.redraw); });
         run->StepOnce();
+        QObject::disconnect(list);
         EXPECT_EQ(prompt.Messages, QStringList{c.message});
         EXPECT_EQ(panels->Registers()->Cell(0, 0), "A: $1F");
         EXPECT_EQ(run->State(), RunState::Halted);

@@ -2,6 +2,7 @@
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -201,4 +202,31 @@ TEST_F(LogViewTest, ViewFollowsTheEndOnlyWhileAtTheEndAndCopiesSelectedLines) {
     const QString text = view.SelectedText();
     EXPECT_TRUE(text.startsWith("2009\t4\t86\t"));
     EXPECT_EQ(text.count('\n'), 2);
+}
+
+// Rows arriving at the followed end move the drawn rows up and paint only the new ones; what is
+// on the screen then is what a whole repaint draws.
+TEST_F(LogViewTest, RowsArrivingAtTheEndLookAsIfRepaintedWhole) {
+    QScreen* screen = window.screen();
+    ASSERT_TRUE(screen);
+    const auto onScreen = [&] {
+        QCoreApplication::processEvents();
+        return screen->grabWindow(window.winId()).toImage();
+    };
+    const auto append = [&](int rows, int frames) {
+        for (int frame = 0; frame < frames; ++frame) {
+            for (int i = 0; i < rows; ++i)
+                log.Append(
+                    Record(static_cast<uint16_t>(0x2000 + log.Size()), static_cast<uint8_t>(log.Size())));
+            window.Model()->Flush();
+            QCoreApplication::processEvents();
+        }
+    };
+    append(20, 1); // not yet a page: the new rows are painted below the old ones
+    append(1, 40); // a page and more, one row at a time
+    append(3, 5);
+    const QImage moved = onScreen();
+    view.viewport()->update();
+    EXPECT_EQ(onScreen(), moved);
+    EXPECT_TRUE(view.AtBottom());
 }

@@ -30,7 +30,9 @@ protected:
         session->ListingPath.clear();
         run = std::make_unique<TRunControl>(*session);
         panels = std::make_unique<TRegisterPanels>(*session);
-        run->SetPanels(panels.get());
+        QObject::connect(run.get(), &TRunControl::displayFrame, panels.get(), &TRegisterPanels::DrawFrame);
+        QObject::connect(panels.get(), &TRegisterPanels::refreshRequested, run.get(),
+                         &TRunControl::RefreshDisplay);
         run->SourceLines = [this] { return source; };
         run->CaretLine = [this] { return caret; };
     }

@@ -70,12 +70,12 @@ TEST_F(PanelsTest, CancelledOrInvalidEntryLeavesTheRegister) {
 
 TEST_F(PanelsTest, EditingPcMovesTheCurrentLine) {
     LoadProgram();
-    QSignalSpy lines(run.get(), &TRunControl::showExecutionLine);
+    QSignalSpy frames(run.get(), &TRunControl::displayFrame);
     prompt.Values = {QString("$2004")};
     panels->EditRegister(2, 0);
     EXPECT_EQ(Cpu().PC, 0x2004);
-    ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines.last().at(0).toInt(), 6);
+    ASSERT_FALSE(frames.isEmpty()); // the edit asked for a frame, which shows the new line
+    EXPECT_TRUE(frames.last().at(0).value<TDisplayFrame>().Processor());
     EXPECT_EQ(session->ExecutionLine(), 6);
     EXPECT_EQ(panels->Instructions()->Cell(1, 1), QString::fromStdString(session->InstructionName(0x01)));
 }

@@ -72,12 +72,14 @@ TEST_F(TurboTest, HoldsClocksBoundsTheLogAndLeavesAHistory) {
     run->StartClocks();
     run->TurboLogLimit = 50;
     run->TurboSliceMs = 1;
-    QSignalSpy frames(run.get(), &TRunControl::displayRefreshed);
+    QSignalSpy frames(run.get(), &TRunControl::displayFrame);
     run->RunTurbo();
     run->Turbo()->StepLimit = 100000;
     EXPECT_FALSE(run->TimerClock->isActive());
     EXPECT_FALSE(run->SciClock->isActive());
-    EXPECT_TRUE(run->FrameLimited());
+    ASSERT_FALSE(frames.isEmpty());
+    EXPECT_TRUE(frames.last().at(0).value<TDisplayFrame>().Running);
+    frames.clear();
     run->TurboSlice();
     run->RequestIrq();
     RunSlices();

@@ -46,8 +46,11 @@ protected:
 TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks) {
     TfrmPort1 port1(Board().Port1);
     TfrmPort2 port2(Board().Port2);
-    int refreshes = 0;
-    Board().Port1.onPinToggled = [&] { ++refreshes; };
+    // A toggled pin asks for a frame, which draws it.
+    QSignalSpy refreshRequests(&port1, &TfrmPort::refreshRequested);
+    const auto refreshes = [&] { return refreshRequests.count(); };
+    for (TfrmPort* port : {static_cast<TfrmPort*>(&port1), static_cast<TfrmPort*>(&port2)})
+        QObject::connect(port, &TfrmPort::refreshRequested, port, [port] { port->DrawFrame(); });
     port1.show();
     port2.show();
     EXPECT_EQ(port1.DdrGrid()->Cell(0, 0), "b7");
@@ -60,7 +63,7 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
     EXPECT_EQ(Board().Port1.St.Level, 0x08);
     EXPECT_EQ(port1.DrGrid()->Cell(port1.ColumnOfPin(3), 1), "1");
     EXPECT_EQ(port1.PinButton(3)->Image(), PinImageKind::InputHigh);
-    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(refreshes(), 1);
     QTest::mouseClick(port1.DrGrid(), Qt::LeftButton, {}, port1.DrGrid()->CellCentre(4, 0));
     EXPECT_EQ(Board().Port1.St.Level, 0x00);
     // The DDR grid is only shown.
@@ -70,13 +73,14 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
     // The program makes every pin an output: pictures follow, clicks change nothing.
     Board().Memory.Write(0x00, {0xFF, 0}, false);
     Board().Memory.Write(0x02, {0x0F, 0}, false);
+    port1.DrawFrame();
     EXPECT_EQ(port1.DdrGrid()->Cell(0, 1), "1");
     EXPECT_EQ(port1.PinButton(0)->Image(), PinImageKind::OutputHigh);
     EXPECT_EQ(port1.PinButton(7)->Image(), PinImageKind::OutputLow);
     QTest::mouseClick(port1.PinButton(0), Qt::LeftButton);
     QTest::mouseClick(port1.DrGrid(), Qt::LeftButton, {}, port1.DrGrid()->CellCentre(0, 1));
     EXPECT_EQ(Board().Port1.St.Level, 0x0F);
-    EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(refreshes(), 2);
 
     // Port 2 pin 0 by its DR cell feeds the timer's input capture (IEDG = 1: rising edge).
     Board().Timer.St.TCSR = TTimer::TCSR_IEDG;
@@ -89,10 +93,8 @@ TEST_F(DeviceWindowsTest, InputPinsToggleByButtonOrDrCellAndOutputsIgnoreClicks)
     EXPECT_TRUE(Board().Timer.St.TCSR & TTimer::TCSR_ICF);
 }
 
-TEST_F(DeviceWindowsTest, PortDrawsOncePerFrameWhileFrameLimited) {
+TEST_F(DeviceWindowsTest, PortDrawsOncePerFrame) {
     TfrmPort1 port1(Board().Port1);
-    bool limited = true;
-    port1.FrameLimited = [&] { return limited; };
     port1.show();
     QCoreApplication::processEvents();
     TPaintCounter paints(port1.DdrGrid());
@@ -100,15 +102,15 @@ TEST_F(DeviceWindowsTest, PortDrawsOncePerFrameWhileFrameLimited) {
         Board().Port1.WriteRegister(0x00, static_cast<uint8_t>(i));
     QCoreApplication::processEvents();
     EXPECT_EQ(paints.Count, 0);
-    port1.DisplayRefreshed();
+    port1.DrawFrame();
     QCoreApplication::processEvents();
     EXPECT_EQ(paints.Count, 1);
-    port1.DisplayRefreshed(); // nothing new: nothing drawn
+    port1.DrawFrame(); // nothing new: nothing drawn
     QCoreApplication::processEvents();
     EXPECT_EQ(paints.Count, 1);
-    // Without the limit every change is drawn at the next paint.
-    limited = false;
+    // The next change is drawn at the next frame's paint.
     Board().Port1.WriteRegister(0x00, 0xFF);
+    port1.DrawFrame();
     QCoreApplication::processEvents();
     EXPECT_EQ(paints.Count, 2);
 }
@@ -184,6 +186,7 @@ TEST_F(DeviceWindowsTest, JumpFreezeAndClearThroughTheButtons) {
     TfrmSpomin w(view);
     w.show();
     QSignalSpy refreshes(&w, &TfrmSpomin::refreshRequested);
+    QObject::connect(&w, &TfrmSpomin::refreshRequested, &w, [&w] { w.DrawFrame({.Loaded = false}); });
     view.SetMemoryTop(0x1234);
     prompt.Values = {"70000", "$12x", QString()};
     for (int i = 0; i < 3; ++i)
@@ -196,15 +199,16 @@ TEST_F(DeviceWindowsTest, JumpFreezeAndClearThroughTheButtons) {
     EXPECT_EQ(refreshes.count(), 1);
 
     EXPECT_EQ(w.FreezeButton()->text(), "X");
-    QTest::mouseClick(w.FreezeButton(), Qt::LeftButton);
+    QTest::mouseClick(w.FreezeButton(), Qt::LeftButton); // the frame it asks for shows it
     EXPECT_EQ(w.FreezeButton()->text(), "O");
     EXPECT_FALSE(view.FollowPc());
     EXPECT_EQ(w.FreezeButton()->toolTip(), "Zamrzni/odmrzni");
+    EXPECT_EQ(refreshes.count(), 2);
 
     session.Memory().Cells[0x3000] = {0x55, 7};
     QTest::mouseClick(w.ClearButton(), Qt::LeftButton);
     EXPECT_EQ(session.PeekLine(0x3000), NoLine);
-    EXPECT_EQ(refreshes.count(), 2);
+    EXPECT_EQ(refreshes.count(), 3);
 }
 
 TEST_F(DeviceWindowsTest, DoubleClickEditsTheRowsByteOnlyWhileLoaded) {

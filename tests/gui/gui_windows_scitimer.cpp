@@ -1,5 +1,5 @@
 // The SCI, timer and trace windows over a board of their own: what the controls do to the
-// models, what the windows show and when they draw.
+// models, what the windows show at the display frames and when they draw.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -47,6 +47,10 @@ protected:
         Wr(0x13, byte);
         SciTicks(TSci::LineTicks);
     }
+    // A window whose controls ask for a frame gets one at once, as run control gives it.
+    template <typename Window> static void Framed(Window& w) {
+        QObject::connect(&w, &Window::refreshRequested, &w, [&w] { w.DrawFrame(); });
+    }
     static QString Bits(const TBitGrid* grid) {
         QString bits;
         for (int column = 0; column < grid->ColumnCount(); ++column)
@@ -64,6 +68,7 @@ protected:
 
 TEST_F(DeviceWindowTest, SciSendTakesOneByteFromTheInputAsTheModeSays) {
     TfrmSCI w(board.Sci, terminal);
+    Framed(w);
     w.show();
     terminal.ExternalRate = "76800"; // the chip's rate after reset: no framing error
     Wr(0x11, RE);
@@ -102,17 +107,22 @@ TEST_F(DeviceWindowTest, SciSendTakesOneByteFromTheInputAsTheModeSays) {
 
 TEST_F(DeviceWindowTest, SciOutputAddsBytesToTheUsersTextAndResetEmptiesTheFields) {
     TfrmSCI w(board.Sci, terminal);
+    Framed(w);
     w.show();
     Transmit('A');
+    EXPECT_EQ(w.OutputField()->text(), ""); // drawn at the frame
+    w.DrawFrame();
     EXPECT_EQ(w.OutputField()->text(), "A");
     // The user edits the output field; the next byte is added to the edited text.
     w.OutputField()->setFocus();
     QTest::keyClick(w.OutputField(), Qt::Key_Backspace);
     QTest::keyClicks(w.OutputField(), "ok ");
     Transmit('B');
+    w.DrawFrame();
     EXPECT_EQ(w.OutputField()->text(), "ok B");
     QTest::mouseClick(w.ModeButton(), Qt::LeftButton);
     Transmit(0x41);
+    w.DrawFrame();
     EXPECT_EQ(w.OutputField()->text(), "41 ok B"); // HEX: newest first
     // The rate box is the terminal's rate.
     EXPECT_EQ(w.RateBox()->currentText(), "9600");
@@ -121,6 +131,7 @@ TEST_F(DeviceWindowTest, SciOutputAddsBytesToTheUsersTextAndResetEmptiesTheField
 
     QTest::keyClicks(w.InputField(), "abc");
     board.Memory.Clear(); // resets the SCI, as every assembly does
+    w.DrawFrame();
     EXPECT_EQ(w.OutputField()->text(), "");
     EXPECT_EQ(w.InputField()->text(), "");
     EXPECT_EQ(terminal.Input, "");
@@ -128,20 +139,24 @@ TEST_F(DeviceWindowTest, SciOutputAddsBytesToTheUsersTextAndResetEmptiesTheField
     EXPECT_EQ(w.RateBox()->currentText(), "1200");
 }
 
-TEST_F(DeviceWindowTest, SciShowsRegistersAtOnceAndTheLineCountsAtTicks) {
+TEST_F(DeviceWindowTest, SciShowsRegistersAtEveryFrameAndTheLineCountsAfterTicks) {
     TfrmSCI w(board.Sci, terminal);
+    Framed(w);
     w.show();
     EXPECT_EQ(w.ChipRateField()->text(), "76800");
     Wr(0x10, 0x02);
     Wr(0x11, TE | RE);
+    w.DrawFrame();
     EXPECT_EQ(Bits(w.RmcrGrid()), "00000010");
     EXPECT_EQ(Bits(w.TrcsrGrid()), "00001010");
     EXPECT_EQ(w.RmcrGrid()->Cell(0, 0), "b7");
     EXPECT_EQ(w.ChipRateField()->text(), "1200");
     // A byte written to TDR: the counts show it from the next tick on.
     Wr(0x13, 0x41);
+    w.DrawFrame();
     EXPECT_EQ(w.CountLabel(0)->text(), "0");
     SciTicks(1);
+    w.DrawFrame();
     EXPECT_EQ(w.CountLabel(0)->text(), "9");
     EXPECT_EQ(w.CountLabel(1)->text(), "65");
     // Rx=Tx is the line's loopback; the picture draws the line down to Rx.
@@ -150,12 +165,13 @@ TEST_F(DeviceWindowTest, SciShowsRegistersAtOnceAndTheLineCountsAtTicks) {
     EXPECT_TRUE(w.LinePicture()->Loopback());
     SciTicks(9 + TSci::LoopbackTicks);
     EXPECT_EQ(Rd(0x12), 0x41);
+    w.DrawFrame();
     EXPECT_EQ(w.OutputField()->text(), ""); // a looped-back byte never leaves the chip
 }
 
 // ------------------------------------------------------------------------------------ timer
 
-TEST_F(DeviceWindowTest, TimerFieldsChangeOnlyWhenTheTimerRefreshes) {
+TEST_F(DeviceWindowTest, TimerFieldsChangeOnlyAtFramesThatShowTheProcessor) {
     TfrmTimer w(board.Timer);
     w.show();
     board.loaded = false;
@@ -164,29 +180,39 @@ TEST_F(DeviceWindowTest, TimerFieldsChangeOnlyWhenTheTimerRefreshes) {
     QTest::mouseClick(w.Advance1000Button(), Qt::LeftButton);
     EXPECT_EQ(board.Timer.St.Counter, 0x2235);
     // No program: the counter counts, the fields stand still.
+    w.DrawFrame({.Loaded = false});
     EXPECT_EQ(w.CounterField()->text(), "0000");
     EXPECT_EQ(w.CompareField()->text(), "0000");
     board.loaded = true;
     board.Timer.TimerTick();
+    w.DrawFrame();
     EXPECT_EQ(w.CounterField()->text(), "2236");
     // A processor read of TCSR shows the flags as it left them: TOF and ICF cleared.
     board.Timer.St.TCSR = 0xE8;
     EXPECT_EQ(Rd(0x08), 0xE8);
+    w.DrawFrame();
     EXPECT_EQ(Bits(w.TcsrGrid()), "01001000");
     Wr(0x0C, 0xAB);
+    // The steps that ended the program are shown once more.
+    w.DrawFrame({.Loaded = false, .Stepped = true});
     EXPECT_EQ(w.CompareField()->text(), "00AB");
     EXPECT_EQ(Bits(w.TcsrGrid()), "00001000"); // the compare write cleared OCF
+    // So is the state a stop left: once, at the frame after it.
+    board.Timer.St.Counter = 0x4321;
+    w.DrawFrame({.Loaded = false, .WasLoaded = true});
+    EXPECT_EQ(w.CounterField()->text(), "4321");
+    board.Timer.St.Counter = 0x5555;
+    w.DrawFrame({.Loaded = false});
+    EXPECT_EQ(w.CounterField()->text(), "4321");
 }
 
-// During a fast run the windows draw at the display's frames; a hidden window when shown.
-TEST_F(DeviceWindowTest, WindowsWaitForTheFrameWhileFrameLimited) {
+// The windows draw at the display's frames, not at every change; a hidden window when shown.
+TEST_F(DeviceWindowTest, WindowsWaitForTheFrame) {
     TfrmTimer timer(board.Timer);
     TfrmTrace trace(board.Memory);
     timer.show();
     trace.show();
     trace.Pages()->setCurrentIndex(0);
-    bool limited = true;
-    timer.FrameLimited = trace.FrameLimited = [&] { return limited; };
     board.Memory.TraceEnabled = true;
     board.Memory.Trace.Triggers.Add(*ParseCondition("xxxx", "x", "w"));
     board.Memory.Trace.Qualifiers.Add(*ParseCondition("xxxx", "x", "w"));
@@ -195,14 +221,14 @@ TEST_F(DeviceWindowTest, WindowsWaitForTheFrameWhileFrameLimited) {
     board.Memory.Write(0x80, MemoryCell{1, 0}, true);
     EXPECT_EQ(timer.CompareField()->text(), "0000");
     EXPECT_EQ(trace.Model()->rowCount(), 0);
-    timer.DisplayRefreshed();
-    trace.DisplayRefreshed();
+    timer.DrawFrame({.Running = true});
+    trace.DrawFrame({.Running = true});
     EXPECT_EQ(timer.CompareField()->text(), "1200");
     EXPECT_EQ(trace.Model()->rowCount(), 1);
 
-    limited = false;
     timer.hide();
     Wr(0x0C, 0x34);
+    timer.DrawFrame();
     EXPECT_EQ(timer.CompareField()->text(), "1200");
     timer.show();
     EXPECT_EQ(timer.CompareField()->text(), "1234");
@@ -264,12 +290,14 @@ TEST_F(DeviceWindowTest, TraceSwitchRecordsAndBrisiTraceEmptiesOnlyTheRows) {
     EXPECT_FALSE(w.TraceSwitch()->isChecked());
     board.Memory.Read(0x0000, true);
     board.Memory.Write(0x2000, MemoryCell{0x41, 0}, true);
+    w.DrawFrame();
     EXPECT_EQ(w.Model()->rowCount(), 0); // recording is off
     w.TraceSwitch()->click();
     EXPECT_TRUE(board.Memory.TraceEnabled);
     board.Memory.Write(0x2000, MemoryCell{0x41, 0}, true); // not armed yet
     board.Memory.Read(0x0000, true);
     board.Memory.Write(0x2001, MemoryCell{0x42, 0}, true);
+    w.DrawFrame();
     ASSERT_EQ(w.Model()->rowCount(), 1);
     const QAbstractItemModel* m = w.TraceList()->model();
     EXPECT_EQ(m->index(0, 0).data().toString() + m->index(0, 1).data().toString() +
@@ -280,7 +308,7 @@ TEST_F(DeviceWindowTest, TraceSwitchRecordsAndBrisiTraceEmptiesOnlyTheRows) {
     // A full trace says so, and "Brisi Trace" makes room again.
     board.Memory.Trace.RowLimit = 1;
     board.Memory.Write(0x2002, MemoryCell{0x43, 0}, true);
-    w.DisplayRefreshed();
+    w.DrawFrame();
     const QLabel* full = w.findChild<QLabel*>("lblPolna");
     ASSERT_TRUE(full);
     EXPECT_FALSE(full->isHidden());
@@ -298,8 +326,6 @@ TEST_F(DeviceWindowTest, AMillionTraceRowsStayCompactRecords) {
     w.resize(300, 300);
     w.show();
     w.Pages()->setCurrentIndex(0);
-    bool limited = true;
-    w.FrameLimited = [&] { return limited; };
     board.Memory.TraceEnabled = true;
     board.Memory.Trace.Triggers.Add(*ParseCondition("xxxx", "x", "w"));
     board.Memory.Trace.Qualifiers.Add(*ParseCondition("xxxx", "xx", "w"));
@@ -308,17 +334,16 @@ TEST_F(DeviceWindowTest, AMillionTraceRowsStayCompactRecords) {
     for (int i = 0; i < kRows; ++i)
         board.Memory.Write(static_cast<uint16_t>(0x4000 + (i & 0xFFF)),
                            MemoryCell{static_cast<uint8_t>(i), 0}, true);
-    w.DisplayRefreshed();
+    w.DrawFrame({.Running = true});
     ASSERT_EQ(inserted.count(), 1);
     ASSERT_EQ(w.Model()->rowCount(), kRows);
     const auto& rows = board.Memory.Trace.Rows();
     EXPECT_LE(rows.capacity() * sizeof(TraceRow), size_t{8} * kRows);
     // Rows that land below the part in view wait a little during the run; its end shows them.
     board.Memory.Write(0x1234, MemoryCell{0xAB, 0}, true);
-    w.DisplayRefreshed();
+    w.DrawFrame({.Running = true});
     EXPECT_EQ(w.Model()->rowCount(), kRows);
-    limited = false;
-    w.DisplayRefreshed();
+    w.DrawFrame({.Running = false});
     ASSERT_EQ(w.Model()->rowCount(), kRows + 1);
     const QModelIndex last = w.Model()->index(kRows, 0);
     EXPECT_EQ(last.data().toString() + last.siblingAtColumn(1).data().toString(), "1234AB");

@@ -63,6 +63,8 @@ TEST_F(SymbolWindowsTest, SymbolWindowSortsFiltersAndReportsTheChosenLabel) {
     EXPECT_EQ(w.Model()->rowCount(), 0);
     EXPECT_EQ(w.StatusLabel()->text(), QStringLiteral("Ni še uspešnega prevoda z oznakami."));
     Load();
+    EXPECT_EQ(w.Model()->rowCount(), 0); // listed at the next frame
+    w.DrawFrame();
     EXPECT_EQ(Column(*w.Model(), 0), QStringList({"ENA", "STEVEC", "ZACETI", "ZANKA"}));
     EXPECT_EQ(Column(*w.Model(), 1), QStringList({"$0001", "$1000", "$2000", "$2003"}));
     EXPECT_EQ(Column(*w.Model(), 2), QStringList({"3", "2", "5", "6"}));
@@ -115,12 +117,12 @@ TEST_F(SymbolWindowsTest, WatchWindowAddsRefusesRemovesAndReadsAtDisplayRefreshe
     session.StepOnce();
     session.StepOnce(); // inc stevec+1
     EXPECT_EQ(w.Model()->RowTexts(0)[TWatchModel::HexColumn], QStringLiteral("$0000"));
-    w.DisplayRefreshed();
+    w.DrawFrame();
     EXPECT_EQ(w.Model()->RowTexts(0)[TWatchModel::HexColumn], QStringLiteral("$0001"));
     w.hide();
     session.StepOnce();
     session.StepOnce();
-    w.DisplayRefreshed();
+    w.DrawFrame();
     EXPECT_EQ(w.Model()->RowTexts(0)[TWatchModel::HexColumn], QStringLiteral("$0001"));
     w.show();
     EXPECT_EQ(w.Model()->RowTexts(0)[TWatchModel::HexColumn], QStringLiteral("$0002"));
@@ -139,6 +141,7 @@ TEST_F(SymbolWindowsTest, WatchWindowAddsRefusesRemovesAndReadsAtDisplayRefreshe
 
 TEST_F(SymbolWindowsTest, AddressWindowListsInstructionsAndEditsTheirFirstByte) {
     TfrmSpomin w(view);
+    QObject::connect(&w, &TfrmSpomin::refreshRequested, &w, [&w] { w.DrawFrame(); });
     w.show();
     Load();
     w.Redraw();
