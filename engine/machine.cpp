@@ -4,8 +4,8 @@
 #include <stdexcept>
 
 TMachine::TMachine()
-    : Memory(), Cpu(Memory), Port1(8, 0x00, 0x02), Port2(5, 0x01, 0x03),
-      Timer(Memory, Cpu.Pending, Random, loaded), Sci(Cpu.Pending, Random, loaded) {
+    : Memory(), Cpu(Memory), Port1(8, 0x00, 0x02), Port2(5, 0x01, 0x03), Timer(Memory, Cpu.Pending, Random),
+      Sci(Cpu.Pending, Random, loaded) {
     Memory.Port1 = &Port1;
     Memory.Port2 = &Port2;
     Memory.Timer = &Timer;
@@ -40,12 +40,4 @@ void TMachine::Restore(const State& state) {
     Sci.Loopback = state.Loopback;
     Memory.Trace.Restore(state.Trace);
     Random.Restore(state.Random);
-    TellDeviceObservers();
-}
-
-void TMachine::TellDeviceObservers() {
-    for (TPort* port : {&Port1, &Port2})
-        if (port->onChanged) port->onChanged();
-    if (Timer.onChanged) Timer.onChanged();
-    if (Sci.onChanged) Sci.onChanged();
 }

@@ -28,8 +28,8 @@ public:
 
     // Declaration order is construction order: the devices refer to the members above them.
     TRandom Random;
-    // A program is loaded and has not been stopped; set by run control. The timer refreshes its
-    // window on ticks only while it is set, and the SCI line moves only while it is set.
+    // A program is loaded and has not been stopped; set by run control. The SCI line moves only
+    // while it is set.
     bool loaded = false;
     TMemory Memory;
     Tsimulator Cpu;
@@ -57,12 +57,8 @@ public:
         bool operator==(const State&) const = default;
     };
     State Capture() const;
-    // Puts a captured state back (the memory's history records nothing of it) and tells the
-    // devices' observers.
+    // Puts a captured state back (the memory's history records nothing of it).
     void Restore(const State& state);
-    // Tells the observers of the ports, the timer and the serial interface that their state
-    // was put back from outside (a restore, a step back).
-    void TellDeviceObservers();
 
     // What a successful load does to the board after the image is in memory: processor reset
     // (PC from $FFFE, Pending emptied), then the SCI and timer resets. Does not change `loaded`.

@@ -121,7 +121,6 @@ bool TTrace::Check(uint16_t address, uint8_t value, uint8_t direction) {
     }
     rows_.push_back(TraceRow{address, value, direction});
     ++recorded_;
-    if (onRowsAdded) onRowsAdded(rows_.size() - 1);
     return true;
 }
 
@@ -137,7 +136,6 @@ void TTrace::TakeBackRows(uint64_t recorded) {
     recorded_ = recorded;
     if (back == 0) return;
     rows_.resize(rows_.size() - static_cast<size_t>(back));
-    if (onRowsRemoved) onRowsRemoved();
 }
 
 // ---- Text forms -------------------------------------------------------------------------------

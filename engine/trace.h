@@ -90,8 +90,6 @@ public:
     // Matching accesses that found the recorder full since the rows were last cleared.
     uint64_t DroppedRows() const { return dropped_; }
     void ClearRows();
-    // Called after rows were appended, with the index of the first new row.
-    std::function<void(size_t firstNew)> onRowsAdded;
 
     // Rows recorded since creation, emptied ones included: reverse step takes back the rows
     // recorded after a point by this count.
@@ -99,8 +97,6 @@ public:
     // Takes back the rows recorded after RowsRecorded() was `recorded` (those still in the list)
     // and makes that the count again.
     void TakeBackRows(uint64_t recorded);
-    // Called after TakeBackRows removed rows from the end of the list.
-    std::function<void()> onRowsRemoved;
 
 private:
     std::vector<TraceRow> rows_;

@@ -14,7 +14,6 @@ TAddressView::TAddressView(TSession& session) : session_(session) {}
 void TAddressView::SetMemoryTop(int32_t top) {
     if (memoryTop_ == top) return;
     memoryTop_ = top;
-    Changed();
 }
 
 std::string TAddressView::JumpText() const {
@@ -35,10 +34,7 @@ void TAddressView::Forward() {
     if (memoryTop_ < 0xFFFF) SetMemoryTop(memoryTop_ + 1);
 }
 
-void TAddressView::ToggleFollow() {
-    followPc_ = !followPc_;
-    Changed();
-}
+void TAddressView::ToggleFollow() { followPc_ = !followPc_; }
 
 void TAddressView::ProgramCounterMoved(uint16_t pc) {
     if (followPc_) SetMemoryTop(pc);
@@ -83,10 +79,7 @@ std::string TAddressView::RowText(uint16_t address, MemoryCell cell) {
     return text;
 }
 
-void TAddressView::ToggleDisassembly() {
-    disassembly_ = !disassembly_;
-    Changed();
-}
+void TAddressView::ToggleDisassembly() { disassembly_ = !disassembly_; }
 
 std::vector<TDisRow> TAddressView::DisassemblyRows(int fitting) const {
     const TLabelOf labelOf = [this](uint16_t value) {

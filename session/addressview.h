@@ -33,9 +33,6 @@ public:
     TAddressView(const TAddressView&) = delete;
     TAddressView& operator=(const TAddressView&) = delete;
 
-    // Called after memoryTop or the follow state changed.
-    std::function<void()> onChanged;
-
     int32_t MemoryTop() const { return memoryTop_; }
     // The first listed address: the low 16 bits of memoryTop.
     uint16_t Top() const { return static_cast<uint16_t>(static_cast<uint32_t>(memoryTop_)); }
@@ -91,10 +88,6 @@ public:
     void ClearMemory();
 
 private:
-    void Changed() {
-        if (onChanged) onChanged();
-    }
-
     TSession& session_;
     int32_t memoryTop_ = 0;
     bool followPc_ = true;

@@ -135,8 +135,6 @@ void TJournal::RestoreDevices(const TDevices& d) {
     m.Port1.St = d.Port1;
     m.Port2.St = d.Port2;
     m.Sci.St = d.Sci;
-    // The windows that follow the models draw the restored state.
-    m.TellDeviceObservers();
 }
 
 bool TJournal::StepBack() {

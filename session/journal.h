@@ -57,7 +57,7 @@ public:
     // Steps that can be taken back.
     size_t Depth() const { return count_; }
     // Puts the board back as it was at the checkpoint of the last step and forgets that step.
-    // Returns false when there is none. Tells the device models' observers.
+    // Returns false when there is none.
     bool StepBack();
 
     // Bytes the journal holds for its rings at most.

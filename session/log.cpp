@@ -60,13 +60,10 @@ void TLog::TakeBack(uint64_t appended) {
     uint64_t back = appended_ - appended;
     appended_ = appended;
     Straighten();
-    size_t removed = 0;
     while (back > 0 && !records_.empty() && !records_.back().Header) {
         records_.pop_back();
         --back;
-        ++removed;
     }
-    if (removed != 0 && onTakenBack) onTakenBack();
 }
 
 std::string TLog::Format(size_t index) const {

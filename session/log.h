@@ -107,8 +107,6 @@ public:
 
     // Called after lines were appended, with the index of the first new line.
     std::function<void(size_t firstNew)> onAppended;
-    // Called after TakeBack removed lines.
-    std::function<void()> onTakenBack;
 
 private:
     void Overwrite(const TLogRecord& record);

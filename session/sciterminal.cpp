@@ -43,7 +43,6 @@ void TSciTerminal::Restore(const State& state) {
     edits_.clear();
     editBytes_ = 0;
     ++outputRevision_;
-    Changed();
 }
 
 void TSciTerminal::TakeBack(const TPosition& position) {
@@ -60,7 +59,6 @@ void TSciTerminal::TakeBack(const TPosition& position) {
     if (body_.size() > position.Body) body_.resize(position.Body);
     if (received_.size() > position.Received) received_.resize(position.Received);
     ++outputRevision_;
-    Changed();
 }
 
 void TSciTerminal::Receive(uint8_t byte) {
@@ -74,7 +72,6 @@ void TSciTerminal::Receive(uint8_t byte) {
     } else {
         body_.push_back(static_cast<char>(byte));
     }
-    Changed();
 }
 
 bool TSciTerminal::AtChipRate() const { return ExternalRate == chip_.ChipRate(); }
@@ -83,7 +80,6 @@ bool TSciTerminal::SendByte(uint8_t byte) { return chip_.DeliverByte(byte, AtChi
 
 SciSendResult TSciTerminal::SendInput() {
     if (Input.empty()) {
-        Changed();
         return SciSendResult::Empty;
     }
     uint8_t byte = 0;
@@ -102,7 +98,6 @@ SciSendResult TSciTerminal::SendInput() {
         Input.erase(0, take);
     }
     SendByte(byte);
-    Changed();
     return result;
 }
 
@@ -114,5 +109,4 @@ void TSciTerminal::Clear() {
     edits_.clear();
     editBytes_ = 0;
     ++outputRevision_;
-    Changed();
 }

@@ -35,10 +35,6 @@ public:
     std::string ExternalRate = "9600"; // the rate box, as text; compared with the chip's as text
     std::string Input;                 // the input field, 8-bit (Windows-1250) text
 
-    // Called after "Send" (also an empty one, which only refreshes), after a byte was received
-    // and after the fields were emptied.
-    std::function<void()> onChanged;
-
     // "ASCII" or "HEX"; the mode button flips between them.
     const char* DisplayModeText() const { return DisplayMode == SciDisplayMode::Hex ? "HEX" : "ASCII"; }
     void ToggleDisplayMode() {
@@ -98,9 +94,6 @@ public:
 
 private:
     void Receive(uint8_t byte);
-    void Changed() {
-        if (onChanged) onChanged();
-    }
 
     TSci& chip_;
     // The output field is kept as a reversed prefix (HEX bytes are put in front) and a body

@@ -23,7 +23,6 @@ void TSymbolTable::AssemblyFinished(bool ok, const TOznake& labels) {
     for (size_t i = 0; i < entries.size(); ++i)
         if (Referenceable(entries[i].Name)) byValue_.try_emplace(entries[i].Value, i);
     ++generation_;
-    if (onChanged) onChanged();
 }
 
 std::vector<size_t> TSymbolTable::Rows(std::string_view filter, SortKey key, bool descending) const {

@@ -39,9 +39,6 @@ public:
     // when neither exists.
     std::string ReferenceTo(uint16_t value) const;
 
-    // Called after the table was replaced.
-    std::function<void()> onChanged;
-
 private:
     TOznake labels_;
     std::unordered_map<uint16_t, size_t> byValue_; // value -> first referenceable entry

@@ -99,20 +99,17 @@ std::string TWatchList::Add(std::string_view text, WatchSize size) {
     if (std::find(watches_.begin(), watches_.end(), watch) != watches_.end())
         return target + " (" + SizeName(size) + ") je že med spremenljivkami.";
     watches_.push_back(watch);
-    Changed();
     return {};
 }
 
 void TWatchList::Remove(size_t index) {
     if (index >= watches_.size()) return;
     watches_.erase(watches_.begin() + static_cast<std::ptrdiff_t>(index));
-    Changed();
 }
 
 void TWatchList::SetSize(size_t index, WatchSize size) {
     if (index >= watches_.size() || watches_[index].Size == size) return;
     watches_[index].Size = size;
-    Changed();
 }
 
 std::optional<uint16_t> TWatchList::Resolve(const TWatch& watch) const {
@@ -166,5 +163,4 @@ void TWatchList::Restore(const std::vector<std::string>& lines) {
             continue;
         watches_.push_back(watch);
     }
-    Changed();
 }

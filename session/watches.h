@@ -66,14 +66,7 @@ public:
     std::vector<std::string> Save() const;
     void Restore(const std::vector<std::string>& lines);
 
-    // Called after the list changed (not after the values did).
-    std::function<void()> onChanged;
-
 private:
-    void Changed() {
-        if (onChanged) onChanged();
-    }
-
     const TSession& session_;
     const TSymbolTable& symbols_;
     std::vector<TWatch> watches_;

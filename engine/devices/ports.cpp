@@ -34,7 +34,6 @@ bool TPort::TogglePin(int pin) {
     if (pin < 0 || pin >= PinCount || IsOutput(pin)) return false;
     St.Level ^= static_cast<uint8_t>(1u << pin);
     if (pin == 0 && CaptureTimer) CaptureTimer->CaptureEdge(PinLevel(0));
-    if (onPinToggled) onPinToggled();
     Changed();
     return true;
 }

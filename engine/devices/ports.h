@@ -46,9 +46,6 @@ public:
 
     // Called after every change of direction or level (register writes, clears, toggles).
     std::function<void()> onChanged;
-    // Called by TogglePin after an input pin changed, so the main window can redraw its
-    // address-space list and register panels.
-    std::function<void()> onPinToggled;
 
     uint8_t Mask() const { return static_cast<uint8_t>((1u << PinCount) - 1u); }
     bool IsOutput(int pin) const { return (St.Direction >> pin) & 1u; }

@@ -35,7 +35,6 @@ uint8_t TSci::ReadRegister(uint16_t address) {
         // would be dropped without RDRF or ORFE and the receiver would stay dead until a reload.
         St.OverrunSeen = false;
     }
-    Changed();
     return value;
 }
 
@@ -57,7 +56,6 @@ void TSci::WriteRegister(uint16_t address, uint8_t value) {
     default:
         return; // $12 is never routed here for writes
     }
-    Changed();
 }
 
 void TSci::SciTick() {
@@ -104,7 +102,6 @@ void TSci::SciTick() {
         // even if the processor has not taken it yet.
         pending_.set(InterruptSource::SCI, request);
     }
-    Changed();
 }
 
 bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
@@ -115,7 +112,6 @@ bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
         St.RateMismatch = !atChipRate;
         St.RxCount = LineTicks;
     }
-    Changed();
     return accepted;
 }
 
@@ -123,5 +119,4 @@ void TSci::ResetSci() {
     St = State{};
     St.RdrTaken = true;
     if (onReset) onReset();
-    Changed();
 }

@@ -57,13 +57,10 @@ public:
     // so it tells a tick from a register access by this number changing.
     uint32_t Ticks = 0;
 
-    // Called after every register access, after DeliverByte, ResetSci and every tick.
-    std::function<void()> onChanged;
     // Called with every byte that leaves the chip towards the external system, in order
     // (looped-back bytes never leave the chip).
     std::function<void(uint8_t)> onTransmit;
-    // Called by ResetSci after the chip is reset, before onChanged: the external side empties
-    // its fields then.
+    // Called by ResetSci after the chip is reset: the external side empties its fields then.
     std::function<void()> onReset;
 
     // The chip's rate chosen by RMCR bits 1-0: "76800", "9600", "1200" or "300".
@@ -85,10 +82,6 @@ public:
     void ResetSci();
 
 private:
-    void Changed() {
-        if (onChanged) onChanged();
-    }
-
     TPending& pending_;
     TRandom& random_;
     const bool& loaded_;

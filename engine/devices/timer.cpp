@@ -15,8 +15,8 @@ uint8_t High(uint16_t word) { return static_cast<uint8_t>(word >> 8); }
 uint8_t Low(uint16_t word) { return static_cast<uint8_t>(word); }
 } // namespace
 
-TTimer::TTimer(TMemory& memory, TPending& pending, TRandom& random, const bool& loaded)
-    : memory_(memory), pending_(pending), random_(random), loaded_(loaded) {}
+TTimer::TTimer(TMemory& memory, TPending& pending, TRandom& random)
+    : memory_(memory), pending_(pending), random_(random) {}
 
 uint8_t TTimer::Peek(uint16_t address) const {
     switch (address) {
@@ -46,7 +46,6 @@ uint8_t TTimer::ReadRegister(uint16_t address) {
     // acknowledged by writing the compare register.
     if (address == 0x08) St.TCSR &= static_cast<uint8_t>(~(TCSR_TOF | TCSR_ICF));
     WithdrawAcknowledged();
-    Changed();
     return value;
 }
 
@@ -79,7 +78,6 @@ void TTimer::WriteRegister(uint16_t address, uint8_t value) {
         return;
     }
     WithdrawAcknowledged();
-    Changed();
 }
 
 // On the chip a timer interrupt request is the level of a flag AND its enable bit, so it goes away
@@ -115,8 +113,6 @@ void TTimer::TimerTick() {
     if ((St.TCSR & TCSR_ETOI) && (St.TCSR & TCSR_TOF)) pending_.set(InterruptSource::TOF);
     if ((St.TCSR & TCSR_EOCI) && (St.TCSR & TCSR_OCF)) pending_.set(InterruptSource::OCF);
     if ((St.TCSR & TCSR_EICI) && (St.TCSR & TCSR_ICF)) pending_.set(InterruptSource::ICF);
-
-    if (loaded_) Changed();
 }
 
 void TTimer::CaptureEdge(uint8_t level) {

@@ -29,7 +29,7 @@ public:
 
     // memory: Port 2 is driven through it; pending: the processor's request set;
     // random: for the counter's reset value; loaded: the board's "program loaded" flag.
-    TTimer(TMemory& memory, TPending& pending, TRandom& random, const bool& loaded);
+    TTimer(TMemory& memory, TPending& pending, TRandom& random);
 
     // The registers: a plain value (see TPort::State).
     struct State {
@@ -40,9 +40,6 @@ public:
         bool operator==(const State&) const = default;
     };
     State St{};
-
-    // Called after every register access and after every tick while a program is loaded.
-    std::function<void()> onChanged;
 
     // $08: TCSR (a read clears TOF and ICF afterwards); $09/$0A counter; $0B/$0C compare
     // (a write clears OCF); $0D/$0E capture. Other addresses read 0 / are ignored.
@@ -64,11 +61,7 @@ public:
 
 private:
     void WithdrawAcknowledged();
-    void Changed() {
-        if (onChanged) onChanged();
-    }
     TMemory& memory_;
     TPending& pending_;
     TRandom& random_;
-    const bool& loaded_;
 };

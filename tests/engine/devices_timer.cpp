@@ -176,16 +176,3 @@ TEST_F(TimerTest, ResetTimerIsReproducibleWithAFixedSeed) {
     EXPECT_EQ(board.Timer.St.Counter, other->Timer.St.Counter);
     EXPECT_NE(board.Timer.St.Counter, first);
 }
-
-TEST_F(TimerTest, TickRefreshesWindowOnlyWhileLoaded) {
-    int changed = 0;
-    board.Timer.onChanged = [&] { ++changed; };
-    board.Timer.TimerTick();
-    EXPECT_EQ(changed, 0);
-    board.loaded = true;
-    board.Timer.TimerTick();
-    EXPECT_EQ(changed, 1);
-    Rd(0x09);
-    Wr(0x0A, 1);
-    EXPECT_EQ(changed, 3);
-}
