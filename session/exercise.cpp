@@ -603,6 +603,13 @@ std::string SyntaxMessage(std::string_view text, size_t byte, int& line, int& co
 
 } // namespace
 
+double TExercise::MaxPoints() const {
+    double points = 0;
+    for (const TCheckpoint& c : Checkpoints)
+        points += c.Points;
+    return points;
+}
+
 std::string TExerciseRead::Message() const {
     if (Line <= 0) return Error;
     return "vrstica " + std::to_string(Line) + (Column > 0 ? ", stolpec " + std::to_string(Column) : "") +

@@ -81,6 +81,11 @@ struct TCheckpoint {
     uint64_t Hit = 1;
     uint64_t Within = kDefaultWithin;
     std::vector<TExpectation> Expectations; // in the order of the file
+    // What the checkpoint is worth when all its expectations hold (partial credit).
+    double Points = 1;
+    // Counted and graded, but a student's report tells only that it exists and whether it
+    // held, not what it checks.
+    bool Hidden = false;
 };
 
 struct TExercise {
@@ -91,6 +96,10 @@ struct TExercise {
     bool Loopback = false;
     std::vector<TStimulus> Stimuli;
     std::vector<TCheckpoint> Checkpoints;
+    // The file gives points or hidden checkpoints: the reports then show the points.
+    bool Scored = false;
+
+    double MaxPoints() const;
 };
 
 // Reading an exercise: the exercise, or a Slovenian message (UTF-8) and the 1-based line of the
