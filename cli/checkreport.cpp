@@ -2,8 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/gradereport.h"
-
 std::string FormatCheckText(const TExercise& exercise, const TExerciseResult& result, bool showHidden) {
     std::string out = "Naloga: " + exercise.Title + "\n";
     for (const std::string& message : result.Messages)
@@ -31,9 +29,7 @@ std::string FormatCheckText(const TExercise& exercise, const TExerciseResult& re
     }
     out += "Izpolnjenih " + std::to_string(result.PassedCount()) + " od " + std::to_string(result.Total()) +
            " pričakovanj.\n";
-    if (exercise.Scored)
-        out += "Točke: " + PointsText(result.Points(), true) + " od " +
-               PointsText(exercise.MaxPoints(), true) + ".\n";
+    if (exercise.Scored) out += PointsSummary(exercise, result) + "\n";
     return out;
 }
 

@@ -1,7 +1,6 @@
 #include "cli/gradereport.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <tinyxml2.h>
@@ -99,18 +98,6 @@ std::string CsvField(const std::string& text) {
 }
 
 } // namespace
-
-std::string PointsText(double points, bool comma) {
-    const double rounded = std::round(points * 100) / 100;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.2f", rounded);
-    std::string text = buffer;
-    while (text.back() == '0')
-        text.pop_back();
-    if (text.back() == '.') text.pop_back();
-    if (comma) std::replace(text.begin(), text.end(), '.', ',');
-    return text;
-}
 
 std::string CheckpointCaption(const TExercise& exercise, size_t index, bool showHidden) {
     std::string caption = "Preverjanje " + std::to_string(index + 1);

@@ -7,9 +7,6 @@
 #include "cli/grade.h"
 #include "session/exercise.h"
 
-// Points as text: "3", "2.5" (at most two decimals); `comma` writes a decimal comma.
-std::string PointsText(double points, bool comma = false);
-
 // The summary table: the exercise's title, one row per program (name, points, checkpoints met
 // and not met, the first failure's text) and a closing count.
 std::string FormatGradeTable(const TExercise& exercise, const std::vector<TProgramGrade>& grades,

@@ -456,8 +456,8 @@ Izpis JSON: {"loaded":true,"messages":[...],"registers":{"A":18,"B":52,"D":4660,
 
 check — preveri program z nalogo: NALOGA je datoteka JSON z naslovom, dražljaji (IRQ, NMI,
 nožice, bajti po SCI pred danimi koraki) in preverjanji (po N korakih ali pri oznaki) s
-pričakovanimi vrednostmi registrov, pomnilnika, izhoda SCI, nožic, ciklov in s pogojem, da
-program ne zapusti svoje kode. Program se naloži kot z ukazom "Naloži" in teče z navideznim
+pričakovanimi vrednostmi registrov, pomnilnika, izhoda SCI, nožic, s pogojem, da program ne
+zapusti svoje kode, in z mejami ciklov, korakov in velikosti programa. Program se naloži kot z ukazom "Naloži" in teče z navideznim
 časom (1 ms na korak). Izpiše vsako pričakovanje z dejansko vrednostjo:
   Preverjanje 1: pri oznaki KONEC (korak 35)
     ok      A: $90

@@ -1,6 +1,8 @@
 #include "session/exercisecheck.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "assembler/compiler.h"
@@ -72,11 +74,21 @@ TResolved Resolve(TSession& session, const TExerciseValue& v, int bits) {
     return r;
 }
 
+// The bytes the assembly placed in memory, the interrupt vectors from $FFF0 on not counted:
+// the size of the program a budget limits. Counted before the run, which may write over them.
+uint64_t CodeBytes(const TMemory& memory) {
+    uint64_t bytes = 0;
+    for (uint32_t address = 0; address < 0xFFF0; ++address)
+        bytes += memory.Cells[address].Line > 0 ? 1 : 0;
+    return bytes;
+}
+
 class TChecker {
 public:
     TChecker(TSession& session, const TExercise& exercise, const TCheckLimits& limits)
         : session_(session), exercise_(exercise), limits_(limits), scenario_(session) {
         if (limits.Timeout.count() > 0) deadline_ = std::chrono::steady_clock::now() + limits.Timeout;
+        codeBytes_ = CodeBytes(session.Memory());
         scenario_.Clock = exercise.Clock;
         for (const TStimulus& stimulus : exercise.Stimuli)
             scenario_.Add(stimulus);
@@ -278,6 +290,16 @@ private:
                   have <= e.Limit};
             break;
         }
+        case K::MaxSteps: {
+            const uint64_t have = scenario_.Steps();
+            er = {"število korakov", "največ " + std::to_string(e.Limit), std::to_string(have),
+                  have <= e.Limit};
+            break;
+        }
+        case K::MaxCodeBytes:
+            er = {"velikost programa v bajtih", "največ " + std::to_string(e.Limit),
+                  std::to_string(codeBytes_), codeBytes_ <= e.Limit};
+            break;
         }
         return er;
     }
@@ -301,6 +323,7 @@ private:
     TScenario scenario_;
     TExerciseResult result_;
     bool left_ = false;
+    uint64_t codeBytes_ = 0;
     bool bounded_ = false;  // the step or time limit ended the run
     bool timedOut_ = false; // ... the time limit
     uint64_t leftStep_ = 0;
@@ -343,6 +366,23 @@ double TExerciseResult::Points() const {
     for (const TCheckpointResult& c : Checkpoints)
         if (c.Passed()) points += c.Points;
     return points;
+}
+
+std::string PointsText(double points, bool comma) {
+    const double rounded = std::round(points * 100) / 100;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.2f", rounded);
+    std::string text = buffer;
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    if (comma) std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+std::string PointsSummary(const TExercise& exercise, const TExerciseResult& result) {
+    return "Točke: " + PointsText(result.Points(), true) + " od " + PointsText(exercise.MaxPoints(), true) +
+           ".";
 }
 
 void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {

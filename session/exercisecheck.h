@@ -52,6 +52,11 @@ struct TExerciseResult {
     double Points() const;
 };
 
+// Points as text: "3", "2.5" (rounded to two decimals); `comma` writes a decimal comma.
+std::string PointsText(double points, bool comma = false);
+// "Točke: 2,5 od 4." for a report of an exercise that gives points.
+std::string PointsSummary(const TExercise& exercise, const TExerciseResult& result);
+
 // Bounds of one check beyond the exercise's own: the steps of the whole run, and the wall time
 // it may take (zero: no bound). Reaching either ends the run there: what is not checked by
 // then counts as failed, and the run's messages say which bound ended it.

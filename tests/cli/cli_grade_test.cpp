@@ -153,3 +153,34 @@ TEST(CliGradeTest, OneProgramKeepsItsReportAndAlsoWritesTheFiles) {
     EXPECT_EQ(same.exit, 2);
     EXPECT_NE(same.err.find("je vhodna datoteka"), std::string::npos) << same.err;
 }
+
+TEST(CliGradeTest, HiddenCheckpointsShowWhatTheyTestOnlyWhenAsked) {
+    TempDir dir;
+    std::string wrong = ReadFile(Example("kvadrat.asm"));
+    wrong.replace(wrong.find("        pulb\n"), 13, "        ins\n");
+    const std::string program = Write(dir.Path("oddaje/bojan.asm"), wrong);
+    const std::string exercise = Write(dir.Path("n.json"), R"({"title": "Kvadrat", "checks": [
+        {"at": "KVADRAT", "points": 1, "registers": {"A": 7}},
+        {"at": "KONEC", "points": 2, "hidden": true, "registers": {"B": "$55"}}]})");
+    const struct {
+        std::vector<std::string> args;
+        const char* shown;
+        const char* notShown;
+    } cases[] = {
+        {{program},
+         "Preverjanje 2 (skrito): ni izpolnjeno\nIzpolnjenih 3 od 4 pričakovanj.\nTočke: 1 od 3.\n",
+         "$55"},
+        {{program, "--show-hidden"}, "  NAPAKA  B: pričakovano $55, dejansko $00\n", "skrito"},
+        {{dir.Path("oddaje")},
+         " 1/3    1           1             Preverjanje 2 (skrito) ni izpolnjeno\n",
+         "$55"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"check", exercise};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.exit, 1) << r.err;
+        EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find(c.notShown), std::string::npos) << r.out;
+    }
+}
