@@ -442,6 +442,9 @@ int CliMain(const std::vector<std::string>& args, const std::function<std::strin
         case CliCommand::Dis:
             code = DisCommand(options, out, err);
             break;
+        case CliCommand::Similar:
+            code = SimilarCommand(options, out, err);
+            break;
         default:
             code = RunCommand(options, dir, out, err);
             break;

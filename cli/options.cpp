@@ -295,6 +295,7 @@ CliCommand ParseCommand(const std::vector<std::string>& args) {
     if (args[0] == "run") return CliCommand::Run;
     if (args[0] == "check") return CliCommand::Check;
     if (args[0] == "dis") return CliCommand::Dis;
+    if (args[0] == "similar") return CliCommand::Similar;
     Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm, run, check, similar ali dis)");
 }
 
@@ -388,6 +389,7 @@ Uporaba:
                       [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
   orlek-cli check NALOGA PROGRAM|MAPA... [--csv DATOTEKA] [--junit DATOTEKA] [--jobs N]
                       [--timeout S] [--max-steps N] [--show-hidden] [--json]
+  orlek-cli similar MAPA... [--threshold T] [--html DATOTEKA]
   orlek-cli dis ZAPISI [--from NASLOV] [--count N] [--source]
   orlek-cli --help
 
@@ -492,6 +494,16 @@ neizpolnjena preverjanja ter besedilo prve napake.
                        "programs":[{"program":...,"points":1,"max":2,"passed":1,"failed":1,
                        "first_failure":...,"checks":[...]}]}
   Obe datoteki se zapišeta tudi pri enem programu; izpis je tedaj tak kot zgoraj.
+
+similar — poišče pare programov, katerih zaporedja ukazov so si podobna, in jih izpiše s
+podobnostjo od 1 (enaka) navzdol. Primerja le ukaze in vrsto naslavljanja: oznake, komentarji,
+presledki, imena, števila in naslovi so prezrti, A in B sta lahko zamenjana. Podobnost je
+delež ukazov v najdaljšem skupnem podzaporedju. Je pripomoček za učiteljevo presojo in nič ne
+ocenjuje; izhodna koda je 0, če je primerjava uspela. Programe najde kot check (mape, podmape
+študentov, datoteke); programi z manj kot petimi ukazi so prezrti.
+  --threshold T        izpiše pare s podobnostjo vsaj T (od 0 do 1 ali v odstotkih, privzeto 0.8)
+  --html DATOTEKA      zapiše poročilo HTML: za vsak par vrstice z ukazi obeh programov drugo ob
+                       drugi, ujemajoče se pobarvane
 
 dis — razstavi zapise S (Motorola S19, kot jih zapiše asm --srec; "-" za standardni vhod).
   Brez --source izpiše vrstico za vsak ukaz: naslov, bajte, oznako, ukaz in operand, npr.

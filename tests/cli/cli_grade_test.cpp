@@ -184,3 +184,30 @@ TEST(CliGradeTest, HiddenCheckpointsShowWhatTheyTestOnlyWhenAsked) {
         EXPECT_EQ(r.out.find(c.notShown), std::string::npos) << r.out;
     }
 }
+
+TEST(CliGradeTest, SimilarListsRenamedCopiesNotOtherProgramsAndNeverGrades) {
+    TempDir dir;
+    const std::string html = dir.Path("podobnost.html");
+    const std::string folder = CliData("similar");
+    const CliResult r = RunCli({"similar", folder, "--html", html});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    const std::vector<std::string> lines = SplitLinesLf(r.out);
+    ASSERT_EQ(lines.size(), 7u) << r.out;
+    EXPECT_EQ(lines[0].rfind("Podobnost je le pripomoček za učiteljevo presojo: ne ocenjuje programov", 0),
+              0u);
+    const std::string f = folder + "/";
+    EXPECT_EQ(lines[3], "  1,00  " + f + "izvirnik.asm  " + f +
+                            "preimenovan.asm  (skupnih ukazov 12; 12 in 12 ukazov)");
+    EXPECT_NE(lines[4].find("izvirnik.asm  " + f +
+                            "zamenjan.asm  (skupnih ukazov 12; 12 in 12 ukazov, A in B zamenjana)"),
+              std::string::npos);
+    EXPECT_EQ(lines[6], "Primerjanih programov: 4, parov nad pragom: 3 od 6.");
+    const std::string report = ReadFile(html);
+    EXPECT_NE(report.find("ne ocenjuje programov"), std::string::npos);
+    EXPECT_NE(report.find("shrani &lt;b&gt;&amp;&quot;rezultat&quot;&lt;/b&gt;</code>"), std::string::npos);
+    EXPECT_EQ(report.find("<b>&"), std::string::npos);
+
+    const CliResult bad = RunCli({"similar", folder, "--threshold", "1.5"});
+    EXPECT_EQ(bad.exit, 2);
+    EXPECT_NE(bad.err.find("--threshold: prag je število od 0 do 1"), std::string::npos) << bad.err;
+}
