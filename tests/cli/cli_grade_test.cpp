@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/wait.h>
 #include <tinyxml2.h>
 
@@ -210,4 +211,30 @@ TEST(CliGradeTest, SimilarListsRenamedCopiesNotOtherProgramsAndNeverGrades) {
     const CliResult bad = RunCli({"similar", folder, "--threshold", "1.5"});
     EXPECT_EQ(bad.exit, 2);
     EXPECT_NE(bad.err.find("--threshold: prag je število od 0 do 1"), std::string::npos) << bad.err;
+}
+
+// The GitHub Classroom template: the command its workflow runs passes a correct solution and
+// fails the students' starting program, and writes the JUnit report the workflow shows.
+TEST(CliGradeTest, ClassroomWorkflowCommandGradesTheTemplate) {
+    const std::string template_ = std::string(ORLEK_SOURCE_DIR) + "/docs/classroom/template";
+    std::string command;
+    for (const std::string& line : SplitLinesLf(ReadFile(template_ + "/.github/workflows/classroom.yml")))
+        if (const size_t at = line.find("command: orlek-cli "); at != std::string::npos)
+            command = line.substr(at + 19);
+    ASSERT_FALSE(command.empty()) << "no orlek-cli command in the workflow";
+    for (const auto& [program, exit] :
+         {std::pair{Example("kvadrat.asm"), 0}, {template_ + "/program.asm", 1}}) {
+        TempDir dir;
+        std::filesystem::copy_file(template_ + "/naloga.json", dir.Path("naloga.json"));
+        std::filesystem::copy_file(program, dir.Path("program.asm"));
+        // The workflow runs in the repository's folder: its file names are the copy's.
+        std::vector<std::string> args;
+        std::istringstream words(command);
+        for (std::string word; words >> word;)
+            args.push_back(word[0] != '-' && word.find('.') != std::string::npos ? dir.Path(word) : word);
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.exit, exit) << program << "\n" << r.out << r.err;
+        tinyxml2::XMLDocument junit;
+        EXPECT_EQ(junit.LoadFile(dir.Path("porocilo.xml").c_str()), tinyxml2::XML_SUCCESS) << program;
+    }
 }
