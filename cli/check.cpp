@@ -136,6 +136,7 @@ CliExit CheckCommand(const TCliOptions& options, const std::string& programDir, 
         return CliExit::Usage;
     }
     session->Log.Enabled = false;
+    session->SetHistoryEnabled(false);
 
     TProgramGrade grade;
     grade.Name = grade.File = options.Source;

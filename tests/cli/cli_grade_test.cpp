@@ -83,7 +83,7 @@ TEST(CliGradeTest, ClassGetsEachProgramsPointsAndIsolatesTheBadOnes) {
                    {"name": "Konec", "at": "KONEC", "within": 10000000, "registers": {"B": "$55"}}]})");
     const std::string csv = c.dir.Path("izid.csv"), junit = c.dir.Path("izid.xml");
     const CliResult r = RunCli(
-        {"check", exercise, c.folder, "--csv", csv, "--junit", junit, "--timeout", "0.2", "--jobs", "2"});
+        {"check", exercise, c.folder, "--csv", csv, "--junit", junit, "--timeout", "0.1", "--jobs", "2"});
     EXPECT_EQ(r.exit, 1) << r.err;
     EXPECT_EQ(r.err, "");
     const std::vector<std::string> lines = SplitLinesLf(r.out);
@@ -94,7 +94,7 @@ TEST(CliGradeTest, ClassGetsEachProgramsPointsAndIsolatesTheBadOnes) {
     EXPECT_NE(lines[2].find(" 2/2 "), std::string::npos) << lines[2];
     EXPECT_NE(lines[3].find("Preverjanje 2 (Konec): B: pričakovano $55, dejansko $00"), std::string::npos);
     EXPECT_NE(lines[4].find("program se ne prevede: Napaka: neznan ukaz"), std::string::npos);
-    EXPECT_NE(lines[5].find("časovno mejo 0,2 s"), std::string::npos) << lines[5];
+    EXPECT_NE(lines[5].find("časovno mejo 0,1 s"), std::string::npos) << lines[5];
     EXPECT_NE(lines[6].find("ni besedilna"), std::string::npos) << lines[6];
     EXPECT_EQ(lines[7], "Programov: 5, vse izpolnjeno: 1, z napakami: 4.");
 
@@ -129,10 +129,15 @@ TEST(CliGradeTest, ClassGetsEachProgramsPointsAndIsolatesTheBadOnes) {
 TEST(CliGradeTest, ExitIsZeroOnlyWhenEveryProgramPassesEveryCheck) {
     TempDir dir;
     const std::string good = ReadFile(Example("kvadrat.asm"));
-    Write(dir.Path("a/prvi.asm"), good);
+    Write(dir.Path("a/prvi, \"1\".asm"), good);
     Write(dir.Path("a/drugi.asm"), good);
-    CliResult r = RunCli({"check", Example("kvadrat.json"), dir.Path("a")});
+    CliResult r = RunCli({"check", Example("kvadrat.json"), dir.Path("a"), "--csv", dir.Path("a.csv")});
     EXPECT_EQ(r.exit, 0) << r.out << r.err;
+    // A name with a comma or a quote is quoted, its quotes doubled.
+    EXPECT_NE(
+        ReadFile(dir.Path("a.csv")).find("\r\n\"" + dir.Path("a/prvi, \"\"1\"\".asm") + "\",2,2,2,0,1,1\r\n"),
+        std::string::npos)
+        << ReadFile(dir.Path("a.csv"));
     r = RunCli(
         {"check", Example("kvadrat.json"), dir.Path("a"), dir.Path("a/drugi.asm"), CliData("badop.asm")});
     EXPECT_EQ(r.exit, 1) << r.out << r.err;
