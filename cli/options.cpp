@@ -474,11 +474,11 @@ zapusti svoje kode, in z mejami ciklov, korakov in velikosti programa. Program s
   točkami ("points") izpiše še "Točke: 3 od 5.".
 
 Preverjanje razreda: če je podanih več programov ali mapa, check preveri vsakega posebej v
-svojem procesu, več hkrati (po enega na jedro procesorja). Program, ki se zacikla ali sesuje,
-ne zadrži in ne zmoti drugih. Mapa da program iz vsake datoteke .asm in .s07 v njej in iz vsake
-podmape (ena mapa na študenta): v podmapi je to edini program v njej ali tisti, ki je imenovan
-kot naloga (kvadrat.asm za kvadrat.json). Izpiše preglednico: program, točke, izpolnjena in
-neizpolnjena preverjanja ter besedilo prve napake.
+svojem procesu, več hkrati (po en program na jedro procesorja). Program, ki se zacikla ali
+sesuje, ne zadrži in ne zmoti drugih. Mapa da program iz vsake datoteke .asm in .s07 v njej in
+iz vsake podmape (ena mapa na študenta): v podmapi je to edini program v njej ali tisti, ki je
+imenovan kot naloga (kvadrat.asm za kvadrat.json). Izpiše preglednico: program, točke,
+izpolnjena in neizpolnjena preverjanja ter besedilo prve napake.
   --csv DATOTEKA       zapiše izid v obliki CSV: glava "program,points,max,passed,failed" in
                        stolpec za vsako preverjanje, nato vrstica za vsak program z 1 ali 0
                        za vsako preverjanje
