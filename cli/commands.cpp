@@ -43,21 +43,6 @@ struct TPrepared {
     std::optional<CliExit> Exit; // set when the command cannot go on
 };
 
-// Two paths that lead to the same regular file, or to the same place where neither exists yet.
-// Pipes and devices (e.g. /dev/stdout named twice) may be shared.
-bool SameFile(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::file_status sa = fs::status(a, ec), sb = fs::status(b, ec);
-    bool existsA = fs::exists(sa), existsB = fs::exists(sb);
-    if (existsA && existsB) return fs::is_regular_file(sa) && fs::equivalent(a, b, ec) && !ec;
-    if (existsA || existsB) return false;
-    fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
-    if (ec) return false;
-    fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
-    return !ec && ca == cb;
-}
-
 // Refuses output files that would overwrite the source or one another.
 bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
     std::vector<std::pair<const char*, std::string>> outputs;
@@ -456,6 +441,9 @@ int CliMain(const std::vector<std::string>& args, const std::function<std::strin
             break;
         case CliCommand::Dis:
             code = DisCommand(options, out, err);
+            break;
+        case CliCommand::Similar:
+            code = SimilarCommand(options, out, err);
             break;
         default:
             code = RunCommand(options, dir, out, err);

@@ -21,6 +21,8 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
 // `check`: the program (options.Source) against the exercise (options.Exercise).
 CliExit CheckCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
                      std::FILE* err);
+// `similar`: pairs of alike programs among options.Programs (needs no tables either).
+CliExit SimilarCommand(const TCliOptions& options, std::FILE* out, std::FILE* err);
 // `dis` needs no tables: the instruction set is compiled in.
 CliExit DisCommand(const TCliOptions& options, std::FILE* out, std::FILE* err);
 

@@ -1,6 +1,7 @@
 #include "cli/files.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string_view>
 
@@ -113,4 +114,17 @@ void WriteFileAtomically(const std::string& path, const std::function<void(std::
     TAtomicFile file(path);
     write(file.Stream());
     file.Commit();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::file_status sa = fs::status(a, ec), sb = fs::status(b, ec);
+    bool existsA = fs::exists(sa), existsB = fs::exists(sb);
+    if (existsA && existsB) return fs::is_regular_file(sa) && fs::equivalent(a, b, ec) && !ec;
+    if (existsA || existsB) return false;
+    fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
+    if (ec) return false;
+    fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
+    return !ec && ca == cb;
 }

@@ -14,6 +14,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Two paths that lead to the same regular file, or to the same place where neither exists yet.
+// Pipes and devices (e.g. /dev/stdout named twice) may be shared.
+bool SameFile(const std::string& a, const std::string& b);
+
 // A source file read as bytes and made ready for the assembler.
 struct TSourceText {
     std::vector<std::string> Lines; // Windows-1250

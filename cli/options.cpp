@@ -153,6 +153,41 @@ void AddMem(TCliOptions& o, const std::string& v, const std::string& name) {
     o.Mems.push_back({static_cast<uint16_t>(address), static_cast<uint32_t>(length)});
 }
 
+// A decimal number with at most three decimals after a point or a comma ("2", "0.5", "1,25"),
+// in thousandths; nullopt when the text is no such number or it is beyond a million.
+std::optional<uint64_t> Thousandths(const std::string& text) {
+    const size_t dot = text.find_first_of(".,");
+    const std::string whole = text.substr(0, dot);
+    std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+    const auto digits = [](const std::string& t) {
+        return !t.empty() && t.size() <= 7 &&
+               std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(whole) || (dot != std::string::npos && (!digits(fraction) || fraction.size() > 3)))
+        return std::nullopt;
+    fraction.resize(3, '0');
+    return std::stoull(whole) * 1000 + std::stoull(fraction);
+}
+
+uint64_t ParseSeconds(const std::string& text, const std::string& what) {
+    const std::optional<uint64_t> ms = Thousandths(text);
+    if (!ms) Fail(what + ": pričakujem sekunde, npr. 30 ali 2.5, dobil sem \"" + text + "\"");
+    if (*ms > 86'400'000) Fail(what + ": največ 86400 sekund (en dan)");
+    return *ms;
+}
+
+// A share from 0 to 1 ("0.8", "0,85") or a percentage ("85%").
+double ParseShare(const std::string& text, const std::string& what) {
+    std::string t = text;
+    const bool percent = !t.empty() && t.back() == '%';
+    if (percent) t.pop_back();
+    const std::optional<uint64_t> n = Thousandths(t);
+    const double share = n ? (percent ? *n / 100000.0 : *n / 1000.0) : -1;
+    if (share < 0 || share > 1.0)
+        Fail(what + ": prag je število od 0 do 1 (npr. 0.8) ali odstotek (80%), dobil sem \"" + text + "\"");
+    return share;
+}
+
 // One option of the command line: its name, the command it belongs to (nullopt: both), whether
 // it takes a value and may be given only once, and what it does with its value.
 struct TOptionRule {
@@ -197,6 +232,24 @@ const TOptionRule kOptions[] = {
     {"--log", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.LogFile = FileName(v, n); }},
     {"--json", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
     {"--json", CliCommand::Check, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
+    {"--csv", CliCommand::Check, true, true, [](TCliOptions& o, V v, V n) { o.CsvFile = FileName(v, n); }},
+    {"--junit", CliCommand::Check, true, true,
+     [](TCliOptions& o, V v, V n) { o.JUnitFile = FileName(v, n); }},
+    {"--jobs", CliCommand::Check, true, true,
+     [](TCliOptions& o, V v, V n) {
+         const uint64_t jobs = ParseDecimal(v, n);
+         if (jobs == 0 || jobs > 256) Fail("--jobs: število hkratnih preverjanj je od 1 do 256");
+         o.Jobs = static_cast<unsigned>(jobs);
+     }},
+    {"--timeout", CliCommand::Check, true, true,
+     [](TCliOptions& o, V v, V n) { o.TimeoutMs = ParseSeconds(v, n); }},
+    {"--max-steps", CliCommand::Check, true, true,
+     [](TCliOptions& o, V v, V n) { o.MaxSteps = ParseStep(v, n); }},
+    {"--show-hidden", CliCommand::Check, false, false, [](TCliOptions& o, V, V) { o.ShowHidden = true; }},
+    {"--threshold", CliCommand::Similar, true, true,
+     [](TCliOptions& o, V v, V n) { o.Threshold = ParseShare(v, n); }},
+    {"--html", CliCommand::Similar, true, true,
+     [](TCliOptions& o, V v, V n) { o.HtmlFile = FileName(v, n); }},
     {"--from", CliCommand::Dis, true, true, SetFrom},
     {"--count", CliCommand::Dis, true, true, [](TCliOptions& o, V v, V n) { o.Count = ParseStep(v, n); }},
     {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
@@ -223,6 +276,8 @@ const char* CommandName(CliCommand command) {
         return "check";
     case CliCommand::Dis:
         return "dis";
+    case CliCommand::Similar:
+        return "similar";
     case CliCommand::Run:
     case CliCommand::Help:
         break;
@@ -232,7 +287,7 @@ const char* CommandName(CliCommand command) {
 
 // The command word: asm, run, or help (also as --help / -h anywhere).
 CliCommand ParseCommand(const std::vector<std::string>& args) {
-    if (args.empty()) Fail("manjka ukaz (asm, run, check ali dis)");
+    if (args.empty()) Fail("manjka ukaz (asm, run, check, similar ali dis)");
     if (std::find(args.begin(), args.end(), "--help") != args.end() ||
         std::find(args.begin(), args.end(), "-h") != args.end() || args[0] == "help")
         return CliCommand::Help;
@@ -240,7 +295,8 @@ CliCommand ParseCommand(const std::vector<std::string>& args) {
     if (args[0] == "run") return CliCommand::Run;
     if (args[0] == "check") return CliCommand::Check;
     if (args[0] == "dis") return CliCommand::Dis;
-    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm, run, check ali dis)");
+    if (args[0] == "similar") return CliCommand::Similar;
+    Fail("neznan ukaz \"" + args[0] + "\" (pričakujem asm, run, check, similar ali dis)");
 }
 
 } // namespace
@@ -250,8 +306,10 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     options.Command = ParseCommand(args);
     if (options.Command == CliCommand::Help) return options;
 
-    // check takes two files, the exercise and then the source; the other commands the source.
+    // check takes the exercise and then programs or folders, similar folders or files; the
+    // other commands one source.
     const bool check = options.Command == CliCommand::Check;
+    const bool many = check || options.Command == CliCommand::Similar;
     bool haveExercise = false;
     bool haveSource = false;
     std::vector<const TOptionRule*> seen;
@@ -265,6 +323,12 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
             if (check && !haveExercise) {
                 options.Exercise = arg;
                 haveExercise = true;
+                continue;
+            }
+            if (many) {
+                if (!haveSource) options.Source = arg;
+                options.Programs.push_back(arg);
+                haveSource = true;
                 continue;
             }
             if (haveSource)
@@ -301,8 +365,13 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         rule->Apply(options, value.value_or(std::string()), name);
     }
     if (check && !haveExercise) Fail("manjka datoteka z nalogo");
-    if (!haveSource)
+    if (!haveSource) {
+        if (options.Command == CliCommand::Similar) Fail("manjka mapa s programi");
         Fail(options.Command == CliCommand::Dis ? "manjka datoteka z zapisi S" : "manjka izvorna datoteka");
+    }
+    if (check && options.Programs.size() > 1 &&
+        std::find(options.Programs.begin(), options.Programs.end(), "-") != options.Programs.end())
+        Fail("standardni vhod (\"-\") je lahko le edini program");
     std::stable_sort(options.Sends.begin(), options.Sends.end(),
                      [](const TSendEvent& a, const TSendEvent& b) { return a.Step < b.Step; });
     return options;
@@ -318,7 +387,9 @@ Uporaba:
                       [--pin VRATA.BIT@KORAK]... [--seed S] [--mem NASLOV:DOLŽINA]...
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
-  orlek-cli check NALOGA IZVOR [--json]
+  orlek-cli check NALOGA PROGRAM|MAPA... [--csv DATOTEKA] [--junit DATOTEKA] [--jobs N]
+                      [--timeout S] [--max-steps N] [--show-hidden] [--json]
+  orlek-cli similar MAPA... [--threshold T] [--html DATOTEKA]
   orlek-cli dis ZAPISI [--from NASLOV] [--count N] [--source]
   orlek-cli --help
 
@@ -387,8 +458,8 @@ Izpis JSON: {"loaded":true,"messages":[...],"registers":{"A":18,"B":52,"D":4660,
 
 check — preveri program z nalogo: NALOGA je datoteka JSON z naslovom, dražljaji (IRQ, NMI,
 nožice, bajti po SCI pred danimi koraki) in preverjanji (po N korakih ali pri oznaki) s
-pričakovanimi vrednostmi registrov, pomnilnika, izhoda SCI, nožic, ciklov in s pogojem, da
-program ne zapusti svoje kode. Program se naloži kot z ukazom "Naloži" in teče z navideznim
+pričakovanimi vrednostmi registrov, pomnilnika, izhoda SCI, nožic, s pogojem, da program ne
+zapusti svoje kode, in z mejami ciklov, korakov in velikosti programa. Program se naloži kot z ukazom "Naloži" in teče z navideznim
 časom (1 ms na korak). Izpiše vsako pričakovanje z dejansko vrednostjo:
   Preverjanje 1: pri oznaki KONEC (korak 35)
     ok      A: $90
@@ -399,6 +470,40 @@ program ne zapusti svoje kode. Program se naloži kot z ukazom "Naloži" in teč
                        "checks":[{"where":...,"name":...,"reached":true,"steps":35,
                        "results":[{"what":"A","expected":"$90","actual":"$90","passed":true}]}]}
   Zapis naloge je opisan v priročniku (Pomoč > Kazalo, "Naloge, ki se preverijo same").
+  Preverjanje, ki ga naloga označi za skrito ("hidden"), pokaže le, ali je izpolnjeno; naloga s
+  točkami ("points") izpiše še "Točke: 3 od 5.".
+
+Preverjanje razreda: če je podanih več programov ali mapa, check preveri vsakega posebej v
+svojem procesu, več hkrati (po en program na jedro procesorja). Program, ki se zacikla ali
+sesuje, ne zadrži in ne zmoti drugih. Mapa da program iz vsake datoteke .asm in .s07 v njej in
+iz vsake podmape (ena mapa na študenta): v podmapi je to edini program v njej ali tisti, ki je
+imenovan kot naloga (kvadrat.asm za kvadrat.json). Izpiše preglednico: program, točke,
+izpolnjena in neizpolnjena preverjanja ter besedilo prve napake.
+  --csv DATOTEKA       zapiše izid v obliki CSV: glava "program,points,max,passed,failed" in
+                       stolpec za vsako preverjanje, nato vrstica za vsak program z 1 ali 0
+                       za vsako preverjanje
+  --junit DATOTEKA     zapiše izid v obliki JUnit XML (za GitHub Classroom, Moodle, CI): testna
+                       zbirka za vsak program, testni primer za vsako preverjanje, neizpolnjeno
+                       preverjanje s pričakovano in dejansko vrednostjo
+  --jobs N             največ N hkratnih preverjanj (privzeto število jeder)
+  --timeout S          največ S sekund za en program (privzeto 30, 0 brez meje); potem se
+                       preverjanje ustavi in kar ni preverjeno, ni izpolnjeno
+  --max-steps N        največ N korakov za en program (privzeto 100000000)
+  --show-hidden        pokaže tudi, kaj preverjajo skrita preverjanja
+  --json               izpiše izid razreda kot en objekt JSON: {"title":...,"passed":false,
+                       "programs":[{"program":...,"points":1,"max":2,"passed":1,"failed":1,
+                       "first_failure":...,"checks":[...]}]}
+  Obe datoteki se zapišeta tudi pri enem programu; izpis je tedaj tak kot zgoraj.
+
+similar — poišče pare programov, katerih zaporedja ukazov so si podobna, in jih izpiše s
+podobnostjo od 1 (enaka) navzdol. Primerja le ukaze in vrsto naslavljanja: oznake, komentarji,
+presledki, imena, števila in naslovi so prezrti, A in B sta lahko zamenjana. Podobnost je
+delež ukazov v najdaljšem skupnem podzaporedju. Je pripomoček za učiteljevo presojo in nič ne
+ocenjuje; izhodna koda je 0, če je primerjava uspela. Programe najde kot check (mape, podmape
+študentov, datoteke); programi z manj kot petimi ukazi so prezrti.
+  --threshold T        izpiše pare s podobnostjo vsaj T (od 0 do 1 ali v odstotkih, privzeto 0.8)
+  --html DATOTEKA      zapiše poročilo HTML: za vsak par vrstice z ukazi obeh programov drugo ob
+                       drugi, ujemajoče se pobarvane
 
 dis — razstavi zapise S (Motorola S19, kot jih zapiše asm --srec; "-" za standardni vhod).
   Brez --source izpiše vrstico za vsak ukaz: naslov, bajte, oznako, ukaz in operand, npr.
@@ -412,8 +517,8 @@ dis — razstavi zapise S (Motorola S19, kot jih zapiše asm --srec; "-" za stan
                        naslovi do $FF tudi (številka bi izbrala neposredno naslavljanje).
 
 Izhodna koda: 0 program je tekel (ne glede na način ustavitve) ali prevod je uspel, pri check
-  so izpolnjena vsa pričakovanja; 1 prevajanje/nalaganje ni uspelo, pri check vsaj eno
-  pričakovanje ni izpolnjeno; 2 napačni argumenti, napačna naloga ali napaka pri branju/pisanju
-  datotek (tudi pokvarjeni zapisi S).
+  so vsi programi izpolnili vsa pričakovanja; 1 prevajanje/nalaganje ni uspelo, pri check vsaj
+  eno pričakovanje ni izpolnjeno ali program ni bil preverjen; 2 napačni argumenti, napačna
+  naloga ali napaka pri branju/pisanju datotek (tudi pokvarjeni zapisi S).
 )HELP";
 }

@@ -13,7 +13,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliCommand { Help, Asm, Run, Check, Dis };
+enum class CliCommand { Help, Asm, Run, Check, Dis, Similar };
 
 // Bytes the external system sends to the serial interface, from step `Step` on.
 struct TSendEvent {
@@ -38,6 +38,19 @@ struct TCliOptions {
     std::string Source;
     // check: the exercise file (the first file argument; Source is the second)
     std::string Exercise;
+    // check: every program or folder after the exercise (Source is the first of them);
+    // similar: the folders and files to compare
+    std::vector<std::string> Programs;
+    std::string CsvFile;
+    std::string JUnitFile;
+    unsigned Jobs = 0;          // 0: one per processor
+    uint64_t TimeoutMs = 30000; // wall time per program; 0: none
+    std::optional<uint64_t> MaxSteps;
+    bool ShowHidden = false;
+
+    // similar
+    double Threshold = 0.8;
+    std::string HtmlFile;
 
     // dis (Source is the S-record file)
     std::optional<uint16_t> From;

@@ -430,11 +430,19 @@ void ReadPins(const Json& object, const std::string& at, std::vector<TExpectatio
     }
 }
 
+// What a checkpoint is worth: a number of points from 0 to 1000, halves and the like allowed.
+double Points(const Json& value, const std::string& at) {
+    constexpr double kMaxPoints = 1000;
+    if (!value.is_number() || value.get<double>() < 0 || value.get<double>() > kMaxPoints)
+        Fail(at, "\"points\" mora biti število točk od 0 do 1000 (npr. 2 ali 0.5), ne " + value.dump());
+    return value.get<double>();
+}
+
 TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
     Object(item, at, "Vsako preverjanje v \"checks\"");
     OnlyKeys(item, at,
              {"name", "at", "hit", "within", "steps", "registers", "memory", "sci_out", "pins",
-              "stays_in_code", "max_cycles"},
+              "stays_in_code", "max_cycles", "max_steps", "max_code_bytes", "points", "hidden"},
              "v preverjanju");
     TCheckpoint c;
     if (item.contains("name")) c.Name = Text(item["name"], at + "/name");
@@ -474,11 +482,17 @@ TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
                 e.What = TExpectation::Kind::StaysInCode;
                 c.Expectations.push_back(std::move(e));
             }
-        } else if (key == "max_cycles") {
+        } else if (key == "max_cycles" || key == "max_steps" || key == "max_code_bytes") {
             TExpectation e;
-            e.What = TExpectation::Kind::MaxCycles;
-            e.Limit = Count(it.value(), here, 0, uint64_t{1} << 62);
+            e.What = key == "max_cycles"  ? TExpectation::Kind::MaxCycles
+                     : key == "max_steps" ? TExpectation::Kind::MaxSteps
+                                          : TExpectation::Kind::MaxCodeBytes;
+            e.Limit = Count(it.value(), here, 0, key == "max_code_bytes" ? 0x10000 : uint64_t{1} << 62);
             c.Expectations.push_back(std::move(e));
+        } else if (key == "points") {
+            c.Points = Points(it.value(), here);
+        } else if (key == "hidden") {
+            c.Hidden = Boolean(it.value(), here);
         }
     }
     // A checkpoint at a label checks at least that the label is reached; one after a number of
@@ -548,6 +562,7 @@ TExercise ReadExercise(const Json& root) {
     for (size_t i = 0; i < checks.size(); ++i) {
         const std::string at = "/checks/" + std::to_string(i);
         x.Checkpoints.push_back(ReadCheckpoint(checks[i], at));
+        x.Scored = x.Scored || checks[i].contains("points") || checks[i].contains("hidden");
         // The run only goes forward: checkpoints after a number of steps come in growing order.
         const uint64_t steps = x.Checkpoints.back().Steps;
         if (steps != 0) {
@@ -602,6 +617,13 @@ std::string SyntaxMessage(std::string_view text, size_t byte, int& line, int& co
 }
 
 } // namespace
+
+double TExercise::MaxPoints() const {
+    double points = 0;
+    for (const TCheckpoint& c : Checkpoints)
+        points += c.Points;
+    return points;
+}
 
 std::string TExerciseRead::Message() const {
     if (Line <= 0) return Error;

@@ -15,7 +15,9 @@
 //        "registers": {"A": "$90", "B": 85, "SP": "$FF", "Z": 0},
 //        "memory": [{"address": "$80", "bytes": [49, "$90"]}, {"address": "STEVEC", "word": 300}],
 //        "sci_out": "OK", "pins": {"1.0": 1, "P21": 0},
-//        "stays_in_code": true, "max_cycles": 2000}
+//        "stays_in_code": true, "max_cycles": 2000,
+//        "max_steps": 500, "max_code_bytes": 64,      // budgets
+//        "points": 2, "hidden": true}                 // grading (default: 1 point, shown)
 //     ]
 //   }
 //
@@ -44,15 +46,17 @@ struct TExerciseValue {
 // One thing that must hold at a checkpoint.
 struct TExpectation {
     enum class Kind : uint8_t {
-        Register,    // Register == Value
-        Flag,        // Flag == Level
-        Byte,        // the byte at Address == Value
-        Word,        // the big-endian word at Address == Value
-        Bytes,       // the bytes from Address on == Bytes
-        SciOut,      // every byte the SCI has transmitted so far == Bytes
-        Pin,         // the level of pin Bit of port Port == Level
-        StaysInCode, // the program has not left its code so far
-        MaxCycles,   // the run so far took at most Limit cycles
+        Register,     // Register == Value
+        Flag,         // Flag == Level
+        Byte,         // the byte at Address == Value
+        Word,         // the big-endian word at Address == Value
+        Bytes,        // the bytes from Address on == Bytes
+        SciOut,       // every byte the SCI has transmitted so far == Bytes
+        Pin,          // the level of pin Bit of port Port == Level
+        StaysInCode,  // the program has not left its code so far
+        MaxCycles,    // the run so far took at most Limit cycles
+        MaxSteps,     // the run so far took at most Limit steps
+        MaxCodeBytes, // the assembled program has at most Limit bytes (vectors not counted)
     };
     Kind What = Kind::Register;
     CpuRegister Register = CpuRegister::A;
@@ -81,6 +85,11 @@ struct TCheckpoint {
     uint64_t Hit = 1;
     uint64_t Within = kDefaultWithin;
     std::vector<TExpectation> Expectations; // in the order of the file
+    // What the checkpoint is worth when all its expectations hold (partial credit).
+    double Points = 1;
+    // Counted and graded, but a student's report tells only that it exists and whether it
+    // held, not what it checks.
+    bool Hidden = false;
 };
 
 struct TExercise {
@@ -91,6 +100,10 @@ struct TExercise {
     bool Loopback = false;
     std::vector<TStimulus> Stimuli;
     std::vector<TCheckpoint> Checkpoints;
+    // The file gives points or hidden checkpoints: the reports then show the points.
+    bool Scored = false;
+
+    double MaxPoints() const;
 };
 
 // Reading an exercise: the exercise, or a Slovenian message (UTF-8) and the 1-based line of the

@@ -1,6 +1,9 @@
 #include "session/exercisecheck.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
 
 #include "assembler/compiler.h"
 #include "assembler/labels.h"
@@ -71,10 +74,21 @@ TResolved Resolve(TSession& session, const TExerciseValue& v, int bits) {
     return r;
 }
 
+// The bytes the assembly placed in memory, the interrupt vectors from $FFF0 on not counted:
+// the size of the program a budget limits. Counted before the run, which may write over them.
+uint64_t CodeBytes(const TMemory& memory) {
+    uint64_t bytes = 0;
+    for (uint32_t address = 0; address < 0xFFF0; ++address)
+        bytes += memory.Cells[address].Line > 0 ? 1 : 0;
+    return bytes;
+}
+
 class TChecker {
 public:
-    TChecker(TSession& session, const TExercise& exercise)
-        : session_(session), exercise_(exercise), scenario_(session) {
+    TChecker(TSession& session, const TExercise& exercise, const TCheckLimits& limits)
+        : session_(session), exercise_(exercise), limits_(limits), scenario_(session) {
+        if (limits.Timeout.count() > 0) deadline_ = std::chrono::steady_clock::now() + limits.Timeout;
+        codeBytes_ = CodeBytes(session.Memory());
         scenario_.Clock = exercise.Clock;
         for (const TStimulus& stimulus : exercise.Stimuli)
             scenario_.Add(stimulus);
@@ -100,9 +114,21 @@ private:
     }
 
     // One step; false when the program has left its code (the session has stopped) or the
-    // check has run as many steps as any check may.
+    // check has run as many steps or as long as it may.
     bool Step() {
-        if (left_ || scenario_.Steps() >= TCheckpoint::kMaxRunSteps) return false;
+        if (left_ || bounded_) return false;
+        if (scenario_.Steps() >= limits_.MaxSteps) {
+            bounded_ = true;
+            Note("Preverjanje je doseglo mejo " + std::to_string(limits_.MaxSteps) + " korakov.");
+            return false;
+        }
+        // The clock is read now and then: it costs more than a step.
+        if (deadline_ && scenario_.Steps() % 4096 == 0 && std::chrono::steady_clock::now() >= *deadline_) {
+            bounded_ = timedOut_ = true;
+            Note("Preverjanje je preseglo časovno mejo " + Seconds(limits_.Timeout) +
+                 " in je bilo ustavljeno.");
+            return false;
+        }
         const ScenarioStop stop = scenario_.Advance(1);
         // A breakpoint halts the scenario after its step; the check simply goes on.
         if (stop == ScenarioStop::Left || stop == ScenarioStop::NotLoaded) {
@@ -117,6 +143,8 @@ private:
     TCheckpointResult Check(const TCheckpoint& c) {
         TCheckpointResult r;
         r.Name = c.Name;
+        r.Points = c.Points;
+        r.Hidden = c.Hidden;
         if (c.Steps != 0) {
             r.Where = "po " + std::to_string(c.Steps) + " korakih";
             // After the given step, or where the program left its code before it.
@@ -128,6 +156,10 @@ private:
                 r.Results.push_back({"korak " + std::to_string(c.Steps) + " dosežen", "da",
                                      "ne: program je že v koraku " + std::to_string(scenario_.Steps()),
                                      false});
+            } else if (scenario_.Steps() < c.Steps && bounded_) {
+                r.Reached = false;
+                r.Results.push_back(
+                    {"korak " + std::to_string(c.Steps) + " dosežen", "da", "ne: " + BoundText(), false});
             }
         } else {
             r.Where =
@@ -171,9 +203,8 @@ private:
             er.Passed = true;
         } else if (left_) {
             er.Actual = "ne: program je zapustil kodo v koraku " + std::to_string(leftStep_);
-        } else if (scenario_.Steps() >= TCheckpoint::kMaxRunSteps) {
-            er.Actual =
-                "ne: preverjanje je doseglo mejo " + std::to_string(TCheckpoint::kMaxRunSteps) + " korakov";
+        } else if (bounded_) {
+            er.Actual = "ne: " + BoundText();
         } else {
             er.Actual = "ne v " + std::to_string(c.Within) + " korakih";
             if (hits > 0) er.Actual += " (doseženo " + std::to_string(hits) + "-krat)";
@@ -259,15 +290,42 @@ private:
                   have <= e.Limit};
             break;
         }
+        case K::MaxSteps: {
+            const uint64_t have = scenario_.Steps();
+            er = {"število korakov", "največ " + std::to_string(e.Limit), std::to_string(have),
+                  have <= e.Limit};
+            break;
+        }
+        case K::MaxCodeBytes:
+            er = {"velikost programa v bajtih", "največ " + std::to_string(e.Limit),
+                  std::to_string(codeBytes_), codeBytes_ <= e.Limit};
+            break;
         }
         return er;
     }
 
+    // Why the run stopped before the program did.
+    std::string BoundText() const {
+        if (timedOut_) return "preverjanje je preseglo časovno mejo " + Seconds(limits_.Timeout);
+        return "preverjanje je doseglo mejo " + std::to_string(limits_.MaxSteps) + " korakov";
+    }
+
+    static std::string Seconds(std::chrono::milliseconds time) {
+        const auto ms = time.count();
+        if (ms % 1000 == 0) return std::to_string(ms / 1000) + " s";
+        return std::to_string(ms / 1000) + "," + std::to_string(ms % 1000 / 100) + " s";
+    }
+
     TSession& session_;
     const TExercise& exercise_;
+    const TCheckLimits limits_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
     TScenario scenario_;
     TExerciseResult result_;
     bool left_ = false;
+    uint64_t codeBytes_ = 0;
+    bool bounded_ = false;  // the step or time limit ended the run
+    bool timedOut_ = false; // ... the time limit
     uint64_t leftStep_ = 0;
     uint16_t leftPc_ = 0;
 };
@@ -289,6 +347,44 @@ size_t TExerciseResult::PassedCount() const {
     return passed;
 }
 
+bool TCheckpointResult::Passed() const {
+    if (Results.empty()) return false;
+    for (const TExpectationResult& e : Results)
+        if (!e.Passed) return false;
+    return true;
+}
+
+size_t TExerciseResult::CheckpointsPassed() const {
+    size_t passed = 0;
+    for (const TCheckpointResult& c : Checkpoints)
+        passed += c.Passed() ? 1 : 0;
+    return passed;
+}
+
+double TExerciseResult::Points() const {
+    double points = 0;
+    for (const TCheckpointResult& c : Checkpoints)
+        if (c.Passed()) points += c.Points;
+    return points;
+}
+
+std::string PointsText(double points, bool comma) {
+    const double rounded = std::round(points * 100) / 100;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.2f", rounded);
+    std::string text = buffer;
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    if (comma) std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+std::string PointsSummary(const TExercise& exercise, const TExerciseResult& result) {
+    return "Točke: " + PointsText(result.Points(), true) + " od " + PointsText(exercise.MaxPoints(), true) +
+           ".";
+}
+
 void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
     TMachine& machine = session.Machine();
     // The load resets the processor, the timer and the serial interface and makes every pin an
@@ -300,7 +396,7 @@ void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
     if (exercise.Seed) machine.Random.Seed(*exercise.Seed);
 }
 
-TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise) {
+TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise, const TCheckLimits& limits) {
     TExerciseResult result;
     if (!session.Loaded()) return result;
     TSci& sci = session.Machine().Sci;
@@ -309,7 +405,7 @@ TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise)
     sci.Loopback = exercise.Loopback;
     session.Log.Enabled = false;
     {
-        TChecker checker(session, exercise);
+        TChecker checker(session, exercise, limits);
         result = checker.Run();
     }
     result.Loaded = true;
@@ -321,7 +417,7 @@ TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise)
 }
 
 TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
-                             const std::vector<std::string>& lines) {
+                             const std::vector<std::string>& lines, const TCheckLimits& limits) {
     PrepareExerciseBoard(session, exercise);
     const TLoadResult load = session.LoadProgram(lines);
     if (!load.Ok) {
@@ -329,5 +425,5 @@ TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
         result.Messages = load.Messages;
         return result;
     }
-    return CheckLoadedProgram(session, exercise);
+    return CheckLoadedProgram(session, exercise, limits);
 }

@@ -2,6 +2,7 @@
 // Checking a program against an exercise: the program runs as a scenario with the exercise's
 // stimuli on the virtual clock, and at each checkpoint every expectation is compared with the
 // machine's state. The command line's `check` and the workbench's "Preveri nalogo" share it.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,6 +28,11 @@ struct TCheckpointResult {
     // failed ("stays_in_code" excepted, which holds for the run so far)
     bool Reached = true;
     std::vector<TExpectationResult> Results;
+    double Points = 1;   // what the checkpoint is worth when every expectation holds
+    bool Hidden = false; // a hidden checkpoint: see TCheckpoint::Hidden
+
+    // Every expectation holds (a checkpoint always has at least one).
+    bool Passed() const;
 };
 
 struct TExerciseResult {
@@ -40,6 +46,23 @@ struct TExerciseResult {
     size_t Total() const;
     size_t PassedCount() const;
     bool Passed() const { return Loaded && Total() > 0 && PassedCount() == Total(); }
+    // Checkpoints whose expectations all hold, and the points they are worth (partial credit:
+    // each checkpoint counts on its own).
+    size_t CheckpointsPassed() const;
+    double Points() const;
+};
+
+// Points as text: "3", "2.5" (rounded to two decimals); `comma` writes a decimal comma.
+std::string PointsText(double points, bool comma = false);
+// "Točke: 2,5 od 4." for a report of an exercise that gives points.
+std::string PointsSummary(const TExercise& exercise, const TExerciseResult& result);
+
+// Bounds of one check beyond the exercise's own: the steps of the whole run, and the wall time
+// it may take (zero: no bound). Reaching either ends the run there: what is not checked by
+// then counts as failed, and the run's messages say which bound ended it.
+struct TCheckLimits {
+    uint64_t MaxSteps = TCheckpoint::kMaxRunSteps;
+    std::chrono::milliseconds Timeout{0};
 };
 
 // What the board needs before the load: the pin levels of a new board (the load resets the rest),
@@ -53,9 +76,10 @@ void PrepareExerciseBoard(TSession& session, const TExercise& exercise);
 // last checkpoint found it, halted (or stopped, when the program left its code), so it can be
 // looked at. The "max_cycles" expectation reads the session's cycle counter, which the load
 // started at 0. With no program loaded nothing runs and the result has Loaded false.
-TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise);
+TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise,
+                                   const TCheckLimits& limits = {});
 
 // Prepares the board, loads `lines` (8-bit source text) as the Load command does, and checks.
 // A failed assembly gives Loaded false with the assembler's messages.
 TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
-                             const std::vector<std::string>& lines);
+                             const std::vector<std::string>& lines, const TCheckLimits& limits = {});

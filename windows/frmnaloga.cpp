@@ -104,6 +104,15 @@ void TfrmNaloga::ShowResult(const TExercise& exercise, const TExerciseResult& re
     const QIcon passedMark = Mark(true), failedMark = Mark(false);
     for (size_t i = 0; i < result.Checkpoints.size(); ++i) {
         const TCheckpointResult& c = result.Checkpoints[i];
+        if (c.Hidden) {
+            // A hidden checkpoint tells only that it is there and whether it held.
+            auto* row =
+                new QTreeWidgetItem(lvRezultat, {QStringLiteral("Preverjanje %1 (skrito)").arg(i + 1)});
+            row->setFirstColumnSpanned(true);
+            row->setIcon(0, c.Passed() ? passedMark : failedMark);
+            row->setData(0, PassedRole, c.Passed());
+            continue;
+        }
         QString caption = QStringLiteral("Preverjanje %1").arg(i + 1);
         if (!c.Name.empty()) caption += QStringLiteral(" (%1)").arg(Utf8(c.Name));
         caption += QStringLiteral(": %1, korak %2").arg(Utf8(c.Where)).arg(c.Steps);
@@ -133,6 +142,7 @@ void TfrmNaloga::ShowResult(const TExercise& exercise, const TExerciseResult& re
     else
         summary =
             QStringLiteral("Izpolnjenih %1 od %2 pričakovanj.").arg(result.PassedCount()).arg(result.Total());
+    if (result.Loaded && exercise.Scored) summary += QLatin1Char(' ') + Utf8(PointsSummary(exercise, result));
     lblPovzetek->setText(summary);
     QPalette palette = lblPovzetek->palette();
     palette.setColor(QPalette::WindowText, result.Passed() ? kPassedColour : kFailedColour);

@@ -8,7 +8,9 @@ class QTreeWidget;
 
 // The result of "Preveri nalogo": the exercise's title and description, the run's messages,
 // every checkpoint with its expectations marked green (met) or red (not met) beside the
-// expected and the actual value, and the count of the expectations met. A separate window,
+// expected and the actual value, and the count of the expectations met (and the points, when
+// the exercise gives them). A hidden checkpoint is one row that tells only whether it held, not
+// what it checks. A separate window,
 // created once and shown after each check; it keeps no reference to the session.
 //
 // Parts by object name: "lblNaslov", "lblOpis", "lvRezultat" (one top-level row per

@@ -66,7 +66,12 @@ TEST(CliCheckTest, CommandLineNeedsTheExerciseAndTheSource) {
     for (const auto& [args, fragment] :
          {std::pair<std::vector<std::string>, std::string>{{"check"}, "manjka datoteka z nalogo"},
           {{"check", "n.json"}, "manjka izvorna datoteka"},
-          {{"check", "n.json", "a.asm", "--steps", "5"}, "--steps velja samo za ukaz run"}}) {
+          {{"check", "n.json", "a.asm", "--steps", "5"}, "--steps velja samo za ukaz run"},
+          {{"check", "n.json", "a.asm", "--jobs", "0"}, "--jobs: število hkratnih preverjanj je od 1 do 256"},
+          {{"check", "n.json", "a.asm", "--timeout", "1.2345"}, "--timeout: pričakujem sekunde"},
+          {{"check", "n.json", "-", "a.asm"}, "standardni vhod (\"-\") je lahko le edini program"},
+          {{"similar"}, "manjka mapa s programi"},
+          {{"similar", "m", "--csv", "x"}, "--csv velja samo za ukaz check"}}) {
         CliResult r = RunCli(args);
         EXPECT_EQ(r.exit, 2);
         EXPECT_NE(r.err.find(fragment), std::string::npos) << r.err;

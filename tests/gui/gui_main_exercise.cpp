@@ -70,3 +70,20 @@ TEST_F(MainWindowTest, BadExerciseFileIsReportedAndNothingRuns) {
     EXPECT_EQ(w.Session().Log.Size(), logBefore);
     EXPECT_FALSE(Part<TfrmNaloga>("frmNaloga")->isVisible());
 }
+
+TEST_F(MainWindowTest, HiddenCheckpointShowsOnlyWhetherItHeld) {
+    Create();
+    Koda().SetSource(QString::fromUtf8(Bytes(Example("kvadrat.asm"))));
+    prompt.OpenFiles = {File(QStringLiteral("skrita.json"), R"({"title": "Kvadrat", "checks": [
+        {"at": "KVADRAT", "points": 2, "registers": {"A": 7}},
+        {"at": "KONEC", "hidden": true, "registers": {"B": "$54"}}]})")};
+    Action("mnuPreveriNalogo")->trigger();
+    auto* list = Part<QTreeWidget>("lvRezultat");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    const QTreeWidgetItem* hidden = list->topLevelItem(1);
+    EXPECT_EQ(hidden->text(0), QStringLiteral("Preverjanje 2 (skrito)"));
+    EXPECT_EQ(hidden->childCount(), 0);
+    EXPECT_FALSE(hidden->data(0, TfrmNaloga::PassedRole).toBool());
+    EXPECT_EQ(Part<QLabel>("lblPovzetek")->text(),
+              QStringLiteral("Izpolnjenih 3 od 4 pričakovanj. Točke: 2 od 3."));
+}

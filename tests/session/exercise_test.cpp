@@ -72,6 +72,17 @@ TEST(ExerciseReadTest, FaultsNameTheirLine) {
          "odmik 0"},
         {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"registers\": {\"X\": \"ZELODOLGAOZNAKA+1\"}}]}",
          2, "prvih 15 znakov"},
+        // Grading and budgets.
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"points\": -1}]}", 2,
+         "\"points\" mora biti število točk od 0 do 1000"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"points\": \"dve\"}]}", 2,
+         "\"points\" mora biti število točk"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"hidden\": \"da\"}]}", 2,
+         "\"hidden\" mora biti true ali false"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"max_code_bytes\": 70000}]}", 2,
+         "\"max_code_bytes\": število 70000 ni od 0 do 65536"},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\",\n \"max_steps\": 1.5}]}", 2,
+         "\"max_steps\" mora biti celo število"},
     };
     for (const auto& c : cases) {
         const TExerciseRead read = ParseExercise(c.text);
@@ -282,6 +293,42 @@ TEST_F(ExerciseCheckTest, CyclesAreCountedFromTheInstructionTable) {
         EXPECT_EQ(r.Checkpoints[0].Results[1].Actual, "17");
         EXPECT_EQ(r.Checkpoints[0].Results[1].Passed, passed) << limit;
     }
+}
+
+TEST_F(ExerciseCheckTest, CheckpointsEarnTheirPointsAndBudgetsBoundStepsAndSize) {
+    // 17 steps and 31 bytes of code (the vector not counted) up to KONEC.
+    const TExercise x = Parse(R"({"title": "t", "checks": [
+        {"at": "zanka", "points": 0.5, "registers": {"B": 3}},
+        {"at": "konec", "points": 2, "hidden": true, "max_steps": 17, "max_code_bytes": 31},
+        {"at": "konec", "within": 1, "max_steps": 17},
+        {"steps": 100, "max_code_bytes": 30, "registers": {"A": 0}}]})");
+    EXPECT_TRUE(x.Scored);
+    EXPECT_EQ(x.MaxPoints(), 4.5);
+    const TExerciseResult r = CheckProgram(session, x, Source(kProgram));
+    ASSERT_EQ(r.Checkpoints.size(), 4u);
+    const bool passed[] = {true, true, false, false};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(r.Checkpoints[i].Passed(), passed[i]) << i;
+    EXPECT_TRUE(r.Checkpoints[1].Hidden);
+    EXPECT_EQ(r.Checkpoints[1].Results[1].Actual, "17");
+    EXPECT_EQ(r.Checkpoints[1].Results[2].Actual, "31");
+    EXPECT_EQ(r.Checkpoints[2].Results[1].Actual, "18");
+    EXPECT_EQ(r.CheckpointsPassed(), 2u);
+    EXPECT_EQ(r.Points(), 2.5);
+    EXPECT_EQ(PointsSummary(x, r), "Točke: 2,5 od 4,5.");
+}
+
+TEST_F(ExerciseCheckTest, LimitsEndTheRunAndSaySo) {
+    TCheckLimits limits;
+    limits.MaxSteps = 10;
+    const TExerciseResult r = CheckProgram(
+        session,
+        Parse(R"({"title": "t", "checks": [{"at": "konec"}, {"steps": 500, "registers": {"A": 0}}]})"),
+        Source(kProgram), limits);
+    ASSERT_EQ(r.Checkpoints.size(), 2u);
+    EXPECT_EQ(r.Checkpoints[0].Results[0].Actual, "ne: preverjanje je doseglo mejo 10 korakov");
+    EXPECT_FALSE(r.Checkpoints[1].Reached);
+    EXPECT_EQ(r.Messages, (std::vector<std::string>{"Preverjanje je doseglo mejo 10 korakov."}));
 }
 
 TEST_F(ExerciseCheckTest, StimuliArriveAtTheirSteps) {

@@ -1,0 +1,286 @@
+#include "cli/gradereport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <tinyxml2.h>
+
+#include "base/encoding.h"
+
+namespace {
+
+// The first failure's text in the table is cut to this many characters.
+constexpr size_t kShownFailure = 160;
+
+const TCheckpointResult* CheckOf(const TProgramGrade& grade, size_t index) {
+    if (!grade.Checked() || index >= grade.Result.Checkpoints.size()) return nullptr;
+    return &grade.Result.Checkpoints[index];
+}
+
+bool CheckPassed(const TProgramGrade& grade, size_t index) {
+    const TCheckpointResult* c = CheckOf(grade, index);
+    return c && c->Passed();
+}
+
+size_t PassedChecks(const TProgramGrade& grade) {
+    return grade.Checked() ? grade.Result.CheckpointsPassed() : 0;
+}
+
+double PointsOf(const TProgramGrade& grade) { return grade.Checked() ? grade.Result.Points() : 0; }
+
+bool HiddenFrom(const TExercise& exercise, size_t index, bool showHidden) {
+    return !showHidden && index < exercise.Checkpoints.size() && exercise.Checkpoints[index].Hidden;
+}
+
+std::string ExpectationText(const TExpectationResult& e) {
+    return e.What + ": pričakovano " + e.Expected + ", dejansko " + e.Actual;
+}
+
+// Why the program failed where it failed first; empty when it passed.
+std::string FirstFailure(const TExercise& exercise, const TProgramGrade& grade, bool showHidden) {
+    if (!grade.Checked()) return grade.Failure;
+    const TExerciseResult& r = grade.Result;
+    if (!r.Loaded)
+        return "program se ne prevede" + (r.Messages.empty() ? std::string() : ": " + r.Messages.front());
+    for (size_t i = 0; i < r.Checkpoints.size(); ++i) {
+        const TCheckpointResult& c = r.Checkpoints[i];
+        if (c.Passed()) continue;
+        const std::string caption = CheckpointCaption(exercise, i, showHidden);
+        if (HiddenFrom(exercise, i, showHidden)) return caption + " ni izpolnjeno";
+        for (const TExpectationResult& e : c.Results)
+            if (!e.Passed) return caption + ": " + ExpectationText(e);
+    }
+    return {};
+}
+
+// Characters of UTF-8 text (what a terminal's column takes, near enough).
+size_t Width(const std::string& text) {
+    size_t n = 0;
+    for (unsigned char c : text)
+        n += (c & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+std::string Cut(const std::string& text, size_t characters) {
+    if (Width(text) <= characters) return text;
+    size_t n = 0, i = 0;
+    for (; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && n++ == characters - 1) break;
+    }
+    return text.substr(0, i) + "…";
+}
+
+std::string Padded(const std::string& text, size_t width) {
+    const size_t w = Width(text);
+    return text + std::string(w < width ? width - w : 0, ' ');
+}
+
+// Text that XML may hold: well-formed UTF-8 without control characters other than tab and
+// line end (a file name may be anything).
+std::string XmlSafe(const std::string& text) {
+    std::string safe = IsValidUtf8(text) ? text : Cp1250ToUtf8(Utf8ToCp1250(text));
+    for (char& c : safe) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 && c != '\t' && c != '\n') c = '?';
+    }
+    // C1 controls (which the Windows-1250 round trip keeps) are allowed in XML 1.0 but useless.
+    return safe;
+}
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+} // namespace
+
+std::string CheckpointCaption(const TExercise& exercise, size_t index, bool showHidden) {
+    std::string caption = "Preverjanje " + std::to_string(index + 1);
+    if (HiddenFrom(exercise, index, showHidden)) return caption + " (skrito)";
+    if (index < exercise.Checkpoints.size() && !exercise.Checkpoints[index].Name.empty())
+        caption += " (" + exercise.Checkpoints[index].Name + ")";
+    return caption;
+}
+
+std::string FormatGradeTable(const TExercise& exercise, const std::vector<TProgramGrade>& grades,
+                             bool showHidden) {
+    const size_t checks = exercise.Checkpoints.size();
+    const std::string maxPoints = PointsText(exercise.MaxPoints(), true);
+    struct TRow {
+        std::string cells[5];
+    };
+    std::vector<TRow> rows;
+    rows.push_back({{"Program", "Točke", "Izpolnjena", "Neizpolnjena", "Prva napaka"}});
+    size_t passedPrograms = 0;
+    for (const TProgramGrade& g : grades) {
+        const size_t passed = PassedChecks(g);
+        passedPrograms += g.Passed() ? 1 : 0;
+        rows.push_back(
+            {{g.Name, PointsText(PointsOf(g), true) + "/" + maxPoints, std::to_string(passed),
+              std::to_string(checks - passed), Cut(FirstFailure(exercise, g, showHidden), kShownFailure)}});
+    }
+    size_t widths[4] = {};
+    for (const TRow& row : rows)
+        for (size_t c = 0; c < 4; ++c)
+            widths[c] = std::max(widths[c], Width(row.cells[c]));
+    std::string out = "Naloga: " + exercise.Title + "\n";
+    for (const TRow& row : rows) {
+        std::string line;
+        for (size_t c = 0; c < 4; ++c)
+            line += Padded(row.cells[c], widths[c]) + "  ";
+        line += row.cells[4];
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += line + "\n";
+    }
+    out += "Programov: " + std::to_string(grades.size()) +
+           ", vse izpolnjeno: " + std::to_string(passedPrograms) +
+           ", z napakami: " + std::to_string(grades.size() - passedPrograms) + ".\n";
+    return out;
+}
+
+std::string FormatGradeJson(const TExercise& exercise, const std::vector<TProgramGrade>& grades,
+                            bool showHidden) {
+    using Json = nlohmann::ordered_json;
+    Json programs = Json::array();
+    bool all = true;
+    for (const TProgramGrade& g : grades) {
+        all = all && g.Passed();
+        Json checks = Json::array();
+        for (size_t i = 0; i < exercise.Checkpoints.size(); ++i) {
+            const bool hidden = HiddenFrom(exercise, i, showHidden);
+            Json check = {{"caption", CheckpointCaption(exercise, i, showHidden)},
+                          {"hidden", exercise.Checkpoints[i].Hidden},
+                          {"points", exercise.Checkpoints[i].Points},
+                          {"passed", CheckPassed(g, i)}};
+            if (const TCheckpointResult* c = CheckOf(g, i); c && !hidden) {
+                Json results = Json::array();
+                for (const TExpectationResult& e : c->Results)
+                    results.push_back({{"what", e.What},
+                                       {"expected", e.Expected},
+                                       {"actual", e.Actual},
+                                       {"passed", e.Passed}});
+                check["where"] = c->Where;
+                check["steps"] = c->Steps;
+                check["results"] = std::move(results);
+            }
+            checks.push_back(std::move(check));
+        }
+        programs.push_back({{"program", g.Name},
+                            {"file", g.File},
+                            {"checked", g.Checked()},
+                            {"failure", g.Failure},
+                            {"loaded", g.Checked() && g.Result.Loaded},
+                            {"messages", g.Result.Messages},
+                            {"warnings", g.Warnings},
+                            {"points", PointsOf(g)},
+                            {"max", exercise.MaxPoints()},
+                            {"passed", PassedChecks(g)},
+                            {"failed", exercise.Checkpoints.size() - PassedChecks(g)},
+                            {"first_failure", FirstFailure(exercise, g, showHidden)},
+                            {"checks", std::move(checks)}});
+    }
+    const Json report = {{"title", exercise.Title}, {"passed", all}, {"programs", std::move(programs)}};
+    return report.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::string FormatGradeCsv(const TExercise& exercise, const std::vector<TProgramGrade>& grades,
+                           bool showHidden) {
+    std::string out = "program,points,max,passed,failed";
+    for (size_t i = 0; i < exercise.Checkpoints.size(); ++i)
+        out += "," + CsvField(CheckpointCaption(exercise, i, showHidden));
+    out += "\r\n";
+    const std::string maxPoints = PointsText(exercise.MaxPoints());
+    for (const TProgramGrade& g : grades) {
+        const size_t passed = PassedChecks(g);
+        out += CsvField(g.Name) + "," + PointsText(PointsOf(g)) + "," + maxPoints + "," +
+               std::to_string(passed) + "," + std::to_string(exercise.Checkpoints.size() - passed);
+        for (size_t i = 0; i < exercise.Checkpoints.size(); ++i)
+            out += CheckPassed(g, i) ? ",1" : ",0";
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string FormatGradeJUnit(const TExercise& exercise, const std::vector<TProgramGrade>& grades,
+                             bool showHidden) {
+    using namespace tinyxml2;
+    XMLDocument doc;
+    doc.InsertEndChild(doc.NewDeclaration());
+    XMLElement* suites = doc.NewElement("testsuites");
+    doc.InsertEndChild(suites);
+    const size_t checks = exercise.Checkpoints.size();
+    size_t failures = 0, errors = 0;
+    suites->SetAttribute("name", XmlSafe(exercise.Title).c_str());
+    for (const TProgramGrade& g : grades) {
+        XMLElement* suite = suites->InsertNewChildElement("testsuite");
+        const std::string name = XmlSafe(g.Name);
+        suite->SetAttribute("name", name.c_str());
+        suite->SetAttribute("tests", static_cast<int64_t>(checks));
+        const size_t passed = PassedChecks(g);
+        const size_t failed = g.Checked() ? checks - passed : 0;
+        suite->SetAttribute("failures", static_cast<int64_t>(failed));
+        suite->SetAttribute("errors", static_cast<int64_t>(g.Checked() ? 0 : checks));
+        failures += failed;
+        errors += g.Checked() ? 0 : checks;
+        XMLElement* properties = suite->InsertNewChildElement("properties");
+        for (const auto& [key, value] :
+             {std::pair<const char*, std::string>{"points", PointsText(PointsOf(g))},
+              {"max", PointsText(exercise.MaxPoints())},
+              {"file", g.File}}) {
+            XMLElement* property = properties->InsertNewChildElement("property");
+            property->SetAttribute("name", key);
+            property->SetAttribute("value", XmlSafe(value).c_str());
+        }
+        for (size_t i = 0; i < checks; ++i) {
+            XMLElement* testcase = suite->InsertNewChildElement("testcase");
+            testcase->SetAttribute("name", XmlSafe(CheckpointCaption(exercise, i, showHidden)).c_str());
+            testcase->SetAttribute("classname", name.c_str());
+            if (!g.Checked()) {
+                XMLElement* error = testcase->InsertNewChildElement("error");
+                error->SetAttribute("message", XmlSafe(g.Failure).c_str());
+                error->SetAttribute("type", "NIPREVERJENO");
+                continue;
+            }
+            if (CheckPassed(g, i)) continue;
+            XMLElement* failure = testcase->InsertNewChildElement("failure");
+            failure->SetAttribute("type", "NAPAKA");
+            const TCheckpointResult* c = CheckOf(g, i);
+            if (!g.Result.Loaded || !c) {
+                failure->SetAttribute("message", XmlSafe(FirstFailure(exercise, g, showHidden)).c_str());
+                continue;
+            }
+            if (HiddenFrom(exercise, i, showHidden)) {
+                failure->SetAttribute("message", "skrito preverjanje ni izpolnjeno");
+                continue;
+            }
+            std::string first, all;
+            for (const TExpectationResult& e : c->Results) {
+                if (e.Passed) continue;
+                if (first.empty()) first = ExpectationText(e);
+                all += ExpectationText(e) + "\n";
+            }
+            failure->SetAttribute("message", XmlSafe(first).c_str());
+            failure->SetText(XmlSafe(c->Where + " (korak " + std::to_string(c->Steps) + ")\n" + all).c_str());
+        }
+        if (!g.Result.Messages.empty() || !g.Warnings.empty()) {
+            std::string text;
+            for (const std::string& w : g.Warnings)
+                text += "Opozorilo: " + w + "\n";
+            for (const std::string& m : g.Result.Messages)
+                text += "Sporočilo: " + m + "\n";
+            suite->InsertNewChildElement("system-out")->SetText(XmlSafe(text).c_str());
+        }
+    }
+    suites->SetAttribute("tests", static_cast<int64_t>(checks * grades.size()));
+    suites->SetAttribute("failures", static_cast<int64_t>(failures));
+    suites->SetAttribute("errors", static_cast<int64_t>(errors));
+    XMLPrinter printer;
+    doc.Print(&printer);
+    return std::string(printer.CStr());
+}

@@ -1,0 +1,16 @@
+REZ EQU $0100
+  ORG $C000
+ZAC LDS #$01FF ; sklad
+ LDAB #1
+ LDAA #12
+ JSR KV
+ STAA REZ          shrani <b>&"rezultat"</b>
+TU BRA TU
+KV TAB
+ CLRA
+Z1 ADDA 3,X
+ DECB
+ BNE Z1
+ RTS
+ ORG $FFFE
+ FDB ZAC
