@@ -78,12 +78,12 @@ std::string Padded(const std::string& text, size_t width) {
 // Text that XML may hold: well-formed UTF-8 without control characters other than tab and
 // line end (a file name may be anything).
 std::string XmlSafe(const std::string& text) {
+    // Malformed bytes become '?' on the way through Windows-1250.
     std::string safe = IsValidUtf8(text) ? text : Cp1250ToUtf8(Utf8ToCp1250(text));
     for (char& c : safe) {
         const unsigned char u = static_cast<unsigned char>(c);
         if (u < 0x20 && c != '\t' && c != '\n') c = '?';
     }
-    // C1 controls (which the Windows-1250 round trip keeps) are allowed in XML 1.0 but useless.
     return safe;
 }
 
