@@ -1,6 +1,7 @@
 #include "session/journal.h"
 
 #include "engine/machine.h"
+#include "session/boardlink.h"
 #include "session/session.h"
 
 TJournal::TJournal(TSession& session)
@@ -16,7 +17,7 @@ TJournal::~TJournal() {
 
 size_t TJournal::MaximumBytes() {
     return kFrameSlots * sizeof(TFrame) + kDeviceSlots * sizeof(TDevices) +
-           kCellEntries * sizeof(TCellLog::Entry);
+           kCellEntries * sizeof(TCellLog::Entry) + size_t{kBoardSlots} * sizeof(TLabBoard::State);
 }
 
 void TJournal::Attach(bool on) {
@@ -28,14 +29,35 @@ void TJournal::Reset() {
     first_ = count_ = 0;
     pendingValid_ = pendingPushed_ = false;
     haveDevices_ = false;
+    haveBoard_ = false;
+    boards_.clear();
     cells_.Reset();
 }
 
-TJournal::TDevices TJournal::CaptureDevices() const {
+void TJournal::CaptureBoard() {
+    const TBoardLink* link = session_.boardLink_.get();
+    if (!link) return;
+    const TLabBoard& board = link->Board();
+    if (haveBoard_ && board.Revision() == boardRevision_) return;
+    uint32_t slot = haveBoard_ ? (lastBoard_ + 1 == kBoardSlots ? 0 : lastBoard_ + 1) : 0;
+    // A full ring gives up the oldest steps, whose states are the oldest ones.
+    while (haveBoard_ && count_ > 0 &&
+           slot == devices_[frames_[first_].Devices & ((1u << kPreviousShift) - 1)].Board)
+        DropOldest();
+    if (slot == boards_.size()) boards_.push_back(board.Current());
+    else boards_[slot] = board.Current();
+    lastBoard_ = slot;
+    haveBoard_ = true;
+    boardRevision_ = board.Revision();
+}
+
+TJournal::TDevices TJournal::CaptureDevices() {
     const TMachine& m = *session_.machine_;
+    CaptureBoard();
     return TDevices{m.Random.Save(),
                     m.Memory.Trace.RowsRecorded(),
                     session_.sciTerminal_->Position(),
+                    lastBoard_,
                     m.Timer.St,
                     m.Sci.St,
                     m.Port1.St,
@@ -64,7 +86,9 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     f.ExecutionLine = static_cast<int16_t>(s.executionLine_);
 
     const TMemory& memory = s.machine_->Memory;
-    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ || memory.TraceEnabled) {
+    // The lab board may change by time alone, without an access to a device register.
+    const bool board = s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_;
+    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ || memory.TraceEnabled || board) {
         accessesSeen_ = memory.DeviceAccesses;
         const TDevices devices = CaptureDevices();
         if (!haveDevices_ || !(devices_[lastDevices_] == devices)) {
@@ -82,11 +106,17 @@ void TJournal::Mark(bool quiet) {
     if (pendingValid_ && pendingPushed_) {
         lastDevices_ = lastBeforePending_;
         haveDevices_ = haveBeforePending_;
+        lastBoard_ = lastBoardBeforePending_;
+        haveBoard_ = haveBoardBeforePending_;
+        boardRevision_ = boardRevisionBeforePending_;
         quiet = false;
     }
     // The checkpoint goes into the free slot after the newest frame.
     lastBeforePending_ = lastDevices_;
     haveBeforePending_ = haveDevices_;
+    lastBoardBeforePending_ = lastBoard_;
+    haveBoardBeforePending_ = haveBoard_;
+    boardRevisionBeforePending_ = boardRevision_;
     pendingPushed_ = false;
     size_t at = first_ + count_;
     if (at >= kFrameSlots) at -= kFrameSlots;
@@ -135,8 +165,18 @@ void TJournal::RestoreDevices(const TDevices& d) {
     m.Port1.St = d.Port1;
     m.Port2.St = d.Port2;
     m.Sci.St = d.Sci;
-    // The windows that follow the models draw the restored state.
-    m.TellDeviceObservers();
+    TBoardLink* link = session_.boardLink_.get();
+    {
+        // The windows that follow the models draw the restored state; the lab board is put back
+        // with the ports rather than told of them.
+        TBoardLink::TMute mute(link);
+        m.TellDeviceObservers();
+    }
+    if (link && haveBoard_) {
+        lastBoard_ = d.Board;
+        link->Restore(boards_[lastBoard_]);
+        boardRevision_ = link->Board().Revision();
+    }
 }
 
 bool TJournal::StepBack() {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "board/labboard.h"
 #include "engine/devices/ports.h"
 #include "engine/devices/sci.h"
 #include "engine/devices/timer.h"
@@ -26,14 +27,19 @@ class TSession;
 // back restores that checkpoint and undoes every store made since, so whatever happened after
 // the checkpoint (the step itself, device clock ticks, the user's changes) is undone with it.
 //
+// The lab board's state (when there is one) is part of the device part: it is stored again
+// when its revision has grown since it was last noted, in a ring of its own.
+//
 // Bounded: the last kMaxSteps steps, and the cell stores of those (kCellEntries, far more than
-// that many steps can make; a full cell log drops the oldest steps). About 34 MB at most, reserved
-// up front and used as the steps come.
+// that many steps can make; a full cell log drops the oldest steps). About 35 MB at most, reserved
+// up front and used as the steps come. The lab board's states take kBoardSlots slots at most
+// (some 19 MB), allocated as they are used; when the ring is full, the oldest steps go.
 class TJournal {
 public:
     static constexpr size_t kMaxSteps = 100000;
     static constexpr size_t kCellEntries = size_t{1} << 22;
     static constexpr size_t kDeviceSlotsBound = kMaxSteps + 2;
+    static constexpr uint32_t kBoardSlots = 16384;
 
     explicit TJournal(TSession& session);
     ~TJournal();
@@ -66,18 +72,19 @@ public:
 private:
     // The device part of a checkpoint: compared with the last one, stored when it differs. (The
     // states have no member initialisers, nor has TFrame: the rings are reserved without being
-    // written.) Ordered by alignment: 56 bytes.
+    // written.) Ordered by alignment: 64 bytes.
     struct TDevices {
         TRandom::State Random;
         uint64_t TraceRows; // the trace's RowsRecorded
         TSciTerminal::TPosition Terminal;
+        uint32_t Board; // slot in boards_ of the lab board's state (0 without a board)
         TTimer::State Timer;
         TSci::State Sci;
         TPort::State Port1, Port2;
         TTrace::State Trace;
         bool operator==(const TDevices&) const = default;
     };
-    static_assert(sizeof(TDevices) == 56);
+    static_assert(sizeof(TDevices) <= 64);
     // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
     // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
     struct TFrame {
@@ -97,7 +104,9 @@ private:
     }
 
     void Capture(TFrame& frame, bool quiet);
-    TDevices CaptureDevices() const;
+    TDevices CaptureDevices();
+    // Notes the lab board's state in a new slot of boards_ when it changed since it was last noted.
+    void CaptureBoard();
     void RestoreDevices(const TDevices& devices);
     void DropOldest();
     void CellLogFull();
@@ -122,4 +131,14 @@ private:
     bool pendingPushed_ = false;
     uint32_t lastBeforePending_ = 0;
     bool haveBeforePending_ = false;
+    // The lab board's states: a ring of kBoardSlots, grown as it is used. Slots are taken in
+    // order, so the oldest step refers to the oldest one still wanted.
+    std::vector<TLabBoard::State> boards_;
+    uint32_t lastBoard_ = 0; // slot of the state noted last
+    bool haveBoard_ = false;
+    uint64_t boardRevision_ = 0; // the board's Revision() when it was noted
+    // ... and the same before the pending checkpoint (see lastBeforePending_).
+    uint32_t lastBoardBeforePending_ = 0;
+    bool haveBoardBeforePending_ = false;
+    uint64_t boardRevisionBeforePending_ = 0;
 };
