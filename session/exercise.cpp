@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -12,6 +13,7 @@
 #include "base/encoding.h"
 #include "base/files.h"
 #include "base/syserror.h"
+#include "board/labboard.h"
 #include "engine/numbers.h"
 
 namespace {
@@ -430,11 +432,115 @@ void ReadPins(const Json& object, const std::string& at, std::vector<TExpectatio
     }
 }
 
-TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
+// --- the lab board -------------------------------------------------------------------------
+
+[[noreturn]] void NoBoard(const std::string& at) {
+    Fail(at, "naloga nima plošče (ključ \"board\" z imenom datoteke plošče)");
+}
+
+// What of a part a check may look at: the keys of its JSON (board/shows.h).
+std::vector<std::string> PartFields(TPartKind kind) {
+    switch (kind) {
+    case TPartKind::Led:
+    case TPartKind::Switch:
+        return {"on"};
+    case TPartKind::Button:
+    case TPartKind::Keypad:
+        return {"pressed"};
+    case TPartKind::Digit:
+        return {"text", "segments"};
+    case TPartKind::Display:
+        return {"text"};
+    case TPartKind::Lcd:
+        return {"lines", "cursor"};
+    }
+    return {};
+}
+
+std::string PartWho(const TBoardPart& part) {
+    return std::string(PartKindName(part.Kind)) + " " + Quoted(part.Name);
+}
+
+void ReadBoardChecks(const Json& object, const std::string& at, const TLabBoard* board,
+                     std::vector<TExpectation>& out) {
+    Object(object, at, "\"board\"");
+    if (!board) NoBoard(at);
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const std::string here = at + "/" + PointerToken(it.key());
+        const auto found = std::find_if(board->Parts().begin(), board->Parts().end(),
+                                        [&](const TBoardPart& p) { return p.Name == it.key(); });
+        if (found == board->Parts().end()) Fail(here, "plošča nima dela " + Quoted(it.key()));
+        const TBoardPart& part = *found;
+        const std::string who = PartWho(part);
+        Object(it.value(), here, "Preverjanje dela " + Quoted(part.Name));
+        const std::vector<std::string> fields = PartFields(part.Kind);
+        if (it.value().empty()) Fail(here, "pri delu " + Quoted(part.Name) + " ni ničesar za preveriti");
+        for (auto f = it.value().begin(); f != it.value().end(); ++f) {
+            const std::string key = f.key(), there = here + "/" + PointerToken(key);
+            if (std::find(fields.begin(), fields.end(), key) == fields.end()) {
+                std::string list;
+                for (const std::string& field : fields)
+                    list += (list.empty() ? "" : ", ") + Quoted(field);
+                Fail(there, who + " nima ključa " + Quoted(key) + " (ima: " + list + ")");
+            }
+            TExpectation e;
+            e.What = TExpectation::Kind::BoardPart;
+            e.PartName = part.Name;
+            e.Field = key;
+            const Json& v = f.value();
+            if (key == "on" || (key == "pressed" && part.Kind == TPartKind::Button)) {
+                e.Shown = Json(Boolean(v, there)).dump();
+            } else if (key == "lines") {
+                Array(v, there, "\"lines\"");
+                if (v.empty() || v.size() > static_cast<size_t>(part.LcdRows))
+                    Fail(there, who + " ima " + std::to_string(part.LcdRows) +
+                                    " vrstic: \"lines\" naj navede od 1 do toliko vrstic, od prve naprej");
+                for (size_t row = 0; row < v.size(); ++row) {
+                    e.Row = static_cast<int>(row);
+                    e.Shown = Json(Text(v[row], there + "/" + std::to_string(row))).dump();
+                    out.push_back(e);
+                }
+                continue;
+            } else if (key == "cursor") {
+                if (v.is_null()) {
+                    e.Shown = "null";
+                } else {
+                    if (!v.is_array() || v.size() != 2)
+                        Fail(there, "\"cursor\" mora biti [vrstica, stolpec] (od 0 naprej) ali null");
+                    const uint64_t row =
+                        Count(v[0], there + "/0", 0, static_cast<uint64_t>(part.LcdRows) - 1);
+                    const uint64_t col =
+                        Count(v[1], there + "/1", 0, static_cast<uint64_t>(part.LcdCols) - 1);
+                    e.Shown = Json::array({row, col}).dump();
+                }
+            } else {
+                const std::string text = Text(v, there);
+                if (part.Kind == TPartKind::Display && key == "text" && text.size() != part.Digits.size())
+                    Fail(there, who + " ima " + std::to_string(part.Digits.size()) +
+                                    " mest: \"text\" naj ima po en znak za vsako (presledek za temno)");
+                e.Shown = Json(text).dump();
+            }
+            out.push_back(std::move(e));
+        }
+    }
+}
+
+// A button, a key or a switch of the board, as a stimulus names it.
+TBoardInput BoardInput(const Json& value, const std::string& at, const TLabBoard* board,
+                       TLabBoard::TInputUse use) {
+    const std::string name = Text(value, at);
+    if (!board) NoBoard(at);
+    std::string error;
+    const std::optional<TBoardInput> input = board->FindInput(name, use, error);
+    if (!input) Fail(at, error);
+    return *input;
+}
+
+TCheckpoint ReadCheckpoint(const Json& item, const std::string& at, const TLabBoard* board) {
     Object(item, at, "Vsako preverjanje v \"checks\"");
     OnlyKeys(item, at,
              {"name", "at", "hit", "within", "steps", "registers", "memory", "sci_out", "pins",
-              "stays_in_code", "max_cycles"},
+              "stays_in_code", "max_cycles", "board"},
              "v preverjanju");
     TCheckpoint c;
     if (item.contains("name")) c.Name = Text(item["name"], at + "/name");
@@ -463,6 +569,7 @@ TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
         if (key == "registers") ReadRegisters(it.value(), here, c.Expectations);
         else if (key == "memory") ReadMemory(it.value(), here, c.Expectations);
         else if (key == "pins") ReadPins(it.value(), here, c.Expectations);
+        else if (key == "board") ReadBoardChecks(it.value(), here, board, c.Expectations);
         else if (key == "sci_out") {
             TExpectation e;
             e.What = TExpectation::Kind::SciOut;
@@ -488,17 +595,31 @@ TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
     return c;
 }
 
-TStimulus ReadStimulus(const Json& item, const std::string& at) {
+TStimulus ReadStimulus(const Json& item, const std::string& at, const TLabBoard* board) {
     Object(item, at, "Vsak dražljaj v \"stimuli\"");
-    OnlyKeys(item, at, {"step", "irq", "nmi", "pin", "send"}, "v dražljaju");
+    OnlyKeys(item, at, {"step", "irq", "nmi", "pin", "send", "press", "release", "switch", "on"},
+             "v dražljaju");
     if (!item.contains("step")) Fail(at, "dražljaj nima ključa \"step\" (pred katerim korakom se zgodi)");
     TStimulus s;
     s.Step = Count(item["step"], at + "/step", 1, uint64_t{1} << 62);
-    const int kinds = static_cast<int>(item.contains("irq")) + static_cast<int>(item.contains("nmi")) +
-                      static_cast<int>(item.contains("pin")) + static_cast<int>(item.contains("send"));
+    int kinds = 0;
+    for (const char* key : {"irq", "nmi", "pin", "send", "press", "release", "switch"})
+        kinds += static_cast<int>(item.contains(key));
     if (kinds != 1)
-        Fail(at, "dražljaj potrebuje natanko enega od ključev \"irq\", \"nmi\", \"pin\", \"send\"");
-    if (item.contains("irq") || item.contains("nmi")) {
+        Fail(at, "dražljaj potrebuje natanko enega od ključev \"irq\", \"nmi\", \"pin\", \"send\", "
+                 "\"press\", \"release\", \"switch\"");
+    if (item.contains("on") != item.contains("switch"))
+        Fail(at, item.contains("on") ? "\"on\" velja samo za dražljaj \"switch\""
+                                     : "dražljaj \"switch\" potrebuje ključ \"on\" (true ali false)");
+    if (item.contains("press") || item.contains("release")) {
+        const char* key = item.contains("press") ? "press" : "release";
+        s.Action = TBoardPress{BoardInput(item[key], at + "/" + key, board, TLabBoard::TInputUse::Press),
+                               item.contains("press")};
+    } else if (item.contains("switch")) {
+        s.Action =
+            TBoardSwitch{BoardInput(item["switch"], at + "/switch", board, TLabBoard::TInputUse::Switch),
+                         Boolean(item["on"], at + "/on")};
+    } else if (item.contains("irq") || item.contains("nmi")) {
         const char* key = item.contains("irq") ? "irq" : "nmi";
         if (item[key] != true) Fail(at + "/" + key, Quoted(key) + " mora biti true");
         if (item.contains("irq")) s.Action = TIrqRequest{};
@@ -512,10 +633,11 @@ TStimulus ReadStimulus(const Json& item, const std::string& at) {
     return s;
 }
 
-TExercise ReadExercise(const Json& root) {
+TExercise ReadExercise(const Json& root, const std::string& directory) {
     Object(root, "", "Naloga");
     OnlyKeys(root, "",
-             {"title", "description", "seed", "timer_every", "sci_every", "loopback", "stimuli", "checks"},
+             {"title", "description", "seed", "timer_every", "sci_every", "loopback", "stimuli", "checks",
+              "board"},
              "v nalogi");
     TExercise x;
     if (!root.contains("title")) Fail("", "naloga nima naslova (ključ \"title\")");
@@ -536,10 +658,23 @@ TExercise ReadExercise(const Json& root) {
     if (root.contains("sci_every")) x.Clock.SciEvery = Count(root["sci_every"], "/sci_every", 1, 1'000'000);
     x.Clock.MsPerStep = 1;
     if (root.contains("loopback")) x.Loopback = Boolean(root["loopback"], "/loopback");
+    // The board first: the stimuli and checks name its parts.
+    std::optional<TLabBoard> board;
+    if (root.contains("board")) {
+        x.BoardFile = Text(root["board"], "/board");
+        if (x.BoardFile.empty()) Fail("/board", "ime datoteke plošče je prazno");
+        std::filesystem::path path(x.BoardFile);
+        if (path.is_relative() && !directory.empty()) path = std::filesystem::path(directory) / path;
+        const TBoardRead read = ReadBoardFile(path.string());
+        if (!read.Ok()) Fail("/board", "plošča " + Quoted(x.BoardFile) + ": " + read.Message());
+        x.Board = read.Board;
+        board.emplace(*read.Board);
+    }
+    const TLabBoard* parts = board ? &*board : nullptr;
     if (root.contains("stimuli")) {
         const Json& list = Array(root["stimuli"], "/stimuli", "\"stimuli\"");
         for (size_t i = 0; i < list.size(); ++i)
-            x.Stimuli.push_back(ReadStimulus(list[i], "/stimuli/" + std::to_string(i)));
+            x.Stimuli.push_back(ReadStimulus(list[i], "/stimuli/" + std::to_string(i), parts));
     }
     if (!root.contains("checks")) Fail("", "naloga nima preverjanj (ključ \"checks\")");
     const Json& checks = Array(root["checks"], "/checks", "\"checks\"");
@@ -547,7 +682,7 @@ TExercise ReadExercise(const Json& root) {
     uint64_t lastSteps = 0;
     for (size_t i = 0; i < checks.size(); ++i) {
         const std::string at = "/checks/" + std::to_string(i);
-        x.Checkpoints.push_back(ReadCheckpoint(checks[i], at));
+        x.Checkpoints.push_back(ReadCheckpoint(checks[i], at, parts));
         // The run only goes forward: checkpoints after a number of steps come in growing order.
         const uint64_t steps = x.Checkpoints.back().Steps;
         if (steps != 0) {
@@ -609,7 +744,7 @@ std::string TExerciseRead::Message() const {
            ": " + Error;
 }
 
-TExerciseRead ParseExercise(std::string_view text) {
+TExerciseRead ParseExercise(std::string_view text, const std::string& directory) {
     TExerciseRead read;
     if (text.size() > kMaxFileBytes) {
         read.Error = "naloga je prevelika (več kot 256 KiB)";
@@ -645,7 +780,7 @@ TExerciseRead ParseExercise(std::string_view text) {
         return read;
     }
     try {
-        read.Exercise = ReadExercise(root);
+        read.Exercise = ReadExercise(root, directory);
     } catch (const Json::exception&) {
         read.Error = "naloga ima vrednost napačne vrste";
     } catch (const TFault& fault) {
@@ -671,7 +806,7 @@ TExerciseRead ReadExerciseFile(const std::string& path) {
     switch (file.Failure) {
     case ReadFailure::None:
     case ReadFailure::TooLarge: // ParseExercise says so
-        return ParseExercise(file.Data);
+        return ParseExercise(file.Data, std::filesystem::path(path).parent_path().string());
     case ReadFailure::Directory:
         read.Error = "to je mapa, ne datoteka z nalogo";
         break;

@@ -1,10 +1,12 @@
 #include "session/exercisecheck.h"
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 
 #include "assembler/compiler.h"
 #include "assembler/labels.h"
 #include "base/encoding.h"
+#include "board/shows.h"
 #include "engine/hex.h"
 #include "engine/machine.h"
 #include "session/scenario.h"
@@ -69,6 +71,27 @@ TResolved Resolve(TSession& session, const TExerciseValue& v, int bits) {
     r.Value = static_cast<uint16_t>(static_cast<uint32_t>(label->Value + v.Number) & mask);
     r.Text = v.Text + " = " + Hex(r.Value, bits);
     return r;
+}
+
+// A value a board check looks at (compact JSON), as the report shows it.
+std::string BoardValueText(const TBoardPart& part, const std::string& field, const std::string& json) {
+    if (json == "true" || json == "false") {
+        const bool yes = json == "true";
+        if (part.Kind == TPartKind::Led) return yes ? "prižgana" : "ugasnjena";
+        if (part.Kind == TPartKind::Switch) return yes ? "vklopljeno" : "izklopljeno";
+        return yes ? "pritisnjena" : "spuščena";
+    }
+    if (field == "cursor" && json == "null") return "ni prikazana";
+    return json;
+}
+
+std::string BoardWhat(const TBoardPart& part, const TExpectation& e) {
+    std::string what = std::string(PartKindName(part.Kind)) + " \"" + part.Name + "\"";
+    if (e.Field == "lines") return what + ", vrstica " + std::to_string(e.Row + 1);
+    if (e.Field == "cursor") return what + ", kazalka";
+    if (e.Field == "segments") return what + ", segmenti";
+    if (e.Field == "pressed" && part.Kind == TPartKind::Keypad) return what + ", pritisnjene tipke";
+    return what;
 }
 
 class TChecker {
@@ -253,6 +276,27 @@ private:
                         : "da",
                   !left_};
             break;
+        case K::BoardPart: {
+            const TLabBoard* board = session_.Board();
+            const TBoardPart* part = nullptr;
+            if (board)
+                for (const TBoardPart& p : board->Parts())
+                    if (p.Name == e.PartName) part = &p;
+            if (!part) {
+                er = {"del plošče \"" + e.PartName + "\"", e.Shown, "ni plošče s tem delom", false};
+                break;
+            }
+            const nlohmann::ordered_json shows = PartShowsJson(*board, *part, session_.BoardNowNs());
+            const nlohmann::ordered_json& field = shows[e.Field];
+            std::string have;
+            if (e.Field != "lines") have = field.dump();
+            else
+                have = static_cast<size_t>(e.Row) < field.size() ? field[static_cast<size_t>(e.Row)].dump()
+                                                                 : std::string("\"\"");
+            er = {BoardWhat(*part, e), BoardValueText(*part, e.Field, e.Shown),
+                  BoardValueText(*part, e.Field, have), have == e.Shown};
+            break;
+        }
         case K::MaxCycles: {
             const uint64_t have = session_.Cycles();
             er = {"število ciklov", "največ " + std::to_string(e.Limit), std::to_string(have),
@@ -298,6 +342,9 @@ void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
     machine.Port1.St.Level = 0;
     machine.Port2.St.Level = 0;
     if (exercise.Seed) machine.Random.Seed(*exercise.Seed);
+    // The exercise's lab board, new, or none: the board of the user stays out of the check.
+    if (exercise.Board) session.SetBoard(*exercise.Board);
+    else session.RemoveBoard();
 }
 
 TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise) {

@@ -10,6 +10,8 @@
 
 #include "board/shows.h"
 #include "engine/machine.h"
+#include "session/exercise.h"
+#include "session/exercisecheck.h"
 #include "session/journal.h"
 #include "session/scenario.h"
 #include "tests/session/boardstate.h"
@@ -256,4 +258,99 @@ TEST_F(BoardSessionTest, FullRingOfBoardStatesGivesUpTheOldestSteps) {
     TSession fresh(ORLEK_PROGRAM_DIR, false);
     run(fresh, total - depth);
     ExpectSameBoard(TObservedBoard::Of(s), TObservedBoard::Of(fresh));
+}
+
+// Every shipped board's program passes its exercise (examples/boards/NAME-naloga.json), and a
+// variant with one mistake fails it with the board check that shows the mistake.
+TEST(BoardExerciseTest, ShippedProgramsPassTheirExercisesAndAWrongVariantFails) {
+    const struct {
+        const char* name;
+        const char* correct; // a piece of the program ...
+        const char* wrong;   // ... and the mistake that replaces it
+        const char *what, *expected, *actual;
+    } cases[] = {
+        // The button no longer inverts the lamps.
+        {"lucke", "EORA #$0F", "EORA #$00", "lučka \"L0\"", "ugasnjena", "prižgana"},
+        // The first digit is selected on P21: every digit one place to the right.
+        {"prikazovalnik", "LDAA #$01\n        STAA MESTO", "LDAA #$02\n        STAA MESTO",
+         "večmestni prikazovalnik \"DISP\"", "\"1234\"", "\" 123\""},
+        // The key goes to the ninth place of the second row.
+        {"tipkovnica", "LDAA #$C7 ", "LDAA #$C8 ", "LCD \"LCD\", vrstica 2", "\"Tipka: 5\"", "\"Tipka:  5\""},
+        // The countdown starts at 8.
+        {"semafor", "LDAA #9 ", "LDAA #8 ", "sedemsegmentni prikazovalnik \"CAS\"", "\"9\"", "\"8\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TExerciseRead read =
+            ReadExerciseFile(std::string(ORLEK_SOURCE_DIR) + "/examples/boards/" + c.name + "-naloga.json");
+        ASSERT_TRUE(read.Ok()) << read.Message();
+        ASSERT_TRUE(read.Exercise->Board.has_value());
+        std::string program = ExampleBoardText(std::string(c.name) + ".asm");
+        TSession session(ORLEK_PROGRAM_DIR, false);
+        const TExerciseResult passed = CheckProgram(session, *read.Exercise, Source(program));
+        EXPECT_TRUE(passed.Passed()) << passed.PassedCount() << " of " << passed.Total();
+        for (const TCheckpointResult& checkpoint : passed.Checkpoints)
+            EXPECT_TRUE(checkpoint.Reached) << checkpoint.Where;
+
+        const size_t at = program.find(c.correct);
+        ASSERT_NE(at, std::string::npos);
+        program.replace(at, std::string(c.correct).size(), c.wrong);
+        session.Stop();
+        const TExerciseResult failed = CheckProgram(session, *read.Exercise, Source(program));
+        EXPECT_TRUE(failed.Loaded);
+        EXPECT_FALSE(failed.Passed());
+        bool shown = false;
+        for (const TCheckpointResult& checkpoint : failed.Checkpoints)
+            for (const TExpectationResult& e : checkpoint.Results)
+                shown = shown ||
+                        (!e.Passed && e.What == c.what && e.Expected == c.expected && e.Actual == c.actual);
+        EXPECT_TRUE(shown) << c.what << ": " << c.expected << " / " << c.actual;
+    }
+}
+
+// The board of an exercise and what it names are checked when the exercise is read.
+TEST(BoardExerciseTest, WrongBoardsAndPartsAreFaultsOfTheExercise) {
+    const std::string dir = std::string(ORLEK_SOURCE_DIR) + "/examples/boards";
+    const struct {
+        const char* text;
+        int line;
+        const char* fragment;
+    } cases[] = {
+        {"{\"title\": \"x\", \"checks\": [{\"steps\": 5,\n \"board\": {\"L0\": {\"on\": true}}}]}", 2,
+         "naloga nima plošče"},
+        {"{\"title\": \"x\",\n \"board\": \"ni.json\", \"checks\": [{\"at\": \"K\"}]}", 2,
+         "plošča \"ni.json\": datoteke plošče ni mogoče odpreti"},
+        {"{\"title\": \"x\", \"board\": \"lucke.json\", \"checks\": [{\"steps\": 5,\n \"board\": {\"L9\": "
+         "{}}}]}",
+         2, "plošča nima dela \"L9\""},
+        {"{\"title\": \"x\", \"board\": \"lucke.json\", \"checks\": [{\"steps\": 5, \"board\": {\"L0\":\n "
+         "{\"text\": "
+         "\"8\"}}}]}",
+         2, "lučka \"L0\" nima ključa \"text\" (ima: \"on\")"},
+        {"{\"title\": \"x\", \"board\": \"prikazovalnik.json\", \"checks\": [{\"steps\": 5, \"board\": "
+         "{\"DISP\":\n "
+         "{\"text\": \"123\"}}}]}",
+         2, "ima 4 mest"},
+        {"{\"title\": \"x\", \"board\": \"tipkovnica.json\", \"checks\": [{\"steps\": 5, \"board\": "
+         "{\"LCD\":\n "
+         "{\"cursor\": [2, 0]}}}]}",
+         2, "od 0 do 1"},
+        {"{\"title\": \"x\", \"board\": \"lucke.json\", \"checks\": [{\"at\": \"K\"}],\n \"stimuli\": "
+         "[{\"step\": 3, "
+         "\"press\": \"S0\"}]}",
+         2, "\"S0\" je stikalo, ne tipka"},
+        {"{\"title\": \"x\", \"board\": \"lucke.json\", \"checks\": [{\"at\": \"K\"}],\n \"stimuli\": "
+         "[{\"step\": 3, "
+         "\"switch\": \"S0\"}]}",
+         2, "potrebuje ključ \"on\""},
+        {"{\"title\": \"x\", \"checks\": [{\"at\": \"K\"}],\n \"stimuli\": [{\"step\": 3, \"release\": "
+         "\"5\"}]}",
+         2, "naloga nima plošče"},
+    };
+    for (const auto& c : cases) {
+        const TExerciseRead read = ParseExercise(c.text, dir);
+        ASSERT_FALSE(read.Ok()) << c.text;
+        EXPECT_EQ(read.Line, c.line) << c.text << "\n" << read.Message();
+        EXPECT_NE(read.Error.find(c.fragment), std::string::npos) << c.text << "\n" << read.Message();
+    }
 }
