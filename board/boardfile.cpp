@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "base/files.h"
+#include "base/jsonlines.h"
 #include "base/syserror.h"
-#include "board/jsonlines.h"
 
 namespace {
 

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <iterator>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
-#include <unordered_set>
 
 #include "assembler/labels.h"
 #include "base/encoding.h"
 #include "base/files.h"
+#include "base/jsonlines.h"
 #include "base/syserror.h"
 #include "board/labboard.h"
 #include "engine/numbers.h"
@@ -23,148 +21,8 @@ using Json = nlohmann::ordered_json;
 // An exercise is a few kilobytes. The bound keeps a pathological file quick to refuse: the
 // order-keeping objects of the JSON library look their keys up one by one.
 constexpr size_t kMaxFileBytes = 256u << 10;
-
-// --- where each value stands in the file -----------------------------------------------------
-
-// Walks the text for the JSON parser and tells how far it has read, so the parser's callback
-// knows the line of the key or value it reports.
-class TCountingIterator {
-public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = char;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const char*;
-    using reference = const char&;
-
-    TCountingIterator() = default;
-    TCountingIterator(const char* at, const char* begin, size_t* read)
-        : at_(at), begin_(begin), read_(read) {}
-    reference operator*() const { return *at_; }
-    TCountingIterator& operator++() {
-        ++at_;
-        if (read_) *read_ = static_cast<size_t>(at_ - begin_);
-        return *this;
-    }
-    TCountingIterator operator++(int) {
-        TCountingIterator before = *this;
-        ++*this;
-        return before;
-    }
-    bool operator==(const TCountingIterator& other) const { return at_ == other.at_; }
-
-private:
-    const char* at_ = nullptr;
-    const char* begin_ = nullptr;
-    size_t* read_ = nullptr;
-};
-
-// Line numbers of offsets that only grow, counted as the text is read.
-class TLineCounter {
-public:
-    explicit TLineCounter(std::string_view text) : text_(text) {}
-    // The 1-based line of the character at `offset` (an offset past the end: the last line).
-    int LineOf(size_t offset) {
-        offset = std::min(offset, text_.size());
-        if (offset < counted_) {
-            counted_ = 0;
-            line_ = 1;
-        }
-        for (; counted_ < offset; ++counted_)
-            if (text_[counted_] == '\n') ++line_;
-        return line_;
-    }
-
-private:
-    std::string_view text_;
-    size_t counted_ = 0;
-    int line_ = 1;
-};
-
-std::string PointerToken(const std::string& key) {
-    std::string token;
-    for (char c : key) {
-        if (c == '~') token += "~0";
-        else if (c == '/') token += "~1";
-        else token += c;
-    }
-    return token;
-}
-
-// Follows the parser's callbacks and notes the line of every key and value by its JSON pointer
-// ("/checks/0/registers/A"). Also finds keys given twice, which the parser itself would let
-// the later one win silently.
-class TPositions {
-public:
-    static constexpr size_t kMaxDepth = 32;
-    struct TTooDeep {
-        int line;
-    };
-
-    TPositions(std::string_view text, const size_t& read) : lines_(text), read_(read) {}
-
-    bool Event(Json::parse_event_t event, const Json& parsed) {
-        using E = Json::parse_event_t;
-        // The character read last ends the token just reported (or is the one looked ahead
-        // after a number, which stands on the same line).
-        const int line = lines_.LineOf(read_ == 0 ? 0 : read_ - 1);
-        switch (event) {
-        case E::object_start:
-        case E::array_start:
-            // An exercise nests a few levels; a file nested far deeper is no exercise, and its
-            // paths would grow with the square of the depth.
-            if (frames_.size() >= kMaxDepth) throw TTooDeep{line};
-            frames_.push_back({event == E::array_start, ElementPath(line), 0, {}, {}});
-            break;
-        case E::object_end:
-        case E::array_end:
-            if (!frames_.empty()) frames_.pop_back();
-            break;
-        case E::key: {
-            Frame& frame = frames_.back();
-            frame.key = parsed.get<std::string>();
-            if (!frame.keys.insert(frame.key).second && DuplicateKey.empty()) {
-                DuplicateKey = frame.key;
-                DuplicateLine = line;
-            }
-            lines.emplace(frame.path + "/" + PointerToken(frame.key), line);
-            break;
-        }
-        case E::value:
-            ElementPath(line);
-            break;
-        }
-        return true;
-    }
-
-    std::map<std::string, int> lines;
-    std::string DuplicateKey;
-    int DuplicateLine = 0;
-
-private:
-    struct Frame {
-        bool array;
-        std::string path;
-        size_t next;     // the index of the next array element
-        std::string key; // the key of the member being read
-        std::unordered_set<std::string> keys;
-    };
-
-    // The pointer of the element that starts now, with its line noted.
-    std::string ElementPath(int line) {
-        std::string path;
-        if (!frames_.empty()) {
-            Frame& parent = frames_.back();
-            path =
-                parent.path + "/" + (parent.array ? std::to_string(parent.next++) : PointerToken(parent.key));
-        }
-        lines.emplace(path, line);
-        return path;
-    }
-
-    TLineCounter lines_;
-    const size_t& read_;
-    std::vector<Frame> frames_;
-};
+// An exercise nests a few levels; a file nested far deeper is no exercise.
+constexpr size_t kMaxDepth = 32;
 
 // --- checking the parsed document ------------------------------------------------------------
 
@@ -199,7 +57,7 @@ void OnlyKeys(const Json& object, const std::string& at, std::initializer_list<c
             std::string list;
             for (const char* key : allowed)
                 list += std::string(list.empty() ? "" : ", ") + key;
-            Fail(at + "/" + PointerToken(it.key()),
+            Fail(at + "/" + JsonPointerToken(it.key()),
                  "neznan ključ " + Quoted(it.key()) + " " + where + " (dovoljeni: " + list + ")");
         }
     }
@@ -369,7 +227,7 @@ void ReadRegisters(const Json& object, const std::string& at, std::vector<TExpec
     Object(object, at, "\"registers\"");
     for (auto it = object.begin(); it != object.end(); ++it) {
         const std::string key = it.key();
-        const std::string here = at + "/" + PointerToken(key);
+        const std::string here = at + "/" + JsonPointerToken(key);
         std::string upper = key;
         std::transform(upper.begin(), upper.end(), upper.begin(),
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -423,7 +281,7 @@ void ReadMemory(const Json& list, const std::string& at, std::vector<TExpectatio
 void ReadPins(const Json& object, const std::string& at, std::vector<TExpectation>& out) {
     Object(object, at, "\"pins\"");
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const std::string here = at + "/" + PointerToken(it.key());
+        const std::string here = at + "/" + JsonPointerToken(it.key());
         TExpectation e;
         e.What = TExpectation::Kind::Pin;
         std::tie(e.Port, e.Bit) = Pin(it.key(), here);
@@ -466,7 +324,7 @@ void ReadBoardChecks(const Json& object, const std::string& at, const TLabBoard*
     Object(object, at, "\"board\"");
     if (!board) NoBoard(at);
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const std::string here = at + "/" + PointerToken(it.key());
+        const std::string here = at + "/" + JsonPointerToken(it.key());
         const auto found = std::find_if(board->Parts().begin(), board->Parts().end(),
                                         [&](const TBoardPart& p) { return p.Name == it.key(); });
         if (found == board->Parts().end()) Fail(here, "plošča nima dela " + Quoted(it.key()));
@@ -476,7 +334,7 @@ void ReadBoardChecks(const Json& object, const std::string& at, const TLabBoard*
         const std::vector<std::string> fields = PartFields(part.Kind);
         if (it.value().empty()) Fail(here, "pri delu " + Quoted(part.Name) + " ni ničesar za preveriti");
         for (auto f = it.value().begin(); f != it.value().end(); ++f) {
-            const std::string key = f.key(), there = here + "/" + PointerToken(key);
+            const std::string key = f.key(), there = here + "/" + JsonPointerToken(key);
             if (std::find(fields.begin(), fields.end(), key) == fields.end()) {
                 std::string list;
                 for (const std::string& field : fields)
@@ -696,46 +554,6 @@ TExercise ReadExercise(const Json& root, const std::string& directory) {
     return x;
 }
 
-// A JSON syntax error in Slovenian, from where the parser noticed it: the parser has read the
-// offending token up to `byte`, so the message points at the token's start and shows it.
-std::string SyntaxMessage(std::string_view text, size_t byte, int& line, int& column) {
-    const size_t end = byte == 0 ? 0 : byte - 1;
-    if (end >= text.size()) {
-        TLineCounter lines(text);
-        line = lines.LineOf(text.size());
-        return "zapis JSON se nepričakovano konča (manjka zaklepaj ali narekovaj?)";
-    }
-    // The token's first character: the opening quote of a string, the first character of a
-    // word or number (with the character that ended it), or the character itself.
-    size_t start = end;
-    const auto wordChar = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
-    };
-    if (text[end] == '"') {
-        while (start > 0 && !(text[start - 1] == '"' && (start < 2 || text[start - 2] != '\\')))
-            --start;
-        if (start > 0) --start;
-    } else {
-        // A word or number, or the character that ended one ("tru}").
-        while (start > 0 && wordChar(text[start - 1]))
-            --start;
-    }
-    TLineCounter lines(text);
-    line = lines.LineOf(start);
-    size_t lineStart = 0;
-    if (start > 0) {
-        const size_t newline = text.rfind('\n', start - 1);
-        if (newline != std::string_view::npos) lineStart = newline + 1;
-    }
-    column = static_cast<int>(start - lineStart + 1);
-    const unsigned char c = static_cast<unsigned char>(text[end]);
-    if (start == end && (c < 0x20 || c >= 0x7F))
-        return "neveljaven znak v zapisu JSON (znak s kodo " + std::to_string(c) + ")";
-    std::string token(text.substr(start, std::min<size_t>(end - start + 1, 24)));
-    if (end - start + 1 > 24) token += "...";
-    return "napaka v zapisu JSON pri »" + token + "« (manjka vejica, narekovaj ali zaklepaj?)";
-}
-
 } // namespace
 
 std::string TExerciseRead::Message() const {
@@ -750,52 +568,23 @@ TExerciseRead ParseExercise(std::string_view text, const std::string& directory)
         read.Error = "naloga je prevelika (več kot 256 KiB)";
         return read;
     }
-    size_t consumed = 0;
-    TPositions positions(text, consumed);
-    Json root;
-    try {
-        root = Json::parse(
-            TCountingIterator(text.data(), text.data(), &consumed),
-            TCountingIterator(text.data() + text.size(), text.data(), nullptr),
-            [&positions](int, Json::parse_event_t event, Json& parsed) {
-                return positions.Event(event, parsed);
-            },
-            /*allow_exceptions=*/true, /*ignore_comments=*/true);
-    } catch (const Json::parse_error& e) {
-        read.Error = SyntaxMessage(text, e.byte, read.Line, read.Column);
-        return read;
-    } catch (const TPositions::TTooDeep& deep) {
-        read.Error =
-            "naloga je pregloboko gnezdena (več kot " + std::to_string(TPositions::kMaxDepth) + " ravni)";
-        read.Line = deep.line;
-        return read;
-    } catch (const Json::exception&) {
-        // The parser's other faults (e.g. a number it cannot hold) have no position.
-        read.Error = "zapisa JSON ni mogoče prebrati";
-        return read;
-    }
-    if (!positions.DuplicateKey.empty()) {
-        read.Error = "ključ " + Quoted(positions.DuplicateKey) + " je v istem objektu podan dvakrat";
-        read.Line = positions.DuplicateLine;
+    const TJsonParse parsed = ParseJsonWithLines(text, kMaxDepth);
+    if (!parsed.Json) {
+        read.Error = parsed.TooDeep
+                         ? "naloga je pregloboko gnezdena (več kot " + std::to_string(kMaxDepth) + " ravni)"
+                         : parsed.Error;
+        read.Line = parsed.Line;
+        read.Column = parsed.Column;
         return read;
     }
     try {
-        read.Exercise = ReadExercise(root, directory);
+        read.Exercise = ReadExercise(parsed.Json->Value, directory);
     } catch (const Json::exception&) {
         read.Error = "naloga ima vrednost napačne vrste";
     } catch (const TFault& fault) {
         read.Error = fault.what();
         // The line of the value, or of the nearest enclosing one the file has.
-        std::string at = fault.at;
-        for (;;) {
-            const auto found = positions.lines.find(at);
-            if (found != positions.lines.end()) {
-                read.Line = found->second;
-                break;
-            }
-            if (at.empty()) break;
-            at.resize(at.rfind('/'));
-        }
+        read.Line = parsed.Json->LineOf(fault.at);
     }
     return read;
 }
