@@ -1,8 +1,10 @@
 #pragma once
 // The history of a session for reverse step.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "board/labboard.h"
@@ -27,19 +29,21 @@ class TSession;
 // back restores that checkpoint and undoes every store made since, so whatever happened after
 // the checkpoint (the step itself, device clock ticks, the user's changes) is undone with it.
 //
-// The lab board's state (when there is one) is part of the device part: it is stored again
-// when its revision has grown since it was last noted, in a ring of its own.
+// The lab board's state (when there is one) goes with the device part: when its revision has grown
+// since it was last noted, the 8-byte words of the state that changed are logged with the values
+// they had (the board's undo log), and the device part notes where the log ends; going back undoes
+// the words logged since.
 //
 // Bounded: the last kMaxSteps steps, and the cell stores of those (kCellEntries, far more than
 // that many steps can make; a full cell log drops the oldest steps). About 35 MB at most, reserved
-// up front and used as the steps come. The lab board's states take kBoardSlots slots at most
-// (some 19 MB), allocated as they are used; when the ring is full, the oldest steps go.
+// up front and used as the steps come. The board's undo log takes kBoardEntries words at most
+// (4 MB), allocated as they are used; a full one drops the oldest steps too.
 class TJournal {
 public:
     static constexpr size_t kMaxSteps = 100000;
     static constexpr size_t kCellEntries = size_t{1} << 22;
     static constexpr size_t kDeviceSlotsBound = kMaxSteps + 2;
-    static constexpr uint32_t kBoardSlots = 16384;
+    static constexpr size_t kBoardEntries = size_t{1} << 18;
 
     explicit TJournal(TSession& session);
     ~TJournal();
@@ -77,7 +81,7 @@ private:
         TRandom::State Random;
         uint64_t TraceRows; // the trace's RowsRecorded
         TSciTerminal::TPosition Terminal;
-        uint32_t Board; // slot in boards_ of the lab board's state (0 without a board)
+        uint32_t Board; // where the board's undo log ended (its low 32 bits)
         TTimer::State Timer;
         TSci::State Sci;
         TPort::State Port1, Port2;
@@ -105,8 +109,11 @@ private:
 
     void Capture(TFrame& frame, bool quiet);
     TDevices CaptureDevices();
-    // Notes the lab board's state in a new slot of boards_ when it changed since it was last noted.
+    // Logs the words of the lab board's state that changed since it was last noted.
     void CaptureBoard();
+    void LogBoardWord(uint64_t old, uint32_t word);
+    void BoardLogFull();
+    uint64_t BoardEndOf(const TFrame& frame) const;
     void RestoreDevices(const TDevices& devices);
     void DropOldest();
     void CellLogFull();
@@ -131,14 +138,21 @@ private:
     bool pendingPushed_ = false;
     uint32_t lastBeforePending_ = 0;
     bool haveBeforePending_ = false;
-    // The lab board's states: a ring of kBoardSlots, grown as it is used. Slots are taken in
-    // order, so the oldest step refers to the oldest one still wanted.
-    std::vector<TLabBoard::State> boards_;
-    uint32_t lastBoard_ = 0; // slot of the state noted last
-    bool haveBoard_ = false;
+    // The lab board's state as it was last noted (as words, padding included), and its undo log:
+    // a ring of kBoardEntries, grown as it is used, from boardBegin_ to boardEnd_ (positions that
+    // only grow, but for a step back).
+    static constexpr size_t kBoardWords = sizeof(TLabBoard::State) / 8;
+    static_assert(sizeof(TLabBoard::State) % 8 == 0 && alignof(TLabBoard::State) <= 8);
+    struct TBoardWord {
+        uint64_t Old;
+        uint32_t Word;
+    };
+    std::array<uint64_t, kBoardWords> boardShadow_{};
+    // The words the board's parts can change (the state has room for parts the board lacks):
+    // ranges [first, end) of word indices.
+    std::vector<std::pair<uint32_t, uint32_t>> boardLive_;
+    std::vector<TBoardWord> boardLog_;
+    uint64_t boardBegin_ = 0, boardEnd_ = 0;
+    bool haveBoard_ = false;     // boardShadow_ holds the board's state
     uint64_t boardRevision_ = 0; // the board's Revision() when it was noted
-    // ... and the same before the pending checkpoint (see lastBeforePending_).
-    uint32_t lastBoardBeforePending_ = 0;
-    bool haveBoardBeforePending_ = false;
-    uint64_t boardRevisionBeforePending_ = 0;
 };
