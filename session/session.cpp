@@ -444,11 +444,15 @@ TBoardRead TSession::SetBoardText(std::string_view text) {
 
 TBoardRead TSession::LoadBoardFile(const std::string& path) {
     TBoardRead read = ReadBoardFile(path);
-    if (read.Ok()) SetBoard(*read.Board);
+    if (read.Ok()) {
+        SetBoard(*read.Board);
+        boardFile_ = path;
+    }
     return read;
 }
 
 void TSession::SetBoard(TBoardConfig config) {
+    boardFile_.clear();
     boardLink_.reset();
     boardLink_ =
         std::make_unique<TBoardLink>(*machine_, cycles_, boardCycleBase_, boardDue_, std::move(config));
@@ -457,6 +461,7 @@ void TSession::SetBoard(TBoardConfig config) {
 
 void TSession::RemoveBoard() {
     if (!boardLink_) return;
+    boardFile_.clear();
     boardLink_.reset();
     journal_->Reset();
 }

@@ -247,6 +247,9 @@ public:
     TBoardRead SetBoardText(std::string_view text);
     // The same for a file; a file that cannot be read says why.
     TBoardRead LoadBoardFile(const std::string& path);
+    // The file the board was read from (as LoadBoardFile was given it); empty for a board set
+    // from a text or a configuration, or none.
+    const std::string& BoardFile() const { return boardFile_; }
     void SetBoard(TBoardConfig config);
     void RemoveBoard();
     bool HasBoard() const { return boardLink_ != nullptr; }
@@ -338,6 +341,7 @@ private:
     // The cycles counted before the count was last reset by hand (0 from the load on): the
     // board's time goes on from there.
     uint64_t boardCycleBase_ = 0;
+    std::string boardFile_;
     RunState state_ = RunState::Idle;
     int executionLine_ = 0;
     uint32_t lastStepTick_ = 0;

@@ -96,3 +96,20 @@ TEST(CliBoardTest, WrongBoardsAndNamesExitTwoWithAMessage) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
 }
+
+// Going back after the run takes the board back too: the same as the run stopped earlier.
+TEST(CliBoardTest, BackTakesTheBoardBackWithTheRun) {
+    const std::vector<std::string> common = {
+        "run", Board("tipkovnica.asm"), "--board", Board("tipkovnica.json"), "--press", "5@20000", "--json"};
+    std::vector<std::string> back = common, stopped = common;
+    back.insert(back.end(), {"--steps", "24000", "--back", "3950"});
+    stopped.insert(stopped.end(), {"--steps", "20050"});
+    const CliResult a = RunCliInProcess(back), b = RunCliInProcess(stopped);
+    ASSERT_EQ(a.exit, 0) << a.err;
+    ASSERT_EQ(b.exit, 0) << b.err;
+    nlohmann::json ja = nlohmann::json::parse(a.out), jb = nlohmann::json::parse(b.out);
+    EXPECT_EQ(ja["board"], jb["board"]);
+    EXPECT_EQ(ja["registers"], jb["registers"]);
+    EXPECT_EQ(ja["cycles"], jb["cycles"]);
+    EXPECT_NE(ja["board"]["LCD"]["lines"][1], "Tipka: 5") << "the key had not been shown yet";
+}

@@ -70,3 +70,16 @@ TEST_F(MainWindowTest, BadExerciseFileIsReportedAndNothingRuns) {
     EXPECT_EQ(w.Session().Log.Size(), logBefore);
     EXPECT_FALSE(Part<TfrmNaloga>("frmNaloga")->isVisible());
 }
+
+// An exercise on the lab board: the check runs on the exercise's board, drives it and marks the
+// board's checks like the others; the board stays in the session to be looked at.
+TEST_F(MainWindowTest, ExerciseOnTheLabBoardChecksWhatTheBoardShows) {
+    TfrmMain& w = Create();
+    Koda().SetSource(QString::fromUtf8(Bytes(Example("boards/lucke.asm"))));
+    prompt.OpenFiles = {Example("boards/lucke-naloga.json")};
+    Action("mnuPreveriNalogo")->trigger();
+    EXPECT_EQ(Marks(*Part<QTreeWidget>("lvRezultat")), QList<bool>(19, true));
+    ASSERT_TRUE(w.Session().HasBoard());
+    EXPECT_EQ(w.Session().Board()->Config().Name, "Lučke in stikala");
+    EXPECT_TRUE(prompt.Errors.isEmpty()) << prompt.Errors.join('\n').toStdString();
+}

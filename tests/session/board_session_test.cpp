@@ -179,6 +179,11 @@ TEST_F(BoardSessionTest, WrongBoardFileChangesNothing) {
     ASSERT_FALSE(missing.Ok());
     EXPECT_NE(missing.Message().find("ni mogoče odpreti"), std::string::npos) << missing.Message();
     EXPECT_EQ(session.Board()->Parts()[0].Name, "L0");
+    EXPECT_EQ(session.BoardFile(), "");
+    const std::string file = std::string(ORLEK_SOURCE_DIR) + "/examples/boards/lucke.json";
+    ASSERT_TRUE(session.LoadBoardFile(file).Ok());
+    EXPECT_EQ(session.BoardFile(), file);
+    EXPECT_EQ(session.Board()->Config().Name, "Lučke in stikala");
 }
 
 // Each shipped board with its program: N steps forward (with the user's hand on the board) and
