@@ -39,7 +39,6 @@ void TJournal::Reset() {
     haveDevices_ = false;
     haveBoard_ = false;
     boardBegin_ = boardEnd_ = 0;
-    boardLog_.clear();
     cells_.Reset();
 }
 
@@ -89,6 +88,7 @@ void TJournal::CaptureBoard() {
     boardRevision_ = board.Revision();
     const auto* now = reinterpret_cast<const unsigned char*>(&board.Current());
     if (!haveBoard_) {
+        if (!boardLog_) boardLog_ = std::make_unique_for_overwrite<TBoardWord[]>(kBoardEntries);
         std::memcpy(boardShadow_.data(), now, sizeof(TLabBoard::State));
         boardLive_ = LiveWords(board);
         haveBoard_ = true;
@@ -108,14 +108,6 @@ void TJournal::CaptureBoard() {
                     boardShadow_[k] = w;
                 }
         }
-}
-
-void TJournal::LogBoardWord(uint64_t old, uint32_t word) {
-    if (boardEnd_ - boardBegin_ >= kBoardEntries) BoardLogFull();
-    const size_t at = static_cast<size_t>(boardEnd_ & (kBoardEntries - 1));
-    if (at == boardLog_.size()) boardLog_.push_back({old, word});
-    else boardLog_[at] = {old, word};
-    ++boardEnd_;
 }
 
 uint64_t TJournal::BoardEndOf(const TFrame& frame) const {

@@ -111,7 +111,11 @@ private:
     TDevices CaptureDevices();
     // Logs the words of the lab board's state that changed since it was last noted.
     void CaptureBoard();
-    void LogBoardWord(uint64_t old, uint32_t word);
+    void LogBoardWord(uint64_t old, uint32_t word) {
+        if (boardEnd_ - boardBegin_ >= kBoardEntries) [[unlikely]]
+            BoardLogFull();
+        boardLog_[boardEnd_++ & (kBoardEntries - 1)] = {old, word};
+    }
     void BoardLogFull();
     uint64_t BoardEndOf(const TFrame& frame) const;
     void RestoreDevices(const TDevices& devices);
@@ -139,8 +143,8 @@ private:
     uint32_t lastBeforePending_ = 0;
     bool haveBeforePending_ = false;
     // The lab board's state as it was last noted (as words, padding included), and its undo log:
-    // a ring of kBoardEntries, grown as it is used, from boardBegin_ to boardEnd_ (positions that
-    // only grow, but for a step back).
+    // a ring of kBoardEntries (reserved, not written, until a board is used), from boardBegin_ to
+    // boardEnd_ (positions that only grow, but for a step back).
     static constexpr size_t kBoardWords = sizeof(TLabBoard::State) / 8;
     static_assert(sizeof(TLabBoard::State) % 8 == 0 && alignof(TLabBoard::State) <= 8);
     struct TBoardWord {
@@ -151,7 +155,7 @@ private:
     // The words the board's parts can change (the state has room for parts the board lacks):
     // ranges [first, end) of word indices.
     std::vector<std::pair<uint32_t, uint32_t>> boardLive_;
-    std::vector<TBoardWord> boardLog_;
+    std::unique_ptr<TBoardWord[]> boardLog_;
     uint64_t boardBegin_ = 0, boardEnd_ = 0;
     bool haveBoard_ = false;     // boardShadow_ holds the board's state
     uint64_t boardRevision_ = 0; // the board's Revision() when it was noted
