@@ -1,8 +1,12 @@
 // Run control without a user interface: the cost of one StepOnce (log record, step, breakpoint
 // test, current line) on the sample program, of formatting log lines, of a whole load, of a
 // scenario run (steps with the device clocks ticking in between, as orlek-cli and the turbo run
-// drive them, with and without the step history) and of a step back.
+// drive them, with and without the step history), of the shipped lab boards' programs in turbo
+// with and without their boards, and of a step back.
 #include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <sstream>
 
 #include "assembler/compiler.h"
 #include "base/encoding.h"
@@ -143,6 +147,51 @@ void ScenarioSample(benchmark::State& state, bool history, bool logging) {
     state.SetItemsProcessed(static_cast<int64_t>(scenario.Steps()));
 }
 
+// A shipped lab board's program as turbo runs it (history on, the log bounded), on its board
+// (state.range(1) = 1) or on bare ports (0): what the board costs a turbo run. The keypad program
+// has a key held, so its scan finds one.
+const char* const kBoardPrograms[] = {"lucke", "prikazovalnik", "tipkovnica", "semafor"};
+
+std::string ExampleBoardText(const std::string& name) {
+    std::ifstream in(std::string(ORLEK_SOURCE_DIR) + "/examples/boards/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void BM_TurboBoardProgram(benchmark::State& state) {
+    const std::string name = kBoardPrograms[state.range(0)];
+    const bool board = state.range(1) != 0;
+    state.SetLabel(name + (board ? " on its board" : " without a board"));
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    session.Log.Enabled = true;
+    session.Log.SetLimit(1000000);
+    if (board) {
+        const TBoardRead read = session.SetBoardText(ExampleBoardText(name + ".json"));
+        if (!read.Ok()) {
+            state.SkipWithError(read.Message().c_str());
+            return;
+        }
+    }
+    TScenario scenario(session);
+    std::vector<std::string> lines = SplitLines(Utf8ToCp1250(ExampleBoardText(name + ".asm")));
+    if (!session.LoadProgram(lines).Ok) {
+        state.SkipWithError("the program does not load");
+        return;
+    }
+    session.RunTurbo();
+    std::string error;
+    if (board && name == "tipkovnica")
+        session.PressOnBoard(*session.FindBoardInput("5", TLabBoard::TInputUse::Press, error));
+    constexpr uint64_t kChunk = 8192;
+    for (auto _ : state)
+        if (scenario.Advance(kChunk) != ScenarioStop::Running) {
+            state.SkipWithError("the program stopped");
+            break;
+        }
+    state.SetItemsProcessed(static_cast<int64_t>(scenario.Steps()));
+}
+
 void BM_ScenarioSample(benchmark::State& state) { ScenarioSample(state, false, false); }
 void BM_ScenarioSampleHistory(benchmark::State& state) { ScenarioSample(state, true, false); }
 void BM_ScenarioSampleHistoryLog(benchmark::State& state) { ScenarioSample(state, true, true); }
@@ -182,3 +231,4 @@ BENCHMARK(BM_StepOnceWithLogAnd20Breakpoints);
 BENCHMARK(BM_FormatLogLine);
 BENCHMARK(BM_LoadSample);
 BENCHMARK(BM_ScenarioDeviceLoop);
+BENCHMARK(BM_TurboBoardProgram)->ArgsProduct({{0, 1, 2, 3}, {0, 1}});

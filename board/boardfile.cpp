@@ -5,7 +5,9 @@
 #include <initializer_list>
 #include <stdexcept>
 
-#include "board/jsonlines.h"
+#include "base/files.h"
+#include "base/jsonlines.h"
+#include "base/syserror.h"
 
 namespace {
 
@@ -434,6 +436,26 @@ TBoardRead ParseBoard(std::string_view text) {
         read.Line = parsed.Json->LineOf(fault.at);
     } catch (const nlohmann::json::exception&) {
         read.Error = "plošča ima vrednost napačne vrste";
+    }
+    return read;
+}
+
+TBoardRead ReadBoardFile(const std::string& path) {
+    TBoardRead read;
+    const TFileRead file = ReadFileCapped(path, kMaxFileBytes);
+    switch (file.Failure) {
+    case ReadFailure::None:
+    case ReadFailure::TooLarge: // ParseBoard says so
+        return ParseBoard(file.Data);
+    case ReadFailure::Directory:
+        read.Error = "to je mapa, ne datoteka plošče";
+        break;
+    case ReadFailure::Open:
+        read.Error = "datoteke plošče ni mogoče odpreti (" + SystemErrorText(file.Error) + ")";
+        break;
+    case ReadFailure::Read:
+        read.Error = "napaka pri branju datoteke plošče";
+        break;
     }
     return read;
 }

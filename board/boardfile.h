@@ -109,6 +109,9 @@ struct TBoardRead {
 // JSON with its line and column, a wrong part or field with the line it stands on, a text over
 // 256 KiB or nested over 16 levels.
 TBoardRead ParseBoard(std::string_view text);
+// Reads and parses a board file; an unreadable file or a folder is told as such. The messages
+// do not name the file: the caller does.
+TBoardRead ReadBoardFile(const std::string& path);
 
 // The Slovenian name of a kind of part, as messages use it ("lučka", "tipkovnica").
 const char* PartKindName(TPartKind kind);

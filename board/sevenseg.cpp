@@ -38,6 +38,12 @@ void AddLit(TPersistence::State& s, uint64_t from, uint64_t to, uint64_t unit) {
 void Account(TPersistence::State& s, uint64_t now, uint64_t windowNs) {
     if (now <= s.Since) return;
     const uint64_t unit = Unit(windowNs);
+    // Most changes come within the frame of the last one.
+    if (now < (s.Frame + 1) * windowNs) {
+        AddLit(s, s.Since, now, unit);
+        s.Since = now;
+        return;
+    }
     const uint64_t frame = now / windowNs;
     uint64_t from = s.Since;
     if (frame != s.Frame) {

@@ -20,6 +20,8 @@
 #include "assembler/ukazi.h"
 #include "base/encoding.h"
 #include "base/syserror.h"
+#include "board/pins.h"
+#include "board/shows.h"
 #include "cli/files.h"
 #include "cli/report.h"
 #include "engine/hex.h"
@@ -179,7 +181,46 @@ void AddStimuli(const TCliOptions& options, TScenario& scenario) {
         scenario.Add(send.Step, TSerialSend{send.Bytes});
 }
 
-// The end state of a run: registers, memory rows, bytes sent out, trace rows.
+// --board: the board on the ports before the load (which powers it on), and the user's hand on
+// it as stimuli; false after a message when the file or a name in a stimulus is wrong.
+bool SetUpBoard(const TCliOptions& options, TSession& session, TScenario& scenario, std::FILE* err) {
+    if (options.Board.empty()) return true;
+    const TBoardRead read = session.LoadBoardFile(options.Board);
+    if (!read.Ok()) {
+        PrintLine(err, "orlek-cli: plošča \"" + options.Board + "\": " + read.Message());
+        return false;
+    }
+    for (const TBoardEvent& e : options.BoardEvents) {
+        const bool flip = e.What == TBoardEvent::Kind::Switch;
+        std::string error;
+        const std::optional<TBoardInput> input = session.FindBoardInput(
+            e.Name, flip ? TLabBoard::TInputUse::Switch : TLabBoard::TInputUse::Press, error);
+        if (!input) {
+            PrintLine(err, "orlek-cli: " + e.Option + " " + e.Value + ": " + error);
+            return false;
+        }
+        if (flip) scenario.Add(e.Step, TBoardSwitch{*input, e.On});
+        else scenario.Add(e.Step, TBoardPress{*input, e.What == TBoardEvent::Kind::Press});
+    }
+    return true;
+}
+
+// Pins that two drove at once are the program's (or the wiring's) mistake: said, not guessed.
+void WarnAboutBoardConflicts(const TLabBoard& board, std::FILE* err) {
+    uint16_t now = 0;
+    for (const TBoardConflict& c : board.Conflicts()) {
+        PrintLine(err, "orlek-cli: opozorilo: plošča: " + c.Text);
+        now |= c.Pins;
+    }
+    const uint16_t earlier = board.Current().ConflictsSeen & static_cast<uint16_t>(~now);
+    if (earlier == 0) return;
+    std::string pins;
+    for (int i = 0; i < 16; ++i)
+        if (earlier & (1u << i)) pins += (pins.empty() ? "" : ", ") + PinText(TPin::FromIndex(i));
+    PrintLine(err, "orlek-cli: opozorilo: plošča: med tekom so dva vira hkrati poganjala nožice: " + pins);
+}
+
+// The end state of a run: registers, memory rows, bytes sent out, the board's parts, trace rows.
 void GatherReport(const TCliOptions& options, TSession& session, TRunReport& report) {
     report.Registers = session.Registers();
     for (const TMemRange& range : options.Mems) {
@@ -191,6 +232,11 @@ void GatherReport(const TCliOptions& options, TSession& session, TRunReport& rep
         report.Mems.push_back(std::move(m));
     }
     report.SciOut = session.SciTerminal().Received();
+    if (const TLabBoard* board = session.Board()) {
+        report.HasBoard = true;
+        report.BoardText = BoardShowsText(*board, session.BoardNowNs());
+        report.BoardJson = BoardShowsJson(*board, session.BoardNowNs());
+    }
     report.Trace = session.Machine().Memory.Trace.Rows();
 }
 
@@ -370,6 +416,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     scenario.StepLimit = options.Steps;
     // The seed goes in before the load, which draws the timer's start value.
     if (options.Seed) session.Machine().Random.Seed(*options.Seed);
+    if (!SetUpBoard(options, session, scenario, err)) return CliExit::Usage;
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);
     PrintWarnings(load, err);
@@ -398,6 +445,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     report.Cycles = session.Cycles();
     GatherReport(options, session, report);
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
+    if (session.Board()) WarnAboutBoardConflicts(*session.Board(), err);
 
     if (log) {
         try {

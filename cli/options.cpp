@@ -188,6 +188,30 @@ double ParseShare(const std::string& text, const std::string& what) {
     return share;
 }
 
+void AddBoardEvent(TCliOptions& o, const std::string& v, const std::string& name, TBoardEvent::Kind kind) {
+    auto [what, step] = SplitAtStep(v, name);
+    TBoardEvent e;
+    e.What = kind;
+    e.Step = step;
+    e.Option = name;
+    e.Value = v;
+    if (kind == TBoardEvent::Kind::Switch) {
+        const size_t eq = what.rfind('=');
+        if (eq == std::string::npos || eq == 0)
+            Fail("--switch: pričakujem IME=0|1@KORAK (npr. S0=1@100), dobil sem \"" + v + "\"");
+        const std::string position = what.substr(eq + 1);
+        if (position != "0" && position != "1")
+            Fail("--switch: stikalo je 0 (izklopljeno) ali 1 (vklopljeno), dobil sem \"" + position + "\"");
+        e.On = position == "1";
+        what.resize(eq);
+    }
+    if (what.empty())
+        Fail(name + ": manjka ime " + (kind == TBoardEvent::Kind::Switch ? "stikala" : "tipke") +
+             " pred \"@\"");
+    e.Name = what;
+    o.BoardEvents.push_back(std::move(e));
+}
+
 // One option of the command line: its name, the command it belongs to (nullopt: both), whether
 // it takes a value and may be given only once, and what it does with its value.
 struct TOptionRule {
@@ -254,6 +278,13 @@ const TOptionRule kOptions[] = {
     {"--count", CliCommand::Dis, true, true, [](TCliOptions& o, V v, V n) { o.Count = ParseStep(v, n); }},
     {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
     {"--back", CliCommand::Run, true, true, SetBack},
+    {"--board", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.Board = FileName(v, n); }},
+    {"--press", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) { AddBoardEvent(o, v, n, TBoardEvent::Kind::Press); }},
+    {"--release", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) { AddBoardEvent(o, v, n, TBoardEvent::Kind::Release); }},
+    {"--switch", CliCommand::Run, true, false,
+     [](TCliOptions& o, V v, V n) { AddBoardEvent(o, v, n, TBoardEvent::Kind::Switch); }},
 };
 
 // The row of an option for the command; an option of another command when the command has no
@@ -365,6 +396,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         rule->Apply(options, value.value_or(std::string()), name);
     }
     if (check && !haveExercise) Fail("manjka datoteka z nalogo");
+    if (!options.BoardEvents.empty() && options.Board.empty())
+        Fail(options.BoardEvents.front().Option + ": ni plošče (podajte --board DATOTEKA)");
     if (!haveSource) {
         if (options.Command == CliCommand::Similar) Fail("manjka mapa s programi");
         Fail(options.Command == CliCommand::Dis ? "manjka datoteka z zapisi S" : "manjka izvorna datoteka");
@@ -387,6 +420,8 @@ Uporaba:
                       [--pin VRATA.BIT@KORAK]... [--seed S] [--mem NASLOV:DOLŽINA]...
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
+                      [--board DATOTEKA] [--press TIPKA@KORAK]... [--release TIPKA@KORAK]...
+                      [--switch IME=0|1@KORAK]...
   orlek-cli check NALOGA PROGRAM|MAPA... [--csv DATOTEKA] [--junit DATOTEKA] [--jobs N]
                       [--timeout S] [--max-steps N] [--show-hidden] [--json]
   orlek-cli similar MAPA... [--threshold T] [--html DATOTEKA]
@@ -440,6 +475,14 @@ ali se ne izvede N korakov (stop=limit).
                        stanje, v katerem je bil isti tek N korakov prej (stop=back); dnevnik
                        se konča s tem korakom
   --json               izpiše rezultat kot en objekt JSON
+  --board DATOTEKA     laboratorijska plošča na nožicah vrat (lučke, stikala, tipke, prikazovalniki,
+                       tipkovnica, LCD), opisana v datoteki JSON; nalaganje jo vklopi, njen čas so
+                       cikli ure E (1,2288 MHz). Nožica, ki jo hkrati poganjata dva vira, se javi
+                       kot opozorilo na standardnem izhodu za napake.
+  --press TIPKA@KORAK  pritisne tipko plošče ali tipko tipkovnice ("T0", "5"; pri več tipkovnicah
+                       "KEY:5") pred korakom KORAK; ostane pritisnjena do --release
+  --release TIPKA@KORAK spusti tipko pred korakom KORAK
+  --switch IME=0|1@KORAK postavi stikalo plošče (npr. S0=1@100): 1 vklopljeno, 0 izklopljeno
 
 Izpis ukaza run (besedilo):
   sporočila, kot nastajajo (npr. "IRQ vektor ni definiran!", "Kam pa sedaj?")
@@ -448,12 +491,20 @@ Izpis ukaza run (besedilo):
                                                             cycles: cikli ure E od nalaganja)
   AAAA: XX XX ...                                           (za vsak --mem, 16 bajtov v vrstici)
   sci-out: XX XX ...                                        (bajti, ki jih je čip oddal)
+  board LCD: "Pozdrav" ""                                   (z --board vrstica za vsak del
+                                                            plošče: L0: on, T0: released,
+                                                            D0: "8" abcdefg, DISP: "1234",
+                                                            KEY: "5")
   trace: AAAA DD R                                          (vrstica za vsak posneti dostop)
 
 Izpis JSON: {"loaded":true,"messages":[...],"registers":{"A":18,"B":52,"D":4660,"X":0,
   "PC":8195,"SP":255,"CCR":"11010100"},"steps":17,"stop":"left","line":-1,"cycles":58,
   "memory":[{"address":8192,"bytes":[...]}],"sci_out":[65,66],
+  "board":{"L0":{"on":true},"D0":{"segments":"abcdefg","text":"8"},"DISP":{"text":"1234"},
+  "KEY":{"pressed":"5"},"LCD":{"lines":["Pozdrav",""],"cursor":[0,7]}},
   "trace":[{"address":8192,"data":18,"rw":"W"}]}
+  Ključ "board" je le pri teku s ploščo; prazno mesto prikazovalnika je presledek, vzorec, ki ni
+  števka, "?"; vrstice LCD so brez presledkov na koncu, "cursor" je null, ko kazalka ni vidna.
   Če nalaganje ne uspe: {"loaded":false,"messages":[...]}.
 
 check — preveri program z nalogo: NALOGA je datoteka JSON z naslovom, dražljaji (IRQ, NMI,

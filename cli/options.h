@@ -28,6 +28,17 @@ struct TPinEvent {
     uint64_t Step = 1;
 };
 
+// The user's hand on the lab board before a step: a button or key pressed or let go, a switch
+// set. The name is resolved against the board once it has been read.
+struct TBoardEvent {
+    enum class Kind : uint8_t { Press, Release, Switch };
+    Kind What = Kind::Press;
+    std::string Name; // a button, a key ("5", "KEY:5") or a switch, as the board file names it
+    bool On = false;  // Switch: the new position
+    uint64_t Step = 1;
+    std::string Option, Value; // as given, for messages: "--press", "5@100"
+};
+
 struct TMemRange {
     uint16_t Address = 0;
     uint32_t Length = 0; // 1..65536, Address + Length <= 65536
@@ -81,6 +92,9 @@ struct TCliOptions {
     std::string LogFile;
     bool Json = false;
     uint64_t Back = 0; // steps to take back after the run
+    // The lab board on the ports, and what the user does to it.
+    std::string Board;
+    std::vector<TBoardEvent> BoardEvents; // in the order of the command line
 };
 
 // Parses the arguments after the program name. Throws UsageError.

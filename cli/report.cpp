@@ -31,6 +31,8 @@ std::string FormatReportText(const TRunReport& r) {
         Hex(out, b, 2);
     }
     out += '\n';
+    for (const std::string& line : r.BoardText)
+        out += line + '\n';
     for (const TraceRow& t : r.Trace) {
         out += "trace: ";
         Hex(out, t.Address, 4);
@@ -66,6 +68,7 @@ std::string FormatReportJson(const TRunReport& r) {
             memory.push_back({{"address", m.Address}, {"bytes", m.Bytes}});
         report["memory"] = std::move(memory);
         report["sci_out"] = r.SciOut;
+        if (r.HasBoard) report["board"] = r.BoardJson;
         Json trace = Json::array();
         for (const TraceRow& t : r.Trace)
             trace.push_back({{"address", t.Address}, {"data", t.Data}, {"rw", t.Direction ? "W" : "R"}});

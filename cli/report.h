@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,16 @@ struct TRunReport {
     };
     std::vector<Memory> Mems;
     std::vector<uint8_t> SciOut;
+    // What the lab board shows, when there is one: "board NAME: ..." lines, and the same as
+    // {NAME: ...} (board/shows.h).
+    bool HasBoard = false;
+    std::vector<std::string> BoardText;
+    nlohmann::ordered_json BoardJson;
     std::vector<TraceRow> Trace;
 };
 
-// The facts after the messages: registers, stop line, memory rows, sci-out, trace rows.
+// The facts after the messages: registers, stop line, memory rows, sci-out, the board's parts,
+// trace rows.
 std::string FormatReportText(const TRunReport& report);
 // The whole report as one JSON object followed by a line end. Text that is not valid UTF-8
 // has its bad bytes replaced by U+FFFD.

@@ -6,6 +6,25 @@
 // The E clock of the board the simulator stands for: 1.2288 MHz (a 4.9152 MHz crystal).
 inline constexpr uint64_t kEClockHz = 1228800;
 
+// Simulated time is counted in E-clock cycles; the lab board counts it in nanoseconds. One
+// cycle is 78125/96 ns (1e9 / kEClockHz in lowest terms), so both conversions are exact up to
+// their rounding and never overflow on the way.
+inline constexpr uint64_t kNsPerCycleNum = 78125;
+inline constexpr uint64_t kNsPerCycleDen = 96;
+static_assert(kEClockHz * kNsPerCycleNum == 1'000'000'000 * kNsPerCycleDen);
+
+// The time `cycles` take, in nanoseconds, rounded down.
+constexpr uint64_t CyclesToNs(uint64_t cycles) {
+    return cycles / kNsPerCycleDen * kNsPerCycleNum +
+           cycles % kNsPerCycleDen * kNsPerCycleNum / kNsPerCycleDen;
+}
+// The first cycle count whose time reaches `ns` (UINT64_MAX stays UINT64_MAX: never).
+constexpr uint64_t NsToCyclesUp(uint64_t ns) {
+    if (ns == UINT64_MAX) return UINT64_MAX;
+    const uint64_t whole = ns / kNsPerCycleNum, rest = ns % kNsPerCycleNum;
+    return whole * kNsPerCycleDen + (rest * kNsPerCycleDen + kNsPerCycleNum - 1) / kNsPerCycleNum;
+}
+
 // "Cikli: 1234": the count after its label.
 std::string CycleCountText(uint64_t cycles);
 // How long `cycles` take on the chip, in UTF-8 with a decimal comma: below a millisecond in

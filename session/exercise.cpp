@@ -2,16 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iterator>
-#include <map>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
-#include <unordered_set>
 
 #include "assembler/labels.h"
 #include "base/encoding.h"
 #include "base/files.h"
+#include "base/jsonlines.h"
 #include "base/syserror.h"
+#include "board/labboard.h"
 #include "engine/numbers.h"
 
 namespace {
@@ -21,148 +21,8 @@ using Json = nlohmann::ordered_json;
 // An exercise is a few kilobytes. The bound keeps a pathological file quick to refuse: the
 // order-keeping objects of the JSON library look their keys up one by one.
 constexpr size_t kMaxFileBytes = 256u << 10;
-
-// --- where each value stands in the file -----------------------------------------------------
-
-// Walks the text for the JSON parser and tells how far it has read, so the parser's callback
-// knows the line of the key or value it reports.
-class TCountingIterator {
-public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = char;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const char*;
-    using reference = const char&;
-
-    TCountingIterator() = default;
-    TCountingIterator(const char* at, const char* begin, size_t* read)
-        : at_(at), begin_(begin), read_(read) {}
-    reference operator*() const { return *at_; }
-    TCountingIterator& operator++() {
-        ++at_;
-        if (read_) *read_ = static_cast<size_t>(at_ - begin_);
-        return *this;
-    }
-    TCountingIterator operator++(int) {
-        TCountingIterator before = *this;
-        ++*this;
-        return before;
-    }
-    bool operator==(const TCountingIterator& other) const { return at_ == other.at_; }
-
-private:
-    const char* at_ = nullptr;
-    const char* begin_ = nullptr;
-    size_t* read_ = nullptr;
-};
-
-// Line numbers of offsets that only grow, counted as the text is read.
-class TLineCounter {
-public:
-    explicit TLineCounter(std::string_view text) : text_(text) {}
-    // The 1-based line of the character at `offset` (an offset past the end: the last line).
-    int LineOf(size_t offset) {
-        offset = std::min(offset, text_.size());
-        if (offset < counted_) {
-            counted_ = 0;
-            line_ = 1;
-        }
-        for (; counted_ < offset; ++counted_)
-            if (text_[counted_] == '\n') ++line_;
-        return line_;
-    }
-
-private:
-    std::string_view text_;
-    size_t counted_ = 0;
-    int line_ = 1;
-};
-
-std::string PointerToken(const std::string& key) {
-    std::string token;
-    for (char c : key) {
-        if (c == '~') token += "~0";
-        else if (c == '/') token += "~1";
-        else token += c;
-    }
-    return token;
-}
-
-// Follows the parser's callbacks and notes the line of every key and value by its JSON pointer
-// ("/checks/0/registers/A"). Also finds keys given twice, which the parser itself would let
-// the later one win silently.
-class TPositions {
-public:
-    static constexpr size_t kMaxDepth = 32;
-    struct TTooDeep {
-        int line;
-    };
-
-    TPositions(std::string_view text, const size_t& read) : lines_(text), read_(read) {}
-
-    bool Event(Json::parse_event_t event, const Json& parsed) {
-        using E = Json::parse_event_t;
-        // The character read last ends the token just reported (or is the one looked ahead
-        // after a number, which stands on the same line).
-        const int line = lines_.LineOf(read_ == 0 ? 0 : read_ - 1);
-        switch (event) {
-        case E::object_start:
-        case E::array_start:
-            // An exercise nests a few levels; a file nested far deeper is no exercise, and its
-            // paths would grow with the square of the depth.
-            if (frames_.size() >= kMaxDepth) throw TTooDeep{line};
-            frames_.push_back({event == E::array_start, ElementPath(line), 0, {}, {}});
-            break;
-        case E::object_end:
-        case E::array_end:
-            if (!frames_.empty()) frames_.pop_back();
-            break;
-        case E::key: {
-            Frame& frame = frames_.back();
-            frame.key = parsed.get<std::string>();
-            if (!frame.keys.insert(frame.key).second && DuplicateKey.empty()) {
-                DuplicateKey = frame.key;
-                DuplicateLine = line;
-            }
-            lines.emplace(frame.path + "/" + PointerToken(frame.key), line);
-            break;
-        }
-        case E::value:
-            ElementPath(line);
-            break;
-        }
-        return true;
-    }
-
-    std::map<std::string, int> lines;
-    std::string DuplicateKey;
-    int DuplicateLine = 0;
-
-private:
-    struct Frame {
-        bool array;
-        std::string path;
-        size_t next;     // the index of the next array element
-        std::string key; // the key of the member being read
-        std::unordered_set<std::string> keys;
-    };
-
-    // The pointer of the element that starts now, with its line noted.
-    std::string ElementPath(int line) {
-        std::string path;
-        if (!frames_.empty()) {
-            Frame& parent = frames_.back();
-            path =
-                parent.path + "/" + (parent.array ? std::to_string(parent.next++) : PointerToken(parent.key));
-        }
-        lines.emplace(path, line);
-        return path;
-    }
-
-    TLineCounter lines_;
-    const size_t& read_;
-    std::vector<Frame> frames_;
-};
+// An exercise nests a few levels; a file nested far deeper is no exercise.
+constexpr size_t kMaxDepth = 32;
 
 // --- checking the parsed document ------------------------------------------------------------
 
@@ -197,7 +57,7 @@ void OnlyKeys(const Json& object, const std::string& at, std::initializer_list<c
             std::string list;
             for (const char* key : allowed)
                 list += std::string(list.empty() ? "" : ", ") + key;
-            Fail(at + "/" + PointerToken(it.key()),
+            Fail(at + "/" + JsonPointerToken(it.key()),
                  "neznan ključ " + Quoted(it.key()) + " " + where + " (dovoljeni: " + list + ")");
         }
     }
@@ -367,7 +227,7 @@ void ReadRegisters(const Json& object, const std::string& at, std::vector<TExpec
     Object(object, at, "\"registers\"");
     for (auto it = object.begin(); it != object.end(); ++it) {
         const std::string key = it.key();
-        const std::string here = at + "/" + PointerToken(key);
+        const std::string here = at + "/" + JsonPointerToken(key);
         std::string upper = key;
         std::transform(upper.begin(), upper.end(), upper.begin(),
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -421,7 +281,7 @@ void ReadMemory(const Json& list, const std::string& at, std::vector<TExpectatio
 void ReadPins(const Json& object, const std::string& at, std::vector<TExpectation>& out) {
     Object(object, at, "\"pins\"");
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const std::string here = at + "/" + PointerToken(it.key());
+        const std::string here = at + "/" + JsonPointerToken(it.key());
         TExpectation e;
         e.What = TExpectation::Kind::Pin;
         std::tie(e.Port, e.Bit) = Pin(it.key(), here);
@@ -438,11 +298,115 @@ double Points(const Json& value, const std::string& at) {
     return value.get<double>();
 }
 
-TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
+// --- the lab board -------------------------------------------------------------------------
+
+[[noreturn]] void NoBoard(const std::string& at) {
+    Fail(at, "naloga nima plošče (ključ \"board\" z imenom datoteke plošče)");
+}
+
+// What of a part a check may look at: the keys of its JSON (board/shows.h).
+std::vector<std::string> PartFields(TPartKind kind) {
+    switch (kind) {
+    case TPartKind::Led:
+    case TPartKind::Switch:
+        return {"on"};
+    case TPartKind::Button:
+    case TPartKind::Keypad:
+        return {"pressed"};
+    case TPartKind::Digit:
+        return {"text", "segments"};
+    case TPartKind::Display:
+        return {"text"};
+    case TPartKind::Lcd:
+        return {"lines", "cursor"};
+    }
+    return {};
+}
+
+std::string PartWho(const TBoardPart& part) {
+    return std::string(PartKindName(part.Kind)) + " " + Quoted(part.Name);
+}
+
+void ReadBoardChecks(const Json& object, const std::string& at, const TLabBoard* board,
+                     std::vector<TExpectation>& out) {
+    Object(object, at, "\"board\"");
+    if (!board) NoBoard(at);
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const std::string here = at + "/" + JsonPointerToken(it.key());
+        const auto found = std::find_if(board->Parts().begin(), board->Parts().end(),
+                                        [&](const TBoardPart& p) { return p.Name == it.key(); });
+        if (found == board->Parts().end()) Fail(here, "plošča nima dela " + Quoted(it.key()));
+        const TBoardPart& part = *found;
+        const std::string who = PartWho(part);
+        Object(it.value(), here, "Preverjanje dela " + Quoted(part.Name));
+        const std::vector<std::string> fields = PartFields(part.Kind);
+        if (it.value().empty()) Fail(here, "pri delu " + Quoted(part.Name) + " ni ničesar za preveriti");
+        for (auto f = it.value().begin(); f != it.value().end(); ++f) {
+            const std::string key = f.key(), there = here + "/" + JsonPointerToken(key);
+            if (std::find(fields.begin(), fields.end(), key) == fields.end()) {
+                std::string list;
+                for (const std::string& field : fields)
+                    list += (list.empty() ? "" : ", ") + Quoted(field);
+                Fail(there, who + " nima ključa " + Quoted(key) + " (ima: " + list + ")");
+            }
+            TExpectation e;
+            e.What = TExpectation::Kind::BoardPart;
+            e.PartName = part.Name;
+            e.Field = key;
+            const Json& v = f.value();
+            if (key == "on" || (key == "pressed" && part.Kind == TPartKind::Button)) {
+                e.Shown = Json(Boolean(v, there)).dump();
+            } else if (key == "lines") {
+                Array(v, there, "\"lines\"");
+                if (v.empty() || v.size() > static_cast<size_t>(part.LcdRows))
+                    Fail(there, who + " ima " + std::to_string(part.LcdRows) +
+                                    " vrstic: \"lines\" naj navede od 1 do toliko vrstic, od prve naprej");
+                for (size_t row = 0; row < v.size(); ++row) {
+                    e.Row = static_cast<int>(row);
+                    e.Shown = Json(Text(v[row], there + "/" + std::to_string(row))).dump();
+                    out.push_back(e);
+                }
+                continue;
+            } else if (key == "cursor") {
+                if (v.is_null()) {
+                    e.Shown = "null";
+                } else {
+                    if (!v.is_array() || v.size() != 2)
+                        Fail(there, "\"cursor\" mora biti [vrstica, stolpec] (od 0 naprej) ali null");
+                    const uint64_t row =
+                        Count(v[0], there + "/0", 0, static_cast<uint64_t>(part.LcdRows) - 1);
+                    const uint64_t col =
+                        Count(v[1], there + "/1", 0, static_cast<uint64_t>(part.LcdCols) - 1);
+                    e.Shown = Json::array({row, col}).dump();
+                }
+            } else {
+                const std::string text = Text(v, there);
+                if (part.Kind == TPartKind::Display && key == "text" && text.size() != part.Digits.size())
+                    Fail(there, who + " ima " + std::to_string(part.Digits.size()) +
+                                    " mest: \"text\" naj ima po en znak za vsako (presledek za temno)");
+                e.Shown = Json(text).dump();
+            }
+            out.push_back(std::move(e));
+        }
+    }
+}
+
+// A button, a key or a switch of the board, as a stimulus names it.
+TBoardInput BoardInput(const Json& value, const std::string& at, const TLabBoard* board,
+                       TLabBoard::TInputUse use) {
+    const std::string name = Text(value, at);
+    if (!board) NoBoard(at);
+    std::string error;
+    const std::optional<TBoardInput> input = board->FindInput(name, use, error);
+    if (!input) Fail(at, error);
+    return *input;
+}
+
+TCheckpoint ReadCheckpoint(const Json& item, const std::string& at, const TLabBoard* board) {
     Object(item, at, "Vsako preverjanje v \"checks\"");
     OnlyKeys(item, at,
              {"name", "at", "hit", "within", "steps", "registers", "memory", "sci_out", "pins",
-              "stays_in_code", "max_cycles", "max_steps", "max_code_bytes", "points", "hidden"},
+              "stays_in_code", "max_cycles", "max_steps", "max_code_bytes", "points", "hidden", "board"},
              "v preverjanju");
     TCheckpoint c;
     if (item.contains("name")) c.Name = Text(item["name"], at + "/name");
@@ -471,6 +435,7 @@ TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
         if (key == "registers") ReadRegisters(it.value(), here, c.Expectations);
         else if (key == "memory") ReadMemory(it.value(), here, c.Expectations);
         else if (key == "pins") ReadPins(it.value(), here, c.Expectations);
+        else if (key == "board") ReadBoardChecks(it.value(), here, board, c.Expectations);
         else if (key == "sci_out") {
             TExpectation e;
             e.What = TExpectation::Kind::SciOut;
@@ -502,17 +467,31 @@ TCheckpoint ReadCheckpoint(const Json& item, const std::string& at) {
     return c;
 }
 
-TStimulus ReadStimulus(const Json& item, const std::string& at) {
+TStimulus ReadStimulus(const Json& item, const std::string& at, const TLabBoard* board) {
     Object(item, at, "Vsak dražljaj v \"stimuli\"");
-    OnlyKeys(item, at, {"step", "irq", "nmi", "pin", "send"}, "v dražljaju");
+    OnlyKeys(item, at, {"step", "irq", "nmi", "pin", "send", "press", "release", "switch", "on"},
+             "v dražljaju");
     if (!item.contains("step")) Fail(at, "dražljaj nima ključa \"step\" (pred katerim korakom se zgodi)");
     TStimulus s;
     s.Step = Count(item["step"], at + "/step", 1, uint64_t{1} << 62);
-    const int kinds = static_cast<int>(item.contains("irq")) + static_cast<int>(item.contains("nmi")) +
-                      static_cast<int>(item.contains("pin")) + static_cast<int>(item.contains("send"));
+    int kinds = 0;
+    for (const char* key : {"irq", "nmi", "pin", "send", "press", "release", "switch"})
+        kinds += static_cast<int>(item.contains(key));
     if (kinds != 1)
-        Fail(at, "dražljaj potrebuje natanko enega od ključev \"irq\", \"nmi\", \"pin\", \"send\"");
-    if (item.contains("irq") || item.contains("nmi")) {
+        Fail(at, "dražljaj potrebuje natanko enega od ključev \"irq\", \"nmi\", \"pin\", \"send\", "
+                 "\"press\", \"release\", \"switch\"");
+    if (item.contains("on") != item.contains("switch"))
+        Fail(at, item.contains("on") ? "\"on\" velja samo za dražljaj \"switch\""
+                                     : "dražljaj \"switch\" potrebuje ključ \"on\" (true ali false)");
+    if (item.contains("press") || item.contains("release")) {
+        const char* key = item.contains("press") ? "press" : "release";
+        s.Action = TBoardPress{BoardInput(item[key], at + "/" + key, board, TLabBoard::TInputUse::Press),
+                               item.contains("press")};
+    } else if (item.contains("switch")) {
+        s.Action =
+            TBoardSwitch{BoardInput(item["switch"], at + "/switch", board, TLabBoard::TInputUse::Switch),
+                         Boolean(item["on"], at + "/on")};
+    } else if (item.contains("irq") || item.contains("nmi")) {
         const char* key = item.contains("irq") ? "irq" : "nmi";
         if (item[key] != true) Fail(at + "/" + key, Quoted(key) + " mora biti true");
         if (item.contains("irq")) s.Action = TIrqRequest{};
@@ -526,10 +505,11 @@ TStimulus ReadStimulus(const Json& item, const std::string& at) {
     return s;
 }
 
-TExercise ReadExercise(const Json& root) {
+TExercise ReadExercise(const Json& root, const std::string& directory) {
     Object(root, "", "Naloga");
     OnlyKeys(root, "",
-             {"title", "description", "seed", "timer_every", "sci_every", "loopback", "stimuli", "checks"},
+             {"title", "description", "seed", "timer_every", "sci_every", "loopback", "stimuli", "checks",
+              "board"},
              "v nalogi");
     TExercise x;
     if (!root.contains("title")) Fail("", "naloga nima naslova (ključ \"title\")");
@@ -550,10 +530,23 @@ TExercise ReadExercise(const Json& root) {
     if (root.contains("sci_every")) x.Clock.SciEvery = Count(root["sci_every"], "/sci_every", 1, 1'000'000);
     x.Clock.MsPerStep = 1;
     if (root.contains("loopback")) x.Loopback = Boolean(root["loopback"], "/loopback");
+    // The board first: the stimuli and checks name its parts.
+    std::optional<TLabBoard> board;
+    if (root.contains("board")) {
+        x.BoardFile = Text(root["board"], "/board");
+        if (x.BoardFile.empty()) Fail("/board", "ime datoteke plošče je prazno");
+        std::filesystem::path path(x.BoardFile);
+        if (path.is_relative() && !directory.empty()) path = std::filesystem::path(directory) / path;
+        const TBoardRead read = ReadBoardFile(path.string());
+        if (!read.Ok()) Fail("/board", "plošča " + Quoted(x.BoardFile) + ": " + read.Message());
+        x.Board = read.Board;
+        board.emplace(*read.Board);
+    }
+    const TLabBoard* parts = board ? &*board : nullptr;
     if (root.contains("stimuli")) {
         const Json& list = Array(root["stimuli"], "/stimuli", "\"stimuli\"");
         for (size_t i = 0; i < list.size(); ++i)
-            x.Stimuli.push_back(ReadStimulus(list[i], "/stimuli/" + std::to_string(i)));
+            x.Stimuli.push_back(ReadStimulus(list[i], "/stimuli/" + std::to_string(i), parts));
     }
     if (!root.contains("checks")) Fail("", "naloga nima preverjanj (ključ \"checks\")");
     const Json& checks = Array(root["checks"], "/checks", "\"checks\"");
@@ -561,7 +554,7 @@ TExercise ReadExercise(const Json& root) {
     uint64_t lastSteps = 0;
     for (size_t i = 0; i < checks.size(); ++i) {
         const std::string at = "/checks/" + std::to_string(i);
-        x.Checkpoints.push_back(ReadCheckpoint(checks[i], at));
+        x.Checkpoints.push_back(ReadCheckpoint(checks[i], at, parts));
         x.Scored = x.Scored || checks[i].contains("points") || checks[i].contains("hidden");
         // The run only goes forward: checkpoints after a number of steps come in growing order.
         const uint64_t steps = x.Checkpoints.back().Steps;
@@ -574,46 +567,6 @@ TExercise ReadExercise(const Json& root) {
         }
     }
     return x;
-}
-
-// A JSON syntax error in Slovenian, from where the parser noticed it: the parser has read the
-// offending token up to `byte`, so the message points at the token's start and shows it.
-std::string SyntaxMessage(std::string_view text, size_t byte, int& line, int& column) {
-    const size_t end = byte == 0 ? 0 : byte - 1;
-    if (end >= text.size()) {
-        TLineCounter lines(text);
-        line = lines.LineOf(text.size());
-        return "zapis JSON se nepričakovano konča (manjka zaklepaj ali narekovaj?)";
-    }
-    // The token's first character: the opening quote of a string, the first character of a
-    // word or number (with the character that ended it), or the character itself.
-    size_t start = end;
-    const auto wordChar = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
-    };
-    if (text[end] == '"') {
-        while (start > 0 && !(text[start - 1] == '"' && (start < 2 || text[start - 2] != '\\')))
-            --start;
-        if (start > 0) --start;
-    } else {
-        // A word or number, or the character that ended one ("tru}").
-        while (start > 0 && wordChar(text[start - 1]))
-            --start;
-    }
-    TLineCounter lines(text);
-    line = lines.LineOf(start);
-    size_t lineStart = 0;
-    if (start > 0) {
-        const size_t newline = text.rfind('\n', start - 1);
-        if (newline != std::string_view::npos) lineStart = newline + 1;
-    }
-    column = static_cast<int>(start - lineStart + 1);
-    const unsigned char c = static_cast<unsigned char>(text[end]);
-    if (start == end && (c < 0x20 || c >= 0x7F))
-        return "neveljaven znak v zapisu JSON (znak s kodo " + std::to_string(c) + ")";
-    std::string token(text.substr(start, std::min<size_t>(end - start + 1, 24)));
-    if (end - start + 1 > 24) token += "...";
-    return "napaka v zapisu JSON pri »" + token + "« (manjka vejica, narekovaj ali zaklepaj?)";
 }
 
 } // namespace
@@ -631,58 +584,29 @@ std::string TExerciseRead::Message() const {
            ": " + Error;
 }
 
-TExerciseRead ParseExercise(std::string_view text) {
+TExerciseRead ParseExercise(std::string_view text, const std::string& directory) {
     TExerciseRead read;
     if (text.size() > kMaxFileBytes) {
         read.Error = "naloga je prevelika (več kot 256 KiB)";
         return read;
     }
-    size_t consumed = 0;
-    TPositions positions(text, consumed);
-    Json root;
-    try {
-        root = Json::parse(
-            TCountingIterator(text.data(), text.data(), &consumed),
-            TCountingIterator(text.data() + text.size(), text.data(), nullptr),
-            [&positions](int, Json::parse_event_t event, Json& parsed) {
-                return positions.Event(event, parsed);
-            },
-            /*allow_exceptions=*/true, /*ignore_comments=*/true);
-    } catch (const Json::parse_error& e) {
-        read.Error = SyntaxMessage(text, e.byte, read.Line, read.Column);
-        return read;
-    } catch (const TPositions::TTooDeep& deep) {
-        read.Error =
-            "naloga je pregloboko gnezdena (več kot " + std::to_string(TPositions::kMaxDepth) + " ravni)";
-        read.Line = deep.line;
-        return read;
-    } catch (const Json::exception&) {
-        // The parser's other faults (e.g. a number it cannot hold) have no position.
-        read.Error = "zapisa JSON ni mogoče prebrati";
-        return read;
-    }
-    if (!positions.DuplicateKey.empty()) {
-        read.Error = "ključ " + Quoted(positions.DuplicateKey) + " je v istem objektu podan dvakrat";
-        read.Line = positions.DuplicateLine;
+    const TJsonParse parsed = ParseJsonWithLines(text, kMaxDepth);
+    if (!parsed.Json) {
+        read.Error = parsed.TooDeep
+                         ? "naloga je pregloboko gnezdena (več kot " + std::to_string(kMaxDepth) + " ravni)"
+                         : parsed.Error;
+        read.Line = parsed.Line;
+        read.Column = parsed.Column;
         return read;
     }
     try {
-        read.Exercise = ReadExercise(root);
+        read.Exercise = ReadExercise(parsed.Json->Value, directory);
     } catch (const Json::exception&) {
         read.Error = "naloga ima vrednost napačne vrste";
     } catch (const TFault& fault) {
         read.Error = fault.what();
         // The line of the value, or of the nearest enclosing one the file has.
-        std::string at = fault.at;
-        for (;;) {
-            const auto found = positions.lines.find(at);
-            if (found != positions.lines.end()) {
-                read.Line = found->second;
-                break;
-            }
-            if (at.empty()) break;
-            at.resize(at.rfind('/'));
-        }
+        read.Line = parsed.Json->LineOf(fault.at);
     }
     return read;
 }
@@ -693,7 +617,7 @@ TExerciseRead ReadExerciseFile(const std::string& path) {
     switch (file.Failure) {
     case ReadFailure::None:
     case ReadFailure::TooLarge: // ParseExercise says so
-        return ParseExercise(file.Data);
+        return ParseExercise(file.Data, std::filesystem::path(path).parent_path().string());
     case ReadFailure::Directory:
         read.Error = "to je mapa, ne datoteka z nalogo";
         break;

@@ -7,8 +7,11 @@
 //     "title": "Kvadrat",                        // required
 //     "description": "Podprogram ...",           // a text or a list of lines
 //     "seed": 1, "timer_every": 5, "sci_every": 150, "loopback": false,
+//     "board": "lucke.json",                     // a lab board, relative to this file
 //     "stimuli": [{"step": 20, "send": "AB"}, {"step": 50, "irq": true},
-//                 {"step": 90, "nmi": true}, {"step": 500, "pin": "1.7"}],
+//                 {"step": 90, "nmi": true}, {"step": 500, "pin": "1.7"},
+//                 {"step": 600, "press": "T0"}, {"step": 700, "release": "T0"},
+//                 {"step": 800, "switch": "S1", "on": true}],
 //     "checks": [
 //       {"at": "KONEC", "hit": 1, "within": 100000,  // or "steps": 2000
 //        "name": "Po obeh klicih",
@@ -17,19 +20,27 @@
 //        "sci_out": "OK", "pins": {"1.0": 1, "P21": 0},
 //        "stays_in_code": true, "max_cycles": 2000,
 //        "max_steps": 500, "max_code_bytes": 64,      // budgets
-//        "points": 2, "hidden": true}                 // grading (default: 1 point, shown)
+//        "points": 2, "hidden": true,                 // grading (default: 1 point, shown)
+//        "board": {"L0": {"on": true}, "DISP": {"text": "1234"}, "KEY": {"pressed": "5"},
+//                  "LCD": {"lines": ["Pozdrav"], "cursor": [0, 7]}}}
 //     ]
 //   }
 //
 // Comments (// and /* */) are allowed. Numbers are JSON integers or strings: decimal, "$hex",
 // "0xhex", "%binary", or a label of the checked program with an optional offset ("TABELA+3").
 // A byte sequence is a list of such numbers or a text (sent and compared in Windows-1250).
+// A checkpoint's "board" says what parts of the exercise's board show, in the form of
+// `orlek-cli run --board --json` (board/shows.h): a lamp or switch {"on"}, a button {"pressed":
+// true}, a digit {"text", "segments"}, a display {"text"}, a keypad {"pressed": "5"}, an LCD
+// {"lines": the first rows, "cursor": [row, column] or null}; press, release and switch name
+// the board's buttons, keys and switches as orlek-cli's --press and --switch do.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "board/boardfile.h"
 #include "session/registers.h"
 #include "session/scenario.h"
 
@@ -57,6 +68,7 @@ struct TExpectation {
         MaxCycles,    // the run so far took at most Limit cycles
         MaxSteps,     // the run so far took at most Limit steps
         MaxCodeBytes, // the assembled program has at most Limit bytes (vectors not counted)
+        BoardPart,    // the lab board's part PartName shows Shown as its Field
     };
     Kind What = Kind::Register;
     CpuRegister Register = CpuRegister::A;
@@ -67,6 +79,13 @@ struct TExpectation {
     int Port = 1, Bit = 0;
     bool Level = false;
     uint64_t Limit = 0;
+    // BoardPart: the part, the key of its JSON that is looked at ("on", "pressed", "text",
+    // "segments", "cursor"; "lines" with the row Row) and the value that key must have, as
+    // compact JSON ("true", "\"1234\"", "[0,7]").
+    std::string PartName;
+    std::string Field;
+    int Row = 0;
+    std::string Shown;
 };
 
 // Where expectations are checked: after a number of steps counted from the start, or when the
@@ -104,6 +123,10 @@ struct TExercise {
     bool Scored = false;
 
     double MaxPoints() const;
+    // The lab board the program runs on: the file as the exercise names it (UTF-8) and what it
+    // holds; none when the exercise names no board.
+    std::string BoardFile;
+    std::optional<TBoardConfig> Board;
 };
 
 // Reading an exercise: the exercise, or a Slovenian message (UTF-8) and the 1-based line of the
@@ -122,7 +145,9 @@ struct TExerciseRead {
 // Parses the text of an exercise file (UTF-8 JSON, comments allowed). Every fault of the text
 // is reported, none thrown: bad JSON with the line and column where it was noticed, a wrong
 // key, type or value with the line it stands on, a text over 256 KiB or nested over 32 levels.
-TExerciseRead ParseExercise(std::string_view text);
+// The board file it names is read from `directory` (the exercise file's folder; empty: the
+// working directory) when its path is relative; a wrong board is a fault of the exercise.
+TExerciseRead ParseExercise(std::string_view text, const std::string& directory = {});
 // Reads and parses a file; refuses unreadable files and files over 256 KiB. The messages do not
 // name the file: the caller does.
 TExerciseRead ReadExerciseFile(const std::string& path);

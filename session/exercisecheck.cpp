@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "assembler/compiler.h"
 #include "assembler/labels.h"
 #include "base/encoding.h"
+#include "board/shows.h"
 #include "engine/hex.h"
 #include "engine/machine.h"
 #include "session/scenario.h"
@@ -81,6 +83,27 @@ uint64_t CodeBytes(const TMemory& memory) {
     for (uint32_t address = 0; address < 0xFFF0; ++address)
         bytes += memory.Cells[address].Line > 0 ? 1 : 0;
     return bytes;
+}
+
+// A value a board check looks at (compact JSON), as the report shows it.
+std::string BoardValueText(const TBoardPart& part, const std::string& field, const std::string& json) {
+    if (json == "true" || json == "false") {
+        const bool yes = json == "true";
+        if (part.Kind == TPartKind::Led) return yes ? "prižgana" : "ugasnjena";
+        if (part.Kind == TPartKind::Switch) return yes ? "vklopljeno" : "izklopljeno";
+        return yes ? "pritisnjena" : "spuščena";
+    }
+    if (field == "cursor" && json == "null") return "ni prikazana";
+    return json;
+}
+
+std::string BoardWhat(const TBoardPart& part, const TExpectation& e) {
+    std::string what = std::string(PartKindName(part.Kind)) + " \"" + part.Name + "\"";
+    if (e.Field == "lines") return what + ", vrstica " + std::to_string(e.Row + 1);
+    if (e.Field == "cursor") return what + ", kazalka";
+    if (e.Field == "segments") return what + ", segmenti";
+    if (e.Field == "pressed" && part.Kind == TPartKind::Keypad) return what + ", pritisnjene tipke";
+    return what;
 }
 
 class TChecker {
@@ -284,6 +307,27 @@ private:
                         : "da",
                   !left_};
             break;
+        case K::BoardPart: {
+            const TLabBoard* board = session_.Board();
+            const TBoardPart* part = nullptr;
+            if (board)
+                for (const TBoardPart& p : board->Parts())
+                    if (p.Name == e.PartName) part = &p;
+            if (!part) {
+                er = {"del plošče \"" + e.PartName + "\"", e.Shown, "ni plošče s tem delom", false};
+                break;
+            }
+            const nlohmann::ordered_json shows = PartShowsJson(*board, *part, session_.BoardNowNs());
+            const nlohmann::ordered_json& field = shows[e.Field];
+            std::string have;
+            if (e.Field != "lines") have = field.dump();
+            else
+                have = static_cast<size_t>(e.Row) < field.size() ? field[static_cast<size_t>(e.Row)].dump()
+                                                                 : std::string("\"\"");
+            er = {BoardWhat(*part, e), BoardValueText(*part, e.Field, e.Shown),
+                  BoardValueText(*part, e.Field, have), have == e.Shown};
+            break;
+        }
         case K::MaxCycles: {
             const uint64_t have = session_.Cycles();
             er = {"število ciklov", "največ " + std::to_string(e.Limit), std::to_string(have),
@@ -394,6 +438,9 @@ void PrepareExerciseBoard(TSession& session, const TExercise& exercise) {
     machine.Port1.St.Level = 0;
     machine.Port2.St.Level = 0;
     if (exercise.Seed) machine.Random.Seed(*exercise.Seed);
+    // The exercise's lab board, new, or none: the board of the user stays out of the check.
+    if (exercise.Board) session.SetBoard(*exercise.Board);
+    else session.RemoveBoard();
 }
 
 TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise, const TCheckLimits& limits) {

@@ -66,8 +66,9 @@ struct TCheckLimits {
 };
 
 // What the board needs before the load: the pin levels of a new board (the load resets the rest),
-// and the random source's seed when the exercise fixes one (the load draws the timer's start
-// value).
+// the random source's seed when the exercise fixes one (the load draws the timer's start
+// value), and the exercise's lab board, new (its switches as the board file sets them), in
+// place of any the session had; without one in the exercise the session's board is removed.
 void PrepareExerciseBoard(TSession& session, const TExercise& exercise);
 
 // Runs the exercise on the program the session has just loaded and checks every checkpoint in

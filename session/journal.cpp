@@ -1,7 +1,16 @@
 #include "session/journal.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+
 #include "engine/machine.h"
+#include "session/boardlink.h"
 #include "session/session.h"
+
+// The board's state is logged and put back as words.
+static_assert(std::is_trivially_copyable_v<TLabBoard::State>);
 
 TJournal::TJournal(TSession& session)
     : session_(session), cells_(kCellEntries), frames_(std::make_unique_for_overwrite<TFrame[]>(kFrameSlots)),
@@ -16,7 +25,7 @@ TJournal::~TJournal() {
 
 size_t TJournal::MaximumBytes() {
     return kFrameSlots * sizeof(TFrame) + kDeviceSlots * sizeof(TDevices) +
-           kCellEntries * sizeof(TCellLog::Entry);
+           kCellEntries * sizeof(TCellLog::Entry) + kBoardEntries * sizeof(TBoardWord);
 }
 
 void TJournal::Attach(bool on) {
@@ -28,14 +37,103 @@ void TJournal::Reset() {
     first_ = count_ = 0;
     pendingValid_ = pendingPushed_ = false;
     haveDevices_ = false;
+    haveBoard_ = false;
+    boardBegin_ = boardEnd_ = 0;
     cells_.Reset();
 }
 
-TJournal::TDevices TJournal::CaptureDevices() const {
+namespace {
+
+// The words of a board's state its parts can change: the fields of the whole board and the slots
+// of the buttons, displays and LCDs it has.
+std::vector<std::pair<uint32_t, uint32_t>> LiveWords(const TLabBoard& board) {
+    using S = TLabBoard::State;
+    size_t buttons = 0, displays = 0, lcds = 0;
+    for (const TBoardPart& p : board.Parts()) {
+        if (p.Kind == TPartKind::Button) buttons = std::max<size_t>(buttons, p.Slot + 1u);
+        if (p.Kind == TPartKind::Display) displays = std::max<size_t>(displays, p.Slot + 1u);
+        if (p.Kind == TPartKind::Lcd) lcds = std::max<size_t>(lcds, p.Slot + 1u);
+    }
+    const std::pair<size_t, size_t> bytes[] = {
+        {0, offsetof(S, Buttons)},
+        {offsetof(S, Buttons), offsetof(S, Buttons) + buttons * sizeof(TLabBoard::TButtonState)},
+        {offsetof(S, Keys), offsetof(S, Displays)},
+        {offsetof(S, Displays), offsetof(S, Displays) + displays * sizeof(TPersistence::State)},
+        {offsetof(S, Lcds), offsetof(S, Lcds) + lcds * sizeof(THd44780::State)},
+    };
+    std::vector<std::pair<uint32_t, uint32_t>> words;
+    for (const auto& [from, to] : bytes) {
+        if (to <= from) continue;
+        const auto first = static_cast<uint32_t>(from / 8), end = static_cast<uint32_t>((to + 7) / 8);
+        if (!words.empty() && first <= words.back().second)
+            words.back().second = std::max(words.back().second, end);
+        else words.emplace_back(first, end);
+    }
+    return words;
+}
+
+uint64_t WordAt(const unsigned char* bytes, size_t word) {
+    uint64_t w;
+    std::memcpy(&w, bytes + word * 8, 8);
+    return w;
+}
+
+} // namespace
+
+void TJournal::CaptureBoard() {
+    const TBoardLink* link = session_.boardLink_.get();
+    if (!link) return;
+    const TLabBoard& board = link->Board();
+    if (haveBoard_ && board.Revision() == boardRevision_) return;
+    boardRevision_ = board.Revision();
+    const auto* now = reinterpret_cast<const unsigned char*>(&board.Current());
+    if (!haveBoard_) {
+        if (!boardLog_) boardLog_ = std::make_unique_for_overwrite<TBoardWord[]>(kBoardEntries);
+        std::memcpy(boardShadow_.data(), now, sizeof(TLabBoard::State));
+        boardLive_ = LiveWords(board);
+        haveBoard_ = true;
+        return;
+    }
+    // A change touches a few words; the rest is compared four at a time.
+    for (const auto& [first, end] : boardLive_)
+        for (uint32_t i = first; i < end; i += 4) {
+            const uint32_t n = std::min<uint32_t>(4, end - i);
+            uint64_t differ = 0;
+            for (uint32_t k = i; k < i + n; ++k)
+                differ |= WordAt(now, k) ^ boardShadow_[k];
+            if (differ == 0) continue;
+            for (uint32_t k = i; k < i + n; ++k)
+                if (const uint64_t w = WordAt(now, k); w != boardShadow_[k]) {
+                    LogBoardWord(boardShadow_[k], k);
+                    boardShadow_[k] = w;
+                }
+        }
+}
+
+uint64_t TJournal::BoardEndOf(const TFrame& frame) const {
+    const uint32_t noted = devices_[frame.Devices & ((1u << kPreviousShift) - 1)].Board;
+    return boardEnd_ - static_cast<uint32_t>(static_cast<uint32_t>(boardEnd_) - noted);
+}
+
+// The board's undo log is full: the words before the oldest checkpoint go, and if that is not
+// enough, the oldest steps with theirs (with no step kept, nothing is gone back to).
+void TJournal::BoardLogFull() {
+    auto oldest = [this] { return count_ > 0 ? BoardEndOf(frames_[first_]) : boardEnd_; };
+    boardBegin_ = std::max(boardBegin_, oldest());
+    while (count_ > 0 && boardEnd_ - boardBegin_ >= kBoardEntries) {
+        DropOldest();
+        boardBegin_ = std::max(boardBegin_, oldest());
+    }
+    if (boardEnd_ - boardBegin_ >= kBoardEntries) boardBegin_ = boardEnd_;
+}
+
+TJournal::TDevices TJournal::CaptureDevices() {
     const TMachine& m = *session_.machine_;
+    CaptureBoard();
     return TDevices{m.Random.Save(),
                     m.Memory.Trace.RowsRecorded(),
                     session_.sciTerminal_->Position(),
+                    static_cast<uint32_t>(boardEnd_),
                     m.Timer.St,
                     m.Sci.St,
                     m.Port1.St,
@@ -64,7 +162,9 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     f.ExecutionLine = static_cast<int16_t>(s.executionLine_);
 
     const TMemory& memory = s.machine_->Memory;
-    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ || memory.TraceEnabled) {
+    // The lab board may change by time alone, without an access to a device register.
+    const bool board = s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_;
+    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ || memory.TraceEnabled || board) {
         accessesSeen_ = memory.DeviceAccesses;
         const TDevices devices = CaptureDevices();
         if (!haveDevices_ || !(devices_[lastDevices_] == devices)) {
@@ -135,6 +235,20 @@ void TJournal::RestoreDevices(const TDevices& d) {
     m.Port1.St = d.Port1;
     m.Port2.St = d.Port2;
     m.Sci.St = d.Sci;
+    // The lab board is put back beside the ports rather than told of them.
+    TBoardLink* link = session_.boardLink_.get();
+    if (link && haveBoard_) {
+        // The words logged since the checkpoint, newest first.
+        const uint64_t end = boardEnd_ - static_cast<uint32_t>(static_cast<uint32_t>(boardEnd_) - d.Board);
+        while (boardEnd_ > end) {
+            const TBoardWord& w = boardLog_[static_cast<size_t>(--boardEnd_ & (kBoardEntries - 1))];
+            boardShadow_[w.Word] = w.Old;
+        }
+        TLabBoard::State state;
+        std::memcpy(static_cast<void*>(&state), boardShadow_.data(), sizeof state);
+        link->Restore(state);
+        boardRevision_ = link->Board().Revision();
+    }
 }
 
 bool TJournal::StepBack() {

@@ -1,10 +1,13 @@
 #pragma once
 // The history of a session for reverse step.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "board/labboard.h"
 #include "engine/devices/ports.h"
 #include "engine/devices/sci.h"
 #include "engine/devices/timer.h"
@@ -26,14 +29,21 @@ class TSession;
 // back restores that checkpoint and undoes every store made since, so whatever happened after
 // the checkpoint (the step itself, device clock ticks, the user's changes) is undone with it.
 //
+// The lab board's state (when there is one) goes with the device part: when its revision has grown
+// since it was last noted, the 8-byte words of the state that changed are logged with the values
+// they had (the board's undo log), and the device part notes where the log ends; going back undoes
+// the words logged since.
+//
 // Bounded: the last kMaxSteps steps, and the cell stores of those (kCellEntries, far more than
-// that many steps can make; a full cell log drops the oldest steps). About 34 MB at most, reserved
-// up front and used as the steps come.
+// that many steps can make; a full cell log drops the oldest steps). About 35 MB at most, reserved
+// up front and used as the steps come. The board's undo log takes kBoardEntries words at most
+// (4 MB), allocated as they are used; a full one drops the oldest steps too.
 class TJournal {
 public:
     static constexpr size_t kMaxSteps = 100000;
     static constexpr size_t kCellEntries = size_t{1} << 22;
     static constexpr size_t kDeviceSlotsBound = kMaxSteps + 2;
+    static constexpr size_t kBoardEntries = size_t{1} << 18;
 
     explicit TJournal(TSession& session);
     ~TJournal();
@@ -66,18 +76,19 @@ public:
 private:
     // The device part of a checkpoint: compared with the last one, stored when it differs. (The
     // states have no member initialisers, nor has TFrame: the rings are reserved without being
-    // written.) Ordered by alignment: 56 bytes.
+    // written.) Ordered by alignment: 64 bytes.
     struct TDevices {
         TRandom::State Random;
         uint64_t TraceRows; // the trace's RowsRecorded
         TSciTerminal::TPosition Terminal;
+        uint32_t Board; // where the board's undo log ended (its low 32 bits)
         TTimer::State Timer;
         TSci::State Sci;
         TPort::State Port1, Port2;
         TTrace::State Trace;
         bool operator==(const TDevices&) const = default;
     };
-    static_assert(sizeof(TDevices) == 56);
+    static_assert(sizeof(TDevices) <= 64);
     // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
     // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
     struct TFrame {
@@ -97,7 +108,16 @@ private:
     }
 
     void Capture(TFrame& frame, bool quiet);
-    TDevices CaptureDevices() const;
+    TDevices CaptureDevices();
+    // Logs the words of the lab board's state that changed since it was last noted.
+    void CaptureBoard();
+    void LogBoardWord(uint64_t old, uint32_t word) {
+        if (boardEnd_ - boardBegin_ >= kBoardEntries) [[unlikely]]
+            BoardLogFull();
+        boardLog_[boardEnd_++ & (kBoardEntries - 1)] = {old, word};
+    }
+    void BoardLogFull();
+    uint64_t BoardEndOf(const TFrame& frame) const;
     void RestoreDevices(const TDevices& devices);
     void DropOldest();
     void CellLogFull();
@@ -122,4 +142,21 @@ private:
     bool pendingPushed_ = false;
     uint32_t lastBeforePending_ = 0;
     bool haveBeforePending_ = false;
+    // The lab board's state as it was last noted (as words, padding included), and its undo log:
+    // a ring of kBoardEntries (reserved, not written, until a board is used), from boardBegin_ to
+    // boardEnd_ (positions that only grow, but for a step back).
+    static constexpr size_t kBoardWords = sizeof(TLabBoard::State) / 8;
+    static_assert(sizeof(TLabBoard::State) % 8 == 0 && alignof(TLabBoard::State) <= 8);
+    struct TBoardWord {
+        uint64_t Old;
+        uint32_t Word;
+    };
+    std::array<uint64_t, kBoardWords> boardShadow_{};
+    // The words the board's parts can change (the state has room for parts the board lacks):
+    // ranges [first, end) of word indices.
+    std::vector<std::pair<uint32_t, uint32_t>> boardLive_;
+    std::unique_ptr<TBoardWord[]> boardLog_;
+    uint64_t boardBegin_ = 0, boardEnd_ = 0;
+    bool haveBoard_ = false;     // boardShadow_ holds the board's state
+    uint64_t boardRevision_ = 0; // the board's Revision() when it was noted
 };

@@ -92,6 +92,11 @@ void TScenario::Apply(const TStimulusAction& action) {
         (pin->Port == 1 ? machine.Port1 : machine.Port2).TogglePin(pin->Bit);
     } else if (const auto* send = std::get_if<TSerialSend>(&action)) {
         sendQueue_.insert(sendQueue_.end(), send->Bytes.begin(), send->Bytes.end());
+    } else if (const auto* press = std::get_if<TBoardPress>(&action)) {
+        if (press->Down) session_.PressOnBoard(press->Input);
+        else session_.ReleaseOnBoard(press->Input);
+    } else if (const auto* flip = std::get_if<TBoardSwitch>(&action)) {
+        session_.SetBoardSwitch(flip->Input, flip->On);
     }
 }
 

@@ -19,7 +19,16 @@ struct TPinToggle {    // a port window's pin button (an input pin changes its l
 struct TSerialSend { // the external system sends these bytes, one after the other
     std::vector<uint8_t> Bytes;
 };
-using TStimulusAction = std::variant<TIrqRequest, TNmiRequest, TPinToggle, TSerialSend>;
+struct TBoardPress {   // a lab board's button or key is pressed (Down) or let go
+    TBoardInput Input; // as the session's FindBoardInput gives it
+    bool Down = true;
+};
+struct TBoardSwitch { // a lab board's switch is set
+    TBoardInput Input;
+    bool On = true;
+};
+using TStimulusAction =
+    std::variant<TIrqRequest, TNmiRequest, TPinToggle, TSerialSend, TBoardPress, TBoardSwitch>;
 
 // A stimulus happens just before the step with the given 1-based number (counted from the start
 // of the scenario). Stimuli of one step happen in the order they were added.

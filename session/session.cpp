@@ -14,9 +14,11 @@
 #include "assembler/compiler.h"
 #include "assembler/ukazi.h"
 #include "base/encoding.h"
+#include "base/files.h"
 #include "base/syserror.h"
 #include "engine/machine.h"
 #include "isa/isa.h"
+#include "session/boardlink.h"
 #include "session/journal.h"
 #include "session/sciterminal.h"
 
@@ -124,6 +126,7 @@ TSession::TSession(const std::string& programDir, bool defaultListing)
 
 TSession::~TSession() {
     machine_->Memory.onCleared = nullptr;
+    boardLink_.reset();
     journal_.reset();
 }
 
@@ -241,6 +244,8 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     state_ = RunState::Halted;
     previousOpcode_ = -1;
     cycles_ = 0;
+    boardCycleBase_ = 0;
+    if (boardLink_) boardLink_->PowerOn();
     stoppedByStep_ = false;
     failure_.clear();
     journal_->Reset();
@@ -292,6 +297,9 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
 
         line = cpu.Step(status);
         cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
+        // The lab board's time-driven work, before the next instruction can see it.
+        if (cycles_ >= boardDue_) [[unlikely]]
+            boardLink_->Advance();
 
         if (line > 0 && Breakpoints.Contains(line)) {
             state_ = RunState::Halted;
@@ -401,15 +409,82 @@ bool TSession::StepBack() {
     return true;
 }
 
-TBoardState TSession::Capture() const { return {machine_->Capture(), sciTerminal_->Save(), cycles_}; }
+TBoardState TSession::Capture() const {
+    TBoardState board{machine_->Capture(), sciTerminal_->Save(), cycles_, std::nullopt};
+    if (boardLink_) board.LabBoard = boardLink_->Board().Current();
+    return board;
+}
 
 void TSession::Restore(const TBoardState& board) {
-    machine_->Restore(board.Machine);
+    {
+        // The ports and the lab board go back together: the ports' observers must not make the
+        // board answer the restored lines as a change.
+        TBoardLink::TMute mute(boardLink_.get());
+        machine_->Restore(board.Machine);
+    }
     sciTerminal_->Restore(board.Terminal);
     cycles_ = board.Cycles;
+    if (boardLink_) {
+        if (board.LabBoard) boardLink_->Restore(*board.LabBoard);
+        // A state taken without a board: the board answers the ports as they are now.
+        else boardLink_->PortsTouched();
+    }
     journal_->Reset();
     stoppedByStep_ = false;
     Refresh();
+}
+
+// --- the lab board ----------------------------------------------------------------------------
+
+TBoardRead TSession::SetBoardText(std::string_view text) {
+    TBoardRead read = ParseBoard(text);
+    if (read.Ok()) SetBoard(*read.Board);
+    return read;
+}
+
+TBoardRead TSession::LoadBoardFile(const std::string& path) {
+    TBoardRead read = ReadBoardFile(path);
+    if (read.Ok()) {
+        SetBoard(*read.Board);
+        boardFile_ = path;
+    }
+    return read;
+}
+
+void TSession::SetBoard(TBoardConfig config) {
+    boardFile_.clear();
+    boardLink_.reset();
+    boardLink_ =
+        std::make_unique<TBoardLink>(*machine_, cycles_, boardCycleBase_, boardDue_, std::move(config));
+    journal_->Reset();
+}
+
+void TSession::RemoveBoard() {
+    if (!boardLink_) return;
+    boardFile_.clear();
+    boardLink_.reset();
+    journal_->Reset();
+}
+
+const TLabBoard* TSession::Board() const { return boardLink_ ? &boardLink_->Board() : nullptr; }
+
+std::optional<TBoardInput> TSession::FindBoardInput(std::string_view name, TLabBoard::TInputUse use,
+                                                    std::string& error) const {
+    if (!boardLink_) {
+        error = "ni plošče";
+        return std::nullopt;
+    }
+    return boardLink_->Board().FindInput(name, use, error);
+}
+
+bool TSession::PressOnBoard(TBoardInput input) { return boardLink_ && boardLink_->Press(input); }
+bool TSession::ReleaseOnBoard(TBoardInput input) { return boardLink_ && boardLink_->Release(input); }
+bool TSession::SetBoardSwitch(TBoardInput input, bool on) {
+    return boardLink_ && boardLink_->SetSwitch(input, on);
+}
+
+void TSession::AdvanceBoard() {
+    if (boardLink_) boardLink_->Advance();
 }
 
 void TSession::StopInternal() {

@@ -5,15 +5,20 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "board/boardfile.h"
+#include "board/labboard.h"
 #include "engine/machine.h"
 #include "session/breakpoint.h"
+#include "session/cycles.h"
 #include "session/log.h"
 #include "session/messages.h"
 #include "session/registers.h"
 #include "session/sciterminal.h"
 
+class TBoardLink;
 class TCompiler;
 class TJournal;
 class TUkazi;
@@ -97,13 +102,15 @@ struct TStepResult : TStepOutcome {
 };
 
 // The whole board as one value: the machine (processor, requests, cells, devices, the trace's
-// trigger, the random source), the terminal at the other end of the serial line and the cycle
-// counter. What a snapshot saves and the tests compare; a part added to the board (a lab board's
-// parts, a processor model) adds its state to the machine's or here.
+// trigger, the random source), the terminal at the other end of the serial line, the cycle
+// counter and the lab board's parts on the ports (when there is a lab board). What a snapshot
+// saves and the tests compare; a part added to the board (a processor model) adds its state to
+// the machine's or here.
 struct TBoardState {
     TMachine::State Machine;
     TSciTerminal::State Terminal;
     uint64_t Cycles = 0;
+    std::optional<TLabBoard::State> LabBoard;
     bool operator==(const TBoardState&) const = default;
 };
 
@@ -194,7 +201,11 @@ public:
     // E-clock cycles of the instructions executed since the load (or the last reset): each adds
     // its count from the instruction table, each interrupt entry IsaInterruptEntryCycles.
     uint64_t Cycles() const { return cycles_; }
-    void ResetCycles() { cycles_ = 0; }
+    // Starts the count again from 0 (the lab board's time goes on as it was).
+    void ResetCycles() {
+        boardCycleBase_ += cycles_;
+        cycles_ = 0;
+    }
 
     // --- reverse step ------------------------------------------------------------------------
     // The history of the steps is kept while enabled (the default); disabling forgets it.
@@ -223,6 +234,46 @@ public:
     // line follows PC as after an edit by hand; the run state, the log, the breakpoints and the
     // trace's rows and conditions stay.
     void Restore(const TBoardState& board);
+
+    // --- the lab board ---------------------------------------------------------------------
+    // Lamps, switches, buttons, digits, displays, keypads and LCDs on the port pins. Every change
+    // of the ports' lines reaches the board at once and what it drives is the level of the input
+    // pins (see session/boardlink.h); its time is the cycle counter's (BoardNowNs). A load powers
+    // it on. Setting or removing a board forgets the history of the steps, as a load does.
+    //
+    // A board from the text of a board file (UTF-8 JSON): the board is set and the result holds
+    // its configuration, or nothing changes and the result's Message() says which line, part and
+    // field are wrong (Slovenian).
+    TBoardRead SetBoardText(std::string_view text);
+    // The same for a file; a file that cannot be read says why.
+    TBoardRead LoadBoardFile(const std::string& path);
+    // The file the board was read from (as LoadBoardFile was given it); empty for a board set
+    // from a text or a configuration, or none.
+    const std::string& BoardFile() const { return boardFile_; }
+    void SetBoard(TBoardConfig config);
+    void RemoveBoard();
+    bool HasBoard() const { return boardLink_ != nullptr; }
+    // The board, for a window to draw: its parts with their places and labels (Config(),
+    // Parts()), its state (Current(), Revision(): a frame redraws only when it grew) and what
+    // it shows at BoardNowNs() (board/shows.h). nullptr without a board.
+    const TLabBoard* Board() const;
+    // Simulated time as the board counts it: the cycle counter in nanoseconds of the E clock.
+    uint64_t BoardNowNs() const { return CyclesToNs(boardCycleBase_ + cycles_); }
+    // The user's hand on the board, now: a window calls one of these and then asks for a display
+    // frame. The input pins follow at once; each returns true when what the board drives
+    // changed (false also without a board). Between two steps the change is taken back with the
+    // next step, as a click on a pin is.
+    std::optional<TBoardInput> FindBoardInput(std::string_view name, TLabBoard::TInputUse use,
+                                              std::string& error) const;
+    bool PressOnBoard(TBoardInput input);
+    bool ReleaseOnBoard(TBoardInput input);
+    bool SetBoardSwitch(TBoardInput input, bool on);
+    // The cycle count from which the board has work that time alone brings (a bouncing contact
+    // settles, the LCD's busy flag drops while it is read); UINT64_MAX for none or no board.
+    // Step brings the board up to date once the counter has got there; a run loop that runs up
+    // to its next event counts this one among them and may call AdvanceBoard itself.
+    uint64_t BoardDueCycles() const { return boardDue_; }
+    void AdvanceBoard();
 
     // --- registers ---------------------------------------------------------------------------
     TRegisterValues Registers() const;
@@ -285,6 +336,12 @@ private:
     std::array<bool, 256> hasName_{};       // the opcode has an instruction name
     std::array<uint8_t, 256> cycleTable_{}; // E-clock cycles of each opcode, 0 for none
     std::unique_ptr<TJournal> journal_;     // after the machine: it lets go of the memory first
+    std::unique_ptr<TBoardLink> boardLink_; // after the machine: it lets go of the ports first
+    uint64_t boardDue_ = ~uint64_t{0};      // boardLink_'s DueCycles(), UINT64_MAX without one
+    // The cycles counted before the count was last reset by hand (0 from the load on): the
+    // board's time goes on from there.
+    uint64_t boardCycleBase_ = 0;
+    std::string boardFile_;
     RunState state_ = RunState::Idle;
     int executionLine_ = 0;
     uint32_t lastStepTick_ = 0;

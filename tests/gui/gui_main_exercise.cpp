@@ -87,3 +87,16 @@ TEST_F(MainWindowTest, HiddenCheckpointShowsOnlyWhetherItHeld) {
     EXPECT_EQ(Part<QLabel>("lblPovzetek")->text(),
               QStringLiteral("Izpolnjenih 3 od 4 pričakovanj. Točke: 2 od 3."));
 }
+
+// An exercise on the lab board: the check runs on the exercise's board, drives it and marks the
+// board's checks like the others; the board stays in the session to be looked at.
+TEST_F(MainWindowTest, ExerciseOnTheLabBoardChecksWhatTheBoardShows) {
+    TfrmMain& w = Create();
+    Koda().SetSource(QString::fromUtf8(Bytes(Example("boards/lucke.asm"))));
+    prompt.OpenFiles = {Example("boards/lucke-naloga.json")};
+    Action("mnuPreveriNalogo")->trigger();
+    EXPECT_EQ(Marks(*Part<QTreeWidget>("lvRezultat")), QList<bool>(19, true));
+    ASSERT_TRUE(w.Session().HasBoard());
+    EXPECT_EQ(w.Session().Board()->Config().Name, "Lučke in stikala");
+    EXPECT_TRUE(prompt.Errors.isEmpty()) << prompt.Errors.join('\n').toStdString();
+}

@@ -1,4 +1,4 @@
-#include "board/jsonlines.h"
+#include "base/jsonlines.h"
 
 #include <algorithm>
 #include <cctype>
@@ -158,8 +158,10 @@ void SyntaxError(std::string_view text, size_t byte, TJsonParse& out) {
     out.Column = 1;
     for (size_t i = lineStart; i < start; ++i)
         out.Column += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80; // count characters
+    // A lone control character, or a byte of a character outside ASCII where a token should
+    // begin (quoting half of it would not be text).
     const unsigned char c = static_cast<unsigned char>(text[last]);
-    if (start == last && (c < 0x20 || c == 0x7F)) {
+    if (start == last && (c < 0x20 || c >= 0x7F)) {
         out.Error = "neveljaven znak v zapisu JSON (znak s kodo " + std::to_string(c) + ")";
         return;
     }
@@ -206,6 +208,7 @@ TJsonParse ParseJsonWithLines(std::string_view text, size_t maxDepth) {
     } catch (const TTooDeep& deep) {
         result.Error = "zapis JSON je pregloboko gnezden (več kot " + std::to_string(maxDepth) + " ravni)";
         result.Line = deep.line;
+        result.TooDeep = true;
         return result;
     } catch (const Json::exception&) {
         // The parser's other faults (a number too large to hold, ...) carry no position.

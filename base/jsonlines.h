@@ -1,6 +1,6 @@
 #pragma once
 // A JSON text parsed with the line of every key and value, so that a checker of the document
-// can say where in the file a wrong value stands.
+// (a board file, an exercise) can say where in the file a wrong value stands.
 #include <cstddef>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -19,9 +19,10 @@ struct TJsonLines {
 
 struct TJsonParse {
     std::optional<TJsonLines> Json;
-    std::string Error; // Slovenian, UTF-8
-    int Line = 0;      // 1-based; 0 when the fault concerns the whole text
-    int Column = 0;    // for a syntax error: the 1-based column (in characters) of the token
+    std::string Error;    // Slovenian, UTF-8
+    int Line = 0;         // 1-based; 0 when the fault concerns the whole text
+    int Column = 0;       // for a syntax error: the 1-based column (in characters) of the token
+    bool TooDeep = false; // nested deeper than allowed (Error says so; a caller may say it its way)
 };
 
 // Parses `text` (UTF-8, comments allowed). Refuses, with a Slovenian message: bad syntax (the
