@@ -569,14 +569,20 @@ void TBoardView::DrawButton(QPainter& p, const TPlace& place, const TPartShown& 
     // The cap: raised, or pushed in (smaller, darker, a little lower) while held.
     p.setBrush(QColor(0x14, 0x18, 0x1C));
     p.drawEllipse(c + QPointF(0, 1.5), 13, 13);
-    const qreal r = s.On ? 11 : 12;
+    const qreal r = s.On ? 10.5 : 12;
     const QPointF at = c + QPointF(0, s.On ? 1 : 0);
     QRadialGradient cap(at - QPointF(3, 4), r * 1.7);
-    cap.setColorAt(0, s.On ? QColor(0xB4, 0xBB, 0xC2) : QColor(0xF4, 0xF6, 0xF8));
-    cap.setColorAt(1, s.On ? QColor(0x7E, 0x87, 0x8F) : QColor(0xAE, 0xB6, 0xBD));
+    cap.setColorAt(0, s.On ? QColor(0x9C, 0xA4, 0xAC) : QColor(0xF4, 0xF6, 0xF8));
+    cap.setColorAt(1, s.On ? QColor(0x5E, 0x67, 0x6F) : QColor(0xAE, 0xB6, 0xBD));
     p.setPen(QPen(QColor(0x20, 0x26, 0x2B), 1));
     p.setBrush(cap);
     p.drawEllipse(at, r, r);
+    if (s.On) {
+        // The rim's shadow falls on the pushed-in cap.
+        p.setPen(QPen(QColor(0x10, 0x14, 0x18, 0xA0), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(at - QPointF(r - 1, r - 1), QSizeF(2 * r - 2, 2 * r - 2)), 30 * 16, 120 * 16);
+    }
 }
 
 void TBoardView::DrawDigits(QPainter& p, const TBoardPart& part, const TPlace& place,
@@ -731,11 +737,11 @@ void TfrmPlosca::SetBoard(const TLabBoard* board, const QString& error) {
         conflicts_->hide();
         const QString heading = error.isEmpty() ? QStringLiteral("Plošča ni odprta.")
                                                 : QStringLiteral("Napaka v datoteki plošče");
-        const QString text = error.isEmpty()
-                                 ? QStringLiteral("Odprete jo z ukazom Datoteke › Odpri ploščo ...; odprta "
-                                                  "kaže lučke, stikala, tipke, prikazovalnike, tipkovnice "
-                                                  "in LCD, vezane na nožice vrat.")
-                                 : error;
+        const QString text =
+            error.isEmpty() ? QStringLiteral("Odprete jo z ukazom Datoteke › Odpri ploščo ... Plošča kaže "
+                                             "lučke, stikala, tipke, prikazovalnike, tipkovnice in LCD, "
+                                             "vezane na nožice vrat.")
+                            : error;
         messageText_ = heading + QLatin1Char('\n') + text;
         message_->setText(QStringLiteral("<b>%1</b><br>%2")
                               .arg(heading.toHtmlEscaped(),
@@ -766,6 +772,15 @@ void TfrmPlosca::FitToBoard() {
         resize(size.width(), height());
     } else {
         resize(size);
+    }
+    // A larger board must not push the window off the screen's edge.
+    if (const QScreen* s = screen()) {
+        const QRect area = s->availableGeometry();
+        const QRect frame = frameGeometry().united(QRect(pos(), this->size()));
+        const QPoint shift(std::min(0, area.right() - frame.right()),
+                           std::min(0, area.bottom() - frame.bottom()));
+        if (!shift.isNull())
+            move(std::max(area.left(), x() + shift.x()), std::max(area.top(), y() + shift.y()));
     }
 }
 
@@ -854,14 +869,24 @@ void TfrmPlosca::DrawFrame(const TDisplayFrame&) {
     taken_ = true;
     const TBoardShown shown = Take(Now ? Now() : 0);
     if (shown == view_->Shown()) return;
-    if (shown.Conflicts != view_->Shown().Conflicts) {
-        QStringList lines;
-        for (const std::string& text : shown.Conflicts)
-            lines << QStringLiteral("⚠ ") + QString::fromStdString(text);
-        conflicts_->setText(lines.join(QLatin1Char('\n')));
-        conflicts_->setVisible(!lines.isEmpty());
-    }
+    if (shown.Conflicts != view_->Shown().Conflicts) ShowConflicts(shown.Conflicts);
     view_->Show(shown);
+}
+
+// The warning under the parts: the window grows by its height, so the parts keep their size, and
+// gives it back when the warning goes.
+void TfrmPlosca::ShowConflicts(const std::vector<std::string>& conflicts) {
+    QStringList lines;
+    for (const std::string& text : conflicts) {
+        QString line = QString::fromStdString(text);
+        if (!line.isEmpty()) line[0] = line[0].toUpper();
+        lines << QStringLiteral("⚠ ") + line;
+    }
+    const int before = conflicts_->isVisible() ? conflicts_->height() : 0;
+    conflicts_->setText(lines.join(QLatin1Char('\n')));
+    conflicts_->setVisible(!lines.isEmpty());
+    const int after = lines.isEmpty() ? 0 : conflicts_->heightForWidth(width());
+    if (after != before && !Collapsed()) resize(width(), height() + after - before);
 }
 
 void TfrmPlosca::showEvent(QShowEvent* event) {

@@ -160,6 +160,7 @@ protected:
 private:
     TBoardShown Take(uint64_t now) const;
     void FitToBoard();
+    void ShowConflicts(const std::vector<std::string>& conflicts);
 
     const TLabBoard* board_ = nullptr;
     uint64_t shownRevision_ = 0;
