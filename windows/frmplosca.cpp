@@ -428,7 +428,13 @@ void TBoardView::ReleaseHeld() {
         emit released(name);
 }
 
+void TBoardView::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
 void TBoardView::focusOutEvent(QFocusEvent* event) {
+    update();
     // The keyboard's keys are let go; the mouse's press ends with its own release.
     const QHash<int, QString> keys = std::exchange(keysHeld_, {});
     for (const QString& name : keys)
@@ -498,6 +504,16 @@ void TBoardView::paintEvent(QPaintEvent*) {
         if (s.Conflict) ConflictRing(p, place.Body);
         p.setPen(kPrint);
         p.drawText(place.Label, Qt::AlignHCenter | Qt::AlignTop, place.Text);
+    }
+    // While the keyboard's keys go to the keypads, a thin frame says so.
+    const bool keypad = std::any_of(config_.Parts.begin(), config_.Parts.end(),
+                                    [](const TBoardPart& part) { return part.Kind == TPartKind::Keypad; });
+    if (hasFocus() && keypad) {
+        p.resetTransform();
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(kTitle, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(1, 1, -2, -2));
     }
 }
 
@@ -748,6 +764,9 @@ void TfrmPlosca::SetBoard(const TLabBoard* board, const QString& error) {
                                    text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
         message_->setStyleSheet(error.isEmpty() ? QString() : QStringLiteral("QLabel { color: #8B1A10; }"));
         pages_->setCurrentWidget(message_);
+        // A long fault is read whole, without scrolling.
+        const int need = kStripHeight + message_->heightForWidth(width());
+        if (!Collapsed() && height() < need) resize(width(), need);
         return;
     }
     view_->SetParts(board_->Config());
