@@ -385,9 +385,22 @@ void TBoardView::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
+namespace {
+
+// A key of the keyboard, the same at its press and its release: the key code may differ between
+// the two when Shift is let go first ("*" pressed, "8" released), the key's place does not.
+int KeyId(const QKeyEvent* event) {
+    return event->nativeScanCode() != 0 ? static_cast<int>(event->nativeScanCode() | 0x40000000u)
+                                        : event->key();
+}
+
+} // namespace
+
 void TBoardView::keyPressEvent(QKeyEvent* event) {
+    // The character the key types, whatever it takes to type it (Shift, AltGr); a control
+    // character (Ctrl with a letter) is none.
     const QString text = event->text();
-    if (!text.isEmpty() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    if (!text.isEmpty() && text[0].isPrint())
         for (int i = 0; i < static_cast<int>(config_.Parts.size()); ++i) {
             const TBoardPart& p = config_.Parts[static_cast<size_t>(i)];
             if (p.Kind != TPartKind::Keypad) continue;
@@ -396,9 +409,9 @@ void TBoardView::keyPressEvent(QKeyEvent* event) {
                         .compare(text, Qt::CaseInsensitive) != 0)
                     continue;
                 event->accept();
-                if (event->isAutoRepeat() || keysHeld_.contains(event->key())) return;
+                if (event->isAutoRepeat() || keysHeld_.contains(KeyId(event))) return;
                 const QString name = KeyName(i, k);
-                keysHeld_.insert(event->key(), name);
+                keysHeld_.insert(KeyId(event), name);
                 emit pressed(name);
                 return;
             }
@@ -407,7 +420,7 @@ void TBoardView::keyPressEvent(QKeyEvent* event) {
 }
 
 void TBoardView::keyReleaseEvent(QKeyEvent* event) {
-    const auto held = keysHeld_.find(event->key());
+    const auto held = keysHeld_.find(KeyId(event));
     if (held == keysHeld_.end()) {
         QWidget::keyReleaseEvent(event);
         return;

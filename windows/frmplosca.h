@@ -115,7 +115,7 @@ private:
     QTransform toView_; // from the drawing at 100 % to the view
     TBoardShown shown_;
     QString mouseHeld_;            // the button or key the mouse holds
-    QHash<int, QString> keysHeld_; // the keypad keys the keyboard holds, by Qt key
+    QHash<int, QString> keysHeld_; // the keypad keys the keyboard holds, by KeyId
 };
 
 // "Plošča": the lab board's lamps, switches, push buttons, digits, displays, keypads and LCDs
