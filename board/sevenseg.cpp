@@ -101,22 +101,41 @@ void TPersistence::Light(State& s, uint64_t now, uint64_t windowNs, const TPatte
     s.Since = std::max(s.Since, now);
 }
 
-TPersistence::TPatterns TPersistence::Shown(const State& state, uint64_t now, uint64_t windowNs) {
-    State s = state;
+namespace {
+
+// Each segment's on-time within the last window at `now`, in units times windowNs (to stay in
+// integers): all of this frame's, and of the last frame's the part the window still covers;
+// `span` is the window's length in units (shorter until a window has passed since the power-on).
+template <typename Each>
+void SeenInWindow(const TPersistence::State& state, uint64_t now, uint64_t windowNs, Each each) {
+    TPersistence::State s = state;
     Account(s, now, windowNs);
-    // On-time within the last window: all of this frame's, and of the last frame's the part
-    // the window still covers. Compared in units times windowNs to stay in integers.
     const uint64_t unit = Unit(windowNs);
     const uint64_t at = std::max(now, s.Since);
     const uint64_t intoFrame = std::min(windowNs, at - s.Frame * windowNs);
-    const uint64_t span = std::min(windowNs, at - std::min(at, s.Begin));
-    const uint64_t needed = (span / unit / kShownPart) * windowNs;
+    const uint64_t span = std::min(windowNs, at - std::min(at, s.Begin)) / unit;
+    for (int d = 0; d < TPersistence::kMaxDigits; ++d)
+        for (int seg = 0; seg < 8; ++seg)
+            each(d, seg,
+                 uint64_t{s.This[d][seg]} * windowNs + uint64_t{s.Last[d][seg]} * (windowNs - intoFrame),
+                 span);
+}
+
+} // namespace
+
+TPersistence::TPatterns TPersistence::Shown(const State& state, uint64_t now, uint64_t windowNs) {
     TPatterns shown{};
-    for (int d = 0; d < kMaxDigits; ++d)
-        for (int seg = 0; seg < 8; ++seg) {
-            const uint64_t seen =
-                uint64_t{s.This[d][seg]} * windowNs + uint64_t{s.Last[d][seg]} * (windowNs - intoFrame);
-            if (seen >= needed && seen > 0) shown[d] |= static_cast<uint8_t>(1u << seg);
-        }
+    SeenInWindow(state, now, windowNs, [&](int d, int seg, uint64_t seen, uint64_t span) {
+        if (seen >= (span / kShownPart) * windowNs && seen > 0) shown[d] |= static_cast<uint8_t>(1u << seg);
+    });
     return shown;
+}
+
+TPersistence::TShares TPersistence::Shares(const State& state, uint64_t now, uint64_t windowNs) {
+    TShares shares{};
+    SeenInWindow(state, now, windowNs, [&](int d, int seg, uint64_t seen, uint64_t span) {
+        if (span == 0) return;
+        shares[d][seg] = static_cast<uint8_t>(std::min<uint64_t>(255, seen * 255 / (span * windowNs)));
+    });
+    return shares;
 }

@@ -51,4 +51,10 @@ public:
     static void Light(State& s, uint64_t now, uint64_t windowNs, const TPatterns& lit);
     // The segments seen at `now`.
     static TPatterns Shown(const State& s, uint64_t now, uint64_t windowNs);
+
+    // How long each segment was lit within the last window at `now`, as a share of it: 0 (dark
+    // all the while) to 255 (lit all along); how bright the eye finds it. Until a window has
+    // passed since the power-on, of the time there was.
+    using TShares = std::array<std::array<uint8_t, 8>, kMaxDigits>;
+    static TShares Shares(const State& s, uint64_t now, uint64_t windowNs);
 };

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,10 @@
 #include <algorithm>
 
 #include "assembler/compiler.h"
+#include "base/files.h"
+#include "base/syserror.h"
+#include "board/boardfile.h"
+#include "board/labboard.h"
 #include "editor/frmkoda.h"
 #include "engine/machine.h"
 #include "isa/isa.h"
@@ -31,6 +36,7 @@
 #include "windows/displaystyle.h"
 #include "windows/frmnaloga.h"
 #include "windows/frmoznake.h"
+#include "windows/frmplosca.h"
 #include "windows/frmport.h"
 #include "windows/frmsci.h"
 #include "windows/frmspomin.h"
@@ -83,6 +89,36 @@ TToolWindow FrameWindow(const char* key, TToolFrame* frame, TToolWindow::Layout 
             [frame](int height) { frame->SetSavedHeight(height); }};
 }
 
+// A board file read whole (the board file's own limit, and one byte more to tell a file that
+// is larger), or why not: the file's fault names the line, the part and the field.
+std::optional<TBoardConfig> ReadBoardFile(const QString& path, QString& error) {
+    constexpr size_t kBoardFileLimit = size_t{256} << 10;
+    const TFileRead read = ReadFileCapped(QFile::encodeName(path).toStdString(), kBoardFileLimit + 1);
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (read.Failure) {
+    case ReadFailure::None:
+        break;
+    case ReadFailure::Directory:
+        error = QStringLiteral("%1\nto je mapa, ne datoteka plošče").arg(shown);
+        return std::nullopt;
+    case ReadFailure::Open:
+    case ReadFailure::Read:
+        error = QStringLiteral("%1\ndatoteke ni mogoče prebrati (%2)")
+                    .arg(shown, read.Error != 0 ? QString::fromStdString(SystemErrorText(read.Error))
+                                                : QStringLiteral("napaka pri branju"));
+        return std::nullopt;
+    case ReadFailure::TooLarge:
+        error = QStringLiteral("%1\ndatoteka plošče je prevelika (več kot 256 KiB)").arg(shown);
+        return std::nullopt;
+    }
+    TBoardRead board = ParseBoard(read.Data);
+    if (!board.Ok()) {
+        error = QStringLiteral("%1\n%2").arg(shown, QString::fromStdString(board.Message()));
+        return std::nullopt;
+    }
+    return std::move(board.Board);
+}
+
 } // namespace
 
 // ============================================================================ creation
@@ -132,6 +168,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     ConnectRunControl();
     ConnectDisplayFrames();
     ConnectSymbolWindows();
+    ConnectBoardWindow();
     FitHeight();
 }
 
@@ -139,6 +176,12 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
 // children and go after the members, without touching the session on their way.
 TfrmMain::~TfrmMain() {
     if (frmVnos && ValueDialog() == frmVnos) SetValueDialog(nullptr);
+    // The board window lets go of what the hand holds on its way out: not into a board that
+    // is gone by then.
+    if (frmPlosca) {
+        disconnect(frmPlosca, nullptr, this, nullptr);
+        frmPlosca->SetBoard(nullptr);
+    }
 }
 
 std::unique_ptr<QSettings> TfrmMain::OpenSettings() { return OpenSettingsStore(); }
@@ -175,6 +218,7 @@ void TfrmMain::CreateToolWindows() {
     frmTimer = new TfrmTimer(session->Machine().Timer, this);
     findReplace = new TFindReplace(*frmKoda, this);
     frmNaloga = new TfrmNaloga(this);
+    frmPlosca = new TfrmPlosca(this);
     exercise = new TExerciseCommand(*run, *frmNaloga, this);
     // Help documents open with the code window's opener, which tests replace; it tries the
     // desktop's program and falls back to the help viewer.
@@ -197,6 +241,7 @@ void TfrmMain::CreateToolWindows() {
     windows->Add(FrameWindow("sci", frmSCI, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("timer", frmTimer, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("trace", frmTrace, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("board", frmPlosca, TToolWindow::Layout::HeightFirst));
 }
 
 // The main menu and the toolbar, in the order they show. Items without a handler are not
@@ -219,6 +264,8 @@ std::vector<TCommand> TfrmMain::MenuRows() {
             "mnuNova", "&Nova", Qt::CTRL | Qt::Key_N, [this] { documents->NewDocument(); }, file),
         C::Item(
             "mnuOdpri", "&Odpri", Qt::CTRL | Qt::Key_O, [this] { documents->OpenCommand(); }, file),
+        C::Item(
+            "mnuOdpriPlosco", "Odpri ploščo ...", {}, [this] { OpenBoard(); }, file),
         C::Item("mnuShrani", "&Shrani", Qt::CTRL | Qt::Key_S, [this] { documents->SaveDocument(); }),
         C::Item("mnuShraniKot", "Shrani kot", {}, [this] { documents->SaveDocumentAs(); }),
         C::SubMenu("mnuNedavno", "N&edavno odprto"), // filled by the recent-files list
@@ -291,6 +338,7 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         WindowItem("mnuOkno_timer", "Timer", "timer"),
         WindowItem("mnuOkno_trace", "&Trace", "trace"),
         C::Separator(),
+        WindowItem("mnuOkno_board", "&Plošča", "board"),
         WindowItem("mnuOkno_symbols", "&Oznake", "symbols"),
         WindowItem("mnuOkno_watches", "Spremen&ljivke", "watches"),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
@@ -436,6 +484,7 @@ void TfrmMain::ConnectDisplayFrames() {
     DrawsFrames(run, frmOznake);
     DrawsFrames(run, frmSpremenljivke);
     DrawsFrames(run, frmLog);
+    DrawsFrames(run, frmPlosca);
     // A pin click, a typed byte, a register edit, the list moved: a frame at once.
     RequestsFrames(run, frmSpomin);
     RequestsFrames(run, panels);
@@ -470,6 +519,48 @@ void TfrmMain::ConnectSymbolWindows() {
             [this] { StoreWatches(*OpenSettings()); });
     connect(documents, &TDocuments::documentReplaced, this, &TfrmMain::LoadWatches);
     connect(documents, &TDocuments::documentRenamed, this, [this] { StoreWatches(*OpenSettings()); });
+}
+
+void TfrmMain::ConnectBoardWindow() {
+    // A hand on the board: the button, key or switch by its name, then a frame that shows it.
+    const auto act = [this](const QString& name, TLabBoard::TInputUse use, auto action) {
+        if (!labBoard) return;
+        std::string error;
+        if (const auto input = labBoard->FindInput(name.toStdString(), use, error)) {
+            action(*labBoard, *input);
+            run->RefreshDisplay();
+        }
+    };
+    connect(frmPlosca, &TfrmPlosca::pressed, this, [act](const QString& name) {
+        act(name, TLabBoard::TInputUse::Press, [](TLabBoard& b, TBoardInput in) { b.Press(0, in); });
+    });
+    connect(frmPlosca, &TfrmPlosca::released, this, [act](const QString& name) {
+        act(name, TLabBoard::TInputUse::Press, [](TLabBoard& b, TBoardInput in) { b.Release(0, in); });
+    });
+    connect(frmPlosca, &TfrmPlosca::switchSet, this, [act](const QString& name, bool on) {
+        act(name, TLabBoard::TInputUse::Switch,
+            [on](TLabBoard& b, TBoardInput in) { b.SetSwitch(0, in, on); });
+    });
+}
+
+void TfrmMain::OpenBoard() {
+    auto settings = OpenSettings();
+    QString dir = settings->value(QStringLiteral("board initialdir")).toString();
+    // The shipped boards, where an installed program keeps its examples.
+    const QString examples = programDir + QStringLiteral("/../../share/doc/orlek/examples/boards");
+    if (dir.isEmpty() && QFileInfo(examples).isDir()) dir = QDir(examples).absolutePath();
+    const QString path = Prompt().ChooseOpenFile(QStringLiteral("Odpri ploščo"), dir,
+                                                 QStringLiteral("Plošče (*.json);;Vse datoteke (*)"));
+    if (path.isEmpty()) return;
+    settings->setValue(QStringLiteral("board initialdir"), QFileInfo(path).absolutePath() + QLatin1Char('/'));
+    QString error;
+    std::optional<TBoardConfig> config = ReadBoardFile(path, error);
+    frmPlosca->SetBoard(nullptr);
+    labBoard.reset();
+    if (config) labBoard = std::make_unique<TLabBoard>(std::move(*config));
+    frmPlosca->SetBoard(labBoard.get(), error);
+    if (!frmPlosca->isVisible()) windows->Toggle(QStringLiteral("board"));
+    run->RefreshDisplay();
 }
 
 void TfrmMain::ShowSymbol(uint16_t value, int line) {

@@ -15,6 +15,7 @@ class QToolBar;
 class TAddressView;
 class TDocuments;
 class TExerciseCommand;
+class TLabBoard;
 class TFindReplace;
 class THelp;
 class TPrinting;
@@ -33,6 +34,7 @@ class TfrmSpomin;
 class TfrmNastavitve;
 class TfrmOProgramu;
 class TfrmOznake;
+class TfrmPlosca;
 class TfrmSpremenljivke;
 class TfrmVnos;
 class TfrmSCI;
@@ -102,6 +104,9 @@ private:
     void ConnectDisplayFrames();
     void DrawExecutionLine(const TDisplayFrame& frame);
     void ConnectSymbolWindows();
+    void ConnectBoardWindow();
+    // "Odpri ploščo ...": a board file read into the board window, or its fault shown there.
+    void OpenBoard();
     // The symbol window's double-click: the label's line in the code window, its value at the
     // top of the frozen address-space list.
     void ShowSymbol(uint16_t value, int line);
@@ -151,6 +156,11 @@ private:
     TfrmSCI* frmSCI = nullptr;
     TfrmTimer* frmTimer = nullptr;
     TfrmTrace* frmTrace = nullptr;
+    TfrmPlosca* frmPlosca = nullptr;
+    // The lab board the board window shows and the user's hand acts on (at time 0). The
+    // workbench holds it only until the session carries the board: then the window shows the
+    // session's, and its inputs go to the session.
+    std::unique_ptr<TLabBoard> labBoard;
     QToolBar* ToolBar1 = nullptr;
     int wideToolBar = 0; // the toolbar's width with every caption
     QWidget* Panel2 = nullptr;

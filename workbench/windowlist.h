@@ -42,7 +42,7 @@ class TWindowList {
 public:
     // Keys in the order the store lists them.
     static const QStringList& StoreOrder();
-    // Keys of windows the order above does not know (the symbol and watch windows). They are
+    // Keys of windows the order above does not know (the symbol, watch and board windows). They are
     // read after it and on their own: a missing value leaves that window hidden at its default
     // place and ends nothing else.
     static const QStringList& ExtraKeys();

@@ -90,6 +90,32 @@ TEST(PersistenceTest, ADigitLitFromThePowerOnIsSeenAtOnce) {
     EXPECT_EQ(TPersistence::Shown(s, 50 * kMs, 100 * kMs)[0], 0); // 1 ms of 45 is too little
 }
 
+// Shares: a digit multiplexed among four is lit a quarter of the time; a ghost's share is the
+// time the wrong segments stood on it.
+TEST(PersistenceTest, SharesTellHowLongEachSegmentWasLit) {
+    const uint64_t window = 20 * kMs;
+    for (const uint64_t overlap : {uint64_t{0}, 200 * kUs}) {
+        TPersistence::State s = TPersistence::Start(0, window);
+        uint64_t t = 0;
+        while (t < 3 * window)
+            for (int d = 0; d < 4; ++d) {
+                TPersistence::TPatterns lit{};
+                lit[d] = 0x06; // "1": segments b and c
+                TPersistence::Light(s, t, window, lit);
+                t += kMs - overlap;
+                lit[d] = 0x01; // segment a, meant for the next digit
+                TPersistence::Light(s, t, window, lit);
+                t += overlap;
+            }
+        const TPersistence::TShares shares = TPersistence::Shares(s, t, window);
+        SCOPED_TRACE(overlap);
+        EXPECT_NEAR(shares[0][1], 255 * (kMs - overlap) / (4 * kMs), 4);
+        EXPECT_NEAR(shares[3][0], 255 * overlap / (4 * kMs), 4);
+        EXPECT_EQ(shares[0][3], 0); // segment d never lit
+        EXPECT_EQ(shares[5][1], 0); // a digit the display does not have
+    }
+}
+
 TEST(KeyMatrixTest, HeldKeysJoinLinesAsOnTheRealMatrix) {
     // A 4x4 matrix: lines 0-3 are the rows, 4-7 the columns; key k is row k/4, column k%4.
     struct Case {

@@ -3,8 +3,10 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "board/labboard.h"
 #include "session/addressview.h"
 #include "tests/gui/gui_main_fixture.h"
+#include "windows/frmplosca.h"
 #include "windows/frmport.h"
 #include "windows/frmspomin.h"
 
@@ -72,4 +74,41 @@ TEST_F(MainWindowTest, DeviceWindowsKeepCollapseAndStayOnTopAcrossStarts) {
     EXPECT_FALSE(port2->StayOnTop());
     EXPECT_FALSE(port2->Widget2()->Down());
     EXPECT_FALSE(Part<TfrmPort>("frmPort1")->isVisible());
+}
+
+// "Odpri ploščo ...": a board file opens in the board window, shown; a wrong one shows its fault
+// there; the hand on the board acts on it, and the window's place and visibility are kept.
+TEST_F(MainWindowTest, OpenBoardShowsTheBoardOrTheFaultOfItsFile) {
+    Create();
+    auto* plosca = Part<TfrmPlosca>("frmPlosca");
+    EXPECT_FALSE(plosca->isVisible());
+    prompt.OpenFiles = {
+        File("slaba.json", R"({"name": "x", "parts": [{"type": "lcd", "name": "LCD", "size": "9x9",
+        "data": ["1.4", "1.5", "1.6", "1.7"], "rs": "2.0", "e": "2.2"}]})"),
+        QStringLiteral(ORLEK_SOURCE_DIR "/examples/boards/lucke.json")};
+    Action("mnuOdpriPlosco")->trigger();
+    EXPECT_TRUE(plosca->isVisible());
+    EXPECT_EQ(plosca->Board(), nullptr);
+    EXPECT_TRUE(plosca->MessageText().contains(QStringLiteral("slaba.json")))
+        << plosca->MessageText().toStdString();
+    EXPECT_TRUE(plosca->MessageText().contains(QStringLiteral("\"LCD\"")))
+        << plosca->MessageText().toStdString();
+
+    Action("mnuOdpriPlosco")->trigger();
+    ASSERT_NE(plosca->Board(), nullptr);
+    EXPECT_EQ(plosca->Board()->Config().Name, "Lučke in stikala");
+    const TBoardPart& s0 = plosca->Board()->Parts()[4];
+    ASSERT_EQ(s0.Name, "S0");
+    QTest::mouseClick(plosca->View(), Qt::LeftButton, {}, plosca->View()->PartRect(4).center().toPoint());
+    EXPECT_TRUE(plosca->Board()->SwitchOn(s0));
+    EXPECT_TRUE(plosca->View()->Shown().Parts[4].On); // the frame after the click drew it
+
+    Action("mnuOkno_board")->trigger();
+    EXPECT_FALSE(plosca->isVisible());
+    Action("mnuOkno_board")->trigger();
+    plosca->move(300, 200);
+    Close();
+    auto s = TfrmMain::OpenSettings();
+    EXPECT_EQ(s->value("board").toInt(), 1);
+    EXPECT_EQ(s->value("board/l").toInt(), 300);
 }

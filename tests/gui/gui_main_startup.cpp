@@ -144,10 +144,10 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
     for (QAction* a : w.menuBar()->actions())
         titles << a->text();
     EXPECT_EQ(titles, QStringList({"&Datoteke", "&Urejanje", "&Izvajanje", "O&rodja", "&Okna", "&Pomoč"}));
-    EXPECT_EQ(
-        Describe(Menu("mnuDatoteke")),
-        QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "&Shrani|Ctrl+S", "Shrani kot|", "N&edavno odprto>",
-                     "Izvoz>", "-", "&Natisni ...|Ctrl+P", "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
+    EXPECT_EQ(Describe(Menu("mnuDatoteke")),
+              QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "Odpri ploščo ...|", "&Shrani|Ctrl+S",
+                           "Shrani kot|", "N&edavno odprto>", "Izvoz>", "-", "&Natisni ...|Ctrl+P",
+                           "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
     EXPECT_EQ(
         Describe(Menu("mnuUrejanje")),
         QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-", "&Najdi|F3", "Zamenjaj|Ctrl+R", "-",
@@ -159,9 +159,10 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
                      "-", "Prekinitvena točka|F5"}));
     EXPECT_EQ(Describe(Menu("mnuOrodja")),
               QStringList({"&Nastavitve okolja|", "Listing|", "Preveri nalogo ...|"}));
-    EXPECT_EQ(Describe(Menu("mnuOkna")),
-              QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|", "&SCI|", "Timer|", "&Trace|",
-                           "-", "&Oznake|", "Spremen&ljivke|", "&Dnevnik|", "-", "&Razporedi okna|"}));
+    EXPECT_EQ(
+        Describe(Menu("mnuOkna")),
+        QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|", "&SCI|", "Timer|", "&Trace|", "-",
+                     "&Plošča|", "&Oznake|", "Spremen&ljivke|", "&Dnevnik|", "-", "&Razporedi okna|"}));
     EXPECT_EQ(Describe(Menu("mnuPomoc")),
               QStringList({"&Kazalo|", "&Seznam ukazov|", "&O pomoči|", "-", "O &programu|"}));
     EXPECT_EQ(Describe(Menu("mnuIzvoz")), QStringList({"HTML datoteka|"}));
