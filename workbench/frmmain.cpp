@@ -484,6 +484,12 @@ void TfrmMain::ConnectDisplayFrames() {
     DrawsFrames(run, frmOznake);
     DrawsFrames(run, frmSpremenljivke);
     DrawsFrames(run, frmLog);
+    // The session may set or remove its board (an exercise is checked on its own board): the
+    // window takes up the one the session holds before it draws the frame. A window that shows
+    // a file's fault keeps it while the session has no board.
+    connect(run, &TRunControl::displayFrame, this, [this] {
+        if (frmPlosca->Board() != session->Board()) frmPlosca->SetBoard(session->Board());
+    });
     DrawsFrames(run, frmPlosca);
     // A pin click, a typed byte, a register edit, the list moved: a frame at once.
     RequestsFrames(run, frmSpomin);
@@ -524,23 +530,23 @@ void TfrmMain::ConnectSymbolWindows() {
 void TfrmMain::ConnectBoardWindow() {
     // A hand on the board: the button, key or switch by its name, then a frame that shows it.
     const auto act = [this](const QString& name, TLabBoard::TInputUse use, auto action) {
-        if (!labBoard) return;
         std::string error;
-        if (const auto input = labBoard->FindInput(name.toStdString(), use, error)) {
-            action(*labBoard, *input);
+        if (const auto input = session->FindBoardInput(name.toStdString(), use, error)) {
+            action(*session, *input);
             run->RefreshDisplay();
         }
     };
     connect(frmPlosca, &TfrmPlosca::pressed, this, [act](const QString& name) {
-        act(name, TLabBoard::TInputUse::Press, [](TLabBoard& b, TBoardInput in) { b.Press(0, in); });
+        act(name, TLabBoard::TInputUse::Press, [](TSession& s, TBoardInput in) { s.PressOnBoard(in); });
     });
     connect(frmPlosca, &TfrmPlosca::released, this, [act](const QString& name) {
-        act(name, TLabBoard::TInputUse::Press, [](TLabBoard& b, TBoardInput in) { b.Release(0, in); });
+        act(name, TLabBoard::TInputUse::Press, [](TSession& s, TBoardInput in) { s.ReleaseOnBoard(in); });
     });
     connect(frmPlosca, &TfrmPlosca::switchSet, this, [act](const QString& name, bool on) {
         act(name, TLabBoard::TInputUse::Switch,
-            [on](TLabBoard& b, TBoardInput in) { b.SetSwitch(0, in, on); });
+            [on](TSession& s, TBoardInput in) { s.SetBoardSwitch(in, on); });
     });
+    frmPlosca->Now = [this] { return session->BoardNowNs(); };
 }
 
 void TfrmMain::OpenBoard() {
@@ -554,11 +560,15 @@ void TfrmMain::OpenBoard() {
     if (path.isEmpty()) return;
     settings->setValue(QStringLiteral("board initialdir"), QFileInfo(path).absolutePath() + QLatin1Char('/'));
     QString error;
-    std::optional<TBoardConfig> config = ReadBoardFile(path, error);
-    frmPlosca->SetBoard(nullptr);
-    labBoard.reset();
-    if (config) labBoard = std::make_unique<TLabBoard>(std::move(*config));
-    frmPlosca->SetBoard(labBoard.get(), error);
+    if (ReadBoardFile(path, error)) {
+        frmPlosca->SetBoard(nullptr);
+        const TBoardRead read = session->LoadBoardFile(QFile::encodeName(path).toStdString());
+        if (!read.Ok())
+            error = QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(path),
+                                                 QString::fromStdString(read.Message()));
+    }
+    // A wrong file leaves the session's board as it was; the window shows the fault.
+    frmPlosca->SetBoard(error.isEmpty() ? session->Board() : nullptr, error);
     if (!frmPlosca->isVisible()) windows->Toggle(QStringLiteral("board"));
     run->RefreshDisplay();
 }

@@ -157,10 +157,6 @@ private:
     TfrmTimer* frmTimer = nullptr;
     TfrmTrace* frmTrace = nullptr;
     TfrmPlosca* frmPlosca = nullptr;
-    // The lab board the board window shows and the user's hand acts on (at time 0). The
-    // workbench holds it only until the session carries the board: then the window shows the
-    // session's, and its inputs go to the session.
-    std::unique_ptr<TLabBoard> labBoard;
     QToolBar* ToolBar1 = nullptr;
     int wideToolBar = 0; // the toolbar's width with every caption
     QWidget* Panel2 = nullptr;

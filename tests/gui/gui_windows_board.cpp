@@ -63,7 +63,9 @@ protected:
 
 // Every shipped board fits its window at 100 %, with no part and no label on another.
 TEST_F(BoardWindowTest, DrawsEveryShippedBoardWithThePartsApart) {
-    const QStringList files = QDir(QStringLiteral(ORLEK_SOURCE_DIR "/examples/boards")).entryList({"*.json"});
+    // The folder also holds an exercise for each board.
+    QStringList files = QDir(QStringLiteral(ORLEK_SOURCE_DIR "/examples/boards")).entryList({"*.json"});
+    files.removeIf([](const QString& f) { return f.endsWith(QLatin1String("-naloga.json")); });
     ASSERT_EQ(files.size(), 4);
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
