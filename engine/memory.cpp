@@ -53,6 +53,10 @@ void TCellLog::MakeRoom() {
     if (end_ - begin_ > mask_) begin_ = end_ - mask_;
 }
 
+MemoryCell TMemory::LoadSlow(uint16_t address) { return Read(address, true); }
+
+void TMemory::StoreSlow(uint16_t address, MemoryCell cell) { Write(address, cell, true); }
+
 TRegisterDevice* TMemory::Device(RegisterOwner owner) const {
     switch (owner) {
     case RegisterOwner::Port1:
