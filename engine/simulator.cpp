@@ -649,6 +649,7 @@ namespace {
 // What a run without stop lines or cycle table reads instead.
 constexpr uint64_t kNoStopLines[32768 / 64] = {};
 constexpr uint8_t kNoCycles[256] = {};
+constexpr bool kNoInstructions[256] = {};
 } // namespace
 
 void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progress) {
@@ -661,6 +662,8 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
     const uint64_t* const stopLines = stops.Lines ? stops.Lines : kNoStopLines;
     const uint8_t* const cycleTable = stops.Cycles ? stops.Cycles : kNoCycles;
     const uint64_t entryCycles = stops.Cycles ? stops.EntryCycles : 0;
+    const bool* const instructions = stops.Instructions ? stops.Instructions : kNoInstructions;
+    int16_t instructionLine = progress.InstructionLine;
     try {
         while (steps < count) {
             const uint8_t next = ReadByte(PC);
@@ -673,13 +676,14 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
                 taken = TakeInterrupts();
                 entryCost = entryCycles * Entries;
             }
-            const int16_t reached = Memory.Load(PC).Line;
+            const MemoryCell reached = Memory.Load(PC);
             op = next;
             status = taken;
-            line = reached;
+            line = reached.Line;
             ++steps;
             cycles += cycleTable[op] + entryCost;
             at = PC;
+            if (line >= 0 && instructions[reached.Value]) instructionLine = line;
             // Lines 1..32767 are in the bitmap; 0 and the negative lines are tested apart.
             if (line <= 0 || status != 0) [[unlikely]] {
                 if (line < 0 || status != 0) break;
@@ -694,6 +698,7 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
         progress.Status = 0;
         progress.Opcode = op;
         progress.PC = at;
+        progress.InstructionLine = instructionLine;
         throw;
     }
     progress.Steps += steps;
@@ -702,4 +707,5 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
     progress.Status = status;
     progress.Opcode = op;
     progress.PC = at;
+    progress.InstructionLine = instructionLine;
 }

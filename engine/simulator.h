@@ -14,6 +14,9 @@ struct TRunStops {
     // progress; null: no cycles counted.
     const uint8_t* Cycles = nullptr;
     unsigned EntryCycles = 0;
+    // Which opcodes are instructions (256 entries), for the progress's InstructionLine; null:
+    // none is.
+    const bool* Instructions = nullptr;
 };
 
 // Where a run got to. Steps and Cycles are added to; the rest tells the last completed step.
@@ -25,6 +28,9 @@ struct TRunProgress {
     uint8_t Status = 0; // the status Step gave
     uint8_t Opcode = 0; // the opcode it executed
     uint16_t PC = 0;    // PC after it
+    // The Line (0 or more) of the cell at PC after the last step of the run that ended on an
+    // instruction with a line that is not negative; -1 when none did.
+    int16_t InstructionLine = -1;
 };
 
 // The MC6803 processor. Registers and flags are plain public fields that the workbench reads
