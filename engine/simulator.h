@@ -1,9 +1,24 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "engine/memory.h"
 #include "engine/pending.h"
 #include "isa/codes.h"
+
+// Where a run got to: Steps and Cycles count on, the rest tells of the last completed step. Kept
+// up to date when a step raises, for the steps before it.
+struct TRunProgress {
+    uint64_t Steps = 0;
+    uint64_t Cycles = 0;
+    int16_t Line = 0;   // the Line Step returned
+    uint8_t Status = 0; // the status Step gave
+    uint8_t Opcode = 0; // the opcode it executed
+    uint16_t PC = 0;    // PC after it
+    // The Line (0 or more) of the cell at PC after the last step of the run that ended on an
+    // instruction with a line that is not negative; -1 when none did.
+    int16_t InstructionLine = -1;
+};
 
 // What Tsimulator::Run stops at and counts.
 struct TRunStops {
@@ -17,20 +32,6 @@ struct TRunStops {
     // Which opcodes are instructions (256 entries), for the progress's InstructionLine; null:
     // none is.
     const bool* Instructions = nullptr;
-};
-
-// Where a run got to. Steps and Cycles are added to; the rest tells the last completed step.
-// Kept up to date when a step raises, for the steps before it.
-struct TRunProgress {
-    uint64_t Steps = 0;
-    uint64_t Cycles = 0;
-    int16_t Line = 0;   // the Line Step returned
-    uint8_t Status = 0; // the status Step gave
-    uint8_t Opcode = 0; // the opcode it executed
-    uint16_t PC = 0;    // PC after it
-    // The Line (0 or more) of the cell at PC after the last step of the run that ended on an
-    // instruction with a line that is not negative; -1 when none did.
-    int16_t InstructionLine = -1;
 };
 
 // The MC6803 processor. Registers and flags are plain public fields that the workbench reads
@@ -79,8 +80,12 @@ public:
         A = static_cast<uint8_t>(D >> 8);
         B = static_cast<uint8_t>(D);
     }
+    // The six flags are six bytes in a row, C first, as declared above (keep them so): their low
+    // bits are gathered into bits 0..5 by one multiplication.
     uint8_t PackCCR() const {
-        return static_cast<uint8_t>(0xC0 | H << 5 | I << 4 | N << 3 | Z << 2 | V << 1 | static_cast<int>(C));
+        uint64_t flags = 0;
+        std::memcpy(&flags, &C, 6);
+        return static_cast<uint8_t>(0xC0 | (flags & 0x010101010101ull) * 0x0102040810204080ull >> 56);
     }
     void UnpackCCR(uint8_t ccr);
 
@@ -180,3 +185,6 @@ private:
     void TakeIfPending(InterruptSource source, uint16_t vector, uint8_t& status);
     uint8_t TakeInterrupts();
 };
+
+// PackCCR reads the six flags as bytes that hold 0 or 1 (the engine tests check every flag).
+static_assert(sizeof(bool) == 1);

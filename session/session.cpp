@@ -308,7 +308,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             if (line < 0) FollowExecution(cpu.PC);
             if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         } else {
-            do {
+            for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
                 if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : true);
                 const uint16_t pc = cpu.PC;
@@ -326,7 +326,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                     record.Opcode = opcode;
                     record.A = cpu.A;
                     record.B = cpu.B;
-                    record.CCR = static_cast<uint8_t>(cpu.PackCCR() | 0xC0);
+                    record.CCR = cpu.PackCCR();
                     // Sources 1..5 are listed.
                     record.Pending = static_cast<uint8_t>(cpu.Pending.LowByte() & 0x3E);
                     record.Header = false;
@@ -337,13 +337,18 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 line = cpu.Step(status);
                 cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
                 ++completed;
-                if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
                 // The grid's "next instruction" still names the instruction just executed.
                 previousOpcode_ = opcode;
                 // As Refresh: the instruction at the new PC, when it is one, makes its line current.
                 FollowExecution(cpu.PC);
-            } while (completed < count && line >= 0 && status == 0 &&
-                     !(line > 0 && Breakpoints.Contains(line)) && Loaded());
+                if (line <= 0 || status != 0) [[unlikely]] {
+                    if (line < 0 || status != 0) break;
+                } else if (Breakpoints.Contains(line)) [[unlikely]] {
+                    state_ = RunState::Halted;
+                    break;
+                }
+                if (completed == count || !Loaded()) break;
+            }
         }
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
