@@ -1,6 +1,7 @@
 #include "assembler/syntax.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/encoding.h"
 #include "engine/numbers.h"
@@ -170,9 +171,38 @@ int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view 
     return 0;
 }
 
+namespace {
+// The directive names and the aliases as views, measured once: every line is compared with them.
+struct TDirectiveView {
+    std::string_view Name;
+    IsaDirective Directive;
+};
+struct TAliasView {
+    std::string_view Alias, Canonical;
+};
+const std::vector<TDirectiveView>& DirectiveViews() {
+    static const std::vector<TDirectiveView> views = [] {
+        std::vector<TDirectiveView> v;
+        for (const IsaDirectiveName& d : IsaDirectives())
+            v.push_back({d.Name, d.Directive});
+        return v;
+    }();
+    return views;
+}
+const std::vector<TAliasView>& AliasViews() {
+    static const std::vector<TAliasView> views = [] {
+        std::vector<TAliasView> v;
+        for (const IsaAlias& a : IsaAliases())
+            v.push_back({a.Alias, a.Canonical});
+        return v;
+    }();
+    return views;
+}
+} // namespace
+
 LineKind ClassifyMnemonic(std::string_view& m) {
     if (m.empty()) return LineKind::None;
-    for (const IsaDirectiveName& d : IsaDirectives()) {
+    for (const TDirectiveView& d : DirectiveViews()) {
         if (m != d.Name) continue;
         switch (d.Directive) {
         case IsaDirective::End:
@@ -195,7 +225,7 @@ LineKind ClassifyMnemonic(std::string_view& m) {
             return LineKind::Sm;
         }
     }
-    for (const IsaAlias& a : IsaAliases())
+    for (const TAliasView& a : AliasViews())
         if (m == a.Alias) {
             m = a.Canonical;
             break;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -83,15 +84,24 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     }
 }
 
+// The end of the run of ASCII bytes that starts at text[i], eight bytes at a time: sources are
+// mostly ASCII, which is the same in UTF-8 and in Windows-1250.
+size_t AsciiRunEnd(std::string_view text, size_t i) {
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & 0x8080808080808080ull) break;
+    }
+    while (i < text.size() && static_cast<uint8_t>(text[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view text) {
     uint32_t cp;
-    for (size_t i = 0; i < text.size();) {
-        if (static_cast<uint8_t>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
+    for (size_t i = AsciiRunEnd(text, 0); i < text.size(); i = AsciiRunEnd(text, i)) {
         size_t len = DecodeUtf8(text, i, cp);
         if (len == 0) return false;
         i += len;
@@ -104,6 +114,11 @@ std::string Utf8ToCp1250(std::string_view utf8) {
     out.reserve(utf8.size());
     uint32_t cp;
     for (size_t i = 0; i < utf8.size();) {
+        // ASCII is copied as it is.
+        const size_t run = AsciiRunEnd(utf8, i);
+        out.append(utf8, i, run - i);
+        i = run;
+        if (i == utf8.size()) break;
         size_t len = DecodeUtf8(utf8, i, cp);
         if (len == 0) {
             out += '?';
@@ -129,10 +144,13 @@ std::string Utf8ToCp1250(std::string_view utf8) {
 std::string Cp1250ToUtf8(std::string_view cp1250) {
     std::string out;
     out.reserve(cp1250.size() + cp1250.size() / 4);
-    for (char ch : cp1250) {
-        uint8_t c = static_cast<uint8_t>(ch);
-        if (c < 0x80) out += ch;
-        else AppendUtf8(out, kHigh[c - 0x80]);
+    for (size_t i = 0; i < cp1250.size(); ++i) {
+        // ASCII is copied as it is.
+        const size_t run = AsciiRunEnd(cp1250, i);
+        out.append(cp1250, i, run - i);
+        i = run;
+        if (i == cp1250.size()) break;
+        AppendUtf8(out, kHigh[static_cast<uint8_t>(cp1250[i]) - 0x80]);
     }
     return out;
 }
@@ -140,6 +158,13 @@ std::string Cp1250ToUtf8(std::string_view cp1250) {
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t start = 0;
+    if (text.find('\r') == std::string_view::npos) {
+        // Only LF ends lines: the library's search finds them.
+        for (size_t end; (end = text.find('\n', start)) != std::string_view::npos; start = end + 1)
+            lines.emplace_back(text.substr(start, end - start));
+        if (start < text.size()) lines.emplace_back(text.substr(start));
+        return lines;
+    }
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n' || text[i] == '\r') {
             lines.emplace_back(text.substr(start, i - start));

@@ -21,7 +21,9 @@ constexpr std::array<RegisterOwner, 0x20> MakeRoute(bool forWrite) {
 const TMemory::Route TMemory::kReadRoute = MakeRoute(false);
 const TMemory::Route TMemory::kWriteRoute = MakeRoute(true);
 
-TMemory::TMemory() { Clear(); }
+// The cells start as Clear leaves them (value 0, no line), the trace disarmed; nothing is
+// attached yet to be reset.
+TMemory::TMemory() = default;
 
 void TMemory::Clear() {
     Cells.fill(MemoryCell{0, NoLine});
@@ -52,6 +54,10 @@ void TCellLog::MakeRoom() {
     if (onFull) onFull();
     if (end_ - begin_ > mask_) begin_ = end_ - mask_;
 }
+
+MemoryCell TMemory::LoadSlow(uint16_t address) { return Read(address, true); }
+
+void TMemory::StoreSlow(uint16_t address, MemoryCell cell) { Write(address, cell, true); }
 
 TRegisterDevice* TMemory::Device(RegisterOwner owner) const {
     switch (owner) {

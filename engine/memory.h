@@ -80,7 +80,30 @@ public:
 
     std::array<MemoryCell, 65536> Cells;
     TTrace Trace;
-    bool TraceEnabled = false;
+
+    // A setting of the address space that decides which of the program's accesses take the
+    // slow path; it reads and assigns like the value it holds, and an assignment moves the
+    // bounds of the fast path (see Load and Store).
+    template <typename T> class TAccessSetting {
+    public:
+        TAccessSetting(TMemory& owner, T value) : owner_(owner), value_(value) {}
+        TAccessSetting(const TAccessSetting&) = delete;
+        TAccessSetting& operator=(const TAccessSetting& other) { return *this = other.value_; }
+        TAccessSetting& operator=(T value) {
+            value_ = value;
+            owner_.Reroute();
+            return *this;
+        }
+        operator T() const { return value_; }
+        T operator->() const { return value_; }
+
+    private:
+        TMemory& owner_;
+        T value_;
+    };
+
+    // Whether the program's accesses are offered to the trace recorder.
+    TAccessSetting<bool> TraceEnabled{*this, false};
 
     // Devices behind the routed addresses; unattached devices read 0 and ignore writes.
     TRegisterDevice* Port1 = nullptr;
@@ -92,7 +115,7 @@ public:
     // Called at the end of Clear: nothing recorded about the cells before it still applies.
     std::function<void()> onCleared;
     // When set, every store into a plain cell first records the cell's old contents here.
-    TCellLog* History = nullptr;
+    TAccessSetting<TCellLog*> History{*this, nullptr};
     // Accesses routed to the devices so far (reads and writes, traced or not): while it stands
     // still, no register access has changed a device.
     uint64_t DeviceAccesses = 0;
@@ -134,14 +157,44 @@ public:
         if (address < 0x20 && kWriteRoute[address] != RegisterOwner::None) [[unlikely]]
             WriteDevice(kWriteRoute[address], address, cell.Value);
         else {
-            if (History) History->Record(address, Cells[address]);
+            if (TCellLog* history = History) history->Record(address, Cells[address]);
             Cells[address] = cell;
         }
         if (traced && TraceEnabled) [[unlikely]]
             Trace.Check(address, cell.Value, 1);
     }
 
+    // The running program's accesses: Read and Write with the trace, by one test each. Addresses
+    // below the fast path's bound take the full path: the on-chip register page always, every
+    // address while the trace records (reads and stores) or the history does (stores).
+    [[gnu::always_inline]] MemoryCell Load(uint16_t address) {
+        if (address < loadSlowBelow_) [[unlikely]]
+            return LoadSlow(address);
+        return Cells[address];
+    }
+    [[gnu::always_inline]] uint8_t LoadValue(uint16_t address) {
+        if (address < loadSlowBelow_) [[unlikely]]
+            return LoadSlow(address).Value;
+        return Cells[address].Value;
+    }
+    [[gnu::always_inline]] void Store(uint16_t address, MemoryCell cell) {
+        if (address < storeSlowBelow_) [[unlikely]]
+            StoreSlow(address, cell);
+        else Cells[address] = cell;
+    }
+
 private:
+    // Sets the fast path's bounds from the settings.
+    void Reroute() {
+        loadSlowBelow_ = TraceEnabled ? 0x10000u : 0x20u;
+        storeSlowBelow_ = TraceEnabled || History ? 0x10000u : 0x20u;
+    }
+    // The slow paths of Load and Store, kept out of the callers' code.
+    MemoryCell LoadSlow(uint16_t address);
+    void StoreSlow(uint16_t address, MemoryCell cell);
+    uint32_t loadSlowBelow_ = 0x20;
+    uint32_t storeSlowBelow_ = 0x20;
+
     using Route = std::array<RegisterOwner, 0x20>;
     static const Route kReadRoute;
     static const Route kWriteRoute;

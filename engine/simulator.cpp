@@ -2,8 +2,10 @@
 
 // The MC6803 instruction set. Step reads the opcode, dispatches through one switch to a handler
 // shared by the instruction family (the addressing mode is a template argument), then takes
-// pending interrupts. Every access goes through the traced Read/Write of the address space so
-// the bus trace sees the program's accesses in order.
+// pending interrupts. Every access goes through the address space's Load/Store, the traced
+// Read/Write with a fast path for plain memory, so the bus trace sees the program's accesses in
+// order. The handlers and helpers the dispatch calls are forced inline: the dispatch is one
+// large function, and the compiler would otherwise call out of it for most of them.
 
 namespace {
 constexpr uint16_t kVectorSci = 0xFFF0;
@@ -59,35 +61,11 @@ void Tsimulator::UnpackCCR(uint8_t ccr) {
     C = (ccr & 0x01) != 0;
 }
 
-void Tsimulator::PushByte(uint8_t value) {
-    WriteByte(SP, value);
-    SP = u16(SP - 1);
-}
-
-void Tsimulator::PushWord(uint16_t value) {
-    WriteByte(SP, u8(value));
-    WriteByte(u16(SP - 1), u8(value >> 8));
-    SP = u16(SP - 2);
-}
-
-uint8_t Tsimulator::PullByte() {
-    const uint8_t value = ReadByte(u16(SP + 1));
-    SP = u16(SP + 1);
-    return value;
-}
-
-uint16_t Tsimulator::PullWord() {
-    const uint8_t hi = ReadByte(u16(SP + 1));
-    const uint8_t lo = ReadByte(u16(SP + 2));
-    SP = u16(SP + 2);
-    return u16(hi << 8 | lo);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Arithmetic. The flags are taken from the operand and result bits (P register operand,
 // M memory operand, R result) exactly as the data sheet states them.
 
-uint8_t Tsimulator::Add8(uint8_t p, uint8_t m, bool carryIn) {
+[[gnu::always_inline]] inline uint8_t Tsimulator::Add8(uint8_t p, uint8_t m, bool carryIn) {
     const uint8_t r = u8(p + m + carryIn);
     const unsigned carries = (p & m) | (m & ~r) | (~r & p);
     C = (carries & 0x80) != 0;
@@ -97,7 +75,7 @@ uint8_t Tsimulator::Add8(uint8_t p, uint8_t m, bool carryIn) {
     return r;
 }
 
-uint8_t Tsimulator::Sub8(uint8_t p, uint8_t m, bool borrowIn) {
+[[gnu::always_inline]] inline uint8_t Tsimulator::Sub8(uint8_t p, uint8_t m, bool borrowIn) {
     const uint8_t r = u8(p - m - borrowIn);
     C = (((~p & m) | (m & r) | (r & ~p)) & 0x80) != 0;
     V = (((p & ~m & ~r) | (~p & m & r)) & 0x80) != 0;
@@ -105,7 +83,7 @@ uint8_t Tsimulator::Sub8(uint8_t p, uint8_t m, bool borrowIn) {
     return r;
 }
 
-uint16_t Tsimulator::Add16(uint16_t p, uint16_t m) {
+[[gnu::always_inline]] inline uint16_t Tsimulator::Add16(uint16_t p, uint16_t m) {
     const uint16_t r = u16(p + m);
     C = (((p & m) | (m & ~r) | (~r & p)) & 0x8000) != 0;
     V = (((p & m & ~r) | (~p & ~m & r)) & 0x8000) != 0;
@@ -113,7 +91,7 @@ uint16_t Tsimulator::Add16(uint16_t p, uint16_t m) {
     return r;
 }
 
-uint16_t Tsimulator::Sub16(uint16_t p, uint16_t m) {
+[[gnu::always_inline]] inline uint16_t Tsimulator::Sub16(uint16_t p, uint16_t m) {
     const uint16_t r = u16(p - m);
     C = (((~p & m) | (m & r) | (r & ~p)) & 0x8000) != 0;
     V = (((p & ~m & ~r) | (~p & m & r)) & 0x8000) != 0;
@@ -123,7 +101,7 @@ uint16_t Tsimulator::Sub16(uint16_t p, uint16_t m) {
 
 // The read-modify-write operations selected by the low opcode nibble; sets the flags and
 // returns the new value (TST returns its operand unchanged).
-uint8_t Tsimulator::Modify(uint8_t op, uint8_t m) {
+[[gnu::always_inline]] inline uint8_t Tsimulator::Modify(uint8_t op, uint8_t m) {
     uint8_t r = m;
     switch (op & 0x0F) {
     case 0x0: // NEG
@@ -199,7 +177,7 @@ uint8_t Tsimulator::Modify(uint8_t op, uint8_t m) {
 
 // Decimal adjust of A after a BCD addition, by the first matching row of the correction table;
 // when no row matches, A and C stay as they are.
-void Tsimulator::DecimalAdjust() {
+[[gnu::always_inline]] inline void Tsimulator::DecimalAdjust() {
     const unsigned hi = A >> 4;
     const unsigned lo = A & 0x0F;
     int add = -1;
@@ -235,19 +213,19 @@ template <AddressingMode M> constexpr uint16_t Tsimulator::Length(bool wideImmed
     else return 2;
 }
 
-template <AddressingMode M> uint16_t Tsimulator::OperandAddress() {
+template <AddressingMode M> [[gnu::always_inline]] inline uint16_t Tsimulator::OperandAddress() {
     static_assert(M == Direct || M == Indexed || M == Extended);
     if constexpr (M == Direct) return ReadByte(u16(PC + 1));
     else if constexpr (M == Indexed) return u16(X + ReadByte(u16(PC + 1)));
     else return ReadWord(u16(PC + 1));
 }
 
-template <AddressingMode M> uint8_t Tsimulator::FetchByte() {
+template <AddressingMode M> [[gnu::always_inline]] inline uint8_t Tsimulator::FetchByte() {
     if constexpr (M == Immediate) return ReadByte(u16(PC + 1));
     else return ReadByte(OperandAddress<M>());
 }
 
-template <AddressingMode M> uint16_t Tsimulator::FetchWord() {
+template <AddressingMode M> [[gnu::always_inline]] inline uint16_t Tsimulator::FetchWord() {
     if constexpr (M == Immediate) return ReadWord(u16(PC + 1));
     else return ReadWord(OperandAddress<M>());
 }
@@ -256,7 +234,8 @@ template <AddressingMode M> uint16_t Tsimulator::FetchWord() {
 // Family handlers
 
 // SUB, SBC (withBorrow) and CMP (store = false).
-template <AddressingMode M> void Tsimulator::Subtract(uint8_t& acc, bool withBorrow, bool store) {
+template <AddressingMode M>
+[[gnu::always_inline]] inline void Tsimulator::Subtract(uint8_t& acc, bool withBorrow, bool store) {
     const uint8_t r = Sub8(acc, FetchByte<M>(), withBorrow && C);
     if (store) {
         acc = r;
@@ -266,14 +245,15 @@ template <AddressingMode M> void Tsimulator::Subtract(uint8_t& acc, bool withBor
 }
 
 // ADD and ADC.
-template <AddressingMode M> void Tsimulator::AddTo(uint8_t& acc, bool withCarry) {
+template <AddressingMode M>
+[[gnu::always_inline]] inline void Tsimulator::AddTo(uint8_t& acc, bool withCarry) {
     acc = Add8(acc, FetchByte<M>(), withCarry && C);
     JoinD();
     PC = u16(PC + Length<M>(false));
 }
 
 // AND, BIT, EOR, ORA by the low opcode nibble.
-template <AddressingMode M> void Tsimulator::Logic(uint8_t& acc, uint8_t op) {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::Logic(uint8_t& acc, uint8_t op) {
     const uint8_t m = FetchByte<M>();
     uint8_t r;
     switch (op & 0x0F) {
@@ -296,7 +276,7 @@ template <AddressingMode M> void Tsimulator::Logic(uint8_t& acc, uint8_t op) {
     PC = u16(PC + Length<M>(false));
 }
 
-template <AddressingMode M> void Tsimulator::Load(uint8_t& acc) {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::Load(uint8_t& acc) {
     acc = FetchByte<M>();
     SetNZ8(acc);
     V = false;
@@ -304,7 +284,7 @@ template <AddressingMode M> void Tsimulator::Load(uint8_t& acc) {
     PC = u16(PC + Length<M>(false));
 }
 
-template <AddressingMode M> void Tsimulator::Store(uint8_t acc) {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::Store(uint8_t acc) {
     WriteByte(OperandAddress<M>(), acc);
     SetNZ8(acc);
     V = false;
@@ -312,7 +292,7 @@ template <AddressingMode M> void Tsimulator::Store(uint8_t acc) {
 }
 
 // LDS, LDX and LDD (reg = D, split afterwards).
-template <AddressingMode M> void Tsimulator::Load16(uint16_t& reg) {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::Load16(uint16_t& reg) {
     reg = FetchWord<M>();
     SetNZ16(reg);
     V = false;
@@ -320,36 +300,38 @@ template <AddressingMode M> void Tsimulator::Load16(uint16_t& reg) {
     PC = u16(PC + Length<M>(true));
 }
 
-template <AddressingMode M> void Tsimulator::Store16(uint16_t reg) {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::Store16(uint16_t reg) {
     WriteWord(OperandAddress<M>(), reg);
     SetNZ16(reg);
     V = false;
     PC = u16(PC + Length<M>(true));
 }
 
-template <AddressingMode M> void Tsimulator::AddSubD(bool subtract) {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::AddSubD(bool subtract) {
     const uint16_t m = FetchWord<M>();
     D = subtract ? Sub16(D, m) : Add16(D, m);
     SplitD();
     PC = u16(PC + Length<M>(true));
 }
 
-template <AddressingMode M> void Tsimulator::CompareX() {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::CompareX() {
     Sub16(X, FetchWord<M>());
     PC = u16(PC + Length<M>(true));
 }
 
-template <AddressingMode M> void Tsimulator::JumpToSubroutine() {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::JumpToSubroutine() {
     const uint16_t target = OperandAddress<M>();
     PushWord(u16(PC + Length<M>(false)));
     PC = target;
 }
 
-template <AddressingMode M> void Tsimulator::Jump() { PC = OperandAddress<M>(); }
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::Jump() {
+    PC = OperandAddress<M>();
+}
 
 // Memory forms of the read-modify-write family. The operand address is fetched again for the
 // write-back, so each of its bytes is read twice; TST only reads and CLR only writes.
-template <AddressingMode M> void Tsimulator::ModifyMemory(uint8_t op) {
+template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::ModifyMemory(uint8_t op) {
     switch (op & 0x0F) {
     case 0xD:
         Modify(op, ReadByte(OperandAddress<M>()));
@@ -366,7 +348,7 @@ template <AddressingMode M> void Tsimulator::ModifyMemory(uint8_t op) {
     PC = u16(PC + Length<M>(false));
 }
 
-void Tsimulator::ModifyAccumulator(uint8_t& acc, uint8_t op) {
+[[gnu::always_inline]] inline void Tsimulator::ModifyAccumulator(uint8_t& acc, uint8_t op) {
     const uint8_t r = Modify(op, acc);
     if ((op & 0x0F) != 0xD) {
         acc = r;
@@ -377,7 +359,7 @@ void Tsimulator::ModifyAccumulator(uint8_t& acc, uint8_t op) {
 
 // The offset byte is always fetched; a taken branch adds it to the address of the next
 // instruction.
-void Tsimulator::Branch(bool taken) {
+[[gnu::always_inline]] inline void Tsimulator::Branch(bool taken) {
     const int8_t offset = ReadSignedByte(u16(PC + 1));
     PC = u16(PC + 2);
     if (taken) PC = u16(PC + offset);
@@ -422,10 +404,7 @@ void Tsimulator::TakeIfPending(InterruptSource source, uint16_t vector, uint8_t&
 
 // Takes requests in priority order. The mask is examined once, so after IRQ/SCI the timer
 // sources are entered in the same check, each stacking the state left by the one before.
-uint8_t Tsimulator::CheckInterrupts() {
-    Entries = 0;
-    if (Pending.none()) [[likely]]
-        return 0;
+uint8_t Tsimulator::TakeInterrupts() {
     uint8_t status = 0;
     if (Pending.test(InterruptSource::NMI)) {
         TakeIfPending(InterruptSource::NMI, kVectorNmi, status);
@@ -443,8 +422,7 @@ uint8_t Tsimulator::CheckInterrupts() {
 // ---------------------------------------------------------------------------------------------
 // Dispatch
 
-int16_t Tsimulator::Step(uint8_t& status) {
-    const uint8_t op = ReadByte(PC);
+[[gnu::always_inline]] inline void Tsimulator::Execute(uint8_t op) {
     // The dispatch keeps one opcode a line, in opcode-table order.
     // clang-format off
     switch (op) {
@@ -659,6 +637,75 @@ int16_t Tsimulator::Step(uint8_t& status) {
         break;
     }
     // clang-format on
+}
+
+int16_t Tsimulator::Step(uint8_t& status) {
+    Execute(ReadByte(PC));
     status = CheckInterrupts();
-    return Memory.Read(PC, true).Line;
+    return Memory.Load(PC).Line;
+}
+
+namespace {
+// What a run without stop lines or cycle table reads instead.
+constexpr uint64_t kNoStopLines[32768 / 64] = {};
+constexpr uint8_t kNoCycles[256] = {};
+constexpr bool kNoInstructions[256] = {};
+} // namespace
+
+void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progress) {
+    // The loop keeps its counts in locals; a step that raises leaves the counts of the steps
+    // before it in `progress`.
+    uint64_t steps = 0, cycles = 0;
+    int16_t line = progress.Line;
+    uint8_t status = 0, op = progress.Opcode;
+    uint16_t at = PC;
+    const uint64_t* const stopLines = stops.Lines ? stops.Lines : kNoStopLines;
+    const uint8_t* const cycleTable = stops.Cycles ? stops.Cycles : kNoCycles;
+    const uint64_t entryCycles = stops.Cycles ? stops.EntryCycles : 0;
+    const bool* const instructions = stops.Instructions ? stops.Instructions : kNoInstructions;
+    int16_t instructionLine = progress.InstructionLine;
+    try {
+        while (steps < count) {
+            const uint8_t next = ReadByte(PC);
+            Execute(next);
+            // CheckInterrupts, with the entries' cycles counted where they are taken.
+            uint8_t taken = 0;
+            uint64_t entryCost = 0;
+            Entries = 0;
+            if (Pending.AnySource()) [[unlikely]] {
+                taken = TakeInterrupts();
+                entryCost = entryCycles * Entries;
+            }
+            const MemoryCell reached = Memory.Load(PC);
+            op = next;
+            status = taken;
+            line = reached.Line;
+            ++steps;
+            cycles += cycleTable[op] + entryCost;
+            at = PC;
+            if (line >= 0 && instructions[reached.Value]) instructionLine = line;
+            // Lines 1..32767 are in the bitmap; 0 and the negative lines are tested apart.
+            if (line <= 0 || status != 0) [[unlikely]] {
+                if (line < 0 || status != 0) break;
+            } else if (stopLines[line >> 6] >> (line & 63) & 1) [[unlikely]] {
+                break;
+            }
+        }
+    } catch (...) {
+        progress.Steps += steps;
+        progress.Cycles += cycles;
+        progress.Line = line;
+        progress.Status = 0;
+        progress.Opcode = op;
+        progress.PC = at;
+        progress.InstructionLine = instructionLine;
+        throw;
+    }
+    progress.Steps += steps;
+    progress.Cycles += cycles;
+    progress.Line = line;
+    progress.Status = status;
+    progress.Opcode = op;
+    progress.PC = at;
+    progress.InstructionLine = instructionLine;
 }

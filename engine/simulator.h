@@ -1,9 +1,38 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "engine/memory.h"
 #include "engine/pending.h"
 #include "isa/codes.h"
+
+// Where a run got to: Steps and Cycles count on, the rest tells of the last completed step. Kept
+// up to date when a step raises, for the steps before it.
+struct TRunProgress {
+    uint64_t Steps = 0;
+    uint64_t Cycles = 0;
+    int16_t Line = 0;   // the Line Step returned
+    uint8_t Status = 0; // the status Step gave
+    uint8_t Opcode = 0; // the opcode it executed
+    uint16_t PC = 0;    // PC after it
+    // The Line (0 or more) of the cell at PC after the last step of the run that ended on an
+    // instruction with a line that is not negative; -1 when none did.
+    int16_t InstructionLine = -1;
+};
+
+// What Tsimulator::Run stops at and counts.
+struct TRunStops {
+    // Bitmap of the source lines 1..32767 (bit n of word n / 64) after which a run stops, as a
+    // breakpoint set keeps them; null: none.
+    const uint64_t* Lines = nullptr;
+    // E-clock cycles of each opcode (256 entries) and of each interrupt entry, summed into the
+    // progress; null: no cycles counted.
+    const uint8_t* Cycles = nullptr;
+    unsigned EntryCycles = 0;
+    // Which opcodes are instructions (256 entries), for the progress's InstructionLine; null:
+    // none is.
+    const bool* Instructions = nullptr;
+};
 
 // The MC6803 processor. Registers and flags are plain public fields that the workbench reads
 // and edits between steps; D is kept equal to A:B by JoinD / SplitD.
@@ -40,34 +69,71 @@ public:
     // Executes one instruction and takes pending interrupts. Returns the Line of the cell at the
     // new PC; status is 0 or the number of the interrupt source whose vector was zero when taken.
     int16_t Step(uint8_t& status);
+    // Executes up to `count` steps exactly as that many Step calls would, in one loop, and stops
+    // after the first step that ends on a negative line, on a line of stops.Lines, or with a
+    // status. An exception from a step (a device's observer) leaves the run after the steps
+    // before it, counted in `progress`.
+    void Run(uint64_t count, const TRunStops& stops, TRunProgress& progress);
 
     void JoinD() { D = static_cast<uint16_t>(A << 8 | B); }
     void SplitD() {
         A = static_cast<uint8_t>(D >> 8);
         B = static_cast<uint8_t>(D);
     }
+    // The six flags are six bytes in a row, C first, as declared above (keep them so): their low
+    // bits are gathered into bits 0..5 by one multiplication.
     uint8_t PackCCR() const {
-        return static_cast<uint8_t>(0xC0 | H << 5 | I << 4 | N << 3 | Z << 2 | V << 1 | static_cast<int>(C));
+        uint64_t flags = 0;
+        std::memcpy(&flags, &C, 6);
+        return static_cast<uint8_t>(0xC0 | (flags & 0x010101010101ull) * 0x0102040810204080ull >> 56);
     }
     void UnpackCCR(uint8_t ccr);
 
-    uint8_t ReadByte(uint16_t address) { return Memory.Read(address, true).Value; }
-    int8_t ReadSignedByte(uint16_t address) { return static_cast<int8_t>(ReadByte(address)); }
-    uint16_t ReadWord(uint16_t address) {
+    // The program's accesses: traced, through the address space's fast path.
+    [[gnu::always_inline]] uint8_t ReadByte(uint16_t address) { return Memory.LoadValue(address); }
+    [[gnu::always_inline]] int8_t ReadSignedByte(uint16_t address) {
+        return static_cast<int8_t>(ReadByte(address));
+    }
+    [[gnu::always_inline]] uint16_t ReadWord(uint16_t address) {
         uint8_t hi = ReadByte(address);
         return static_cast<uint16_t>(hi << 8 | ReadByte(static_cast<uint16_t>(address + 1)));
     }
-    void WriteByte(uint16_t address, uint8_t value) { Memory.Write(address, MemoryCell{value, 0}, true); }
-    void WriteWord(uint16_t address, uint16_t value) {
+    [[gnu::always_inline]] void WriteByte(uint16_t address, uint8_t value) {
+        Memory.Store(address, MemoryCell{value, 0});
+    }
+    [[gnu::always_inline]] void WriteWord(uint16_t address, uint16_t value) {
         WriteByte(address, static_cast<uint8_t>(value >> 8));
         WriteByte(static_cast<uint16_t>(address + 1), static_cast<uint8_t>(value));
     }
-    void PushByte(uint8_t value);
-    void PushWord(uint16_t value);
-    uint8_t PullByte();
-    uint16_t PullWord();
+    [[gnu::always_inline]] void PushByte(uint8_t value) {
+        WriteByte(SP, value);
+        SP = static_cast<uint16_t>(SP - 1);
+    }
+    [[gnu::always_inline]] void PushWord(uint16_t value) {
+        WriteByte(SP, static_cast<uint8_t>(value));
+        WriteByte(static_cast<uint16_t>(SP - 1), static_cast<uint8_t>(value >> 8));
+        SP = static_cast<uint16_t>(SP - 2);
+    }
+    [[gnu::always_inline]] uint8_t PullByte() {
+        const uint8_t value = ReadByte(static_cast<uint16_t>(SP + 1));
+        SP = static_cast<uint16_t>(SP + 1);
+        return value;
+    }
+    [[gnu::always_inline]] uint16_t PullWord() {
+        const uint8_t hi = ReadByte(static_cast<uint16_t>(SP + 1));
+        const uint8_t lo = ReadByte(static_cast<uint16_t>(SP + 2));
+        SP = static_cast<uint16_t>(SP + 2);
+        return static_cast<uint16_t>(hi << 8 | lo);
+    }
 
-    uint8_t CheckInterrupts();
+    // Takes the pending requests after a step (see TakeInterrupts); most steps find none of the
+    // six sources requested and cost one test.
+    uint8_t CheckInterrupts() {
+        Entries = 0;
+        if (!Pending.AnySource()) [[likely]]
+            return 0;
+        return TakeInterrupts();
+    }
     void EnterInterrupt(uint16_t vector);
 
 private:
@@ -93,6 +159,8 @@ private:
     template <AddressingMode M> void ModifyMemory(uint8_t op);
     template <AddressingMode M> void Jump();
 
+    // One instruction: the opcode `op` read at PC; PC ends on the next instruction.
+    void Execute(uint8_t op);
     void ModifyAccumulator(uint8_t& acc, uint8_t op);
     uint8_t Modify(uint8_t op, uint8_t m);
     void Branch(bool taken);
@@ -115,4 +183,8 @@ private:
     // Takes one interrupt source if it is pending: status becomes the source when its vector
     // word is zero.
     void TakeIfPending(InterruptSource source, uint16_t vector, uint8_t& status);
+    uint8_t TakeInterrupts();
 };
+
+// PackCCR reads the six flags as bytes that hold 0 or 1 (the engine tests check every flag).
+static_assert(sizeof(bool) == 1);

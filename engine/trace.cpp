@@ -111,7 +111,7 @@ bool TCoditions::AnyMatches(uint16_t address, uint8_t value, uint8_t direction) 
 
 // ---- TTrace -----------------------------------------------------------------------------------
 
-bool TTrace::Check(uint16_t address, uint8_t value, uint8_t direction) {
+bool TTrace::Offer(uint16_t address, uint8_t value, uint8_t direction) {
     if (!Triggered && Triggers.AnyMatches(address, value, direction)) Triggered = true;
     if (!Triggered) return false;
     if (!Qualifiers.AnyMatches(address, value, direction)) return false;

@@ -82,8 +82,12 @@ public:
     // At most this many rows are kept; later matching accesses are only counted.
     size_t RowLimit = kDefaultRowLimit;
 
-    // Offers one access; returns true when a row was recorded.
-    bool Check(uint16_t address, uint8_t value, uint8_t direction);
+    // Offers one access; returns true when a row was recorded. Without a trigger to arm it, or
+    // armed without a qualifier, the recorder cannot record: then the access costs two tests.
+    bool Check(uint16_t address, uint8_t value, uint8_t direction) {
+        if (Triggered ? Qualifiers.Empty() : Triggers.Empty()) return false;
+        return Offer(address, value, direction);
+    }
 
     // Recorded rows, kept compactly (4 bytes each); the trace window shows them through a model.
     const std::vector<TraceRow>& Rows() const { return rows_; }
@@ -99,6 +103,8 @@ public:
     void TakeBackRows(uint64_t recorded);
 
 private:
+    bool Offer(uint16_t address, uint8_t value, uint8_t direction);
+
     std::vector<TraceRow> rows_;
     uint64_t dropped_ = 0;
     uint64_t recorded_ = 0;

@@ -31,6 +31,8 @@ public:
     const std::vector<int>& Lines() const { return lines_; }
     size_t Count() const { return lines_.size(); }
     bool Empty() const { return lines_.empty(); }
+    // The lines 1..32767 as a bitmap, bit n of word n / 64, for a run loop's own test.
+    const uint64_t* Bitmap() const { return bits_.data(); }
 
 private:
     static constexpr int kBitmapLines = 32768;

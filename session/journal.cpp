@@ -154,18 +154,18 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     f.B = cpu.B;
     f.CCR = cpu.PackCCR();
     // Only the six interrupt sources (2..7) are ever requested.
-    uint8_t pending = 0;
-    if (cpu.Pending.any()) [[unlikely]]
-        for (size_t source = 0; source < 8; ++source)
-            pending |= static_cast<uint8_t>(cpu.Pending[source] << source);
-    f.Pending = pending;
+    f.Pending = cpu.Pending.LowByte();
     f.ExecutionLine = static_cast<int16_t>(s.executionLine_);
 
     const TMemory& memory = s.machine_->Memory;
-    // The lab board may change by time alone, without an access to a device register.
+    // Between steps that touch no device register the trace is the one part that may change,
+    // and only by recording a row or by its trigger; the lab board may change by time alone.
     const bool board = s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_;
-    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ || memory.TraceEnabled || board) {
+    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ ||
+        memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ || board) {
         accessesSeen_ = memory.DeviceAccesses;
+        rowsSeen_ = memory.Trace.RowsRecorded();
+        triggeredSeen_ = memory.Trace.Triggered;
         const TDevices devices = CaptureDevices();
         if (!haveDevices_ || !(devices_[lastDevices_] == devices)) {
             lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
@@ -192,14 +192,6 @@ void TJournal::Mark(bool quiet) {
     if (at >= kFrameSlots) at -= kFrameSlots;
     Capture(frames_[at], quiet);
     pendingValid_ = true;
-}
-
-void TJournal::BeginStep(bool quiet) {
-    if (!pendingValid_) Mark(quiet);
-    // A full history gives up its oldest step.
-    if (count_ == kMaxSteps) DropOldest();
-    ++count_;
-    pendingValid_ = pendingPushed_ = false;
 }
 
 void TJournal::DropOldest() {

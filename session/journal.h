@@ -23,9 +23,9 @@ class TSession;
 // timer, the serial interface with its terminal, the trace's trigger and row count, the random
 // source, the cycle counter, the log's count and the session's display fields. The device part
 // is stored again only when it differs from the last one noted (a quiet checkpoint, after
-// nothing but a step without device accesses, does not even look), the rest (48 bytes) at every
-// checkpoint. Stores into memory cells are recorded as they happen (the address space's
-// cell log: address, old value, old line tag). A step commits the last checkpoint; taking it
+// nothing but a step without device accesses or trace rows, does not even look), the rest (32
+// bytes) at every checkpoint. Stores into memory cells are recorded as they happen (the address
+// space's cell log: address, old value, old line tag). A step commits the last checkpoint; taking it
 // back restores that checkpoint and undoes every store made since, so whatever happened after
 // the checkpoint (the step itself, device clock ticks, the user's changes) is undone with it.
 //
@@ -62,7 +62,14 @@ public:
     void Mark(bool quiet = false);
     // A step is about to run: it is taken back to the last checkpoint (noted now if there is
     // none since the last step, `quiet` as for Mark).
-    void BeginStep(bool quiet = false);
+    void BeginStep(bool quiet = false) {
+        if (!pendingValid_) Mark(quiet);
+        // A full history gives up its oldest step.
+        if (count_ == kMaxSteps) [[unlikely]]
+            DropOldest();
+        ++count_;
+        pendingValid_ = pendingPushed_ = false;
+    }
 
     // Steps that can be taken back.
     size_t Depth() const { return count_; }
@@ -136,7 +143,9 @@ private:
     std::unique_ptr<TDevices[]> devices_;
     uint32_t lastDevices_ = 0; // slot of the device part noted last
     bool haveDevices_ = false;
-    uint64_t accessesSeen_ = 0; // the memory's device access count when it was noted
+    uint64_t accessesSeen_ = 0;  // the memory's device access count when it was noted
+    uint64_t rowsSeen_ = 0;      // the trace's RowsRecorded then
+    bool triggeredSeen_ = false; // and its trigger
     bool pendingValid_ = false;
     // The pending checkpoint stored a new device part; before it, these were the last one.
     bool pendingPushed_ = false;

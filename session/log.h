@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -67,6 +68,23 @@ public:
             Overwrite(record);
         else records_.push_back(record);
         if (onAppended) onAppended(records_.size() - 1);
+    }
+    // Appends a step record to be written in place, for a run loop: the returned record is the
+    // newest line, holding what was there before (a bounded log overwrites its oldest), so every
+    // field must be set. Nothing is called; TellAppended tells onAppended afterwards.
+    TLogRecord& AppendInPlace() {
+        ++appended_;
+        if (limit_ != 0 && records_.size() >= limit_) {
+            TLogRecord& record = records_[start_];
+            if (++start_ == records_.size()) start_ = 0;
+            ++dropped_;
+            return record;
+        }
+        return records_.emplace_back();
+    }
+    // Calls onAppended for the last `count` records appended in place.
+    void TellAppended(size_t count) {
+        if (onAppended && count != 0) onAppended(records_.size() - std::min(count, records_.size()));
     }
     // Empties the log (and the count of dropped lines); the log window writes the header again
     // afterwards.

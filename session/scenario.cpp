@@ -49,36 +49,56 @@ ScenarioStop TScenario::Advance(uint64_t budget) {
     // have changed something between two calls). A checkpoint the workbench noted after its
     // last step stays: what happened since is taken back with the first step here.
     bool quiet = false;
-    for (uint64_t done = 0; done < budget; ++done) {
+    uint64_t done = 0;
+    while (done < budget) {
         if (step_ >= StepLimit) return ScenarioStop::Limit;
-        ++step_;
         // Reverse step takes a step back to before the stimuli of the step: the device ticks
         // after the step before stay, so going back N steps gives the state of the same run
-        // stopped N steps earlier. Most steps have no stimulus due and nothing to send; then
-        // the step notes the checkpoint itself.
-        const bool stimulus = next_ < stimuli_.size() && stimuli_[next_].Step <= step_;
+        // stopped N steps earlier. Most steps have no stimulus due and nothing to send; they
+        // run in one go up to the next event, and each step notes its checkpoint itself.
+        const bool stimulus = next_ < stimuli_.size() && stimuli_[next_].Step <= step_ + 1;
+        uint64_t steps = 1;
         if (stimulus || !sendQueue_.empty()) [[unlikely]] {
             if (history) session_.MarkCheckpoint(quiet);
-            if (stimulus) ApplyDue();
+            if (stimulus) ApplyDue(step_ + 1);
             if (!sendQueue_.empty()) FeedSerialLine();
+        } else {
+            steps = StepsBeforeEvent(budget - done);
         }
-        clockMs_ = static_cast<uint32_t>(step_ * Clock.MsPerStep);
-        const TStepOutcome outcome = session_.Step(quiet);
+        const uint64_t periodTimer = Clock.TimerEvery, periodSci = Clock.SciEvery;
+        clockMs_ = static_cast<uint32_t>((step_ + 1) * Clock.MsPerStep);
+        const TRunOutcome run = session_.Run(steps, quiet, &clockMs_, Clock.MsPerStep);
+        // Nothing ran (the program is no longer loaded): the step counts all the same.
+        const uint64_t ran = std::max<uint64_t>(run.Steps, 1);
+        step_ += ran;
+        done += ran;
         quiet = true;
-        line_ = outcome.Line;
+        line_ = run.Last.Line;
+        // The steps before the last were no tick's.
+        timerClock_.Skip(periodTimer, ran - 1);
+        sciClock_.Skip(periodSci, ran - 1);
         // Quiet steps build no result.
-        if (outcome.Notable()) [[unlikely]] {
-            if (onReport) onReport(session_.Describe(outcome));
-            if (outcome.Left) return ScenarioStop::Left;
-            if (outcome.Breakpoint) return ScenarioStop::Breakpoint;
+        if (run.Last.Notable()) [[unlikely]] {
+            if (onReport) onReport(session_.Describe(run.Last));
+            if (run.Last.Left) return ScenarioStop::Left;
+            if (run.Last.Breakpoint) return ScenarioStop::Breakpoint;
         }
         if (TickDevices()) quiet = false;
     }
     return step_ >= StepLimit ? ScenarioStop::Limit : ScenarioStop::Running;
 }
 
-void TScenario::ApplyDue() {
-    while (next_ < stimuli_.size() && stimuli_[next_].Step <= step_)
+uint64_t TScenario::StepsBeforeEvent(uint64_t budget) {
+    uint64_t steps = std::min(budget, StepLimit - step_);
+    // The stimulus happens before its step; the steps before that one may run.
+    if (next_ < stimuli_.size()) steps = std::min(steps, stimuli_[next_].Step - step_ - 1);
+    steps = std::min(steps, timerClock_.Left(Clock.TimerEvery, step_));
+    steps = std::min(steps, sciClock_.Left(Clock.SciEvery, step_));
+    return steps;
+}
+
+void TScenario::ApplyDue(uint64_t step) {
+    while (next_ < stimuli_.size() && stimuli_[next_].Step <= step)
         Apply(stimuli_[next_++].Action);
 }
 

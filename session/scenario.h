@@ -101,29 +101,49 @@ public:
     uint32_t Milliseconds() const { return clockMs_; }
 
 private:
-    void ApplyDue();
+    // Applies the stimuli due at step `step`.
+    void ApplyDue(uint64_t step);
     void Apply(const TStimulusAction& action);
     void FeedSerialLine();
     // Ticks the clocks due after the current step; true when one ticked.
     bool TickDevices();
+    // How many steps may run from here in one go before something else has to happen: the
+    // budget, the step limit, the next stimulus and each device clock's next tick. An event
+    // source added to the scenario (or to the board it drives) joins here with its own count.
+    uint64_t StepsBeforeEvent(uint64_t budget);
 
     // Counts the steps to a device clock's next tick (a division per step would cost more than
     // the rest of the clock). Follows a change of the period at once.
     class TCountdown {
     public:
+        static constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
         // Whether the clock ticks after step `step` (1-based) with the given period (0: never).
         bool Due(uint64_t period, uint64_t step) {
             if (period == 0) return false;
-            if (period != period_) {
-                period_ = period;
-                left_ = period - (step - 1) % period;
-            }
+            if (period != period_) Follow(period, step - 1);
             if (--left_ != 0) return false;
             left_ = period;
             return true;
         }
+        // The steps after step `step` up to and including the one after which the clock ticks,
+        // as Due will count them (kNever with period 0).
+        uint64_t Left(uint64_t period, uint64_t step) {
+            if (period == 0) return kNever;
+            if (period != period_) Follow(period, step);
+            return left_;
+        }
+        // `steps` steps ran that were no tick's (fewer than Left told, with the same period).
+        void Skip(uint64_t period, uint64_t steps) {
+            if (period != 0) left_ -= steps;
+        }
 
     private:
+        // The period changed after step `step`: the ticks fall on its multiples.
+        void Follow(uint64_t period, uint64_t step) {
+            period_ = period;
+            left_ = period - step % period;
+        }
+
         uint64_t period_ = 0;
         uint64_t left_ = 0;
     };

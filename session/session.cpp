@@ -271,55 +271,110 @@ TStepResult TSession::StepOnce() {
     return result;
 }
 
-TStepOutcome TSession::Step(bool quietCheckpoint) {
-    if (!Loaded()) return {};
+TStepOutcome TSession::Step(bool quietCheckpoint) { return Run(1, quietCheckpoint).Last; }
+
+TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockMs, uint32_t msPerStep) {
+    TRunOutcome run;
+    if (!Loaded() || count == 0) return run;
     // The outcome is put together at the end from locals: written field by field into memory
     // and read back whole, it would stall the return of every step.
     int16_t line = -1;
     uint8_t status = 0;
-    bool breakpoint = false, failed = false;
+    bool failed = false;
+    uint64_t completed = 0; // steps that did not raise
     Tsimulator& cpu = machine_->Cpu;
+    // A lab board has work that the port writes of a step may bring due within the run (the
+    // LCD's busy time, a contact's bounce), so it takes the step-by-step path.
+    const bool lean = !history_ && !Log.Enabled && !boardLink_;
+    const uint32_t firstMs = clockMs ? *clockMs : 0;
     try {
-        if (history_) journal_->BeginStep(quietCheckpoint);
-        const uint16_t pc = cpu.PC;
-        const uint8_t opcode = OpcodeAt(pc);
-        if (Log.Enabled) {
-            TLogRecord record;
-            record.Elapsed = Now() - lastStepTick_;
-            record.SetRegisters(CaptureRegisters(cpu));
-            record.Line = LineAt(pc);
-            record.Opcode = opcode;
-            for (size_t source = 1; source <= 5; ++source)
-                if (cpu.Pending[source]) record.Pending |= static_cast<uint8_t>(1u << source);
-            Log.Append(record);
-            lastStepTick_ = Now();
-        }
+        if (lean) {
+            // Nothing to record per step: the engine's own loop, stopping where a step is
+            // notable (a breakpoint line, a negative line, a status).
+            const TRunStops stops{Breakpoints.Bitmap(), cycleTable_.data(), IsaInterruptEntryCycles,
+                                  hasName_.data()};
+            TRunProgress progress;
+            auto settle = [&] {
+                completed = progress.Steps;
+                cycles_ += progress.Cycles;
+                if (completed == 0) return;
+                previousOpcode_ = progress.Opcode;
+                if (progress.InstructionLine >= 0) executionLine_ = progress.InstructionLine;
+                line = progress.Line;
+                status = progress.Status;
+            };
+            try {
+                cpu.Run(count, stops, progress);
+            } catch (...) {
+                settle();
+                throw;
+            }
+            settle();
+            // A step that left the program still shows the instruction it reached, if any, as
+            // the one-step path does.
+            if (line < 0) FollowExecution(cpu.PC);
+            if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
+        } else {
+            for (;;) {
+                if (completed != 0 && clockMs) *clockMs += msPerStep;
+                if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : true);
+                const uint16_t pc = cpu.PC;
+                const uint8_t opcode = OpcodeAt(pc);
+                if (Log.Enabled) {
+                    const uint32_t now = clockMs ? *clockMs : Now();
+                    // Written in place: a bounded log overwrites its oldest record.
+                    TLogRecord& record = Log.AppendInPlace();
+                    record.Elapsed = now - lastStepTick_;
+                    record.PC = pc;
+                    record.Line = LineAt(pc);
+                    record.D = cpu.D;
+                    record.X = cpu.X;
+                    record.SP = cpu.SP;
+                    record.Opcode = opcode;
+                    record.A = cpu.A;
+                    record.B = cpu.B;
+                    record.CCR = cpu.PackCCR();
+                    // Sources 1..5 are listed.
+                    record.Pending = static_cast<uint8_t>(cpu.Pending.LowByte() & 0x3E);
+                    record.Header = false;
+                    Log.TellAppended(1);
+                    lastStepTick_ = clockMs ? *clockMs : Now();
+                }
 
-        line = cpu.Step(status);
-        cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
-        // The lab board's time-driven work, before the next instruction can see it.
-        if (cycles_ >= boardDue_) [[unlikely]]
-            boardLink_->Advance();
-
-        if (line > 0 && Breakpoints.Contains(line)) {
-            state_ = RunState::Halted;
-            breakpoint = true;
+                line = cpu.Step(status);
+                cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
+                // The lab board's time-driven work, before the next instruction can see it.
+                if (cycles_ >= boardDue_) [[unlikely]]
+                    boardLink_->Advance();
+                ++completed;
+                // The grid's "next instruction" still names the instruction just executed.
+                previousOpcode_ = opcode;
+                // As Refresh: the instruction at the new PC, when it is one, makes its line current.
+                FollowExecution(cpu.PC);
+                if (line <= 0 || status != 0) [[unlikely]] {
+                    if (line < 0 || status != 0) break;
+                } else if (Breakpoints.Contains(line)) [[unlikely]] {
+                    state_ = RunState::Halted;
+                    break;
+                }
+                if (completed == count || !Loaded()) break;
+            }
         }
-        // The grid's "next instruction" still names the instruction just executed.
-        previousOpcode_ = opcode;
-        // As Refresh: the instruction at the new PC, when it is one, makes its line current.
-        const uint16_t next = cpu.PC;
-        if (InstructionAt(next)) executionLine_ = std::max<int>(LineAt(next), 0);
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
         // as the program having been left.
         failed = true;
         failure_ = ::FailureText(e);
-        breakpoint = false;
         line = -1;
         status = 0;
     }
 
+    run.Steps = completed + (failed ? 1 : 0);
+    // The engine's loop gives the clock the time of its last step (the failed one's, if any) only
+    // now, for a stop that reads it.
+    if (lean && clockMs && run.Steps > 1)
+        *clockMs = firstMs + static_cast<uint32_t>((run.Steps - 1) * msPerStep);
+    const bool breakpoint = !failed && line > 0 && Breakpoints.Contains(line);
     const bool left = line < 0;
     if (left) {
         try {
@@ -330,14 +385,13 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
         StopInternal();
         stoppedByStep_ = true;
     }
-    TStepOutcome outcome;
-    outcome.Executed = true;
-    outcome.Line = line;
-    outcome.Status = status;
-    outcome.Failed = failed;
-    outcome.Breakpoint = breakpoint;
-    outcome.Left = left;
-    return outcome;
+    run.Last.Executed = true;
+    run.Last.Line = line;
+    run.Last.Status = status;
+    run.Last.Failed = failed;
+    run.Last.Breakpoint = breakpoint;
+    run.Last.Left = left;
+    return run;
 }
 
 TStepResult TSession::Describe(const TStepOutcome& outcome) const {

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -93,6 +94,12 @@ struct TStepOutcome {
     bool Notable() const { return Status != 0 || Left || Failed || Breakpoint; }
 };
 
+// The facts of a run of steps (TSession::Run).
+struct TRunOutcome {
+    uint64_t Steps = 0; // steps executed, a failed one included
+    TStepOutcome Last;  // the outcome of the last of them (Executed false when there was none)
+};
+
 // Outcome of one StepOnce: the facts of the step and the texts for the user.
 struct TStepResult : TStepOutcome {
     std::string Failure; // what the failed step raised (for a report), empty otherwise
@@ -177,6 +184,14 @@ public:
     // Without a checkpoint since the last step one is noted first (`quiet` as for
     // MarkCheckpoint).
     TStepOutcome Step(bool quietCheckpoint = false);
+    // Up to `count` steps as that many Step calls make them (`quietCheckpoint` for the first,
+    // the later ones quiet), stopping after the first step with a notable outcome or once the
+    // program is no longer loaded: the lean path of long runs, in one loop that builds the
+    // outcome of its last step only. With `clockMs`, the clock TickCount reads (a scenario's
+    // virtual time), each step is given its time there before it runs: the time it holds for the
+    // first step and `msPerStep` more for each further one.
+    TRunOutcome Run(uint64_t count, bool quietCheckpoint = false, uint32_t* clockMs = nullptr,
+                    uint32_t msPerStep = 0);
     // The result StepOnce gives for an outcome of Step (messages and failure text).
     TStepResult Describe(const TStepOutcome& outcome) const;
     // What the last failed step raised, for a report.
@@ -317,6 +332,10 @@ private:
     friend class TJournal;
 
     TLoadResult Assemble(const std::vector<std::string>& lines);
+    // After a step that ended at `pc`: the instruction there makes its line current.
+    void FollowExecution(uint16_t pc) {
+        if (InstructionAt(pc)) executionLine_ = std::max<int>(LineAt(pc), 0);
+    }
     uint32_t Now() const;
     void StopInternal();
     // PeekValue without its routing for the addresses above the on-chip registers.
