@@ -524,7 +524,11 @@ void TfrmMain::ConnectSymbolWindows() {
     connect(frmSpremenljivke, &TfrmSpremenljivke::watchesChanged, this,
             [this] { StoreWatches(*OpenSettings()); });
     connect(documents, &TDocuments::documentReplaced, this, &TfrmMain::LoadWatches);
-    connect(documents, &TDocuments::documentRenamed, this, [this] { StoreWatches(*OpenSettings()); });
+    connect(documents, &TDocuments::documentRenamed, this, [this] {
+        auto settings = OpenSettings();
+        StoreWatches(*settings);
+        StoreBoard(*settings);
+    });
 }
 
 void TfrmMain::ConnectBoardWindow() {
@@ -559,6 +563,13 @@ void TfrmMain::OpenBoard() {
                                                  QStringLiteral("Plošče (*.json);;Vse datoteke (*)"));
     if (path.isEmpty()) return;
     settings->setValue(QStringLiteral("board initialdir"), QFileInfo(path).absolutePath() + QLatin1Char('/'));
+    ShowBoardFile(QFileInfo(path).absoluteFilePath());
+    // The board is kept with the program it was opened for.
+    StoreBoard(*settings);
+    run->RefreshDisplay();
+}
+
+void TfrmMain::ShowBoardFile(const QString& path) {
     QString error;
     if (ReadBoardFile(path, error)) {
         frmPlosca->SetBoard(nullptr);
@@ -570,7 +581,6 @@ void TfrmMain::OpenBoard() {
     // A wrong file leaves the session's board as it was; the window shows the fault.
     frmPlosca->SetBoard(error.isEmpty() ? session->Board() : nullptr, error);
     if (!frmPlosca->isVisible()) windows->Toggle(QStringLiteral("board"));
-    run->RefreshDisplay();
 }
 
 void TfrmMain::ShowSymbol(uint16_t value, int line) {
@@ -592,11 +602,24 @@ void TfrmMain::LoadWatches() {
     for (const QString& line : WatchStore::Read(*settings, frmKoda->DocumentName()))
         lines.push_back(line.toStdString());
     watches->Restore(lines);
+    // The document's lab board comes with it; a document that has none keeps the board shown.
+    const QStringList board = WatchStore::Read(*settings, frmKoda->DocumentName(), WatchStore::kBoards);
+    if (!board.isEmpty() && QFileInfo(board.front()).isFile() &&
+        board.front().toStdString() != session->BoardFile())
+        ShowBoardFile(board.front());
     run->RefreshDisplay();
 }
 
 void TfrmMain::StoreWatches(QSettings& settings) {
     WatchStore::Write(settings, frmKoda->DocumentName(), ToQStringList(watches->Save()));
+}
+
+void TfrmMain::StoreBoard(QSettings& settings) {
+    // Only a board read from a file is kept; an exercise's board (set while it is checked) is not.
+    const std::string& board = session->BoardFile();
+    if (!board.empty())
+        WatchStore::Write(settings, frmKoda->DocumentName(), {QString::fromStdString(board)},
+                          WatchStore::kBoards);
 }
 
 void TfrmMain::ApplyControls(bool fileGroupOn, bool readOnly) {

@@ -107,11 +107,15 @@ private:
     void ConnectBoardWindow();
     // "Odpri ploščo ...": a board file read into the board window, or its fault shown there.
     void OpenBoard();
+    // Reads a board file into the session and shows it, or its fault, in the board window.
+    void ShowBoardFile(const QString& path);
     // The symbol window's double-click: the label's line in the code window, its value at the
     // top of the frozen address-space list.
     void ShowSymbol(uint16_t value, int line);
     void LoadWatches();
     void StoreWatches(QSettings& settings);
+    // The lab board's file, kept with the document.
+    void StoreBoard(QSettings& settings);
     void EditSettings();
     void SelectAll();
     void ApplyControls(bool fileGroup, bool readOnly);

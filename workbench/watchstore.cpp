@@ -7,8 +7,6 @@
 
 namespace {
 
-// Apart from "watches", which holds the watch window's placement.
-const QString kGroup = QStringLiteral("watch lists");
 // More documents than this under the key: forget those that no longer exist.
 constexpr int kPruneAbove = 100;
 
@@ -18,17 +16,18 @@ bool Named(const QString& document) { return !document.isEmpty() && document != 
 
 } // namespace
 
-QStringList WatchStore::Read(QSettings& settings, const QString& document) {
+QStringList WatchStore::Read(QSettings& settings, const QString& document, const QString& group) {
     if (!Named(document)) return {};
-    settings.beginGroup(kGroup);
+    settings.beginGroup(group);
     const QStringList lines = settings.value(ValueName(document)).toStringList();
     settings.endGroup();
     return lines;
 }
 
-void WatchStore::Write(QSettings& settings, const QString& document, const QStringList& lines) {
+void WatchStore::Write(QSettings& settings, const QString& document, const QStringList& lines,
+                       const QString& group) {
     if (!Named(document)) return;
-    settings.beginGroup(kGroup);
+    settings.beginGroup(group);
     if (lines.isEmpty()) settings.remove(ValueName(document));
     else settings.setValue(ValueName(document), lines);
     const QStringList names = settings.childKeys();

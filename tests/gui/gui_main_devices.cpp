@@ -112,3 +112,24 @@ TEST_F(MainWindowTest, OpenBoardShowsTheBoardOrTheFaultOfItsFile) {
     EXPECT_EQ(s->value("board").toInt(), 1);
     EXPECT_EQ(s->value("board/l").toInt(), 300);
 }
+
+// The board opened for a program comes back with the program, at the next start too; a program
+// that has none keeps the board shown.
+TEST_F(MainWindowTest, TheBoardIsKeptWithTheProgram) {
+    const QString path =
+        File("lucke.asm", Bytes(QStringLiteral(ORLEK_SOURCE_DIR "/examples/boards/lucke.asm")));
+    const QString board = QStringLiteral(ORLEK_SOURCE_DIR "/examples/boards/lucke.json");
+    Create();
+    ASSERT_TRUE(Docs().OpenDocument(path));
+    prompt.OpenFiles = {board};
+    Action("mnuOdpriPlosco")->trigger();
+    ASSERT_TRUE(main->Session().HasBoard());
+    Close();
+
+    Create(); // reopens lucke.asm
+    ASSERT_TRUE(main->Session().HasBoard());
+    EXPECT_EQ(QString::fromStdString(main->Session().BoardFile()), QFileInfo(board).absoluteFilePath());
+    EXPECT_EQ(Part<TfrmPlosca>("frmPlosca")->Board(), main->Session().Board());
+    Docs().NewDocument();
+    EXPECT_TRUE(main->Session().HasBoard());
+}
