@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "engine/devices/ports.h"
@@ -85,6 +86,7 @@ private:
         bool operator==(const TDevices&) const = default;
     };
     static_assert(sizeof(TDevices) == 56);
+    static_assert(std::is_trivially_copyable_v<TDevices>);
     // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
     // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
     struct TFrame {
