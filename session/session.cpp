@@ -180,7 +180,9 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
 
     // Breakpoints reach the assembler as a "!" in front of their lines. The marks go into a
     // copy, so the caller's text is never touched. Lines beyond the source are ignored.
-    std::vector<std::string> marked = lines;
+    // Without breakpoints the lines go as they are.
+    std::vector<std::string> marked;
+    if (!Breakpoints.Empty()) marked = lines;
     for (int line : Breakpoints.Lines())
         if (line >= 1 && static_cast<size_t>(line) <= marked.size()) marked[line - 1].insert(0, 1, '!');
 
@@ -197,7 +199,7 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
     int code = 0;
     {
         TDetached detached(machine_->Memory);
-        code = compiler_->Compile(marked);
+        code = compiler_->Compile(Breakpoints.Empty() ? lines : marked);
     }
     compiler_->onProgressStep = nullptr;
 
