@@ -1,8 +1,8 @@
 // Run control without a user interface: the cost of one StepOnce (log record, step, breakpoint
-// test, current line) on the sample program, of formatting log lines, of a whole load, of a
-// scenario run (steps with the device clocks ticking in between, as orlek-cli and the turbo run
-// drive them, with and without the step history), of the shipped lab boards' programs in turbo
-// with and without their boards, and of a step back.
+// test, current line) and of the lean Step on the sample program, of formatting log lines, of a
+// whole load, of a scenario run (steps with the device clocks ticking in between, as orlek-cli and
+// the turbo run drive them, with and without the step history), of the shipped lab boards'
+// programs in turbo with and without their boards, and of a step back.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -46,6 +46,25 @@ void StepOnce(benchmark::State& state, bool logging, int breakpoints) {
 }
 
 void BM_StepOnceNoLog(benchmark::State& state) { StepOnce(state, false, 0); }
+
+// The lean step alone (TSession::Step: no history, no log, no texts): what a front end that
+// steps one at a time without reverse step pays.
+void BM_StepNoHistoryNoLog(benchmark::State& state) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    session.Log.Enabled = false;
+    session.SetHistoryEnabled(false);
+    std::vector<std::string> lines = SampleLines();
+    if (!session.LoadProgram(lines).Ok) {
+        state.SkipWithError("sample program does not load");
+        return;
+    }
+    session.RunFast();
+    for (auto _ : state) {
+        TStepOutcome r = session.Step();
+        benchmark::DoNotOptimize(r.Line);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
 void BM_StepOnceWithLog(benchmark::State& state) { StepOnce(state, true, 0); }
 void BM_StepOnceWithLogAnd20Breakpoints(benchmark::State& state) { StepOnce(state, true, 20); }
 
@@ -226,6 +245,7 @@ BENCHMARK(BM_ScenarioSample);
 BENCHMARK(BM_ScenarioSampleHistory);
 BENCHMARK(BM_ScenarioSampleHistoryLog);
 BENCHMARK(BM_StepOnceNoLog);
+BENCHMARK(BM_StepNoHistoryNoLog);
 BENCHMARK(BM_StepOnceWithLog);
 BENCHMARK(BM_StepOnceWithLogAnd20Breakpoints);
 BENCHMARK(BM_FormatLogLine);

@@ -1,5 +1,6 @@
 #include "cli/files.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,23 +14,29 @@
 
 namespace {
 
-// Whether the eight bytes at text[i] hold none below $20 (no control byte, no line end): then a
-// scan can pass them whole.
-bool NoControlBytes(std::string_view text, size_t i) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    // A byte below $20 borrows in the subtraction and sets its top bit (bytes of $80 and more
-    // are left out, being no control bytes).
-    return ((word - 0x2020202020202020ull) & ~word & 0x8080808080808080ull) == 0;
+// The position of the first byte below $20 (a control byte or a line end) from text[i] on, or
+// the end: sources are mostly printable, so the scan goes eight bytes at a time.
+size_t NextControlByte(std::string_view text, size_t i) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= text.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            // A byte below $20 borrows in the subtraction and sets its top bit (bytes of $80 and
+            // more are left out). A borrow only marks bytes above the first such byte, so the
+            // lowest mark is a byte below $20.
+            const uint64_t marks = (word - 0x2020202020202020ull) & ~word & 0x8080808080808080ull;
+            if (marks != 0) return i + static_cast<size_t>(std::countr_zero(marks)) / 8;
+        }
+    }
+    while (i < text.size() && static_cast<unsigned char>(text[i]) >= 0x20)
+        ++i;
+    return i;
 }
 
 // Refuses binary content: NUL and the other control bytes besides tab, line and page ends.
 // `offset` is the position of text[0] in the file, for the message.
 void CheckText(std::string_view text, size_t offset, const std::string& shown) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        while (i + 8 <= text.size() && NoControlBytes(text, i))
-            i += 8;
-        if (i == text.size()) break;
+    for (size_t i = NextControlByte(text, 0); i < text.size(); i = NextControlByte(text, i + 1)) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') {
             char hex[8];
@@ -46,18 +53,16 @@ public:
     // Counts the ends in `text`; returns the offset just past the end that made the count exceed
     // `limit`, or npos while it does not.
     size_t Add(std::string_view text, size_t limit) {
-        for (size_t i = 0; i < text.size(); ++i) {
-            // No line end in eight bytes without a control byte (nor a CR just before them).
-            while (i + 8 <= text.size() && NoControlBytes(text, i)) {
-                i += 8;
-                afterCr_ = false;
-            }
-            if (i == text.size()) break;
+        size_t from = 0;
+        for (size_t i; (i = NextControlByte(text, from)) < text.size(); from = i + 1) {
+            // The bytes passed are no line ends, nor a CR.
+            if (i != from) afterCr_ = false;
             const char c = text[i];
             if (c == '\r' || (c == '\n' && !afterCr_)) ++count_;
             afterCr_ = c == '\r';
             if (count_ > limit) return i + 1;
         }
+        if (from != text.size()) afterCr_ = false;
         return std::string_view::npos;
     }
 

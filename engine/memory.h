@@ -169,17 +169,17 @@ public:
     // address while the trace records (reads and stores) or the history does (stores).
     [[gnu::always_inline]] MemoryCell Load(uint16_t address) {
         if (address < loadSlowBelow_) [[unlikely]]
-            return LoadSlow(address);
+            return LoadTraced(address);
         return Cells[address];
     }
     [[gnu::always_inline]] uint8_t LoadValue(uint16_t address) {
         if (address < loadSlowBelow_) [[unlikely]]
-            return LoadSlow(address).Value;
+            return LoadTraced(address).Value;
         return Cells[address].Value;
     }
     [[gnu::always_inline]] void Store(uint16_t address, MemoryCell cell) {
         if (address < storeSlowBelow_) [[unlikely]]
-            StoreSlow(address, cell);
+            StoreRecorded(address, cell);
         else Cells[address] = cell;
     }
 
@@ -189,7 +189,24 @@ private:
         loadSlowBelow_ = TraceEnabled ? 0x10000u : 0x20u;
         storeSlowBelow_ = TraceEnabled || History ? 0x10000u : 0x20u;
     }
-    // The slow paths of Load and Store, kept out of the callers' code.
+    // The slow paths of Load and Store: a plain cell with the trace (or the history) in line,
+    // the register page out of the callers' code.
+    [[gnu::always_inline]] MemoryCell LoadTraced(uint16_t address) {
+        if (address < 0x20) [[unlikely]]
+            return LoadSlow(address);
+        const MemoryCell cell = Cells[address];
+        if (TraceEnabled) Trace.Check(address, cell.Value, 0);
+        return cell;
+    }
+    [[gnu::always_inline]] void StoreRecorded(uint16_t address, MemoryCell cell) {
+        if (address < 0x20) [[unlikely]] {
+            StoreSlow(address, cell);
+            return;
+        }
+        if (TCellLog* history = History) history->Record(address, Cells[address]);
+        Cells[address] = cell;
+        if (TraceEnabled) Trace.Check(address, cell.Value, 1);
+    }
     MemoryCell LoadSlow(uint16_t address);
     void StoreSlow(uint16_t address, MemoryCell cell);
     uint32_t loadSlowBelow_ = 0x20;

@@ -130,15 +130,19 @@ void TJournal::BoardLogFull() {
 TJournal::TDevices TJournal::CaptureDevices() {
     const TMachine& m = *session_.machine_;
     CaptureBoard();
-    return TDevices{m.Random.Save(),
-                    m.Memory.Trace.RowsRecorded(),
-                    session_.sciTerminal_->Position(),
-                    static_cast<uint32_t>(boardEnd_),
-                    m.Timer.St,
-                    m.Sci.St,
-                    m.Port1.St,
-                    m.Port2.St,
-                    m.Memory.Trace.Save()};
+    // Zeroed first, so that the padding compares equal too (see Capture).
+    TDevices d;
+    std::memset(&d, 0, sizeof d);
+    d.Random = m.Random.Save();
+    d.TraceRows = m.Memory.Trace.RowsRecorded();
+    d.Terminal = session_.sciTerminal_->Position();
+    d.Board = static_cast<uint32_t>(boardEnd_);
+    d.Timer = m.Timer.St;
+    d.Sci = m.Sci.St;
+    d.Port1 = m.Port1.St;
+    d.Port2 = m.Port2.St;
+    d.Trace = m.Memory.Trace.Save();
+    return d;
 }
 
 void TJournal::Capture(TFrame& f, bool quiet) {
@@ -167,7 +171,9 @@ void TJournal::Capture(TFrame& f, bool quiet) {
         rowsSeen_ = memory.Trace.RowsRecorded();
         triggeredSeen_ = memory.Trace.Triggered;
         const TDevices devices = CaptureDevices();
-        if (!haveDevices_ || !(devices_[lastDevices_] == devices)) {
+        // Compared as bytes: equal bytes are equal parts; a difference in padding alone only
+        // stores one part more.
+        if (!haveDevices_ || std::memcmp(&devices_[lastDevices_], &devices, sizeof devices) != 0) {
             lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
             devices_[lastDevices_] = devices;
             haveDevices_ = true;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -96,6 +97,7 @@ private:
         bool operator==(const TDevices&) const = default;
     };
     static_assert(sizeof(TDevices) <= 64);
+    static_assert(std::is_trivially_copyable_v<TDevices>);
     // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
     // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
     struct TFrame {

@@ -183,7 +183,9 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
 
     // Breakpoints reach the assembler as a "!" in front of their lines. The marks go into a
     // copy, so the caller's text is never touched. Lines beyond the source are ignored.
-    std::vector<std::string> marked = lines;
+    // Without breakpoints the lines go as they are.
+    std::vector<std::string> marked;
+    if (!Breakpoints.Empty()) marked = lines;
     for (int line : Breakpoints.Lines())
         if (line >= 1 && static_cast<size_t>(line) <= marked.size()) marked[line - 1].insert(0, 1, '!');
 
@@ -200,7 +202,7 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
     int code = 0;
     {
         TDetached detached(machine_->Memory);
-        code = compiler_->Compile(marked);
+        code = compiler_->Compile(Breakpoints.Empty() ? lines : marked);
     }
     compiler_->onProgressStep = nullptr;
 
@@ -271,7 +273,81 @@ TStepResult TSession::StepOnce() {
     return result;
 }
 
-TStepOutcome TSession::Step(bool quietCheckpoint) { return Run(1, quietCheckpoint).Last; }
+TStepOutcome TSession::Step(bool quietCheckpoint) {
+    if (!Loaded()) return {};
+    int16_t line = -1;
+    uint8_t status = 0;
+    bool failed = false;
+    Tsimulator& cpu = machine_->Cpu;
+    try {
+        if (history_) journal_->BeginStep(quietCheckpoint);
+        const uint16_t pc = cpu.PC;
+        const uint8_t opcode = OpcodeAt(pc);
+        if (Log.Enabled) LogStep(pc, opcode, nullptr);
+        line = cpu.Step(status);
+        cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
+        // The lab board's time-driven work, before the next instruction can see it.
+        if (cycles_ >= boardDue_) [[unlikely]]
+            boardLink_->Advance();
+        if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
+        // The grid's "next instruction" still names the instruction just executed.
+        previousOpcode_ = opcode;
+        // As Refresh: the instruction at the new PC, when it is one, makes its line current.
+        FollowExecution(cpu.PC);
+    } catch (const std::exception& e) {
+        // A failure anywhere in the step (the clock, the log, a device's observer) is treated
+        // as the program having been left.
+        failed = true;
+        failure_ = ::FailureText(e);
+        line = -1;
+        status = 0;
+    }
+    return EndStep(line, status, failed);
+}
+
+void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
+    const Tsimulator& cpu = machine_->Cpu;
+    const uint32_t now = clockMs ? *clockMs : Now();
+    // Written in place: a bounded log overwrites its oldest record.
+    TLogRecord& record = Log.AppendInPlace();
+    record.Elapsed = now - lastStepTick_;
+    record.PC = pc;
+    record.Line = LineAt(pc);
+    record.D = cpu.D;
+    record.X = cpu.X;
+    record.SP = cpu.SP;
+    record.Opcode = opcode;
+    record.A = cpu.A;
+    record.B = cpu.B;
+    record.CCR = cpu.PackCCR();
+    // Sources 1..5 are listed.
+    record.Pending = static_cast<uint8_t>(cpu.Pending.LowByte() & 0x3E);
+    record.Header = false;
+    Log.TellAppended(1);
+    lastStepTick_ = clockMs ? *clockMs : Now();
+}
+
+TStepOutcome TSession::EndStep(int16_t line, uint8_t status, bool failed) {
+    const bool breakpoint = !failed && line > 0 && Breakpoints.Contains(line);
+    const bool left = line < 0;
+    if (left) {
+        try {
+            lastStepTick_ = Now();
+        } catch (const std::exception&) {
+            // The clock itself failed; the run ends all the same.
+        }
+        StopInternal();
+        stoppedByStep_ = true;
+    }
+    TStepOutcome outcome;
+    outcome.Executed = true;
+    outcome.Line = line;
+    outcome.Status = status;
+    outcome.Failed = failed;
+    outcome.Breakpoint = breakpoint;
+    outcome.Left = left;
+    return outcome;
+}
 
 TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockMs, uint32_t msPerStep) {
     TRunOutcome run;
@@ -320,27 +396,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : true);
                 const uint16_t pc = cpu.PC;
                 const uint8_t opcode = OpcodeAt(pc);
-                if (Log.Enabled) {
-                    const uint32_t now = clockMs ? *clockMs : Now();
-                    // Written in place: a bounded log overwrites its oldest record.
-                    TLogRecord& record = Log.AppendInPlace();
-                    record.Elapsed = now - lastStepTick_;
-                    record.PC = pc;
-                    record.Line = LineAt(pc);
-                    record.D = cpu.D;
-                    record.X = cpu.X;
-                    record.SP = cpu.SP;
-                    record.Opcode = opcode;
-                    record.A = cpu.A;
-                    record.B = cpu.B;
-                    record.CCR = cpu.PackCCR();
-                    // Sources 1..5 are listed.
-                    record.Pending = static_cast<uint8_t>(cpu.Pending.LowByte() & 0x3E);
-                    record.Header = false;
-                    Log.TellAppended(1);
-                    lastStepTick_ = clockMs ? *clockMs : Now();
-                }
-
+                if (Log.Enabled) LogStep(pc, opcode, clockMs);
                 line = cpu.Step(status);
                 cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
                 // The lab board's time-driven work, before the next instruction can see it.
@@ -374,23 +430,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
     // now, for a stop that reads it.
     if (lean && clockMs && run.Steps > 1)
         *clockMs = firstMs + static_cast<uint32_t>((run.Steps - 1) * msPerStep);
-    const bool breakpoint = !failed && line > 0 && Breakpoints.Contains(line);
-    const bool left = line < 0;
-    if (left) {
-        try {
-            lastStepTick_ = Now();
-        } catch (const std::exception&) {
-            // The clock itself failed; the run ends all the same.
-        }
-        StopInternal();
-        stoppedByStep_ = true;
-    }
-    run.Last.Executed = true;
-    run.Last.Line = line;
-    run.Last.Status = status;
-    run.Last.Failed = failed;
-    run.Last.Breakpoint = breakpoint;
-    run.Last.Left = left;
+    run.Last = EndStep(line, status, failed);
     return run;
 }
 

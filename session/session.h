@@ -332,6 +332,10 @@ private:
     friend class TJournal;
 
     TLoadResult Assemble(const std::vector<std::string>& lines);
+    // The log record of the step about to run at `pc` (the clock read from `clockMs` when set).
+    void LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs);
+    // The end of a step or a run: a negative line stops the session; the outcome of the last step.
+    TStepOutcome EndStep(int16_t line, uint8_t status, bool failed);
     // After a step that ended at `pc`: the instruction there makes its line current.
     void FollowExecution(uint16_t pc) {
         if (InstructionAt(pc)) executionLine_ = std::max<int>(LineAt(pc), 0);
