@@ -89,36 +89,6 @@ TToolWindow FrameWindow(const char* key, TToolFrame* frame, TToolWindow::Layout 
             [frame](int height) { frame->SetSavedHeight(height); }};
 }
 
-// A board file read whole (the board file's own limit, and one byte more to tell a file that
-// is larger), or why not: the file's fault names the line, the part and the field.
-std::optional<TBoardConfig> ReadBoardFile(const QString& path, QString& error) {
-    constexpr size_t kBoardFileLimit = size_t{256} << 10;
-    const TFileRead read = ReadFileCapped(QFile::encodeName(path).toStdString(), kBoardFileLimit + 1);
-    const QString shown = QDir::toNativeSeparators(path);
-    switch (read.Failure) {
-    case ReadFailure::None:
-        break;
-    case ReadFailure::Directory:
-        error = QStringLiteral("%1\nto je mapa, ne datoteka plošče").arg(shown);
-        return std::nullopt;
-    case ReadFailure::Open:
-    case ReadFailure::Read:
-        error = QStringLiteral("%1\ndatoteke ni mogoče prebrati (%2)")
-                    .arg(shown, read.Error != 0 ? QString::fromStdString(SystemErrorText(read.Error))
-                                                : QStringLiteral("napaka pri branju"));
-        return std::nullopt;
-    case ReadFailure::TooLarge:
-        error = QStringLiteral("%1\ndatoteka plošče je prevelika (več kot 256 KiB)").arg(shown);
-        return std::nullopt;
-    }
-    TBoardRead board = ParseBoard(read.Data);
-    if (!board.Ok()) {
-        error = QStringLiteral("%1\n%2").arg(shown, QString::fromStdString(board.Message()));
-        return std::nullopt;
-    }
-    return std::move(board.Board);
-}
-
 } // namespace
 
 // ============================================================================ creation
@@ -570,16 +540,13 @@ void TfrmMain::OpenBoard() {
 }
 
 void TfrmMain::ShowBoardFile(const QString& path) {
-    QString error;
-    if (ReadBoardFile(path, error)) {
-        frmPlosca->SetBoard(nullptr);
-        const TBoardRead read = session->LoadBoardFile(QFile::encodeName(path).toStdString());
-        if (!read.Ok())
-            error = QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(path),
-                                                 QString::fromStdString(read.Message()));
-    }
+    frmPlosca->SetBoard(nullptr);
+    const TBoardRead read = session->LoadBoardFile(QFile::encodeName(path).toStdString());
     // A wrong file leaves the session's board as it was; the window shows the fault.
-    frmPlosca->SetBoard(error.isEmpty() ? session->Board() : nullptr, error);
+    const QString error = read.Ok() ? QString()
+                                    : QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(path),
+                                                                   QString::fromStdString(read.Message()));
+    frmPlosca->SetBoard(read.Ok() ? session->Board() : nullptr, error);
     if (!frmPlosca->isVisible()) windows->Toggle(QStringLiteral("board"));
 }
 
