@@ -24,6 +24,7 @@
 #include "board/shows.h"
 #include "cli/files.h"
 #include "cli/report.h"
+#include "cli/state.h"
 #include "engine/hex.h"
 #include "engine/machine.h"
 #include "session/scenario.h"
@@ -42,17 +43,19 @@ void PrintLine(std::FILE* f, const std::string& text) {
 struct TPrepared {
     std::unique_ptr<TSession> Session;
     TSourceText Source;
-    std::optional<CliExit> Exit; // set when the command cannot go on
+    std::optional<TSnapshot> Snapshot; // --load-state: the source is its own
+    std::optional<CliExit> Exit;       // set when the command cannot go on
 };
 
 // Refuses output files that would overwrite the source or one another.
 bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
     std::vector<std::pair<const char*, std::string>> outputs;
-    for (auto [name, path] : {std::pair{"--listing", &options.ListingFile},
-                              std::pair{"--srec", &options.SrecFile}, std::pair{"--log", &options.LogFile}})
+    for (auto [name, path] :
+         {std::pair{"--listing", &options.ListingFile}, std::pair{"--srec", &options.SrecFile},
+          std::pair{"--log", &options.LogFile}, std::pair{"--save-state", &options.SaveState}})
         if (!path->empty()) outputs.emplace_back(name, *path);
     for (size_t i = 0; i < outputs.size(); ++i) {
-        if (options.Source != "-" && SameFile(outputs[i].second, options.Source)) {
+        if (!options.Source.empty() && options.Source != "-" && SameFile(outputs[i].second, options.Source)) {
             PrintLine(err, std::string("orlek-cli: ") + outputs[i].first + " \"" + outputs[i].second +
                                "\" je izvorna datoteka; ne prepišem je");
             return false;
@@ -73,12 +76,21 @@ TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std
         p.Exit = CliExit::Usage;
         return p;
     }
-    try {
-        p.Source = ReadSource(options.Source);
-    } catch (const FileError& e) {
-        PrintLine(err, std::string("orlek-cli: ") + e.what());
-        p.Exit = CliExit::Usage;
-        return p;
+    if (!options.LoadState.empty()) {
+        p.Snapshot = ReadStateFile(options.LoadState, err);
+        if (!p.Snapshot) {
+            p.Exit = CliExit::Usage;
+            return p;
+        }
+        p.Source.Lines = SnapshotSourceLines(*p.Snapshot);
+    } else {
+        try {
+            p.Source = ReadSource(options.Source);
+        } catch (const FileError& e) {
+            PrintLine(err, std::string("orlek-cli: ") + e.what());
+            p.Exit = CliExit::Usage;
+            return p;
+        }
     }
     if (p.Source.Lossy)
         PrintLine(err, "orlek-cli: opozorilo: nekaterih znakov v \"" + options.Source +
@@ -153,44 +165,46 @@ private:
 };
 
 // The board as the options set it up for the run, after the load: loopback, trace conditions.
-void ConfigureBoard(const TCliOptions& options, TMachine& machine, std::FILE* err) {
-    machine.Sci.Loopback = options.Loopback;
+// A run that goes on from a snapshot (`continued`) keeps the snapshot's settings and adds the
+// options' to them.
+void ConfigureBoard(const TCliOptions& options, TMachine& machine, bool continued, std::FILE* err) {
+    if (!continued || options.Loopback) machine.Sci.Loopback = options.Loopback;
+    TTrace& trace = machine.Memory.Trace;
     for (const TraceCondition& c : options.Triggers)
-        machine.Memory.Trace.Triggers.Add(c);
+        trace.Triggers.Add(c);
     for (const TraceCondition& c : options.Qualifiers)
-        machine.Memory.Trace.Qualifiers.Add(c);
-    machine.Memory.TraceEnabled = !options.Triggers.empty() || !options.Qualifiers.empty();
-    machine.Memory.Trace.RowLimit = options.TraceLimit;
+        trace.Qualifiers.Add(c);
+    const bool traced = !options.Triggers.empty() || !options.Qualifiers.empty();
+    machine.Memory.TraceEnabled = (continued && machine.Memory.TraceEnabled) || traced;
+    if (!continued || options.TraceLimitGiven) trace.RowLimit = options.TraceLimit;
     // Recording needs both lists: a trigger to start it and a qualifier to choose what is kept.
-    if (options.Triggers.empty() && !options.Qualifiers.empty())
+    if (!traced) return;
+    if (trace.Triggers.Empty() && !trace.Qualifiers.Empty())
         PrintLine(err,
                   "orlek-cli: opozorilo: brez --trigger se sledenje nikoli ne sproži, posnetega ne bo nič");
-    else if (!options.Triggers.empty() && options.Qualifiers.empty())
+    else if (!trace.Triggers.Empty() && trace.Qualifiers.Empty())
         PrintLine(err, "orlek-cli: opozorilo: brez --qualifier se po sprožitvi ne posname noben dostop");
 }
 
-// The stimuli of the command line, in the order they happen within one step.
-void AddStimuli(const TCliOptions& options, TScenario& scenario) {
+// The stimuli of the command line, in the order they happen within one step. Those of the steps
+// up to `from` happened before the snapshot a run goes on from.
+void AddStimuli(const TCliOptions& options, TScenario& scenario, uint64_t from) {
     for (uint64_t step : options.IrqSteps)
-        scenario.Add(step, TIrqRequest{});
+        if (step > from) scenario.Add(step, TIrqRequest{});
     for (uint64_t step : options.NmiSteps)
-        scenario.Add(step, TNmiRequest{});
+        if (step > from) scenario.Add(step, TNmiRequest{});
     for (const TPinEvent& pin : options.Pins)
-        scenario.Add(pin.Step, TPinToggle{pin.Port, pin.Bit});
+        if (pin.Step > from) scenario.Add(pin.Step, TPinToggle{pin.Port, pin.Bit});
     for (const TSendEvent& send : options.Sends)
-        scenario.Add(send.Step, TSerialSend{send.Bytes});
+        if (send.Step > from) scenario.Add(send.Step, TSerialSend{send.Bytes});
 }
 
-// --board: the board on the ports before the load (which powers it on), and the user's hand on
-// it as stimuli; false after a message when the file or a name in a stimulus is wrong.
-bool SetUpBoard(const TCliOptions& options, TSession& session, TScenario& scenario, std::FILE* err) {
-    if (options.Board.empty()) return true;
-    const TBoardRead read = session.LoadBoardFile(options.Board);
-    if (!read.Ok()) {
-        PrintLine(err, "orlek-cli: plošča \"" + options.Board + "\": " + read.Message());
-        return false;
-    }
+// The user's hand on the session's board as stimuli (those after step `from`); false after a
+// message when a name is wrong.
+bool AddBoardEvents(const TCliOptions& options, TSession& session, TScenario& scenario, uint64_t from,
+                    std::FILE* err) {
     for (const TBoardEvent& e : options.BoardEvents) {
+        if (e.Step <= from) continue;
         const bool flip = e.What == TBoardEvent::Kind::Switch;
         std::string error;
         const std::optional<TBoardInput> input = session.FindBoardInput(
@@ -203,6 +217,18 @@ bool SetUpBoard(const TCliOptions& options, TSession& session, TScenario& scenar
         else scenario.Add(e.Step, TBoardPress{*input, e.What == TBoardEvent::Kind::Press});
     }
     return true;
+}
+
+// --board: the board on the ports before the load (which powers it on), and the user's hand on
+// it as stimuli; false after a message when the file or a name in a stimulus is wrong.
+bool SetUpBoard(const TCliOptions& options, TSession& session, TScenario& scenario, std::FILE* err) {
+    if (options.Board.empty()) return true;
+    const TBoardRead read = session.LoadBoardFile(options.Board);
+    if (!read.Ok()) {
+        PrintLine(err, "orlek-cli: plošča \"" + options.Board + "\": " + read.Message());
+        return false;
+    }
+    return AddBoardEvents(options, session, scenario, 0, err);
 }
 
 // Pins that two drove at once are the program's (or the wiring's) mistake: said, not guessed.
@@ -358,7 +384,7 @@ bool SetBreakpoints(const TCliOptions& options, const TSourceText& source, TSess
                                std::to_string(source.Lines.size()) + " vrstic)");
             return false;
         }
-        session.Breakpoints.Add(line);
+        if (!session.Breakpoints.Contains(line)) session.Breakpoints.Add(line);
     }
     return true;
 }
@@ -405,7 +431,10 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     if (p.Exit) return *p.Exit;
     TSession& session = *p.Session;
     std::unique_ptr<TLogStream> log;
-    if (!SetBreakpoints(options, p.Source, session, err) || !OpenLog(options, session, log, err))
+    const bool continued = p.Snapshot.has_value();
+    // A snapshot's breakpoints come with it; those of the options are added after it is loaded.
+    if ((!continued && !SetBreakpoints(options, p.Source, session, err)) ||
+        !OpenLog(options, session, log, err))
         return CliExit::Usage;
 
     // The history of the steps costs time; it is kept only when the run goes back afterwards.
@@ -416,9 +445,20 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     scenario.StepLimit = options.Steps;
     // The seed goes in before the load, which draws the timer's start value.
     if (options.Seed) session.Machine().Random.Seed(*options.Seed);
-    if (!SetUpBoard(options, session, scenario, err)) return CliExit::Usage;
     TRunReport report;
-    TLoadResult load = session.LoadProgram(p.Source.Lines);
+    uint64_t from = 0;
+    if (continued) {
+        if (!ContinueFromState(options.LoadState, *p.Snapshot, session, err)) return CliExit::LoadFailed;
+        from = p.Snapshot->Steps;
+        scenario.ContinueFrom(from);
+        if (!SetBreakpoints(options, p.Source, session, err) ||
+            !AddBoardEvents(options, session, scenario, from, err))
+            return CliExit::Usage;
+    }
+    if (!continued && !SetUpBoard(options, session, scenario, err)) return CliExit::Usage;
+    TLoadResult load;
+    if (continued) load.Ok = true;
+    else load = session.LoadProgram(p.Source.Lines);
     PrintWarnings(load, err);
     if (!load.Ok) {
         report.Messages = load.Messages;
@@ -429,8 +469,8 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
         return CliExit::LoadFailed;
     }
     report.Loaded = true;
-    ConfigureBoard(options, session.Machine(), err);
-    AddStimuli(options, scenario);
+    ConfigureBoard(options, session.Machine(), continued, err);
+    AddStimuli(options, scenario, from);
     scenario.onReport = [&](const TStepResult& result) {
         for (const std::string& message : result.Messages) {
             if (!options.Json) PrintLine(out, message);
@@ -446,6 +486,9 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     GatherReport(options, session, report);
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
     if (session.Board()) WarnAboutBoardConflicts(*session.Board(), err);
+    if (!options.SaveState.empty() && !SaveStateFile(options, session, continued ? &*p.Snapshot : nullptr,
+                                                     p.Source.Lines, report.Steps, err))
+        exit = CliExit::Usage;
 
     if (log) {
         try {

@@ -252,7 +252,10 @@ const TOptionRule kOptions[] = {
     {"--qualifier", CliCommand::Run, true, false,
      [](TCliOptions& o, V v, V n) { o.Qualifiers.push_back(ParseTraceCondition(v, n)); }},
     {"--trace-limit", CliCommand::Run, true, true,
-     [](TCliOptions& o, V v, V n) { o.TraceLimit = ParseDecimal(v, n); }},
+     [](TCliOptions& o, V v, V n) {
+         o.TraceLimit = ParseDecimal(v, n);
+         o.TraceLimitGiven = true;
+     }},
     {"--log", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.LogFile = FileName(v, n); }},
     {"--json", CliCommand::Run, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
     {"--json", CliCommand::Check, false, false, [](TCliOptions& o, V, V) { o.Json = true; }},
@@ -279,6 +282,10 @@ const TOptionRule kOptions[] = {
     {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
     {"--back", CliCommand::Run, true, true, SetBack},
     {"--board", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.Board = FileName(v, n); }},
+    {"--load-state", CliCommand::Run, true, true,
+     [](TCliOptions& o, V v, V n) { o.LoadState = FileName(v, n); }},
+    {"--save-state", CliCommand::Run, true, true,
+     [](TCliOptions& o, V v, V n) { o.SaveState = FileName(v, n); }},
     {"--press", CliCommand::Run, true, false,
      [](TCliOptions& o, V v, V n) { AddBoardEvent(o, v, n, TBoardEvent::Kind::Press); }},
     {"--release", CliCommand::Run, true, false,
@@ -396,9 +403,16 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         rule->Apply(options, value.value_or(std::string()), name);
     }
     if (check && !haveExercise) Fail("manjka datoteka z nalogo");
-    if (!options.BoardEvents.empty() && options.Board.empty())
+    // A snapshot brings its source and its lab board with it.
+    const bool continued = !options.LoadState.empty();
+    if (continued && haveSource)
+        Fail("--load-state: izvorno besedilo je v datoteki stanja; izvorne datoteke \"" + options.Source +
+             "\" ne podajte");
+    if (continued && !options.Board.empty())
+        Fail("--load-state: plošča je v datoteki stanja; --board ni mogoč");
+    if (!options.BoardEvents.empty() && options.Board.empty() && !continued)
         Fail(options.BoardEvents.front().Option + ": ni plošče (podajte --board DATOTEKA)");
-    if (!haveSource) {
+    if (!haveSource && !continued) {
         if (options.Command == CliCommand::Similar) Fail("manjka mapa s programi");
         Fail(options.Command == CliCommand::Dis ? "manjka datoteka z zapisi S" : "manjka izvorna datoteka");
     }
@@ -415,13 +429,13 @@ const char* CliHelpText() {
 
 Uporaba:
   orlek-cli asm IZVOR [--listing DATOTEKA] [--srec DATOTEKA] [--symbols]
-  orlek-cli run IZVOR [--steps N] [--break VRSTICA|OZNAKA]... [--irq KORAK]... [--nmi KORAK]...
+  orlek-cli run IZVOR|--load-state STANJE [--steps N] [--break VRSTICA|OZNAKA]... [--irq KORAK]... [--nmi KORAK]...
                       [--timer-every K] [--sci-every K] [--send PODATKI@KORAK]... [--loopback]
                       [--pin VRATA.BIT@KORAK]... [--seed S] [--mem NASLOV:DOLŽINA]...
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
                       [--board DATOTEKA] [--press TIPKA@KORAK]... [--release TIPKA@KORAK]...
-                      [--switch IME=0|1@KORAK]...
+                      [--switch IME=0|1@KORAK]... [--save-state STANJE]
   orlek-cli check NALOGA PROGRAM|MAPA... [--csv DATOTEKA] [--junit DATOTEKA] [--jobs N]
                       [--timeout S] [--max-steps N] [--show-hidden] [--json]
   orlek-cli similar MAPA... [--threshold T] [--html DATOTEKA]
@@ -483,6 +497,17 @@ ali se ne izvede N korakov (stop=limit).
                        "KEY:5") pred korakom KORAK; ostane pritisnjena do --release
   --release TIPKA@KORAK spusti tipko pred korakom KORAK
   --switch IME=0|1@KORAK postavi stikalo plošče (npr. S0=1@100): 1 vklopljeno, 0 izklopljeno
+  --save-state STANJE  na koncu teka zapiše stanje (izvorno besedilo, prekinitvene točke, stanje
+                       stroja s pomnilnikom, napravami, terminalom, sledjo in ploščo, števec
+                       ciklov in korakov) v datoteko JSON, ki jo odpre tudi okolje ("Datoteke >
+                       Odpri stanje ...")
+  --load-state STANJE  nadaljuje iz stanja, ki ga je zapisal --save-state ali okolje ("Datoteke >
+                       Shrani stanje ..."), namesto izvorne datoteke; koraki (--steps, @KORAK)
+                       se štejejo naprej od nalaganja programa, kot v teku, ki je stanje zapisal,
+                       dražljaji za korake pred stanjem se ne ponovijo. Ukazna vrstica, ki je
+                       stanje zapisala, z --load-state namesto izvora konča tam, kjer bi končal
+                       nepretrgan tek. Bajti --send, ki ob zapisu še niso bili poslani, niso del
+                       stanja.
 
 Izpis ukaza run (besedilo):
   sporočila, kot nastajajo (npr. "IRQ vektor ni definiran!", "Kam pa sedaj?")

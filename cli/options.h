@@ -95,6 +95,11 @@ struct TCliOptions {
     // The lab board on the ports, and what the user does to it.
     std::string Board;
     std::vector<TBoardEvent> BoardEvents; // in the order of the command line
+    // A snapshot to go on from (it holds the source, so no source file is given), and one to
+    // write at the end of the run.
+    std::string LoadState;
+    std::string SaveState;
+    bool TraceLimitGiven = false; // --trace-limit was given (a snapshot keeps its own limit)
 };
 
 // Parses the arguments after the program name. Throws UsageError.

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One trigger or qualifier condition of the bus trace. A mask digit $F compares the digit,
@@ -56,6 +57,7 @@ struct TraceRow {
     uint16_t Address;
     uint8_t Data;
     uint8_t Direction; // 0 read, 1 write
+    bool operator==(const TraceRow&) const = default;
 };
 static_assert(sizeof(TraceRow) == 4, "trace rows stay compact: a long run records millions");
 
@@ -101,6 +103,13 @@ public:
     // Takes back the rows recorded after RowsRecorded() was `recorded` (those still in the list)
     // and makes that the count again.
     void TakeBackRows(uint64_t recorded);
+    // Puts recorded rows back as they were (a snapshot): the rows, the accesses dropped while
+    // full and the count of rows recorded.
+    void RestoreRows(std::vector<TraceRow> rows, uint64_t dropped, uint64_t recorded) {
+        rows_ = std::move(rows);
+        dropped_ = dropped;
+        recorded_ = recorded;
+    }
 
 private:
     bool Offer(uint16_t address, uint8_t value, uint8_t direction);

@@ -93,7 +93,14 @@ public:
     ScenarioStop Advance(uint64_t budget);
     ScenarioStop Run() { return Advance(std::numeric_limits<uint64_t>::max()); }
 
-    // Steps executed so far.
+    // Takes up a run that has made `steps` steps already (one continued from a snapshot), before
+    // the first Advance: step numbers, the step limit and the device clocks count on from there
+    // as they would have in the run that made them.
+    void ContinueFrom(uint64_t steps) {
+        step_ = steps;
+        clockMs_ = static_cast<uint32_t>(steps * Clock.MsPerStep);
+    }
+    // Steps executed so far (with ContinueFrom, those before it included).
     uint64_t Steps() const { return step_; }
     // The Line of the last step (before any step: the line of the cell at PC).
     int Line() const { return line_; }

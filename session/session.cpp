@@ -530,23 +530,27 @@ void TSession::Restore(const TBoardState& board) {
 
 // --- the lab board ----------------------------------------------------------------------------
 
-TBoardRead TSession::SetBoardText(std::string_view text) {
+TBoardRead TSession::SetBoardText(std::string_view text, const std::string& file) {
     TBoardRead read = ParseBoard(text);
-    if (read.Ok()) SetBoard(*read.Board);
-    return read;
-}
-
-TBoardRead TSession::LoadBoardFile(const std::string& path) {
-    TBoardRead read = ReadBoardFile(path);
     if (read.Ok()) {
         SetBoard(*read.Board);
-        boardFile_ = path;
+        boardFile_ = file;
+        boardText_ = text;
     }
     return read;
 }
 
+TBoardRead TSession::LoadBoardFile(const std::string& path) {
+    // The text is kept with the board (a snapshot carries it). A file the board reader would
+    // refuse as too large (256 KiB), or that cannot be read, is told in the reader's own words.
+    const TFileRead file = ReadFileCapped(path, size_t{256} << 10);
+    if (!file.Ok()) return ReadBoardFile(path);
+    return SetBoardText(file.Data, path);
+}
+
 void TSession::SetBoard(TBoardConfig config) {
     boardFile_.clear();
+    boardText_.clear();
     boardLink_.reset();
     boardLink_ =
         std::make_unique<TBoardLink>(*machine_, cycles_, boardCycleBase_, boardDue_, std::move(config));
@@ -556,6 +560,7 @@ void TSession::SetBoard(TBoardConfig config) {
 void TSession::RemoveBoard() {
     if (!boardLink_) return;
     boardFile_.clear();
+    boardText_.clear();
     boardLink_.reset();
     journal_->Reset();
 }

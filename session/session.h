@@ -259,12 +259,16 @@ public:
     // A board from the text of a board file (UTF-8 JSON): the board is set and the result holds
     // its configuration, or nothing changes and the result's Message() says which line, part and
     // field are wrong (Slovenian).
-    TBoardRead SetBoardText(std::string_view text);
+    // `file`: the file the text was read from, for BoardFile (a snapshot keeps both).
+    TBoardRead SetBoardText(std::string_view text, const std::string& file = {});
     // The same for a file; a file that cannot be read says why.
     TBoardRead LoadBoardFile(const std::string& path);
     // The file the board was read from (as LoadBoardFile was given it); empty for a board set
     // from a text or a configuration, or none.
     const std::string& BoardFile() const { return boardFile_; }
+    // The text the board was read from (a board file's or SetBoardText's); empty for a board set
+    // from a configuration, or none.
+    const std::string& BoardText() const { return boardText_; }
     void SetBoard(TBoardConfig config);
     void RemoveBoard();
     bool HasBoard() const { return boardLink_ != nullptr; }
@@ -274,6 +278,10 @@ public:
     const TLabBoard* Board() const;
     // Simulated time as the board counts it: the cycle counter in nanoseconds of the E clock.
     uint64_t BoardNowNs() const { return CyclesToNs(boardCycleBase_ + cycles_); }
+    // The cycles counted before the counter was last reset by hand, and setting them (a snapshot
+    // puts them back with the counter).
+    uint64_t BoardCycleBase() const { return boardCycleBase_; }
+    void SetBoardCycleBase(uint64_t cycles) { boardCycleBase_ = cycles; }
     // The user's hand on the board, now: a window calls one of these and then asks for a display
     // frame. The input pins follow at once; each returns true when what the board drives
     // changed (false also without a board). Between two steps the change is taken back with the
@@ -365,6 +373,7 @@ private:
     // board's time goes on from there.
     uint64_t boardCycleBase_ = 0;
     std::string boardFile_;
+    std::string boardText_;
     RunState state_ = RunState::Idle;
     int executionLine_ = 0;
     uint32_t lastStepTick_ = 0;
