@@ -109,6 +109,13 @@ void TTraceModel::Flush() {
     endInsertRows();
 }
 
+void TTraceModel::Reset() {
+    beginResetModel();
+    shownRows_ = RowCount(trace_);
+    shownRecorded_ = trace_.RowsRecorded();
+    endResetModel();
+}
+
 void TTraceModel::ClearRows() {
     beginResetModel();
     trace_.ClearRows();
@@ -298,6 +305,13 @@ bool TfrmTrace::NewRowsInView() const {
     // The row at the foot of the list, or -1 when the rows end above it.
     const int foot = lvTrace->rowAt(lvTrace->viewport()->height() - 1);
     return foot < 0 || foot >= model_->rowCount() - 1;
+}
+
+void TfrmTrace::Reload() {
+    triggers_->Relist();
+    qualifiers_->Relist();
+    model_->Reset();
+    Draw();
 }
 
 void TfrmTrace::showEvent(QShowEvent* event) {

@@ -39,6 +39,8 @@ public:
     void Flush();
     // "Brisi Trace": empties the recorded rows; the conditions and the trigger stay.
     void ClearRows();
+    // The rows were replaced as a whole: the views take them anew.
+    void Reset();
 
 private:
     TTrace& trace_;
@@ -68,10 +70,10 @@ public:
     void Add();
     void RemoveSelected();
     void ClearAll();
-
-private:
+    // Shows the list anew after the conditions were replaced (a snapshot was opened).
     void Relist();
 
+private:
     TCoditions& conditions_;
     QPushButton* btnBrisiVse;
     QPushButton* btnBrisi;
@@ -107,6 +109,8 @@ public:
 
     // A display frame: shows what was recorded since the last one.
     void DrawFrame(const TDisplayFrame& frame = {});
+    // The conditions and the rows were replaced (a snapshot was opened): both lists anew.
+    void Reload();
 
 protected:
     void showEvent(QShowEvent* event) override;

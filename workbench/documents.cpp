@@ -97,6 +97,16 @@ bool TDocuments::OpenDocument(const QString& path) {
     return true;
 }
 
+bool TDocuments::OpenText(const QString& text, const QString& path) {
+    if (session.Loaded()) return false;
+    koda.SetSource(text);
+    koda.SetDocumentName(path.isEmpty() ? TfrmKoda::Untitled : path);
+    saveDialogFileName = path.isEmpty() ? kUntitledFile : path;
+    format = TTextFormat{};
+    ResetDocumentState();
+    return true;
+}
+
 bool TDocuments::WriteDocument(const QString& path) {
     QByteArray bytes;
     if (!TDocumentFile::Encode(koda.Source(), format, bytes)) {

@@ -26,6 +26,11 @@ public:
     void OpenCommand();
     // Returns false when nothing was opened (cancelled, unreadable).
     bool OpenDocument(const QString& path);
+    // A document whose text comes from elsewhere (a snapshot), named `path` (empty: untitled)
+    // and new in UTF-8; it is not added to the recent files (the file may not exist here). The
+    // caller has asked about unsaved changes. Returns false while the session has a program
+    // loaded.
+    bool OpenText(const QString& text, const QString& path);
     // Returns false when nothing was written (cancelled, failed).
     bool SaveDocument();
     bool SaveDocumentAs();

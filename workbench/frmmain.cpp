@@ -60,6 +60,7 @@
 #include "workbench/printing.h"
 #include "workbench/runcontrol.h"
 #include "workbench/settingsstore.h"
+#include "workbench/statecommand.h"
 #include "workbench/watchstore.h"
 #include "workbench/windowlist.h"
 
@@ -122,6 +123,7 @@ TfrmMain::TfrmMain(const QString& dir, QWidget* parent) : QMainWindow(parent), p
     fileGroup = commands.Group(TCommand::FileGroup);
     exercise->SetAction(commands.Actions.value(QStringLiteral("mnuPreveriNalogo")));
     documents = new TDocuments(*frmKoda, *session, commands.Menus.value(QStringLiteral("mnuNedavno")), this);
+    state = new TStateCommand(*run, *documents, *frmKoda, *watches, this);
     CreatePanel();
 
     // The editor font and the recent files from the store.
@@ -375,6 +377,14 @@ void TfrmMain::ConnectBoardWindow() {
             [on](TSession& s, TBoardInput in) { s.SetBoardSwitch(in, on); });
     });
     frmPlosca->Now = [this] { return session->BoardNowNs(); };
+    // An opened snapshot brings its own board (a new one, even where the old one stood in
+    // memory) and its trace.
+    connect(state, &TStateCommand::opened, this, [this] {
+        frmPlosca->SetBoard(nullptr);
+        frmPlosca->SetBoard(session->Board());
+        if (session->Board() && !frmPlosca->isVisible()) windows->Toggle(QStringLiteral("board"));
+        frmTrace->Reload();
+    });
 }
 
 void TfrmMain::OpenBoard() {

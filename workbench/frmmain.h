@@ -21,6 +21,7 @@ class THelp;
 class TPrinting;
 class TRegisterPanels;
 class TRunControl;
+class TStateCommand;
 class TSession;
 class TSymbolTable;
 class TWatchList;
@@ -139,6 +140,7 @@ private:
     std::unique_ptr<THelp> help;
     TPrinting* printing = nullptr;
     TExerciseCommand* exercise = nullptr;
+    TStateCommand* state = nullptr;
     std::unique_ptr<TWindowList> windows;
     std::unique_ptr<TSymbolTable> symbols;
     std::unique_ptr<TWatchList> watches;

@@ -20,6 +20,7 @@
 #include "workbench/help.h"
 #include "workbench/printing.h"
 #include "workbench/runcontrol.h"
+#include "workbench/statecommand.h"
 #include "workbench/windowlist.h"
 
 std::vector<TCommand> TfrmMain::CommandTable() {
@@ -44,6 +45,9 @@ std::vector<TCommand> TfrmMain::MenuRows() {
             "mnuOdpriPlosco", "Odpri ploščo ...", {}, [this] { OpenBoard(); }, file),
         C::Item("mnuShrani", "&Shrani", Qt::CTRL | Qt::Key_S, [this] { documents->SaveDocument(); }),
         C::Item("mnuShraniKot", "Shrani kot", {}, [this] { documents->SaveDocumentAs(); }),
+        // The whole session: available while a program runs (saving pauses it, opening stops it).
+        C::Item("mnuShraniStanje", "Shrani stanje ...", {}, [this] { state->SaveCommand(); }),
+        C::Item("mnuOdpriStanje", "Odpri stanje ...", {}, [this] { state->OpenCommand(); }),
         C::SubMenu("mnuNedavno", "N&edavno odprto"), // filled by the recent-files list
         C::EndSubMenu(),
         C::SubMenu("mnuIzvoz", "Izvoz"),

@@ -286,6 +286,13 @@ void TRunControl::Load() {
     TellListingErrors(result);
 }
 
+void TRunControl::ProgramLoaded() {
+    stepped_ = true;
+    emit undoEnabled(false);
+    ApplyState();
+    ShowFrame();
+}
+
 void TRunControl::StepOnce() {
     // A handler below may open a dialog whose event loop delivers another tick: never nest.
     if (inStep_ || !session_.Loaded()) return;

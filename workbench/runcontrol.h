@@ -148,6 +148,9 @@ public slots:
     // Re-applies the enabling and the step timer from the session's run state (for callers that
     // changed the session directly, e.g. a Stop before opening a document).
     void SyncState();
+    // The session loaded a program outside run control (a snapshot was opened): Undo, the
+    // enabling and the display follow as after Load.
+    void ProgramLoaded();
 
     // A window changed the machine or its view (a pin click, a typed byte, a register edit, the
     // address list moved): a display frame now. Schedules repaints only.
