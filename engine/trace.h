@@ -57,7 +57,6 @@ struct TraceRow {
     uint16_t Address;
     uint8_t Data;
     uint8_t Direction; // 0 read, 1 write
-    bool operator==(const TraceRow&) const = default;
 };
 static_assert(sizeof(TraceRow) == 4, "trace rows stay compact: a long run records millions");
 

@@ -317,6 +317,9 @@ public:
     // Name of the instruction executed by the last step (the "Prejšnji ukaz:" cell); empty
     // after a load.
     std::string PreviousInstruction() const;
+    // The opcode behind it (-1: none since the load), and setting it (a snapshot puts it back).
+    int PreviousOpcode() const { return previousOpcode_; }
+    void SetPreviousOpcode(int opcode) { previousOpcode_ = opcode < 0 || opcode > 255 ? -1 : opcode; }
     // The current source line: the line of the instruction at PC, 0 for none. Kept by load,
     // step and Refresh; survives Stop.
     int ExecutionLine() const { return executionLine_; }

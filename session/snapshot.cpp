@@ -106,11 +106,22 @@ TSnapshot SnapshotFromJson(const In& json) {
     s.Board.Cycles = f.Number("cycles", UINT64_MAX);
     s.BoardCycleBase = f.Number("board_cycle_base", UINT64_MAX);
     s.Steps = f.Number("steps", UINT64_MAX);
+    s.PreviousOpcode = static_cast<int>(f.Signed("previous_opcode", -1, 255));
     BoardFromJson(f.Get("board"), s);
     return s;
 }
 
 } // namespace
+
+bool TTraceRecord::operator==(const TTraceRecord& o) const {
+    const auto same = [](const TraceRow& a, const TraceRow& b) {
+        return a.Address == b.Address && a.Data == b.Data && a.Direction == b.Direction;
+    };
+    return Enabled == o.Enabled && RowLimit == o.RowLimit && Triggers == o.Triggers &&
+           Qualifiers == o.Qualifiers &&
+           std::equal(Rows.begin(), Rows.end(), o.Rows.begin(), o.Rows.end(), same) && Dropped == o.Dropped &&
+           Recorded == o.Recorded;
+}
 
 std::string SessionModel(const TSession&) { return std::string(kModelClassic); }
 
@@ -149,6 +160,7 @@ std::string SnapshotToJson(const TSnapshot& s) {
                       {"cycles", s.Board.Cycles},
                       {"board_cycle_base", s.BoardCycleBase},
                       {"steps", s.Steps},
+                      {"previous_opcode", s.PreviousOpcode},
                       {"board", board}};
     // Texts that are not UTF-8 (a path in another encoding) are written with replacement
     // characters rather than refused.
@@ -230,9 +242,14 @@ TSnapshot CaptureSnapshot(TSession& session) {
     s.Breakpoints = session.Breakpoints.Lines();
     s.Board = session.Capture();
     s.BoardCycleBase = session.BoardCycleBase();
-    if (session.Board()) {
+    s.PreviousOpcode = session.PreviousOpcode();
+    // A board is kept with the text it was read from; one set from a configuration alone (an
+    // exercise's) could not be read back, so the snapshot goes without it.
+    if (session.Board() && !session.BoardText().empty()) {
         s.BoardFile = session.BoardFile();
         s.BoardText = session.BoardText();
+    } else {
+        s.Board.LabBoard.reset();
     }
     TTrace& trace = session.Machine().Memory.Trace;
     s.Trace.Enabled = session.Machine().Memory.TraceEnabled;
@@ -295,5 +312,6 @@ bool ApplySnapshot(TSession& session, const TSnapshot& snapshot, std::string& er
 
     session.SetBoardCycleBase(snapshot.BoardCycleBase);
     session.Restore(snapshot.Board);
+    session.SetPreviousOpcode(snapshot.PreviousOpcode);
     return true;
 }

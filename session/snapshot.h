@@ -41,7 +41,7 @@ struct TTraceRecord {
     std::vector<TraceRow> Rows;
     uint64_t Dropped = 0;
     uint64_t Recorded = 0;
-    bool operator==(const TTraceRecord&) const = default;
+    bool operator==(const TTraceRecord& other) const;
 };
 
 struct TSnapshot {
@@ -60,6 +60,8 @@ struct TSnapshot {
     // Steps since the load, where a run counted them (the command line does, so that a run that
     // goes on keeps its clocks and stimuli in step); 0 otherwise.
     uint64_t Steps = 0;
+    // The opcode of the instruction the last step executed ("Prejšnji ukaz:"), -1 for none.
+    int PreviousOpcode = -1;
     bool operator==(const TSnapshot&) const = default;
 };
 

@@ -51,6 +51,12 @@ bool TStateCommand::SaveFile(const QString& path) {
         return false;
     }
     directory_ = QFileInfo(path).absolutePath();
+    // A board the session holds without a description to read it from (an exercise's, set while
+    // it was checked) cannot be read back: the snapshot goes without it, and the user is told.
+    if (session.Board() && session.BoardText().empty())
+        Prompt().ShowMessage(kTitle, QStringLiteral("Stanje je shranjeno brez plošče: plošča naloge nima "
+                                                    "svoje datoteke. Odprite ploščo z \"Odpri ploščo ...\", "
+                                                    "če jo želite shraniti s stanjem."));
     return true;
 }
 

@@ -98,6 +98,7 @@ TEST_P(SnapshotTest, ContinuedRunEndsOnTheBoardOfAnUninterruptedOne) {
     ASSERT_TRUE(ApplySnapshot(second.session, *read.Snapshot, error)) << error;
     EXPECT_EQ(second.session.State(), RunState::Halted);
     EXPECT_TRUE(second.session.Capture() == first.session.Capture());
+    EXPECT_EQ(second.session.PreviousInstruction(), first.session.PreviousInstruction());
     second.Run(c.Split, c.Total);
     ExpectSameBoard(TObservedBoard::Of(whole.session), TObservedBoard::Of(second.session));
 }
