@@ -144,10 +144,11 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
     for (QAction* a : w.menuBar()->actions())
         titles << a->text();
     EXPECT_EQ(titles, QStringList({"&Datoteke", "&Urejanje", "&Izvajanje", "O&rodja", "&Okna", "&Pomoč"}));
-    EXPECT_EQ(Describe(Menu("mnuDatoteke")),
-              QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "Odpri ploščo ...|", "&Shrani|Ctrl+S",
-                           "Shrani kot|", "N&edavno odprto>", "Izvoz>", "-", "&Natisni ...|Ctrl+P",
-                           "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
+    EXPECT_EQ(
+        Describe(Menu("mnuDatoteke")),
+        QStringList({"&Nova|Ctrl+N", "&Odpri|Ctrl+O", "Odpri ploščo ...|", "&Shrani|Ctrl+S", "Shrani kot|",
+                     "Shrani stanje ...|", "Odpri stanje ...|", "N&edavno odprto>", "Izvoz>", "-",
+                     "&Natisni ...|Ctrl+P", "Predogled tiskanja|", "-", "I&zhod|Ctrl+K"}));
     EXPECT_EQ(
         Describe(Menu("mnuUrejanje")),
         QStringList({"&Razveljavi|Ctrl+Z", "&Uveljavi|Ctrl+Shift+Z", "-", "&Najdi|F3", "Zamenjaj|Ctrl+R", "-",
