@@ -1,5 +1,6 @@
 #include "session/snapshotjson.h"
 
+#include <cstdint>
 #include <limits>
 
 namespace {
@@ -223,7 +224,7 @@ TMachine::State MachineFromJson(const In& json, size_t sourceLines) {
         const int64_t line = run[2].get<int64_t>();
         if (address >= s.Cells.size() || count == 0 || count > s.Cells.size() - address)
             throw TSnapshotError(where + ": celice segajo čez naslovni prostor");
-        if (line < 0 || static_cast<uint64_t>(line) > sourceLines)
+        if (line < 0 || line > INT16_MAX || static_cast<uint64_t>(line) > sourceLines)
             throw TSnapshotError(where + ": vrstica " + std::to_string(line) + " ni v izvornem besedilu (" +
                                  std::to_string(sourceLines) + " vrstic)");
         for (uint64_t k = 0; k < count; ++k)
