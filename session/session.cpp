@@ -470,7 +470,8 @@ TStepResult TSession::Describe(const TStepOutcome& outcome) const {
     if (!outcome.Executed) return result;
     static_cast<TStepOutcome&>(result) = outcome;
     if (outcome.Failed) result.Failure = failure_;
-    if (const char* vector = VectorMessage(outcome.Status); *vector) result.Messages.emplace_back(vector);
+    if (outcome.Status != 0)
+        if (const char* vector = VectorMessage(outcome.Status); *vector) result.Messages.emplace_back(vector);
     if (outcome.Left) {
         result.Messages.emplace_back(kWhereNowMessage);
         result.ShowPanel = true;
