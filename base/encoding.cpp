@@ -1,5 +1,6 @@
 #include "base/encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -159,6 +160,8 @@ std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t start = 0;
     if (text.find('\r') == std::string_view::npos) {
+        // Counted first, so the lines are not moved again as the vector grows.
+        lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
         // Only LF ends lines: the library's search finds them.
         for (size_t end; (end = text.find('\n', start)) != std::string_view::npos; start = end + 1)
             lines.emplace_back(text.substr(start, end - start));

@@ -1,11 +1,17 @@
 #include "base/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 
-TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& check) {
+namespace {
+
+// `expected`: the size the stream is likely to have (a file's), reserved up front so the data is
+// not copied again as it grows.
+TFileRead ReadCapped(std::istream& in, size_t limit, const TBlockCheck& check, size_t expected) {
     TFileRead read;
+    if (expected > 0) read.Data.reserve(std::min(expected, limit + 1));
     char buffer[1 << 16];
     while (in) {
         in.read(buffer, sizeof buffer);
@@ -28,6 +34,12 @@ TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& ch
     return read;
 }
 
+} // namespace
+
+TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& check) {
+    return ReadCapped(in, limit, check, 0);
+}
+
 TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockCheck& check) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -43,7 +55,9 @@ TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockChec
         read.Error = errno;
         return read;
     }
-    return ReadStreamCapped(in, limit, check);
+    // A size that cannot be had (a device, a pipe) reserves nothing.
+    const auto size = std::filesystem::file_size(path, ec);
+    return ReadCapped(in, limit, check, ec ? 0 : static_cast<size_t>(size));
 }
 
 std::string ExecutableDirectory() {

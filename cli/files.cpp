@@ -97,6 +97,24 @@ std::string ReadInput(const std::string& path, size_t limit, const std::string& 
     return std::move(read.Data);
 }
 
+namespace {
+
+// Whether every byte is below 0x80, eight at a time.
+bool IsAscii(std::string_view text) {
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i)
+        high |= static_cast<uint8_t>(text[i]);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+} // namespace
+
 TSourceText ReadSource(const std::string& path) {
     // Each block is checked as it arrives, so an endless binary stream (a device, a pipe) is
     // refused at its first bytes rather than after the size limit. A source longer than the
@@ -115,7 +133,11 @@ TSourceText ReadSource(const std::string& path) {
 
     TSourceText source;
     const TSourceBytes bytes = DetectEncoding(data);
-    if (bytes.Encoding == TextEncoding::Utf8) {
+    if (bytes.Encoding == TextEncoding::Utf8 && IsAscii(bytes.Body)) {
+        // The same bytes in both encodings: nothing to convert, nothing lost.
+        source.WasUtf8 = true;
+        source.Lines = SplitLines(bytes.Body);
+    } else if (bytes.Encoding == TextEncoding::Utf8) {
         source.WasUtf8 = true;
         std::string text = Utf8ToCp1250(bytes.Body);
         source.Lossy = Cp1250ToUtf8(text) != bytes.Body;

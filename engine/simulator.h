@@ -80,12 +80,10 @@ public:
         A = static_cast<uint8_t>(D >> 8);
         B = static_cast<uint8_t>(D);
     }
-    // The six flags are six bytes in a row, C first, as declared above (keep them so): their low
-    // bits are gathered into bits 0..5 by one multiplication.
+    // The six flags as bits 0..5, C first. Read one byte at a time: each flag has just been
+    // stored on its own, and one wider load over several would wait for those stores to drain.
     uint8_t PackCCR() const {
-        uint64_t flags = 0;
-        std::memcpy(&flags, &C, 6);
-        return static_cast<uint8_t>(0xC0 | (flags & 0x010101010101ull) * 0x0102040810204080ull >> 56);
+        return static_cast<uint8_t>(0xC0 | C | V << 1 | Z << 2 | N << 3 | I << 4 | H << 5);
     }
     void UnpackCCR(uint8_t ccr);
 

@@ -127,11 +127,17 @@ void TJournal::BoardLogFull() {
     if (boardEnd_ - boardBegin_ >= kBoardEntries) boardBegin_ = boardEnd_;
 }
 
-TJournal::TDevices TJournal::CaptureDevices() {
+bool TJournal::SameDevices(const TDevices& d) const {
     const TMachine& m = *session_.machine_;
-    CaptureBoard();
-    // Zeroed first, so that the padding compares equal too (see Capture).
-    TDevices d;
+    return d.Random == m.Random.Save() && d.TraceRows == m.Memory.Trace.RowsRecorded() &&
+           d.Terminal == session_.sciTerminal_->Position() && d.Board == static_cast<uint32_t>(boardEnd_) &&
+           d.Timer == m.Timer.St && d.Sci == m.Sci.St && d.Port1 == m.Port1.St && d.Port2 == m.Port2.St &&
+           d.Trace == m.Memory.Trace.Save();
+}
+
+void TJournal::CaptureDevices(TDevices& d) const {
+    const TMachine& m = *session_.machine_;
+    // Zeroed first, so that the padding is not left undefined.
     std::memset(&d, 0, sizeof d);
     d.Random = m.Random.Save();
     d.TraceRows = m.Memory.Trace.RowsRecorded();
@@ -142,7 +148,6 @@ TJournal::TDevices TJournal::CaptureDevices() {
     d.Port1 = m.Port1.St;
     d.Port2 = m.Port2.St;
     d.Trace = m.Memory.Trace.Save();
-    return d;
 }
 
 void TJournal::Capture(TFrame& f, bool quiet) {
@@ -170,12 +175,13 @@ void TJournal::Capture(TFrame& f, bool quiet) {
         accessesSeen_ = memory.DeviceAccesses;
         rowsSeen_ = memory.Trace.RowsRecorded();
         triggeredSeen_ = memory.Trace.Triggered;
-        const TDevices devices = CaptureDevices();
-        // Compared as bytes: equal bytes are equal parts; a difference in padding alone only
-        // stores one part more.
-        if (!haveDevices_ || std::memcmp(&devices_[lastDevices_], &devices, sizeof devices) != 0) {
+        CaptureBoard();
+        // The devices' State values compared with the part noted last, field by field: a part
+        // built on the stack and compared as bytes would be read back before its stores drained.
+        if (!haveDevices_ || !SameDevices(devices_[lastDevices_])) {
             lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
-            devices_[lastDevices_] = devices;
+            // Noted in place (a copy from the stack would wait on the same stores).
+            CaptureDevices(devices_[lastDevices_]);
             haveDevices_ = true;
             pendingPushed_ = true;
         }

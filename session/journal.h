@@ -117,7 +117,10 @@ private:
     }
 
     void Capture(TFrame& frame, bool quiet);
-    TDevices CaptureDevices();
+    // Notes in `devices` how the devices stand now (the board's log position as last noted).
+    void CaptureDevices(TDevices& devices) const;
+    // Whether the devices stand as in `devices`.
+    bool SameDevices(const TDevices& devices) const;
     // Logs the words of the lab board's state that changed since it was last noted.
     void CaptureBoard();
     void LogBoardWord(uint64_t old, uint32_t word) {

@@ -67,21 +67,30 @@ ScenarioStop TScenario::Advance(uint64_t budget) {
         }
         const uint64_t periodTimer = Clock.TimerEvery, periodSci = Clock.SciEvery;
         clockMs_ = static_cast<uint32_t>((step_ + 1) * Clock.MsPerStep);
-        const TRunOutcome run = session_.Run(steps, quiet, &clockMs_, Clock.MsPerStep);
+        // The timer's ticks before the run's last step are the run's own.
+        TRunTicks ticks;
+        ticks.Every = periodTimer;
+        ticks.Left = timerClock_.Left(periodTimer, step_);
+        const TRunOutcome run = session_.Run(steps, quiet, &clockMs_, Clock.MsPerStep, &ticks);
         // Nothing ran (the program is no longer loaded): the step counts all the same.
         const uint64_t ran = std::max<uint64_t>(run.Steps, 1);
         step_ += ran;
         done += ran;
         quiet = true;
         line_ = run.Last.Line;
-        // The steps before the last were no tick's.
-        timerClock_.Skip(periodTimer, ran - 1);
+        // The steps before the last were no SCI tick's.
+        timerClock_.Pass(periodTimer, ran - 1);
         sciClock_.Skip(periodSci, ran - 1);
         // Quiet steps build no result.
         if (run.Last.Notable()) [[unlikely]] {
             if (onReport) onReport(session_.Describe(run.Last));
             if (run.Last.Left) return ScenarioStop::Left;
             if (run.Last.Breakpoint) return ScenarioStop::Breakpoint;
+        }
+        // A tick in the run that raised: raised here, as the clock's own tick after the step.
+        if (ticks.Failure) [[unlikely]] {
+            timerClock_.Due(periodTimer, step_);
+            std::rethrow_exception(ticks.Failure);
         }
         if (TickDevices()) quiet = false;
     }
@@ -92,7 +101,6 @@ uint64_t TScenario::StepsBeforeEvent(uint64_t budget) {
     uint64_t steps = std::min(budget, StepLimit - step_);
     // The stimulus happens before its step; the steps before that one may run.
     if (next_ < stimuli_.size()) steps = std::min(steps, stimuli_[next_].Step - step_ - 1);
-    steps = std::min(steps, timerClock_.Left(Clock.TimerEvery, step_));
     steps = std::min(steps, sciClock_.Left(Clock.SciEvery, step_));
     return steps;
 }

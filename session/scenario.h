@@ -115,8 +115,9 @@ private:
     // Ticks the clocks due after the current step; true when one ticked.
     bool TickDevices();
     // How many steps may run from here in one go before something else has to happen: the
-    // budget, the step limit, the next stimulus and each device clock's next tick. An event
-    // source added to the scenario (or to the board it drives) joins here with its own count.
+    // budget, the step limit, the next stimulus and the SCI clock's next tick (the run ticks the
+    // timer itself in between). An event source added to the scenario (or to the board it
+    // drives) joins here with its own count.
     uint64_t StepsBeforeEvent(uint64_t budget);
 
     // Counts the steps to a device clock's next tick (a division per step would cost more than
@@ -142,6 +143,12 @@ private:
         // `steps` steps ran that were no tick's (fewer than Left told, with the same period).
         void Skip(uint64_t period, uint64_t steps) {
             if (period != 0) left_ -= steps;
+        }
+        // `steps` steps ran, ticks included (the period as Left was last told).
+        void Pass(uint64_t period, uint64_t steps) {
+            if (period == 0) return;
+            if (steps < left_) left_ -= steps;
+            else left_ = period - (steps - left_) % period;
         }
 
     private:

@@ -349,7 +349,18 @@ TStepOutcome TSession::EndStep(int16_t line, uint8_t status, bool failed) {
     return outcome;
 }
 
-TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockMs, uint32_t msPerStep) {
+bool TSession::TickBetweenSteps(TRunTicks& ticks) {
+    try {
+        machine_->Timer.TimerTick();
+        return true;
+    } catch (...) {
+        ticks.Failure = std::current_exception();
+        return false;
+    }
+}
+
+TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockMs, uint32_t msPerStep,
+                          TRunTicks* ticks) {
     TRunOutcome run;
     if (!Loaded() || count == 0) return run;
     // The outcome is put together at the end from locals: written field by field into memory
@@ -363,6 +374,8 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
     // LCD's busy time, a contact's bounce), so it takes the step-by-step path.
     const bool lean = !history_ && !Log.Enabled && !boardLink_;
     const uint32_t firstMs = clockMs ? *clockMs : 0;
+    // The step (counted from 1 in this run) after which the timer ticks next.
+    uint64_t nextTick = ticks && ticks->Every != 0 ? ticks->Left : UINT64_MAX;
     try {
         if (lean) {
             // Nothing to record per step: the engine's own loop, stopping where a step is
@@ -371,29 +384,42 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                                   hasName_.data()};
             TRunProgress progress;
             auto settle = [&] {
-                completed = progress.Steps;
+                completed += progress.Steps;
                 cycles_ += progress.Cycles;
-                if (completed == 0) return;
+                if (progress.Steps == 0) return;
                 previousOpcode_ = progress.Opcode;
                 if (progress.InstructionLine >= 0) executionLine_ = progress.InstructionLine;
                 line = progress.Line;
                 status = progress.Status;
             };
-            try {
-                cpu.Run(count, stops, progress);
-            } catch (...) {
+            // In pieces up to each tick of the timer.
+            for (;;) {
+                const uint64_t piece = std::min(count, nextTick) - completed;
+                progress = TRunProgress{};
+                try {
+                    cpu.Run(piece, stops, progress);
+                } catch (...) {
+                    settle();
+                    throw;
+                }
                 settle();
-                throw;
+                // The engine stopped after a notable step, or the run is done.
+                if (completed == count || progress.Steps < piece || line < 0 || status != 0 ||
+                    (line > 0 && Breakpoints.Contains(line)))
+                    break;
+                if (!TickBetweenSteps(*ticks)) break;
+                nextTick += ticks->Every;
             }
-            settle();
             // A step that left the program still shows the instruction it reached, if any, as
             // the one-step path does.
             if (line < 0) FollowExecution(cpu.PC);
             if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         } else {
+            bool ticked = false;
             for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
-                if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : true);
+                if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : !ticked);
+                ticked = false;
                 const uint16_t pc = cpu.PC;
                 const uint8_t opcode = OpcodeAt(pc);
                 if (Log.Enabled) LogStep(pc, opcode, clockMs);
@@ -414,6 +440,11 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                     break;
                 }
                 if (completed == count || !Loaded()) break;
+                if (completed == nextTick) {
+                    if (!TickBetweenSteps(*ticks)) break;
+                    ticked = true;
+                    nextTick += ticks->Every;
+                }
             }
         }
     } catch (const std::exception& e) {
@@ -439,7 +470,8 @@ TStepResult TSession::Describe(const TStepOutcome& outcome) const {
     if (!outcome.Executed) return result;
     static_cast<TStepOutcome&>(result) = outcome;
     if (outcome.Failed) result.Failure = failure_;
-    if (const char* vector = VectorMessage(outcome.Status); *vector) result.Messages.emplace_back(vector);
+    if (outcome.Status != 0)
+        if (const char* vector = VectorMessage(outcome.Status); *vector) result.Messages.emplace_back(vector);
     if (outcome.Left) {
         result.Messages.emplace_back(kWhereNowMessage);
         result.ShowPanel = true;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -100,6 +101,16 @@ struct TRunOutcome {
     TStepOutcome Last;  // the outcome of the last of them (Executed false when there was none)
 };
 
+// The timer's clock ticked by a run between its steps (a scenario's virtual clock): after the
+// step `Left` steps into the run and then after every `Every`-th, but never after the run's last
+// step (the caller's clocks tick after that one). A tick that raises ends the run after its step;
+// what it raised is kept in Failure for the caller to raise where its own tick would have.
+struct TRunTicks {
+    uint64_t Every = 0;
+    uint64_t Left = 0;
+    std::exception_ptr Failure;
+};
+
 // Outcome of one StepOnce: the facts of the step and the texts for the user.
 struct TStepResult : TStepOutcome {
     std::string Failure; // what the failed step raised (for a report), empty otherwise
@@ -189,9 +200,10 @@ public:
     // program is no longer loaded: the lean path of long runs, in one loop that builds the
     // outcome of its last step only. With `clockMs`, the clock TickCount reads (a scenario's
     // virtual time), each step is given its time there before it runs: the time it holds for the
-    // first step and `msPerStep` more for each further one.
+    // first step and `msPerStep` more for each further one. With `ticks`, the timer ticks in
+    // between as told there (the checkpoint after a tick is not quiet).
     TRunOutcome Run(uint64_t count, bool quietCheckpoint = false, uint32_t* clockMs = nullptr,
-                    uint32_t msPerStep = 0);
+                    uint32_t msPerStep = 0, TRunTicks* ticks = nullptr);
     // The result StepOnce gives for an outcome of Step (messages and failure text).
     TStepResult Describe(const TStepOutcome& outcome) const;
     // What the last failed step raised, for a report.
@@ -355,6 +367,8 @@ private:
     void StopInternal();
     // PeekValue without its routing for the addresses above the on-chip registers.
     uint8_t OpcodeAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Value : PeekValue(pc); }
+    // A tick of TRunTicks: false when it raised (kept in `ticks`).
+    bool TickBetweenSteps(TRunTicks& ticks);
     int16_t LineAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Line : PeekLine(pc); }
     // The byte at `pc` is an instruction: then its cell's line is the current line.
     bool InstructionAt(uint16_t pc) const { return hasName_[OpcodeAt(pc)]; }

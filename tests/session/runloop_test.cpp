@@ -3,6 +3,7 @@
 // the step limit, interrupts and a program that is left fall inside the loop's runs.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,7 @@ struct TCase {
     uint64_t limit;
     std::vector<std::pair<uint64_t, char>> stimuli; // 'I' IRQ, 'N' NMI, 'P' Port 1 pin 0
     int runs;                                       // calls of Run (a breakpoint ends one)
+    uint64_t timerEvery = 5, sciEvery = 150;        // the device clocks' periods in steps
 };
 
 void Prepare(TSession& s, const TCase& c) {
@@ -137,6 +139,8 @@ TEST(RunLoopTest, RunsAsTheSameStepsOneByOne) {
          {{333, 'P'}, {500, 'I'}, {901, 'N'}},
          1},
         {"stimuli with history and log", true, true, {}, 100000, {{333, 'P'}, {500, 'I'}, {901, 'N'}}, 1},
+        {"other clocks, breakpoints", false, false, {14}, 5000, {{700, 'I'}}, 4, 3, 7},
+        {"other clocks with history and log", true, true, {14}, 5000, {{701, 'I'}}, 4, 7, 3},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,6 +149,8 @@ TEST(RunLoopTest, RunsAsTheSameStepsOneByOne) {
         Prepare(single, c);
         TScenario scenario(loop);
         scenario.StepLimit = c.limit;
+        scenario.Clock.TimerEvery = c.timerEvery;
+        scenario.Clock.SciEvery = c.sciEvery;
         for (const auto& [at, what] : c.stimuli) {
             if (what == 'I') scenario.Add(at, TIrqRequest{});
             else if (what == 'N') scenario.Add(at, TNmiRequest{});
@@ -156,6 +162,7 @@ TEST(RunLoopTest, RunsAsTheSameStepsOneByOne) {
                 said.push_back(std::to_string(scenario.Steps()) + " " + m);
         };
         TOneByOne reference{single, c};
+        reference.clock = scenario.Clock;
         single.TickCount = [&reference] { return reference.ms; };
         for (int run = 0; run < c.runs; ++run) {
             SCOPED_TRACE("run " + std::to_string(run + 1));
@@ -174,6 +181,32 @@ TEST(RunLoopTest, RunsAsTheSameStepsOneByOne) {
             ExpectSameBoard(TObservedBoard::Of(loop), TObservedBoard::Of(single));
         }
     }
+}
+
+// A timer tick between two steps of a run that raises (here the port the compare output drives)
+// leaves the scenario after the step it followed, as the clock's own tick after that step would.
+TEST(RunLoopTest, ATickThatRaisesLeavesAfterItsStep) {
+    const char* const program = "       org $1000\n"
+                                "start  ldaa #$02\n"
+                                "       staa $01\n" // Port 2 pin 1 is an output
+                                "       ldaa #$01\n"
+                                "       staa $08\n" // OLVL
+                                "       ldd $09\n"
+                                "       addd #3\n"
+                                "       std $0B\n"
+                                "loop   bra loop\n"
+                                "       org $fffe\n"
+                                "       fdb start\n"
+                                "       end\n";
+    TSession s(ORLEK_PROGRAM_DIR, false);
+    s.Machine().Random.Seed(1);
+    ASSERT_TRUE(s.LoadProgram(Source(program)).Ok);
+    TScenario scenario(s);
+    scenario.StepLimit = 1000;
+    ASSERT_EQ(scenario.Advance(7), ScenarioStop::Running); // up to the loop
+    s.Machine().Port2.onChanged = [] { throw std::runtime_error("port"); };
+    EXPECT_THROW(scenario.Run(), std::runtime_error);
+    EXPECT_EQ(scenario.Steps(), 15u);
 }
 
 } // namespace
