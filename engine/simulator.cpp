@@ -39,6 +39,7 @@ void Tsimulator::Reset() {
     C = V = Z = N = H = false;
     I = true;
     Pending.reset();
+    Waiting = false;
 }
 
 void Tsimulator::Restore(const State& state) {
@@ -50,6 +51,7 @@ void Tsimulator::Restore(const State& state) {
     SP = state.SP;
     UnpackCCR(state.CCR);
     Pending = state.Pending;
+    Waiting = state.Waiting;
 }
 
 void Tsimulator::UnpackCCR(uint8_t ccr) {
@@ -422,7 +424,8 @@ uint8_t Tsimulator::TakeInterrupts() {
 // ---------------------------------------------------------------------------------------------
 // Dispatch
 
-[[gnu::always_inline]] inline void Tsimulator::Execute(uint8_t op) {
+template <TProcessorModel Model> [[gnu::always_inline]] inline void Tsimulator::Execute(uint8_t op) {
+    constexpr TModelRules rules = RulesOf(Model);
     // The dispatch keeps one opcode a line, in opcode-table order.
     // clang-format off
     switch (op) {
@@ -459,7 +462,10 @@ uint8_t Tsimulator::TakeInterrupts() {
     case 0x11: Sub8(A, B, false); PC = u16(PC + 1); break; // CBA
     case 0x16: B = A; SetNZ8(B); V = false; JoinD(); PC = u16(PC + 1); break; // TAB
     case 0x17: A = B; SetNZ8(A); V = false; JoinD(); PC = u16(PC + 1); break; // TBA
-    case 0x19: DecimalAdjust(); break; // DAA
+    case 0x19: // DAA
+        if constexpr (rules.DaaFullRange) ChipDecimalAdjust();
+        else DecimalAdjust();
+        break;
     case 0x1B: A = Add8(A, B, false); JoinD(); PC = u16(PC + 1); break; // ABA
 
     // Relative branches.
@@ -492,7 +498,10 @@ uint8_t Tsimulator::TakeInterrupts() {
     case 0x38: X = PullWord(); PC = u16(PC + 1); break; // PULX
     case 0x39: PC = PullWord(); break; // RTS
     case 0x3A: X = u16(X + B); PC = u16(PC + 1); break; // ABX
-    case 0x3B: ReturnFromInterrupt(); break; // RTI
+    case 0x3B: // RTI
+        if constexpr (rules.RtiRestoresMask) ChipReturnFromInterrupt();
+        else ReturnFromInterrupt();
+        break;
     case 0x3C: PushWord(X); PC = u16(PC + 1); break; // PSHX
     case 0x3D: // MUL
         D = u16(A * B);
@@ -500,7 +509,17 @@ uint8_t Tsimulator::TakeInterrupts() {
         C = (B & 0x80) != 0;
         PC = u16(PC + 1);
         break;
-    case 0x3F: SoftwareInterrupt(); break; // SWI
+    case 0x3E: // WAI
+        if constexpr (rules.WaiWaits) ChipWait();
+        break;
+    case 0x3F: // SWI
+        if constexpr (rules.SwiIgnoresMask) {
+            PC = u16(PC + 1);
+            EnterInterrupt(kVectorSwi);
+        } else {
+            SoftwareInterrupt();
+        }
+        break;
 
     // Read-modify-write on A, B, indexed and extended memory.
     case 0x40: case 0x43: case 0x44: case 0x46: case 0x47: case 0x48: case 0x49:
@@ -631,17 +650,38 @@ uint8_t Tsimulator::TakeInterrupts() {
     case 0xEF: Store16<Indexed>(X); break;
     case 0xFF: Store16<Extended>(X); break;
 
-    // Opcodes the processor does not execute (WAI $3E among them): nothing changes and the
-    // same opcode is met again by the next step.
+    // Opcodes the classic model does not execute: nothing changes and the same opcode is met
+    // again by the next step. The chip executes them (see ChipStoreImmediate).
     default:
+        if constexpr (rules.UndocumentedOps) ChipStoreImmediate(op);
         break;
     }
     // clang-format on
 }
 
 int16_t Tsimulator::Step(uint8_t& status) {
-    Execute(ReadByte(PC));
+    if (Model == TProcessorModel::Chip) [[unlikely]]
+        return StepChip(status);
+    Execute<TProcessorModel::Classic>(ReadByte(PC));
     status = CheckInterrupts();
+    return Memory.Load(PC).Line;
+}
+
+int16_t Tsimulator::StepChip(uint8_t& status) {
+    Entries = 0;
+    if (Waiting) {
+        ChipWaitSlice();
+    } else {
+        // The instruction's accesses fall in its last cycle, as the operand accesses of most
+        // instructions do on the chip: the devices see the cycles before it first.
+        const uint8_t op = ReadByte(PC);
+        Clock.Advance(chipCycles_[op] - 1u);
+        Execute<TProcessorModel::Chip>(op);
+        Clock.Advance(1);
+    }
+    status = Pending.AnySource() ? ChipTakeInterrupt() : 0;
+    // The devices are brought up to the clock, so what is shown between steps is current.
+    if (Clock.Listener) Clock.Listener->ClockReached();
     return Memory.Load(PC).Line;
 }
 
@@ -653,6 +693,14 @@ constexpr bool kNoInstructions[256] = {};
 } // namespace
 
 void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progress) {
+    if (Model == TProcessorModel::Chip) RunLoop<TProcessorModel::Chip>(count, stops, progress);
+    else RunLoop<TProcessorModel::Classic>(count, stops, progress);
+}
+
+// The chip model counts its own cycles (stops.Cycles is not read): each step's cycles are the
+// clock's advance over it.
+template <TProcessorModel Model>
+void Tsimulator::RunLoop(uint64_t count, const TRunStops& stops, TRunProgress& progress) {
     // The loop keeps its counts in locals; a step that raises leaves the counts of the steps
     // before it in `progress`.
     uint64_t steps = 0, cycles = 0;
@@ -666,22 +714,40 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
     int16_t instructionLine = progress.InstructionLine;
     try {
         while (steps < count) {
-            const uint8_t next = ReadByte(PC);
-            Execute(next);
-            // CheckInterrupts, with the entries' cycles counted where they are taken.
+            uint8_t next;
             uint8_t taken = 0;
-            uint64_t entryCost = 0;
-            Entries = 0;
-            if (Pending.AnySource()) [[unlikely]] {
-                taken = TakeInterrupts();
-                entryCost = entryCycles * Entries;
+            if constexpr (Model == TProcessorModel::Chip) {
+                const uint64_t before = Clock.Now;
+                if (Waiting) [[unlikely]] {
+                    next = 0x3E; // the waiting step belongs to the WAI
+                    ChipWaitSlice();
+                } else {
+                    next = ReadByte(PC);
+                    Clock.Advance(chipCycles_[next] - 1u);
+                    Execute<Model>(next);
+                    Clock.Advance(1);
+                }
+                Entries = 0;
+                if (Pending.AnySource()) [[unlikely]]
+                    taken = ChipTakeInterrupt();
+                cycles += Clock.Now - before;
+            } else {
+                next = ReadByte(PC);
+                Execute<Model>(next);
+                // CheckInterrupts, with the entries' cycles counted where they are taken.
+                uint64_t entryCost = 0;
+                Entries = 0;
+                if (Pending.AnySource()) [[unlikely]] {
+                    taken = TakeInterrupts();
+                    entryCost = entryCycles * Entries;
+                }
+                cycles += cycleTable[next] + entryCost;
             }
             const MemoryCell reached = Memory.Load(PC);
             op = next;
             status = taken;
             line = reached.Line;
             ++steps;
-            cycles += cycleTable[op] + entryCost;
             at = PC;
             if (line >= 0 && instructions[reached.Value]) instructionLine = line;
             // Lines 1..32767 are in the bitmap; 0 and the negative lines are tested apart.
@@ -692,6 +758,8 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
             }
         }
     } catch (...) {
+        if constexpr (Model == TProcessorModel::Chip)
+            if (Clock.Listener) Clock.Listener->ClockReached();
         progress.Steps += steps;
         progress.Cycles += cycles;
         progress.Line = line;
@@ -701,6 +769,8 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
         progress.InstructionLine = instructionLine;
         throw;
     }
+    if constexpr (Model == TProcessorModel::Chip)
+        if (Clock.Listener) Clock.Listener->ClockReached();
     progress.Steps += steps;
     progress.Cycles += cycles;
     progress.Line = line;
