@@ -509,7 +509,7 @@ TExercise ReadExercise(const Json& root, const std::string& directory) {
     Object(root, "", "Naloga");
     OnlyKeys(root, "",
              {"title", "description", "seed", "timer_every", "sci_every", "loopback", "stimuli", "checks",
-              "board"},
+              "board", "model"},
              "v nalogi");
     TExercise x;
     if (!root.contains("title")) Fail("", "naloga nima naslova (ključ \"title\")");
@@ -530,6 +530,13 @@ TExercise ReadExercise(const Json& root, const std::string& directory) {
     if (root.contains("sci_every")) x.Clock.SciEvery = Count(root["sci_every"], "/sci_every", 1, 1'000'000);
     x.Clock.MsPerStep = 1;
     if (root.contains("loopback")) x.Loopback = Boolean(root["loopback"], "/loopback");
+    if (root.contains("model")) {
+        const std::string name = Text(root["model"], "/model");
+        TProcessorModel model;
+        if (!ParseModelName(name, model))
+            Fail("/model", "neznan model procesorja " + Quoted(name) + " (\"classic\" ali \"chip\")");
+        x.Model = model;
+    }
     // The board first: the stimuli and checks name its parts.
     std::optional<TLabBoard> board;
     if (root.contains("board")) {

@@ -156,7 +156,8 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     f.SP = cpu.SP;
     f.A = cpu.A;
     f.B = cpu.B;
-    f.CCR = cpu.PackCCR();
+    // Bit 6 of CCR always reads 1; cleared here it notes the chip model's wait.
+    f.CCR = static_cast<uint8_t>(cpu.PackCCR() & (cpu.Waiting ? 0xBF : 0xFF));
     // Only the six interrupt sources (2..7) are ever requested.
     f.Pending = cpu.Pending.LowByte();
     f.ExecutionLine = static_cast<int16_t>(s.executionLine_);
@@ -164,7 +165,9 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     const TMemory& memory = s.machine_->Memory;
     // Between steps that touch no device register the trace is the one part that may change,
     // and only by recording a row or by its trigger; the lab board may change by time alone.
-    const bool board = s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_;
+    // In the chip model the timer counts with every step.
+    const bool board =
+        (s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_) || s.machine_->Timer.Chip();
     if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ ||
         memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ || board) {
         accessesSeen_ = memory.DeviceAccesses;
@@ -274,6 +277,7 @@ bool TJournal::StepBack() {
     cpu.X = f.X;
     cpu.SP = f.SP;
     cpu.UnpackCCR(f.CCR);
+    cpu.Waiting = (f.CCR & 0x40) == 0;
     cpu.Pending = TPending();
     for (size_t source = 0; source < 8; ++source)
         if (f.Pending >> source & 1) cpu.Pending.set(source);
@@ -288,5 +292,6 @@ bool TJournal::StepBack() {
     lastDevices_ = f.Devices & ((1u << kPreviousShift) - 1);
     haveDevices_ = true;
     RestoreDevices(devices_[lastDevices_]);
+    m.Resync();
     return true;
 }
