@@ -62,6 +62,9 @@ public:
 struct TCycleClock {
     uint64_t Now = 0;
     uint64_t Next = UINT64_MAX;
+    // Device events so far that changed a device's state (a flag set, a frame ended, a byte
+    // arrived): while it stands still, a device has changed only by its counter counting.
+    uint64_t Events = 0;
     TClockListener* Listener = nullptr;
     [[gnu::always_inline]] void Advance(uint64_t cycles) {
         Now += cycles;

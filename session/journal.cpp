@@ -137,6 +137,7 @@ TJournal::TDevices TJournal::CaptureDevices() {
     d.TraceRows = m.Memory.Trace.RowsRecorded();
     d.Terminal = session_.sciTerminal_->Position();
     d.Board = static_cast<uint32_t>(boardEnd_);
+    d.Cycles = m.Timer.Chip() ? static_cast<uint32_t>(session_.cycles_) : 0;
     d.Timer = m.Timer.St;
     d.Sci = m.Sci.St;
     d.Port1 = m.Port1.St;
@@ -165,12 +166,13 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     const TMemory& memory = s.machine_->Memory;
     // Between steps that touch no device register the trace is the one part that may change,
     // and only by recording a row or by its trigger; the lab board may change by time alone.
-    // In the chip model the timer counts with every step.
-    const bool board =
-        (s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_) || s.machine_->Timer.Chip();
+    // In the chip model a device changes by time alone at its events.
+    const bool board = (s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_) ||
+                       s.machine_->Cpu.Clock.Events != eventsSeen_;
     if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ ||
         memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ || board) {
         accessesSeen_ = memory.DeviceAccesses;
+        eventsSeen_ = s.machine_->Cpu.Clock.Events;
         rowsSeen_ = memory.Trace.RowsRecorded();
         triggeredSeen_ = memory.Trace.Triggered;
         const TDevices devices = CaptureDevices();
@@ -291,7 +293,12 @@ bool TJournal::StepBack() {
     // Later device parts belong to the steps just taken back: their slots are free again.
     lastDevices_ = f.Devices & ((1u << kPreviousShift) - 1);
     haveDevices_ = true;
-    RestoreDevices(devices_[lastDevices_]);
+    const TDevices& devices = devices_[lastDevices_];
+    RestoreDevices(devices);
+    // The chip's counter went on counting since the devices were noted.
+    if (m.Timer.Chip())
+        m.Timer.St.Counter =
+            static_cast<uint16_t>(devices.Timer.Counter + (static_cast<uint32_t>(f.Cycles) - devices.Cycles));
     m.Resync();
     return true;
 }

@@ -126,6 +126,7 @@ bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
             Cs.RxNextMismatch = !atChipRate;
             Cs.RxNextQueued = true;
         }
+        ++clock_->Events;
         Reschedule();
         return true;
     }
@@ -190,16 +191,21 @@ void TSci::Sync() {
         if (Cs.TxLeft) Cs.TxLeft -= static_cast<uint16_t>(step);
         if (Cs.RxLeft) Cs.RxLeft -= static_cast<uint16_t>(step);
         if (idleCounts) Cs.IdleLeft -= static_cast<uint16_t>(step);
-        if (idleCounts && Cs.IdleLeft == 0) St.TRCSR &= static_cast<uint8_t>(~TRCSR_WU);
+        if (idleCounts && Cs.IdleLeft == 0) {
+            St.TRCSR &= static_cast<uint8_t>(~TRCSR_WU);
+            ++clock_->Events;
+        }
         if (Cs.TxLeft == 0 && St.TxCount) {
             // The frame has left: the byte goes out, the next one (if TDR holds one) follows.
             St.TxCount = 0;
+            ++clock_->Events;
             if (Loopback) Arrive(Cs.TxShift, false);
             else if (onTransmit) onTransmit(Cs.TxShift);
             StartTransmit();
         }
         if (Cs.RxLeft == 0 && St.RxCount) {
             St.RxCount = 0;
+            ++clock_->Events;
             Arrive(St.RxByte, St.RateMismatch);
             if (Cs.RxNextQueued) {
                 Cs.RxNextQueued = false;

@@ -130,7 +130,10 @@ void TTimer::CaptureEdge(uint8_t level) {
     if ((level ? 1 : 0) != edgeOnRise) return;
     St.TCSR |= TCSR_ICF;
     St.InputCapture = St.Counter;
-    if (clock_) UpdateRequests();
+    if (clock_) {
+        ++clock_->Events;
+        UpdateRequests();
+    }
 }
 
 void TTimer::AdvanceCounter(uint16_t step) {
@@ -185,6 +188,7 @@ void TTimer::Sync() {
             St.TCSR |= TCSR_OCF;
             DriveCompareOutput();
         }
+        ++clock_->Events;
     }
     syncedAt_ = now;
     UpdateRequests();

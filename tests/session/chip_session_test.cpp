@@ -46,6 +46,31 @@ TEST_F(ChipSessionTest, ModelAppliesPerLoadAndCyclesAreTheClock) {
     EXPECT_GT(session.Cycles(), 2u + 9u);
 }
 
+// Reverse step goes back over counting, compare events and a wait to the same registers and
+// timer state as a run stopped there.
+TEST_F(ChipSessionTest, StepBackRestoresTheCountingTimerAndTheWait) {
+    Load("       org $1000\n"
+         "start  ldd #$0040\n"
+         "       std $0b\n" // compare at $0040
+         "loop   inca\n"
+         "       ldab $08\n"
+         "       cmpa #30\n"
+         "       bne loop\n"
+         "       wai\n"
+         "       nop\n");
+    std::vector<std::pair<Tsimulator::State, TTimer::State>> states;
+    for (int i = 0; i < 130; ++i) {
+        states.emplace_back(session.Cpu().Save(), session.Machine().Timer.St);
+        session.StepOnce();
+    }
+    ASSERT_TRUE(session.Waiting());
+    for (int i = 129; i >= 0; --i) {
+        ASSERT_TRUE(session.StepBack()) << i;
+        EXPECT_EQ(session.Cpu().Save(), states[i].first) << i;
+        EXPECT_EQ(session.Machine().Timer.St, states[i].second) << i;
+    }
+}
+
 // A delay loop reads the counter the data sheet's cycles say: LDX #n; DEX; BNE: 3 + n x 6.
 TEST_F(ChipSessionTest, DelayLoopTakesItsCycles) {
     Load("       org $1000\n"
