@@ -149,6 +149,8 @@ void TfrmNastavitve::CreateSimulationTab() {
             QString::fromLatin1(ModelName(model).data(), static_cast<int>(ModelName(model).size())));
     cbModel->setToolTip(QStringLiteral("Velja od naslednjega nalaganja programa"));
     seFrekvenca = Field(processor, "seFrekvenca", 100000, 4000000, 7);
+    // Seven digits do not fit the width of the other fields.
+    seFrekvenca->setFixedWidth(seFrekvenca->fontMetrics().horizontalAdvance(QStringLiteral("88888888")) + 30);
     auto* processorForm = new QFormLayout(processor);
     processorForm->addRow(QStringLiteral("Model:"), cbModel);
     processorForm->addRow(QStringLiteral("Frekvenca ure E [Hz]:"), seFrekvenca);
