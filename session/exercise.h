@@ -8,6 +8,7 @@
 //     "description": "Podprogram ...",           // a text or a list of lines
 //     "seed": 1, "timer_every": 5, "sci_every": 150, "loopback": false,
 //     "model": "chip",                           // the processor model: "classic" or "chip"
+//                                                // (a stimulus may give "cycle" for "step")
 //     "board": "lucke.json",                     // a lab board, relative to this file
 //     "stimuli": [{"step": 20, "send": "AB"}, {"step": 50, "irq": true},
 //                 {"step": 90, "nmi": true}, {"step": 500, "pin": "1.7"},

@@ -148,6 +148,10 @@ TEST_F(ChipSessionTest, ExerciseFixesTheModel) {
     EXPECT_TRUE(result.Passed());
     EXPECT_EQ(session.Model(), TProcessorModel::Classic);
     EXPECT_FALSE(ParseExercise(R"({"title": "T", "model": "z80", "checks": []})").Ok());
+    const TExerciseRead atCycle = ParseExercise(R"({"title": "T", "stimuli": [{"cycle": 5000, "irq": true}],
+        "checks": [{"steps": 1, "registers": {"A": 0}}]})");
+    ASSERT_TRUE(atCycle.Ok()) << atCycle.Message();
+    EXPECT_EQ(atCycle.Exercise->Stimuli[0].Step, 5000 | kAtCycle);
 }
 
 // Pacing: the target count follows the hand-moved clock at E x factor, and a run that fell far
