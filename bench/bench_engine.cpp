@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/machine.h"
 #include "engine/simulator.h"
 
 namespace {
@@ -170,8 +171,61 @@ void Multiply(benchmark::State& state) {
     RunProgram(state, m);
 }
 
+// An output-compare interrupt every 1000 E cycles beside a counting loop: the chip model's timer
+// at work.
+//   LDS #$0FFF; LDAA #EOCI; STAA TCSR; CLI; loop: INCB; BRA loop
+//   handler: LDAA TCSR; LDD OCR; ADDD #1000; STD OCR; RTI
+const std::vector<uint8_t> kCompareLoop = {
+    0x8E, 0x0F, 0xFF, // 2000 LDS  #$0FFF
+    0x86, 0x08,       // 2003 LDAA #EOCI
+    0x97, 0x08,       // 2005 STAA $08
+    0x0E,             // 2007 CLI
+    0x5C,             // 2008 INCB
+    0x20, 0xFD,       // 2009 BRA  $2008
+};
+const std::vector<uint8_t> kCompareHandler = {
+    0x96, 0x08,       // 2100 LDAA $08
+    0xDC, 0x0B,       // 2102 LDD  $0B
+    0xC3, 0x03, 0xE8, // 2104 ADDD #1000
+    0xDD, 0x0B,       // 2107 STD  $0B
+    0x3B,             // 2109 RTI
+};
+
+// The same programs on a whole board in the chip model: every instruction's cycles on the clock,
+// the timer counting each of them. Argument: 0 BCD counter, 1 block copy, 2 multiply, 3 compare
+// interrupts (the first match comes at $FFFF, after 65535 cycles).
+void ChipModel(benchmark::State& state) {
+    auto board = std::make_unique<TMachine>();
+    board->SetModel(TProcessorModel::Chip);
+    const std::vector<uint8_t>* programs[] = {&kBcdCounter, &kBlockCopy, &kMultiply, &kCompareLoop};
+    auto put = [&](uint16_t address, const std::vector<uint8_t>& bytes) {
+        int16_t line = 1;
+        for (uint8_t b : bytes)
+            board->Memory.Write(address++, MemoryCell{b, line++}, false);
+    };
+    put(kOrigin, *programs[state.range(0)]);
+    put(0x2100, kCompareHandler);
+    put(0xFFF4, {0x21, 0x00});
+    put(0xFFFE, {static_cast<uint8_t>(kOrigin >> 8), static_cast<uint8_t>(kOrigin)});
+    board->ResetForRun();
+    board->loaded = true;
+    TRunProgress progress;
+    int64_t steps = 0;
+    for (auto _ : state) {
+        board->Cpu.Run(1000, TRunStops{}, progress);
+        benchmark::DoNotOptimize(progress.Line);
+        steps += 1000;
+    }
+    state.SetItemsProcessed(steps);
+    state.counters["cycles/step"] =
+        static_cast<double>(progress.Cycles) / static_cast<double>(progress.Steps);
+    if (state.range(0) == 3 && progress.Cycles > 0x20000 && board->Timer.St.OutputCompare == 0xFFFF)
+        state.SkipWithError("no compare interrupt was taken");
+}
+
 } // namespace
 
+BENCHMARK(ChipModel)->ArgName("program")->DenseRange(0, 3);
 BENCHMARK(BcdCounter)->ArgNames({"trace", "loop"})->ArgsProduct({{0, 1}, {0, 1}});
 BENCHMARK(BlockCopy)->ArgNames({"trace", "loop"})->ArgsProduct({{0, 1}, {0, 1}});
 BENCHMARK(Multiply)->ArgNames({"trace", "loop"})->ArgsProduct({{0, 1}, {0, 1}});

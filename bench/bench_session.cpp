@@ -146,12 +146,16 @@ void BM_ScenarioDeviceLoop(benchmark::State& state) {
 // The sample program driven by a scenario, as the turbo run and orlek-cli run drive it: the device
 // clocks tick on the virtual clock; the history of steps (reverse step) on or off; the log off,
 // or bounded as during turbo.
-void ScenarioSample(benchmark::State& state, bool history, bool logging) {
+void ScenarioSample(benchmark::State& state, bool history, bool logging,
+                    TProcessorModel model = TProcessorModel::Classic) {
     TSession session(ORLEK_PROGRAM_DIR, false);
     session.Log.Enabled = logging;
     session.Log.SetLimit(1000000);
     session.SetHistoryEnabled(history);
+    session.SetModel(model);
     TScenario scenario(session);
+    // The chip model's devices count E cycles: no interface clocks.
+    if (model == TProcessorModel::Chip) scenario.Clock.TimerEvery = scenario.Clock.SciEvery = 0;
     std::vector<std::string> lines = SampleLines();
     if (!session.LoadProgram(lines).Ok) {
         state.SkipWithError("sample program does not load");
@@ -214,6 +218,13 @@ void BM_TurboBoardProgram(benchmark::State& state) {
 void BM_ScenarioSample(benchmark::State& state) { ScenarioSample(state, false, false); }
 void BM_ScenarioSampleHistory(benchmark::State& state) { ScenarioSample(state, true, false); }
 void BM_ScenarioSampleHistoryLog(benchmark::State& state) { ScenarioSample(state, true, true); }
+// The same in the chip model: as orlek-cli runs it, and as turbo does (history, bounded log).
+void BM_ScenarioSampleChip(benchmark::State& state) {
+    ScenarioSample(state, false, false, TProcessorModel::Chip);
+}
+void BM_ScenarioSampleChipHistoryLog(benchmark::State& state) {
+    ScenarioSample(state, true, true, TProcessorModel::Chip);
+}
 
 // Reverse step: the device loop (stores, device registers, ticks) runs 1000 steps forward (not
 // timed), then goes back all of them.
@@ -244,6 +255,8 @@ BENCHMARK(BM_StepBack);
 BENCHMARK(BM_ScenarioSample);
 BENCHMARK(BM_ScenarioSampleHistory);
 BENCHMARK(BM_ScenarioSampleHistoryLog);
+BENCHMARK(BM_ScenarioSampleChip);
+BENCHMARK(BM_ScenarioSampleChipHistoryLog);
 BENCHMARK(BM_StepOnceNoLog);
 BENCHMARK(BM_StepNoHistoryNoLog);
 BENCHMARK(BM_StepOnceWithLog);

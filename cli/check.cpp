@@ -80,11 +80,13 @@ std::string ExerciseStem(const std::string& path) { return std::filesystem::path
 CliExit CheckCommand(const TCliOptions& options, const std::string& programDir, std::FILE* out,
                      std::FILE* err) {
     // A bad exercise is the teacher's fault, not the student's: nothing runs, exit 2.
-    const TExerciseRead read = ReadExerciseFile(options.Exercise);
+    TExerciseRead read = ReadExerciseFile(options.Exercise);
     if (!read.Ok()) {
         Print(err, "orlek-cli: naloga \"" + options.Exercise + "\": " + read.Message() + "\n");
         return CliExit::Usage;
     }
+    // --model applies where the exercise does not fix the model itself.
+    if (!read.Exercise->Model) read.Exercise->Model = options.Model;
     const TExercise& exercise = *read.Exercise;
     if (!ReportsAreDistinct(options, err)) return CliExit::Usage;
     TCheckLimits limits;

@@ -442,6 +442,9 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     // Virtual time from the load on: each step is one millisecond, as in the workbench's fast run.
     TScenario scenario(session);
     scenario.Clock = {options.TimerEvery, options.SciEvery, 1};
+    // In the chip model the devices count E cycles: no interface clock acts on them.
+    session.SetModel(options.Model);
+    if (options.Model == TProcessorModel::Chip) scenario.Clock.TimerEvery = scenario.Clock.SciEvery = 0;
     scenario.StepLimit = options.Steps;
     // The seed goes in before the load, which draws the timer's start value.
     if (options.Seed) session.Machine().Random.Seed(*options.Seed);
@@ -483,6 +486,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     report.Line = scenario.Line();
     CliExit exit = options.Back > 0 ? GoBack(options, session, report, err) : CliExit::Ok;
     report.Cycles = session.Cycles();
+    report.Model = std::string(ModelName(session.LoadedModel()));
     GatherReport(options, session, report);
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
     if (session.Board()) WarnAboutBoardConflicts(*session.Board(), err);

@@ -5,6 +5,7 @@
 #include "base/encoding.h"
 #include "engine/numbers.h"
 #include "session/journal.h"
+#include "session/scenario.h"
 
 namespace {
 
@@ -38,11 +39,26 @@ uint64_t ParseStep(const std::string& text, const std::string& what) {
     return step;
 }
 
-// Splits "VALUE@STEP" at the last '@'.
+// A step, or a cycle count when it ends in "c" ("5000c"): the moment of a stimulus.
+uint64_t ParseMoment(const std::string& text, const std::string& what) {
+    if (text.size() > 1 && text.back() == 'c') {
+        const uint64_t cycle = ParseDecimal(text.substr(0, text.size() - 1), what);
+        if (cycle >= kAtCycle) Fail(what + ": prevelik cikel \"" + text + "\"");
+        return cycle | kAtCycle;
+    }
+    return ParseStep(text, what);
+}
+
+// Splits "VALUE@STEP" (or "VALUE@CYCLEc") at the last '@'.
 std::pair<std::string, uint64_t> SplitAtStep(const std::string& text, const std::string& what) {
     size_t at = text.rfind('@');
     if (at == std::string::npos) Fail(what + ": manjka \"@KORAK\" v \"" + text + "\"");
-    return {text.substr(0, at), ParseStep(text.substr(at + 1), what)};
+    return {text.substr(0, at), ParseMoment(text.substr(at + 1), what)};
+}
+
+void SetModel(TCliOptions& o, const std::string& v, const std::string& name) {
+    if (!ParseModelName(v, o.Model))
+        Fail(name + ": model je \"classic\" ali \"chip\", dobil sem \"" + v + "\"");
 }
 
 std::vector<std::string> SplitOn(const std::string& text, char separator) {
@@ -231,13 +247,21 @@ const TOptionRule kOptions[] = {
     {"--steps", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.Steps = ParseDecimal(v, n); }},
     {"--break", CliCommand::Run, true, false, AddBreak},
     {"--irq", CliCommand::Run, true, false,
-     [](TCliOptions& o, V v, V n) { o.IrqSteps.push_back(ParseStep(v, n)); }},
+     [](TCliOptions& o, V v, V n) { o.IrqSteps.push_back(ParseMoment(v, n)); }},
     {"--nmi", CliCommand::Run, true, false,
-     [](TCliOptions& o, V v, V n) { o.NmiSteps.push_back(ParseStep(v, n)); }},
+     [](TCliOptions& o, V v, V n) { o.NmiSteps.push_back(ParseMoment(v, n)); }},
     {"--timer-every", CliCommand::Run, true, true,
-     [](TCliOptions& o, V v, V n) { o.TimerEvery = ParseStep(v, n); }},
+     [](TCliOptions& o, V v, V n) {
+         o.TimerEvery = ParseStep(v, n);
+         o.ClockGiven = true;
+     }},
     {"--sci-every", CliCommand::Run, true, true,
-     [](TCliOptions& o, V v, V n) { o.SciEvery = ParseStep(v, n); }},
+     [](TCliOptions& o, V v, V n) {
+         o.SciEvery = ParseStep(v, n);
+         o.ClockGiven = true;
+     }},
+    {"--model", CliCommand::Run, true, true, SetModel},
+    {"--model", CliCommand::Check, true, true, SetModel},
     {"--send", CliCommand::Run, true, false,
      [](TCliOptions& o, V v, V n) {
          auto [data, step] = SplitAtStep(v, n);
@@ -410,6 +434,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
              "\" ne podajte");
     if (continued && !options.Board.empty())
         Fail("--load-state: plošča je v datoteki stanja; --board ni mogoč");
+    if (options.ClockGiven && options.Model == TProcessorModel::Chip)
+        Fail("--timer-every in --sci-every v modelu MC6803 ne veljata: časovnik in serijski vmesnik "
+             "štejeta cikle E");
     if (!options.BoardEvents.empty() && options.Board.empty() && !continued)
         Fail(options.BoardEvents.front().Option + ": ni plošče (podajte --board DATOTEKA)");
     if (!haveSource && !continued) {
@@ -435,9 +462,9 @@ Uporaba:
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
                       [--board DATOTEKA] [--press TIPKA@KORAK]... [--release TIPKA@KORAK]...
-                      [--switch IME=0|1@KORAK]... [--save-state STANJE]
+                      [--switch IME=0|1@KORAK]... [--model classic|chip] [--save-state STANJE]
   orlek-cli check NALOGA PROGRAM|MAPA... [--csv DATOTEKA] [--junit DATOTEKA] [--jobs N]
-                      [--timeout S] [--max-steps N] [--show-hidden] [--json]
+                      [--timeout S] [--max-steps N] [--show-hidden] [--json] [--model classic|chip]
   orlek-cli similar MAPA... [--threshold T] [--html DATOTEKA]
   orlek-cli dis ZAPISI [--from NASLOV] [--count N] [--source]
   orlek-cli --help
@@ -464,6 +491,11 @@ ali se ne izvede N korakov (stop=limit).
   --steps N            največje število korakov (privzeto 1000000)
   --break VRSTICA      prekinitvena točka na vrstici (od 1 naprej); ustavi se pred ukazom te vrstice
   --break OZNAKA       prekinitvena točka na vrstici, ki definira oznako (npr. --break ZANKA)
+  --model MODEL        model procesorja: classic (klasični, privzeto) ali chip (MC6803 v taktu E:
+                       časovnik in serijski vmesnik štejeta cikle, zato --timer-every in
+                       --sci-every tedaj ne veljata)
+  KORAK                povsod je lahko tudi cikel, npr. 5000c: dražljaj pride pred prvim korakom,
+                       ki se začne pri tem številu ciklov ali pozneje
   --irq KORAK          zahteva IRQ pred korakom KORAK (koraki se štejejo od 1)
   --nmi KORAK          zahteva NMI pred korakom KORAK
   --timer-every K      časovnik tiksne enkrat na K korakov (privzeto 5)
@@ -566,6 +598,8 @@ izpolnjena in neizpolnjena preverjanja ter besedilo prve napake.
                        preverjanje ustavi in kar ni preverjeno, ni izpolnjeno
   --max-steps N        največ N korakov za en program (privzeto 100000000)
   --show-hidden        pokaže tudi, kaj preverjajo skrita preverjanja
+  --model MODEL        model procesorja (classic ali chip), kadar ga naloga ne določa sama
+                       s ključem "model"
   --json               izpiše izid razreda kot en objekt JSON: {"title":...,"passed":false,
                        "programs":[{"program":...,"points":1,"max":2,"passed":1,"failed":1,
                        "first_failure":...,"checks":[...]}]}

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/model.h"
 #include "engine/trace.h"
 
 // Raised for a malformed command line; the message is shown with the usage hint, exit code 2.
@@ -14,6 +15,9 @@ public:
 };
 
 enum class CliCommand { Help, Asm, Run, Check, Dis, Similar };
+
+// The moments of the stimuli below are step numbers, or cycle counts with kAtCycle added
+// (session/scenario.h), as "5000c" gives them.
 
 // Bytes the external system sends to the serial interface, from step `Step` on.
 struct TSendEvent {
@@ -81,6 +85,9 @@ struct TCliOptions {
     std::vector<uint64_t> NmiSteps;
     uint64_t TimerEvery = 5;
     uint64_t SciEvery = 150;
+    bool ClockGiven = false; // --timer-every or --sci-every was given
+    // run, check: the processor model (an exercise that names one overrides it)
+    TProcessorModel Model = TProcessorModel::Classic;
     std::vector<TSendEvent> Sends;
     bool Loopback = false;
     std::vector<TPinEvent> Pins;

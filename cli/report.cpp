@@ -13,7 +13,7 @@ std::string FormatReportText(const TRunReport& r) {
     AppendRegisterLine(out, r.Registers, kReportRegisters, ' ', true);
     out += '\n';
     out += "steps=" + std::to_string(r.Steps) + " stop=" + r.Stop + " line=" + std::to_string(r.Line) +
-           " cycles=" + std::to_string(r.Cycles) + "\n";
+           " cycles=" + std::to_string(r.Cycles) + (r.Model == "classic" ? "" : " model=" + r.Model) + "\n";
     for (const TRunReport::Memory& m : r.Mems) {
         for (size_t row = 0; row < m.Bytes.size(); row += 16) {
             Hex(out, static_cast<uint16_t>(m.Address + row), 4);
@@ -63,6 +63,7 @@ std::string FormatReportJson(const TRunReport& r) {
         report["stop"] = r.Stop;
         report["line"] = r.Line;
         report["cycles"] = r.Cycles;
+        report["model"] = r.Model;
         Json memory = Json::array();
         for (const TRunReport::Memory& m : r.Mems)
             memory.push_back({{"address", m.Address}, {"bytes", m.Bytes}});

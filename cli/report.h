@@ -16,6 +16,7 @@ struct TRunReport {
     std::string Stop; // "left", "breakpoint", "limit" or "back"
     int Line = 0;
     uint64_t Cycles = 0;
+    std::string Model = "classic"; // the processor model: "classic" or "chip"
     struct Memory {
         uint16_t Address = 0;
         std::vector<uint8_t> Bytes;

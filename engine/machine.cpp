@@ -14,18 +14,41 @@ TMachine::TMachine()
     Port2.CaptureTimer = &Timer;
 }
 
+void TMachine::SetModel(TProcessorModel model) {
+    Cpu.Model = model;
+    const bool chip = model == TProcessorModel::Chip;
+    Cpu.Clock.Listener = chip ? &deviceClock_ : nullptr;
+    Cpu.Clock.Next = UINT64_MAX;
+    Cpu.Waiting = false;
+    Timer.SetChip(chip ? &Cpu.Clock : nullptr);
+    Sci.SetChip(chip ? &Cpu.Clock : nullptr);
+    Memory.RouteRamControl(chip ? &RamControl : nullptr);
+    if (chip) deviceClock_.ClockReached();
+}
+
+void TMachine::TDeviceClock::ClockReached() {
+    machine.Timer.Sync();
+    machine.Sci.Sync();
+    machine.Cpu.Clock.Next = std::min(machine.Timer.NextEvent(), machine.Sci.NextEvent());
+}
+
 void TMachine::ResetForRun() {
     Cpu.Reset();
+    Cpu.Clock.Now = 0;
     Sci.ResetSci();
     Timer.ResetTimer();
+    RamControl.Value = 0xC0;
+    if (Cpu.Model == TProcessorModel::Chip) deviceClock_.ClockReached();
 }
 
 TMachine::State TMachine::Capture() const {
-    return State{Cpu.Save(),   std::vector<MemoryCell>(Memory.Cells.begin(), Memory.Cells.end()),
-                 Port1.St,     Port2.St,
-                 Timer.St,     Sci.St,
-                 Sci.Loopback, Memory.Trace.Save(),
-                 Random.Save()};
+    return State{Cpu.Save(),      std::vector<MemoryCell>(Memory.Cells.begin(), Memory.Cells.end()),
+                 Port1.St,        Port2.St,
+                 Timer.St,        Sci.St,
+                 Sci.Loopback,    Memory.Trace.Save(),
+                 Random.Save(),   Model(),
+                 Timer.Cs,        Sci.Cs,
+                 RamControl.Value};
 }
 
 void TMachine::Restore(const State& state) {
@@ -40,4 +63,16 @@ void TMachine::Restore(const State& state) {
     Sci.Loopback = state.Loopback;
     Memory.Trace.Restore(state.Trace);
     Random.Restore(state.Random);
+    if (state.Model != Model()) SetModel(state.Model);
+    Timer.Cs = state.TimerChip;
+    Sci.Cs = state.SciChip;
+    RamControl.Value = state.RamControl;
+    Resync();
+}
+
+void TMachine::Resync() {
+    if (!Timer.Chip()) return;
+    Timer.Resync();
+    Sci.Resync();
+    deviceClock_.ClockReached();
 }

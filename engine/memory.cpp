@@ -69,6 +69,8 @@ TRegisterDevice* TMemory::Device(RegisterOwner owner) const {
         return Timer;
     case RegisterOwner::Sci:
         return Sci;
+    case RegisterOwner::RamControl:
+        return RamControl;
     case RegisterOwner::None:
         break;
     }

@@ -69,7 +69,7 @@ private:
 };
 
 // Which device an on-chip register address belongs to.
-enum class RegisterOwner : uint8_t { None, Port1, Port2, Timer, Sci };
+enum class RegisterOwner : uint8_t { None, Port1, Port2, Timer, Sci, RamControl };
 
 // The 64 KiB address space with the on-chip register routing of the MC6803.
 class TMemory {
@@ -110,6 +110,14 @@ public:
     TRegisterDevice* Port2 = nullptr;
     TRegisterDevice* Timer = nullptr;
     TRegisterDevice* Sci = nullptr;
+    // The chip model's RAM control register at $14; while none is routed (RouteRamControl),
+    // $14 is a plain cell.
+    TRegisterDevice* RamControl = nullptr;
+    void RouteRamControl(TRegisterDevice* device) {
+        RamControl = device;
+        const RegisterOwner owner = device ? RegisterOwner::RamControl : RegisterOwner::None;
+        readRoute_[0x14] = writeRoute_[0x14] = owner;
+    }
     // Resets the serial interface model; called by Clear after the ports are reset.
     std::function<void()> SciReset;
     // Called at the end of Clear: nothing recorded about the cells before it still applies.
@@ -123,6 +131,7 @@ public:
     // Every cell to value 0 / no line, trace disarmed, ports and serial interface reset.
     void Clear();
 
+    // The routing of the classic model (the chip model adds $14).
     static RegisterOwner ReadOwner(uint16_t address) {
         return address < 0x20 ? kReadRoute[address] : RegisterOwner::None;
     }
@@ -132,8 +141,8 @@ public:
 
     MemoryCell Read(uint16_t address, bool traced) {
         MemoryCell cell;
-        if (address < 0x20 && kReadRoute[address] != RegisterOwner::None) [[unlikely]] {
-            cell.Value = ReadDevice(kReadRoute[address], address);
+        if (address < 0x20 && readRoute_[address] != RegisterOwner::None) [[unlikely]] {
+            cell.Value = ReadDevice(readRoute_[address], address);
             cell.Line = RegisterLine;
         } else {
             cell = Cells[address];
@@ -146,16 +155,16 @@ public:
     // The cell as the displays see it: a register's value as a read would return it but without
     // the read's side effects (tagged RegisterLine), no trace, no device access counted.
     MemoryCell Peek(uint16_t address) const {
-        if (address < 0x20 && kReadRoute[address] != RegisterOwner::None) [[unlikely]] {
-            const TRegisterDevice* d = Device(kReadRoute[address]);
+        if (address < 0x20 && readRoute_[address] != RegisterOwner::None) [[unlikely]] {
+            const TRegisterDevice* d = Device(readRoute_[address]);
             return MemoryCell{d ? d->Peek(address) : uint8_t{0}, RegisterLine};
         }
         return Cells[address];
     }
 
     void Write(uint16_t address, MemoryCell cell, bool traced) {
-        if (address < 0x20 && kWriteRoute[address] != RegisterOwner::None) [[unlikely]]
-            WriteDevice(kWriteRoute[address], address, cell.Value);
+        if (address < 0x20 && writeRoute_[address] != RegisterOwner::None) [[unlikely]]
+            WriteDevice(writeRoute_[address], address, cell.Value);
         else {
             if (TCellLog* history = History) history->Record(address, Cells[address]);
             Cells[address] = cell;
@@ -215,6 +224,8 @@ private:
     using Route = std::array<RegisterOwner, 0x20>;
     static const Route kReadRoute;
     static const Route kWriteRoute;
+    Route readRoute_ = kReadRoute;
+    Route writeRoute_ = kWriteRoute;
 
     TRegisterDevice* Device(RegisterOwner owner) const;
     uint8_t ReadDevice(RegisterOwner owner, uint16_t address);

@@ -8,14 +8,7 @@
 // large function, and the compiler would otherwise call out of it for most of them.
 
 namespace {
-constexpr uint16_t kVectorSci = 0xFFF0;
-constexpr uint16_t kVectorTof = 0xFFF2;
-constexpr uint16_t kVectorOcf = 0xFFF4;
-constexpr uint16_t kVectorIcf = 0xFFF6;
-constexpr uint16_t kVectorIrq = 0xFFF8;
 constexpr uint16_t kVectorSwi = 0xFFFA;
-constexpr uint16_t kVectorNmi = 0xFFFC;
-constexpr uint16_t kVectorReset = 0xFFFE;
 
 constexpr uint16_t u16(unsigned v) { return static_cast<uint16_t>(v); }
 constexpr uint8_t u8(unsigned v) { return static_cast<uint8_t>(v); }
@@ -26,40 +19,6 @@ constexpr AddressingMode Direct = AddressingMode::Direct;
 constexpr AddressingMode Extended = AddressingMode::Extended;
 constexpr AddressingMode Indexed = AddressingMode::Indexed;
 } // namespace
-
-// ---------------------------------------------------------------------------------------------
-// State helpers
-
-void Tsimulator::Reset() {
-    A = B = 0;
-    D = 0;
-    X = 0;
-    SP = 0;
-    PC = ReadWord(kVectorReset);
-    C = V = Z = N = H = false;
-    I = true;
-    Pending.reset();
-}
-
-void Tsimulator::Restore(const State& state) {
-    A = state.A;
-    B = state.B;
-    JoinD();
-    PC = state.PC;
-    X = state.X;
-    SP = state.SP;
-    UnpackCCR(state.CCR);
-    Pending = state.Pending;
-}
-
-void Tsimulator::UnpackCCR(uint8_t ccr) {
-    H = (ccr & 0x20) != 0;
-    I = (ccr & 0x10) != 0;
-    N = (ccr & 0x08) != 0;
-    Z = (ccr & 0x04) != 0;
-    V = (ccr & 0x02) != 0;
-    C = (ccr & 0x01) != 0;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Arithmetic. The flags are taken from the operand and result bits (P register operand,
@@ -366,63 +325,10 @@ template <AddressingMode M> [[gnu::always_inline]] inline void Tsimulator::Modif
 }
 
 // ---------------------------------------------------------------------------------------------
-// Interrupts
-
-void Tsimulator::EnterInterrupt(uint16_t vector) {
-    PushWord(PC);
-    PushWord(X);
-    PushByte(A);
-    PushByte(B);
-    PushByte(PackCCR());
-    I = true;
-    PC = ReadWord(vector);
-}
-
-void Tsimulator::SoftwareInterrupt() {
-    PC = u16(PC + 1);
-    if (I) return;
-    EnterInterrupt(kVectorSwi);
-}
-
-void Tsimulator::ReturnFromInterrupt() {
-    UnpackCCR(PullByte());
-    B = PullByte();
-    A = PullByte();
-    X = PullWord();
-    PC = PullWord();
-    JoinD();
-    I = false;
-}
-
-void Tsimulator::TakeIfPending(InterruptSource source, uint16_t vector, uint8_t& status) {
-    if (!Pending.test(source)) return;
-    Pending.reset(source);
-    if (ReadWord(vector) == 0) status = SourceNumber(source);
-    EnterInterrupt(vector);
-    ++Entries;
-}
-
-// Takes requests in priority order. The mask is examined once, so after IRQ/SCI the timer
-// sources are entered in the same check, each stacking the state left by the one before.
-uint8_t Tsimulator::TakeInterrupts() {
-    uint8_t status = 0;
-    if (Pending.test(InterruptSource::NMI)) {
-        TakeIfPending(InterruptSource::NMI, kVectorNmi, status);
-        return status;
-    }
-    if (I) return 0;
-    if (Pending.test(InterruptSource::IRQ)) TakeIfPending(InterruptSource::IRQ, kVectorIrq, status);
-    else TakeIfPending(InterruptSource::SCI, kVectorSci, status);
-    TakeIfPending(InterruptSource::TOF, kVectorTof, status);
-    TakeIfPending(InterruptSource::OCF, kVectorOcf, status);
-    TakeIfPending(InterruptSource::ICF, kVectorIcf, status);
-    return status;
-}
-
-// ---------------------------------------------------------------------------------------------
 // Dispatch
 
-[[gnu::always_inline]] inline void Tsimulator::Execute(uint8_t op) {
+template <TProcessorModel Model> [[gnu::always_inline]] inline void Tsimulator::Execute(uint8_t op) {
+    constexpr TModelRules rules = RulesOf(Model);
     // The dispatch keeps one opcode a line, in opcode-table order.
     // clang-format off
     switch (op) {
@@ -459,7 +365,10 @@ uint8_t Tsimulator::TakeInterrupts() {
     case 0x11: Sub8(A, B, false); PC = u16(PC + 1); break; // CBA
     case 0x16: B = A; SetNZ8(B); V = false; JoinD(); PC = u16(PC + 1); break; // TAB
     case 0x17: A = B; SetNZ8(A); V = false; JoinD(); PC = u16(PC + 1); break; // TBA
-    case 0x19: DecimalAdjust(); break; // DAA
+    case 0x19: // DAA
+        if constexpr (rules.DaaFullRange) ChipDecimalAdjust();
+        else DecimalAdjust();
+        break;
     case 0x1B: A = Add8(A, B, false); JoinD(); PC = u16(PC + 1); break; // ABA
 
     // Relative branches.
@@ -492,7 +401,10 @@ uint8_t Tsimulator::TakeInterrupts() {
     case 0x38: X = PullWord(); PC = u16(PC + 1); break; // PULX
     case 0x39: PC = PullWord(); break; // RTS
     case 0x3A: X = u16(X + B); PC = u16(PC + 1); break; // ABX
-    case 0x3B: ReturnFromInterrupt(); break; // RTI
+    case 0x3B: // RTI
+        if constexpr (rules.RtiRestoresMask) ChipReturnFromInterrupt();
+        else ReturnFromInterrupt();
+        break;
     case 0x3C: PushWord(X); PC = u16(PC + 1); break; // PSHX
     case 0x3D: // MUL
         D = u16(A * B);
@@ -500,7 +412,17 @@ uint8_t Tsimulator::TakeInterrupts() {
         C = (B & 0x80) != 0;
         PC = u16(PC + 1);
         break;
-    case 0x3F: SoftwareInterrupt(); break; // SWI
+    case 0x3E: // WAI
+        if constexpr (rules.WaiWaits) ChipWait();
+        break;
+    case 0x3F: // SWI
+        if constexpr (rules.SwiIgnoresMask) {
+            PC = u16(PC + 1);
+            EnterInterrupt(kVectorSwi);
+        } else {
+            SoftwareInterrupt();
+        }
+        break;
 
     // Read-modify-write on A, B, indexed and extended memory.
     case 0x40: case 0x43: case 0x44: case 0x46: case 0x47: case 0x48: case 0x49:
@@ -631,17 +553,38 @@ uint8_t Tsimulator::TakeInterrupts() {
     case 0xEF: Store16<Indexed>(X); break;
     case 0xFF: Store16<Extended>(X); break;
 
-    // Opcodes the processor does not execute (WAI $3E among them): nothing changes and the
-    // same opcode is met again by the next step.
+    // Opcodes the classic model does not execute: nothing changes and the same opcode is met
+    // again by the next step. The chip executes them (see ChipStoreImmediate).
     default:
+        if constexpr (rules.UndocumentedOps) ChipStoreImmediate(op);
         break;
     }
     // clang-format on
 }
 
 int16_t Tsimulator::Step(uint8_t& status) {
-    Execute(ReadByte(PC));
+    if (Model == TProcessorModel::Chip) [[unlikely]]
+        return StepChip(status);
+    Execute<TProcessorModel::Classic>(ReadByte(PC));
     status = CheckInterrupts();
+    return Memory.Load(PC).Line;
+}
+
+int16_t Tsimulator::StepChip(uint8_t& status) {
+    Entries = 0;
+    if (Waiting) {
+        ChipWaitSlice();
+    } else {
+        // The instruction's accesses fall in its last cycle, as the operand accesses of most
+        // instructions do on the chip: the devices see the cycles before it first.
+        const uint8_t op = ReadByte(PC);
+        Clock.Advance(chipCycles_[op] - 1u);
+        Execute<TProcessorModel::Chip>(op);
+        Clock.Advance(1);
+    }
+    status = Pending.AnySource() ? ChipTakeInterrupt() : 0;
+    // The devices are brought up to the clock, so what is shown between steps is current.
+    if (Clock.Listener) Clock.Listener->ClockReached();
     return Memory.Load(PC).Line;
 }
 
@@ -653,6 +596,14 @@ constexpr bool kNoInstructions[256] = {};
 } // namespace
 
 void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progress) {
+    if (Model == TProcessorModel::Chip) RunLoop<TProcessorModel::Chip>(count, stops, progress);
+    else RunLoop<TProcessorModel::Classic>(count, stops, progress);
+}
+
+// The chip model counts its own cycles (stops.Cycles is not read): each step's cycles are the
+// clock's advance over it.
+template <TProcessorModel Model>
+void Tsimulator::RunLoop(uint64_t count, const TRunStops& stops, TRunProgress& progress) {
     // The loop keeps its counts in locals; a step that raises leaves the counts of the steps
     // before it in `progress`.
     uint64_t steps = 0, cycles = 0;
@@ -666,22 +617,40 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
     int16_t instructionLine = progress.InstructionLine;
     try {
         while (steps < count) {
-            const uint8_t next = ReadByte(PC);
-            Execute(next);
-            // CheckInterrupts, with the entries' cycles counted where they are taken.
+            uint8_t next;
             uint8_t taken = 0;
-            uint64_t entryCost = 0;
-            Entries = 0;
-            if (Pending.AnySource()) [[unlikely]] {
-                taken = TakeInterrupts();
-                entryCost = entryCycles * Entries;
+            if constexpr (Model == TProcessorModel::Chip) {
+                const uint64_t before = Clock.Now;
+                if (Waiting) [[unlikely]] {
+                    next = 0x3E; // the waiting step belongs to the WAI
+                    ChipWaitSlice();
+                } else {
+                    next = ReadByte(PC);
+                    Clock.Advance(chipCycles_[next] - 1u);
+                    Execute<Model>(next);
+                    Clock.Advance(1);
+                }
+                Entries = 0;
+                if (Pending.AnySource()) [[unlikely]]
+                    taken = ChipTakeInterrupt();
+                cycles += Clock.Now - before;
+            } else {
+                next = ReadByte(PC);
+                Execute<Model>(next);
+                // CheckInterrupts, with the entries' cycles counted where they are taken.
+                uint64_t entryCost = 0;
+                Entries = 0;
+                if (Pending.AnySource()) [[unlikely]] {
+                    taken = TakeInterrupts();
+                    entryCost = entryCycles * Entries;
+                }
+                cycles += cycleTable[next] + entryCost;
             }
             const MemoryCell reached = Memory.Load(PC);
             op = next;
             status = taken;
             line = reached.Line;
             ++steps;
-            cycles += cycleTable[op] + entryCost;
             at = PC;
             if (line >= 0 && instructions[reached.Value]) instructionLine = line;
             // Lines 1..32767 are in the bitmap; 0 and the negative lines are tested apart.
@@ -692,6 +661,8 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
             }
         }
     } catch (...) {
+        if constexpr (Model == TProcessorModel::Chip)
+            if (Clock.Listener) Clock.Listener->ClockReached();
         progress.Steps += steps;
         progress.Cycles += cycles;
         progress.Line = line;
@@ -701,6 +672,8 @@ void Tsimulator::Run(uint64_t count, const TRunStops& stops, TRunProgress& progr
         progress.InstructionLine = instructionLine;
         throw;
     }
+    if constexpr (Model == TProcessorModel::Chip)
+        if (Clock.Listener) Clock.Listener->ClockReached();
     progress.Steps += steps;
     progress.Cycles += cycles;
     progress.Line = line;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/memory.h"
+#include "engine/model.h"
 #include "engine/pending.h"
 #include "isa/codes.h"
 
@@ -38,7 +39,7 @@ struct TRunStops {
 // and edits between steps; D is kept equal to A:B by JoinD / SplitD.
 class Tsimulator {
 public:
-    explicit Tsimulator(TMemory& memory) : Memory(memory) {}
+    explicit Tsimulator(TMemory& memory);
 
     uint8_t A = 0;
     uint8_t B = 0;
@@ -52,6 +53,13 @@ public:
     // How many requests the interrupt check of the last step entered (each entry takes time on
     // the chip; SWI is an instruction and is not counted here).
     uint8_t Entries = 0;
+    // The rules Step and Run follow (see engine/model.h); set by the owner between steps.
+    TProcessorModel Model = TProcessorModel::Classic;
+    // In the chip model: WAI has stacked the registers and the processor waits for an
+    // interrupt; each step then only lets time pass.
+    bool Waiting = false;
+    // In the chip model: the E cycles executed, and the devices' next event.
+    TCycleClock Clock;
 
     // The registers and the requests not yet taken as one value (D is A:B, the flags are packed
     // as in CCR): what the board's snapshot holds of the processor.
@@ -60,9 +68,10 @@ public:
         uint16_t PC, X, SP;
         uint8_t CCR;
         TPending Pending;
+        bool Waiting;
         bool operator==(const State&) const = default;
     };
-    State Save() const { return {A, B, PC, X, SP, PackCCR(), Pending}; }
+    State Save() const { return {A, B, PC, X, SP, PackCCR(), Pending, Waiting}; }
     void Restore(const State& state);
 
     void Reset();
@@ -157,8 +166,25 @@ private:
     template <AddressingMode M> void ModifyMemory(uint8_t op);
     template <AddressingMode M> void Jump();
 
-    // One instruction: the opcode `op` read at PC; PC ends on the next instruction.
-    void Execute(uint8_t op);
+    // One instruction: the opcode `op` read at PC; PC ends on the next instruction. The model
+    // picks the rules of the few instructions the models differ in.
+    template <TProcessorModel Model> void Execute(uint8_t op);
+    template <TProcessorModel Model>
+    void RunLoop(uint64_t count, const TRunStops& stops, TRunProgress& progress);
+    // The chip model's step: an instruction (or, while waiting, a slice of time), its cycles on
+    // the clock, then at most one interrupt entry with its cycles.
+    int16_t StepChip(uint8_t& status);
+    // The chip's instructions and interrupt entry where they differ from the classic model's.
+    void ChipDecimalAdjust();
+    void ChipWait();
+    void ChipReturnFromInterrupt();
+    void ChipStoreImmediate(uint8_t op);
+    // Lets time pass while waiting: up to the next device event, at most kWaitStepCycles.
+    void ChipWaitSlice();
+    // Takes the one request of highest priority the mask lets through; returns the status as
+    // TakeInterrupts does and adds the entry's cycles to the clock.
+    uint8_t ChipTakeInterrupt();
+    const uint8_t* chipCycles_;
     void ModifyAccumulator(uint8_t& acc, uint8_t op);
     uint8_t Modify(uint8_t op, uint8_t m);
     void Branch(bool taken);
@@ -183,6 +209,10 @@ private:
     void TakeIfPending(InterruptSource source, uint16_t vector, uint8_t& status);
     uint8_t TakeInterrupts();
 };
+
+// E-clock cycles of every opcode on the chip: the data sheet's counts, and for the undocumented
+// opcodes the counts the chip model gives them (256 entries).
+const uint8_t* ChipCycleTable();
 
 // PackCCR reads the six flags as bytes that hold 0 or 1 (the engine tests check every flag).
 static_assert(sizeof(bool) == 1);

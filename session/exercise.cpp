@@ -469,11 +469,15 @@ TCheckpoint ReadCheckpoint(const Json& item, const std::string& at, const TLabBo
 
 TStimulus ReadStimulus(const Json& item, const std::string& at, const TLabBoard* board) {
     Object(item, at, "Vsak dražljaj v \"stimuli\"");
-    OnlyKeys(item, at, {"step", "irq", "nmi", "pin", "send", "press", "release", "switch", "on"},
+    OnlyKeys(item, at, {"step", "cycle", "irq", "nmi", "pin", "send", "press", "release", "switch", "on"},
              "v dražljaju");
-    if (!item.contains("step")) Fail(at, "dražljaj nima ključa \"step\" (pred katerim korakom se zgodi)");
+    if (item.contains("step") == item.contains("cycle"))
+        Fail(at, "dražljaj potrebuje natanko enega od ključev \"step\" (pred katerim korakom se zgodi) in "
+                 "\"cycle\" (pri katerem ciklu)");
     TStimulus s;
-    s.Step = Count(item["step"], at + "/step", 1, uint64_t{1} << 62);
+    // A stimulus at a cycle comes before the first step that begins at that count or later.
+    if (item.contains("cycle")) s.Step = Count(item["cycle"], at + "/cycle", 0, uint64_t{1} << 62) | kAtCycle;
+    else s.Step = Count(item["step"], at + "/step", 1, uint64_t{1} << 62);
     int kinds = 0;
     for (const char* key : {"irq", "nmi", "pin", "send", "press", "release", "switch"})
         kinds += static_cast<int>(item.contains(key));
@@ -509,7 +513,7 @@ TExercise ReadExercise(const Json& root, const std::string& directory) {
     Object(root, "", "Naloga");
     OnlyKeys(root, "",
              {"title", "description", "seed", "timer_every", "sci_every", "loopback", "stimuli", "checks",
-              "board"},
+              "board", "model"},
              "v nalogi");
     TExercise x;
     if (!root.contains("title")) Fail("", "naloga nima naslova (ključ \"title\")");
@@ -530,6 +534,13 @@ TExercise ReadExercise(const Json& root, const std::string& directory) {
     if (root.contains("sci_every")) x.Clock.SciEvery = Count(root["sci_every"], "/sci_every", 1, 1'000'000);
     x.Clock.MsPerStep = 1;
     if (root.contains("loopback")) x.Loopback = Boolean(root["loopback"], "/loopback");
+    if (root.contains("model")) {
+        const std::string name = Text(root["model"], "/model");
+        TProcessorModel model;
+        if (!ParseModelName(name, model))
+            Fail("/model", "neznan model procesorja " + Quoted(name) + " (\"classic\" ali \"chip\")");
+        x.Model = model;
+    }
     // The board first: the stimuli and checks name its parts.
     std::optional<TLabBoard> board;
     if (root.contains("board")) {

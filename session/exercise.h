@@ -7,6 +7,8 @@
 //     "title": "Kvadrat",                        // required
 //     "description": "Podprogram ...",           // a text or a list of lines
 //     "seed": 1, "timer_every": 5, "sci_every": 150, "loopback": false,
+//     "model": "chip",                           // the processor model: "classic" or "chip"
+//                                                // (a stimulus may give "cycle" for "step")
 //     "board": "lucke.json",                     // a lab board, relative to this file
 //     "stimuli": [{"step": 20, "send": "AB"}, {"step": 50, "irq": true},
 //                 {"step": 90, "nmi": true}, {"step": 500, "pin": "1.7"},
@@ -117,6 +119,8 @@ struct TExercise {
     TVirtualClock Clock;     // MsPerStep is always 1
     std::optional<uint32_t> Seed;
     bool Loopback = false;
+    // The processor model the check runs in whatever the setting; none: the setting's.
+    std::optional<TProcessorModel> Model;
     std::vector<TStimulus> Stimuli;
     std::vector<TCheckpoint> Checkpoints;
     // The file gives points or hidden checkpoints: the reports then show the points.

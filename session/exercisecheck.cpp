@@ -113,6 +113,9 @@ public:
         if (limits.Timeout.count() > 0) deadline_ = std::chrono::steady_clock::now() + limits.Timeout;
         codeBytes_ = CodeBytes(session.Memory());
         scenario_.Clock = exercise.Clock;
+        // The chip model's devices run on the E clock: the interface clocks do not apply.
+        if (session.LoadedModel() == TProcessorModel::Chip)
+            scenario_.Clock.TimerEvery = scenario_.Clock.SciEvery = 0;
         for (const TStimulus& stimulus : exercise.Stimuli)
             scenario_.Add(stimulus);
         scenario_.onReport = [this](const TStepResult& step) {
@@ -466,7 +469,11 @@ TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise,
 TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
                              const std::vector<std::string>& lines, const TCheckLimits& limits) {
     PrepareExerciseBoard(session, exercise);
+    // An exercise that fixes the model is checked in it; the setting stays as it was.
+    const TProcessorModel setting = session.Model();
+    if (exercise.Model) session.SetModel(*exercise.Model);
     const TLoadResult load = session.LoadProgram(lines);
+    session.SetModel(setting);
     if (!load.Ok) {
         TExerciseResult result;
         result.Messages = load.Messages;

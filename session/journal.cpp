@@ -143,6 +143,7 @@ void TJournal::CaptureDevices(TDevices& d) const {
     d.TraceRows = m.Memory.Trace.RowsRecorded();
     d.Terminal = session_.sciTerminal_->Position();
     d.Board = static_cast<uint32_t>(boardEnd_);
+    d.Cycles = m.Timer.Chip() ? static_cast<uint32_t>(session_.cycles_) : 0;
     d.Timer = m.Timer.St;
     d.Sci = m.Sci.St;
     d.Port1 = m.Port1.St;
@@ -161,7 +162,8 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     f.SP = cpu.SP;
     f.A = cpu.A;
     f.B = cpu.B;
-    f.CCR = cpu.PackCCR();
+    // Bit 6 of CCR always reads 1; cleared here it notes the chip model's wait.
+    f.CCR = static_cast<uint8_t>(cpu.PackCCR() & (cpu.Waiting ? 0xBF : 0xFF));
     // Only the six interrupt sources (2..7) are ever requested.
     f.Pending = cpu.Pending.LowByte();
     f.ExecutionLine = static_cast<int16_t>(s.executionLine_);
@@ -169,10 +171,13 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     const TMemory& memory = s.machine_->Memory;
     // Between steps that touch no device register the trace is the one part that may change,
     // and only by recording a row or by its trigger; the lab board may change by time alone.
-    const bool board = s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_;
+    // In the chip model a device changes by time alone at its events.
+    const bool board = (s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_) ||
+                       s.machine_->Cpu.Clock.Events != eventsSeen_;
     if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ ||
         memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ || board) {
         accessesSeen_ = memory.DeviceAccesses;
+        eventsSeen_ = s.machine_->Cpu.Clock.Events;
         rowsSeen_ = memory.Trace.RowsRecorded();
         triggeredSeen_ = memory.Trace.Triggered;
         CaptureBoard();
@@ -280,6 +285,7 @@ bool TJournal::StepBack() {
     cpu.X = f.X;
     cpu.SP = f.SP;
     cpu.UnpackCCR(f.CCR);
+    cpu.Waiting = (f.CCR & 0x40) == 0;
     cpu.Pending = TPending();
     for (size_t source = 0; source < 8; ++source)
         if (f.Pending >> source & 1) cpu.Pending.set(source);
@@ -293,6 +299,12 @@ bool TJournal::StepBack() {
     // Later device parts belong to the steps just taken back: their slots are free again.
     lastDevices_ = f.Devices & ((1u << kPreviousShift) - 1);
     haveDevices_ = true;
-    RestoreDevices(devices_[lastDevices_]);
+    const TDevices& devices = devices_[lastDevices_];
+    RestoreDevices(devices);
+    // The chip's counter went on counting since the devices were noted.
+    if (m.Timer.Chip())
+        m.Timer.St.Counter =
+            static_cast<uint16_t>(devices.Timer.Counter + (static_cast<uint32_t>(f.Cycles) - devices.Cycles));
+    m.Resync();
     return true;
 }

@@ -90,6 +90,9 @@ private:
         uint64_t TraceRows; // the trace's RowsRecorded
         TSciTerminal::TPosition Terminal;
         uint32_t Board; // where the board's undo log ended (its low 32 bits)
+        // Chip model: the cycle counter's low 32 bits when noted; the timer's counter of a later
+        // checkpoint without a device event since is this one's advanced by the cycles between.
+        uint32_t Cycles;
         TTimer::State Timer;
         TSci::State Sci;
         TPort::State Port1, Port2;
@@ -150,6 +153,7 @@ private:
     bool haveDevices_ = false;
     uint64_t accessesSeen_ = 0;  // the memory's device access count when it was noted
     uint64_t rowsSeen_ = 0;      // the trace's RowsRecorded then
+    uint64_t eventsSeen_ = 0;    // the chip model's device events then
     bool triggeredSeen_ = false; // and its trigger
     bool pendingValid_ = false;
     // The pending checkpoint stored a new device part; before it, these were the last one.

@@ -29,6 +29,14 @@ TScenario::TScenario(TSession& session) : session_(session), previousClock_(sess
 TScenario::~TScenario() { session_.TickCount = previousClock_; }
 
 void TScenario::Add(uint64_t step, TStimulusAction action) {
+    if (step & kAtCycle) {
+        const uint64_t cycle = step & ~kAtCycle;
+        auto at = std::upper_bound(cycleStimuli_.begin() + static_cast<std::ptrdiff_t>(nextCycle_),
+                                   cycleStimuli_.end(), cycle,
+                                   [](uint64_t c, const TStimulus& stimulus) { return c < stimulus.Step; });
+        cycleStimuli_.insert(at, TStimulus{cycle, std::move(action)});
+        return;
+    }
     // A step already past means "before the next step".
     step = std::max(step, step_ + 1);
     auto at = std::upper_bound(stimuli_.begin(), stimuli_.end(), step,
@@ -56,7 +64,8 @@ ScenarioStop TScenario::Advance(uint64_t budget) {
         // after the step before stay, so going back N steps gives the state of the same run
         // stopped N steps earlier. Most steps have no stimulus due and nothing to send; they
         // run in one go up to the next event, and each step notes its checkpoint itself.
-        const bool stimulus = next_ < stimuli_.size() && stimuli_[next_].Step <= step_ + 1;
+        const bool stimulus =
+            (next_ < stimuli_.size() && stimuli_[next_].Step <= step_ + 1) || CycleStimulusDue();
         uint64_t steps = 1;
         if (stimulus || !sendQueue_.empty()) [[unlikely]] {
             if (history) session_.MarkCheckpoint(quiet);
@@ -101,6 +110,12 @@ uint64_t TScenario::StepsBeforeEvent(uint64_t budget) {
     uint64_t steps = std::min(budget, StepLimit - step_);
     // The stimulus happens before its step; the steps before that one may run.
     if (next_ < stimuli_.size()) steps = std::min(steps, stimuli_[next_].Step - step_ - 1);
+    // No step takes more cycles than this (an instruction with the interrupt entries after it,
+    // or a waiting step): so many steps cannot pass a stimulus's cycle.
+    constexpr uint64_t kMostCyclesPerStep = 80;
+    if (nextCycle_ < cycleStimuli_.size())
+        steps = std::min(steps, std::max<uint64_t>(1, (cycleStimuli_[nextCycle_].Step - session_.Cycles()) /
+                                                          kMostCyclesPerStep));
     steps = std::min(steps, sciClock_.Left(Clock.SciEvery, step_));
     return steps;
 }
@@ -108,6 +123,8 @@ uint64_t TScenario::StepsBeforeEvent(uint64_t budget) {
 void TScenario::ApplyDue(uint64_t step) {
     while (next_ < stimuli_.size() && stimuli_[next_].Step <= step)
         Apply(stimuli_[next_++].Action);
+    while (CycleStimulusDue())
+        Apply(cycleStimuli_[nextCycle_++].Action);
 }
 
 void TScenario::Apply(const TStimulusAction& action) {
@@ -132,6 +149,14 @@ void TScenario::Apply(const TStimulusAction& action) {
 // line time has passed since the last byte (with the receiver off nothing is on its way in, so
 // the line time alone paces the bytes).
 void TScenario::FeedSerialLine() {
+    const TSci& sci = session_.Machine().Sci;
+    // The chip model's line times itself: the next byte goes once the frame before has arrived.
+    if (sci.Chip()) {
+        if (sendQueue_.empty() || sci.St.RxCount != 0) return;
+        session_.SciTerminal().SendByte(sendQueue_.front());
+        sendQueue_.pop_front();
+        return;
+    }
     if (sendQueue_.empty() || sendCooldown_ != 0 || session_.Machine().Sci.St.RxCount != 0) return;
     session_.SciTerminal().SendByte(sendQueue_.front());
     sendQueue_.pop_front();

@@ -31,7 +31,10 @@ using TStimulusAction =
     std::variant<TIrqRequest, TNmiRequest, TPinToggle, TSerialSend, TBoardPress, TBoardSwitch>;
 
 // A stimulus happens just before the step with the given 1-based number (counted from the start
-// of the scenario). Stimuli of one step happen in the order they were added.
+// of the scenario), or, with kAtCycle added to the number, just before the first step that
+// begins with the session's cycle counter at that count or beyond. Stimuli of one step happen
+// in the order they were added.
+inline constexpr uint64_t kAtCycle = uint64_t{1} << 63;
 struct TStimulus {
     uint64_t Step = 1;
     TStimulusAction Action;
@@ -166,6 +169,13 @@ private:
     std::function<uint32_t()> previousClock_;
     std::vector<TStimulus> stimuli_; // kept sorted by step, stable
     size_t next_ = 0;                // first stimulus not yet applied
+    // The stimuli placed at cycles, sorted by cycle (kAtCycle taken off), and the first not
+    // yet applied.
+    std::vector<TStimulus> cycleStimuli_;
+    size_t nextCycle_ = 0;
+    bool CycleStimulusDue() const {
+        return nextCycle_ < cycleStimuli_.size() && session_.Cycles() >= cycleStimuli_[nextCycle_].Step;
+    }
     uint64_t step_ = 0;
     int line_ = 0;
     uint32_t clockMs_ = 0;

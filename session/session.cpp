@@ -241,6 +241,7 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     TLoadResult result = Assemble(lines);
     if (!result.Ok) return result;
 
+    machine_->SetModel(model_);
     machine_->ResetForRun();
     machine_->loaded = true;
     state_ = RunState::Halted;
@@ -273,6 +274,12 @@ TStepResult TSession::StepOnce() {
     return result;
 }
 
+uint64_t TSession::StepCycles(uint8_t opcode, uint64_t clock) const {
+    const Tsimulator& cpu = machine_->Cpu;
+    if (cpu.Model == TProcessorModel::Chip) return cpu.Clock.Now - clock;
+    return cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
+}
+
 TStepOutcome TSession::Step(bool quietCheckpoint) {
     if (!Loaded()) return {};
     int16_t line = -1;
@@ -282,10 +289,11 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
     try {
         if (history_) journal_->BeginStep(quietCheckpoint);
         const uint16_t pc = cpu.PC;
-        const uint8_t opcode = OpcodeAt(pc);
+        const uint8_t opcode = cpu.Waiting ? kWaitOpcode : OpcodeAt(pc);
         if (Log.Enabled) LogStep(pc, opcode, nullptr);
+        const uint64_t clock = cpu.Clock.Now;
         line = cpu.Step(status);
-        cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
+        cycles_ += StepCycles(opcode, clock);
         // The lab board's time-driven work, before the next instruction can see it.
         if (cycles_ >= boardDue_) [[unlikely]]
             boardLink_->Advance();
@@ -421,10 +429,11 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : !ticked);
                 ticked = false;
                 const uint16_t pc = cpu.PC;
-                const uint8_t opcode = OpcodeAt(pc);
+                const uint8_t opcode = cpu.Waiting ? kWaitOpcode : OpcodeAt(pc);
                 if (Log.Enabled) LogStep(pc, opcode, clockMs);
+                const uint64_t clock = cpu.Clock.Now;
                 line = cpu.Step(status);
-                cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
+                cycles_ += StepCycles(opcode, clock);
                 // The lab board's time-driven work, before the next instruction can see it.
                 if (cycles_ >= boardDue_) [[unlikely]]
                     boardLink_->Advance();

@@ -224,9 +224,19 @@ public:
     void RequestIrq();
     void RequestNmi();
 
+    // --- processor model ----------------------------------------------------------------------
+    // The model the next load gives the board (the setting); Classic by default.
+    TProcessorModel Model() const { return model_; }
+    void SetModel(TProcessorModel model) { model_ = model; }
+    // The model of the board as it was loaded (what a snapshot stores).
+    TProcessorModel LoadedModel() const { return machine_->Model(); }
+    // Whether the processor waits in WAI (chip model).
+    bool Waiting() const { return machine_->Cpu.Waiting; }
+
     // --- cycle counter -----------------------------------------------------------------------
     // E-clock cycles of the instructions executed since the load (or the last reset): each adds
-    // its count from the instruction table, each interrupt entry IsaInterruptEntryCycles.
+    // its count from the instruction table, each interrupt entry IsaInterruptEntryCycles; in
+    // the chip model the processor's clock counts them (the devices' time).
     uint64_t Cycles() const { return cycles_; }
     // Starts the count again from 0 (the lab board's time goes on as it was).
     void ResetCycles() {
@@ -365,6 +375,11 @@ private:
     }
     uint32_t Now() const;
     void StopInternal();
+    // The cycles of the step just taken of `opcode`, begun with the processor's clock at
+    // `clock`: the table's count and the entries' (classic), the clock's advance (chip).
+    uint64_t StepCycles(uint8_t opcode, uint64_t clock) const;
+    // The opcode a step while waiting belongs to: the WAI.
+    static constexpr uint8_t kWaitOpcode = 0x3E;
     // PeekValue without its routing for the addresses above the on-chip registers.
     uint8_t OpcodeAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Value : PeekValue(pc); }
     // A tick of TRunTicks: false when it raised (kept in `ticks`).
@@ -396,6 +411,7 @@ private:
     uint32_t lastStepTick_ = 0;
     int previousOpcode_ = -1; // -1: none since the load
     uint64_t cycles_ = 0;
+    TProcessorModel model_ = TProcessorModel::Classic;
     bool stoppedByStep_ = false; // the last stop was a step that left the program
     bool history_ = false;       // the journal records the steps
     std::string failure_;

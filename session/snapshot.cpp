@@ -101,6 +101,7 @@ TSnapshot SnapshotFromJson(const In& json) {
     }
     s.Watches = WatchesFromJson(f.Get("watches"));
     s.Board.Machine = MachineFromJson(f.Get("machine"), lines);
+    ParseModelName(s.Model, s.Board.Machine.Model);
     s.Board.Terminal = TerminalFromJson(f.Get("terminal"));
     s.Trace = TraceFromJson(f.Get("trace"));
     s.Board.Cycles = f.Number("cycles", UINT64_MAX);
@@ -123,9 +124,12 @@ bool TTraceRecord::operator==(const TTraceRecord& o) const {
            Recorded == o.Recorded;
 }
 
-std::string SessionModel(const TSession&) { return std::string(kModelClassic); }
+std::string SessionModel(const TSession& session) { return std::string(ModelName(session.LoadedModel())); }
 
-bool KnownModel(std::string_view name) { return name == kModelClassic; }
+bool KnownModel(std::string_view name) {
+    TProcessorModel model;
+    return ParseModelName(name, model);
+}
 
 std::vector<std::string> SnapshotSourceLines(const TSnapshot& snapshot) {
     std::vector<std::string> lines = SplitLines(snapshot.Source);
@@ -286,7 +290,11 @@ bool ApplySnapshot(TSession& session, const TSnapshot& snapshot, std::string& er
     // Added oldest first, so that the list is newest first again.
     for (auto it = snapshot.Breakpoints.rbegin(); it != snapshot.Breakpoints.rend(); ++it)
         session.Breakpoints.Add(*it);
+    // Loaded in the snapshot's model; the setting for later loads stays the user's.
+    const TProcessorModel setting = session.Model();
+    session.SetModel(snapshot.Board.Machine.Model);
     const TLoadResult load = session.LoadProgram(SnapshotSourceLines(snapshot));
+    session.SetModel(setting);
     if (!load.Ok) {
         session.Breakpoints.Clear();
         for (auto it = breakpoints.rbegin(); it != breakpoints.rend(); ++it)

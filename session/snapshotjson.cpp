@@ -153,7 +153,8 @@ Out MachineToJson(const TMachine::State& s) {
               {"sp", s.Cpu.SP},
               {"pc", s.Cpu.PC},
               {"ccr", s.Cpu.CCR},
-              {"pending", pending}}},
+              {"pending", pending},
+              {"waiting", s.Cpu.Waiting}}},
             {"memory", memory},
             {"lines", lines},
             {"port1", {{"ddr", s.Port1.Direction}, {"dr", s.Port1.Level}}},
@@ -176,7 +177,21 @@ Out MachineToJson(const TMachine::State& s) {
               {"rate_mismatch", s.Sci.RateMismatch}}},
             {"loopback", s.Loopback},
             {"trace_triggered", s.Trace.Triggered},
-            {"random", s.Random.Position}};
+            {"random", s.Random.Position},
+            // What only the chip model keeps: the halves of clearing sequences, the latched
+            // counter byte, the serial frames on the line, the RAM control register.
+            {"timer_chip",
+             {{"armed", s.TimerChip.Armed}, {"low_latch", s.TimerChip.LowLatch}, {"latched", s.TimerChip.Latched}}},
+            {"sci_chip",
+             {{"tx_left", s.SciChip.TxLeft},
+              {"rx_left", s.SciChip.RxLeft},
+              {"idle_left", s.SciChip.IdleLeft},
+              {"tx_shift", s.SciChip.TxShift},
+              {"rx_next", s.SciChip.RxNext},
+              {"rx_next_queued", s.SciChip.RxNextQueued},
+              {"rx_next_mismatch", s.SciChip.RxNextMismatch},
+              {"armed", s.SciChip.Armed}}},
+            {"ram_control", s.RamControl}};
 }
 
 TMachine::State MachineFromJson(const In& json, size_t sourceLines) {
@@ -197,6 +212,7 @@ TMachine::State MachineFromJson(const In& json, size_t sourceLines) {
             cpu.Fail("\"pending\" mora biti seznam števil od 0 do 255");
         s.Cpu.Pending.set(n.get<size_t>());
     }
+    s.Cpu.Waiting = cpu.Flag("waiting");
 
     s.Cells.assign(size_t{1} << 16, MemoryCell{});
     const In& memory = f.Array("memory");
@@ -257,6 +273,21 @@ TMachine::State MachineFromJson(const In& json, size_t sourceLines) {
     s.Loopback = f.Flag("loopback");
     s.Trace.Triggered = f.Flag("trace_triggered");
     s.Random.Position = f.Number("random", kAny);
+
+    const TSnapshotFields tc(f.Get("timer_chip"), "machine.timer_chip");
+    s.TimerChip.Armed = static_cast<uint8_t>(tc.Number("armed", 0xFF));
+    s.TimerChip.LowLatch = static_cast<uint8_t>(tc.Number("low_latch", 0xFF));
+    s.TimerChip.Latched = tc.Flag("latched");
+    const TSnapshotFields sc(f.Get("sci_chip"), "machine.sci_chip");
+    s.SciChip.TxLeft = static_cast<uint16_t>(sc.Number("tx_left", 0xFFFF));
+    s.SciChip.RxLeft = static_cast<uint16_t>(sc.Number("rx_left", 0xFFFF));
+    s.SciChip.IdleLeft = static_cast<uint16_t>(sc.Number("idle_left", 0xFFFF));
+    s.SciChip.TxShift = static_cast<uint8_t>(sc.Number("tx_shift", 0xFF));
+    s.SciChip.RxNext = static_cast<uint8_t>(sc.Number("rx_next", 0xFF));
+    s.SciChip.RxNextQueued = sc.Flag("rx_next_queued");
+    s.SciChip.RxNextMismatch = sc.Flag("rx_next_mismatch");
+    s.SciChip.Armed = static_cast<uint8_t>(sc.Number("armed", 0xFF));
+    s.RamControl = static_cast<uint8_t>(f.Number("ram_control", 0xFF));
     return s;
 }
 

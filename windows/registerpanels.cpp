@@ -144,10 +144,11 @@ TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(p
     gRegistri->setObjectName("gRegistri");
     gCCR = new TTextGrid({16, 16, 16, 16, 16, 16}, 2, 12, this);
     gCCR->setObjectName("gCCR");
-    gCikli = new TTextGrid({150}, 2, 10, this);
+    gCikli = new TTextGrid({150, 72}, 2, 10, this);
     gCikli->setObjectName("gCikli");
     gCikli->setToolTip(
-        QStringLiteral("Cikli ure E in čas na čipu pri E = 1,2288 MHz; dvojni klik jih postavi na 0"));
+        QStringLiteral("Cikli ure E in čas na čipu pri E = 1,2288 MHz; dvojni klik jih postavi "
+                       "na 0. Desno model procesorja in, ali procesor čaka (WAI)"));
     sgUkaz = new TTextGrid({130, 50}, 2, 10, this);
     sgUkaz->setObjectName("sgUkaz");
     sgUkaz->SetCell(0, 0, QStringLiteral("Prejšnji ukaz:"));
@@ -173,6 +174,9 @@ void TRegisterPanels::ShowCycles() {
     const uint64_t cycles = session_.Cycles();
     gCikli->SetCell(0, 0, QString::fromStdString(CycleCountText(cycles)));
     gCikli->SetCell(0, 1, QString::fromStdString(CycleTimeText(cycles)));
+    const std::string_view model = ModelTitle(session_.Loaded() ? session_.LoadedModel() : session_.Model());
+    gCikli->SetCell(1, 0, QString::fromUtf8(model.data(), static_cast<int>(model.size())));
+    gCikli->SetCell(1, 1, session_.Waiting() ? QStringLiteral("čaka") : QString());
 }
 
 void TRegisterPanels::ResetCycles() {

@@ -493,6 +493,7 @@ void TfrmMain::EditSettings() {
     if (!frmNastavitve->EditSettings(*settings, slow, fast, frmKoda->barve->FontFamily())) return;
     run->SetSlowInterval(slow);
     run->SetFastInterval(fast);
+    run->RestoreModelSettings(*settings);
 }
 
 // ============================================================================ show step
@@ -532,6 +533,7 @@ void TfrmMain::Start(const QString& commandLineDocument) {
     windows->RestorePlacements(*settings, screens);
     // The intervals follow the visibility flags; a missing flag ends the reading before them.
     if (windows->RestoreVisibility(*settings)) run->RestoreIntervals(*settings);
+    run->RestoreModelSettings(*settings);
     activateWindow();
     raise();
 

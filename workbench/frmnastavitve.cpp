@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "windows/prompt.h"
+#include "workbench/runcontrol.h"
 
 // ============================================================================ TSpinField
 
@@ -105,6 +106,7 @@ TfrmNastavitve::TfrmNastavitve(bool printerInstalled, QWidget* parent) : QDialog
     layout->addLayout(buttons);
     sePocasno->setValue(400);
     seHitro->setValue(1);
+    seFrekvenca->setValue(static_cast<int>(kEClockHz));
     ShowPrintOptions(TPrintOptions::DialogDefaults());
 }
 
@@ -121,11 +123,41 @@ void TfrmNastavitve::CreateSimulationTab() {
     auto* group = new QGroupBox(QStringLiteral("Hitrost izvajanja enega koraka"), tab);
     sePocasno = Field(group, "sePocasno", 1, 9999, 4);
     seHitro = Field(group, "seHitro", 1, 999, 3);
+    // The chip model's fast run keeps the chip's time times this factor.
+    cbFaktor = new QComboBox(group);
+    cbFaktor->setObjectName(QStringLiteral("cbFaktor"));
+    for (uint32_t divisor : kSpeedDivisors)
+        cbFaktor->addItem(divisor == 1 ? QStringLiteral("× 1") : QStringLiteral("× 1/%1").arg(divisor),
+                          divisor);
+    cbFaktor->setToolTip(
+        QStringLiteral("V modelu MC6803 teče hitro izvajanje s hitrostjo čipa, pomnoženo s faktorjem"));
+    auto* fast = new QHBoxLayout;
+    fast->addWidget(seHitro);
+    fast->addWidget(new QLabel(QStringLiteral("MC6803:"), group));
+    fast->addWidget(cbFaktor);
+    fast->addStretch(1);
     auto* form = new QFormLayout(group);
     form->addRow(QStringLiteral("Počasno izvajanje [ms]:"), sePocasno);
-    form->addRow(QStringLiteral("Hitro izvajanje [ms]:"), seHitro);
+    form->addRow(QStringLiteral("Hitro izvajanje [ms]:"), fast);
+
+    auto* processor = new QGroupBox(QStringLiteral("Model procesorja"), tab);
+    cbModel = new QComboBox(processor);
+    cbModel->setObjectName(QStringLiteral("cbModel"));
+    for (TProcessorModel model : {TProcessorModel::Classic, TProcessorModel::Chip})
+        cbModel->addItem(
+            QString::fromUtf8(ModelTitle(model).data(), static_cast<int>(ModelTitle(model).size())),
+            QString::fromLatin1(ModelName(model).data(), static_cast<int>(ModelName(model).size())));
+    cbModel->setToolTip(QStringLiteral("Velja od naslednjega nalaganja programa"));
+    seFrekvenca = Field(processor, "seFrekvenca", 100000, 4000000, 7);
+    // Seven digits do not fit the width of the other fields.
+    seFrekvenca->setFixedWidth(seFrekvenca->fontMetrics().horizontalAdvance(QStringLiteral("88888888")) + 30);
+    auto* processorForm = new QFormLayout(processor);
+    processorForm->addRow(QStringLiteral("Model:"), cbModel);
+    processorForm->addRow(QStringLiteral("Frekvenca ure E [Hz]:"), seFrekvenca);
+
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(group);
+    layout->addWidget(processor);
     layout->addStretch(1);
     PageControl1->addTab(tab, QStringLiteral("Simulacija"));
 }
@@ -219,7 +251,8 @@ void TfrmNastavitve::ShowPrintOptions(const TPrintOptions& o) {
 }
 
 void TfrmNastavitve::CommitFields() {
-    for (TSpinField* f : {sePocasno, seHitro, seLevo, seDesno, seZgoraj, seSpodaj, seGlava, seNoga})
+    for (TSpinField* f :
+         {sePocasno, seHitro, seFrekvenca, seLevo, seDesno, seZgoraj, seSpodaj, seGlava, seNoga})
         f->interpretText();
 }
 
@@ -247,6 +280,10 @@ bool TfrmNastavitve::EditSettings(QSettings& settings, int& slowInterval, int& f
                                   const QString& editorFont) {
     sePocasno->setValue(slowInterval);
     seHitro->setValue(fastInterval);
+    const TModelSettings model = ReadModelSettings(settings);
+    cbModel->setCurrentIndex(model.Model == TProcessorModel::Chip ? 1 : 0);
+    seFrekvenca->setValue(static_cast<int>(model.EHz));
+    cbFaktor->setCurrentIndex(std::max(0, cbFaktor->findData(model.Divisor)));
     // The printing values, then the font name; a value of another type ends the reading and
     // the fields from there on keep what they had.
     TPrintOptions options = PrintOptions();
@@ -274,6 +311,9 @@ bool TfrmNastavitve::EditSettings(QSettings& settings, int& slowInterval, int& f
     fastInterval = seHitro->value();
     settings.setValue(Key("Slow simulation"), slowInterval);
     settings.setValue(Key("Fast simulation"), fastInterval);
+    settings.setValue(Key("Processor model"), cbModel->currentData().toString());
+    settings.setValue(Key("E clock"), seFrekvenca->value());
+    settings.setValue(Key("Speed factor"), cbFaktor->currentData().toUInt());
     WritePrintOptions(settings, confirmed);
     settings.setValue(Key("code/editor/Font name"), FontName());
     settings.sync();

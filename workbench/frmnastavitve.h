@@ -34,9 +34,14 @@ protected:
 // the code window the font at the next start, run control the intervals at its next run
 // command.
 //
-// Its parts carry the names of the fields: "sePocasno", "seHitro", "seLevo", "seDesno",
-// "seZgoraj", "seSpodaj", "seGlava", "seNoga", "cbBlackWhite", "cbSyntax", "cbNumberedLines",
-// "cbWrapLines", "cbImePisave", the tabs "PageControl1", the buttons "btnPotrdi",
+// The simulation tab also holds the processor model (applied from the next load), the E clock's
+// frequency and the speed factor of the chip model's fast run, stored as "Processor model"
+// ("classic"/"chip"), "E clock" (Hz) and "Speed factor" (1, 10, 100 or 1000: the factor's
+// divisor); run control reads them from the store (TRunControl::RestoreModelSettings).
+//
+// Its parts carry the names of the fields: "cbModel", "seFrekvenca", "cbFaktor", "sePocasno", "seHitro",
+// "seLevo", "seDesno", "seZgoraj", "seSpodaj", "seGlava", "seNoga", "cbBlackWhite", "cbSyntax",
+// "cbNumberedLines", "cbWrapLines", "cbImePisave", the tabs "PageControl1", the buttons "btnPotrdi",
 // "btnPreklici", "btnPomoc".
 class TfrmNastavitve : public QDialog {
     Q_OBJECT
@@ -71,6 +76,9 @@ private:
     void CommitFields();
 
     QTabWidget* PageControl1 = nullptr;
+    QComboBox* cbModel = nullptr;
+    TSpinField* seFrekvenca = nullptr;
+    QComboBox* cbFaktor = nullptr;
     int printingTab = -1;
     TSpinField* sePocasno = nullptr;
     TSpinField* seHitro = nullptr;

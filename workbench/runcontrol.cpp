@@ -332,7 +332,59 @@ void TRunControl::KoracnoTimer() {
         SyncState();
         return;
     }
+    if (state == RunState::FastRun && session_.LoadedModel() == TProcessorModel::Chip) {
+        PacedTick();
+        return;
+    }
     StepOnce();
+}
+
+void TRunControl::PacedTick() {
+    if (inStep_ || !session_.Loaded()) return;
+    inStep_ = true;
+    const uint64_t target = Pacer.Target(session_.Cycles());
+    QElapsedTimer spent;
+    spent.start();
+    TStepOutcome last;
+    // No step takes fewer than 2 cycles; a chunk of a sixth of the cycles left seldom passes
+    // the target by much. The event loop is never held for more than a frame.
+    while (session_.Cycles() < target && session_.State() == RunState::FastRun && session_.Loaded()) {
+        const uint64_t steps = std::clamp<uint64_t>((target - session_.Cycles()) / 6, 1, 1 << 16);
+        const TRunOutcome run = session_.Run(steps);
+        if (run.Steps != 0) last = run.Last;
+        if (last.Notable() || spent.elapsed() >= FastRunFrameMs) break;
+    }
+    inStep_ = false;
+    stepped_ = true;
+    const TStepResult result = session_.Describe(last);
+    if (result.Left) EndLeftProgram();
+    const bool ended = session_.State() != RunState::FastRun;
+    if (ended) ApplyState();
+    if (ended || FrameDue(FastRunFrameMs)) ShowFrame();
+    if (result.Left) emit undoEnabled(true);
+    ReportStep(result);
+}
+
+TModelSettings ReadModelSettings(QSettings& settings) {
+    TModelSettings s;
+    TProcessorModel model;
+    if (ParseModelName(settings.value(QStringLiteral("Processor model")).toString().toStdString(), model))
+        s.Model = model;
+    bool ok = false;
+    const int hz = settings.value(QStringLiteral("E clock")).toInt(&ok);
+    if (ok && hz >= 100000 && hz <= 4000000) s.EHz = static_cast<uint64_t>(hz);
+    const uint32_t divisor = settings.value(QStringLiteral("Speed factor")).toUInt(&ok);
+    if (ok &&
+        std::find(std::begin(kSpeedDivisors), std::end(kSpeedDivisors), divisor) != std::end(kSpeedDivisors))
+        s.Divisor = divisor;
+    return s;
+}
+
+void TRunControl::RestoreModelSettings(QSettings& settings) {
+    const TModelSettings model = ReadModelSettings(settings);
+    session_.SetModel(model.Model);
+    Pacer.EHz = model.EHz;
+    Pacer.Divisor = model.Divisor;
 }
 
 void TRunControl::SyncState() {
@@ -366,6 +418,7 @@ void TRunControl::RunSlow() {
 
 void TRunControl::RunFast() {
     session_.RunFast();
+    Pacer.Start(session_.Cycles());
     if (session_.State() == RunState::FastRun && Koracno->interval() != fastInterval_)
         Koracno->setInterval(fastInterval_);
     ApplyState();
@@ -378,6 +431,9 @@ void TRunControl::RunTurbo() {
     // as long as the turbo run lasts; the run keeps its state when it starts and when it ends.
     turbo_ = std::make_unique<TScenario>(session_);
     turbo_->Clock = TVirtualClock{};
+    // The chip model's devices count E cycles: no virtual interface clock.
+    if (session_.LoadedModel() == TProcessorModel::Chip)
+        turbo_->Clock.TimerEvery = turbo_->Clock.SciEvery = 0;
     turbo_->onReport = [this](const TStepResult& result) { ReportStep(result); };
     session_.RunTurbo();
     session_.Log.SetLimit(TurboLogLimit);

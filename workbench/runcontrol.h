@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "session/pacing.h"
 #include "session/scenario.h"
 #include "session/session.h"
 #include "windows/displayframe.h"
@@ -16,6 +17,15 @@
 class QAction;
 class QSettings;
 class QTimer;
+
+// The processor model's settings as the store holds them; a missing or damaged value reads as
+// its default (classic, 1.2288 MHz, factor 1).
+struct TModelSettings {
+    TProcessorModel Model = TProcessorModel::Classic;
+    uint64_t EHz = kEClockHz;
+    uint32_t Divisor = 1;
+};
+TModelSettings ReadModelSettings(QSettings& settings);
 
 // Run control of the workbench: the step timer Koracno, the device clocks, the run commands as
 // QActions enabled by the state table, and the display frames. The decisions (assembly, load,
@@ -97,6 +107,12 @@ public:
     // value ends the reading and leaves the intervals as they are.
     void RestoreIntervals(QSettings& settings);
 
+    // Reads the processor model (for the next load), the E clock and the speed factor of the
+    // chip model's fast run from the store (see TfrmNastavitve).
+    void RestoreModelSettings(QSettings& settings);
+    // The chip model's fast run keeps simulated time: each tick of Koracno runs the steps that
+    // bring the cycle counter to where the chip would be by now (the E clock times the factor).
+    TRealTimePacer Pacer;
     // The breakpoint set follows the editor's marks (1-based lines).
     void SetBreakpoints(const QList<int>& lines);
     // Value of a label of the last assembly, offsets allowed ("STEVEC+1"); the name is taken as
@@ -167,6 +183,8 @@ public slots:
     void SciClockTick();
     // One slice of the turbo run.
     void TurboSlice();
+    // One tick of the chip model's fast run (see Pacer).
+    void PacedTick();
 
 signals:
     // Enabling changed: apply FileGroup and ReadOnly (editor) from it (the run commands and

@@ -27,6 +27,7 @@ uint8_t TSci::Peek(uint16_t address) const {
 
 uint8_t TSci::ReadRegister(uint16_t address) {
     if (address < 0x10 || address > 0x13) return 0;
+    if (clock_) return ReadChip(address);
     const uint8_t value = Peek(address);
     if (address == 0x12) {
         St.TRCSR &= static_cast<uint8_t>(~(TRCSR_RDRF | TRCSR_ORFE));
@@ -39,6 +40,10 @@ uint8_t TSci::ReadRegister(uint16_t address) {
 }
 
 void TSci::WriteRegister(uint16_t address, uint8_t value) {
+    if (clock_) {
+        WriteChip(address, value);
+        return;
+    }
     switch (address) {
     case 0x10:
         St.RMCR = value;
@@ -60,6 +65,7 @@ void TSci::WriteRegister(uint16_t address, uint8_t value) {
 
 void TSci::SciTick() {
     ++Ticks;
+    if (clock_) return; // the chip's line runs on the E clock
     if (loaded_) {
         bool request = false;
 
@@ -106,6 +112,24 @@ void TSci::SciTick() {
 
 bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
     bool accepted = (St.TRCSR & TRCSR_RE) != 0;
+    if (clock_) {
+        if (!accepted || !loaded_) return false;
+        Sync();
+        if (Cs.RxLeft == 0) {
+            St.RxByte = byte;
+            St.RateMismatch = !atChipRate;
+            Cs.RxLeft = static_cast<uint16_t>(FrameCycles());
+            St.RxCount = 1;
+        } else {
+            // The terminal sends it after the frame on the line; a third byte replaces it.
+            Cs.RxNext = byte;
+            Cs.RxNextMismatch = !atChipRate;
+            Cs.RxNextQueued = true;
+        }
+        ++clock_->Events;
+        Reschedule();
+        return true;
+    }
     if (accepted) {
         St.RxByte = byte;
         // A framing error belongs to the byte sent at the wrong rate, not to every later one.
@@ -117,6 +141,154 @@ bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
 
 void TSci::ResetSci() {
     St = State{};
+    Cs = ChipState{};
     St.RdrTaken = true;
+    if (clock_) {
+        St.TRCSR = TRCSR_TDRE;
+        Resync();
+    }
     if (onReset) onReset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The chip model
+
+void TSci::SetChip(TCycleClock* clock) {
+    clock_ = clock;
+    if (clock_) Resync();
+}
+
+uint32_t TSci::FrameCycles() const {
+    static constexpr uint32_t kDividers[4] = {16, 128, 1024, 4096};
+    return 10 * kDividers[St.RMCR & 0x03];
+}
+
+uint64_t TSci::NextEvent() const {
+    uint64_t next = UINT64_MAX;
+    if (Cs.TxLeft) next = Cs.TxLeft;
+    if (Cs.RxLeft && Cs.RxLeft < next) next = Cs.RxLeft;
+    if (Cs.IdleLeft && Cs.RxLeft == 0 && Cs.IdleLeft < next) next = Cs.IdleLeft;
+    return next == UINT64_MAX ? next : syncedAt_ + next;
+}
+
+// The line's events in the order they fall: a frame sent, a frame received, the sleeping
+// receiver's idle frame complete.
+void TSci::Sync() {
+    const uint64_t now = clock_->Now;
+    if (now <= syncedAt_) return;
+    uint64_t left = now - syncedAt_;
+    syncedAt_ = now;
+    if (!loaded_) return;
+    for (;;) {
+        uint64_t step = UINT64_MAX;
+        const bool idleCounts = Cs.IdleLeft && Cs.RxLeft == 0;
+        if (Cs.TxLeft) step = Cs.TxLeft;
+        if (Cs.RxLeft && Cs.RxLeft < step) step = Cs.RxLeft;
+        if (idleCounts && Cs.IdleLeft < step) step = Cs.IdleLeft;
+        if (step > left) step = left;
+        if (step == 0) break;
+        left -= step;
+        if (Cs.TxLeft) Cs.TxLeft -= static_cast<uint16_t>(step);
+        if (Cs.RxLeft) Cs.RxLeft -= static_cast<uint16_t>(step);
+        if (idleCounts) Cs.IdleLeft -= static_cast<uint16_t>(step);
+        if (idleCounts && Cs.IdleLeft == 0) {
+            St.TRCSR &= static_cast<uint8_t>(~TRCSR_WU);
+            ++clock_->Events;
+        }
+        if (Cs.TxLeft == 0 && St.TxCount) {
+            // The frame has left: the byte goes out, the next one (if TDR holds one) follows.
+            St.TxCount = 0;
+            ++clock_->Events;
+            if (Loopback) Arrive(Cs.TxShift, false);
+            else if (onTransmit) onTransmit(Cs.TxShift);
+            StartTransmit();
+        }
+        if (Cs.RxLeft == 0 && St.RxCount) {
+            St.RxCount = 0;
+            ++clock_->Events;
+            Arrive(St.RxByte, St.RateMismatch);
+            if (Cs.RxNextQueued) {
+                Cs.RxNextQueued = false;
+                St.RxByte = Cs.RxNext;
+                St.RateMismatch = Cs.RxNextMismatch;
+                Cs.RxLeft = static_cast<uint16_t>(FrameCycles());
+                St.RxCount = 1;
+            }
+        }
+    }
+    UpdateRequest();
+}
+
+// TDR moves to the shifter when the transmitter is enabled and idle and TDR holds a byte.
+void TSci::StartTransmit() {
+    if (Cs.TxLeft || !(St.TRCSR & TRCSR_TE) || (St.TRCSR & TRCSR_TDRE)) return;
+    Cs.TxShift = St.TDR;
+    St.TRCSR |= TRCSR_TDRE;
+    Cs.TxLeft = static_cast<uint16_t>(FrameCycles());
+    St.TxCount = 1;
+}
+
+// A complete frame: asleep, the receiver lets it pass and waits for an idle frame again; a
+// frame at the wrong rate is a framing error (the data are garbage, RDRF stays clear); a frame
+// that finds RDRF still set is an overrun (RDR keeps the byte before).
+void TSci::Arrive(uint8_t byte, bool mismatch) {
+    if (!(St.TRCSR & TRCSR_RE)) return;
+    if (St.TRCSR & TRCSR_WU) {
+        Cs.IdleLeft = static_cast<uint16_t>(FrameCycles());
+        return;
+    }
+    if (mismatch) {
+        St.TRCSR |= TRCSR_ORFE;
+        St.RDR = random_.NextByte();
+    } else if (St.TRCSR & TRCSR_RDRF) {
+        St.TRCSR |= TRCSR_ORFE;
+    } else {
+        St.RDR = byte;
+        St.TRCSR |= TRCSR_RDRF;
+    }
+}
+
+void TSci::UpdateRequest() {
+    const bool receive = (St.TRCSR & TRCSR_RIE) && (St.TRCSR & (TRCSR_RDRF | TRCSR_ORFE));
+    const bool transmit = (St.TRCSR & TRCSR_TIE) && (St.TRCSR & TRCSR_TDRE);
+    pending_.set(InterruptSource::SCI, loaded_ && (receive || transmit));
+}
+
+uint8_t TSci::ReadChip(uint16_t address) {
+    Sync();
+    const uint8_t value = Peek(address);
+    if (address == 0x11) {
+        Cs.Armed |= static_cast<uint8_t>(St.TRCSR & TRCSR_Status);
+    } else if (address == 0x12) {
+        St.TRCSR &= static_cast<uint8_t>(~(Cs.Armed & (TRCSR_RDRF | TRCSR_ORFE)));
+        Cs.Armed &= static_cast<uint8_t>(~(TRCSR_RDRF | TRCSR_ORFE));
+    }
+    UpdateRequest();
+    return value;
+}
+
+void TSci::WriteChip(uint16_t address, uint8_t value) {
+    Sync();
+    switch (address) {
+    case 0x10:
+        St.RMCR = value;
+        break;
+    case 0x11: {
+        const bool sleeping = St.TRCSR & TRCSR_WU;
+        St.TRCSR = static_cast<uint8_t>((value & ~TRCSR_Status) | (St.TRCSR & TRCSR_Status));
+        if (!sleeping && (St.TRCSR & TRCSR_WU)) Cs.IdleLeft = static_cast<uint16_t>(FrameCycles());
+        if (!(St.TRCSR & TRCSR_WU)) Cs.IdleLeft = 0;
+        break;
+    }
+    case 0x13:
+        St.TDR = value;
+        if (Cs.Armed & TRCSR_TDRE) St.TRCSR &= static_cast<uint8_t>(~TRCSR_TDRE);
+        Cs.Armed &= static_cast<uint8_t>(~TRCSR_TDRE);
+        break;
+    default:
+        return;
+    }
+    StartTransmit();
+    UpdateRequest();
+    Reschedule();
 }

@@ -3,14 +3,19 @@
 #include <functional>
 
 #include "engine/device.h"
+#include "engine/model.h"
 #include "engine/pending.h"
 
 class TRandom;
 
 // The MC6803 serial communication interface: the chip's registers and its end of the line.
 //
-// Transfers are counted in ticks, not processor cycles: SciTick() is called every 150 ms by the
-// workbench (every K steps by the command line). A byte takes 10 ticks each way, 5 each way when
+// In the classic model transfers are counted in ticks, not processor cycles: SciTick() is called
+// every 150 ms by the workbench (every K steps by the command line). In the chip model (SetChip)
+// a frame takes 10 bit times of the rate RMCR selects from E (E/16, E/128, E/1024, E/4096), the
+// status bits are cleared by the chip's sequence (TRCSR read with the bit set, then RDR read or
+// TDR written) and the wake-up bit puts the receiver to sleep until the line is idle for a
+// frame; SciTick does nothing there. A byte takes 10 ticks each way, 5 each way when
 // the line is looped back. The processor sees RMCR $10, TRCSR $11, RDR $12 (read only: writes to
 // $12 land in plain memory) and TDR $13. The external system at the other end of the line (the
 // terminal the user types into and reads) is not part of the chip: it receives the bytes the
@@ -50,6 +55,22 @@ public:
         bool operator==(const State&) const = default;
     };
     State St{};
+    // What only the chip model keeps (TxCount and RxCount of St are 1 while a frame is on its
+    // way out or in): E cycles until the frame being sent ends, until the frame coming in is
+    // complete, and of idle line the sleeping receiver still waits for; the byte being shifted
+    // out; a second byte the terminal sent while the first was on the line; the status bits a
+    // read of TRCSR found set.
+    struct ChipState {
+        uint16_t TxLeft;
+        uint16_t RxLeft;
+        uint16_t IdleLeft;
+        uint8_t TxShift;
+        uint8_t RxNext;
+        bool RxNextQueued, RxNextMismatch;
+        uint8_t Armed;
+        bool operator==(const ChipState&) const = default;
+    };
+    ChipState Cs{};
     // "Rx=Tx": Tx is wired to Rx. A setting of the line, not of the chip: resets keep it, and
     // reverse step leaves it as the user set it.
     bool Loopback = false;
@@ -81,7 +102,27 @@ public:
     // Registers and line cleared (Loopback kept); at every load and every memory clear.
     void ResetSci();
 
+    // The chip model on the clock, or the classic model (clock nullptr).
+    void SetChip(TCycleClock* clock);
+    bool Chip() const { return clock_ != nullptr; }
+    // E cycles of one frame at the rate RMCR selects.
+    uint32_t FrameCycles() const;
+    // Chip model: brings the line up to the clock's Now; the cycle of its next event.
+    void Sync();
+    uint64_t NextEvent() const;
+    void Resync() { syncedAt_ = clock_->Now; }
+
 private:
+    uint8_t ReadChip(uint16_t address);
+    void WriteChip(uint16_t address, uint8_t value);
+    void StartTransmit();
+    void Arrive(uint8_t byte, bool mismatch);
+    void UpdateRequest();
+    void Reschedule() {
+        if (clock_->Listener) clock_->Listener->ClockReached();
+    }
+    TCycleClock* clock_ = nullptr;
+    uint64_t syncedAt_ = 0;
     TPending& pending_;
     TRandom& random_;
     const bool& loaded_;

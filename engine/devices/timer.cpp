@@ -41,6 +41,7 @@ uint8_t TTimer::Peek(uint16_t address) const {
 
 uint8_t TTimer::ReadRegister(uint16_t address) {
     if (address < 0x08 || address > 0x0E) return 0;
+    if (clock_) return ReadChip(address);
     const uint8_t value = Peek(address);
     // Reading the status register acknowledges overflow and capture; a compare match is
     // acknowledged by writing the compare register.
@@ -50,6 +51,10 @@ uint8_t TTimer::ReadRegister(uint16_t address) {
 }
 
 void TTimer::WriteRegister(uint16_t address, uint8_t value) {
+    if (clock_) {
+        WriteChip(address, value);
+        return;
+    }
     switch (address) {
     case 0x08:
         St.TCSR = static_cast<uint8_t>((value & ~TCSR_Flags) | (St.TCSR & TCSR_Flags));
@@ -92,6 +97,7 @@ void TTimer::WithdrawAcknowledged() {
 }
 
 void TTimer::TimerTick() {
+    if (clock_) return; // the chip's counter runs on the E clock
     if (St.Counter == 0xFFFF) {
         St.Counter = 0;
         St.TCSR |= TCSR_TOF;
@@ -101,13 +107,7 @@ void TTimer::TimerTick() {
 
     if (St.Counter == St.OutputCompare) {
         St.TCSR |= TCSR_OCF;
-        uint8_t ddr = memory_.Read(kPort2Ddr, false).Value;
-        uint8_t dr = memory_.Read(kPort2Dr, false).Value;
-        if (ddr & kPin1) {
-            uint8_t level = (St.TCSR & TCSR_OLVL) ? kPin1 : 0;
-            memory_.Write(kPort2Dr, MemoryCell{static_cast<uint8_t>((dr & ~kPin1) | level), RegisterLine},
-                          false);
-        }
+        DriveCompareOutput();
     }
 
     if ((St.TCSR & TCSR_ETOI) && (St.TCSR & TCSR_TOF)) pending_.set(InterruptSource::TOF);
@@ -115,20 +115,156 @@ void TTimer::TimerTick() {
     if ((St.TCSR & TCSR_EICI) && (St.TCSR & TCSR_ICF)) pending_.set(InterruptSource::ICF);
 }
 
+void TTimer::DriveCompareOutput() {
+    uint8_t ddr = memory_.Read(kPort2Ddr, false).Value;
+    uint8_t dr = memory_.Read(kPort2Dr, false).Value;
+    if (ddr & kPin1) {
+        uint8_t level = (St.TCSR & TCSR_OLVL) ? kPin1 : 0;
+        memory_.Write(kPort2Dr, MemoryCell{static_cast<uint8_t>((dr & ~kPin1) | level), RegisterLine}, false);
+    }
+}
+
 void TTimer::CaptureEdge(uint8_t level) {
+    if (clock_) Sync();
     uint8_t edgeOnRise = (St.TCSR & TCSR_IEDG) ? 1 : 0;
     if ((level ? 1 : 0) != edgeOnRise) return;
     St.TCSR |= TCSR_ICF;
     St.InputCapture = St.Counter;
+    if (clock_) {
+        ++clock_->Events;
+        UpdateRequests();
+    }
 }
 
 void TTimer::AdvanceCounter(uint16_t step) {
+    if (clock_) Sync();
     if (St.Counter <= 0xFFFF - step) St.Counter = static_cast<uint16_t>(St.Counter + step);
     else St.Counter = 0xFFF0;
+    if (clock_) Reschedule();
 }
 
 void TTimer::ResetTimer() {
     random_.SeedFromClock();
     St = State{};
+    Cs = ChipState{};
     St.Counter = random_.NextWord();
+    if (clock_) {
+        St.Counter = 0x0000;
+        St.OutputCompare = 0xFFFF;
+        Resync();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The chip model
+
+void TTimer::SetChip(TCycleClock* clock) {
+    clock_ = clock;
+    if (clock_) Resync();
+}
+
+void TTimer::Resync() {
+    syncedAt_ = clock_->Now;
+    inhibitAt_ = UINT64_MAX;
+}
+
+void TTimer::Sync() {
+    const uint64_t now = clock_->Now;
+    if (now <= syncedAt_) return;
+    uint64_t left = now - syncedAt_;
+    while (left > 0) {
+        const uint32_t toOverflow = 0x10000u - St.Counter;
+        uint32_t toCompare = static_cast<uint16_t>(St.OutputCompare - St.Counter);
+        if (toCompare == 0) toCompare = 0x10000u;
+        const uint32_t step = toOverflow < toCompare ? toOverflow : toCompare;
+        if (step > left) {
+            St.Counter = static_cast<uint16_t>(St.Counter + left);
+            break;
+        }
+        St.Counter = static_cast<uint16_t>(St.Counter + step);
+        left -= step;
+        if (St.Counter == 0) St.TCSR |= TCSR_TOF;
+        if (St.Counter == St.OutputCompare && now - left != inhibitAt_) {
+            St.TCSR |= TCSR_OCF;
+            DriveCompareOutput();
+        }
+        ++clock_->Events;
+    }
+    syncedAt_ = now;
+    UpdateRequests();
+}
+
+uint64_t TTimer::NextEvent() const {
+    const uint32_t toOverflow = 0x10000u - St.Counter;
+    uint32_t toCompare = static_cast<uint16_t>(St.OutputCompare - St.Counter);
+    if (toCompare == 0) toCompare = 0x10000u;
+    return syncedAt_ + (toOverflow < toCompare ? toOverflow : toCompare);
+}
+
+// On the chip a timer request is the level of a flag AND its enable.
+void TTimer::UpdateRequests() {
+    pending_.set(InterruptSource::TOF, (St.TCSR & TCSR_ETOI) && (St.TCSR & TCSR_TOF));
+    pending_.set(InterruptSource::OCF, (St.TCSR & TCSR_EOCI) && (St.TCSR & TCSR_OCF));
+    pending_.set(InterruptSource::ICF, (St.TCSR & TCSR_EICI) && (St.TCSR & TCSR_ICF));
+}
+
+// A flag is cleared by a read of TCSR that finds it set followed by the access of its register:
+// the counter's high byte read for TOF, a compare register write for OCF, the capture
+// register's high byte read for ICF. Reading the counter's high byte latches its low byte for
+// the next read of $0A, so a program reads both halves of one count.
+uint8_t TTimer::ReadChip(uint16_t address) {
+    Sync();
+    const uint8_t value = Peek(address);
+    switch (address) {
+    case 0x08:
+        Cs.Armed |= static_cast<uint8_t>(St.TCSR & TCSR_Flags);
+        break;
+    case 0x09:
+        Cs.LowLatch = Low(St.Counter);
+        Cs.Latched = true;
+        if (Cs.Armed & TCSR_TOF) St.TCSR &= static_cast<uint8_t>(~TCSR_TOF);
+        Cs.Armed &= static_cast<uint8_t>(~TCSR_TOF);
+        break;
+    case 0x0A:
+        if (Cs.Latched) {
+            Cs.Latched = false;
+            UpdateRequests();
+            return Cs.LowLatch;
+        }
+        break;
+    case 0x0D:
+        if (Cs.Armed & TCSR_ICF) St.TCSR &= static_cast<uint8_t>(~TCSR_ICF);
+        Cs.Armed &= static_cast<uint8_t>(~TCSR_ICF);
+        break;
+    default:
+        break;
+    }
+    UpdateRequests();
+    return value;
+}
+
+// The counter is read-only but for a write to $09, which presets it to $FFF8; the capture
+// register is read-only; a compare register write inhibits the compare for the next cycle.
+void TTimer::WriteChip(uint16_t address, uint8_t value) {
+    Sync();
+    switch (address) {
+    case 0x08:
+        St.TCSR = static_cast<uint8_t>((value & ~TCSR_Flags) | (St.TCSR & TCSR_Flags));
+        break;
+    case 0x09:
+        St.Counter = 0xFFF8;
+        break;
+    case 0x0B:
+    case 0x0C:
+        if (address == 0x0B) SetHigh(St.OutputCompare, value);
+        else SetLow(St.OutputCompare, value);
+        inhibitAt_ = clock_->Now + 1;
+        if (Cs.Armed & TCSR_OCF) St.TCSR &= static_cast<uint8_t>(~TCSR_OCF);
+        Cs.Armed &= static_cast<uint8_t>(~TCSR_OCF);
+        break;
+    default:
+        break;
+    }
+    UpdateRequests();
+    Reschedule();
 }

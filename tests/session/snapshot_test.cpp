@@ -27,12 +27,14 @@ struct TSnapshotCase {
     std::string Program; // a file
     std::string Board;   // a board file, or none
     uint64_t Split, Total;
+    TProcessorModel Model = TProcessorModel::Classic;
 };
 
 const TSnapshotCase kCases[] = {
     {"devices", std::string(ORLEK_TEST_DATA) + "/session/devices.asm", "", 733, 2000},
     {"board", std::string(ORLEK_SOURCE_DIR) + "/examples/boards/lucke.asm",
      std::string(ORLEK_SOURCE_DIR) + "/examples/boards/lucke.json", 301, 900},
+    {"chip", std::string(ORLEK_TEST_DATA) + "/session/devices.asm", "", 733, 2000, TProcessorModel::Chip},
 };
 
 // A session running the case's program with a trace, stimuli on every device and a fixed seed.
@@ -41,6 +43,7 @@ public:
     explicit TRun(const TSnapshotCase& c) : c_(c) {
         session.Machine().Random.Seed(7);
         session.Log.Enabled = false;
+        session.SetModel(c.Model);
         if (!c.Board.empty()) {
             EXPECT_TRUE(session.LoadBoardFile(c.Board).Ok());
         }
@@ -94,8 +97,12 @@ TEST_P(SnapshotTest, ContinuedRunEndsOnTheBoardOfAnUninterruptedOne) {
     ASSERT_TRUE(read.Ok()) << read.Error;
     EXPECT_TRUE(*read.Snapshot == taken) << "the file gives back what was written";
 
+    // The snapshot brings its model; the setting for later loads stays as it was.
+    second.session.SetModel(TProcessorModel::Classic);
     std::string error;
     ASSERT_TRUE(ApplySnapshot(second.session, *read.Snapshot, error)) << error;
+    EXPECT_EQ(second.session.LoadedModel(), c.Model);
+    EXPECT_EQ(second.session.Model(), TProcessorModel::Classic);
     EXPECT_EQ(second.session.State(), RunState::Halted);
     EXPECT_TRUE(second.session.Capture() == first.session.Capture());
     EXPECT_EQ(second.session.PreviousInstruction(), first.session.PreviousInstruction());
