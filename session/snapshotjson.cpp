@@ -181,7 +181,9 @@ Out MachineToJson(const TMachine::State& s) {
             // What only the chip model keeps: the halves of clearing sequences, the latched
             // counter byte, the serial frames on the line, the RAM control register.
             {"timer_chip",
-             {{"armed", s.TimerChip.Armed}, {"low_latch", s.TimerChip.LowLatch}, {"latched", s.TimerChip.Latched}}},
+             {{"armed", s.TimerChip.Armed},
+              {"low_latch", s.TimerChip.LowLatch},
+              {"latched", s.TimerChip.Latched}}},
             {"sci_chip",
              {{"tx_left", s.SciChip.TxLeft},
               {"rx_left", s.SciChip.RxLeft},
