@@ -48,8 +48,9 @@ struct TPrepared {
 // Refuses output files that would overwrite the source or one another.
 bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
     std::vector<std::pair<const char*, std::string>> outputs;
-    for (auto [name, path] : {std::pair{"--listing", &options.ListingFile},
-                              std::pair{"--srec", &options.SrecFile}, std::pair{"--log", &options.LogFile}})
+    for (auto [name, path] :
+         {std::pair{"--listing", &options.ListingFile}, std::pair{"--srec", &options.SrecFile},
+          std::pair{"--log", &options.LogFile}, std::pair{"--vcd", &options.VcdFile}})
         if (!path->empty()) outputs.emplace_back(name, *path);
     for (size_t i = 0; i < outputs.size(); ++i) {
         if (options.Source != "-" && SameFile(outputs[i].second, options.Source)) {
@@ -417,6 +418,18 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     // The seed goes in before the load, which draws the timer's start value.
     if (options.Seed) session.Machine().Random.Seed(*options.Seed);
     if (!SetUpBoard(options, session, scenario, err)) return CliExit::Usage;
+    std::vector<TSignal> signals;
+    if (!options.VcdFile.empty()) {
+        std::string error;
+        const TBoardConfig* board = session.Board() ? &session.Board()->Config() : nullptr;
+        auto chosen = SelectSignals(options.Signals.value_or(""), board, error);
+        if (!chosen) {
+            PrintLine(err, "orlek-cli: --signals: " + error);
+            return CliExit::Usage;
+        }
+        signals = std::move(*chosen);
+        session.SetSignalRecording(true);
+    }
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);
     PrintWarnings(load, err);
@@ -447,6 +460,17 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
     if (session.Board()) WarnAboutBoardConflicts(*session.Board(), err);
 
+    if (!options.VcdFile.empty()) {
+        std::string error;
+        if (!WriteVcd(options.VcdFile, *session.Signals(), signals, session.TimeBase().Hz, error)) {
+            PrintLine(err, "orlek-cli: " + error);
+            exit = CliExit::Usage;
+        } else if (session.Signals()->Dropped() != 0) {
+            PrintLine(err, "orlek-cli: --vcd: najstarejših " + std::to_string(session.Signals()->Dropped()) +
+                               " sprememb signalov ni v datoteki (hrani se jih največ " +
+                               std::to_string(session.Signals()->Capacity()) + ")");
+        }
+    }
     if (log) {
         try {
             session.Log.onAppended = nullptr;

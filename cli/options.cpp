@@ -278,6 +278,8 @@ const TOptionRule kOptions[] = {
     {"--count", CliCommand::Dis, true, true, [](TCliOptions& o, V v, V n) { o.Count = ParseStep(v, n); }},
     {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
     {"--back", CliCommand::Run, true, true, SetBack},
+    {"--vcd", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.VcdFile = FileName(v, n); }},
+    {"--signals", CliCommand::Run, true, true, [](TCliOptions& o, V v, V) { o.Signals = v; }},
     {"--board", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.Board = FileName(v, n); }},
     {"--press", CliCommand::Run, true, false,
      [](TCliOptions& o, V v, V n) { AddBoardEvent(o, v, n, TBoardEvent::Kind::Press); }},
@@ -396,6 +398,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
         rule->Apply(options, value.value_or(std::string()), name);
     }
     if (check && !haveExercise) Fail("manjka datoteka z nalogo");
+    if (options.Signals && options.VcdFile.empty()) Fail("--signals: ni datoteke (podajte --vcd DATOTEKA)");
     if (!options.BoardEvents.empty() && options.Board.empty())
         Fail(options.BoardEvents.front().Option + ": ni plošče (podajte --board DATOTEKA)");
     if (!haveSource) {
@@ -421,7 +424,7 @@ Uporaba:
                       [--trigger NASLOV,PODATEK,SMER]... [--qualifier NASLOV,PODATEK,SMER]...
                       [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
                       [--board DATOTEKA] [--press TIPKA@KORAK]... [--release TIPKA@KORAK]...
-                      [--switch IME=0|1@KORAK]...
+                      [--switch IME=0|1@KORAK]... [--vcd DATOTEKA [--signals SEZNAM]]
   orlek-cli check NALOGA PROGRAM|MAPA... [--csv DATOTEKA] [--junit DATOTEKA] [--jobs N]
                       [--timeout S] [--max-steps N] [--show-hidden] [--json]
   orlek-cli similar MAPA... [--threshold T] [--html DATOTEKA]
@@ -483,6 +486,11 @@ ali se ne izvede N korakov (stop=limit).
                        "KEY:5") pred korakom KORAK; ostane pritisnjena do --release
   --release TIPKA@KORAK spusti tipko pred korakom KORAK
   --switch IME=0|1@KORAK postavi stikalo plošče (npr. S0=1@100): 1 vklopljeno, 0 izklopljeno
+  --vcd DATOTEKA       zapiše časovni diagram signalov od nalaganja naprej kot Value Change Dump
+                       (IEEE 1364; odpre ga GTKWave ali PulseView); enota časa je en korak
+  --signals SEZNAM     signali za --vcd, ločeni z vejicami: P10..P17, P20..P24 (P1, P2 za vsa
+                       vrata), IRQ, NMI, TOF, OCF, ICF, RDRF, TDRE in signali plošče kot IME.SIGNAL
+                       (LCD.E, LCD.RS, DISP.DIG0, ...); privzeto vsi
 
 Izpis ukaza run (besedilo):
   sporočila, kot nastajajo (npr. "IRQ vektor ni definiran!", "Kam pa sedaj?")

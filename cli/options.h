@@ -95,6 +95,9 @@ struct TCliOptions {
     // The lab board on the ports, and what the user does to it.
     std::string Board;
     std::vector<TBoardEvent> BoardEvents; // in the order of the command line
+    // The logic analyser: the signals' levels written as a Value Change Dump.
+    std::string VcdFile;
+    std::optional<std::string> Signals; // names separated by commas; every signal without it
 };
 
 // Parses the arguments after the program name. Throws UsageError.

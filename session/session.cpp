@@ -246,8 +246,11 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     state_ = RunState::Halted;
     previousOpcode_ = -1;
     cycles_ = 0;
+    steps_ = 0;
     boardCycleBase_ = 0;
     if (boardLink_) boardLink_->PowerOn();
+    if (signals_) signals_->Clear();
+    NoteSignals();
     stoppedByStep_ = false;
     failure_.clear();
     journal_->Reset();
@@ -281,14 +284,17 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
     Tsimulator& cpu = machine_->Cpu;
     try {
         if (history_) journal_->BeginStep(quietCheckpoint);
+        NoteSignals();
         const uint16_t pc = cpu.PC;
         const uint8_t opcode = OpcodeAt(pc);
         if (Log.Enabled) LogStep(pc, opcode, nullptr);
         line = cpu.Step(status);
+        ++steps_;
         cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
         // The lab board's time-driven work, before the next instruction can see it.
         if (cycles_ >= boardDue_) [[unlikely]]
             boardLink_->Advance();
+        NoteSignals();
         if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         // The grid's "next instruction" still names the instruction just executed.
         previousOpcode_ = opcode;
@@ -361,7 +367,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
     Tsimulator& cpu = machine_->Cpu;
     // A lab board has work that the port writes of a step may bring due within the run (the
     // LCD's busy time, a contact's bounce), so it takes the step-by-step path.
-    const bool lean = !history_ && !Log.Enabled && !boardLink_;
+    const bool lean = !history_ && !Log.Enabled && !boardLink_ && !signals_;
     const uint32_t firstMs = clockMs ? *clockMs : 0;
     try {
         if (lean) {
@@ -372,6 +378,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             TRunProgress progress;
             auto settle = [&] {
                 completed = progress.Steps;
+                steps_ += progress.Steps;
                 cycles_ += progress.Cycles;
                 if (completed == 0) return;
                 previousOpcode_ = progress.Opcode;
@@ -391,6 +398,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             if (line < 0) FollowExecution(cpu.PC);
             if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         } else {
+            NoteSignals();
             for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
                 if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : true);
@@ -398,10 +406,12 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 const uint8_t opcode = OpcodeAt(pc);
                 if (Log.Enabled) LogStep(pc, opcode, clockMs);
                 line = cpu.Step(status);
+                ++steps_;
                 cycles_ += cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
                 // The lab board's time-driven work, before the next instruction can see it.
                 if (cycles_ >= boardDue_) [[unlikely]]
                     boardLink_->Advance();
+                NoteSignals();
                 ++completed;
                 // The grid's "next instruction" still names the instruction just executed.
                 previousOpcode_ = opcode;
@@ -496,6 +506,8 @@ size_t TSession::HistoryDepth() const { return history_ ? journal_->Depth() : 0;
 
 bool TSession::StepBack() {
     if (!CanStepBack() || !journal_->StepBack()) return false;
+    if (steps_ != 0) --steps_;
+    if (signals_) signals_->Rewind(SignalTime(), SampleSignals(*machine_));
     // Every step was taken with a program loaded; the session halts where the step began.
     machine_->loaded = true;
     state_ = RunState::Halted;
@@ -525,7 +537,18 @@ void TSession::Restore(const TBoardState& board) {
     }
     journal_->Reset();
     stoppedByStep_ = false;
+    if (signals_) signals_->Rewind(SignalTime(), SampleSignals(*machine_));
     Refresh();
+}
+
+void TSession::SetSignalRecording(bool on, size_t capacity) {
+    if (!on) {
+        signals_.reset();
+        return;
+    }
+    if (signals_ && signals_->Capacity() == capacity) return;
+    signals_ = std::make_unique<TSignalRecorder>(capacity);
+    signals_->Sample(SignalTime(), SampleSignals(*machine_));
 }
 
 // --- the lab board ----------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "session/messages.h"
 #include "session/registers.h"
 #include "session/sciterminal.h"
+#include "session/signals.h"
 
 class TBoardLink;
 class TCompiler;
@@ -222,6 +223,23 @@ public:
         cycles_ = 0;
     }
 
+    // --- time and the logic analyser ------------------------------------------------------
+    // Steps executed since the load: the time unit of the classic model.
+    uint64_t Steps() const { return steps_; }
+    // The recorder's time: steps since the load, counted by the classic model.
+    TTimeBase TimeBase() const {
+        return {[this] { return SignalTime(); }, 0};
+    }
+    // Records the signals from now on (off by default: a run without it costs nothing), or stops
+    // and forgets the recording. A load starts it anew; reverse step rewinds it.
+    void SetSignalRecording(bool on, size_t capacity = TSignalRecorder::kDefaultCapacity);
+    const TSignalRecorder* Signals() const { return signals_.get(); }
+    // Notes the signals as they are now (after a clock tick or a change by hand, for a display).
+    void NoteSignals() {
+        if (signals_) [[unlikely]]
+            signals_->Sample(SignalTime(), SampleSignals(*machine_));
+    }
+
     // --- reverse step ------------------------------------------------------------------------
     // The history of the steps is kept while enabled (the default); disabling forgets it.
     void SetHistoryEnabled(bool on);
@@ -342,6 +360,7 @@ private:
     }
     uint32_t Now() const;
     void StopInternal();
+    uint64_t SignalTime() const { return steps_; }
     // PeekValue without its routing for the addresses above the on-chip registers.
     uint8_t OpcodeAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Value : PeekValue(pc); }
     int16_t LineAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Line : PeekLine(pc); }
@@ -370,7 +389,9 @@ private:
     uint32_t lastStepTick_ = 0;
     int previousOpcode_ = -1; // -1: none since the load
     uint64_t cycles_ = 0;
-    bool stoppedByStep_ = false; // the last stop was a step that left the program
-    bool history_ = false;       // the journal records the steps
+    uint64_t steps_ = 0;
+    std::unique_ptr<TSignalRecorder> signals_; // while the signals are recorded
+    bool stoppedByStep_ = false;               // the last stop was a step that left the program
+    bool history_ = false;                     // the journal records the steps
     std::string failure_;
 };
