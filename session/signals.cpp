@@ -254,6 +254,21 @@ std::optional<uint64_t> TSignalRecorder::PreviousEdge(int bit, uint64_t time) co
     return At(i).Time;
 }
 
+std::string TimeSpanText(uint64_t units, uint64_t hz) {
+    // 1 korak, 2 koraka, 3 koraki, 5 korakov; 101 korak, 102 koraka, ...
+    static constexpr const char* kSteps[] = {"korakov", "korak", "koraka", "koraki"};
+    static constexpr const char* kCycles[] = {"ciklov", "cikel", "cikla", "cikli"};
+    const uint64_t rest = units % 100;
+    const int form = rest == 1 ? 1 : rest == 2 ? 2 : rest == 3 || rest == 4 ? 3 : 0;
+    std::string text = std::to_string(units) + " " + (hz == 0 ? kSteps : kCycles)[form];
+    if (hz == 0) return text;
+    char us[48];
+    std::snprintf(us, sizeof us, "%.1f", static_cast<double>(units) * 1e6 / static_cast<double>(hz));
+    std::string micro = us;
+    std::replace(micro.begin(), micro.end(), '.', ',');
+    return text + " = " + micro + " µs";
+}
+
 // --- the Value Change Dump -----------------------------------------------------------------------
 
 std::string VcdText(const TSignalRecorder& recorder, const std::vector<TSignal>& chosen, uint64_t hz) {

@@ -123,6 +123,10 @@ private:
     uint64_t now_ = 0;
 };
 
+// A span of the recorder's time as the window shows it: "60 korakov" (steps), or "60 ciklov =
+// 48,8 µs" with a clock of `hz` (UTF-8, Slovenian plural, decimal comma).
+std::string TimeSpanText(uint64_t units, uint64_t hz);
+
 // The recording as a Value Change Dump (IEEE 1364): one 1-bit wire per signal in `chosen`,
 // named as they are, the initial levels in $dumpvars and a time stamp for each change of one of
 // them. The time unit is the time base's: one step (a comment says so) or one clock cycle when

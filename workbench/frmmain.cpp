@@ -34,6 +34,7 @@
 #include "session/symbols.h"
 #include "session/watches.h"
 #include "windows/displaystyle.h"
+#include "windows/frmdiagram.h"
 #include "windows/frmnaloga.h"
 #include "windows/frmoznake.h"
 #include "windows/frmplosca.h"
@@ -189,6 +190,9 @@ void TfrmMain::CreateToolWindows() {
     findReplace = new TFindReplace(*frmKoda, this);
     frmNaloga = new TfrmNaloga(this);
     frmPlosca = new TfrmPlosca(this);
+    // The logic analyser records from every load on, so that its window shows the past too.
+    session->SetSignalRecording(true);
+    frmDiagram = new TfrmCasovniDiagram(*session, this);
     exercise = new TExerciseCommand(*run, *frmNaloga, this);
     // Help documents open with the code window's opener, which tests replace; it tries the
     // desktop's program and falls back to the help viewer.
@@ -212,6 +216,7 @@ void TfrmMain::CreateToolWindows() {
     windows->Add(FrameWindow("timer", frmTimer, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("trace", frmTrace, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("board", frmPlosca, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("diagram", frmDiagram, TToolWindow::Layout::WidthFirst));
 }
 
 // The main menu and the toolbar, in the order they show. Items without a handler are not
@@ -315,6 +320,7 @@ void TfrmMain::ConnectDisplayFrames() {
         if (frmPlosca->Board() != session->Board()) frmPlosca->SetBoard(session->Board());
     });
     DrawsFrames(run, frmPlosca);
+    DrawsFrames(run, frmDiagram);
     // A pin click, a typed byte, a register edit, the list moved: a frame at once.
     RequestsFrames(run, frmSpomin);
     RequestsFrames(run, panels);

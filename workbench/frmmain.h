@@ -35,6 +35,7 @@ class TfrmNastavitve;
 class TfrmOProgramu;
 class TfrmOznake;
 class TfrmPlosca;
+class TfrmCasovniDiagram;
 class TfrmSpremenljivke;
 class TfrmVnos;
 class TfrmSCI;
@@ -161,6 +162,7 @@ private:
     TfrmTimer* frmTimer = nullptr;
     TfrmTrace* frmTrace = nullptr;
     TfrmPlosca* frmPlosca = nullptr;
+    TfrmCasovniDiagram* frmDiagram = nullptr;
     QToolBar* ToolBar1 = nullptr;
     int wideToolBar = 0; // the toolbar's width with every caption
     QWidget* Panel2 = nullptr;

@@ -117,6 +117,7 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         WindowItem("mnuOkno_board", "&Plošča", "board"),
         WindowItem("mnuOkno_symbols", "&Oznake", "symbols"),
         WindowItem("mnuOkno_watches", "Spremen&ljivke", "watches"),
+        WindowItem("mnuOkno_diagram", "Č&asovni diagram", "diagram"),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
         C::Separator(),
         C::Item("mnuRazporedi", "&Razporedi okna", {}, [this] { ArrangeWindows(); }),

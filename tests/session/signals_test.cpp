@@ -200,3 +200,17 @@ TEST(SignalVcdTest, TimescaleFollowsTheClock) {
         EXPECT_NE(vcd.find(c.lastStamp), std::string::npos) << vcd;
     }
 }
+
+TEST(SignalVcdTest, SpansInStepsOrCycles) {
+    const std::pair<std::pair<uint64_t, uint64_t>, const char*> cases[] = {
+        {{1, 0}, "1 korak"},
+        {{2, 0}, "2 koraka"},
+        {{4, 0}, "4 koraki"},
+        {{11, 0}, "11 korakov"},
+        {{102, 0}, "102 koraka"},
+        {{60, 1'228'800}, "60 ciklov = 48,8 µs"},
+        {{1, 1'000'000}, "1 cikel = 1,0 µs"},
+    };
+    for (const auto& [in, text] : cases)
+        EXPECT_EQ(TimeSpanText(in.first, in.second), text);
+}

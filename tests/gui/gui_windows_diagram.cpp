@@ -1,0 +1,82 @@
+// "Časovni diagram" over a session of its own: the rows, the cursors' difference, the jump to
+// the next edge, following a run and the export.
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "session/session.h"
+#include "tests/gui/scriptedprompt.h"
+#include "windows/frmdiagram.h"
+#include "windows/signalview.h"
+
+namespace {
+
+// P10 changes every 4 steps from step 5 on.
+const std::vector<std::string> kSquareWave = {"       org $1000", "start  ldaa #$01", "       staa $00",
+                                              "       clrb",      "loop   eorb #$01", "       stab $02",
+                                              "       nop",       "       bra loop",  "       org $fffe",
+                                              "       fdb start", "       end"};
+
+class DiagramWindowTest : public ::testing::Test {
+protected:
+    DiagramWindowTest() : session(ORLEK_PROGRAM_DIR, false), window(session) {
+        session.SetSignalRecording(true);
+        EXPECT_TRUE(session.LoadProgram(kSquareWave).Ok);
+        window.show();
+        window.View()->resize(800, 400);
+    }
+    TSession session;
+    TScriptedPrompt prompt;
+    TfrmCasovniDiagram window;
+};
+
+} // namespace
+
+TEST_F(DiagramWindowTest, CursorsAndNextEdgeMeasureThePeriod) {
+    session.Run(1000);
+    window.DrawFrame({.Stepped = true});
+    TSignalView& view = *window.View();
+    EXPECT_EQ(view.Rows().size(), size_t{kChipSignals});
+    EXPECT_EQ(view.Rows().front().Name, "P10");
+    // Following the run puts the present step at the right edge.
+    EXPECT_NEAR(view.TimeAt(view.width() - 8), 1000.0, view.Scale() + 1);
+    view.SelectRow(0);
+    view.SetCursors(std::nullopt, std::nullopt);
+    window.NextEdgeButton()->click();
+    EXPECT_EQ(view.CursorA(), 5u);
+    const uint64_t first = *view.CursorA();
+    window.NextEdgeButton()->click();
+    view.SetCursors(first, view.CursorA());
+    window.DrawFrame({});
+    EXPECT_TRUE(window.InfoLabel()->text().contains(QStringLiteral("B−A: 4 koraki")))
+        << window.InfoLabel()->text().toStdString();
+    EXPECT_FALSE(window.FollowSwitch()->isChecked()); // the jump stops following
+    // A click in the wave area sets cursor A where it points.
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(view.XOf(40), 100));
+    EXPECT_EQ(view.CursorA(), 40u);
+}
+
+TEST_F(DiagramWindowTest, ExportsTheRowsShownAndRewindsWithReverseStep) {
+    session.Run(30);
+    for (int i = 0; i < 10; ++i)
+        session.StepBack();
+    window.DrawFrame({.Stepped = true});
+    EXPECT_TRUE(window.InfoLabel()->text().startsWith(QStringLiteral("Zdaj: 20")));
+    QTemporaryDir dir;
+    prompt.SavePath = dir.filePath(QStringLiteral("p.vcd"));
+    window.ExportButton()->click();
+    QFile file(prompt.SavePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray vcd = file.readAll();
+    EXPECT_TRUE(vcd.contains("$var wire 1 ! P10 $end"));
+    EXPECT_TRUE(vcd.endsWith("#20\n")) << vcd.right(40).toStdString();
+    // Nothing recorded: a message instead of a file.
+    session.SetSignalRecording(false);
+    window.DrawFrame({});
+    window.ExportButton()->click();
+    EXPECT_EQ(prompt.Messages.size(), 1);
+}
