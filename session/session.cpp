@@ -251,6 +251,7 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     if (boardLink_) boardLink_->PowerOn();
     if (signals_) signals_->Clear();
     NoteSignals();
+    if (watch_) watch_->Clear();
     stoppedByStep_ = false;
     failure_.clear();
     journal_->Reset();
@@ -287,6 +288,7 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
         NoteSignals();
         const uint16_t pc = cpu.PC;
         const uint8_t opcode = OpcodeAt(pc);
+        const TWatchedStep before = WatchBefore();
         if (Log.Enabled) LogStep(pc, opcode, nullptr);
         line = cpu.Step(status);
         ++steps_;
@@ -295,6 +297,7 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
         if (cycles_ >= boardDue_) [[unlikely]]
             boardLink_->Advance();
         NoteSignals();
+        WatchAfter(before, pc, opcode);
         if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         // The grid's "next instruction" still names the instruction just executed.
         previousOpcode_ = opcode;
@@ -367,7 +370,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
     Tsimulator& cpu = machine_->Cpu;
     // A lab board has work that the port writes of a step may bring due within the run (the
     // LCD's busy time, a contact's bounce), so it takes the step-by-step path.
-    const bool lean = !history_ && !Log.Enabled && !boardLink_ && !signals_;
+    const bool lean = !history_ && !Log.Enabled && !boardLink_ && !signals_ && !watch_;
     const uint32_t firstMs = clockMs ? *clockMs : 0;
     try {
         if (lean) {
@@ -404,6 +407,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : true);
                 const uint16_t pc = cpu.PC;
                 const uint8_t opcode = OpcodeAt(pc);
+                const TWatchedStep before = WatchBefore();
                 if (Log.Enabled) LogStep(pc, opcode, clockMs);
                 line = cpu.Step(status);
                 ++steps_;
@@ -412,6 +416,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 if (cycles_ >= boardDue_) [[unlikely]]
                     boardLink_->Advance();
                 NoteSignals();
+                WatchAfter(before, pc, opcode);
                 ++completed;
                 // The grid's "next instruction" still names the instruction just executed.
                 previousOpcode_ = opcode;
@@ -508,6 +513,7 @@ bool TSession::StepBack() {
     if (!CanStepBack() || !journal_->StepBack()) return false;
     if (steps_ != 0) --steps_;
     if (signals_) signals_->Rewind(SignalTime(), SampleSignals(*machine_));
+    if (watch_) watch_->StepBack(SignalTime());
     // Every step was taken with a program loaded; the session halts where the step began.
     machine_->loaded = true;
     state_ = RunState::Halted;
@@ -538,7 +544,14 @@ void TSession::Restore(const TBoardState& board) {
     journal_->Reset();
     stoppedByStep_ = false;
     if (signals_) signals_->Rewind(SignalTime(), SampleSignals(*machine_));
+    // What led to the restored state is not known.
+    if (watch_) watch_->Clear();
     Refresh();
+}
+
+void TSession::SetExecutionWatch(bool on) {
+    if (!on) watch_.reset();
+    else if (!watch_) watch_ = std::make_unique<TExecutionWatch>();
 }
 
 void TSession::SetSignalRecording(bool on, size_t capacity) {

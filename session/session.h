@@ -14,6 +14,7 @@
 #include "engine/machine.h"
 #include "session/breakpoint.h"
 #include "session/cycles.h"
+#include "session/execwatch.h"
 #include "session/log.h"
 #include "session/messages.h"
 #include "session/registers.h"
@@ -221,6 +222,7 @@ public:
     void ResetCycles() {
         boardCycleBase_ += cycles_;
         cycles_ = 0;
+        if (watch_) watch_->ResetProfile();
     }
 
     // --- time and the logic analyser ------------------------------------------------------
@@ -239,6 +241,11 @@ public:
         if (signals_) [[unlikely]]
             signals_->Sample(SignalTime(), SampleSignals(*machine_));
     }
+
+    // The call stack, the interrupt sources' entries and latencies and the profile, watched from
+    // the next load on (off by default); reverse step takes them back with the steps.
+    void SetExecutionWatch(bool on);
+    const TExecutionWatch* Watch() const { return watch_.get(); }
 
     // --- reverse step ------------------------------------------------------------------------
     // The history of the steps is kept while enabled (the default); disabling forgets it.
@@ -391,7 +398,23 @@ private:
     uint64_t cycles_ = 0;
     uint64_t steps_ = 0;
     std::unique_ptr<TSignalRecorder> signals_; // while the signals are recorded
-    bool stoppedByStep_ = false;               // the last stop was a step that left the program
-    bool history_ = false;                     // the journal records the steps
+    std::unique_ptr<TExecutionWatch> watch_;   // while the execution is watched
+    // The watch's view of one step: before it (the requests, SP and the counter), and after it.
+    struct TWatchedStep {
+        uint16_t SP;
+        uint64_t Cycles;
+    };
+    TWatchedStep WatchBefore() {
+        if (watch_) [[unlikely]]
+            watch_->BeforeStep(*machine_, SignalTime());
+        return {machine_->Cpu.SP, cycles_};
+    }
+    void WatchAfter(const TWatchedStep& before, uint16_t pc, uint8_t opcode) {
+        if (watch_) [[unlikely]]
+            watch_->AfterStep(*machine_, pc, opcode, before.SP, LineAt(pc), cycles_ - before.Cycles, cycles_,
+                              SignalTime());
+    }
+    bool stoppedByStep_ = false; // the last stop was a step that left the program
+    bool history_ = false;       // the journal records the steps
     std::string failure_;
 };
