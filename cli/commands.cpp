@@ -222,6 +222,19 @@ void WarnAboutBoardConflicts(const TLabBoard& board, std::FILE* err) {
 }
 
 // The end state of a run: registers, memory rows, bytes sent out, the board's parts, trace rows.
+// --profile: the lines that ran and the subroutines, from the session's execution watch.
+void GatherProfile(TSession& session, TRunReport& report) {
+    const TExecutionWatch& watch = *session.Watch();
+    report.HasProfile = true;
+    for (int line = 1; line < static_cast<int>(TExecutionWatch::kMaxLines); ++line)
+        if (watch.LineCount(line) != 0)
+            report.ProfileLines.push_back({line, watch.LineCount(line), watch.LineCycles(line)});
+    for (const TSubroutineProfile& s : watch.Subroutines(&session.Compiler().Labels(), session.Cycles()))
+        if (!s.Main)
+            report.ProfileSubroutines.push_back(
+                {Cp1250ToUtf8(s.Label), s.Address, s.Calls, s.Inclusive, s.Exclusive});
+}
+
 void GatherReport(const TCliOptions& options, TSession& session, TRunReport& report) {
     report.Registers = session.Registers();
     for (const TMemRange& range : options.Mems) {
@@ -430,6 +443,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
         signals = std::move(*chosen);
         session.SetSignalRecording(true);
     }
+    session.SetExecutionWatch(options.Profile);
     TRunReport report;
     TLoadResult load = session.LoadProgram(p.Source.Lines);
     PrintWarnings(load, err);
@@ -457,6 +471,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     CliExit exit = options.Back > 0 ? GoBack(options, session, report, err) : CliExit::Ok;
     report.Cycles = session.Cycles();
     GatherReport(options, session, report);
+    if (options.Profile) GatherProfile(session, report);
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
     if (session.Board()) WarnAboutBoardConflicts(*session.Board(), err);
 

@@ -91,7 +91,8 @@ struct TCliOptions {
     uint64_t TraceLimit = 1000000; // trace rows kept; later matching accesses are counted only
     std::string LogFile;
     bool Json = false;
-    uint64_t Back = 0; // steps to take back after the run
+    bool Profile = false; // the profile of lines and subroutines in the report
+    uint64_t Back = 0;    // steps to take back after the run
     // The lab board on the ports, and what the user does to it.
     std::string Board;
     std::vector<TBoardEvent> BoardEvents; // in the order of the command line
