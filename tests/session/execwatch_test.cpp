@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "assembler/compiler.h"
+#include "session/interrupts.h"
 #include "session/session.h"
 #include "tests/session/sourcelines.h"
 
@@ -140,4 +141,36 @@ TEST_F(ExecWatchTest, ReverseStepTakesBackStackAndProfile) {
     EXPECT_EQ(Watch().Stack().back().Target, stack.back().Target);
     EXPECT_EQ(Watch().TotalCycles(), total);
     EXPECT_EQ(Watch().TotalCycles(), session.Cycles());
+}
+
+TEST_F(ExecWatchTest, InterruptRowsTellWhyAPendingRequestWaits) {
+    Load("       org $1000\n"
+         "start  sei\n"
+         "       ldaa #$04\n"
+         "       staa $08\n" // ETOI
+         "loop   bra loop\n");
+    session.Run(3);
+    session.RequestIrq();
+    struct Case {
+        TWatchSource source;
+        bool pending, masked;
+        const char* why; // a part of the tooltip, "" for none
+    };
+    const Case cases[] = {
+        {TWatchSource::Nmi, false, false, ""},
+        {TWatchSource::Irq, true, true, "Zastavica I"},
+        {TWatchSource::Tof, false, true, ""},
+        {TWatchSource::Swi, false, false, ""},
+    };
+    const std::vector<TInterruptRow> rows = InterruptRows(session.Machine(), session.Watch());
+    ASSERT_EQ(rows.size(), size_t{kWatchSources});
+    EXPECT_EQ(rows[3].Enabled, true); // ETOI
+    for (const Case& c : cases) {
+        const TInterruptRow& row = rows[static_cast<int>(c.source)];
+        EXPECT_EQ(row.Pending, c.pending) << row.Name;
+        EXPECT_EQ(row.Masked, c.masked) << row.Name;
+        EXPECT_NE(row.Why.find(c.why), std::string::npos) << row.Name << ": " << row.Why;
+        EXPECT_EQ(row.Why.empty(), *c.why == 0) << row.Name << ": " << row.Why;
+    }
+    EXPECT_NE(rows[1].Why.find("ni definiran"), std::string::npos); // no IRQ vector in this program
 }
