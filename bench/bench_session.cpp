@@ -146,9 +146,11 @@ void BM_ScenarioDeviceLoop(benchmark::State& state) {
 // The sample program driven by a scenario, as the turbo run and orlek-cli run drive it: the device
 // clocks tick on the virtual clock; the history of steps (reverse step) on or off; the log off,
 // or bounded as during turbo; the logic analyser recording every signal, or not.
-void ScenarioSample(benchmark::State& state, bool history, bool logging, bool signals = false) {
+void ScenarioSample(benchmark::State& state, bool history, bool logging, bool signals = false,
+                    bool watch = false) {
     TSession session(ORLEK_PROGRAM_DIR, false);
     session.SetSignalRecording(signals);
+    session.SetExecutionWatch(watch);
     session.Log.Enabled = logging;
     session.Log.SetLimit(1000000);
     session.SetHistoryEnabled(history);
@@ -218,6 +220,10 @@ void BM_ScenarioSampleHistoryLog(benchmark::State& state) { ScenarioSample(state
 void BM_ScenarioSampleSignals(benchmark::State& state) { ScenarioSample(state, false, false, true); }
 void BM_ScenarioSampleHistorySignals(benchmark::State& state) { ScenarioSample(state, true, false, true); }
 void BM_ScenarioSampleHistoryLogSignals(benchmark::State& state) { ScenarioSample(state, true, true, true); }
+// As the workbench runs turbo: the signals recorded and the execution watched.
+void BM_ScenarioSampleHistoryLogSignalsWatch(benchmark::State& state) {
+    ScenarioSample(state, true, true, true, true);
+}
 
 // Reverse step: the device loop (stores, device registers, ticks) runs 1000 steps forward (not
 // timed), then goes back all of them.
@@ -251,6 +257,7 @@ BENCHMARK(BM_ScenarioSampleHistoryLog);
 BENCHMARK(BM_ScenarioSampleSignals);
 BENCHMARK(BM_ScenarioSampleHistorySignals);
 BENCHMARK(BM_ScenarioSampleHistoryLogSignals);
+BENCHMARK(BM_ScenarioSampleHistoryLogSignalsWatch);
 BENCHMARK(BM_StepOnceNoLog);
 BENCHMARK(BM_StepNoHistoryNoLog);
 BENCHMARK(BM_StepOnceWithLog);

@@ -40,6 +40,7 @@ TExecutionWatch::TExecutionWatch() : lineCount_(kMaxLines), lineCycles_(kMaxLine
 
 void TExecutionWatch::Clear() {
     stack_.clear();
+    fromStart_ = true;
     warnings_.clear();
     counts_ = {};
     timeline_.clear();
@@ -162,6 +163,7 @@ void TExecutionWatch::AfterStep(const TMachine& machine, uint16_t pc, uint8_t op
     case kRti: {
         const bool rti = opcode == kRti;
         const uint16_t stacked = PeekWord(machine, static_cast<uint16_t>(sp + (rti ? 6 : 1)));
+        if (stack_.empty() && !fromStart_) break;
         if (stack_.empty() || stack_.back().Interrupt != rti) {
             Warn(std::string(rti ? "RTI" : "RTS") + " na " + Hex4(pc) + " se vrača na " + Hex4(stacked) +
                      (stack_.empty() ? ", a na skladu klicev ni " + std::string(rti ? "prekinitve" : "klica")

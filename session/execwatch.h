@@ -67,8 +67,11 @@ public:
 
     TExecutionWatch();
 
-    // A new program: everything is forgotten.
+    // A new program: everything is forgotten, and the stack is followed from its start on.
     void Clear();
+    // Whether the stack has been followed since the program's start (a watch switched on in the
+    // middle of a run does not know the frames opened before; it does not warn about them).
+    bool FromStart() const { return fromStart_; }
     // The profile starts again (with the cycle counter); the call stack stays.
     void ResetProfile();
 
@@ -126,6 +129,7 @@ private:
     int SubroutineIndex(uint16_t address);
 
     std::vector<TCallFrame> stack_;
+    bool fromStart_ = false;
     std::vector<std::string> warnings_;
     std::array<TSourceCounts, kWatchSources> counts_{};
     std::vector<TTimelineEvent> timeline_;

@@ -243,7 +243,8 @@ public:
     }
 
     // The call stack, the interrupt sources' entries and latencies and the profile, watched from
-    // the next load on (off by default); reverse step takes them back with the steps.
+    // now on (off by default; the stack is known in whole from the next load on); reverse step
+    // takes them back with the steps. Switching off forgets them.
     void SetExecutionWatch(bool on);
     const TExecutionWatch* Watch() const { return watch_.get(); }
 

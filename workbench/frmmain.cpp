@@ -39,7 +39,9 @@
 #include "windows/frmoznake.h"
 #include "windows/frmplosca.h"
 #include "windows/frmport.h"
+#include "windows/frmprekinitve.h"
 #include "windows/frmsci.h"
+#include "windows/frmsklad.h"
 #include "windows/frmspomin.h"
 #include "windows/frmspremenljivke.h"
 #include "windows/frmtimer.h"
@@ -193,6 +195,8 @@ void TfrmMain::CreateToolWindows() {
     // The logic analyser records from every load on, so that its window shows the past too.
     session->SetSignalRecording(true);
     frmDiagram = new TfrmCasovniDiagram(*session, this);
+    frmPrekinitve = new TfrmPrekinitve(*session, this);
+    frmSklad = new TfrmSkladKlicev(*session, this);
     exercise = new TExerciseCommand(*run, *frmNaloga, this);
     // Help documents open with the code window's opener, which tests replace; it tries the
     // desktop's program and falls back to the help viewer.
@@ -217,6 +221,8 @@ void TfrmMain::CreateToolWindows() {
     windows->Add(FrameWindow("trace", frmTrace, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("board", frmPlosca, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("diagram", frmDiagram, TToolWindow::Layout::WidthFirst));
+    windows->Add(FrameWindow("interrupts", frmPrekinitve, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("callstack", frmSklad, TToolWindow::Layout::HeightFirst));
 }
 
 // The main menu and the toolbar, in the order they show. Items without a handler are not
@@ -321,6 +327,8 @@ void TfrmMain::ConnectDisplayFrames() {
     });
     DrawsFrames(run, frmPlosca);
     DrawsFrames(run, frmDiagram);
+    DrawsFrames(run, frmPrekinitve);
+    DrawsFrames(run, frmSklad);
     // A pin click, a typed byte, a register edit, the list moved: a frame at once.
     RequestsFrames(run, frmSpomin);
     RequestsFrames(run, panels);

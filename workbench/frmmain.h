@@ -36,6 +36,8 @@ class TfrmOProgramu;
 class TfrmOznake;
 class TfrmPlosca;
 class TfrmCasovniDiagram;
+class TfrmPrekinitve;
+class TfrmSkladKlicev;
 class TfrmSpremenljivke;
 class TfrmVnos;
 class TfrmSCI;
@@ -163,6 +165,8 @@ private:
     TfrmTrace* frmTrace = nullptr;
     TfrmPlosca* frmPlosca = nullptr;
     TfrmCasovniDiagram* frmDiagram = nullptr;
+    TfrmPrekinitve* frmPrekinitve = nullptr;
+    TfrmSkladKlicev* frmSklad = nullptr;
     QToolBar* ToolBar1 = nullptr;
     int wideToolBar = 0; // the toolbar's width with every caption
     QWidget* Panel2 = nullptr;

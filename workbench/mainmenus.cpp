@@ -118,6 +118,8 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         WindowItem("mnuOkno_symbols", "&Oznake", "symbols"),
         WindowItem("mnuOkno_watches", "Spremen&ljivke", "watches"),
         WindowItem("mnuOkno_diagram", "Č&asovni diagram", "diagram"),
+        WindowItem("mnuOkno_interrupts", "Pr&ekinitve", "interrupts"),
+        WindowItem("mnuOkno_callstack", "Sklad kl&icev", "callstack"),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
         C::Separator(),
         C::Item("mnuRazporedi", "&Razporedi okna", {}, [this] { ArrangeWindows(); }),

@@ -35,15 +35,16 @@ const QStringList& TWindowList::StoreOrder() {
 }
 
 const QStringList& TWindowList::ExtraKeys() {
-    static const QStringList keys = {"symbols", "watches", "board", "diagram"};
+    static const QStringList keys = {"symbols", "watches", "board", "diagram", "interrupts", "callstack"};
     return keys;
 }
 
 const QStringList& TWindowList::LayoutOrder() {
     // The two windows shown at the first start come first; the device windows next, the
     // inspection windows last.
-    static const QStringList order = {"code",  "memory",  "port1",   "port2", "sci",   "timer",
-                                      "trace", "symbols", "watches", "log",   "board", "diagram"};
+    static const QStringList order = {"code",  "memory",  "port1",      "port2",    "sci",
+                                      "timer", "trace",   "symbols",    "watches",  "log",
+                                      "board", "diagram", "interrupts", "callstack"};
     return order;
 }
 

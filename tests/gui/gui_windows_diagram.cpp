@@ -1,9 +1,10 @@
 // "Časovni diagram" over a session of its own: the rows, the cursors' difference, the jump to
-// the next edge, following a run and the export.
+// the next edge, following a run and the export; "Prekinitve" and "Sklad klicev" beside it.
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include "session/session.h"
 #include "tests/gui/scriptedprompt.h"
 #include "windows/frmdiagram.h"
+#include "windows/frmprekinitve.h"
+#include "windows/frmsklad.h"
 #include "windows/signalview.h"
 
 namespace {
@@ -79,4 +82,30 @@ TEST_F(DiagramWindowTest, ExportsTheRowsShownAndRewindsWithReverseStep) {
     window.DrawFrame({});
     window.ExportButton()->click();
     EXPECT_EQ(prompt.Messages.size(), 1);
+}
+
+TEST(InterruptAndStackWindowsTest, ShowTheWatchOnceShown) {
+    TSession session(ORLEK_PROGRAM_DIR, false);
+    TScriptedPrompt prompt;
+    TfrmPrekinitve interrupts(session);
+    TfrmSkladKlicev stack(session);
+    EXPECT_EQ(session.Watch(), nullptr);
+    interrupts.show(); // showing either window switches the watch on
+    stack.show();
+    ASSERT_NE(session.Watch(), nullptr);
+    ASSERT_TRUE(session
+                    .LoadProgram({"       org $1000", "start  lds #$00ff", "       sei", "       jsr sub",
+                                  "sub    bra sub", "       org $fffe", "       fdb start", "       end"})
+                    .Ok);
+    session.Run(3);
+    session.RequestIrq();
+    interrupts.DrawFrame({});
+    stack.DrawFrame({});
+    const QTableWidget& table = *interrupts.Table();
+    EXPECT_EQ(table.item(1, 0)->text(), QStringLiteral("IRQ"));
+    EXPECT_EQ(table.item(1, 3)->text(), QStringLiteral("da")); // pending
+    EXPECT_TRUE(table.item(1, 0)->toolTip().contains(QStringLiteral("Zastavica I")));
+    ASSERT_EQ(stack.Frames()->rowCount(), 1);
+    EXPECT_EQ(stack.Frames()->item(0, 1)->text(), QStringLiteral("SUB $1007"));
+    EXPECT_EQ(stack.Frames()->item(0, 2)->text(), QStringLiteral("$1007"));
 }
