@@ -7,6 +7,7 @@
 
 #include "assembler/compiler.h"
 #include "session/interrupts.h"
+#include "session/scenario.h"
 #include "session/session.h"
 #include "tests/session/sourcelines.h"
 
@@ -173,4 +174,14 @@ TEST_F(ExecWatchTest, InterruptRowsTellWhyAPendingRequestWaits) {
         EXPECT_EQ(row.Why.empty(), *c.why == 0) << row.Name << ": " << row.Why;
     }
     EXPECT_NE(rows[1].Why.find("ni definiran"), std::string::npos); // no IRQ vector in this program
+}
+
+TEST_F(ExecWatchTest, CompareInterruptOfTheShippedExampleIsTakenOneStepLate) {
+    ASSERT_TRUE(session.LoadProgram(TestProgram("../../examples/primerjalnik.asm")).Ok);
+    TScenario scenario(session);
+    scenario.StepLimit = 600;
+    scenario.Run();
+    EXPECT_EQ(Watch().Counts(TWatchSource::Ocf).Entries, 2u);
+    EXPECT_EQ(Watch().Counts(TWatchSource::Ocf).Latency, 1u);
+    EXPECT_EQ(Watch().Timeline().size(), 4u); // two entries, two returns
 }
