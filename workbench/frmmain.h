@@ -38,6 +38,7 @@ class TfrmPlosca;
 class TfrmCasovniDiagram;
 class TfrmPrekinitve;
 class TfrmSkladKlicev;
+class TfrmProfil;
 class TfrmSpremenljivke;
 class TfrmVnos;
 class TfrmSCI;
@@ -106,6 +107,8 @@ private:
     void ConnectRunControl();
     void ConnectDisplayFrames();
     void DrawExecutionLine(const TDisplayFrame& frame);
+    // The code window's profile column: executions and cycles of the lines in view.
+    void DrawProfileMargin();
     void ConnectSymbolWindows();
     void ConnectBoardWindow();
     // "Odpri ploščo ...": a board file read into the board window, or its fault shown there.
@@ -167,6 +170,7 @@ private:
     TfrmCasovniDiagram* frmDiagram = nullptr;
     TfrmPrekinitve* frmPrekinitve = nullptr;
     TfrmSkladKlicev* frmSklad = nullptr;
+    TfrmProfil* frmProfil = nullptr;
     QToolBar* ToolBar1 = nullptr;
     int wideToolBar = 0; // the toolbar's width with every caption
     QWidget* Panel2 = nullptr;

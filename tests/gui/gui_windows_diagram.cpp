@@ -13,6 +13,7 @@
 #include "tests/gui/scriptedprompt.h"
 #include "windows/frmdiagram.h"
 #include "windows/frmprekinitve.h"
+#include "windows/frmprofil.h"
 #include "windows/frmsklad.h"
 #include "windows/signalview.h"
 
@@ -89,6 +90,7 @@ TEST(InterruptAndStackWindowsTest, ShowTheWatchOnceShown) {
     TScriptedPrompt prompt;
     TfrmPrekinitve interrupts(session);
     TfrmSkladKlicev stack(session);
+    TfrmProfil profile(session);
     EXPECT_EQ(session.Watch(), nullptr);
     interrupts.show(); // showing either window switches the watch on
     stack.show();
@@ -108,4 +110,10 @@ TEST(InterruptAndStackWindowsTest, ShowTheWatchOnceShown) {
     ASSERT_EQ(stack.Frames()->rowCount(), 1);
     EXPECT_EQ(stack.Frames()->item(0, 1)->text(), QStringLiteral("SUB $1007"));
     EXPECT_EQ(stack.Frames()->item(0, 2)->text(), QStringLiteral("$1007"));
+    // The profile lists the main program, then SUB, entered once.
+    profile.show();
+    profile.DrawFrame({});
+    ASSERT_EQ(profile.Table()->rowCount(), 2);
+    EXPECT_EQ(profile.Table()->item(1, 0)->text(), QStringLiteral("SUB"));
+    EXPECT_EQ(profile.Table()->item(1, 2)->text(), QStringLiteral("1"));
 }
