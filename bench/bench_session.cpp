@@ -145,10 +145,12 @@ void BM_ScenarioDeviceLoop(benchmark::State& state) {
 
 // The sample program driven by a scenario, as the turbo run and orlek-cli run drive it: the device
 // clocks tick on the virtual clock; the history of steps (reverse step) on or off; the log off,
-// or bounded as during turbo.
-void ScenarioSample(benchmark::State& state, bool history, bool logging,
-                    TProcessorModel model = TProcessorModel::Classic) {
+// or bounded as during turbo; the logic analyser recording every signal, or not; in either model.
+void ScenarioSample(benchmark::State& state, bool history, bool logging, bool signals = false,
+                    bool watch = false, TProcessorModel model = TProcessorModel::Classic) {
     TSession session(ORLEK_PROGRAM_DIR, false);
+    session.SetSignalRecording(signals);
+    session.SetExecutionWatch(watch);
     session.Log.Enabled = logging;
     session.Log.SetLimit(1000000);
     session.SetHistoryEnabled(history);
@@ -220,10 +222,17 @@ void BM_ScenarioSampleHistory(benchmark::State& state) { ScenarioSample(state, t
 void BM_ScenarioSampleHistoryLog(benchmark::State& state) { ScenarioSample(state, true, true); }
 // The same in the chip model: as orlek-cli runs it, and as turbo does (history, bounded log).
 void BM_ScenarioSampleChip(benchmark::State& state) {
-    ScenarioSample(state, false, false, TProcessorModel::Chip);
+    ScenarioSample(state, false, false, false, false, TProcessorModel::Chip);
 }
 void BM_ScenarioSampleChipHistoryLog(benchmark::State& state) {
-    ScenarioSample(state, true, true, TProcessorModel::Chip);
+    ScenarioSample(state, true, true, false, false, TProcessorModel::Chip);
+}
+void BM_ScenarioSampleSignals(benchmark::State& state) { ScenarioSample(state, false, false, true); }
+void BM_ScenarioSampleHistorySignals(benchmark::State& state) { ScenarioSample(state, true, false, true); }
+void BM_ScenarioSampleHistoryLogSignals(benchmark::State& state) { ScenarioSample(state, true, true, true); }
+// As the workbench runs turbo: the signals recorded and the execution watched.
+void BM_ScenarioSampleHistoryLogSignalsWatch(benchmark::State& state) {
+    ScenarioSample(state, true, true, true, true);
 }
 
 // Reverse step: the device loop (stores, device registers, ticks) runs 1000 steps forward (not
@@ -257,6 +266,10 @@ BENCHMARK(BM_ScenarioSampleHistory);
 BENCHMARK(BM_ScenarioSampleHistoryLog);
 BENCHMARK(BM_ScenarioSampleChip);
 BENCHMARK(BM_ScenarioSampleChipHistoryLog);
+BENCHMARK(BM_ScenarioSampleSignals);
+BENCHMARK(BM_ScenarioSampleHistorySignals);
+BENCHMARK(BM_ScenarioSampleHistoryLogSignals);
+BENCHMARK(BM_ScenarioSampleHistoryLogSignalsWatch);
 BENCHMARK(BM_StepOnceNoLog);
 BENCHMARK(BM_StepNoHistoryNoLog);
 BENCHMARK(BM_StepOnceWithLog);

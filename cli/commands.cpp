@@ -52,7 +52,8 @@ bool OutputsAreDistinct(const TCliOptions& options, std::FILE* err) {
     std::vector<std::pair<const char*, std::string>> outputs;
     for (auto [name, path] :
          {std::pair{"--listing", &options.ListingFile}, std::pair{"--srec", &options.SrecFile},
-          std::pair{"--log", &options.LogFile}, std::pair{"--save-state", &options.SaveState}})
+          std::pair{"--log", &options.LogFile}, std::pair{"--save-state", &options.SaveState},
+          std::pair{"--vcd", &options.VcdFile}})
         if (!path->empty()) outputs.emplace_back(name, *path);
     for (size_t i = 0; i < outputs.size(); ++i) {
         if (!options.Source.empty() && options.Source != "-" && SameFile(outputs[i].second, options.Source)) {
@@ -247,6 +248,19 @@ void WarnAboutBoardConflicts(const TLabBoard& board, std::FILE* err) {
 }
 
 // The end state of a run: registers, memory rows, bytes sent out, the board's parts, trace rows.
+// --profile: the lines that ran and the subroutines, from the session's execution watch.
+void GatherProfile(TSession& session, TRunReport& report) {
+    const TExecutionWatch& watch = *session.Watch();
+    report.HasProfile = true;
+    for (int line = 1; line < static_cast<int>(TExecutionWatch::kMaxLines); ++line)
+        if (watch.LineCount(line) != 0)
+            report.ProfileLines.push_back({line, watch.LineCount(line), watch.LineCycles(line)});
+    for (const TSubroutineProfile& s : watch.Subroutines(&session.Compiler().Labels(), session.Cycles()))
+        if (!s.Main)
+            report.ProfileSubroutines.push_back(
+                {Cp1250ToUtf8(s.Label), s.Address, s.Calls, s.Inclusive, s.Exclusive});
+}
+
 void GatherReport(const TCliOptions& options, TSession& session, TRunReport& report) {
     report.Registers = session.Registers();
     for (const TMemRange& range : options.Mems) {
@@ -459,6 +473,19 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
             return CliExit::Usage;
     }
     if (!continued && !SetUpBoard(options, session, scenario, err)) return CliExit::Usage;
+    std::vector<TSignal> signals;
+    if (!options.VcdFile.empty()) {
+        std::string error;
+        const TBoardConfig* board = session.Board() ? &session.Board()->Config() : nullptr;
+        auto chosen = SelectSignals(options.Signals.value_or(""), board, error);
+        if (!chosen) {
+            PrintLine(err, "orlek-cli: --signals: " + error);
+            return CliExit::Usage;
+        }
+        signals = std::move(*chosen);
+        session.SetSignalRecording(true);
+    }
+    session.SetExecutionWatch(options.Profile);
     TLoadResult load;
     if (continued) load.Ok = true;
     else load = session.LoadProgram(p.Source.Lines);
@@ -488,12 +515,24 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     report.Cycles = session.Cycles();
     report.Model = std::string(ModelName(session.LoadedModel()));
     GatherReport(options, session, report);
+    if (options.Profile) GatherProfile(session, report);
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
     if (session.Board()) WarnAboutBoardConflicts(*session.Board(), err);
     if (!options.SaveState.empty() && !SaveStateFile(options, session, continued ? &*p.Snapshot : nullptr,
                                                      p.Source.Lines, report.Steps, err))
         exit = CliExit::Usage;
 
+    if (!options.VcdFile.empty()) {
+        std::string error;
+        if (!WriteVcd(options.VcdFile, *session.Signals(), signals, session.TimeBase().Hz, error)) {
+            PrintLine(err, "orlek-cli: " + error);
+            exit = CliExit::Usage;
+        } else if (session.Signals()->Dropped() != 0) {
+            PrintLine(err, "orlek-cli: --vcd: najstarejših " + std::to_string(session.Signals()->Dropped()) +
+                               " sprememb signalov ni v datoteki (hrani se jih največ " +
+                               std::to_string(session.Signals()->Capacity()) + ")");
+        }
+    }
     if (log) {
         try {
             session.Log.onAppended = nullptr;

@@ -305,6 +305,9 @@ const TOptionRule kOptions[] = {
     {"--count", CliCommand::Dis, true, true, [](TCliOptions& o, V v, V n) { o.Count = ParseStep(v, n); }},
     {"--source", CliCommand::Dis, false, false, [](TCliOptions& o, V, V) { o.DisSource = true; }},
     {"--back", CliCommand::Run, true, true, SetBack},
+    {"--vcd", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.VcdFile = FileName(v, n); }},
+    {"--profile", CliCommand::Run, false, true, [](TCliOptions& o, V, V) { o.Profile = true; }},
+    {"--signals", CliCommand::Run, true, true, [](TCliOptions& o, V v, V) { o.Signals = v; }},
     {"--board", CliCommand::Run, true, true, [](TCliOptions& o, V v, V n) { o.Board = FileName(v, n); }},
     {"--load-state", CliCommand::Run, true, true,
      [](TCliOptions& o, V v, V n) { o.LoadState = FileName(v, n); }},
@@ -437,6 +440,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     if (options.ClockGiven && options.Model == TProcessorModel::Chip)
         Fail("--timer-every in --sci-every v modelu MC6803 ne veljata: časovnik in serijski vmesnik "
              "štejeta cikle E");
+    if (options.Signals && options.VcdFile.empty()) Fail("--signals: ni datoteke (podajte --vcd DATOTEKA)");
     if (!options.BoardEvents.empty() && options.Board.empty() && !continued)
         Fail(options.BoardEvents.front().Option + ": ni plošče (podajte --board DATOTEKA)");
     if (!haveSource && !continued) {
@@ -463,6 +467,7 @@ Uporaba:
                       [--trace-limit N] [--log DATOTEKA] [--back N] [--json]
                       [--board DATOTEKA] [--press TIPKA@KORAK]... [--release TIPKA@KORAK]...
                       [--switch IME=0|1@KORAK]... [--model classic|chip] [--save-state STANJE]
+                      [--vcd DATOTEKA [--signals SEZNAM]] [--profile]
   orlek-cli check NALOGA PROGRAM|MAPA... [--csv DATOTEKA] [--junit DATOTEKA] [--jobs N]
                       [--timeout S] [--max-steps N] [--show-hidden] [--json] [--model classic|chip]
   orlek-cli similar MAPA... [--threshold T] [--html DATOTEKA]
@@ -540,6 +545,15 @@ ali se ne izvede N korakov (stop=limit).
                        stanje zapisala, z --load-state namesto izvora konča tam, kjer bi končal
                        nepretrgan tek. Bajti --send, ki ob zapisu še niso bili poslani, niso del
                        stanja.
+  --vcd DATOTEKA       zapiše časovni diagram signalov od nalaganja naprej kot Value Change Dump
+                       (IEEE 1364; odpre ga GTKWave ali PulseView); enota časa je en korak,
+                       v modelu MC6803 ena ns (komentar v datoteki pove frekvenco E)
+  --signals SEZNAM     signali za --vcd, ločeni z vejicami: P10..P17, P20..P24 (P1, P2 za vsa
+                       vrata), IRQ, NMI, TOF, OCF, ICF, RDRF, TDRE in signali plošče kot IME.SIGNAL
+                       (LCD.E, LCD.RS, DISP.DIG0, ...); privzeto vsi
+  --profile            doda profil: za vsako izvedeno vrstico število izvedb in cikle, za vsak
+                       podprogram (od cilja JSR/BSR do RTS, prekinitveni program do RTI) klice ter
+                       cikle skupaj s klicanimi (inclusive) in brez njih (exclusive)
 
 Izpis ukaza run (besedilo):
   sporočila, kot nastajajo (npr. "IRQ vektor ni definiran!", "Kam pa sedaj?")
@@ -553,13 +567,18 @@ Izpis ukaza run (besedilo):
                                                             D0: "8" abcdefg, DISP: "1234",
                                                             KEY: "5")
   trace: AAAA DD R                                          (vrstica za vsak posneti dostop)
+  profile-line: 12 count=100 cycles=300                     (z --profile, za vsako vrstico)
+  profile-sub: ZANKA 1010 calls=2 inclusive=40 exclusive=12 (z --profile, za vsak podprogram)
 
 Izpis JSON: {"loaded":true,"messages":[...],"registers":{"A":18,"B":52,"D":4660,"X":0,
   "PC":8195,"SP":255,"CCR":"11010100"},"steps":17,"stop":"left","line":-1,"cycles":58,
   "memory":[{"address":8192,"bytes":[...]}],"sci_out":[65,66],
   "board":{"L0":{"on":true},"D0":{"segments":"abcdefg","text":"8"},"DISP":{"text":"1234"},
   "KEY":{"pressed":"5"},"LCD":{"lines":["Pozdrav",""],"cursor":[0,7]}},
-  "trace":[{"address":8192,"data":18,"rw":"W"}]}
+  "trace":[{"address":8192,"data":18,"rw":"W"}],
+  "profile":{"lines":[{"line":12,"count":100,"cycles":300}],"subroutines":[{"label":"ZANKA",
+  "address":4112,"calls":2,"inclusive":40,"exclusive":12}]}}
+  Ključ "profile" je le z --profile; vsota ciklov vrstic je "cycles".
   Ključ "board" je le pri teku s ploščo; prazno mesto prikazovalnika je presledek, vzorec, ki ni
   števka, "?"; vrstice LCD so brez presledkov na koncu, "cursor" je null, ko kazalka ni vidna.
   Če nalaganje ne uspe: {"loaded":false,"messages":[...]}.

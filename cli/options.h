@@ -98,7 +98,8 @@ struct TCliOptions {
     uint64_t TraceLimit = 1000000; // trace rows kept; later matching accesses are counted only
     std::string LogFile;
     bool Json = false;
-    uint64_t Back = 0; // steps to take back after the run
+    bool Profile = false; // the profile of lines and subroutines in the report
+    uint64_t Back = 0;    // steps to take back after the run
     // The lab board on the ports, and what the user does to it.
     std::string Board;
     std::vector<TBoardEvent> BoardEvents; // in the order of the command line
@@ -107,6 +108,9 @@ struct TCliOptions {
     std::string LoadState;
     std::string SaveState;
     bool TraceLimitGiven = false; // --trace-limit was given (a snapshot keeps its own limit)
+    // The logic analyser: the signals' levels written as a Value Change Dump.
+    std::string VcdFile;
+    std::optional<std::string> Signals; // names separated by commas; every signal without it
 };
 
 // Parses the arguments after the program name. Throws UsageError.

@@ -40,6 +40,15 @@ std::string FormatReportText(const TRunReport& r) {
         Hex(out, t.Data, 2);
         out += t.Direction ? " W\n" : " R\n";
     }
+    for (const TRunReport::ProfileLine& p : r.ProfileLines)
+        out += "profile-line: " + std::to_string(p.Line) + " count=" + std::to_string(p.Count) +
+               " cycles=" + std::to_string(p.Cycles) + "\n";
+    for (const TRunReport::ProfileSubroutine& p : r.ProfileSubroutines) {
+        out += "profile-sub: " + p.Label + " ";
+        Hex(out, p.Address, 4);
+        out += " calls=" + std::to_string(p.Calls) + " inclusive=" + std::to_string(p.Inclusive) +
+               " exclusive=" + std::to_string(p.Exclusive) + "\n";
+    }
     return out;
 }
 
@@ -74,6 +83,18 @@ std::string FormatReportJson(const TRunReport& r) {
         for (const TraceRow& t : r.Trace)
             trace.push_back({{"address", t.Address}, {"data", t.Data}, {"rw", t.Direction ? "W" : "R"}});
         report["trace"] = std::move(trace);
+        if (r.HasProfile) {
+            Json lines = Json::array(), subroutines = Json::array();
+            for (const TRunReport::ProfileLine& p : r.ProfileLines)
+                lines.push_back({{"line", p.Line}, {"count", p.Count}, {"cycles", p.Cycles}});
+            for (const TRunReport::ProfileSubroutine& p : r.ProfileSubroutines)
+                subroutines.push_back({{"label", p.Label},
+                                       {"address", p.Address},
+                                       {"calls", p.Calls},
+                                       {"inclusive", p.Inclusive},
+                                       {"exclusive", p.Exclusive}});
+            report["profile"] = {{"lines", std::move(lines)}, {"subroutines", std::move(subroutines)}};
+        }
     }
     return report.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }

@@ -29,10 +29,24 @@ struct TRunReport {
     std::vector<std::string> BoardText;
     nlohmann::ordered_json BoardJson;
     std::vector<TraceRow> Trace;
+    // --profile: executions and cycles per source line (lines that ran, in order) and per
+    // subroutine (by inclusive cycles, most first).
+    bool HasProfile = false;
+    struct ProfileLine {
+        int Line = 0;
+        uint64_t Count = 0, Cycles = 0;
+    };
+    struct ProfileSubroutine {
+        std::string Label; // UTF-8
+        uint16_t Address = 0;
+        uint64_t Calls = 0, Inclusive = 0, Exclusive = 0;
+    };
+    std::vector<ProfileLine> ProfileLines;
+    std::vector<ProfileSubroutine> ProfileSubroutines;
 };
 
 // The facts after the messages: registers, stop line, memory rows, sci-out, the board's parts,
-// trace rows.
+// trace rows, the profile.
 std::string FormatReportText(const TRunReport& report);
 // The whole report as one JSON object followed by a line end. Text that is not valid UTF-8
 // has its bad bytes replaced by U+FFFD.

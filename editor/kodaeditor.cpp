@@ -86,6 +86,9 @@ TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(pare
     setMarginWidth(1, 24);
     setMarginMarkerMask(1, (1 << ExecutionMarker) | (1 << BreakpointMarker) | (1 << ErrorMarker));
     setMarginMarkerMask(0, 0);
+    setMarginType(ProfileMargin, QsciScintilla::TextMargin);
+    setMarginMarkerMask(ProfileMargin, 0);
+    setMarginWidth(ProfileMargin, 0);
     markerDefine(GutterImage(10), ExecutionMarker);
     markerDefine(GutterImage(11), BreakpointMarker);
     markerDefine(GutterImage(12), ErrorMarker);
@@ -114,6 +117,19 @@ void TKodaEditor::DeleteMark(int line, int marker) {
 void TKodaEditor::DeleteAllMarks(int marker) {
     markerDeleteAll(marker);
     markerDeleteAll(PaperOf(marker));
+}
+
+void TKodaEditor::SetProfileMarginShown(bool on) {
+    profileShown_ = on;
+    // "executions× cycles" of a busy line.
+    if (on) setMarginWidth(ProfileMargin, QStringLiteral("999999× 99999999"));
+    else setMarginWidth(ProfileMargin, 0);
+    if (!on) clearMarginText();
+}
+
+void TKodaEditor::SetProfileText(int line, const QString& text) {
+    if (text.isEmpty()) clearMarginText(line);
+    else setMarginText(line, text, QsciScintillaBase::STYLE_LINENUMBER);
 }
 
 void TKodaEditor::FitNumberMargin() {

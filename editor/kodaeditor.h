@@ -42,6 +42,13 @@ public:
     // and more digits are not clipped.
     void FitNumberMargin();
 
+    // The profile column, a text margin after the marks: hidden until switched on. Each line's
+    // text is set by the caller (0-based line; empty clears it).
+    static constexpr int ProfileMargin = 2;
+    void SetProfileMarginShown(bool on);
+    bool ProfileMarginShown() const { return profileShown_; }
+    void SetProfileText(int line, const QString& text);
+
     // Shown on a right click instead of QScintilla's own menu (not owned).
     QMenu* contextMenu = nullptr;
 
@@ -54,4 +61,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool profileShown_ = false;
 };

@@ -247,8 +247,12 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     state_ = RunState::Halted;
     previousOpcode_ = -1;
     cycles_ = 0;
+    steps_ = 0;
     boardCycleBase_ = 0;
     if (boardLink_) boardLink_->PowerOn();
+    if (signals_) signals_->Clear();
+    NoteSignals();
+    if (watch_) watch_->Clear();
     stoppedByStep_ = false;
     failure_.clear();
     journal_->Reset();
@@ -288,15 +292,20 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
     Tsimulator& cpu = machine_->Cpu;
     try {
         if (history_) journal_->BeginStep(quietCheckpoint);
+        NoteSignals();
         const uint16_t pc = cpu.PC;
         const uint8_t opcode = cpu.Waiting ? kWaitOpcode : OpcodeAt(pc);
+        const TWatchedStep before = WatchBefore();
         if (Log.Enabled) LogStep(pc, opcode, nullptr);
         const uint64_t clock = cpu.Clock.Now;
         line = cpu.Step(status);
+        ++steps_;
         cycles_ += StepCycles(opcode, clock);
         // The lab board's time-driven work, before the next instruction can see it.
         if (cycles_ >= boardDue_) [[unlikely]]
             boardLink_->Advance();
+        NoteSignals();
+        WatchAfter(before, pc, opcode);
         if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         // The grid's "next instruction" still names the instruction just executed.
         previousOpcode_ = opcode;
@@ -380,7 +389,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
     Tsimulator& cpu = machine_->Cpu;
     // A lab board has work that the port writes of a step may bring due within the run (the
     // LCD's busy time, a contact's bounce), so it takes the step-by-step path.
-    const bool lean = !history_ && !Log.Enabled && !boardLink_;
+    const bool lean = !history_ && !Log.Enabled && !boardLink_ && !signals_ && !watch_;
     const uint32_t firstMs = clockMs ? *clockMs : 0;
     // The step (counted from 1 in this run) after which the timer ticks next.
     uint64_t nextTick = ticks && ticks->Every != 0 ? ticks->Left : UINT64_MAX;
@@ -393,6 +402,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             TRunProgress progress;
             auto settle = [&] {
                 completed += progress.Steps;
+                steps_ += progress.Steps;
                 cycles_ += progress.Cycles;
                 if (progress.Steps == 0) return;
                 previousOpcode_ = progress.Opcode;
@@ -424,19 +434,24 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         } else {
             bool ticked = false;
+            NoteSignals();
             for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
                 if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : !ticked);
                 ticked = false;
                 const uint16_t pc = cpu.PC;
                 const uint8_t opcode = cpu.Waiting ? kWaitOpcode : OpcodeAt(pc);
+                const TWatchedStep before = WatchBefore();
                 if (Log.Enabled) LogStep(pc, opcode, clockMs);
                 const uint64_t clock = cpu.Clock.Now;
                 line = cpu.Step(status);
+                ++steps_;
                 cycles_ += StepCycles(opcode, clock);
                 // The lab board's time-driven work, before the next instruction can see it.
                 if (cycles_ >= boardDue_) [[unlikely]]
                     boardLink_->Advance();
+                NoteSignals();
+                WatchAfter(before, pc, opcode);
                 ++completed;
                 // The grid's "next instruction" still names the instruction just executed.
                 previousOpcode_ = opcode;
@@ -537,6 +552,9 @@ size_t TSession::HistoryDepth() const { return history_ ? journal_->Depth() : 0;
 
 bool TSession::StepBack() {
     if (!CanStepBack() || !journal_->StepBack()) return false;
+    if (steps_ != 0) --steps_;
+    if (signals_) signals_->Rewind(SignalTime(), SampleSignals(*machine_));
+    if (watch_) watch_->StepBack(SignalTime());
     // Every step was taken with a program loaded; the session halts where the step began.
     machine_->loaded = true;
     state_ = RunState::Halted;
@@ -566,7 +584,25 @@ void TSession::Restore(const TBoardState& board) {
     }
     journal_->Reset();
     stoppedByStep_ = false;
+    if (signals_) signals_->Rewind(SignalTime(), SampleSignals(*machine_));
+    // What led to the restored state is not known.
+    if (watch_) watch_->Clear();
     Refresh();
+}
+
+void TSession::SetExecutionWatch(bool on) {
+    if (!on) watch_.reset();
+    else if (!watch_) watch_ = std::make_unique<TExecutionWatch>();
+}
+
+void TSession::SetSignalRecording(bool on, size_t capacity) {
+    if (!on) {
+        signals_.reset();
+        return;
+    }
+    if (signals_ && signals_->Capacity() == capacity) return;
+    signals_ = std::make_unique<TSignalRecorder>(capacity);
+    signals_->Sample(SignalTime(), SampleSignals(*machine_));
 }
 
 // --- the lab board ----------------------------------------------------------------------------

@@ -15,10 +15,12 @@
 #include "engine/machine.h"
 #include "session/breakpoint.h"
 #include "session/cycles.h"
+#include "session/execwatch.h"
 #include "session/log.h"
 #include "session/messages.h"
 #include "session/registers.h"
 #include "session/sciterminal.h"
+#include "session/signals.h"
 
 class TBoardLink;
 class TCompiler;
@@ -242,7 +244,31 @@ public:
     void ResetCycles() {
         boardCycleBase_ += cycles_;
         cycles_ = 0;
+        if (watch_) watch_->ResetProfile();
     }
+
+    // --- time and the logic analyser ------------------------------------------------------
+    // Steps executed since the load: the time unit of the classic model.
+    uint64_t Steps() const { return steps_; }
+    // The recorder's time: steps since the load in the classic model, E cycles in the chip model.
+    TTimeBase TimeBase() const {
+        return {[this] { return SignalTime(); }, LoadedModel() == TProcessorModel::Chip ? kEClockHz : 0};
+    }
+    // Records the signals from now on (off by default: a run without it costs nothing), or stops
+    // and forgets the recording. A load starts it anew; reverse step rewinds it.
+    void SetSignalRecording(bool on, size_t capacity = TSignalRecorder::kDefaultCapacity);
+    const TSignalRecorder* Signals() const { return signals_.get(); }
+    // Notes the signals as they are now (after a clock tick or a change by hand, for a display).
+    void NoteSignals() {
+        if (signals_) [[unlikely]]
+            signals_->Sample(SignalTime(), SampleSignals(*machine_));
+    }
+
+    // The call stack, the interrupt sources' entries and latencies and the profile, watched from
+    // now on (off by default; the stack is known in whole from the next load on); reverse step
+    // takes them back with the steps. Switching off forgets them.
+    void SetExecutionWatch(bool on);
+    const TExecutionWatch* Watch() const { return watch_.get(); }
 
     // --- reverse step ------------------------------------------------------------------------
     // The history of the steps is kept while enabled (the default); disabling forgets it.
@@ -380,6 +406,11 @@ private:
     uint64_t StepCycles(uint8_t opcode, uint64_t clock) const;
     // The opcode a step while waiting belongs to: the WAI.
     static constexpr uint8_t kWaitOpcode = 0x3E;
+    // The recorder's and the watch's time: steps in the classic model, E cycles since the load
+    // in the chip model (a reset of the cycle counter by hand does not move it back).
+    uint64_t SignalTime() const {
+        return machine_->Model() == TProcessorModel::Chip ? boardCycleBase_ + cycles_ : steps_;
+    }
     // PeekValue without its routing for the addresses above the on-chip registers.
     uint8_t OpcodeAt(uint16_t pc) const { return pc >= 0x20 ? cells_[pc].Value : PeekValue(pc); }
     // A tick of TRunTicks: false when it raised (kept in `ticks`).
@@ -412,6 +443,24 @@ private:
     int previousOpcode_ = -1; // -1: none since the load
     uint64_t cycles_ = 0;
     TProcessorModel model_ = TProcessorModel::Classic;
+    uint64_t steps_ = 0;
+    std::unique_ptr<TSignalRecorder> signals_; // while the signals are recorded
+    std::unique_ptr<TExecutionWatch> watch_;   // while the execution is watched
+    // The watch's view of one step: before it (the requests, SP and the counter), and after it.
+    struct TWatchedStep {
+        uint16_t SP;
+        uint64_t Cycles;
+    };
+    TWatchedStep WatchBefore() {
+        if (watch_) [[unlikely]]
+            watch_->BeforeStep(*machine_, SignalTime());
+        return {machine_->Cpu.SP, cycles_};
+    }
+    void WatchAfter(const TWatchedStep& before, uint16_t pc, uint8_t opcode) {
+        if (watch_) [[unlikely]]
+            watch_->AfterStep(*machine_, pc, opcode, before.SP, LineAt(pc), cycles_ - before.Cycles, cycles_,
+                              SignalTime());
+    }
     bool stoppedByStep_ = false; // the last stop was a step that left the program
     bool history_ = false;       // the journal records the steps
     std::string failure_;

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QThread>
 #include <QToolBar>
@@ -27,6 +28,7 @@
 #include "board/boardfile.h"
 #include "board/labboard.h"
 #include "editor/frmkoda.h"
+#include "editor/kodaeditor.h"
 #include "engine/machine.h"
 #include "isa/isa.h"
 #include "session/addressview.h"
@@ -34,11 +36,15 @@
 #include "session/symbols.h"
 #include "session/watches.h"
 #include "windows/displaystyle.h"
+#include "windows/frmdiagram.h"
 #include "windows/frmnaloga.h"
 #include "windows/frmoznake.h"
 #include "windows/frmplosca.h"
 #include "windows/frmport.h"
+#include "windows/frmprekinitve.h"
+#include "windows/frmprofil.h"
 #include "windows/frmsci.h"
+#include "windows/frmsklad.h"
 #include "windows/frmspomin.h"
 #include "windows/frmspremenljivke.h"
 #include "windows/frmtimer.h"
@@ -191,6 +197,12 @@ void TfrmMain::CreateToolWindows() {
     findReplace = new TFindReplace(*frmKoda, this);
     frmNaloga = new TfrmNaloga(this);
     frmPlosca = new TfrmPlosca(this);
+    // The logic analyser records from every load on, so that its window shows the past too.
+    session->SetSignalRecording(true);
+    frmDiagram = new TfrmCasovniDiagram(*session, this);
+    frmPrekinitve = new TfrmPrekinitve(*session, this);
+    frmSklad = new TfrmSkladKlicev(*session, this);
+    frmProfil = new TfrmProfil(*session, this);
     exercise = new TExerciseCommand(*run, *frmNaloga, this);
     // Help documents open with the code window's opener, which tests replace; it tries the
     // desktop's program and falls back to the help viewer.
@@ -214,6 +226,10 @@ void TfrmMain::CreateToolWindows() {
     windows->Add(FrameWindow("timer", frmTimer, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("trace", frmTrace, TToolWindow::Layout::HeightFirst));
     windows->Add(FrameWindow("board", frmPlosca, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("diagram", frmDiagram, TToolWindow::Layout::WidthFirst));
+    windows->Add(FrameWindow("interrupts", frmPrekinitve, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("callstack", frmSklad, TToolWindow::Layout::HeightFirst));
+    windows->Add(FrameWindow("profile", frmProfil, TToolWindow::Layout::HeightFirst));
 }
 
 // The main menu and the toolbar, in the order they show. Items without a handler are not
@@ -246,6 +262,19 @@ void TfrmMain::CreatePanel() {
 }
 
 // ============================================================================ wiring
+
+void TfrmMain::DrawProfileMargin() {
+    TKodaEditor& editor = *frmKoda->txtKoda;
+    if (!editor.ProfileMarginShown()) return;
+    const TExecutionWatch* watch = session->Watch();
+    const int first = editor.firstVisibleLine();
+    const int shown = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN)) + 1;
+    for (int line = first; line < first + shown && line < editor.lines(); ++line) {
+        const uint64_t count = watch ? watch->LineCount(line + 1) : 0;
+        editor.SetProfileText(
+            line, count ? QStringLiteral("%1× %2").arg(count).arg(watch->LineCycles(line + 1)) : QString());
+    }
+}
 
 void TfrmMain::ConnectCodeWindow() {
     frmKoda->FindLabel = [this](const QString& name) { return run->FindLabel(name); };
@@ -317,6 +346,13 @@ void TfrmMain::ConnectDisplayFrames() {
         if (frmPlosca->Board() != session->Board()) frmPlosca->SetBoard(session->Board());
     });
     DrawsFrames(run, frmPlosca);
+    DrawsFrames(run, frmDiagram);
+    DrawsFrames(run, frmPrekinitve);
+    DrawsFrames(run, frmSklad);
+    DrawsFrames(run, frmProfil);
+    connect(run, &TRunControl::displayFrame, this, &TfrmMain::DrawProfileMargin);
+    connect(frmKoda->txtKoda->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TfrmMain::DrawProfileMargin);
     // A pin click, a typed byte, a register edit, the list moved: a frame at once.
     RequestsFrames(run, frmSpomin);
     RequestsFrames(run, panels);

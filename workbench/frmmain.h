@@ -36,6 +36,10 @@ class TfrmNastavitve;
 class TfrmOProgramu;
 class TfrmOznake;
 class TfrmPlosca;
+class TfrmCasovniDiagram;
+class TfrmPrekinitve;
+class TfrmSkladKlicev;
+class TfrmProfil;
 class TfrmSpremenljivke;
 class TfrmVnos;
 class TfrmSCI;
@@ -104,6 +108,8 @@ private:
     void ConnectRunControl();
     void ConnectDisplayFrames();
     void DrawExecutionLine(const TDisplayFrame& frame);
+    // The code window's profile column: executions and cycles of the lines in view.
+    void DrawProfileMargin();
     void ConnectSymbolWindows();
     void ConnectBoardWindow();
     // "Odpri ploščo ...": a board file read into the board window, or its fault shown there.
@@ -163,6 +169,10 @@ private:
     TfrmTimer* frmTimer = nullptr;
     TfrmTrace* frmTrace = nullptr;
     TfrmPlosca* frmPlosca = nullptr;
+    TfrmCasovniDiagram* frmDiagram = nullptr;
+    TfrmPrekinitve* frmPrekinitve = nullptr;
+    TfrmSkladKlicev* frmSklad = nullptr;
+    TfrmProfil* frmProfil = nullptr;
     QToolBar* ToolBar1 = nullptr;
     int wideToolBar = 0; // the toolbar's width with every caption
     QWidget* Panel2 = nullptr;

@@ -8,6 +8,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include "editor/frmkoda.h"
+#include "editor/kodaeditor.h"
 #include "session/session.h"
 #include "session/symbols.h"
 #include "session/watches.h"
@@ -121,6 +122,19 @@ std::vector<TCommand> TfrmMain::MenuRows() {
         WindowItem("mnuOkno_board", "&Plošča", "board"),
         WindowItem("mnuOkno_symbols", "&Oznake", "symbols"),
         WindowItem("mnuOkno_watches", "Spremen&ljivke", "watches"),
+        WindowItem("mnuOkno_diagram", "Č&asovni diagram", "diagram"),
+        WindowItem("mnuOkno_interrupts", "Pr&ekinitve", "interrupts"),
+        WindowItem("mnuOkno_callstack", "Sklad kl&icev", "callstack"),
+        WindowItem("mnuOkno_profile", "Pro&fil", "profile"),
+        C::Toggle(
+            QStringLiteral("mnuProfilVRobu"), QStringLiteral("Profil v ro&bu kode"),
+            [this] {
+                TKodaEditor& editor = *frmKoda->txtKoda;
+                editor.SetProfileMarginShown(!editor.ProfileMarginShown());
+                if (editor.ProfileMarginShown()) session->SetExecutionWatch(true);
+                DrawProfileMargin();
+            },
+            [this] { return frmKoda->txtKoda->ProfileMarginShown(); }),
         WindowItem("mnuOkno_log", "&Dnevnik", "log"),
         C::Separator(),
         C::Item("mnuRazporedi", "&Razporedi okna", {}, [this] { ArrangeWindows(); }),

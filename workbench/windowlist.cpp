@@ -35,15 +35,17 @@ const QStringList& TWindowList::StoreOrder() {
 }
 
 const QStringList& TWindowList::ExtraKeys() {
-    static const QStringList keys = {"symbols", "watches", "board"};
+    static const QStringList keys = {"symbols",    "watches",   "board",  "diagram",
+                                     "interrupts", "callstack", "profile"};
     return keys;
 }
 
 const QStringList& TWindowList::LayoutOrder() {
     // The two windows shown at the first start come first; the device windows next, the
     // inspection windows last.
-    static const QStringList order = {"code",  "memory",  "port1",   "port2", "sci",  "timer",
-                                      "trace", "symbols", "watches", "log",   "board"};
+    static const QStringList order = {"code",  "memory",  "port1",      "port2",     "sci",
+                                      "timer", "trace",   "symbols",    "watches",   "log",
+                                      "board", "diagram", "interrupts", "callstack", "profile"};
     return order;
 }
 

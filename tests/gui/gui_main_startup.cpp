@@ -160,10 +160,11 @@ TEST_F(MainWindowTest, MainMenuHasEveryItemCaptionAndShortcut) {
                      "-", "Prekinitvena točka|F5"}));
     EXPECT_EQ(Describe(Menu("mnuOrodja")),
               QStringList({"&Nastavitve okolja|", "Listing|", "Preveri nalogo ...|"}));
-    EXPECT_EQ(
-        Describe(Menu("mnuOkna")),
-        QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|", "&SCI|", "Timer|", "&Trace|", "-",
-                     "&Plošča|", "&Oznake|", "Spremen&ljivke|", "&Dnevnik|", "-", "&Razporedi okna|"}));
+    EXPECT_EQ(Describe(Menu("mnuOkna")),
+              QStringList({"&Koda|", "&Naslovni prostor|", "Port&1|", "Port&2|", "&SCI|", "Timer|", "&Trace|",
+                           "-", "&Plošča|", "&Oznake|", "Spremen&ljivke|", "Č&asovni diagram|",
+                           "Pr&ekinitve|", "Sklad kl&icev|", "Pro&fil|", "Profil v ro&bu kode|", "&Dnevnik|",
+                           "-", "&Razporedi okna|"}));
     EXPECT_EQ(Describe(Menu("mnuPomoc")),
               QStringList({"&Kazalo|", "&Seznam ukazov|", "&O pomoči|", "-", "O &programu|"}));
     EXPECT_EQ(Describe(Menu("mnuIzvoz")), QStringList({"HTML datoteka|"}));

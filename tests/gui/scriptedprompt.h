@@ -13,6 +13,7 @@ public:
     QStringList Values;   // answers to AskValue, in order; a null QString() cancels
     QStringList Asked;    // "prompt|initial" of every AskValue
     QStringList Messages; // texts of ShowMessage
+    QString SavePath;     // the answer to ChooseSaveFile; empty cancels
 
     void ShowMessage(const QString&, const QString& text) override { Messages << text; }
     Answer AskYesNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
@@ -25,5 +26,5 @@ public:
         return answer;
     }
     QString ChooseOpenFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString ChooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString ChooseSaveFile(const QString&, const QString&, const QString&) override { return SavePath; }
 };

@@ -1,0 +1,66 @@
+#include "windows/frmprofil.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "assembler/compiler.h"
+#include "base/encoding.h"
+#include "session/session.h"
+
+TfrmProfil::TfrmProfil(TSession& session, QWidget* parent)
+    : TToolFrame(QStringLiteral("Profil"), Collapse::Strip, parent), session_(session) {
+    setObjectName(QStringLiteral("frmProfil"));
+    Widget2()->SetGlyph(QLatin1Char('t'));
+    Widget2()->SetShowHint(true);
+    table_ = new QTableWidget(0, 5, Body());
+    table_->setObjectName(QStringLiteral("tblProfil"));
+    table_->setHorizontalHeaderLabels({QStringLiteral("Podprogram"), QStringLiteral("Naslov"),
+                                       QStringLiteral("Klicev"), QStringLiteral("Cikli s klicanimi"),
+                                       QStringLiteral("Lastni cikli")});
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    total_ = new QLabel(Body());
+    auto* layout = new QVBoxLayout(Body());
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->addWidget(table_, 1);
+    layout->addWidget(total_);
+    resize(480, 280);
+}
+
+void TfrmProfil::showEvent(QShowEvent* event) {
+    TToolFrame::showEvent(event);
+    session_.SetExecutionWatch(true);
+    Draw();
+}
+
+void TfrmProfil::DrawFrame(const TDisplayFrame&) {
+    if (isVisible()) Draw();
+}
+
+void TfrmProfil::Draw() {
+    const TExecutionWatch* watch = session_.Watch();
+    const std::vector<TSubroutineProfile> rows =
+        watch ? watch->Subroutines(&session_.Compiler().Labels(), session_.Cycles())
+              : std::vector<TSubroutineProfile>{};
+    table_->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const TSubroutineProfile& p = rows[r];
+        const QString cells[] = {
+            QString::fromStdString(Cp1250ToUtf8(p.Label)),
+            p.Main ? QStringLiteral("—")
+                   : QStringLiteral("$%1").arg(p.Address, 4, 16, QLatin1Char('0')).toUpper(),
+            p.Main ? QStringLiteral("—") : QString::number(p.Calls), QString::number(p.Inclusive),
+            QString::number(p.Exclusive)};
+        for (int c = 0; c < 5; ++c) {
+            if (!table_->item(r, c)) table_->setItem(r, c, new QTableWidgetItem);
+            if (table_->item(r, c)->text() != cells[c]) table_->item(r, c)->setText(cells[c]);
+            if (c >= 2) table_->item(r, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+    total_->setText(watch ? QStringLiteral("Cikli vseh vrstic: %1").arg(watch->TotalCycles())
+                          : QStringLiteral("Profil se zbira, ko je okno odprto."));
+}
