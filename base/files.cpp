@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/system.h"
+
 TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& check) {
     TFileRead read;
     char buffer[1 << 16];
@@ -30,13 +32,14 @@ TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& ch
 
 TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockCheck& check) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    const std::filesystem::path file = PathFromUtf8(path);
+    if (std::filesystem::is_directory(file, ec)) {
         TFileRead read;
         read.Failure = ReadFailure::Directory;
         return read;
     }
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
         TFileRead read;
         read.Failure = ReadFailure::Open;
@@ -47,8 +50,6 @@ TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockChec
 }
 
 std::string ExecutableDirectory() {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
-    if (ec) return {};
-    return exe.parent_path().string();
+    const std::string exe = ExecutablePath();
+    return exe.empty() ? exe : PathToUtf8(PathFromUtf8(exe).parent_path());
 }
