@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -217,9 +218,23 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
+// The console's code pages outlive the program (the shell would go on in UTF-8): they are put
+// back when it ends.
+namespace {
+UINT gConsoleOutputCp = 0;
+UINT gConsoleInputCp = 0;
+} // namespace
+
 void UseUtf8Console() {
+    gConsoleOutputCp = ::GetConsoleOutputCP();
+    gConsoleInputCp = ::GetConsoleCP();
+    if (gConsoleOutputCp == 0) return; // no console: output goes to a file or a pipe as it is
     ::SetConsoleOutputCP(CP_UTF8);
     ::SetConsoleCP(CP_UTF8);
+    std::atexit([] {
+        ::SetConsoleOutputCP(gConsoleOutputCp);
+        ::SetConsoleCP(gConsoleInputCp);
+    });
 }
 
 std::string ExecutablePath() {
