@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "base/files.h"
@@ -13,15 +14,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A folder for the test, named as a Slovenian user's home would be. On Windows it is the
-// literal path C:\Uporabniki\Žiga, as a student's would be.
-std::string StudentFolder() {
+// A folder for the test, named as a Slovenian user's home would be: on Windows the literal path
+// C:\Uporabniki\Žiga, as a student's would be; elsewhere under a temporary folder of this test
+// process (the cases run in processes of their own, at the same time). OwnRoot goes at the end.
 #ifdef _WIN32
-    return "C:\\Uporabniki\\\xC5\xBDiga";
+fs::path OwnRoot() { return PathFromUtf8("C:\\Uporabniki\\\xC5\xBDiga"); }
+std::string StudentFolder() { return "C:\\Uporabniki\\\xC5\xBDiga"; }
 #else
-    return PathToUtf8(fs::temp_directory_path() / "orlek-system-test" / "Uporabniki" / "\xC5\xBDiga");
-#endif
+fs::path OwnRoot() {
+    static const std::string own = "orlek-system-test-" + std::to_string(std::random_device{}());
+    return fs::temp_directory_path() / own;
 }
+std::string StudentFolder() { return PathToUtf8(OwnRoot() / "Uporabniki" / "\xC5\xBDiga"); }
+#endif
 
 bool Write(const std::string& path, const std::string& text) {
     TOutputFile out;
@@ -53,7 +58,7 @@ TEST_P(SystemReplaceTest, OutputReplacesTheFileAtAUtf8Path) {
     ASSERT_TRUE(read.Ok());
     EXPECT_EQ(read.Data, "novo\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(PathFromUtf8(folder)), fs::directory_iterator()), 1);
-    fs::remove_all(PathFromUtf8(folder), ec);
+    fs::remove_all(OwnRoot(), ec);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, SystemReplaceTest,
