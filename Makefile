@@ -3,7 +3,8 @@ PRESET ?= default
 BUILD  := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 SAMPLE := assembler/data/sample.asm
 
-.PHONY: all deps configure build test run bench package asan asan-core fuzz clean
+.PHONY: all deps configure build test run bench package asan asan-core fuzz windows windows-test \
+	windows-package clean
 
 all: build
 
@@ -62,5 +63,20 @@ fuzz: deps
 	$(call FUZZ_RUN,machine,tests/data/cli)
 	$(call FUZZ_RUN,encoding,tests/data/gui tests/data/cli examples)
 
+# The Qt-free layers, their tests and orlek-cli.exe for Windows (MinGW-w64), in build-windows/.
+windows:
+	@scripts/install-windows-deps
+	@if [ ! -f build-windows/build.ninja ]; then cmake --preset windows; fi
+	cmake --build --preset windows
+
+# Those tests and orlek-cli.exe run under Wine, without a display.
+windows-test: windows
+	scripts/test-windows
+
+# build-windows/orlek-VERSION-windows.zip: orlek-cli.exe with its program directory (bin/, help/)
+# and the example programs, ready to unpack anywhere.
+windows-package: windows
+	cmake --build --preset windows --target windows-package
+
 clean:
-	rm -rf build build-asan build-asan-core build-fuzz
+	rm -rf build build-asan build-asan-core build-fuzz build-windows

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/system.h"
+
 namespace {
 
 // `expected`: the size the stream is likely to have (a file's), reserved up front so the data is
@@ -42,13 +44,14 @@ TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& ch
 
 TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockCheck& check) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    const std::filesystem::path file = PathFromUtf8(path);
+    if (std::filesystem::is_directory(file, ec)) {
         TFileRead read;
         read.Failure = ReadFailure::Directory;
         return read;
     }
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
         TFileRead read;
         read.Failure = ReadFailure::Open;
@@ -56,13 +59,11 @@ TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockChec
         return read;
     }
     // A size that cannot be had (a device, a pipe) reserves nothing.
-    const auto size = std::filesystem::file_size(path, ec);
+    const auto size = std::filesystem::file_size(file, ec);
     return ReadCapped(in, limit, check, ec ? 0 : static_cast<size_t>(size));
 }
 
 std::string ExecutableDirectory() {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
-    if (ec) return {};
-    return exe.parent_path().string();
+    const std::string exe = ExecutablePath();
+    return exe.empty() ? exe : PathToUtf8(PathFromUtf8(exe).parent_path());
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Reading whole files with a bound on their size, and where the running program lives. With
-// outfile.cpp this is where the Qt-free layers meet the operating system's file interface.
+// Reading whole files with a bound on their size, and where the running program lives. Paths
+// are UTF-8 (see base/system.h).
 #include <cstddef>
 #include <cstdint>
 #include <functional>

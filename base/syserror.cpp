@@ -11,8 +11,10 @@ std::string SystemErrorText(int error) {
         return "nimate dovoljenja";
     case ENOSPC:
         return "na disku ni več prostora";
+#ifdef EDQUOT
     case EDQUOT:
         return "presežena je kvota diska";
+#endif
     case EISDIR:
         return "to je mapa";
     case ENOTDIR:

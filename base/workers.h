@@ -1,8 +1,9 @@
 #pragma once
 // Jobs run in worker processes: each job in a process of its own, forked from the caller, so
 // that a job that loops, crashes or exhausts its memory never holds up or damages another or
-// the caller. Grading a class uses it: one program per job. Like outfile.cpp, this file talks
-// to the operating system directly (POSIX fork, pipes, poll).
+// the caller. Grading a class uses it: one program per job. On POSIX systems they are
+// forked processes (base/system.cpp); on Windows, threads of the caller (base/workers.cpp), where
+// a time limit is reported but cannot stop a job, and a crash is not contained.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>

@@ -5,10 +5,13 @@
 
 #include "base/files.h"
 #include "base/outfile.h"
+#include "base/system.h"
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
     // A run stopped with Ctrl+C or killed leaves none of its temporary files behind.
     RemoveTemporaryFilesOnSignals();
-    return CliMain(std::vector<std::string>(argv + 1, argv + argc), ExecutableDirectory, stdout, stderr);
+    // The messages are UTF-8 Slovenian: a Windows console must show them as such.
+    UseUtf8Console();
+    return CliMain(CommandLineArguments(argc, argv), ExecutableDirectory, stdout, stderr);
 }

@@ -7,15 +7,14 @@
 #include <exception>
 #include <filesystem>
 #include <new>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 #include "assembler/compiler.h"
 #include "assembler/ukazi.h"
 #include "base/encoding.h"
 #include "base/files.h"
 #include "base/syserror.h"
+#include "base/system.h"
 #include "engine/machine.h"
 #include "isa/isa.h"
 #include "session/boardlink.h"
@@ -36,11 +35,7 @@ std::string FailureText(const std::exception& e) {
 }
 
 // 0 when files may be created in `dir`, else the reason (an errno value).
-int DirectoryProblem(const std::filesystem::path& dir) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec)) return ec ? ec.value() : ENOTDIR;
-    return ::access(dir.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
-}
+int DirectoryProblem(const std::filesystem::path& dir) { return FolderWriteProblem(PathToUtf8(dir)); }
 
 // A program directory takes the listing only when it is the user's own: the build tree (CMake's
 // cache beside it) or a copy owned by the user who runs it. An installed one stays untouched even
@@ -48,8 +43,7 @@ int DirectoryProblem(const std::filesystem::path& dir) {
 bool OwnProgramDirectory(const std::filesystem::path& dir) {
     std::error_code ec;
     if (std::filesystem::exists(dir / ".." / "CMakeCache.txt", ec)) return true;
-    struct stat info {};
-    return ::stat(dir.c_str(), &info) == 0 && info.st_uid == ::geteuid() && info.st_uid != 0;
+    return OwnedByUser(PathToUtf8(dir));
 }
 
 } // namespace

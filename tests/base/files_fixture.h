@@ -1,7 +1,6 @@
 #pragma once
 // Files and folders for the tests of the file layer and of the assembler's output.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -46,8 +45,8 @@ private:
 };
 
 inline bool IsFifo(const std::filesystem::path& p) {
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+    std::error_code ec;
+    return std::filesystem::is_fifo(std::filesystem::symlink_status(p, ec));
 }
 
 inline size_t EntriesIn(const std::filesystem::path& dir) {
