@@ -537,7 +537,8 @@ ali se ne izvede N korakov (stop=limit).
   --save-state STANJE  na koncu teka zapiše stanje (izvorno besedilo, prekinitvene točke, stanje
                        stroja s pomnilnikom, napravami, terminalom, sledjo in ploščo, števec
                        ciklov in korakov) v datoteko JSON, ki jo odpre tudi okolje ("Datoteke >
-                       Odpri stanje ...")
+                       Odpri stanje ..."); z --back zapiše še zgodovino korakov, tako da korak
+                       nazaj po odprtju stanja seže tudi pred korak, pri katerem je zapisano
   --load-state STANJE  nadaljuje iz stanja, ki ga je zapisal --save-state ali okolje ("Datoteke >
                        Shrani stanje ..."), namesto izvorne datoteke; koraki (--steps, @KORAK)
                        se štejejo naprej od nalaganja programa, kot v teku, ki je stanje zapisal,

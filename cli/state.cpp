@@ -33,7 +33,9 @@ bool ContinueFromState(const std::string& path, const TSnapshot& snapshot, TSess
 
 bool SaveStateFile(const TCliOptions& options, TSession& session, const TSnapshot* continued,
                    const std::vector<std::string>& lines, uint64_t steps, std::FILE* err) {
-    TSnapshot snapshot = CaptureSnapshot(session);
+    // The steps a run kept for --back go with it, so that a run going on from the file steps
+    // back past its start.
+    TSnapshot snapshot = CaptureSnapshot(session, session.HistoryEnabled());
     snapshot.Steps = steps;
     if (continued) {
         snapshot.SourcePath = continued->SourcePath;

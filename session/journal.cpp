@@ -42,11 +42,8 @@ void TJournal::Reset() {
     cells_.Reset();
 }
 
-namespace {
-
-// The words of a board's state its parts can change: the fields of the whole board and the slots
-// of the buttons, displays and LCDs it has.
-std::vector<std::pair<uint32_t, uint32_t>> LiveWords(const TLabBoard& board) {
+// The fields of the whole board and the slots of the buttons, displays and LCDs it has.
+std::vector<std::pair<uint32_t, uint32_t>> TJournal::LiveWords(const TLabBoard& board) {
     using S = TLabBoard::State;
     size_t buttons = 0, displays = 0, lcds = 0;
     for (const TBoardPart& p : board.Parts()) {
@@ -71,6 +68,8 @@ std::vector<std::pair<uint32_t, uint32_t>> LiveWords(const TLabBoard& board) {
     }
     return words;
 }
+
+namespace {
 
 uint64_t WordAt(const unsigned char* bytes, size_t word) {
     uint64_t w;

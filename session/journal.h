@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "session/sciterminal.h"
 
 class TSession;
+struct THistory;
 
 // What each step changed, so that the steps can be taken back one by one, newest first.
 //
@@ -81,6 +83,14 @@ public:
     // Bytes the journal holds for its rings at most.
     static size_t MaximumBytes();
 
+    // The steps kept, as a snapshot carries them (session/journaljson.cpp).
+    THistory Save() const;
+    // What is wrong with a history read from a file (empty when nothing is), for a source of
+    // `lines` lines, with a lab board or without one.
+    static std::string Check(const THistory& history, size_t lines, bool board);
+    // Takes up a checked history for the board just put back, so that its steps can be taken back.
+    void Load(const THistory& history);
+
 private:
     // The device part of a checkpoint: compared with the last one, stored when it differs. (The
     // states have no member initialisers, nor has TFrame: the rings are reserved without being
@@ -134,6 +144,8 @@ private:
     void BoardLogFull();
     uint64_t BoardEndOf(const TFrame& frame) const;
     void RestoreDevices(const TDevices& devices);
+    // The words of a board's state its parts can change, as ranges [first, end) of word indices.
+    static std::vector<std::pair<uint32_t, uint32_t>> LiveWords(const TLabBoard& board);
     void DropOldest();
     void CellLogFull();
 

@@ -45,6 +45,14 @@ void TSciTerminal::Restore(const State& state) {
     ++outputRevision_;
 }
 
+void TSciTerminal::SetLayout(uint32_t prefix, uint32_t edits) {
+    std::string text = Output();
+    const size_t front = std::min<size_t>(prefix, text.size());
+    prefixReversed_.assign(text.rend() - static_cast<std::ptrdiff_t>(front), text.rend());
+    body_ = text.substr(front);
+    editCount_ = edits;
+}
+
 void TSciTerminal::TakeBack(const TPosition& position) {
     if (position == Position()) return;
     while (!edits_.empty() && edits_.back().Edit >= position.Edits) {

@@ -74,6 +74,10 @@ public:
     State Save() const { return {Output(), received_}; }
     // Puts the text and the received bytes back; the edits kept for TakeBack are forgotten.
     void Restore(const State& state);
+    // After Restore, for a history taken up with it: the first `prefix` characters of the text
+    // (no more than it has) become the part HEX bytes were put in front of, and the count of
+    // edits is `edits`, as Position() told them.
+    void SetLayout(uint32_t prefix, uint32_t edits);
 
     // Where the output stands, for reverse step: the sizes of the text's two parts and of the
     // received bytes, and how many times the user has edited the field. No member initialisers:

@@ -19,6 +19,7 @@
 #include "isa/isa.h"
 #include "session/boardlink.h"
 #include "session/journal.h"
+#include "session/journaljson.h"
 #include "session/sciterminal.h"
 
 namespace {
@@ -540,6 +541,12 @@ bool TSession::HistoryEnabled() const { return history_; }
 
 void TSession::MarkCheckpoint(bool quiet) {
     if (history_ && machine_->loaded) journal_->Mark(quiet);
+}
+
+THistory TSession::SaveHistory() const { return history_ ? journal_->Save() : THistory{}; }
+
+void TSession::LoadHistory(const THistory& history) {
+    if (history_) journal_->Load(history);
 }
 
 size_t TSession::HistoryDepth() const { return history_ ? journal_->Depth() : 0; }

@@ -25,6 +25,7 @@
 class TBoardLink;
 class TCompiler;
 class TJournal;
+struct THistory;
 class TUkazi;
 
 // The run state of a session, derived from `loaded` and whether the step clock runs.
@@ -290,6 +291,11 @@ public:
     // before the clock ticks and changes by hand that followed the step before). The session is
     // then halted. Returns false (changing nothing) when CanStepBack is false.
     bool StepBack();
+    // The steps kept (none while the history is off), as a snapshot carries them; and such a
+    // history taken up after Restore, so that reverse step goes back past it (ignored while the
+    // history is off).
+    THistory SaveHistory() const;
+    void LoadHistory(const THistory& history);
 
     // --- the board as one value ------------------------------------------------------------
     TBoardState Capture() const;

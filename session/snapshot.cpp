@@ -109,6 +109,9 @@ TSnapshot SnapshotFromJson(const In& json) {
     s.Steps = f.Number("steps", UINT64_MAX);
     s.PreviousOpcode = static_cast<int>(f.Signed("previous_opcode", -1, 255));
     BoardFromJson(f.Get("board"), s);
+    if (f.Has("history") && !f.Get("history").is_null())
+        s.History = HistoryFromJson(f.Get("history"), lines, s.Board.Terminal.Output.size(),
+                                    s.Board.LabBoard.has_value());
     return s;
 }
 
@@ -152,20 +155,21 @@ std::string SnapshotToJson(const TSnapshot& s) {
                      {"text", s.BoardText},
                      {"state", BoardStateToJson(TLabBoard(*read.Board), *s.Board.LabBoard)}};
     }
-    const Out json = {{"format", kSnapshotFormat},
-                      {"version", kSnapshotVersion},
-                      {"model", s.Model},
-                      {"source", {{"path", s.SourcePath}, {"text", s.Source}}},
-                      {"breakpoints", s.Breakpoints},
-                      {"watches", WatchesToJson(s.Watches)},
-                      {"machine", MachineToJson(s.Board.Machine)},
-                      {"terminal", TerminalToJson(s.Board.Terminal)},
-                      {"trace", TraceToJson(s.Trace)},
-                      {"cycles", s.Board.Cycles},
-                      {"board_cycle_base", s.BoardCycleBase},
-                      {"steps", s.Steps},
-                      {"previous_opcode", s.PreviousOpcode},
-                      {"board", board}};
+    Out json = {{"format", kSnapshotFormat},
+                {"version", kSnapshotVersion},
+                {"model", s.Model},
+                {"source", {{"path", s.SourcePath}, {"text", s.Source}}},
+                {"breakpoints", s.Breakpoints},
+                {"watches", WatchesToJson(s.Watches)},
+                {"machine", MachineToJson(s.Board.Machine)},
+                {"terminal", TerminalToJson(s.Board.Terminal)},
+                {"trace", TraceToJson(s.Trace)},
+                {"cycles", s.Board.Cycles},
+                {"board_cycle_base", s.BoardCycleBase},
+                {"steps", s.Steps},
+                {"previous_opcode", s.PreviousOpcode},
+                {"board", board}};
+    if (s.History) json["history"] = HistoryToJson(*s.History);
     // Texts that are not UTF-8 (a path in another encoding) are written with replacement
     // characters rather than refused.
     return json.dump(1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
@@ -240,8 +244,9 @@ bool WriteSnapshotFile(const std::string& path, const TSnapshot& snapshot, std::
     return out.Commit(error);
 }
 
-TSnapshot CaptureSnapshot(TSession& session) {
+TSnapshot CaptureSnapshot(TSession& session, bool history) {
     TSnapshot s;
+    if (history && session.HistoryDepth() > 0) s.History = session.SaveHistory();
     s.Model = SessionModel(session);
     s.Breakpoints = session.Breakpoints.Lines();
     s.Board = session.Capture();
@@ -321,5 +326,6 @@ bool ApplySnapshot(TSession& session, const TSnapshot& snapshot, std::string& er
     session.SetBoardCycleBase(snapshot.BoardCycleBase);
     session.Restore(snapshot.Board);
     session.SetPreviousOpcode(snapshot.PreviousOpcode);
+    if (snapshot.History) session.LoadHistory(*snapshot.History);
     return true;
 }

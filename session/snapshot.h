@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/trace.h"
+#include "session/journaljson.h"
 #include "session/session.h"
 #include "session/watches.h"
 
@@ -62,6 +63,8 @@ struct TSnapshot {
     uint64_t Steps = 0;
     // The opcode of the instruction the last step executed ("Prejšnji ukaz:"), -1 for none.
     int PreviousOpcode = -1;
+    // The steps before this one, for reverse step; a snapshot may go without them.
+    std::optional<THistory> History;
     bool operator==(const TSnapshot&) const = default;
 };
 
@@ -81,11 +84,13 @@ TSnapshotRead ReadSnapshotFile(const std::string& path);
 bool WriteSnapshotFile(const std::string& path, const TSnapshot& snapshot, std::string& error);
 
 // The session's part of a snapshot: the model, the breakpoints, the board with its lab board,
-// the trace, the cycle counter. The source, the watches and the step count are the caller's.
-TSnapshot CaptureSnapshot(TSession& session);
+// the trace, the cycle counter, and with `history` the steps the session keeps. The source, the
+// watches and the step count are the caller's.
+TSnapshot CaptureSnapshot(TSession& session, bool history = false);
 // Puts a snapshot into the session: stops a running program, assembles the snapshot's source
 // (with its breakpoints) and loads it, sets the snapshot's lab board (or removes the session's),
 // then puts back the board, the trace and the cycle counter; the session is halted at the step
-// the snapshot was taken at, with no history. When the source does not assemble, nothing but
+// the snapshot was taken at, with the snapshot's history (when it has one and the session keeps
+// one) or none. When the source does not assemble, nothing but
 // the stop has happened and the message says why.
 bool ApplySnapshot(TSession& session, const TSnapshot& snapshot, std::string& error);

@@ -39,7 +39,8 @@ void TStateCommand::SaveCommand() {
 bool TStateCommand::SaveFile(const QString& path) {
     run_.Pause();
     TSession& session = run_.Session();
-    TSnapshot snapshot = CaptureSnapshot(session);
+    // With the steps kept, so that "Korak nazaj" goes on after the snapshot is opened.
+    TSnapshot snapshot = CaptureSnapshot(session, true);
     snapshot.Source = koda_.Source().toStdString();
     if (koda_.DocumentName() != TfrmKoda::Untitled)
         snapshot.SourcePath = QFileInfo(koda_.DocumentName()).absoluteFilePath().toStdString();

@@ -110,6 +110,36 @@ TEST_P(SnapshotTest, ContinuedRunEndsOnTheBoardOfAnUninterruptedOne) {
     ExpectSameBoard(TObservedBoard::Of(whole.session), TObservedBoard::Of(second.session));
 }
 
+// A snapshot with its history, opened in a fresh session, steps back past the snapshot's step
+// through the same boards as the session it was taken from (interrupts, pin, switch included).
+TEST_P(SnapshotTest, ReverseStepGoesOnPastTheSnapshotAsInTheOriginal) {
+    const TSnapshotCase& c = GetParam();
+    TRun first(c), opened(c), plain(c);
+    first.Load();
+    first.Run(0, c.Split);
+    first.session.Pause();
+    TSnapshot taken = CaptureSnapshot(first.session, true);
+    taken.Source = FileText(c.Program);
+    ASSERT_TRUE(taken.History);
+    const TSnapshotRead read = ParseSnapshot(SnapshotToJson(taken));
+    ASSERT_TRUE(read.Ok()) << read.Error;
+    EXPECT_TRUE(*read.Snapshot == taken) << "the history is read back as written";
+    std::string error;
+    ASSERT_TRUE(ApplySnapshot(opened.session, *read.Snapshot, error)) << error;
+    EXPECT_EQ(opened.session.HistoryDepth(), first.session.HistoryDepth());
+    for (uint64_t back = 1; back < c.Split; ++back) {
+        ASSERT_TRUE(first.session.StepBack());
+        ASSERT_TRUE(opened.session.StepBack()) << "step back " << back;
+        if (back % 97 == 1)
+            ExpectSameBoard(TObservedBoard::Of(first.session), TObservedBoard::Of(opened.session));
+    }
+    ExpectSameBoard(TObservedBoard::Of(first.session), TObservedBoard::Of(opened.session));
+
+    taken.History.reset();
+    ASSERT_TRUE(ApplySnapshot(plain.session, taken, error)) << error;
+    EXPECT_FALSE(plain.session.CanStepBack()) << "without its history a snapshot opens as before";
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, SnapshotTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
@@ -124,7 +154,7 @@ TEST(SnapshotFileTest, DamagedForeignNewerAndInconsistentFilesAreRefused) {
     TRun run(kCases[0]);
     run.Load();
     run.Run(0, 100);
-    TSnapshot s = CaptureSnapshot(run.session);
+    TSnapshot s = CaptureSnapshot(run.session, true);
     s.Source = FileText(kCases[0].Program);
     const std::string good = SnapshotToJson(s);
     ASSERT_TRUE(ParseSnapshot(good).Ok());
@@ -142,6 +172,8 @@ TEST(SnapshotFileTest, DamagedForeignNewerAndInconsistentFilesAreRefused) {
         {"missing", "\"cycles\": ", "\"cycles_\": ", "manjka \"cycles\""},
         {"board", "\"board\": null", "\"board\": {\"file\": \"\", \"text\": \"{}\", \"state\": {}}",
          "opis plošče"},
+        {"history length", "\"devices\": \"", "\"devices\": \"00", "niso cele dolžine"},
+        {"history board", "\"board_shadow\": \"\"", "\"board_shadow\": \"00\"", "se ne ujema s ploščo"},
     };
     for (const TBadFile& b : bad) {
         std::string text = b.To;
