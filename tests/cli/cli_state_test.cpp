@@ -70,6 +70,27 @@ TEST(CliStateTest, ARunCutAtASnapshotEndsWhereTheWholeRunEnds) {
     }
 }
 
+// A run with --back writes the steps it kept: going on from the file, --back reaches behind the
+// snapshot's step to the board the uncut run goes back to.
+TEST(CliStateTest, ARunThatKeptItsStepsGoesBackPastTheSnapshot) {
+    TempDir dir;
+    const std::string state = dir.Path("back.json"),
+                      program = std::string(ORLEK_TEST_DATA) + "/session/devices.asm";
+    const Args options = {"--irq", "120", "--seed", "5", "--json"};
+    const auto run = [&](Args args) {
+        args.insert(args.end(), options.begin(), options.end());
+        const CliResult result = RunCliInProcess(args);
+        EXPECT_EQ(result.exit, 0) << result.err;
+        nlohmann::json json = ParseJson(result.out);
+        for (const char* key : {"messages", "steps", "back"})
+            json.erase(key);
+        return json;
+    };
+    const nlohmann::json whole = run({"run", program, "--steps", "300", "--back", "201"});
+    run({"run", program, "--steps", "300", "--back", "1", "--save-state", state});
+    EXPECT_EQ(run({"run", "--load-state", state, "--steps", "300", "--back", "201"}), whole);
+}
+
 TEST(CliStateTest, UnusableSnapshotsAndMixedSourcesAreRefused) {
     TempDir dir;
     const std::string state = dir.Path("s.json");
