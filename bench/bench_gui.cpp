@@ -14,6 +14,14 @@
 // --instructions lists instructions instead of bytes in the address-space window; --source runs
 // another program, e.g. examples/utripanje.asm, which writes a port in every pass; --paints
 // lists each widget's paint events per second of the fast run and the CPU time of one)
+// With --board FILE the lab board (a board file, e.g. examples/boards/prikazovalnik.json, with its
+// program as --source) is wired to the ports and its window shown; with --scope the logic
+// analyser records and "Časovni diagram", "Prekinitve", "Sklad klicev" and "Profil" are shown;
+// with --model chip the fast run is paced by simulated time, and the report gives the E cycles
+// that passed per second of wall time next to the paced rate.
+//
+//   bench_gui ... [--board FILE] [--scope] [--model classic|chip]
+//
 // Runs under whatever platform Qt picks (QT_QPA_PLATFORM=offscreen when no display is set).
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,9 +51,14 @@
 #include "session/session.h"
 #include "session/symbols.h"
 #include "session/watches.h"
+#include "windows/frmdiagram.h"
 #include "windows/frmoznake.h"
+#include "windows/frmplosca.h"
 #include "windows/frmport.h"
+#include "windows/frmprekinitve.h"
+#include "windows/frmprofil.h"
 #include "windows/frmsci.h"
+#include "windows/frmsklad.h"
 #include "windows/frmspomin.h"
 #include "windows/frmspremenljivke.h"
 #include "windows/frmtimer.h"
@@ -119,7 +132,9 @@ int main(int argc, char** argv) {
     std::string programDir = ORLEK_PROGRAM_DIR;
     bool showEditor = true, showLog = true, showPanels = true, showTools = true, trace = true;
     bool instructions = false, showSymbols = true, countPaints = false;
-    std::string sourcePath;
+    std::string sourcePath, boardPath;
+    bool scope = false;
+    TProcessorModel model = TProcessorModel::Classic;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--no-editor")) {
             showEditor = false;
@@ -139,6 +154,15 @@ int main(int argc, char** argv) {
             instructions = true;
         } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
             sourcePath = argv[++i];
+        } else if (!std::strcmp(argv[i], "--board") && i + 1 < argc) {
+            boardPath = argv[++i];
+        } else if (!std::strcmp(argv[i], "--scope")) {
+            scope = true;
+        } else if (!std::strcmp(argv[i], "--model") && i + 1 < argc) {
+            if (!ParseModelName(argv[++i], model)) {
+                std::fprintf(stderr, "bench_gui: --model is classic or chip\n");
+                return 2;
+            }
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
             seconds = std::atof(argv[++i]);
         } else if (!std::strcmp(argv[i], "--program-dir") && i + 1 < argc) {
@@ -147,7 +171,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
                          "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-symbols] [--no-trace] "
-                         "[--instructions] [--paints]\n");
+                         "[--instructions] [--paints] [--board FILE] [--scope] [--model classic|chip]\n");
             return 2;
         }
     }
@@ -169,6 +193,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     session->ListingPath.clear();
+    session->SetModel(model);
+    if (!boardPath.empty()) {
+        const TBoardRead read = session->LoadBoardFile(boardPath);
+        if (!read.Ok()) {
+            std::fprintf(stderr, "bench_gui: %s\n", read.Message().c_str());
+            return 2;
+        }
+    }
+    // The logic analyser records from the load on, as in the workbench.
+    if (scope) session->SetSignalRecording(true);
 
     // The workbench's pieces: panels in a strip, an editor following the current line, the log.
     QWidget strip;
@@ -250,6 +284,23 @@ int main(int argc, char** argv) {
         toolWindows.push_back(&symbolWindow);
         toolWindows.push_back(&watchWindow);
     }
+    // The lab board and the analysis windows.
+    TfrmPlosca boardWindow;
+    boardWindow.Now = [&] { return session->BoardNowNs(); };
+    QObject::connect(&run, &TRunControl::displayFrame, [&] {
+        if (boardWindow.Board() != session->Board()) boardWindow.SetBoard(session->Board());
+    });
+    TfrmCasovniDiagram diagramWindow(*session);
+    TfrmPrekinitve interruptWindow(*session);
+    TfrmSkladKlicev callStackWindow(*session);
+    TfrmProfil profileWindow(*session);
+    if (!boardPath.empty()) addToolWindow(boardWindow);
+    if (scope) {
+        addToolWindow(diagramWindow);
+        addToolWindow(interruptWindow);
+        addToolWindow(callStackWindow);
+        addToolWindow(profileWindow);
+    }
     if (showTools)
         for (QWidget* window : toolWindows)
             window->show();
@@ -281,6 +332,7 @@ int main(int argc, char** argv) {
     int emptyTicks = 0;
     double emptyWall = 0, emptyCpu = 0, runWall = 0, runCpu = 0;
     size_t fastSteps = 0;
+    uint64_t fastCycles = 0;
     QElapsedTimer wall;
     for (int slice = 0; slice < slices; ++slice) {
         {
@@ -296,6 +348,7 @@ int main(int argc, char** argv) {
             emptyCpu += CpuSeconds() - cpuStart;
         }
         const size_t before = Steps(session->Log);
+        const uint64_t cyclesBefore = session->Cycles();
         const double cpuStart = CpuSeconds();
         wall.start();
         run.RunFast();
@@ -306,6 +359,7 @@ int main(int argc, char** argv) {
         runWall += static_cast<double>(wall.nsecsElapsed()) * 1e-9;
         runCpu += CpuSeconds() - cpuStart;
         fastSteps += Steps(session->Log) - before;
+        fastCycles += session->Cycles() - cyclesBefore;
     }
     const double emptyRate = emptyTicks / emptyWall;
     const double stepRate = static_cast<double>(fastSteps) / runWall;
@@ -360,8 +414,17 @@ int main(int argc, char** argv) {
     std::printf("platform:                 %s\n", qPrintable(QGuiApplication::platformName()));
     std::printf("empty 1 ms timer:         %.0f ticks/s, CPU per tick %.1f us\n", emptyRate,
                 emptyTicks ? 1e6 * emptyCpu / emptyTicks : 0.0);
-    std::printf("fast run (1 ms):          %.0f steps/s (%zu steps in %.2f s), %.1f%% of the empty timer\n",
-                stepRate, fastSteps, runWall, emptyRate > 0 ? 100.0 * stepRate / emptyRate : 0.0);
+    // The classic fast run steps once a tick; the chip model's is paced by simulated time.
+    if (model == TProcessorModel::Classic) {
+        std::printf(
+            "fast run (1 ms):          %.0f steps/s (%zu steps in %.2f s), %.1f%% of the empty timer\n",
+            stepRate, fastSteps, runWall, emptyRate > 0 ? 100.0 * stepRate / emptyRate : 0.0);
+    } else {
+        const double paced = static_cast<double>(run.Pacer.EHz) / run.Pacer.Divisor;
+        const double cycleRate = static_cast<double>(fastCycles) / runWall;
+        std::printf("paced fast run (chip):    %.0f E cycles/s, %.2f%% of the paced %.0f/s\n", cycleRate,
+                    100.0 * cycleRate / paced, paced);
+    }
     std::printf("fast run CPU load:        %.1f%%\n", 100.0 * runCpu / runWall);
     std::printf("fast run CPU per step:    %.1f us (display frames and device clocks included)\n",
                 fastSteps ? 1e6 * runCpu / static_cast<double>(fastSteps) : 0.0);

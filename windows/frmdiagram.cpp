@@ -113,7 +113,7 @@ void TfrmCasovniDiagram::DrawFrame(const TDisplayFrame& frame) {
     if (!isVisible()) return;
     Follow();
     if (cbSledi->isChecked() && (frame.Running || frame.Stepped)) view_->FollowNow();
-    view_->update();
+    view_->RecordingMoved();
     ShowInfo();
 }
 

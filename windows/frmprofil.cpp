@@ -21,7 +21,9 @@ TfrmProfil::TfrmProfil(TSession& session, QWidget* parent)
                                        QStringLiteral("Lastni cikli")});
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The columns fit their contents when a row comes or a text grows longer than its column's
+    // longest so far, not at every frame (a fit measures every cell).
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table_->horizontalHeader()->setStretchLastSection(true);
     total_ = new QLabel(Body());
     auto* layout = new QVBoxLayout(Body());
@@ -46,6 +48,7 @@ void TfrmProfil::Draw() {
     const std::vector<TSubroutineProfile> rows =
         watch ? watch->Subroutines(&session_.Compiler().Labels(), session_.Cycles())
               : std::vector<TSubroutineProfile>{};
+    bool fit = table_->rowCount() != static_cast<int>(rows.size());
     table_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const TSubroutineProfile& p = rows[r];
@@ -56,11 +59,21 @@ void TfrmProfil::Draw() {
             p.Main ? QStringLiteral("—") : QString::number(p.Calls), QString::number(p.Inclusive),
             QString::number(p.Exclusive)};
         for (int c = 0; c < 5; ++c) {
-            if (!table_->item(r, c)) table_->setItem(r, c, new QTableWidgetItem);
-            if (table_->item(r, c)->text() != cells[c]) table_->item(r, c)->setText(cells[c]);
-            if (c >= 2) table_->item(r, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            QTableWidgetItem* item = table_->item(r, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                table_->setItem(r, c, item);
+            }
+            if (item->text() == cells[c]) continue;
+            item->setText(cells[c]);
+            if (cells[c].size() > longest_[c]) {
+                longest_[c] = static_cast<int>(cells[c].size());
+                fit = true;
+            }
         }
     }
+    if (fit) table_->resizeColumnsToContents();
     total_->setText(watch ? QStringLiteral("Cikli vseh vrstic: %1").arg(watch->TotalCycles())
                           : QStringLiteral("Profil se zbira, ko je okno odprto."));
 }

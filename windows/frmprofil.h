@@ -26,4 +26,5 @@ private:
     TSession& session_;
     QTableWidget* table_;
     QLabel* total_;
+    int longest_[5] = {}; // each column's longest text so far, in characters
 };

@@ -45,8 +45,14 @@ void TSignalView::SetRecording(const TSignalRecorder* recorder, std::vector<TSig
     hz_ = hz;
     int widest = 0;
     const QFontMetrics metrics(font());
-    for (const TSignal& signal : rows_)
-        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(signal.Name)));
+    names_.clear();
+    for (const TSignal& signal : rows_) {
+        const QString name = QString::fromStdString(signal.Name);
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+        names_.emplace_back(name);
+        names_.back().setTextFormat(Qt::PlainText);
+        names_.back().prepare(QTransform(), font());
+    }
     nameWidth_ = widest + 12;
     selected_ = std::clamp(selected_, 0, std::max(0, static_cast<int>(rows_.size()) - 1));
     updateGeometry();
@@ -78,9 +84,18 @@ int TSignalView::RowAt(int y) const {
 
 void TSignalView::SetView(double start, double scale) {
     // From a thousand pixels a unit to a whole recording of 2^40 units in a window.
-    scale_ = std::clamp(scale, 1e-3, 1e9);
-    start_ = std::clamp(start, 0.0, std::max(0.0, static_cast<double>(End())));
-    update();
+    scale = std::clamp(scale, 1e-3, 1e9);
+    start = std::clamp(start, 0.0, std::max(0.0, static_cast<double>(End())));
+    if (scale == scale_ && start == start_) return;
+    // A shift by whole pixels at the same scale (following a run, panning) moves the drawn
+    // pixels and paints only the columns that come into view.
+    const double shift = (start - start_) / scale_;
+    const bool slide = scale == scale_ && isVisible() && painted_ && std::abs(shift) < WaveWidth() &&
+                       std::abs(shift - std::round(shift)) < 1e-6;
+    scale_ = scale;
+    start_ = start;
+    if (slide) scroll(-static_cast<int>(std::lround(shift)), 0, QRect(nameWidth_, 0, WaveWidth(), height()));
+    else update();
 }
 
 void TSignalView::ZoomBy(double factor, std::optional<int> x) {
@@ -99,6 +114,26 @@ void TSignalView::ShowAll() {
 void TSignalView::FollowNow() {
     const double start = static_cast<double>(End()) - (WaveWidth() - 8) * scale_;
     SetView(std::max(0.0, start), scale_);
+}
+
+TSignalView::TPainted TSignalView::Recorded() const {
+    if (!recorder_) return {};
+    return {recorder_->Now(), recorder_->Dropped(), recorder_->Count()};
+}
+
+void TSignalView::RecordingMoved() {
+    const TPainted now = Recorded();
+    if (painted_ == now) return;
+    // The recording only grew at its end or was taken back to an earlier time: what changed
+    // lies from the earlier of the two present times on (the marker of the old one included).
+    if (painted_ && recorder_ && now.Dropped == painted_->Dropped) {
+        const int from = std::max(
+            nameWidth_,
+            std::min(XOf(static_cast<double>(painted_->Now)), XOf(static_cast<double>(now.Now))) - 2);
+        if (from < width()) update(QRect(from, 0, width() - from, height()));
+        return;
+    }
+    update();
 }
 
 void TSignalView::SetCursors(std::optional<uint64_t> a, std::optional<uint64_t> b) {
@@ -130,6 +165,7 @@ bool TSignalView::JumpToNextEdge() {
 // --- drawing -------------------------------------------------------------------------------------
 
 void TSignalView::paintEvent(QPaintEvent*) {
+    painted_ = Recorded();
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
     const double firstTime = std::max(0.0, TimeAt(nameWidth_));
@@ -166,8 +202,8 @@ void TSignalView::DrawRow(QPainter& painter, int row, uint64_t first, uint64_t l
     painter.setPen(kGrid);
     painter.drawLine(0, top + kRowHeight - 1, width(), top + kRowHeight - 1);
     painter.setPen(palette().text().color());
-    painter.drawText(names.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                     QString::fromStdString(rows_[row].Name));
+    const QStaticText& name = names_[row];
+    painter.drawStaticText(4, top + (kRowHeight - static_cast<int>(name.size().height())) / 2, name);
     if (!recorder_ || recorder_->Count() == 0) return;
 
     const uint32_t mask = uint32_t{1} << rows_[row].Bit;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QStaticText>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -34,6 +35,9 @@ public:
     void ShowAll();
     // Keeps the present time at the right edge.
     void FollowNow();
+    // The recording may have grown: repaints when it changed since it was last painted (a
+    // display frame with nothing new draws nothing).
+    void RecordingMoved();
 
     std::optional<uint64_t> CursorA() const { return cursorA_; }
     std::optional<uint64_t> CursorB() const { return cursorB_; }
@@ -73,8 +77,18 @@ private:
     void DrawLine(QPainter& painter, std::optional<uint64_t> time, const QColor& color);
     uint64_t End() const;
 
+    // What a paint drew of the recording, to tell whether a frame brought anything new.
+    struct TPainted {
+        uint64_t Now = 0, Dropped = 0;
+        size_t Count = 0;
+        bool operator==(const TPainted&) const = default;
+    };
+    TPainted Recorded() const;
+
     const TSignalRecorder* recorder_ = nullptr;
     std::vector<TSignal> rows_;
+    std::vector<QStaticText> names_; // the rows' names, laid out once
+    std::optional<TPainted> painted_;
     uint64_t hz_ = 0;
     double start_ = 0;
     double scale_ = 0.25; // units a pixel: four pixels a step to begin with

@@ -20,25 +20,34 @@ std::vector<std::string> BoardLines(const std::string& out) {
 }
 } // namespace
 
+// The same in both processor models.
 TEST(CliBoardTest, SwitchesAndAHeldButtonShowOnTheLamps) {
-    const CliResult r = RunCliInProcess({"run", Board("lucke.asm"), "--board", Board("lucke.json"), "--steps",
-                                         "400", "--switch", "S0=1@10", "--switch", "S2=1@10", "--press",
-                                         "T0@200", "--switch=S2=0@300"});
-    EXPECT_EQ(r.exit, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(BoardLines(r.out),
-              (std::vector<std::string>{"board L0: off", "board L1: on", "board L2: on", "board L3: on",
-                                        "board S0: on", "board S1: off", "board S2: off", "board S3: off",
-                                        "board T0: pressed"}));
+    for (const char* model : {"classic", "chip"}) {
+        const CliResult r = RunCliInProcess({"run", Board("lucke.asm"), "--board", Board("lucke.json"),
+                                             "--steps", "400", "--switch", "S0=1@10", "--switch", "S2=1@10",
+                                             "--press", "T0@200", "--switch=S2=0@300", "--model", model});
+        EXPECT_EQ(r.exit, 0) << model << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(BoardLines(r.out),
+                  (std::vector<std::string>{"board L0: off", "board L1: on", "board L2: on", "board L3: on",
+                                            "board S0: on", "board S1: off", "board S2: off", "board S3: off",
+                                            "board T0: pressed"}))
+            << model;
+    }
 }
 
+// In both processor models the LCD's busy time is the cycles' time.
 TEST(CliBoardTest, JsonCarriesTheBoardAsTheReportShowsIt) {
-    const CliResult r = RunCliInProcess({"run", Board("tipkovnica.asm"), "--board", Board("tipkovnica.json"),
-                                         "--steps", "30000", "--press", "5@20000", "--json"});
-    EXPECT_EQ(r.exit, 0) << r.err;
-    const nlohmann::json report = nlohmann::json::parse(r.out);
-    EXPECT_EQ(report["board"].dump(),
-              R"({"KEY":{"pressed":"5"},"LCD":{"cursor":[1,8],"lines":["Pritisni tipko","Tipka: 5"]}})");
+    for (const char* model : {"classic", "chip"}) {
+        const CliResult r =
+            RunCliInProcess({"run", Board("tipkovnica.asm"), "--board", Board("tipkovnica.json"), "--steps",
+                             "30000", "--press", "5@20000", "--json", "--model", model});
+        EXPECT_EQ(r.exit, 0) << model << r.err;
+        const nlohmann::json report = nlohmann::json::parse(r.out);
+        EXPECT_EQ(report["board"].dump(),
+                  R"({"KEY":{"pressed":"5"},"LCD":{"cursor":[1,8],"lines":["Pritisni tipko","Tipka: 5"]}})")
+            << model;
+    }
     // The text has the same, one line a part, after the serial output.
     const CliResult text =
         RunCliInProcess({"run", Board("tipkovnica.asm"), "--board", Board("tipkovnica.json"), "--steps",

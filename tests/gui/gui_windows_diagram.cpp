@@ -25,6 +25,16 @@ const std::vector<std::string> kSquareWave = {"       org $1000", "start  ldaa #
                                               "       nop",       "       bra loop",  "       org $fffe",
                                               "       fdb start", "       end"};
 
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* w) { w->installEventFilter(this); }
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++Count;
+        return false;
+    }
+};
+
 class DiagramWindowTest : public ::testing::Test {
 protected:
     DiagramWindowTest() : session(ORLEK_PROGRAM_DIR, false), window(session) {
@@ -116,4 +126,19 @@ TEST(InterruptAndStackWindowsTest, ShowTheWatchOnceShown) {
     ASSERT_EQ(profile.Table()->rowCount(), 2);
     EXPECT_EQ(profile.Table()->item(1, 0)->text(), QStringLiteral("SUB"));
     EXPECT_EQ(profile.Table()->item(1, 2)->text(), QStringLiteral("1"));
+}
+
+// A display frame paints the rows only when the recording moved on since the last paint.
+TEST_F(DiagramWindowTest, FrameWithNothingNewPaintsNothing) {
+    session.Run(100);
+    window.DrawFrame({.Stepped = true});
+    QCoreApplication::processEvents();
+    TPaintCounter paints(window.View());
+    window.DrawFrame({});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paints.Count, 0);
+    session.Run(10);
+    window.DrawFrame({.Running = true});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paints.Count, 1);
 }

@@ -186,8 +186,9 @@ TEST_F(BoardSessionTest, WrongBoardFileChangesNothing) {
     EXPECT_EQ(session.Board()->Config().Name, "Lučke in stikala");
 }
 
-// Each shipped board with its program: N steps forward (with the user's hand on the board) and
-// N back give the earlier board, the lab board's parts included; a snapshot puts it back too.
+// Each shipped board with its program, in both processor models: N steps forward (with the
+// user's hand on the board) and N back give the earlier board, the lab board's parts included; a
+// snapshot puts it back too.
 TEST_F(BoardSessionTest, StepBackAndSnapshotTakeTheLabBoardBack) {
     const struct {
         const char* name;
@@ -199,35 +200,37 @@ TEST_F(BoardSessionTest, StepBackAndSnapshotTakeTheLabBoardBack) {
         {"tipkovnica", "5", false},
         {"semafor", "ZAHTEVA", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TSession s(ORLEK_PROGRAM_DIR, false);
-        s.Machine().Random.Seed(5);
-        ASSERT_TRUE(s.SetBoardText(ExampleBoardText(std::string(c.name) + ".json")).Ok());
-        ASSERT_TRUE(s.LoadProgram(Source(ExampleBoardText(std::string(c.name) + ".asm"))).Ok);
-        TScenario scenario(s);
-        scenario.Advance(15000);
-        s.Pause();
-        const TObservedBoard earlier = TObservedBoard::Of(s);
-        ASSERT_TRUE(earlier.Board.LabBoard.has_value());
-        std::string error;
-        if (c.input) {
-            const auto input = s.FindBoardInput(
-                c.input, c.isSwitch ? TLabBoard::TInputUse::Switch : TLabBoard::TInputUse::Press, error);
-            ASSERT_TRUE(input) << error;
-            scenario.Add(scenario.Steps() + 1, c.isSwitch ? TStimulusAction{TBoardSwitch{*input, true}}
-                                                          : TBoardPress{*input, true});
+    for (const TProcessorModel model : {TProcessorModel::Classic, TProcessorModel::Chip})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::string(ModelName(model)));
+            TSession s(ORLEK_PROGRAM_DIR, false);
+            s.SetModel(model);
+            s.Machine().Random.Seed(5);
+            ASSERT_TRUE(s.SetBoardText(ExampleBoardText(std::string(c.name) + ".json")).Ok());
+            ASSERT_TRUE(s.LoadProgram(Source(ExampleBoardText(std::string(c.name) + ".asm"))).Ok);
+            TScenario scenario(s);
+            scenario.Advance(15000);
+            s.Pause();
+            const TObservedBoard earlier = TObservedBoard::Of(s);
+            ASSERT_TRUE(earlier.Board.LabBoard.has_value());
+            std::string error;
+            if (c.input) {
+                const auto input = s.FindBoardInput(
+                    c.input, c.isSwitch ? TLabBoard::TInputUse::Switch : TLabBoard::TInputUse::Press, error);
+                ASSERT_TRUE(input) << error;
+                scenario.Add(scenario.Steps() + 1, c.isSwitch ? TStimulusAction{TBoardSwitch{*input, true}}
+                                                              : TBoardPress{*input, true});
+            }
+            scenario.Advance(20000);
+            s.Pause();
+            EXPECT_FALSE(s.Capture().LabBoard == earlier.Board.LabBoard) << "the board changed on the way";
+            const TBoardState later = s.Capture();
+            for (int k = 0; k < 20000; ++k)
+                ASSERT_TRUE(s.StepBack()) << k;
+            ExpectSameBoard(TObservedBoard::Of(s), earlier);
+            s.Restore(later);
+            EXPECT_TRUE(s.Capture() == later);
         }
-        scenario.Advance(20000);
-        s.Pause();
-        EXPECT_FALSE(s.Capture().LabBoard == earlier.Board.LabBoard) << "the board changed on the way";
-        const TBoardState later = s.Capture();
-        for (int k = 0; k < 20000; ++k)
-            ASSERT_TRUE(s.StepBack()) << k;
-        ExpectSameBoard(TObservedBoard::Of(s), earlier);
-        s.Restore(later);
-        EXPECT_TRUE(s.Capture() == later);
-    }
 }
 
 // A board whose state changes widely at every port write fills the board's undo log before the
@@ -271,8 +274,9 @@ TEST_F(BoardSessionTest, FullBoardLogGivesUpTheOldestSteps) {
     ExpectSameBoard(TObservedBoard::Of(s), TObservedBoard::Of(fresh));
 }
 
-// Every shipped board's program passes its exercise (examples/boards/NAME-naloga.json), and a
-// variant with one mistake fails it with the board check that shows the mistake.
+// Every shipped board's program passes its exercise (examples/boards/NAME-naloga.json) in both
+// processor models (the board's time is cycles / E in each), and a variant with one mistake
+// fails it with the board check that shows the mistake.
 TEST(BoardExerciseTest, ShippedProgramsPassTheirExercisesAndAWrongVariantFails) {
     const struct {
         const char* name;
@@ -290,33 +294,35 @@ TEST(BoardExerciseTest, ShippedProgramsPassTheirExercisesAndAWrongVariantFails) 
         // The countdown starts at 8.
         {"semafor", "LDAA #9 ", "LDAA #8 ", "sedemsegmentni prikazovalnik \"CAS\"", "\"9\"", "\"8\""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TExerciseRead read =
-            ReadExerciseFile(std::string(ORLEK_SOURCE_DIR) + "/examples/boards/" + c.name + "-naloga.json");
-        ASSERT_TRUE(read.Ok()) << read.Message();
-        ASSERT_TRUE(read.Exercise->Board.has_value());
-        std::string program = ExampleBoardText(std::string(c.name) + ".asm");
-        TSession session(ORLEK_PROGRAM_DIR, false);
-        const TExerciseResult passed = CheckProgram(session, *read.Exercise, Source(program));
-        EXPECT_TRUE(passed.Passed()) << passed.PassedCount() << " of " << passed.Total();
-        for (const TCheckpointResult& checkpoint : passed.Checkpoints)
-            EXPECT_TRUE(checkpoint.Reached) << checkpoint.Where;
+    for (const TProcessorModel model : {TProcessorModel::Classic, TProcessorModel::Chip})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::string(ModelName(model)));
+            const TExerciseRead read = ReadExerciseFile(std::string(ORLEK_SOURCE_DIR) + "/examples/boards/" +
+                                                        c.name + "-naloga.json");
+            ASSERT_TRUE(read.Ok()) << read.Message();
+            ASSERT_TRUE(read.Exercise->Board.has_value());
+            std::string program = ExampleBoardText(std::string(c.name) + ".asm");
+            TSession session(ORLEK_PROGRAM_DIR, false);
+            session.SetModel(model);
+            const TExerciseResult passed = CheckProgram(session, *read.Exercise, Source(program));
+            EXPECT_TRUE(passed.Passed()) << passed.PassedCount() << " of " << passed.Total();
+            for (const TCheckpointResult& checkpoint : passed.Checkpoints)
+                EXPECT_TRUE(checkpoint.Reached) << checkpoint.Where;
 
-        const size_t at = program.find(c.correct);
-        ASSERT_NE(at, std::string::npos);
-        program.replace(at, std::string(c.correct).size(), c.wrong);
-        session.Stop();
-        const TExerciseResult failed = CheckProgram(session, *read.Exercise, Source(program));
-        EXPECT_TRUE(failed.Loaded);
-        EXPECT_FALSE(failed.Passed());
-        bool shown = false;
-        for (const TCheckpointResult& checkpoint : failed.Checkpoints)
-            for (const TExpectationResult& e : checkpoint.Results)
-                shown = shown ||
-                        (!e.Passed && e.What == c.what && e.Expected == c.expected && e.Actual == c.actual);
-        EXPECT_TRUE(shown) << c.what << ": " << c.expected << " / " << c.actual;
-    }
+            const size_t at = program.find(c.correct);
+            ASSERT_NE(at, std::string::npos);
+            program.replace(at, std::string(c.correct).size(), c.wrong);
+            session.Stop();
+            const TExerciseResult failed = CheckProgram(session, *read.Exercise, Source(program));
+            EXPECT_TRUE(failed.Loaded);
+            EXPECT_FALSE(failed.Passed());
+            bool shown = false;
+            for (const TCheckpointResult& checkpoint : failed.Checkpoints)
+                for (const TExpectationResult& e : checkpoint.Results)
+                    shown = shown || (!e.Passed && e.What == c.what && e.Expected == c.expected &&
+                                      e.Actual == c.actual);
+            EXPECT_TRUE(shown) << c.what << ": " << c.expected << " / " << c.actual;
+        }
 }
 
 // The board of an exercise and what it names are checked when the exercise is read.
