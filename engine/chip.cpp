@@ -6,12 +6,6 @@
 #include "isa/isa.h"
 
 namespace {
-constexpr uint16_t kVectorSci = 0xFFF0;
-constexpr uint16_t kVectorTof = 0xFFF2;
-constexpr uint16_t kVectorOcf = 0xFFF4;
-constexpr uint16_t kVectorIcf = 0xFFF6;
-constexpr uint16_t kVectorIrq = 0xFFF8;
-constexpr uint16_t kVectorNmi = 0xFFFC;
 
 constexpr uint16_t u16(unsigned v) { return static_cast<uint16_t>(v); }
 constexpr uint8_t u8(unsigned v) { return static_cast<uint8_t>(v); }

@@ -3,14 +3,6 @@
 #include "engine/simulator.h"
 
 namespace {
-constexpr uint16_t kVectorSci = 0xFFF0;
-constexpr uint16_t kVectorTof = 0xFFF2;
-constexpr uint16_t kVectorOcf = 0xFFF4;
-constexpr uint16_t kVectorIcf = 0xFFF6;
-constexpr uint16_t kVectorIrq = 0xFFF8;
-constexpr uint16_t kVectorSwi = 0xFFFA;
-constexpr uint16_t kVectorNmi = 0xFFFC;
-constexpr uint16_t kVectorReset = 0xFFFE;
 
 constexpr uint16_t u16(unsigned v) { return static_cast<uint16_t>(v); }
 } // namespace

@@ -8,7 +8,6 @@
 // large function, and the compiler would otherwise call out of it for most of them.
 
 namespace {
-constexpr uint16_t kVectorSwi = 0xFFFA;
 
 constexpr uint16_t u16(unsigned v) { return static_cast<uint16_t>(v); }
 constexpr uint8_t u8(unsigned v) { return static_cast<uint8_t>(v); }

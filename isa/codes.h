@@ -27,3 +27,13 @@ enum class InterruptSource : uint8_t {
 
 // The number of a source as the Pending set, the step status and the log write it.
 constexpr uint8_t SourceNumber(InterruptSource source) { return static_cast<uint8_t>(source); }
+
+// The addresses of the interrupt vectors, each the high byte of a word.
+inline constexpr uint16_t kVectorSci = 0xFFF0;
+inline constexpr uint16_t kVectorTof = 0xFFF2;
+inline constexpr uint16_t kVectorOcf = 0xFFF4;
+inline constexpr uint16_t kVectorIcf = 0xFFF6;
+inline constexpr uint16_t kVectorIrq = 0xFFF8;
+inline constexpr uint16_t kVectorSwi = 0xFFFA;
+inline constexpr uint16_t kVectorNmi = 0xFFFC;
+inline constexpr uint16_t kVectorReset = 0xFFFE;

@@ -10,7 +10,8 @@
 namespace {
 
 constexpr const char* kSourceNames[kWatchSources] = {"NMI", "IRQ", "SCI", "TOF", "OCF", "ICF", "SWI"};
-constexpr uint16_t kVectors[kWatchSources] = {0xFFFC, 0xFFF8, 0xFFF0, 0xFFF2, 0xFFF4, 0xFFF6, 0xFFFA};
+constexpr uint16_t kVectors[kWatchSources] = {kVectorNmi, kVectorIrq, kVectorSci, kVectorTof,
+                                              kVectorOcf, kVectorIcf, kVectorSwi};
 // The request sources in Pending, in the panel's order (SWI has none).
 constexpr InterruptSource kRequests[6] = {InterruptSource::NMI, InterruptSource::IRQ, InterruptSource::SCI,
                                           InterruptSource::TOF, InterruptSource::ICF, InterruptSource::OCF};
