@@ -36,7 +36,7 @@ class TSession;
 // the words logged since.
 //
 // Bounded: the last kMaxSteps steps, and the cell stores of those (kCellEntries, far more than
-// that many steps can make; a full cell log drops the oldest steps). About 35 MB at most, reserved
+// that many steps can make; a full cell log drops the oldest steps). About 37 MB at most, reserved
 // up front and used as the steps come. The board's undo log takes kBoardEntries words at most
 // (4 MB), allocated as they are used; a full one drops the oldest steps too.
 class TJournal {
@@ -101,6 +101,15 @@ private:
     };
     static_assert(sizeof(TDevices) <= 64);
     static_assert(std::is_trivially_copyable_v<TDevices>);
+    // What only the chip model's devices keep besides (armed clearing sequences, the counter's
+    // latch, the frames on the line, the RAM control register): noted beside the device part in
+    // the slot of the same number, in the chip model only.
+    struct TChipParts {
+        TTimer::ChipState Timer;
+        TSci::ChipState Sci;
+        uint8_t RamControl;
+    };
+    static_assert(std::is_trivially_copyable_v<TChipParts>);
     // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
     // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
     struct TFrame {
@@ -134,6 +143,9 @@ private:
     void BoardLogFull();
     uint64_t BoardEndOf(const TFrame& frame) const;
     void RestoreDevices(const TDevices& devices);
+    // The chip model: whether its parts stand as noted beside `devices`; putting them back.
+    bool SameChipParts(const TDevices& devices) const;
+    void RestoreChipParts(const TChipParts& parts, uint32_t since);
     void DropOldest();
     void CellLogFull();
 
@@ -149,6 +161,8 @@ private:
     // to, so a new part never overwrites one that is still referred to.
     static constexpr uint32_t kDeviceSlots = kDeviceSlotsBound;
     std::unique_ptr<TDevices[]> devices_;
+    // The chip parts of the device parts (allocated with the first one noted in the chip model).
+    std::unique_ptr<TChipParts[]> chipParts_;
     uint32_t lastDevices_ = 0; // slot of the device part noted last
     bool haveDevices_ = false;
     uint64_t accessesSeen_ = 0;  // the memory's device access count when it was noted
