@@ -320,6 +320,8 @@ bool TJournal::StepBack() {
         if (f.Pending >> source & 1) cpu.Pending.set(source);
 
     session_.cycles_ = f.Cycles;
+    // The step before began at the checkpoint now newest (or, if none is kept, it is not known).
+    session_.logCycles_ = count_ > 0 ? frames_[at == 0 ? kFrameSlots - 1 : at - 1].Cycles : f.Cycles;
     session_.executionLine_ = f.ExecutionLine;
     session_.previousOpcode_ = static_cast<int>(f.Devices >> kPreviousShift) - 1;
     const uint64_t appended = session_.Log.Appended();
