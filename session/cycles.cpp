@@ -48,6 +48,9 @@ uint64_t NsToCyclesUp(uint64_t ns, uint64_t hz) {
 }
 
 uint64_t CyclesToUs(uint64_t cycles, uint64_t hz) {
+    // The log asks at every step: in 64 bits while the product fits (hours of simulated time).
+    if (cycles < UINT64_MAX / 1'000'000) [[likely]]
+        return cycles * 1'000'000 / hz;
     return static_cast<uint64_t>(static_cast<unsigned __int128>(cycles) * 1'000'000 / hz);
 }
 
