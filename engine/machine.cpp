@@ -22,6 +22,7 @@ void TMachine::SetModel(TProcessorModel model) {
     Cpu.Waiting = false;
     Timer.SetChip(chip ? &Cpu.Clock : nullptr);
     Sci.SetChip(chip ? &Cpu.Clock : nullptr);
+    Port2.LineOwner = chip ? &Sci : nullptr;
     Memory.RouteRamControl(chip ? &RamControl : nullptr);
     if (chip) deviceClock_.ClockReached();
 }

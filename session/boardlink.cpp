@@ -9,8 +9,8 @@ TPortLines Lines(const TPort& port) { return {port.St.Direction, port.St.Level};
 } // namespace
 
 TBoardLink::TBoardLink(TMachine& machine, const uint64_t& cycles, const uint64_t& base, uint64_t& due,
-                       TBoardConfig config)
-    : machine_(machine), cycles_(cycles), base_(base), due_(due), board_(std::move(config)) {
+                       const uint64_t& hz, TBoardConfig config)
+    : machine_(machine), cycles_(cycles), base_(base), due_(due), hz_(hz), board_(std::move(config)) {
     machine_.Port1.onChanged = [this] { PortsTouched(); };
     machine_.Port2.onChanged = [this] { PortsTouched(); };
     PortsTouched();
@@ -36,7 +36,7 @@ void TBoardLink::Apply() {
 }
 
 void TBoardLink::UpdateDue() {
-    const uint64_t at = NsToCyclesUp(board_.NextEventNs());
+    const uint64_t at = NsToCyclesUp(board_.NextEventNs(), hz_);
     due_ = at == std::numeric_limits<uint64_t>::max() ? at : at > base_ ? at - base_ : 0;
 }
 

@@ -8,7 +8,8 @@
 // and an output both drive is a conflict the board reports); a change of P20 so made reaches
 // the timer's input capture as a click on the pin would.
 //
-// Time is the cycle counter's: simulated time = cycles / kEClockHz, in nanoseconds for the
+// Time is the cycle counter's: simulated time = cycles / E (the session's E clock: kEClockHz in
+// the classic model, the setting in the chip model), in nanoseconds for the
 // board. What changes with time alone (the LCD's busy flag while it is read, a bouncing
 // contact) is due from DueCycles() on; the session's step calls Advance once the counter has
 // got there. A run loop that runs up to its next event takes DueCycles() as one of them.
@@ -23,16 +24,17 @@ class TBoardLink {
 public:
     // Hooks the board to the machine's ports. The time is `base` + `cycles` cycles (the session's
     // cycle counter and what it counted before it was last reset by hand); `due` is kept equal
-    // to DueCycles(), a value of `cycles` (the session's step compares the counter with it).
+    // to DueCycles(), a value of `cycles` (the session's step compares the counter with it);
+    // `hz` is the E clock.
     TBoardLink(TMachine& machine, const uint64_t& cycles, const uint64_t& base, uint64_t& due,
-               TBoardConfig config);
+               const uint64_t& hz, TBoardConfig config);
     // Lets go of the ports; `due` becomes UINT64_MAX (nothing due).
     ~TBoardLink();
     TBoardLink(const TBoardLink&) = delete;
     TBoardLink& operator=(const TBoardLink&) = delete;
 
     const TLabBoard& Board() const { return board_; }
-    uint64_t NowNs() const { return CyclesToNs(base_ + cycles_); }
+    uint64_t NowNs() const { return CyclesToNs(base_ + cycles_, hz_); }
 
     // The ports' lines changed, or may have: the one place where they reach the board.
     void PortsTouched();
@@ -81,5 +83,6 @@ private:
     const uint64_t& cycles_;
     const uint64_t& base_;
     uint64_t& due_;
+    const uint64_t& hz_;
     TLabBoard board_;
 };

@@ -24,11 +24,16 @@ constexpr uint64_t NsToCyclesUp(uint64_t ns) {
     const uint64_t whole = ns / kNsPerCycleNum, rest = ns % kNsPerCycleNum;
     return whole * kNsPerCycleDen + (rest * kNsPerCycleDen + kNsPerCycleNum - 1) / kNsPerCycleNum;
 }
+// The same at another E clock (the chip model's setting), in hz; at kEClockHz as above.
+uint64_t CyclesToNs(uint64_t cycles, uint64_t hz);
+uint64_t NsToCyclesUp(uint64_t ns, uint64_t hz);
+// Whole microseconds of `cycles` at `hz`, rounded down.
+uint64_t CyclesToUs(uint64_t cycles, uint64_t hz);
 
 // "Cikli: 1234": the count after its label.
 std::string CycleCountText(uint64_t cycles);
-// How long `cycles` take on the chip, in UTF-8 with a decimal comma: below a millisecond in
-// microseconds with one decimal ("813,8 µs"), below a second in milliseconds with three
+// How long `cycles` take on the chip (an E clock of `hz`), in UTF-8 with a decimal comma: below a millisecond
+// in microseconds with one decimal ("813,8 µs"), below a second in milliseconds with three
 // ("12,345 ms"), below a minute in seconds with three ("5,321 s"), from there on in minutes and
 // seconds with one decimal, the minutes grouped by dots ("1 min 5,3 s", "1.440 min 0,0 s").
-std::string CycleTimeText(uint64_t cycles);
+std::string CycleTimeText(uint64_t cycles, uint64_t hz = kEClockHz);

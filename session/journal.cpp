@@ -24,7 +24,7 @@ TJournal::~TJournal() {
 }
 
 size_t TJournal::MaximumBytes() {
-    return kFrameSlots * sizeof(TFrame) + kDeviceSlots * sizeof(TDevices) +
+    return kFrameSlots * sizeof(TFrame) + kDeviceSlots * (sizeof(TDevices) + sizeof(TChipParts)) +
            kCellEntries * sizeof(TCellLog::Entry) + kBoardEntries * sizeof(TBoardWord);
 }
 
@@ -131,7 +131,13 @@ bool TJournal::SameDevices(const TDevices& d) const {
     return d.Random == m.Random.Save() && d.TraceRows == m.Memory.Trace.RowsRecorded() &&
            d.Terminal == session_.sciTerminal_->Position() && d.Board == static_cast<uint32_t>(boardEnd_) &&
            d.Timer == m.Timer.St && d.Sci == m.Sci.St && d.Port1 == m.Port1.St && d.Port2 == m.Port2.St &&
-           d.Trace == m.Memory.Trace.Save();
+           d.Trace == m.Memory.Trace.Save() && (!m.Timer.Chip() || SameChipParts(d));
+}
+
+bool TJournal::SameChipParts(const TDevices& d) const {
+    const TMachine& m = *session_.machine_;
+    const TChipParts& c = chipParts_[&d - devices_.get()];
+    return c.Timer == m.Timer.Cs && c.Sci == m.Sci.Cs && c.RamControl == m.RamControl.Value;
 }
 
 void TJournal::CaptureDevices(TDevices& d) const {
@@ -148,10 +154,18 @@ void TJournal::CaptureDevices(TDevices& d) const {
     d.Port1 = m.Port1.St;
     d.Port2 = m.Port2.St;
     d.Trace = m.Memory.Trace.Save();
+    if (m.Timer.Chip()) {
+        TChipParts& c = chipParts_[&d - devices_.get()];
+        c.Timer = m.Timer.Cs;
+        c.Sci = m.Sci.Cs;
+        c.RamControl = m.RamControl.Value;
+    }
 }
 
 void TJournal::Capture(TFrame& f, bool quiet) {
     const TSession& s = session_;
+    if (s.machine_->Timer.Chip() && !chipParts_) [[unlikely]]
+        chipParts_ = std::make_unique_for_overwrite<TChipParts[]>(kDeviceSlots);
     const Tsimulator& cpu = s.machine_->Cpu;
     f.Cycles = s.cycles_;
     f.LogAppended = static_cast<uint32_t>(s.Log.Appended());
@@ -259,6 +273,21 @@ void TJournal::RestoreDevices(const TDevices& d) {
     }
 }
 
+// The chip's parts as noted, advanced by the cycles between the noting and the checkpoint: with no
+// device event between the two, the counter only counted and the line's frames only went on.
+void TJournal::RestoreChipParts(const TChipParts& c, uint32_t since) {
+    TMachine& m = *session_.machine_;
+    m.Timer.Cs = c.Timer;
+    m.Sci.Cs = c.Sci;
+    m.RamControl.Value = c.RamControl;
+    m.Timer.St.Counter = static_cast<uint16_t>(m.Timer.St.Counter + since);
+    TSci::ChipState& line = m.Sci.Cs;
+    const auto on = [since](uint16_t& left) { left = static_cast<uint16_t>(left - since); };
+    if (line.IdleLeft && line.RxLeft == 0) on(line.IdleLeft);
+    if (line.TxLeft) on(line.TxLeft);
+    if (line.RxLeft) on(line.RxLeft);
+}
+
 bool TJournal::StepBack() {
     if (count_ == 0) return false;
     size_t at = first_ + count_ - 1;
@@ -290,6 +319,8 @@ bool TJournal::StepBack() {
         if (f.Pending >> source & 1) cpu.Pending.set(source);
 
     session_.cycles_ = f.Cycles;
+    // The step before began at the checkpoint now newest (or, if none is kept, it is not known).
+    session_.logCycles_ = count_ > 0 ? frames_[at == 0 ? kFrameSlots - 1 : at - 1].Cycles : f.Cycles;
     session_.executionLine_ = f.ExecutionLine;
     session_.previousOpcode_ = static_cast<int>(f.Devices >> kPreviousShift) - 1;
     const uint64_t appended = session_.Log.Appended();
@@ -300,10 +331,8 @@ bool TJournal::StepBack() {
     haveDevices_ = true;
     const TDevices& devices = devices_[lastDevices_];
     RestoreDevices(devices);
-    // The chip's counter went on counting since the devices were noted.
     if (m.Timer.Chip())
-        m.Timer.St.Counter =
-            static_cast<uint16_t>(devices.Timer.Counter + (static_cast<uint32_t>(f.Cycles) - devices.Cycles));
+        RestoreChipParts(chipParts_[lastDevices_], static_cast<uint32_t>(f.Cycles) - devices.Cycles);
     m.Resync();
     return true;
 }

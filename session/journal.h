@@ -38,7 +38,7 @@ struct THistory;
 // the words logged since.
 //
 // Bounded: the last kMaxSteps steps, and the cell stores of those (kCellEntries, far more than
-// that many steps can make; a full cell log drops the oldest steps). About 35 MB at most, reserved
+// that many steps can make; a full cell log drops the oldest steps). About 37 MB at most, reserved
 // up front and used as the steps come. The board's undo log takes kBoardEntries words at most
 // (4 MB), allocated as they are used; a full one drops the oldest steps too.
 class TJournal {
@@ -86,8 +86,8 @@ public:
     // The steps kept, as a snapshot carries them (session/journaljson.cpp).
     THistory Save() const;
     // What is wrong with a history read from a file (empty when nothing is), for a source of
-    // `lines` lines, with a lab board or without one.
-    static std::string Check(const THistory& history, size_t lines, bool board);
+    // `lines` lines, with a lab board or without one, taken in the chip model or not.
+    static std::string Check(const THistory& history, size_t lines, bool board, bool chip);
     // Takes up a checked history for the board just put back, so that its steps can be taken back.
     void Load(const THistory& history);
 
@@ -111,6 +111,15 @@ private:
     };
     static_assert(sizeof(TDevices) <= 64);
     static_assert(std::is_trivially_copyable_v<TDevices>);
+    // What only the chip model's devices keep besides (armed clearing sequences, the counter's
+    // latch, the frames on the line, the RAM control register): noted beside the device part in
+    // the slot of the same number, in the chip model only.
+    struct TChipParts {
+        TTimer::ChipState Timer;
+        TSci::ChipState Sci;
+        uint8_t RamControl;
+    };
+    static_assert(std::is_trivially_copyable_v<TChipParts>);
     // One checkpoint, half a cache line. Positions in the cell log and the log's count are kept
     // to 32 bits: a checkpoint still kept is never 2^32 entries behind.
     struct TFrame {
@@ -146,6 +155,9 @@ private:
     void RestoreDevices(const TDevices& devices);
     // The words of a board's state its parts can change, as ranges [first, end) of word indices.
     static std::vector<std::pair<uint32_t, uint32_t>> LiveWords(const TLabBoard& board);
+    // The chip model: whether its parts stand as noted beside `devices`; putting them back.
+    bool SameChipParts(const TDevices& devices) const;
+    void RestoreChipParts(const TChipParts& parts, uint32_t since);
     void DropOldest();
     void CellLogFull();
 
@@ -161,6 +173,8 @@ private:
     // to, so a new part never overwrites one that is still referred to.
     static constexpr uint32_t kDeviceSlots = kDeviceSlotsBound;
     std::unique_ptr<TDevices[]> devices_;
+    // The chip parts of the device parts (allocated with the first one noted in the chip model).
+    std::unique_ptr<TChipParts[]> chipParts_;
     uint32_t lastDevices_ = 0; // slot of the device part noted last
     bool haveDevices_ = false;
     uint64_t accessesSeen_ = 0;  // the memory's device access count when it was noted

@@ -53,6 +53,10 @@ THistory TJournal::Save() const {
             d.Board = static_cast<uint32_t>(board > boardFrom ? board - boardFrom : 0);
             const auto* bytes = reinterpret_cast<const uint8_t*>(&d);
             h.Devices.insert(h.Devices.end(), bytes, bytes + sizeof d);
+            if (chipParts_ && session_.machine_->Timer.Chip()) {
+                const auto* chip = reinterpret_cast<const uint8_t*>(&chipParts_[slot]);
+                h.ChipParts.insert(h.ChipParts.end(), chip, chip + sizeof(TChipParts));
+            }
             lastSlot = slot;
         }
         const auto number = static_cast<uint32_t>(h.Devices.size() / sizeof(TDevices) - 1);
@@ -84,7 +88,7 @@ THistory TJournal::Save() const {
     return h;
 }
 
-std::string TJournal::Check(const THistory& h, size_t lines, bool board) {
+std::string TJournal::Check(const THistory& h, size_t lines, bool board, bool chip) {
     if (h.Frames.size() % sizeof(TFrame) != 0 || h.Devices.size() % sizeof(TDevices) != 0 ||
         h.Cells.size() % kCellBytes != 0 || h.BoardLog.size() % kBoardBytes != 0)
         return "zapisi zgodovine niso cele dolžine";
@@ -93,6 +97,8 @@ std::string TJournal::Check(const THistory& h, size_t lines, bool board) {
     if (frames > kMaxSteps || devices > frames || cells > kCellEntries || words > kBoardEntries)
         return "zgodovina ima več korakov ali zapisov, kot jih ta različica hrani";
     if (frames > 0 && devices == 0) return "koraki zgodovine nimajo stanja naprav";
+    if (h.ChipParts.size() != (chip ? devices * sizeof(TChipParts) : 0))
+        return "stanje naprav modela MC6803 se ne ujema s stanji naprav";
     if (!h.BoardShadow.empty() && (!board || h.BoardShadow.size() != kBoardWords * 8))
         return "stanje plošče v zgodovini se ne ujema s ploščo stanja";
     uint32_t cellsBefore = 0, slotBefore = 0;
@@ -144,6 +150,10 @@ void TJournal::Load(const THistory& h) {
     for (size_t i = 0; i < devices; ++i)
         std::memcpy(static_cast<void*>(&devices_[i]), h.Devices.data() + i * sizeof(TDevices),
                     sizeof(TDevices));
+    if (!h.ChipParts.empty()) {
+        if (!chipParts_) chipParts_ = std::make_unique_for_overwrite<TChipParts[]>(kDeviceSlots);
+        std::memcpy(static_cast<void*>(chipParts_.get()), h.ChipParts.data(), h.ChipParts.size());
+    }
     const uint64_t appended = session_.Log.Appended();
     for (size_t i = 0; i < frames; ++i) {
         TFrame f = Take<TFrame>(h.Frames, i * sizeof(TFrame));
@@ -166,11 +176,12 @@ nlohmann::ordered_json HistoryToJson(const THistory& h) {
             {"cells", HexBytes(h.Cells.data(), h.Cells.size())},
             {"board_log", HexBytes(h.BoardLog.data(), h.BoardLog.size())},
             {"board_shadow", HexBytes(h.BoardShadow.data(), h.BoardShadow.size())},
+            {"chip_parts", HexBytes(h.ChipParts.data(), h.ChipParts.size())},
             {"terminal_prefix", h.TerminalPrefix},
             {"terminal_edits", h.TerminalEdits}};
 }
 
-THistory HistoryFromJson(const nlohmann::json& json, size_t lines, size_t output, bool board) {
+THistory HistoryFromJson(const nlohmann::json& json, size_t lines, size_t output, bool board, bool chip) {
     const TSnapshotFields f(json, "history");
     THistory h;
     h.Frames = f.Bytes("frames");
@@ -178,9 +189,10 @@ THistory HistoryFromJson(const nlohmann::json& json, size_t lines, size_t output
     h.Cells = f.Bytes("cells");
     h.BoardLog = f.Bytes("board_log");
     h.BoardShadow = f.Bytes("board_shadow");
+    h.ChipParts = f.Bytes("chip_parts");
     h.TerminalPrefix = static_cast<uint32_t>(f.Number("terminal_prefix", output));
     h.TerminalEdits = static_cast<uint32_t>(f.Number("terminal_edits", UINT32_MAX));
-    if (const std::string error = TJournal::Check(h, lines, board); !error.empty())
+    if (const std::string error = TJournal::Check(h, lines, board, chip); !error.empty())
         f.Fail("zgodovina korakov ni veljavna: " + error);
     return h;
 }

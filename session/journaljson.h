@@ -17,6 +17,8 @@ struct THistory {
     std::vector<uint8_t> Cells;       // the cell stores since the oldest checkpoint (5 bytes each)
     std::vector<uint8_t> BoardLog;    // the board's undo log since then (12 bytes each)
     std::vector<uint8_t> BoardShadow; // the lab board's state as last noted; empty for none
+    // The chip model's own device parts beside each device part; empty in the classic model.
+    std::vector<uint8_t> ChipParts;
     // How the terminal's output field is laid out (its text is the snapshot's): the length of
     // the part received in HEX mode in front, and the count of the user's edits.
     uint32_t TerminalPrefix = 0;
@@ -26,5 +28,6 @@ struct THistory {
 
 nlohmann::ordered_json HistoryToJson(const THistory& history);
 // Reads and checks the history of a snapshot whose source has `lines` lines, whose terminal
-// output is `output` bytes long and that has a lab board or not; throws TSnapshotError.
-THistory HistoryFromJson(const nlohmann::json& json, size_t lines, size_t output, bool board);
+// output is `output` bytes long, that has a lab board or not and was taken in the chip model or
+// not; throws TSnapshotError.
+THistory HistoryFromJson(const nlohmann::json& json, size_t lines, size_t output, bool board, bool chip);

@@ -13,7 +13,7 @@
 // the log is emptied) or the state before one executed instruction. Kept small because a long
 // fast run appends millions of them; the text is produced only when a line is shown or saved.
 struct TLogRecord {
-    uint32_t Elapsed = 0; // ms since the previous step started
+    uint32_t Elapsed = 0; // since the previous step started: ms (classic), µs simulated (chip)
     uint16_t PC = 0;
     int16_t Line = 0; // Line of the cell at PC
     uint16_t D = 0, X = 0, SP = 0;

@@ -230,6 +230,10 @@ TLoadResult TSession::Compile(const std::vector<std::string>& lines) {
     return Assemble(lines);
 }
 
+void TSession::SetEClockHz(uint64_t hz) {
+    if (hz > 0) eHz_ = hz;
+}
+
 TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     if (!Allowed(SessionCommand::Load)) return {};
     Log.AppendHeader();
@@ -237,11 +241,13 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
     if (!result.Ok) return result;
 
     machine_->SetModel(model_);
+    timeHz_ = LoadedModel() == TProcessorModel::Chip ? eHz_ : kEClockHz;
     machine_->ResetForRun();
     machine_->loaded = true;
     state_ = RunState::Halted;
     previousOpcode_ = -1;
     cycles_ = 0;
+    logCycles_ = 0;
     steps_ = 0;
     boardCycleBase_ = 0;
     if (boardLink_) boardLink_->PowerOn();
@@ -322,7 +328,15 @@ void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
     const uint32_t now = clockMs ? *clockMs : Now();
     // Written in place: a bounded log overwrites its oldest record.
     TLogRecord& record = Log.AppendInPlace();
-    record.Elapsed = now - lastStepTick_;
+    if (machine_->Model() == TProcessorModel::Chip) {
+        // Microseconds of simulated time, as whole microseconds of the two starts: the column's
+        // sum is the time of the run.
+        record.Elapsed =
+            static_cast<uint32_t>(CyclesToUs(cycles_, timeHz_) - CyclesToUs(logCycles_, timeHz_));
+        logCycles_ = cycles_;
+    } else {
+        record.Elapsed = now - lastStepTick_;
+    }
     record.PC = pc;
     record.Line = LineAt(pc);
     record.D = cpu.D;
@@ -576,6 +590,7 @@ void TSession::Restore(const TBoardState& board) {
         TBoardLink::TMute mute(boardLink_.get());
         machine_->Restore(board.Machine);
     }
+    timeHz_ = LoadedModel() == TProcessorModel::Chip ? eHz_ : kEClockHz;
     sciTerminal_->Restore(board.Terminal);
     cycles_ = board.Cycles;
     if (boardLink_) {
@@ -630,8 +645,8 @@ void TSession::SetBoard(TBoardConfig config) {
     boardFile_.clear();
     boardText_.clear();
     boardLink_.reset();
-    boardLink_ =
-        std::make_unique<TBoardLink>(*machine_, cycles_, boardCycleBase_, boardDue_, std::move(config));
+    boardLink_ = std::make_unique<TBoardLink>(*machine_, cycles_, boardCycleBase_, boardDue_, timeHz_,
+                                              std::move(config));
     journal_->Reset();
 }
 

@@ -233,6 +233,14 @@ public:
     void SetModel(TProcessorModel model) { model_ = model; }
     // The model of the board as it was loaded (what a snapshot stores).
     TProcessorModel LoadedModel() const { return machine_->Model(); }
+    // The E clock of the chip model in hz (kEClockHz by default): the time beside the cycle
+    // counter, the lab board's time and the log's time column count the cycles by it from the
+    // next load (or restored snapshot) on, as the model applies; the classic model's time is
+    // always at kEClockHz.
+    void SetEClockHz(uint64_t hz);
+    uint64_t EClockHz() const { return eHz_; }
+    // The E clock the loaded board's time is counted at.
+    uint64_t TimeHz() const { return timeHz_; }
     // Whether the processor waits in WAI (chip model).
     bool Waiting() const { return machine_->Cpu.Waiting; }
 
@@ -244,7 +252,7 @@ public:
     // Starts the count again from 0 (the lab board's time goes on as it was).
     void ResetCycles() {
         boardCycleBase_ += cycles_;
-        cycles_ = 0;
+        cycles_ = logCycles_ = 0;
         if (watch_) watch_->ResetProfile();
     }
 
@@ -253,7 +261,7 @@ public:
     uint64_t Steps() const { return steps_; }
     // The recorder's time: steps since the load in the classic model, E cycles in the chip model.
     TTimeBase TimeBase() const {
-        return {[this] { return SignalTime(); }, LoadedModel() == TProcessorModel::Chip ? kEClockHz : 0};
+        return {[this] { return SignalTime(); }, LoadedModel() == TProcessorModel::Chip ? timeHz_ : 0};
     }
     // Records the signals from now on (off by default: a run without it costs nothing), or stops
     // and forgets the recording. A load starts it anew; reverse step rewinds it.
@@ -331,7 +339,7 @@ public:
     // it shows at BoardNowNs() (board/shows.h). nullptr without a board.
     const TLabBoard* Board() const;
     // Simulated time as the board counts it: the cycle counter in nanoseconds of the E clock.
-    uint64_t BoardNowNs() const { return CyclesToNs(boardCycleBase_ + cycles_); }
+    uint64_t BoardNowNs() const { return CyclesToNs(boardCycleBase_ + cycles_, timeHz_); }
     // The cycles counted before the counter was last reset by hand, and setting them (a snapshot
     // puts them back with the counter).
     uint64_t BoardCycleBase() const { return boardCycleBase_; }
@@ -448,7 +456,10 @@ private:
     uint32_t lastStepTick_ = 0;
     int previousOpcode_ = -1; // -1: none since the load
     uint64_t cycles_ = 0;
+    uint64_t logCycles_ = 0; // chip model: the cycle counter when the last logged step began
     TProcessorModel model_ = TProcessorModel::Classic;
+    uint64_t eHz_ = kEClockHz;
+    uint64_t timeHz_ = kEClockHz; // the E clock of the board as it was loaded or restored
     uint64_t steps_ = 0;
     std::unique_ptr<TSignalRecorder> signals_; // while the signals are recorded
     std::unique_ptr<TExecutionWatch> watch_;   // while the execution is watched

@@ -86,7 +86,7 @@ uint32_t SampleSignals(const TMachine& machine) {
     const uint8_t pending = machine.Cpu.Pending.LowByte();
     const uint8_t tcsr = machine.Timer.St.TCSR;
     const uint8_t trcsr = machine.Sci.St.TRCSR;
-    uint32_t levels = machine.Port1.St.Level | uint32_t{machine.Port2.St.Level & 0x1Fu} << kSignalP20;
+    uint32_t levels = machine.Port1.St.Level | uint32_t{machine.Port2.Levels() & 0x1Fu} << kSignalP20;
     // Pending bits 2 (NMI) and 3 (IRQ) go to bits 14 and 13.
     levels |= uint32_t{(pending >> SourceNumber(InterruptSource::IRQ)) & 1u} << kSignalIrq;
     levels |= uint32_t{(pending >> SourceNumber(InterruptSource::NMI)) & 1u} << kSignalNmi;

@@ -111,7 +111,8 @@ TSnapshot SnapshotFromJson(const In& json) {
     BoardFromJson(f.Get("board"), s);
     if (f.Has("history") && !f.Get("history").is_null())
         s.History = HistoryFromJson(f.Get("history"), lines, s.Board.Terminal.Output.size(),
-                                    s.Board.LabBoard.has_value());
+                                    s.Board.LabBoard.has_value(),
+                                    s.Board.Machine.Model == TProcessorModel::Chip);
     return s;
 }
 

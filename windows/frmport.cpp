@@ -178,12 +178,12 @@ void TfrmPort::DrCellClicked(int column) {
 }
 
 void TfrmPort::DrawFrame(const TDisplayFrame&) {
-    if (port_.St.Direction != shownDirection_ || port_.St.Level != shownLevel_) Draw();
+    if (port_.St.Direction != shownDirection_ || port_.Levels() != shownLevel_) Draw();
 }
 
 void TfrmPort::Draw() {
     shownDirection_ = port_.St.Direction;
-    shownLevel_ = port_.St.Level;
+    shownLevel_ = port_.Levels();
     gDDR->SetValue(shownDirection_);
     gDR->SetValue(shownLevel_);
     for (TPinButton* b : pins_)

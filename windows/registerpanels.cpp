@@ -173,7 +173,7 @@ TRegisterPanels::TRegisterPanels(TSession& session, QWidget* parent) : QWidget(p
 void TRegisterPanels::ShowCycles() {
     const uint64_t cycles = session_.Cycles();
     gCikli->SetCell(0, 0, QString::fromStdString(CycleCountText(cycles)));
-    gCikli->SetCell(0, 1, QString::fromStdString(CycleTimeText(cycles)));
+    gCikli->SetCell(0, 1, QString::fromStdString(CycleTimeText(cycles, session_.TimeHz())));
     const std::string_view model = ModelTitle(session_.Loaded() ? session_.LoadedModel() : session_.Model());
     gCikli->SetCell(1, 0, QString::fromUtf8(model.data(), static_cast<int>(model.size())));
     gCikli->SetCell(1, 1, session_.Waiting() ? QStringLiteral("čaka") : QString());

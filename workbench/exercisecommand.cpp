@@ -49,9 +49,13 @@ void TExerciseCommand::CheckFile(const QString& path) {
     const TExercise& exercise = *read.Exercise;
 
     // The load is the Load command's, with its error list and marks; a program that does not
-    // assemble is reported there and nothing runs.
+    // assemble is reported there and nothing runs. An exercise that fixes the processor model
+    // is loaded in it (as the command line checks it); the setting stays as it was.
     PrepareExerciseBoard(session, exercise);
+    const TProcessorModel setting = session.Model();
+    if (exercise.Model) session.SetModel(*exercise.Model);
     run_.Load();
+    session.SetModel(setting);
     TExerciseResult result;
     if (session.Loaded()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);

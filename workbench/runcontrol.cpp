@@ -384,6 +384,7 @@ void TRunControl::RestoreModelSettings(QSettings& settings) {
     const TModelSettings model = ReadModelSettings(settings);
     session_.SetModel(model.Model);
     Pacer.EHz = model.EHz;
+    session_.SetEClockHz(model.EHz);
     Pacer.Divisor = model.Divisor;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/devices/ports.h"
 
+#include "engine/devices/sci.h"
 #include "engine/devices/timer.h"
 
 TPort::TPort(int pinCount, uint16_t ddrAddress, uint16_t drAddress)
@@ -17,7 +18,8 @@ void TPort::WriteRegister(uint16_t address, uint8_t value) {
     if (address == DdrAddress) {
         St.Direction = value & Mask();
     } else if (address == DrAddress) {
-        St.Level = static_cast<uint8_t>((St.Level & ~St.Direction) | (value & St.Direction)) & Mask();
+        const uint8_t driven = static_cast<uint8_t>(St.Direction & ~TakenPins());
+        St.Level = static_cast<uint8_t>((St.Level & ~driven) | (value & driven)) & Mask();
     } else {
         return;
     }
@@ -26,8 +28,15 @@ void TPort::WriteRegister(uint16_t address, uint8_t value) {
 
 uint8_t TPort::Peek(uint16_t address) const {
     if (address == DdrAddress) return St.Direction;
-    if (address == DrAddress) return St.Level;
+    if (address == DrAddress) return Levels();
     return 0;
+}
+
+uint8_t TPort::TakenPins() const { return LineOwner ? LineOwner->PortPins() : 0; }
+
+uint8_t TPort::TakenLevels() const {
+    const uint8_t taken = TakenPins();
+    return static_cast<uint8_t>((St.Level & ~taken) | (LineOwner->PortLevels() & taken));
 }
 
 bool TPort::TogglePin(int pin) {

@@ -4,6 +4,7 @@
 
 #include "engine/device.h"
 
+class TSci;
 class TTimer;
 
 // What a pin's button shows: derived from its direction and level.
@@ -43,13 +44,20 @@ public:
 
     // Port 2 only: pin 0 feeds the timer's input capture. Set by the board.
     TTimer* CaptureTimer = nullptr;
+    // Port 2 in the chip model only: the SCI takes pin 3 while its receiver is enabled and pin 4
+    // while its transmitter is: DR reads the line's level there and writes do not drive them.
+    const TSci* LineOwner = nullptr;
+    // The pins the SCI has taken (none without LineOwner).
+    uint8_t TakenPins() const;
 
     // Called after every change of direction or level (register writes, clears, toggles).
     std::function<void()> onChanged;
 
     uint8_t Mask() const { return static_cast<uint8_t>((1u << PinCount) - 1u); }
     bool IsOutput(int pin) const { return (St.Direction >> pin) & 1u; }
-    uint8_t PinLevel(int pin) const { return (St.Level >> pin) & 1u; }
+    uint8_t PinLevel(int pin) const { return (Levels() >> pin) & 1u; }
+    // The levels of all pins: St.Level, and the line's levels on the pins the SCI has taken.
+    uint8_t Levels() const { return LineOwner ? TakenLevels() : St.Level; }
     // What the pin's button shows; InputLow for a pin that does not exist.
     PinImageKind PinImage(int pin) const;
 
@@ -66,6 +74,7 @@ public:
     bool TogglePin(int pin);
 
 private:
+    uint8_t TakenLevels() const;
     void Changed() {
         if (onChanged) onChanged();
     }

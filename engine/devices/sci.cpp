@@ -163,6 +163,30 @@ uint32_t TSci::FrameCycles() const {
     return 10 * kDividers[St.RMCR & 0x03];
 }
 
+uint8_t TSci::PortPins() const {
+    return static_cast<uint8_t>(((St.TRCSR & TRCSR_RE) ? 0x08 : 0) | ((St.TRCSR & TRCSR_TE) ? 0x10 : 0));
+}
+
+namespace {
+// The line's level `left` cycles before the end of a frame of `frame` cycles carrying `byte`.
+bool FrameLevel(uint8_t byte, uint32_t frame, uint64_t left) {
+    if (left == 0 || left > frame) return true;
+    const uint64_t bit = (frame - left) * 10 / frame;
+    if (bit == 0) return false;
+    return bit > 8 || (byte >> (bit - 1) & 1u);
+}
+} // namespace
+
+uint8_t TSci::PortLevels() const {
+    if (!clock_) return 0x18;
+    const uint64_t since = clock_->Now > syncedAt_ ? clock_->Now - syncedAt_ : 0;
+    const uint32_t frame = FrameCycles();
+    const auto left = [since](uint16_t count) { return count > since ? count - since : 0; };
+    const bool tx = !St.TxCount || FrameLevel(Cs.TxShift, frame, left(Cs.TxLeft));
+    const bool rx = Loopback ? tx : !St.RxCount || FrameLevel(St.RxByte, frame, left(Cs.RxLeft));
+    return static_cast<uint8_t>((rx ? 0x08 : 0) | (tx ? 0x10 : 0));
+}
+
 uint64_t TSci::NextEvent() const {
     uint64_t next = UINT64_MAX;
     if (Cs.TxLeft) next = Cs.TxLeft;

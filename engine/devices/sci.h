@@ -105,6 +105,11 @@ public:
     // The chip model on the clock, or the classic model (clock nullptr).
     void SetChip(TCycleClock* clock);
     bool Chip() const { return clock_ != nullptr; }
+    // Chip model: the pins of Port 2 the SCI uses (P23 while the receiver is enabled, P24 while
+    // the transmitter is), and the levels of its lines there: idle high, a frame on the line as
+    // its bits go by (start bit low, eight data bits from bit 0, stop bit high).
+    uint8_t PortPins() const;
+    uint8_t PortLevels() const;
     // E cycles of one frame at the rate RMCR selects.
     uint32_t FrameCycles() const;
     // Chip model: brings the line up to the clock's Now; the cycle of its next event.

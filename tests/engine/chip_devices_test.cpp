@@ -131,3 +131,37 @@ TEST(ChipRamControl, RoutedOnlyInTheChipModel) {
 }
 
 } // namespace
+
+// P23/P24 belong to the SCI while its receiver/transmitter is enabled (chip model only): Port 2's
+// DR reads the line there (idle high; a frame's bits as they go by) and writes do not drive them.
+TEST(ChipPortTest, SciTakesP23AndP24WhileEnabled) {
+    struct TCase {
+        TProcessorModel model;
+        uint8_t trcsr;
+        uint64_t after; // E cycles after a byte $01 is written to TDR (when TE is set)
+        uint8_t pins;   // DR bits 4-3 with 0 written to all five output pins
+    } cases[] = {
+        {TProcessorModel::Classic, TSci::TRCSR_RE | TSci::TRCSR_TE, 0, 0x00},
+        {TProcessorModel::Chip, 0, 0, 0x00},
+        {TProcessorModel::Chip, TSci::TRCSR_RE, 0, 0x08},
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 0, 0x08},   // the start bit
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 16, 0x18},  // data bit 0
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 32, 0x08},  // data bit 1
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 160, 0x18}, // sent: idle
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << ModelName(c.model) << " " << int(c.trcsr) << " +" << c.after);
+        ChipBoard b(c.model);
+        b.Load({});
+        b.Wr(0x01, 0x1F);
+        b.Wr(0x11, c.trcsr);
+        if (c.trcsr & TSci::TRCSR_TE) {
+            b.Rd(0x11);
+            b.Wr(0x13, 0x01);
+        }
+        b.Pass(c.after);
+        b.Wr(0x03, 0x00);
+        EXPECT_EQ(b.Rd(0x03) & 0x18, c.pins);
+        EXPECT_EQ(b.board.Port2.PinLevel(4), c.pins >> 4 & 1);
+    }
+}

@@ -1,4 +1,5 @@
 // "Orodja > Preveri nalogo ...": the program in the code window checked against an exercise file.
+#include <QFile>
 #include <QLabel>
 #include <QTreeWidget>
 
@@ -98,5 +99,27 @@ TEST_F(MainWindowTest, ExerciseOnTheLabBoardChecksWhatTheBoardShows) {
     EXPECT_EQ(Marks(*Part<QTreeWidget>("lvRezultat")), QList<bool>(19, true));
     ASSERT_TRUE(w.Session().HasBoard());
     EXPECT_EQ(w.Session().Board()->Config().Name, "Lučke in stikala");
+    EXPECT_TRUE(prompt.Errors.isEmpty()) << prompt.Errors.join('\n').toStdString();
+}
+
+// An exercise that names the processor model checks the program in it, whatever the setting;
+// the setting stays.
+TEST_F(MainWindowTest, ExerciseLoadsTheProgramInItsModel) {
+    TfrmMain& w = Create();
+    w.Session().SetModel(TProcessorModel::Classic);
+    // LDS; SEI; SWI: taken only by the chip.
+    Koda().SetSource(QStringLiteral("        org $1000\nstart   lds #$0fff\n        sei\n        swi\n"
+                                    "        org $3000\n        nop\n        org $fffa\n        fdb $3000\n"
+                                    "        org $fffe\n        fdb start\n        end\n"));
+    const QString path = temp.filePath(QStringLiteral("chip.json"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"title": "T", "model": "chip", "checks": [{"steps": 3, "registers": {"PC": "$3000"}}]})");
+    file.close();
+    prompt.OpenFiles = {path};
+    Action("mnuPreveriNalogo")->trigger();
+    EXPECT_EQ(Marks(*Part<QTreeWidget>("lvRezultat")), QList<bool>(1, true));
+    EXPECT_EQ(w.Session().LoadedModel(), TProcessorModel::Chip);
+    EXPECT_EQ(w.Session().Model(), TProcessorModel::Classic);
     EXPECT_TRUE(prompt.Errors.isEmpty()) << prompt.Errors.join('\n').toStdString();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/machine.h"
+#include "session/cycles.h"
 #include "session/exercise.h"
 #include "session/exercisecheck.h"
 #include "session/pacing.h"
@@ -85,6 +86,37 @@ TEST_F(ChipSessionTest, DelayLoopTakesItsCycles) {
     scenario.Run();
     // LDD's read falls in its last cycle: 3 + 100 x (3 + 3) + 3 cycles before it, then its 3 more.
     EXPECT_EQ(session.PeekValue(0x80) << 8 | session.PeekValue(0x81), 3 + 600 + 3);
+}
+
+// The chip model's time is counted at the E clock set (the time beside the counter, the lab
+// board's and the log's column, in simulated microseconds); the classic model's at 1.2288 MHz.
+TEST_F(ChipSessionTest, TimeCountsAtTheEClock) {
+    struct TCase {
+        TProcessorModel model;
+        uint64_t hz;
+        const char* text;
+        uint64_t ns;
+        int64_t logUs; // the log's column summed (-1: wall-clock milliseconds, not checked)
+    } cases[] = {{TProcessorModel::Chip, kEClockHz, "490,7 \u00b5s", 490722, 488},
+                 {TProcessorModel::Chip, 2 * kEClockHz, "245,4 \u00b5s", 245361, 244},
+                 {TProcessorModel::Classic, 2 * kEClockHz, "490,7 \u00b5s", 490722, -1}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << ModelName(c.model) << " " << c.hz);
+        session.Stop();
+        session.SetEClockHz(c.hz);
+        session.Log.Enabled = true;
+        Load("       org $1000\nstart  ldx #100\nloop   dex\n       bne loop\n       swi\n", c.model);
+        const size_t first = session.Log.Size();
+        for (int i = 0; i < 201; ++i)
+            session.StepOnce();
+        ASSERT_EQ(session.Cycles(), 603u);
+        EXPECT_EQ(CycleTimeText(session.Cycles(), session.TimeHz()), c.text);
+        EXPECT_EQ(session.BoardNowNs(), c.ns);
+        int64_t us = 0;
+        for (size_t i = first; i < session.Log.Size(); ++i)
+            us += session.Log.Record(i).Elapsed;
+        if (c.logUs >= 0) EXPECT_EQ(us, c.logUs);
+    }
 }
 
 // An IRQ placed at a cycle arrives before the first step that begins at or after it.
