@@ -110,9 +110,9 @@ TSnapshot SnapshotFromJson(const In& json) {
     s.PreviousOpcode = static_cast<int>(f.Signed("previous_opcode", -1, 255));
     BoardFromJson(f.Get("board"), s);
     if (f.Has("history") && !f.Get("history").is_null())
-        s.History = HistoryFromJson(f.Get("history"), lines, s.Board.Terminal.Output.size(),
-                                    s.Board.LabBoard.has_value(),
-                                    s.Board.Machine.Model == TProcessorModel::Chip);
+        s.History =
+            HistoryFromJson(f.Get("history"), lines, s.Board.Terminal.Output.size(),
+                            s.Board.LabBoard.has_value(), s.Board.Machine.Model == TProcessorModel::Chip);
     return s;
 }
 
