@@ -263,6 +263,13 @@ void TfrmMain::CreatePanel() {
 
 // ============================================================================ wiring
 
+void TfrmMain::WatchWhileShown() {
+    // Open but minimised counts as shown: the watch goes on with the program meanwhile.
+    const bool shown = frmPrekinitve->isVisible() || frmSklad->isVisible() || frmProfil->isVisible() ||
+                       frmKoda->txtKoda->ProfileMarginShown();
+    session->SetExecutionWatch(shown);
+}
+
 void TfrmMain::DrawProfileMargin() {
     TKodaEditor& editor = *frmKoda->txtKoda;
     if (!editor.ProfileMarginShown()) return;
@@ -351,6 +358,9 @@ void TfrmMain::ConnectDisplayFrames() {
     DrawsFrames(run, frmSklad);
     DrawsFrames(run, frmProfil);
     connect(run, &TRunControl::displayFrame, this, &TfrmMain::DrawProfileMargin);
+    for (TToolFrame* frame : {static_cast<TToolFrame*>(frmPrekinitve), static_cast<TToolFrame*>(frmSklad),
+                              static_cast<TToolFrame*>(frmProfil)})
+        connect(frame, &TToolFrame::visibilityChanged, this, &TfrmMain::WatchWhileShown);
     connect(frmKoda->txtKoda->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &TfrmMain::DrawProfileMargin);
     // A pin click, a typed byte, a register edit, the list moved: a frame at once.

@@ -110,6 +110,9 @@ private:
     void DrawExecutionLine(const TDisplayFrame& frame);
     // The code window's profile column: executions and cycles of the lines in view.
     void DrawProfileMargin();
+    // The execution watch costs every step: it runs while a window that shows it (or the
+    // profile column) is open, and stops when the last of them is closed.
+    void WatchWhileShown();
     void ConnectSymbolWindows();
     void ConnectBoardWindow();
     // "Odpri ploščo ...": a board file read into the board window, or its fault shown there.

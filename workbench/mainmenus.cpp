@@ -131,7 +131,7 @@ std::vector<TCommand> TfrmMain::MenuRows() {
             [this] {
                 TKodaEditor& editor = *frmKoda->txtKoda;
                 editor.SetProfileMarginShown(!editor.ProfileMarginShown());
-                if (editor.ProfileMarginShown()) session->SetExecutionWatch(true);
+                WatchWhileShown();
                 DrawProfileMargin();
             },
             [this] { return frmKoda->txtKoda->ProfileMarginShown(); }),

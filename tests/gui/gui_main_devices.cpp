@@ -133,3 +133,21 @@ TEST_F(MainWindowTest, TheBoardIsKeptWithTheProgram) {
     Docs().NewDocument();
     EXPECT_TRUE(main->Session().HasBoard());
 }
+
+// The execution watch costs every step: it runs while one of the windows that show it, or the
+// code window's profile column, is open, and stops with the last of them.
+TEST_F(MainWindowTest, TheExecutionWatchRunsWhileAWindowShowsIt) {
+    TfrmMain& w = Create();
+    EXPECT_EQ(w.Session().Watch(), nullptr);
+    Action("mnuOkno_interrupts")->trigger();
+    Action("mnuOkno_profile")->trigger();
+    EXPECT_NE(w.Session().Watch(), nullptr);
+    Action("mnuOkno_interrupts")->trigger();
+    EXPECT_NE(w.Session().Watch(), nullptr) << "the profile is still open";
+    Action("mnuOkno_profile")->trigger();
+    EXPECT_EQ(w.Session().Watch(), nullptr);
+    Action("mnuProfilVRobu")->trigger();
+    EXPECT_NE(w.Session().Watch(), nullptr);
+    Action("mnuProfilVRobu")->trigger();
+    EXPECT_EQ(w.Session().Watch(), nullptr);
+}
