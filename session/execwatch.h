@@ -83,6 +83,12 @@ public:
                    uint64_t stepCycles, uint64_t cycles, uint64_t time);
     // Takes back the last step (reverse step); `time` is the time after it.
     void StepBack(uint64_t time);
+    // The step begun by the last BeforeStep raised an error: whatever the watch recorded of it
+    // (the requests it noted, and all of AfterStep's record, or what AfterStep got through) is
+    // taken back, so the stack, the counts and the profile stay as they were before it. The step
+    // still holds its place among the steps, with nothing in it: a reverse step over it (the
+    // history keeps a failed step) takes back nothing here.
+    void StepFailed();
 
     const std::vector<TCallFrame>& Stack() const { return stack_; }
     // What the call stack could not follow (the stack pointer moved by hand, a return address
@@ -127,6 +133,9 @@ private:
     void Enter(TWatchSource source, uint16_t target, uint16_t ret, uint16_t sp, uint16_t at, uint64_t cycles,
                uint64_t time, TUndo& undo);
     int SubroutineIndex(uint16_t address);
+    // Files a step's record (the oldest go beyond kMaxUndo); takes back what one says it did.
+    void File(const TUndo& undo);
+    void Undo(const TUndo& undo);
 
     std::vector<TCallFrame> stack_;
     bool fromStart_ = false;
@@ -144,4 +153,10 @@ private:
     std::deque<TUndo> undo_;
     std::deque<TPopped> popped_;
     std::deque<std::optional<uint64_t>> latencies_;
+    // The step in progress: the requests as BeforeStep found them, the record AfterStep builds
+    // (kept here while it is built, so a failure half-way can be taken back), and whether the
+    // record was filed in undo_.
+    std::array<std::optional<uint64_t>, kWatchSources> requestedBefore_{};
+    TUndo open_{};
+    bool begun_ = false, filed_ = false;
 };
