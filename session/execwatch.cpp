@@ -52,6 +52,7 @@ void TExecutionWatch::Clear() {
 }
 
 void TExecutionWatch::ResetProfile() {
+    ++revision_;
     std::fill(lineCount_.begin(), lineCount_.end(), 0);
     std::fill(lineCycles_.begin(), lineCycles_.end(), 0);
     total_ = mainExclusive_ = 0;
@@ -148,6 +149,7 @@ void TExecutionWatch::Enter(TWatchSource source, uint16_t target, uint16_t ret, 
 void TExecutionWatch::AfterStep(const TMachine& machine, uint16_t pc, uint8_t opcode, uint16_t sp, int line,
                                 uint64_t stepCycles, uint64_t cycles, uint64_t time) {
     const Tsimulator& cpu = machine.Cpu;
+    ++revision_;
     // The record is built in place, so that a failure before it is filed can be taken back.
     TUndo& undo = open_;
     undo = TUndo{};
@@ -257,6 +259,7 @@ void TExecutionWatch::File(const TUndo& undo) {
 }
 
 void TExecutionWatch::StepBack(uint64_t time) {
+    ++revision_;
     begun_ = false;
     if (undo_.empty()) return;
     const TUndo undo = undo_.back();
@@ -269,6 +272,7 @@ void TExecutionWatch::StepBack(uint64_t time) {
 
 void TExecutionWatch::StepFailed() {
     if (!begun_) return;
+    ++revision_;
     begun_ = false;
     const TUndo undo = open_;
     if (filed_) undo_.pop_back();

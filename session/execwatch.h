@@ -30,6 +30,7 @@ struct TCallFrame {
     uint16_t CallAt = 0;                     // the instruction that called (the interrupted one)
     uint64_t EnteredCycles = 0;
     uint64_t EnteredTime = 0;
+    bool operator==(const TCallFrame&) const = default;
 };
 
 // One interrupt source's row of the panel as the counts stand (the rest is read from the
@@ -46,6 +47,7 @@ struct TTimelineEvent {
     TWatchSource Source = TWatchSource::Irq;
     bool Entry = true; // false: the RTI that returned
     uint8_t Depth = 0; // interrupt frames below it on the stack
+    bool operator==(const TTimelineEvent&) const = default;
 };
 
 // A subroutine's line of the profile.
@@ -89,6 +91,10 @@ public:
     // still holds its place among the steps, with nothing in it: a reverse step over it (the
     // history keeps a failed step) takes back nothing here.
     void StepFailed();
+
+    // Counts every change to what the watch holds (a step, a step taken back, a clear): a view
+    // that finds the revision it drew from has nothing new to draw.
+    uint64_t Revision() const { return revision_; }
 
     const std::vector<TCallFrame>& Stack() const { return stack_; }
     // What the call stack could not follow (the stack pointer moved by hand, a return address
@@ -159,4 +165,5 @@ private:
     std::array<std::optional<uint64_t>, kWatchSources> requestedBefore_{};
     TUndo open_{};
     bool begun_ = false, filed_ = false;
+    uint64_t revision_ = 0;
 };

@@ -6,8 +6,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QToolTip>
@@ -30,6 +32,13 @@ constexpr qreal kMargin = 20;
 constexpr qreal kFlowGap = 24;
 constexpr qreal kFlowWidth = 460;
 constexpr qreal kLabelGap = 4;
+// How far a part's drawing reaches beyond its body: a lamp's glow (21 around its centre) and
+// the ring of a pin in conflict.
+constexpr qreal kAround = 10;
+// How far a digit's drawing reaches beyond its cell (the slant, the glow); and how many looks
+// of the digits are kept drawn.
+constexpr qreal kDigitAround = 4;
+constexpr int kDigitCacheSize = 512;
 
 // Part sizes.
 constexpr qreal kLed = 24;
@@ -168,9 +177,34 @@ void TBoardView::SetParts(const TBoardConfig& config) {
 
 void TBoardView::Show(const TBoardShown& shown) {
     if (shown == shown_) return;
+    // Only the parts that show something else are drawn again, each in its own place.
+    const size_t parts = config_.Parts.size();
+    for (size_t i = 0; i < parts; ++i) {
+        static const TPartShown dark;
+        const TPartShown& now = i < shown.Parts.size() ? shown.Parts[i] : dark;
+        const TPartShown& was = shown_.Parts[i];
+        if (now == was) continue;
+        const TBoardPart& part = config_.Parts[i];
+        // A display's digits each in their cell, unless its ring came or went.
+        if ((part.Kind == TPartKind::Display || part.Kind == TPartKind::Digit) &&
+            now.Conflict == was.Conflict) {
+            const int digits = part.Kind == TPartKind::Digit ? 1 : static_cast<int>(part.Digits.size());
+            for (int d = 0; d < digits; ++d)
+                if (DigitLevels(part, now, d) != DigitLevels(part, was, d))
+                    update(DigitDrawnRect(static_cast<int>(i), d).adjusted(-1, -1, 1, 1));
+            continue;
+        }
+        update(DrawnRect(static_cast<int>(i)));
+    }
     shown_ = shown;
-    shown_.Parts.resize(config_.Parts.size());
-    update();
+    shown_.Parts.resize(parts);
+}
+
+QRect TBoardView::DrawnRect(int part) const {
+    // The body with what is drawn around it: a lamp's glow, the ring of a pin in conflict.
+    const QRectF body =
+        places_[static_cast<size_t>(part)].Body.adjusted(-kAround, -kAround, kAround, kAround);
+    return toView_.mapRect(body).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 void TBoardView::LayOut() {
@@ -231,6 +265,7 @@ void TBoardView::resizeEvent(QResizeEvent*) {
     toView_.translate((width() - boardSize_.width() * scale) / 2,
                       (height() - boardSize_.height() * scale) / 2);
     toView_.scale(scale, scale);
+    digitCache_.clear();
 }
 
 QRectF TBoardView::KeyBody(int part, int key) const {
@@ -391,18 +426,26 @@ bool TBoardView::event(QEvent* event) {
 
 // ---------------------------------------------------------------------------- drawing
 
-void TBoardView::paintEvent(QPaintEvent*) {
+void TBoardView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.fillRect(rect(), kPanel);
+    // What is drawn again is what the event asks for (the parts that changed): the panel under
+    // it, and every part whose drawing reaches into it.
+    const QRect dirty = event->rect();
+    p.fillRect(dirty, kPanel);
     p.setRenderHint(QPainter::Antialiasing);
     p.setTransform(toView_);
     p.setFont(LabelFont());
-    p.setPen(kTitle);
-    p.drawText(QRectF(kMargin / 2, 0, boardSize_.width() - kMargin, kHeader),
-               Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(config_.Name));
+    const QRectF title(kMargin / 2, 0, boardSize_.width() - kMargin, kHeader);
+    if (toView_.mapRect(title).toAlignedRect().intersects(dirty)) {
+        p.setPen(kTitle);
+        p.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(config_.Name));
+    }
     for (size_t i = 0; i < config_.Parts.size(); ++i) {
         const TBoardPart& part = config_.Parts[i];
         const TPlace& place = places_[i];
+        if (!DrawnRect(static_cast<int>(i)).intersects(dirty) &&
+            !toView_.mapRect(place.Label).toAlignedRect().intersects(dirty))
+            continue;
         const TPartShown& s = shown_.Parts[i];
         switch (part.Kind) {
         case TPartKind::Led:
@@ -416,7 +459,7 @@ void TBoardView::paintEvent(QPaintEvent*) {
             break;
         case TPartKind::Digit:
         case TPartKind::Display:
-            DrawDigits(p, part, place, s);
+            DrawDigits(p, static_cast<int>(i), place, s);
             break;
         case TPartKind::Keypad:
             DrawKeypad(p, static_cast<int>(i), place, s);
@@ -525,25 +568,66 @@ void TBoardView::DrawButton(QPainter& p, const TPlace& place, const TPartShown& 
     }
 }
 
-void TBoardView::DrawDigits(QPainter& p, const TBoardPart& part, const TPlace& place,
-                            const TPartShown& s) const {
+QRectF TBoardView::DigitCell(int part, int digit) const {
+    const QRectF& body = places_[static_cast<size_t>(part)].Body;
+    return {body.left() + kDigitPad + digit * (kDigitW + kDigitGap), body.top() + kDigitPad, kDigitW,
+            kDigitH};
+}
+
+QRect TBoardView::DigitDrawnRect(int part, int digit) const {
+    return toView_
+        .mapRect(DigitCell(part, digit).adjusted(-kDigitAround, -kDigitAround, kDigitAround, kDigitAround))
+        .toAlignedRect();
+}
+
+std::array<uint8_t, 8> TBoardView::DigitLevels(const TBoardPart& part, const TPartShown& s, int digit) {
+    std::array<uint8_t, 8> levels{};
+    for (size_t seg = 0; seg < 8; ++seg)
+        levels[seg] = part.Kind == TPartKind::Digit ? ((s.Pattern >> seg) & 1u ? TPartShown::kBrightest : 0)
+                                                    : s.Brightness[static_cast<size_t>(digit)][seg];
+    return levels;
+}
+
+void TBoardView::DrawDigits(QPainter& p, int index, const TPlace& place, const TPartShown& s) const {
+    const TBoardPart& part = config_.Parts[static_cast<size_t>(index)];
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(QColor(0x0D, 0x0F, 0x11));
     p.drawRoundedRect(place.Body, 3, 3);
+    // A digit is drawn once for each look it has in its place, then copied: a multiplexed
+    // display changes its look at most frames, and its antialiased segments and glow cost far
+    // more than the copy.
+    const qreal dpr = devicePixelRatioF();
+    if (dpr != cacheDpr_) {
+        digitCache_.clear();
+        cacheDpr_ = dpr;
+    }
     const int n = part.Kind == TPartKind::Digit ? 1 : static_cast<int>(part.Digits.size());
+    const QTransform board = p.transform();
     for (int d = 0; d < n; ++d) {
-        const QRectF cell(place.Body.left() + kDigitPad + d * (kDigitW + kDigitGap),
-                          place.Body.top() + kDigitPad, kDigitW, kDigitH);
-        std::array<qreal, 8> level{};
-        for (int seg = 0; seg < 8; ++seg) {
-            if (part.Kind == TPartKind::Digit)
-                level[static_cast<size_t>(seg)] = (s.Pattern >> seg) & 1u ? 1.0 : 0.0;
-            else
-                level[static_cast<size_t>(seg)] =
-                    s.Brightness[static_cast<size_t>(d)][static_cast<size_t>(seg)] /
-                    qreal{TPartShown::kBrightest};
+        const std::array<uint8_t, 8> levels = DigitLevels(part, s, d);
+        quint64 key = static_cast<quint64>(index) << 48 | static_cast<quint64>(d) << 40;
+        for (size_t seg = 0; seg < 8; ++seg)
+            key |= static_cast<quint64>(levels[seg] & 0x0F) << (4 * seg);
+        const QRect at = DigitDrawnRect(index, d);
+        auto cached = digitCache_.constFind(key);
+        if (cached == digitCache_.constEnd()) {
+            if (digitCache_.size() >= kDigitCacheSize) digitCache_.clear();
+            QPixmap pixmap(at.size() * dpr);
+            pixmap.setDevicePixelRatio(dpr);
+            pixmap.fill(Qt::transparent);
+            QPainter q(&pixmap);
+            q.setRenderHint(QPainter::Antialiasing);
+            q.setTransform(toView_ * QTransform::fromTranslate(-at.left(), -at.top()));
+            std::array<qreal, 8> level{};
+            for (size_t seg = 0; seg < 8; ++seg)
+                level[seg] = levels[seg] / qreal{TPartShown::kBrightest};
+            DrawDigit(q, DigitCell(index, d), level);
+            q.end();
+            cached = digitCache_.insert(key, pixmap);
         }
-        DrawDigit(p, cell, level);
+        p.resetTransform();
+        p.drawPixmap(at.topLeft(), *cached);
+        p.setTransform(board);
     }
 }
 
