@@ -52,6 +52,7 @@ void TExecutionWatch::Clear() {
 }
 
 void TExecutionWatch::ResetProfile() {
+    ++revision_;
     std::fill(lineCount_.begin(), lineCount_.end(), 0);
     std::fill(lineCycles_.begin(), lineCycles_.end(), 0);
     total_ = mainExclusive_ = 0;
@@ -63,6 +64,7 @@ void TExecutionWatch::ResetProfile() {
     undo_.clear();
     popped_.clear();
     latencies_.clear();
+    begun_ = filed_ = false;
     // Frames still open count their cycles from here.
     for (TCallFrame& frame : stack_)
         frame.EnteredCycles = 0;
@@ -78,8 +80,19 @@ int TExecutionWatch::SubroutineIndex(uint16_t address) {
     return index;
 }
 
+namespace {
+// A step's record with nothing in it (its cycles, none, go to the main program).
+constexpr int32_t kMainProgram = -1;
+} // namespace
+
 void TExecutionWatch::BeforeStep(const TMachine& machine, uint64_t time) {
     const TPending& pending = machine.Cpu.Pending;
+    for (int s = 0; s < kWatchSources; ++s)
+        requestedBefore_[s] = counts_[s].RequestedAt;
+    open_ = TUndo{};
+    open_.Exclusive = kMainProgram;
+    begun_ = true;
+    filed_ = false;
     for (int i = 0; i < 6; ++i) {
         std::optional<uint64_t>& at = counts_[static_cast<int>(kRequestRows[i])].RequestedAt;
         if (!pending.test(kRequests[i])) at.reset();
@@ -136,14 +149,17 @@ void TExecutionWatch::Enter(TWatchSource source, uint16_t target, uint16_t ret, 
 void TExecutionWatch::AfterStep(const TMachine& machine, uint16_t pc, uint8_t opcode, uint16_t sp, int line,
                                 uint64_t stepCycles, uint64_t cycles, uint64_t time) {
     const Tsimulator& cpu = machine.Cpu;
-    TUndo undo{};
+    ++revision_;
+    // The record is built in place, so that a failure before it is filed can be taken back.
+    TUndo& undo = open_;
+    undo = TUndo{};
+    // The cycles of the step belong to the routine it ran in.
+    undo.Exclusive = stack_.empty() ? kMainProgram : SubroutineIndex(stack_.back().Target);
     undo.Line = static_cast<int16_t>(line > 0 && size_t(line) < kMaxLines ? line : 0);
     undo.Cycles = static_cast<uint32_t>(stepCycles);
     lineCount_[undo.Line] += undo.Line != 0;
     lineCycles_[undo.Line] += stepCycles;
     total_ += stepCycles;
-    // The cycles of the step belong to the routine it ran in.
-    undo.Exclusive = stack_.empty() ? -1 : SubroutineIndex(stack_.back().Target);
     if (undo.Exclusive < 0) mainExclusive_ += stepCycles;
     else subs_[undo.Exclusive].Exclusive += stepCycles;
 
@@ -228,6 +244,11 @@ void TExecutionWatch::AfterStep(const TMachine& machine, uint16_t pc, uint8_t op
             Enter(taken[k], target, ret, frameSp, ret, cycles, time, undo);
         }
     }
+    File(undo);
+    filed_ = true;
+}
+
+void TExecutionWatch::File(const TUndo& undo) {
     undo_.push_back(undo);
     if (undo_.size() > kMaxUndo) {
         const TUndo& old = undo_.front();
@@ -238,9 +259,32 @@ void TExecutionWatch::AfterStep(const TMachine& machine, uint16_t pc, uint8_t op
 }
 
 void TExecutionWatch::StepBack(uint64_t time) {
+    ++revision_;
+    begun_ = false;
     if (undo_.empty()) return;
     const TUndo undo = undo_.back();
     undo_.pop_back();
+    Undo(undo);
+    // A request seen only after the time gone back to is seen again by the next step.
+    for (TSourceCounts& counts : counts_)
+        if (counts.RequestedAt && *counts.RequestedAt > time) counts.RequestedAt.reset();
+}
+
+void TExecutionWatch::StepFailed() {
+    if (!begun_) return;
+    ++revision_;
+    begun_ = false;
+    const TUndo undo = open_;
+    if (filed_) undo_.pop_back();
+    Undo(undo);
+    for (int s = 0; s < kWatchSources; ++s)
+        counts_[s].RequestedAt = requestedBefore_[s];
+    TUndo empty{};
+    empty.Exclusive = kMainProgram;
+    File(empty);
+}
+
+void TExecutionWatch::Undo(const TUndo& undo) {
     for (int i = 0; i < undo.Pushed && !stack_.empty(); ++i) {
         const TCallFrame& frame = stack_.back();
         if (!frame.Interrupt) --subs_[SubroutineIndex(frame.Target)].Calls;
@@ -269,9 +313,6 @@ void TExecutionWatch::StepBack(uint64_t time) {
     total_ -= undo.Cycles;
     if (undo.Exclusive < 0) mainExclusive_ -= undo.Cycles;
     else subs_[undo.Exclusive].Exclusive -= undo.Cycles;
-    // A request seen only after the time gone back to is seen again by the next step.
-    for (TSourceCounts& counts : counts_)
-        if (counts.RequestedAt && *counts.RequestedAt > time) counts.RequestedAt.reset();
 }
 
 std::vector<TSubroutineProfile> TExecutionWatch::Subroutines(const TOznake* labels, uint64_t cycles) const {

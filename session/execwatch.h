@@ -30,6 +30,7 @@ struct TCallFrame {
     uint16_t CallAt = 0;                     // the instruction that called (the interrupted one)
     uint64_t EnteredCycles = 0;
     uint64_t EnteredTime = 0;
+    bool operator==(const TCallFrame&) const = default;
 };
 
 // One interrupt source's row of the panel as the counts stand (the rest is read from the
@@ -46,6 +47,7 @@ struct TTimelineEvent {
     TWatchSource Source = TWatchSource::Irq;
     bool Entry = true; // false: the RTI that returned
     uint8_t Depth = 0; // interrupt frames below it on the stack
+    bool operator==(const TTimelineEvent&) const = default;
 };
 
 // A subroutine's line of the profile.
@@ -83,6 +85,16 @@ public:
                    uint64_t stepCycles, uint64_t cycles, uint64_t time);
     // Takes back the last step (reverse step); `time` is the time after it.
     void StepBack(uint64_t time);
+    // The step begun by the last BeforeStep raised an error: whatever the watch recorded of it
+    // (the requests it noted, and all of AfterStep's record, or what AfterStep got through) is
+    // taken back, so the stack, the counts and the profile stay as they were before it. The step
+    // still holds its place among the steps, with nothing in it: a reverse step over it (the
+    // history keeps a failed step) takes back nothing here.
+    void StepFailed();
+
+    // Counts every change to what the watch holds (a step, a step taken back, a clear): a view
+    // that finds the revision it drew from has nothing new to draw.
+    uint64_t Revision() const { return revision_; }
 
     const std::vector<TCallFrame>& Stack() const { return stack_; }
     // What the call stack could not follow (the stack pointer moved by hand, a return address
@@ -127,6 +139,9 @@ private:
     void Enter(TWatchSource source, uint16_t target, uint16_t ret, uint16_t sp, uint16_t at, uint64_t cycles,
                uint64_t time, TUndo& undo);
     int SubroutineIndex(uint16_t address);
+    // Files a step's record (the oldest go beyond kMaxUndo); takes back what one says it did.
+    void File(const TUndo& undo);
+    void Undo(const TUndo& undo);
 
     std::vector<TCallFrame> stack_;
     bool fromStart_ = false;
@@ -144,4 +159,11 @@ private:
     std::deque<TUndo> undo_;
     std::deque<TPopped> popped_;
     std::deque<std::optional<uint64_t>> latencies_;
+    // The step in progress: the requests as BeforeStep found them, the record AfterStep builds
+    // (kept here while it is built, so a failure half-way can be taken back), and whether the
+    // record was filed in undo_.
+    std::array<std::optional<uint64_t>, kWatchSources> requestedBefore_{};
+    TUndo open_{};
+    bool begun_ = false, filed_ = false;
+    uint64_t revision_ = 0;
 };

@@ -23,6 +23,7 @@ struct TInterruptRow {
     // Why a pending request is not taken, in plain Slovenian (UTF-8); empty when it will be, or
     // when nothing is pending.
     std::string Why;
+    bool operator==(const TInterruptRow&) const = default;
 };
 
 // NMI, IRQ, SCI, TOF, OCF, ICF and SWI in this order. Without a watch the counts are empty.

@@ -313,9 +313,10 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
         FollowExecution(cpu.PC);
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
-        // as the program having been left.
+        // as the program having been left; the watch forgets what it saw of the step.
         failed = true;
         failure_ = ::FailureText(e);
+        if (watch_) watch_->StepFailed();
         line = -1;
         status = 0;
     }
@@ -481,9 +482,10 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
         }
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
-        // as the program having been left.
+        // as the program having been left; the watch forgets what it saw of the step.
         failed = true;
         failure_ = ::FailureText(e);
+        if (watch_) watch_->StepFailed();
         line = -1;
         status = 0;
     }

@@ -6,8 +6,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QToolTip>
@@ -21,36 +23,11 @@
 #include "board/labboard.h"
 #include "board/sevenseg.h"
 
+#include "windows/boardlook.h"
+
+using namespace boardlook;
+
 namespace {
-
-// The drawing at 100 %, in pixels: a band with the board's name, then the parts where the file
-// puts them; parts without a place flow in rows below, within kFlowWidth.
-constexpr qreal kHeader = 22;
-constexpr qreal kMargin = 20;
-constexpr qreal kFlowGap = 24;
-constexpr qreal kFlowWidth = 460;
-constexpr qreal kLabelGap = 4;
-
-// Part sizes.
-constexpr qreal kLed = 24;
-constexpr QSizeF kSwitch(24, 40);
-constexpr qreal kButton = 36;
-constexpr qreal kDigitPad = 8, kDigitW = 34, kDigitH = 56, kDigitGap = 4;
-constexpr qreal kKeyPad = 8, kKey = 34, kKeyGap = 6;
-// An LCD: the module's board, the black bezel and the glass around the characters; a dot every
-// 3 pixels, five by eight to a character, one dot's space between characters and a bit more
-// between lines.
-constexpr qreal kPcb = 6, kBezel = 3, kGlass = 6;
-constexpr qreal kDot = 3, kDotSize = 2.5, kCharW = 5 * kDot + kDot, kCharH = 8 * kDot + 4;
-
-// Colours: a dark blue-grey panel with light print on it.
-const QColor kPanel(0x25, 0x32, 0x3C);
-const QColor kPrint(0xE3, 0xEA, 0xEF);
-const QColor kTitle(0x8F, 0xA3, 0xB1);
-const QColor kHousing(0x12, 0x16, 0x1A);
-const QColor kWarning(0xFF, 0xB0, 0x20);
-const QColor kSegmentOff(0x2A, 0x10, 0x0D);
-const QColor kSegmentOn(0xFF, 0x3B, 0x24);
 
 QSizeF BodySize(const TBoardPart& p) {
     switch (p.Kind) {
@@ -79,72 +56,6 @@ QSizeF BodySize(const TBoardPart& p) {
     return {kLed, kLed};
 }
 
-QFont LabelFont() {
-    QFont font;
-    font.setPixelSize(11);
-    return font;
-}
-
-QColor Mix(const QColor& a, const QColor& b, qreal f) {
-    return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * f),
-                            static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * f),
-                            static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * f));
-}
-
-// The six corners of a segment between two points on a line (horizontal or vertical), `t` thick.
-QPolygonF Segment(QPointF from, QPointF to, qreal t) {
-    const qreal h = t / 2, gap = 1;
-    if (from.y() == to.y()) {
-        const qreal y = from.y(), x1 = from.x() + gap, x2 = to.x() - gap;
-        return QPolygonF(
-            {{x1, y}, {x1 + h, y - h}, {x2 - h, y - h}, {x2, y}, {x2 - h, y + h}, {x1 + h, y + h}});
-    }
-    const qreal x = from.x(), y1 = from.y() + gap, y2 = to.y() - gap;
-    return QPolygonF({{x, y1}, {x + h, y1 + h}, {x + h, y2 - h}, {x, y2}, {x - h, y2 - h}, {x - h, y1 + h}});
-}
-
-// One seven-segment digit in `cell`, each segment as bright as `level` says (0 dark, 1 full).
-void DrawDigit(QPainter& p, const QRectF& cell, const std::array<qreal, 8>& level) {
-    p.save();
-    // A slight slant, as most displays have.
-    p.translate(cell.center());
-    p.shear(-0.09, 0);
-    p.translate(-cell.center());
-    const qreal l = cell.left() + 6, r = cell.right() - 8, t = cell.top() + 5, b = cell.bottom() - 5;
-    const qreal m = (t + b) / 2, w = 5;
-    const QPolygonF segs[7] = {
-        Segment({l, t}, {r, t}, w), Segment({r, t}, {r, m}, w), Segment({r, m}, {r, b}, w),
-        Segment({l, b}, {r, b}, w), Segment({l, m}, {l, b}, w), Segment({l, t}, {l, m}, w),
-        Segment({l, m}, {r, m}, w),
-    };
-    for (int i = 0; i < 8; ++i) {
-        // A lit segment is never as dark as an unlit one, however short it was lit.
-        const qreal share = level[static_cast<size_t>(i)];
-        const qreal f = share > 0 ? 0.25 + 0.75 * share : 0;
-        const QColor colour = Mix(kSegmentOff, kSegmentOn, f);
-        if (f > 0) {
-            // A soft glow around a lit segment.
-            QColor glow = kSegmentOn;
-            glow.setAlphaF(static_cast<float>(0.30 * f));
-            p.setPen(QPen(glow, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        } else {
-            p.setPen(Qt::NoPen);
-        }
-        p.setBrush(colour);
-        if (i < 7) p.drawPolygon(segs[i]);
-        else p.drawEllipse(QPointF(r + 4.5, b), 2.6, 2.6);
-    }
-    p.restore();
-}
-
-void ConflictRing(QPainter& p, const QRectF& body) {
-    p.save();
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kWarning, 2, Qt::DashLine));
-    p.drawRoundedRect(body.adjusted(-4, -4, 4, 4), 6, 6);
-    p.restore();
-}
-
 } // namespace
 
 // ============================================================================ TBoardView
@@ -168,9 +79,34 @@ void TBoardView::SetParts(const TBoardConfig& config) {
 
 void TBoardView::Show(const TBoardShown& shown) {
     if (shown == shown_) return;
+    // Only the parts that show something else are drawn again, each in its own place.
+    const size_t parts = config_.Parts.size();
+    for (size_t i = 0; i < parts; ++i) {
+        static const TPartShown dark;
+        const TPartShown& now = i < shown.Parts.size() ? shown.Parts[i] : dark;
+        const TPartShown& was = shown_.Parts[i];
+        if (now == was) continue;
+        const TBoardPart& part = config_.Parts[i];
+        // A display's digits each in their cell, unless its ring came or went.
+        if ((part.Kind == TPartKind::Display || part.Kind == TPartKind::Digit) &&
+            now.Conflict == was.Conflict) {
+            const int digits = part.Kind == TPartKind::Digit ? 1 : static_cast<int>(part.Digits.size());
+            for (int d = 0; d < digits; ++d)
+                if (DigitLevels(part, now, d) != DigitLevels(part, was, d))
+                    update(DigitDrawnRect(static_cast<int>(i), d).adjusted(-1, -1, 1, 1));
+            continue;
+        }
+        update(DrawnRect(static_cast<int>(i)));
+    }
     shown_ = shown;
-    shown_.Parts.resize(config_.Parts.size());
-    update();
+    shown_.Parts.resize(parts);
+}
+
+QRect TBoardView::DrawnRect(int part) const {
+    // The body with what is drawn around it: a lamp's glow, the ring of a pin in conflict.
+    const QRectF body =
+        places_[static_cast<size_t>(part)].Body.adjusted(-kAround, -kAround, kAround, kAround);
+    return toView_.mapRect(body).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 void TBoardView::LayOut() {
@@ -231,6 +167,7 @@ void TBoardView::resizeEvent(QResizeEvent*) {
     toView_.translate((width() - boardSize_.width() * scale) / 2,
                       (height() - boardSize_.height() * scale) / 2);
     toView_.scale(scale, scale);
+    digitCache_.clear();
 }
 
 QRectF TBoardView::KeyBody(int part, int key) const {
@@ -387,243 +324,4 @@ bool TBoardView::event(QEvent* event) {
         return true;
     }
     return QWidget::event(event);
-}
-
-// ---------------------------------------------------------------------------- drawing
-
-void TBoardView::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), kPanel);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setTransform(toView_);
-    p.setFont(LabelFont());
-    p.setPen(kTitle);
-    p.drawText(QRectF(kMargin / 2, 0, boardSize_.width() - kMargin, kHeader),
-               Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(config_.Name));
-    for (size_t i = 0; i < config_.Parts.size(); ++i) {
-        const TBoardPart& part = config_.Parts[i];
-        const TPlace& place = places_[i];
-        const TPartShown& s = shown_.Parts[i];
-        switch (part.Kind) {
-        case TPartKind::Led:
-            DrawLed(p, place, s);
-            break;
-        case TPartKind::Switch:
-            DrawSwitch(p, place, s);
-            break;
-        case TPartKind::Button:
-            DrawButton(p, place, s);
-            break;
-        case TPartKind::Digit:
-        case TPartKind::Display:
-            DrawDigits(p, part, place, s);
-            break;
-        case TPartKind::Keypad:
-            DrawKeypad(p, static_cast<int>(i), place, s);
-            break;
-        case TPartKind::Lcd:
-            DrawLcd(p, part, place, s);
-            break;
-        }
-        if (s.Conflict) ConflictRing(p, place.Body);
-        p.setPen(kPrint);
-        p.drawText(place.Label, Qt::AlignHCenter | Qt::AlignTop, place.Text);
-    }
-    // While the keyboard's keys go to the keypads, a thin frame says so.
-    const bool keypad = std::any_of(config_.Parts.begin(), config_.Parts.end(),
-                                    [](const TBoardPart& part) { return part.Kind == TPartKind::Keypad; });
-    if (hasFocus() && keypad) {
-        p.resetTransform();
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setPen(QPen(kTitle, 1, Qt::DotLine));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(rect().adjusted(1, 1, -2, -2));
-    }
-}
-
-void TBoardView::DrawLed(QPainter& p, const TPlace& place, const TPartShown& s) const {
-    const QPointF c = place.Body.center();
-    p.setPen(Qt::NoPen);
-    if (s.On) {
-        QRadialGradient glow(c, 21);
-        glow.setColorAt(0, QColor(0xFF, 0x40, 0x28, 0x90));
-        glow.setColorAt(1, QColor(0xFF, 0x40, 0x28, 0x00));
-        p.setBrush(glow);
-        p.drawEllipse(c, 21, 21);
-    }
-    p.setBrush(kHousing);
-    p.drawEllipse(c, 11.5, 11.5);
-    QRadialGradient lens(c - QPointF(3, 3), 13);
-    if (s.On) {
-        lens.setColorAt(0, QColor(0xFF, 0xE4, 0xDC));
-        lens.setColorAt(0.3, QColor(0xFF, 0x4A, 0x36));
-        lens.setColorAt(1, QColor(0xC8, 0x16, 0x0C));
-    } else {
-        lens.setColorAt(0, QColor(0x80, 0x30, 0x2A));
-        lens.setColorAt(0.5, QColor(0x4C, 0x14, 0x10));
-        lens.setColorAt(1, QColor(0x2C, 0x0A, 0x08));
-    }
-    p.setBrush(lens);
-    p.drawEllipse(c, 9.5, 9.5);
-    p.setBrush(QColor(0xFF, 0xFF, 0xFF, s.On ? 0x90 : 0x38));
-    p.drawEllipse(c - QPointF(3.5, 3.5), 2.6, 2.0);
-}
-
-void TBoardView::DrawSwitch(QPainter& p, const TPlace& place, const TPartShown& s) const {
-    // A slide toggle standing up: the knob at the top and the track green while it is on.
-    const QRectF track = place.Body.adjusted(2, 0, -2, 0);
-    p.setPen(QPen(QColor(0x0E, 0x12, 0x15), 1.2));
-    p.setBrush(s.On ? QColor(0x2F, 0xA8, 0x4F) : QColor(0x55, 0x61, 0x6B));
-    p.drawRoundedRect(track, track.width() / 2, track.width() / 2);
-    const qreal r = track.width() / 2 - 2;
-    const QPointF knob(track.center().x(), s.On ? track.top() + r + 2 : track.bottom() - r - 2);
-    QRadialGradient face(knob - QPointF(2, 2), r * 1.6);
-    face.setColorAt(0, Qt::white);
-    face.setColorAt(1, QColor(0xB8, 0xC0, 0xC7));
-    p.setPen(QPen(QColor(0x20, 0x26, 0x2B), 1));
-    p.setBrush(face);
-    p.drawEllipse(knob, r, r);
-    // Which end is on, printed beside the track.
-    QFont small = LabelFont();
-    small.setPixelSize(9);
-    p.setFont(small);
-    p.setPen(kTitle);
-    p.drawText(QRectF(track.right() + 1, track.top() - 2, 10, 12), Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("1"));
-    p.drawText(QRectF(track.right() + 1, track.bottom() - 10, 10, 12), Qt::AlignLeft | Qt::AlignBottom,
-               QStringLiteral("0"));
-    p.setFont(LabelFont());
-}
-
-void TBoardView::DrawButton(QPainter& p, const TPlace& place, const TPartShown& s) const {
-    const QRectF& body = place.Body;
-    p.setPen(QPen(QColor(0x12, 0x17, 0x1B), 1));
-    p.setBrush(QColor(0x3A, 0x44, 0x4D));
-    p.drawRoundedRect(body, 4, 4);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x1C, 0x22, 0x27));
-    for (const QPointF corner : {body.topLeft() + QPointF(5, 5), body.topRight() + QPointF(-5, 5),
-                                 body.bottomLeft() + QPointF(5, -5), body.bottomRight() + QPointF(-5, -5)})
-        p.drawEllipse(corner, 1.8, 1.8);
-    const QPointF c = body.center();
-    // The cap: raised, or pushed in (smaller, darker, a little lower) while held.
-    p.setBrush(QColor(0x14, 0x18, 0x1C));
-    p.drawEllipse(c + QPointF(0, 1.5), 13, 13);
-    const qreal r = s.On ? 10.5 : 12;
-    const QPointF at = c + QPointF(0, s.On ? 1 : 0);
-    QRadialGradient cap(at - QPointF(3, 4), r * 1.7);
-    cap.setColorAt(0, s.On ? QColor(0x9C, 0xA4, 0xAC) : QColor(0xF4, 0xF6, 0xF8));
-    cap.setColorAt(1, s.On ? QColor(0x5E, 0x67, 0x6F) : QColor(0xAE, 0xB6, 0xBD));
-    p.setPen(QPen(QColor(0x20, 0x26, 0x2B), 1));
-    p.setBrush(cap);
-    p.drawEllipse(at, r, r);
-    if (s.On) {
-        // The rim's shadow falls on the pushed-in cap.
-        p.setPen(QPen(QColor(0x10, 0x14, 0x18, 0xA0), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(at - QPointF(r - 1, r - 1), QSizeF(2 * r - 2, 2 * r - 2)), 30 * 16, 120 * 16);
-    }
-}
-
-void TBoardView::DrawDigits(QPainter& p, const TBoardPart& part, const TPlace& place,
-                            const TPartShown& s) const {
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(QColor(0x0D, 0x0F, 0x11));
-    p.drawRoundedRect(place.Body, 3, 3);
-    const int n = part.Kind == TPartKind::Digit ? 1 : static_cast<int>(part.Digits.size());
-    for (int d = 0; d < n; ++d) {
-        const QRectF cell(place.Body.left() + kDigitPad + d * (kDigitW + kDigitGap),
-                          place.Body.top() + kDigitPad, kDigitW, kDigitH);
-        std::array<qreal, 8> level{};
-        for (int seg = 0; seg < 8; ++seg) {
-            if (part.Kind == TPartKind::Digit)
-                level[static_cast<size_t>(seg)] = (s.Pattern >> seg) & 1u ? 1.0 : 0.0;
-            else
-                level[static_cast<size_t>(seg)] =
-                    s.Brightness[static_cast<size_t>(d)][static_cast<size_t>(seg)] /
-                    qreal{TPartShown::kBrightest};
-        }
-        DrawDigit(p, cell, level);
-    }
-}
-
-void TBoardView::DrawKeypad(QPainter& p, int index, const TPlace& place, const TPartShown& s) const {
-    const TBoardPart& part = config_.Parts[static_cast<size_t>(index)];
-    p.setPen(QPen(QColor(0x0A, 0x0C, 0x0E), 1));
-    p.setBrush(kHousing);
-    p.drawRoundedRect(place.Body, 6, 6);
-    QFont keyFont = LabelFont();
-    keyFont.setPixelSize(15);
-    keyFont.setBold(true);
-    p.setFont(keyFont);
-    for (int k = 0; k < static_cast<int>(part.Keys.size()); ++k) {
-        const QRectF key = KeyBody(index, k);
-        if (key.isEmpty()) continue;
-        const bool held = (s.Keys >> k) & 1u;
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x05, 0x06, 0x07));
-        p.drawRoundedRect(key.translated(0, 2), 4, 4);
-        const QRectF face = key.translated(0, held ? 1.5 : 0);
-        QLinearGradient g(face.topLeft(), face.bottomLeft());
-        g.setColorAt(0, held ? QColor(0xA4, 0xAC, 0xB3) : QColor(0xF4, 0xF6, 0xF8));
-        g.setColorAt(1, held ? QColor(0x8C, 0x95, 0x9C) : QColor(0xC2, 0xC8, 0xCE));
-        p.setPen(QPen(QColor(0x4A, 0x53, 0x5B), 1));
-        p.setBrush(g);
-        p.drawRoundedRect(face, 4, 4);
-        const QString text = QString::fromStdString(part.Keys[static_cast<size_t>(k)]);
-        // The letters stand out from the digits, as on most keypads.
-        const bool letter = text.size() == 1 && text[0].isLetter();
-        p.setPen(letter ? QColor(0xB0, 0x24, 0x1A) : QColor(0x1D, 0x23, 0x27));
-        p.drawText(face, Qt::AlignCenter, text);
-    }
-    p.setFont(LabelFont());
-}
-
-void TBoardView::DrawLcd(QPainter& p, const TBoardPart& part, const TPlace& place,
-                         const TPartShown& s) const {
-    const QRectF& body = place.Body;
-    // The module: its green board with four mounting holes, the black bezel, the lit glass.
-    p.setPen(QPen(QColor(0x12, 0x4A, 0x2C), 1));
-    p.setBrush(QColor(0x1F, 0x6E, 0x44));
-    p.drawRoundedRect(body, 3, 3);
-    p.setPen(QPen(QColor(0xC9, 0xB5, 0x6A), 1));
-    p.setBrush(QColor(0x0B, 0x2A, 0x19));
-    for (const QPointF corner : {body.topLeft() + QPointF(3, 3), body.topRight() + QPointF(-3, 3),
-                                 body.bottomLeft() + QPointF(3, -3), body.bottomRight() + QPointF(-3, -3)})
-        p.drawEllipse(corner, 1.6, 1.6);
-    const QRectF bezel = body.adjusted(kPcb, kPcb, -kPcb, -kPcb);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x10, 0x10, 0x10));
-    p.drawRect(bezel);
-    const QRectF glass = bezel.adjusted(kBezel, kBezel, -kBezel, -kBezel);
-    QLinearGradient light(glass.topLeft(), glass.bottomLeft());
-    light.setColorAt(0, QColor(0xBC, 0xD6, 0x52));
-    light.setColorAt(1, QColor(0xA2, 0xC0, 0x3C));
-    p.setBrush(light);
-    p.drawRect(glass);
-
-    QVector<QRectF> on, off;
-    on.reserve(part.LcdRows * part.LcdCols * 20);
-    off.reserve(part.LcdRows * part.LcdCols * 40);
-    const bool hasGlass = static_cast<int>(s.Glass.size()) == part.LcdRows * part.LcdCols;
-    for (int row = 0; row < part.LcdRows; ++row)
-        for (int col = 0; col < part.LcdCols; ++col) {
-            const int16_t code = hasGlass ? s.Glass[static_cast<size_t>(row * part.LcdCols + col)] : -1;
-            TGlyph glyph{};
-            if (code >= 0) glyph = CharacterGlyph(static_cast<uint8_t>(code), s.Cgram);
-            if (row == s.CursorRow && col == s.CursorCol) {
-                if (s.Underline) glyph[7] = 0x1F;
-                if (s.BlinkFilled) glyph.fill(0x1F);
-            }
-            const QPointF origin(glass.left() + kGlass + col * kCharW, glass.top() + kGlass + row * kCharH);
-            for (int y = 0; y < 8; ++y)
-                for (int x = 0; x < 5; ++x) {
-                    const QRectF dot(origin.x() + x * kDot, origin.y() + y * kDot, kDotSize, kDotSize);
-                    ((glyph[static_cast<size_t>(y)] >> (4 - x)) & 1u ? on : off).append(dot);
-                }
-        }
-    p.setBrush(QColor(0x00, 0x00, 0x00, 0x16));
-    p.drawRects(off);
-    p.setBrush(QColor(0x1C, 0x28, 0x10));
-    p.drawRects(on);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QHash>
+#include <QPixmap>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -91,6 +92,8 @@ private:
     };
     void LayOut();
     QRectF KeyBody(int part, int key) const;
+    // Where a part's drawing reaches in the view (its body, glow and ring), in whole pixels.
+    QRect DrawnRect(int part) const;
     // The part (and key) at a point of the view; -1 for none.
     std::pair<int, int> HitTest(QPointF at) const;
     void ReleaseHeld();
@@ -98,7 +101,12 @@ private:
     void DrawLed(QPainter& p, const TPlace& place, const TPartShown& s) const;
     void DrawSwitch(QPainter& p, const TPlace& place, const TPartShown& s) const;
     void DrawButton(QPainter& p, const TPlace& place, const TPartShown& s) const;
-    void DrawDigits(QPainter& p, const TBoardPart& part, const TPlace& place, const TPartShown& s) const;
+    void DrawDigits(QPainter& p, int index, const TPlace& place, const TPartShown& s) const;
+    // A digit's cell in the drawing, where its drawing reaches in the view, and how bright each
+    // of its segments is (0 to kBrightest).
+    QRectF DigitCell(int part, int digit) const;
+    QRect DigitDrawnRect(int part, int digit) const;
+    static std::array<uint8_t, 8> DigitLevels(const TBoardPart& part, const TPartShown& s, int digit);
     void DrawKeypad(QPainter& p, int index, const TPlace& place, const TPartShown& s) const;
     void DrawLcd(QPainter& p, const TBoardPart& part, const TPlace& place, const TPartShown& s) const;
 
@@ -106,6 +114,9 @@ private:
     std::vector<TPlace> places_;
     QSize boardSize_{320, 120};
     QTransform toView_; // from the drawing at 100 % to the view
+    // The digits as drawn, by part, digit and look, at cacheDpr_ and toView_'s scale.
+    mutable QHash<quint64, QPixmap> digitCache_;
+    mutable qreal cacheDpr_ = 0;
     TBoardShown shown_;
     QString mouseHeld_;            // the button or key the mouse holds
     QHash<int, QString> keysHeld_; // the keypad keys the keyboard holds, by KeyId

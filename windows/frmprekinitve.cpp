@@ -88,6 +88,7 @@ TfrmPrekinitve::TfrmPrekinitve(TSession& session, QWidget* parent)
 void TfrmPrekinitve::showEvent(QShowEvent* event) {
     TToolFrame::showEvent(event);
     session_.SetExecutionWatch(true);
+    drawn_.clear();
     Draw();
 }
 
@@ -96,7 +97,16 @@ void TfrmPrekinitve::DrawFrame(const TDisplayFrame&) {
 }
 
 void TfrmPrekinitve::Draw() {
-    const std::vector<TInterruptRow> rows = InterruptRows(session_.Machine(), session_.Watch());
+    // A frame that finds the rows and the timeline as drawn touches nothing.
+    const TExecutionWatch* watch = session_.Watch();
+    static const std::vector<TTimelineEvent> none;
+    const std::vector<TTimelineEvent>& events = watch ? watch->Timeline() : none;
+    if (events != timeline_->Events) {
+        timeline_->Events = events;
+        timeline_->update();
+    }
+    std::vector<TInterruptRow> rows = InterruptRows(session_.Machine(), watch);
+    if (rows == drawn_) return;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const TInterruptRow& row = rows[r];
         const QString cells[] = {
@@ -119,10 +129,10 @@ void TfrmPrekinitve::Draw() {
             QTableWidgetItem* item = table_->item(r, c);
             if (item->text() != cells[c]) item->setText(cells[c]);
             if (item->toolTip() != why) item->setToolTip(why);
-            item->setBackground(row.Pending && !why.isEmpty() ? QBrush(QColor(255, 235, 200)) : QBrush());
+            const QBrush background =
+                row.Pending && !why.isEmpty() ? QBrush(QColor(255, 235, 200)) : QBrush();
+            if (item->background() != background) item->setBackground(background);
         }
     }
-    if (const TExecutionWatch* watch = session_.Watch()) timeline_->Events = watch->Timeline();
-    else timeline_->Events.clear();
-    timeline_->update();
+    drawn_ = std::move(rows);
 }

@@ -1,4 +1,7 @@
 #pragma once
+#include <vector>
+
+#include "session/interrupts.h"
 #include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
@@ -29,4 +32,5 @@ private:
     TSession& session_;
     QTableWidget* table_;
     TInterruptTimeline* timeline_;
+    std::vector<TInterruptRow> drawn_; // the rows as the table shows them
 };

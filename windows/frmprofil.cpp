@@ -36,15 +36,24 @@ TfrmProfil::TfrmProfil(TSession& session, QWidget* parent)
 void TfrmProfil::showEvent(QShowEvent* event) {
     TToolFrame::showEvent(event);
     session_.SetExecutionWatch(true);
+    drawn_.reset();
     Draw();
 }
 
-void TfrmProfil::DrawFrame(const TDisplayFrame&) {
-    if (isVisible()) Draw();
+void TfrmProfil::DrawFrame(const TDisplayFrame& frame) {
+    if (!isVisible()) return;
+    // A load brings other labels for the same addresses.
+    if (frame.Loaded != frame.WasLoaded) drawn_.reset();
+    Draw();
 }
 
 void TfrmProfil::Draw() {
     const TExecutionWatch* watch = session_.Watch();
+    // The profile changes with the watch's records and, for the frames still open, the cycle
+    // counter: a frame that finds both as drawn reads nothing more.
+    const TDrawn drawn{watch, watch ? watch->Revision() : 0, session_.Cycles()};
+    if (drawn_ == drawn) return;
+    drawn_ = drawn;
     const std::vector<TSubroutineProfile> rows =
         watch ? watch->Subroutines(&session_.Compiler().Labels(), session_.Cycles())
               : std::vector<TSubroutineProfile>{};

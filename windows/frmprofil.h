@@ -1,9 +1,13 @@
 #pragma once
+#include <cstdint>
+#include <optional>
+
 #include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
 class QLabel;
 class QTableWidget;
+class TExecutionWatch;
 class TSession;
 
 // "Profil": the subroutines by the cycles they took with what they called (inclusive), most
@@ -27,4 +31,10 @@ private:
     QTableWidget* table_;
     QLabel* total_;
     int longest_[5] = {}; // each column's longest text so far, in characters
+    struct TDrawn {
+        const TExecutionWatch* Watch = nullptr;
+        uint64_t Revision = 0, Cycles = 0;
+        bool operator==(const TDrawn&) const = default;
+    };
+    std::optional<TDrawn> drawn_; // what the rows were drawn from
 };

@@ -46,17 +46,25 @@ TfrmSkladKlicev::TfrmSkladKlicev(TSession& session, QWidget* parent)
 void TfrmSkladKlicev::showEvent(QShowEvent* event) {
     TToolFrame::showEvent(event);
     session_.SetExecutionWatch(true);
+    drawn_.reset();
     Draw();
 }
 
-void TfrmSkladKlicev::DrawFrame(const TDisplayFrame&) {
-    if (isVisible()) Draw();
+void TfrmSkladKlicev::DrawFrame(const TDisplayFrame& frame) {
+    if (!isVisible()) return;
+    // A load brings other labels and lines for the same addresses.
+    if (frame.Loaded != frame.WasLoaded) drawn_.reset();
+    Draw();
 }
 
 void TfrmSkladKlicev::Draw() {
     const TExecutionWatch* watch = session_.Watch();
-    const std::vector<TCallFrame> none;
+    static const std::vector<TCallFrame> none;
     const std::vector<TCallFrame>& stack = watch ? watch->Stack() : none;
+    // A frame that finds the stack, the warnings and the note as drawn touches nothing.
+    const TDrawn drawn{watch, watch ? watch->Revision() : 0};
+    if (drawn_ == drawn) return;
+    drawn_ = drawn;
     const TOznake& labels = session_.Compiler().Labels();
     auto name = [&labels](uint16_t address) {
         for (const LabelEntry& e : labels.Entries())

@@ -1,10 +1,14 @@
 #pragma once
+#include <cstdint>
+#include <optional>
+
 #include "windows/displayframe.h"
 #include "windows/toolframe.h"
 
 class QLabel;
 class QListWidget;
 class QTableWidget;
+class TExecutionWatch;
 class TSession;
 
 // "Sklad klicev": the chain of subroutine calls and interrupt entries that led to the current
@@ -30,4 +34,11 @@ private:
     QTableWidget* table_;
     QListWidget* warnings_;
     QLabel* note_;
+    // The watch and its revision the window was drawn from.
+    struct TDrawn {
+        const TExecutionWatch* Watch = nullptr;
+        uint64_t Revision = 0;
+        bool operator==(const TDrawn&) const = default;
+    };
+    std::optional<TDrawn> drawn_;
 };

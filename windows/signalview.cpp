@@ -1,6 +1,7 @@
 #include "windows/signalview.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
@@ -164,16 +165,29 @@ bool TSignalView::JumpToNextEdge() {
 
 // --- drawing -------------------------------------------------------------------------------------
 
-void TSignalView::paintEvent(QPaintEvent*) {
+void TSignalView::paintEvent(QPaintEvent* event) {
     painted_ = Recorded();
     QPainter painter(this);
-    painter.fillRect(rect(), palette().base());
-    const double firstTime = std::max(0.0, TimeAt(nameWidth_));
+    // Only the columns and rows the event asks for are drawn (a run that follows the present
+    // time asks for the few columns that came into view): the time they show, a column more on
+    // either side for the edges and the ruler's numbers that reach into them.
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, palette().base());
+    const int left = std::max(nameWidth_, dirty.left() - 1);
+    const double firstTime = std::max(0.0, TimeAt(left));
     const uint64_t first = static_cast<uint64_t>(firstTime);
-    const uint64_t last = static_cast<uint64_t>(std::max(0.0, std::ceil(TimeAt(width()))));
-    DrawRuler(painter, first, last);
-    for (int row = 0; row < static_cast<int>(rows_.size()); ++row)
-        DrawRow(painter, row, first, last);
+    const uint64_t last = static_cast<uint64_t>(std::max(0.0, std::ceil(TimeAt(dirty.right() + 2))));
+    if (dirty.top() < kRulerHeight) {
+        // A number is written to the right of its tick: ticks up to a label's width to the left
+        // of the columns drawn reach into them.
+        const double before = std::max(0.0, TimeAt(std::max(nameWidth_, dirty.left() - 80)));
+        DrawRuler(painter, static_cast<uint64_t>(before), last);
+    }
+    const int firstRow = std::max(0, (dirty.top() - kRulerHeight) / kRowHeight);
+    const int lastRow =
+        std::min(static_cast<int>(rows_.size()) - 1, (dirty.bottom() - kRulerHeight) / kRowHeight);
+    for (int row = firstRow; row <= lastRow; ++row)
+        DrawRow(painter, row, first, last, dirty.left() < nameWidth_);
     painter.setClipRect(nameWidth_, 0, WaveWidth(), height());
     DrawLine(painter, recorder_ ? std::optional<uint64_t>(End()) : std::nullopt, kNow);
     DrawLine(painter, cursorA_, kCursorA);
@@ -195,7 +209,7 @@ void TSignalView::DrawRuler(QPainter& painter, uint64_t first, uint64_t last) {
     }
 }
 
-void TSignalView::DrawRow(QPainter& painter, int row, uint64_t first, uint64_t last) {
+void TSignalView::DrawRow(QPainter& painter, int row, uint64_t first, uint64_t last, bool withName) {
     const int top = kRulerHeight + row * kRowHeight;
     const QRect names(0, top, nameWidth_ - 1, kRowHeight);
     if (row == selected_) painter.fillRect(names, kSelected);
@@ -203,7 +217,8 @@ void TSignalView::DrawRow(QPainter& painter, int row, uint64_t first, uint64_t l
     painter.drawLine(0, top + kRowHeight - 1, width(), top + kRowHeight - 1);
     painter.setPen(palette().text().color());
     const QStaticText& name = names_[row];
-    painter.drawStaticText(4, top + (kRowHeight - static_cast<int>(name.size().height())) / 2, name);
+    if (withName)
+        painter.drawStaticText(4, top + (kRowHeight - static_cast<int>(name.size().height())) / 2, name);
     if (!recorder_ || recorder_->Count() == 0) return;
 
     const uint32_t mask = uint32_t{1} << rows_[row].Bit;
@@ -211,7 +226,7 @@ void TSignalView::DrawRow(QPainter& painter, int row, uint64_t first, uint64_t l
     const uint64_t begin = std::max(first, recorder_->Start());
     const uint64_t end = std::min(last, End());
     if (begin > end) return;
-    painter.setClipRect(nameWidth_, top, WaveWidth(), kRowHeight);
+    // Everything below lies within the row, from the names' edge on.
     painter.setPen(QPen(kWave, 1));
     size_t i = recorder_->IndexAt(begin);
     const size_t lastIndex = recorder_->IndexAt(end);
@@ -246,7 +261,6 @@ void TSignalView::DrawRow(QPainter& painter, int row, uint64_t first, uint64_t l
             else painter.drawPoint(px, startLevel ? high : low);
         }
     }
-    painter.setClipping(false);
 }
 
 void TSignalView::DrawLine(QPainter& painter, std::optional<uint64_t> time, const QColor& color) {

@@ -73,7 +73,7 @@ protected:
 
 private:
     void DrawRuler(QPainter& painter, uint64_t first, uint64_t last);
-    void DrawRow(QPainter& painter, int row, uint64_t first, uint64_t last);
+    void DrawRow(QPainter& painter, int row, uint64_t first, uint64_t last, bool withName);
     void DrawLine(QPainter& painter, std::optional<uint64_t> time, const QColor& color);
     uint64_t End() const;
 

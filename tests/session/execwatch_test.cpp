@@ -2,6 +2,7 @@
 // stack moved by hand, interrupt latency and counts, the profile's sums, reverse step.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,34 @@ TEST_F(ExecWatchTest, ReverseStepTakesBackStackAndProfile) {
         ASSERT_TRUE(session.StepBack());
     EXPECT_EQ(Watch().Stack().size(), stack.size());
     EXPECT_EQ(Watch().Stack().back().Target, stack.back().Target);
+    EXPECT_EQ(Watch().TotalCycles(), total);
+    EXPECT_EQ(Watch().TotalCycles(), session.Cycles());
+}
+
+TEST_F(ExecWatchTest, AFailedStepLeavesNothingToTakeBack) {
+    // SUB's store to Port 2 fails (its observer raises): reverse step over the failed step
+    // finds the processor back in SUB, and the watch still in SUB's frame.
+    session.SetHistoryEnabled(true);
+    Load("       org $1000\n"
+         "start  lds #$00ff\n"
+         "       ldaa #$ff\n"
+         "       staa $01\n" // Port 2 all outputs
+         "       jsr sub\n"
+         "done   bra done\n"
+         "       org $1010\n"
+         "sub    ldaa #1\n"
+         "       staa $03\n"
+         "       rts\n");
+    RunTo(0x1012);
+    const uint64_t total = Watch().TotalCycles();
+    const auto observer = session.Machine().Port2.onChanged;
+    session.Machine().Port2.onChanged = [] { throw std::runtime_error("port"); };
+    ASSERT_TRUE(session.Step().Failed);
+    session.Machine().Port2.onChanged = observer;
+    ASSERT_TRUE(session.StepBack());
+    ASSERT_EQ(session.Cpu().PC, 0x1012);
+    ASSERT_EQ(Watch().Stack().size(), 1u);
+    EXPECT_EQ(Watch().Stack().back().Target, 0x1010);
     EXPECT_EQ(Watch().TotalCycles(), total);
     EXPECT_EQ(Watch().TotalCycles(), session.Cycles());
 }
