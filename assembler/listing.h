@@ -42,6 +42,9 @@ public:
                            std::string_view source);
 
 private:
+    static constexpr size_t kBatch = 1 << 15; // bytes of lines collected before they are written
+
+    void Flush();
     void Report(ListingError error, const std::string& why);
     std::string WriteProblem(int error) const;
 
@@ -50,5 +53,5 @@ private:
     std::string path_;
     TOutputFile out_;
     bool writeFailed_ = false;
-    std::string buffer_;
+    std::string buffer_; // formatted lines not yet handed to the stream
 };
