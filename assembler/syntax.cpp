@@ -1,6 +1,8 @@
 #include "assembler/syntax.h"
 
 #include <algorithm>
+#include <array>
+#include <stdexcept>
 #include <vector>
 
 #include "base/encoding.h"
@@ -24,20 +26,81 @@ TNumberSyntax OperandNumberSyntax() {
     return syntax;
 }
 
+// What the line scanner looks for: the field separator, the double quote (which makes a space
+// or a comment character part of the text) and the two characters that start a comment.
+enum : uint8_t { kPlain = 0, kSpace = 1, kQuote = 2, kComment = 4 };
+constexpr std::array<uint8_t, 256> kClass = [] {
+    std::array<uint8_t, 256> c{};
+    c[' '] = kSpace;
+    c['"'] = kQuote;
+    c['*'] = kComment;
+    c[';'] = kComment;
+    return c;
+}();
+inline uint8_t Class(char c) { return kClass[static_cast<uint8_t>(c)]; }
+
 // Where the comment starts: the first "*" or ";" outside double quotes.
 size_t CommentStart(std::string_view text) {
+    const char* p = text.data();
+    const size_t n = text.size();
     bool quote = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (!quote && (c == '*' || c == ';')) return i;
-        if (c == '"') quote = !quote;
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t c = Class(p[i]);
+        if ((c & (kQuote | kComment)) == 0) continue;
+        if (c == kQuote) quote = !quote;
+        else if (!quote) return i;
     }
-    return text.size();
+    return n;
+}
+
+// The end of the run of spaces, or of the word, that starts at i (no further than n).
+inline size_t SkipSpaces(const char* p, size_t i, size_t n) {
+    while (i < n && p[i] == ' ')
+        ++i;
+    return i;
+}
+inline size_t SkipWord(const char* p, size_t i, size_t n) {
+    while (i < n && p[i] != ' ')
+        ++i;
+    return i;
+}
+
+inline int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The common operand numbers read directly: "$" and up to seven hexadecimal digits, or up to
+// nine decimal digits. Both stay below 2^31, so only the low 16 bits matter. False when the
+// text has another form (the general reader decides then).
+bool ParseCommonNumber(std::string_view text, uint16_t& value) {
+    const size_t n = text.size();
+    if (n == 0) return false;
+    uint32_t v = 0;
+    if (text[0] == '$') {
+        if (n < 2 || n > 8) return false;
+        for (size_t i = 1; i < n; ++i) {
+            const int d = HexDigit(text[i]);
+            if (d < 0) return false;
+            v = v << 4 | static_cast<uint32_t>(d);
+        }
+    } else {
+        if (n > 9) return false;
+        for (char c : text) {
+            if (!IsDigit(c)) return false;
+            v = v * 10 + static_cast<uint32_t>(c - '0');
+        }
+    }
+    value = static_cast<uint16_t>(v);
+    return true;
 }
 
 } // namespace
 
 std::optional<uint16_t> ParseNumber(std::string_view text) {
+    if (uint16_t v = 0; ParseCommonNumber(text, v)) return v;
     static const TNumberSyntax syntax = OperandNumberSyntax();
     const TParsedNumber n = ParseNumberText(text, syntax);
     if (!n.Ok()) return std::nullopt;
@@ -83,42 +146,38 @@ TSpan NextToken(std::string_view text, size_t from, size_t end) {
         ++i;
     TSpan token{i, i};
     bool quote = false;
-    while (token.End < end && (quote || text[token.End] != ' ')) {
-        if (text[token.End] == '"') quote = !quote;
-        ++token.End;
+    const char* p = text.data();
+    for (; token.End < end; ++token.End) {
+        const char c = p[token.End];
+        if (c == ' ' && !quote) break;
+        if (c == '"') quote = !quote;
     }
     return token;
 }
 
 TLineLayout LayoutLine(std::string_view text) {
     TLineLayout l;
+    const char* p = text.data();
     const size_t n = CommentStart(text);
     l.CommentStart = n;
-    size_t i = 0;
-    while (i < n && text[i] != ' ')
-        ++i;
+    size_t i = SkipWord(p, 0, n);
     l.Label = {0, i};
-    while (i < n && text[i] == ' ')
-        ++i;
+    i = SkipSpaces(p, i, n);
     l.Mnemonic.Begin = i;
-    while (i < n && text[i] != ' ')
-        ++i;
+    i = SkipWord(p, i, n);
     l.Mnemonic.End = i;
     l.Operand = NextToken(text, i, n);
     i = l.Operand.End;
     l.ReadEnd = i;
-    const std::string_view m = text.substr(l.Mnemonic.Begin, l.Mnemonic.Size());
-    if (m.size() == 2 && (m[0] | 0x20) == 's' && (m[1] | 0x20) == 'm') {
+    if (l.Mnemonic.Size() == 2 && (p[l.Mnemonic.Begin] | 0x20) == 's' &&
+        (p[l.Mnemonic.Begin + 1] | 0x20) == 'm') {
         // SM reads every token up to the comment; trailing blanks count for nothing.
         size_t end = n;
-        while (end > i && text[end - 1] == ' ')
+        while (end > i && p[end - 1] == ' ')
             --end;
         l.ReadEnd = end;
     }
-    i = l.ReadEnd;
-    while (i < n && text[i] == ' ')
-        ++i;
-    l.IgnoredStart = i;
+    l.IgnoredStart = SkipSpaces(p, l.ReadEnd, n);
     return l;
 }
 
@@ -172,63 +231,76 @@ int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view 
 }
 
 namespace {
-// The directive names and the aliases as views, measured once: every line is compared with them.
-struct TDirectiveView {
-    std::string_view Name;
-    IsaDirective Directive;
-};
-struct TAliasView {
-    std::string_view Alias, Canonical;
-};
-const std::vector<TDirectiveView>& DirectiveViews() {
-    static const std::vector<TDirectiveView> views = [] {
-        std::vector<TDirectiveView> v;
-        for (const IsaDirectiveName& d : IsaDirectives())
-            v.push_back({d.Name, d.Directive});
-        return v;
-    }();
-    return views;
+// A directive name or an alias, packed with its length into one word so that a mnemonic is
+// compared with all of them by a few integer compares (the names are short: up to seven
+// characters fit beside the length).
+constexpr size_t MaxKeywordLength = 7;
+
+uint64_t PackKeyword(std::string_view m) {
+    uint64_t key = m.size();
+    for (char c : m)
+        key = (key << 8) | static_cast<uint8_t>(c);
+    return key;
 }
-const std::vector<TAliasView>& AliasViews() {
-    static const std::vector<TAliasView> views = [] {
-        std::vector<TAliasView> v;
-        for (const IsaAlias& a : IsaAliases())
-            v.push_back({a.Alias, a.Canonical});
+
+struct TKeyword {
+    uint64_t Key;
+    LineKind Kind;              // Instruction for an alias
+    std::string_view Canonical; // for an alias: the mnemonic it stands for
+};
+
+LineKind KindOf(IsaDirective d) {
+    switch (d) {
+    case IsaDirective::End:
+        return LineKind::End;
+    case IsaDirective::Equ:
+        return LineKind::Equ;
+    case IsaDirective::Fcb:
+        return LineKind::Fcb;
+    case IsaDirective::Fcc:
+        return LineKind::Fcc;
+    case IsaDirective::Fdb:
+        return LineKind::Fdb;
+    case IsaDirective::Nam:
+        return LineKind::Nam;
+    case IsaDirective::Org:
+        return LineKind::Org;
+    case IsaDirective::Rmb:
+        return LineKind::Rmb;
+    case IsaDirective::Sm:
+        return LineKind::Sm;
+    }
+    return LineKind::Instruction;
+}
+
+// The directives, then the aliases; the first entry of a name decides.
+const std::vector<TKeyword>& Keywords() {
+    static const std::vector<TKeyword> keywords = [] {
+        std::vector<TKeyword> v;
+        for (const IsaDirectiveName& d : IsaDirectives()) {
+            const std::string_view name = d.Name;
+            if (name.size() > MaxKeywordLength) throw std::logic_error("directive name too long");
+            v.push_back({PackKeyword(name), KindOf(d.Directive), {}});
+        }
+        for (const IsaAlias& a : IsaAliases()) {
+            const std::string_view alias = a.Alias;
+            if (alias.size() > MaxKeywordLength) throw std::logic_error("alias too long");
+            v.push_back({PackKeyword(alias), LineKind::Instruction, a.Canonical});
+        }
         return v;
     }();
-    return views;
+    return keywords;
 }
 } // namespace
 
 LineKind ClassifyMnemonic(std::string_view& m) {
     if (m.empty()) return LineKind::None;
-    for (const TDirectiveView& d : DirectiveViews()) {
-        if (m != d.Name) continue;
-        switch (d.Directive) {
-        case IsaDirective::End:
-            return LineKind::End;
-        case IsaDirective::Equ:
-            return LineKind::Equ;
-        case IsaDirective::Fcb:
-            return LineKind::Fcb;
-        case IsaDirective::Fcc:
-            return LineKind::Fcc;
-        case IsaDirective::Fdb:
-            return LineKind::Fdb;
-        case IsaDirective::Nam:
-            return LineKind::Nam;
-        case IsaDirective::Org:
-            return LineKind::Org;
-        case IsaDirective::Rmb:
-            return LineKind::Rmb;
-        case IsaDirective::Sm:
-            return LineKind::Sm;
-        }
+    if (m.size() > MaxKeywordLength) return LineKind::Instruction;
+    const uint64_t key = PackKeyword(m);
+    for (const TKeyword& k : Keywords()) {
+        if (k.Key != key) continue;
+        if (k.Kind == LineKind::Instruction) m = k.Canonical;
+        return k.Kind;
     }
-    for (const TAliasView& a : AliasViews())
-        if (m == a.Alias) {
-            m = a.Canonical;
-            break;
-        }
     return LineKind::Instruction;
 }
