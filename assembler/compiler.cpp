@@ -26,23 +26,20 @@ std::string LineSuffix(int32_t line) { return " (vrstica " + std::to_string(line
 
 std::string Signed(long long v) { return (v >= 0 ? "+" : "") + std::to_string(v); }
 
+// A label reference (TOznake::Resolve); in the second pass an offset that wraps is reported.
 CompileStatus ResolveLabel(const TOznake& labels, std::string_view ref, uint16_t& v,
                            TWarningSink* sink = nullptr) {
-    switch (labels.Resolve(ref, v)) {
-    case LabelLookup::Found:
-        if (sink) {
-            if (auto wrap = TOznake::WrappedOffset(ref))
-                sink->Add("Opozorilo: odmik " + Signed(wrap->Written) + " v \"" + Cp1250ToUtf8(ref) +
-                          "\" se bere kot bajt s predznakom, zato se prišteje " + Signed(wrap->Used) +
-                          LineSuffix(sink->Line));
-        }
-        return Status::Ok;
-    case LabelLookup::Undefined:
-        return Status::UndefinedLabel;
-    case LabelLookup::BadOffset:
-        return Status::OperandError;
-    }
-    return Status::UndefinedLabel;
+    const TOznake::TReference r = TOznake::ParseReference(ref);
+    if (r.Status == LabelLookup::BadOffset) return Status::OperandError;
+    if (r.Status != LabelLookup::Found) return Status::UndefinedLabel;
+    const LabelEntry* e = labels.Find(r.Name);
+    if (!e) return Status::UndefinedLabel;
+    v = static_cast<uint16_t>(e->Value + r.Offset);
+    if (sink && r.HasOffset && r.Offset != r.Written)
+        sink->Add("Opozorilo: odmik " + Signed(r.Written) + " v \"" + Cp1250ToUtf8(ref) +
+                  "\" se bere kot bajt s predznakom, zato se prišteje " + Signed(r.Offset) +
+                  LineSuffix(sink->Line));
+    return Status::Ok;
 }
 
 CompileStatus Number(std::string_view text, uint16_t& v) {
