@@ -465,12 +465,40 @@ std::vector<TRegisterByte> TCompiler::RegisterBytes() const {
     return bytes;
 }
 
+TCompiler::TKeptLayout TCompiler::Keep(std::string_view text, const TLineLayout& l) {
+    TKeptLayout k{};
+    k.Kept = text.size() <= TKeptLayout::Limit;
+    if (!k.Kept) return k;
+    k.CommentStart = static_cast<uint16_t>(l.CommentStart);
+    k.LabelEnd = static_cast<uint16_t>(l.Label.End);
+    k.MnemonicBegin = static_cast<uint16_t>(l.Mnemonic.Begin);
+    k.MnemonicEnd = static_cast<uint16_t>(l.Mnemonic.End);
+    k.OperandBegin = static_cast<uint16_t>(l.Operand.Begin);
+    k.OperandEnd = static_cast<uint16_t>(l.Operand.End);
+    k.ReadEnd = static_cast<uint16_t>(l.ReadEnd);
+    return k;
+}
+
+// The parts of the layout the field scanner uses.
+TLineLayout TCompiler::Restore(const TKeptLayout& k) {
+    TLineLayout l;
+    l.CommentStart = k.CommentStart;
+    l.Label = {0, k.LabelEnd};
+    l.Mnemonic = {k.MnemonicBegin, k.MnemonicEnd};
+    l.Operand = {k.OperandBegin, k.OperandEnd};
+    l.ReadEnd = k.ReadEnd;
+    return l;
+}
+
 TAsmResult TCompiler::Pass1(TCode& code) {
     uint16_t lc = 0;
     TLineFields f;
+    layouts_.clear();
     SourceLine line = code.FirstLine();
     for (;;) {
-        ScanLine(line.Text, false, scratch_, f);
+        const TLineLayout layout = LayoutLine(line.Text);
+        layouts_.push_back(Keep(line.Text, layout));
+        ScanFields(line.Text, layout, false, scratch_, f);
         CompileStatus s = Status::Ok;
         bool breakpoint = false;
         LineKind kind = LineKind::None;
@@ -559,9 +587,12 @@ TAsmResult TCompiler::Pass2(TCode& code) {
     TLineFields f;
     TAsmResult result;
     SourceLine line = code.FirstLine();
-    for (;;) {
+    // The second pass reads the lines the first one measured, in the same order.
+    for (size_t position = 0;; ++position) {
         text.clear();
-        ScanLine(line.Text, true, scratch_, f);
+        if (position < layouts_.size() && layouts_[position].Kept)
+            ScanFields(line.Text, Restore(layouts_[position]), true, scratch_, f);
+        else ScanLine(line.Text, true, scratch_, f);
         CompileStatus s = Status::Ok;
         LineKind kind = LineKind::None;
         if (!f.Empty) {

@@ -127,6 +127,17 @@ private:
     std::vector<TAsmWarning> warnings_;
     std::array<int32_t, 0x20> registerLine_{}; // per on-chip address: the first line, 0 = none
     std::string scratch_;                      // field-scanner buffer, reused across lines
+
+    // Where the fields of each line lie, as the first pass measured them, so that the second
+    // pass does not measure the lines again. Offsets that do not fit are not kept.
+    struct TKeptLayout {
+        static constexpr size_t Limit = 0xFFFF;
+        uint16_t CommentStart, LabelEnd, MnemonicBegin, MnemonicEnd, OperandBegin, OperandEnd, ReadEnd;
+        bool Kept; // false: the line is longer than Limit, measure it again
+    };
+    static TKeptLayout Keep(std::string_view text, const TLineLayout& layout);
+    static TLineLayout Restore(const TKeptLayout& kept);
+    std::vector<TKeptLayout> layouts_; // by position in the pass, reused across assemblies
 };
 
 // The sample program of the code window (UTF-8; lines end with LF, the last line is empty).

@@ -182,8 +182,12 @@ TLineLayout LayoutLine(std::string_view text) {
 }
 
 void ScanLine(std::string_view text, bool secondPass, std::string& buf, TLineFields& f) {
+    ScanFields(text, LayoutLine(text), secondPass, buf, f);
+}
+
+void ScanFields(std::string_view text, const TLineLayout& l, bool secondPass, std::string& buf,
+                TLineFields& f) {
     f = TLineFields{};
-    const TLineLayout l = LayoutLine(text);
     if (l.CommentStart == 0) return;
     buf.assign(text.data(), l.CommentStart);
     f.Empty = false;
@@ -273,34 +277,50 @@ LineKind KindOf(IsaDirective d) {
     return LineKind::Instruction;
 }
 
-// The directives, then the aliases; the first entry of a name decides.
-const std::vector<TKeyword>& Keywords() {
-    static const std::vector<TKeyword> keywords = [] {
-        std::vector<TKeyword> v;
-        for (const IsaDirectiveName& d : IsaDirectives()) {
-            const std::string_view name = d.Name;
-            if (name.size() > MaxKeywordLength) throw std::logic_error("directive name too long");
-            v.push_back({PackKeyword(name), KindOf(d.Directive), {}});
+// The directives, then the aliases, in an open-addressed table by packed name; the first entry
+// of a name decides. A free slot has key 0, which no name of at least one character packs to.
+struct TKeywordTable {
+    static constexpr size_t Size = 64; // a power of two, well over twice the names
+    std::array<TKeyword, Size> Slots{};
+
+    static size_t Slot(uint64_t key) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 58); }
+    void Add(std::string_view name, LineKind kind, std::string_view canonical) {
+        if (name.empty() || name.size() > MaxKeywordLength) throw std::logic_error("keyword length");
+        const uint64_t key = PackKeyword(name);
+        for (size_t i = Slot(key);; i = (i + 1) % Size) {
+            if (Slots[i].Key == key) return;
+            if (Slots[i].Key == 0) {
+                Slots[i] = {key, kind, canonical};
+                return;
+            }
         }
-        for (const IsaAlias& a : IsaAliases()) {
-            const std::string_view alias = a.Alias;
-            if (alias.size() > MaxKeywordLength) throw std::logic_error("alias too long");
-            v.push_back({PackKeyword(alias), LineKind::Instruction, a.Canonical});
+    }
+    const TKeyword* Find(uint64_t key) const {
+        for (size_t i = Slot(key);; i = (i + 1) % Size) {
+            if (Slots[i].Key == key) return &Slots[i];
+            if (Slots[i].Key == 0) return nullptr;
         }
-        return v;
+    }
+};
+
+const TKeywordTable& Keywords() {
+    static const TKeywordTable table = [] {
+        TKeywordTable t;
+        for (const IsaDirectiveName& d : IsaDirectives())
+            t.Add(d.Name, KindOf(d.Directive), {});
+        for (const IsaAlias& a : IsaAliases())
+            t.Add(a.Alias, LineKind::Instruction, a.Canonical);
+        return t;
     }();
-    return keywords;
+    return table;
 }
 } // namespace
 
 LineKind ClassifyMnemonic(std::string_view& m) {
     if (m.empty()) return LineKind::None;
     if (m.size() > MaxKeywordLength) return LineKind::Instruction;
-    const uint64_t key = PackKeyword(m);
-    for (const TKeyword& k : Keywords()) {
-        if (k.Key != key) continue;
-        if (k.Kind == LineKind::Instruction) m = k.Canonical;
-        return k.Kind;
-    }
-    return LineKind::Instruction;
+    const TKeyword* k = Keywords().Find(PackKeyword(m));
+    if (!k) return LineKind::Instruction;
+    if (k->Kind == LineKind::Instruction) m = k->Canonical;
+    return k->Kind;
 }

@@ -91,6 +91,9 @@ struct TLineFields {
 // upper-cases them into `buffer`, which the views of `fields` then point into. The operand is
 // upper-cased unless it begins with a double quote in the second pass.
 void ScanLine(std::string_view text, bool secondPass, std::string& buffer, TLineFields& fields);
+// ScanLine for a line whose layout is already known (LayoutLine of the same text).
+void ScanFields(std::string_view text, const TLineLayout& layout, bool secondPass, std::string& buffer,
+                TLineFields& fields);
 
 // The line holds a TAB character in what the assembler reads, where it becomes part of a field
 // (only spaces separate the fields); one in a remark or comment does not count.
