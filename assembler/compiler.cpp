@@ -112,9 +112,10 @@ public:
         sink_.List = &warnings;
     }
 
-    // Assembles the scanned line numbered `number`; `text` receives its listing text.
+    // Assembles the scanned line numbered `number`; `text` receives its listing text (none is
+    // made when it is null).
     CompileStatus Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic, int32_t number,
-                           std::string& text);
+                           std::string* text);
 
 private:
     void Emit(uint8_t byte);
@@ -123,9 +124,17 @@ private:
     CompileStatus LabelOrNumber(std::string_view op, uint16_t& v) {
         return ::LabelOrNumber(labels_, op, v, &sink_);
     }
+    // Listing text: hexadecimal digits, and the location counter with a space.
+    void Hex(unsigned value, int digits) {
+        if (!text_) return;
+        char buffer[4];
+        for (int i = digits - 1; i >= 0; --i, value >>= 4)
+            buffer[i] = kHexDigits[value & 0xF];
+        text_->append(buffer, static_cast<size_t>(digits));
+    }
     void Address() {
-        AppendHex(*text_, lc_, 4);
-        text_->push_back(' ');
+        Hex(lc_, 4);
+        if (text_) text_->push_back(' ');
     }
     void Equ(std::string_view op);
     void PresetBytes(std::string_view op, std::string_view rest);
@@ -172,17 +181,17 @@ void TLineAssembler::Emit(uint8_t byte) {
         return;
     }
     Place(lc_, MemoryCell{byte, static_cast<int16_t>(number_)});
-    AppendHex(*text_, byte, 2);
+    Hex(byte, 2);
     lc_ = static_cast<uint16_t>(lc_ + 1);
 }
 
 CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic,
-                                       int32_t number, std::string& text) {
+                                       int32_t number, std::string* text) {
     s_ = Status::Ok;
     number_ = number;
     sink_.Line = number;
     overlapTold_ = false;
-    text_ = &text;
+    text_ = text;
     const std::string_view op = f.Operand;
     uint16_t v = 0;
     switch (kind) {
@@ -239,8 +248,8 @@ void TLineAssembler::Equ(std::string_view op) {
     uint16_t v = 0;
     s_ = LabelOrNumber(op, v);
     if (s_ != Status::Ok) return;
-    AppendHex(*text_, v, 4);
-    text_->push_back(' ');
+    Hex(v, 4);
+    if (text_) text_->push_back(' ');
 }
 
 // SM address data...: presets bytes (numbers or quoted text) from the address on. They are not
@@ -497,8 +506,9 @@ TAsmResult TCompiler::Pass1(TCode& code) {
     SourceLine line = code.FirstLine();
     for (;;) {
         const TLineLayout layout = LayoutLine(line.Text);
-        layouts_.push_back(Keep(line.Text, layout));
         ScanFields(line.Text, layout, false, scratch_, f);
+        TKeptLayout& kept = layouts_.emplace_back(Keep(line.Text, layout));
+        kept.AsWritten = !f.Empty && line.Text.starts_with(scratch_);
         CompileStatus s = Status::Ok;
         bool breakpoint = false;
         LineKind kind = LineKind::None;
@@ -590,15 +600,16 @@ TAsmResult TCompiler::Pass2(TCode& code) {
     // The second pass reads the lines the first one measured, in the same order.
     for (size_t position = 0;; ++position) {
         text.clear();
-        if (position < layouts_.size() && layouts_[position].Kept)
-            ScanFields(line.Text, Restore(layouts_[position]), true, scratch_, f);
+        const TKeptLayout* kept = position < layouts_.size() ? &layouts_[position] : nullptr;
+        if (kept && kept->Kept && kept->AsWritten) ViewFields(line.Text, Restore(*kept), f);
+        else if (kept && kept->Kept) ScanFields(line.Text, Restore(*kept), true, scratch_, f);
         else ScanLine(line.Text, true, scratch_, f);
         CompileStatus s = Status::Ok;
         LineKind kind = LineKind::None;
         if (!f.Empty) {
             std::string_view mnemonic = f.Mnemonic;
             kind = ClassifyMnemonic(mnemonic);
-            s = assembler.Assemble(f, kind, mnemonic, line.Number, text);
+            s = assembler.Assemble(f, kind, mnemonic, line.Number, listing ? &text : nullptr);
         }
         if (listing) listing->WriteLine(line.Number, text, line.Text);
         Step();

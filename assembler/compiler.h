@@ -133,7 +133,8 @@ private:
     struct TKeptLayout {
         static constexpr size_t Limit = 0xFFFF;
         uint16_t CommentStart, LabelEnd, MnemonicBegin, MnemonicEnd, OperandBegin, OperandEnd, ReadEnd;
-        bool Kept; // false: the line is longer than Limit, measure it again
+        bool Kept;      // false: the line is longer than Limit, measure it again
+        bool AsWritten; // upper-casing left the fields as they are (they can be read in place)
     };
     static TKeptLayout Keep(std::string_view text, const TLineLayout& layout);
     static TLineLayout Restore(const TKeptLayout& kept);

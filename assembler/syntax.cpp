@@ -185,14 +185,13 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buf, TLineFie
     ScanFields(text, LayoutLine(text), secondPass, buf, f);
 }
 
-void ScanFields(std::string_view text, const TLineLayout& l, bool secondPass, std::string& buf,
-                TLineFields& f) {
-    f = TLineFields{};
-    if (l.CommentStart == 0) return;
-    buf.assign(text.data(), l.CommentStart);
+namespace {
+// The fields' places in p (the line, or its copy in the scanner's buffer), from the layout.
+struct TFieldBounds {
+    size_t lb, le, mb, me, ob, oe;
+};
+TFieldBounds SetFields(const char* p, size_t size, const TLineLayout& l, TLineFields& f) {
     f.Empty = false;
-
-    char* p = buf.data();
     size_t lb = 0, le = l.Label.End;
     if (le > 0 && p[0] == '!') {
         f.Breakpoint = true;
@@ -205,15 +204,30 @@ void ScanFields(std::string_view text, const TLineLayout& l, bool secondPass, st
     // SM the data tokens after the operand.
     f.ReadLength = l.ReadEnd;
     f.TooLong = l.ReadEnd > MaxLineLength || oe - ob > MaxOperandLength;
-
-    UpperCase1250(p + lb, p + le);
-    UpperCase1250(p + mb, p + me);
-    if (!secondPass || ob == oe || p[ob] != '"') UpperCase1250(p + ob, p + oe);
-
     f.Label = std::string_view(p + lb, le - lb);
     f.Mnemonic = std::string_view(p + mb, me - mb);
     f.Operand = std::string_view(p + ob, oe - ob);
-    f.Rest = std::string_view(p + oe, buf.size() - oe);
+    f.Rest = std::string_view(p + oe, size - oe);
+    return {lb, le, mb, me, ob, oe};
+}
+} // namespace
+
+void ScanFields(std::string_view text, const TLineLayout& l, bool secondPass, std::string& buf,
+                TLineFields& f) {
+    f = TLineFields{};
+    if (l.CommentStart == 0) return;
+    buf.assign(text.data(), l.CommentStart);
+    char* p = buf.data();
+    const TFieldBounds b = SetFields(p, buf.size(), l, f);
+    UpperCase1250(p + b.lb, p + b.le);
+    UpperCase1250(p + b.mb, p + b.me);
+    if (!secondPass || b.ob == b.oe || p[b.ob] != '"') UpperCase1250(p + b.ob, p + b.oe);
+}
+
+void ViewFields(std::string_view text, const TLineLayout& l, TLineFields& f) {
+    f = TLineFields{};
+    if (l.CommentStart == 0) return;
+    SetFields(text.data(), l.CommentStart, l, f);
 }
 
 bool HasTabInFields(std::string_view text) {

@@ -94,6 +94,9 @@ void ScanLine(std::string_view text, bool secondPass, std::string& buffer, TLine
 // ScanLine for a line whose layout is already known (LayoutLine of the same text).
 void ScanFields(std::string_view text, const TLineLayout& layout, bool secondPass, std::string& buffer,
                 TLineFields& fields);
+// The same for a line whose fields upper-casing leaves as they are: the views point into the
+// text itself, nothing is copied.
+void ViewFields(std::string_view text, const TLineLayout& layout, TLineFields& fields);
 
 // The line holds a TAB character in what the assembler reads, where it becomes part of a field
 // (only spaces separate the fields); one in a remark or comment does not count.
