@@ -15,7 +15,7 @@ TListing::TListing(const std::string& path, std::vector<int>& errors, std::strin
         return;
     }
     std::setvbuf(out_.Stream(), nullptr, _IOFBF, 1 << 16);
-    buffer_.reserve(kBatch + 512);
+    batch_ = std::make_unique_for_overwrite<char[]>(kBatch);
 }
 
 void TListing::Report(ListingError error, const std::string& why) {
@@ -33,57 +33,98 @@ std::string TListing::WriteProblem(int error) const {
     return why;
 }
 
-void TListing::FormatLine(std::string& out, int32_t number, std::string_view listingText,
-                          std::string_view source) {
-    // "%5d": every line number of a source fits in five digits, so the digits are placed by
-    // hand; anything else goes through the C library.
-    char num[16];
-    size_t n = 5;
+namespace {
+
+// The line number as "%5d" writes it. Every line number of a source fits in five digits, so the
+// digits are placed by hand; anything else goes through the C library.
+struct TLineNumber {
+    char Text[16];
+    size_t Size = 5;
+};
+TLineNumber FormatNumber(int32_t number) {
+    TLineNumber n;
     if (number >= 0 && number <= 99999) {
-        std::memset(num, ' ', 5);
+        std::memset(n.Text, ' ', 5);
         unsigned v = static_cast<unsigned>(number);
         size_t i = 5;
         do {
-            num[--i] = static_cast<char>('0' + v % 10);
+            n.Text[--i] = static_cast<char>('0' + v % 10);
             v /= 10;
         } while (v != 0);
     } else {
-        n = static_cast<size_t>(std::snprintf(num, sizeof num, "%5d", static_cast<int>(number)));
+        n.Size = static_cast<size_t>(std::snprintf(n.Text, sizeof n.Text, "%5d", static_cast<int>(number)));
     }
-    const size_t pad = listingText.size() < TextWidth ? TextWidth - listingText.size() : 0;
+    return n;
+}
+
+// One listing line, laid out once and then placed wherever it goes.
+struct TLine {
+    TLineNumber Number;
+    std::string_view Text, Source;
+    size_t Pad; // spaces after the listing text, the separating one included
+
+    TLine(int32_t number, std::string_view text, std::string_view source)
+        : Number(FormatNumber(number)), Text(text), Source(source),
+          Pad((text.size() < TListing::TextWidth ? TListing::TextWidth - text.size() : 0) + 1) {}
+    size_t Size() const { return Number.Size + 2 + Text.size() + Pad + Source.size() + 2; }
+    void Put(char* p) const {
+        std::memcpy(p, Number.Text, Number.Size);
+        p += Number.Size;
+        *p++ = ' ';
+        *p++ = ' ';
+        std::memcpy(p, Text.data(), Text.size());
+        p += Text.size();
+        std::memset(p, ' ', Pad);
+        p += Pad;
+        std::memcpy(p, Source.data(), Source.size());
+        p += Source.size();
+        *p++ = '\r';
+        *p = '\n';
+    }
+};
+
+} // namespace
+
+void TListing::FormatLine(std::string& out, int32_t number, std::string_view listingText,
+                          std::string_view source) {
+    const TLine line(number, listingText, source);
     const size_t at = out.size();
-    out.resize(at + n + 2 + listingText.size() + pad + 1 + source.size() + 2);
-    char* p = out.data() + at;
-    std::memcpy(p, num, n);
-    p += n;
-    *p++ = ' ';
-    *p++ = ' ';
-    std::memcpy(p, listingText.data(), listingText.size());
-    p += listingText.size();
-    std::memset(p, ' ', pad + 1);
-    p += pad + 1;
-    std::memcpy(p, source.data(), source.size());
-    p += source.size();
-    *p++ = '\r';
-    *p = '\n';
+    out.resize(at + line.Size());
+    line.Put(out.data() + at);
 }
 
 void TListing::WriteLine(int32_t number, std::string_view listingText, std::string_view source) {
     if (!out_.IsOpen() || writeFailed_) return;
-    FormatLine(buffer_, number, listingText, source);
     // The lines are handed to the stream in batches: one call per line cost more than the line.
-    if (buffer_.size() >= kBatch) Flush();
+    const TLine line(number, listingText, source);
+    const size_t size = line.Size();
+    if (batchUsed_ + size > kBatch) {
+        Flush();
+        if (writeFailed_) return;
+    }
+    if (size > kBatch) {
+        std::string text(size, ' ');
+        line.Put(text.data());
+        Write(text.data(), size);
+        return;
+    }
+    line.Put(batch_.get() + batchUsed_);
+    batchUsed_ += size;
+}
+
+void TListing::Write(const char* data, size_t size) {
+    errno = 0;
+    if (std::fwrite(data, 1, size, out_.Stream()) != size) {
+        writeFailed_ = true;
+        Report(ListingError::Write, WriteProblem(errno));
+    }
 }
 
 // Hands the batched lines to the stream.
 void TListing::Flush() {
-    if (buffer_.empty() || writeFailed_) return;
-    errno = 0;
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_.Stream()) != buffer_.size()) {
-        writeFailed_ = true;
-        Report(ListingError::Write, WriteProblem(errno));
-    }
-    buffer_.clear();
+    if (batchUsed_ == 0 || writeFailed_) return;
+    Write(batch_.get(), batchUsed_);
+    batchUsed_ = 0;
 }
 
 void TListing::Close() {

@@ -3,6 +3,7 @@
 // temporary file that is renamed over the target when the pass ends (a pipe or device target
 // is written directly; see TOutputFile).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,7 @@ public:
 private:
     static constexpr size_t kBatch = 1 << 15; // bytes of lines collected before they are written
 
+    void Write(const char* data, size_t size);
     void Flush();
     void Report(ListingError error, const std::string& why);
     std::string WriteProblem(int error) const;
@@ -53,5 +55,6 @@ private:
     std::string path_;
     TOutputFile out_;
     bool writeFailed_ = false;
-    std::string buffer_; // formatted lines not yet handed to the stream
+    std::unique_ptr<char[]> batch_; // formatted lines not yet handed to the stream (kBatch bytes)
+    size_t batchUsed_ = 0;
 };
