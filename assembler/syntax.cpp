@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -26,43 +28,89 @@ TNumberSyntax OperandNumberSyntax() {
     return syntax;
 }
 
-// What the line scanner looks for: the field separator, the double quote (which makes a space
-// or a comment character part of the text) and the two characters that start a comment.
-enum : uint8_t { kPlain = 0, kSpace = 1, kQuote = 2, kComment = 4 };
-constexpr std::array<uint8_t, 256> kClass = [] {
-    std::array<uint8_t, 256> c{};
-    c[' '] = kSpace;
-    c['"'] = kQuote;
-    c['*'] = kComment;
-    c[';'] = kComment;
-    return c;
-}();
-inline uint8_t Class(char c) { return kClass[static_cast<uint8_t>(c)]; }
+// The line scanner reads eight characters at a time where the machine's byte order allows it
+// (the first character of a word is its lowest byte), the rest one by one.
+constexpr bool kWordScan = std::endian::native == std::endian::little;
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+
+inline uint64_t Load8(const char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+// The high bit of each byte of v that equals c. Only the lowest marked byte is sure (a borrow
+// may mark bytes above it), which is all the scanner asks: where the first one is.
+inline uint64_t BytesEqual(uint64_t v, char c) {
+    const uint64_t x = v ^ (kOnes * static_cast<uint8_t>(c));
+    return (x - kOnes) & ~x & kHighs;
+}
+inline size_t FirstMarked(uint64_t mask) { return static_cast<size_t>(std::countr_zero(mask)) / 8; }
+
+// The first double quote from i on, or also the first "*" or ";" outside quotes; n when none.
+inline size_t NextCommentStop(const char* p, size_t i, size_t n, bool quote) {
+    if constexpr (kWordScan) {
+        for (; i + 8 <= n; i += 8) {
+            const uint64_t v = Load8(p + i);
+            uint64_t m = BytesEqual(v, '"');
+            if (!quote) m |= BytesEqual(v, '*') | BytesEqual(v, ';');
+            if (m != 0) return i + FirstMarked(m);
+        }
+    }
+    for (; i < n; ++i) {
+        const char c = p[i];
+        if (c == '"' || (!quote && (c == '*' || c == ';'))) return i;
+    }
+    return n;
+}
 
 // Where the comment starts: the first "*" or ";" outside double quotes.
 size_t CommentStart(std::string_view text) {
     const char* p = text.data();
     const size_t n = text.size();
     bool quote = false;
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t c = Class(p[i]);
-        if ((c & (kQuote | kComment)) == 0) continue;
-        if (c == kQuote) quote = !quote;
-        else if (!quote) return i;
+    for (size_t i = NextCommentStop(p, 0, n, quote); i < n; i = NextCommentStop(p, i + 1, n, quote)) {
+        if (p[i] != '"') return i;
+        quote = !quote;
     }
     return n;
 }
 
 // The end of the run of spaces, or of the word, that starts at i (no further than n).
 inline size_t SkipSpaces(const char* p, size_t i, size_t n) {
+    if constexpr (kWordScan) {
+        for (; i + 8 <= n; i += 8)
+            if (const uint64_t other = Load8(p + i) ^ (kOnes * ' '); other != 0)
+                return i + FirstMarked(other);
+    }
     while (i < n && p[i] == ' ')
         ++i;
     return i;
 }
 inline size_t SkipWord(const char* p, size_t i, size_t n) {
+    if constexpr (kWordScan) {
+        for (; i + 8 <= n; i += 8)
+            if (const uint64_t m = BytesEqual(Load8(p + i), ' '); m != 0) return i + FirstMarked(m);
+    }
     while (i < n && p[i] != ' ')
         ++i;
     return i;
+}
+// The first double quote from i on, or also the first space outside quotes; n when none.
+inline size_t NextTokenStop(const char* p, size_t i, size_t n, bool quote) {
+    if constexpr (kWordScan) {
+        for (; i + 8 <= n; i += 8) {
+            const uint64_t v = Load8(p + i);
+            uint64_t m = BytesEqual(v, '"');
+            if (!quote) m |= BytesEqual(v, ' ');
+            if (m != 0) return i + FirstMarked(m);
+        }
+    }
+    for (; i < n; ++i) {
+        const char c = p[i];
+        if (c == '"' || (!quote && c == ' ')) return i;
+    }
+    return n;
 }
 
 inline int HexDigit(char c) {
@@ -141,17 +189,17 @@ SourceLine TCode::NextLine() {
 // ---- fields ----
 
 TSpan NextToken(std::string_view text, size_t from, size_t end) {
-    size_t i = from;
-    while (i < end && text[i] == ' ')
-        ++i;
-    TSpan token{i, i};
-    bool quote = false;
     const char* p = text.data();
-    for (; token.End < end; ++token.End) {
-        const char c = p[token.End];
-        if (c == ' ' && !quote) break;
-        if (c == '"') quote = !quote;
+    TSpan token;
+    token.Begin = token.End = SkipSpaces(p, from, end);
+    if (token.Begin >= end) return token;
+    bool quote = false;
+    size_t i = NextTokenStop(p, token.Begin, end, quote);
+    while (i < end && p[i] == '"') {
+        quote = !quote;
+        i = NextTokenStop(p, i + 1, end, quote);
     }
+    token.End = i;
     return token;
 }
 
