@@ -114,8 +114,10 @@ public:
 
     // Assembles the scanned line numbered `number`; `text` receives its listing text (none is
     // made when it is null).
+    // `entry` (with its mode): an instruction's choice made by the first pass, or null.
     CompileStatus Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic, int32_t number,
-                           std::string* text);
+                           std::string* text, const ModeEntry* entry = nullptr,
+                           AddressingMode mode = AddressingMode::None);
 
 private:
     void Emit(uint8_t byte);
@@ -138,7 +140,7 @@ private:
     }
     void Equ(std::string_view op);
     void PresetBytes(std::string_view op, std::string_view rest);
-    void Instruction(std::string_view mnemonic, std::string_view op);
+    void Instruction(std::string_view mnemonic, std::string_view op, const ModeEntry* e, AddressingMode mode);
     void Operand(AddressingMode mode, const ModeEntry& e, std::string_view op);
     void Immediate(const ModeEntry& e, std::string_view value);
 
@@ -186,7 +188,8 @@ void TLineAssembler::Emit(uint8_t byte) {
 }
 
 CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic,
-                                       int32_t number, std::string* text) {
+                                       int32_t number, std::string* text, const ModeEntry* entry,
+                                       AddressingMode mode) {
     s_ = Status::Ok;
     number_ = number;
     sink_.Line = number;
@@ -238,7 +241,7 @@ CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std:
         }
         break;
     case LineKind::Instruction:
-        Instruction(mnemonic, op);
+        Instruction(mnemonic, op, entry, mode);
         break;
     }
     return s_;
@@ -280,11 +283,14 @@ void TLineAssembler::PresetBytes(std::string_view op, std::string_view rest) {
     }
 }
 
-void TLineAssembler::Instruction(std::string_view mnemonic, std::string_view op) {
-    const InstructionEntry* rec = ukazi_.Find(mnemonic);
-    const AddressingMode mode = ChooseMode(op, rec, s_);
-    const ModeEntry* e = EntryFor(rec, mode, s_);
-    if (!e) return;
+void TLineAssembler::Instruction(std::string_view mnemonic, std::string_view op, const ModeEntry* e,
+                                 AddressingMode mode) {
+    if (!e) {
+        const InstructionEntry* rec = ukazi_.Find(mnemonic);
+        mode = ChooseMode(op, rec, s_);
+        e = EntryFor(rec, mode, s_);
+        if (!e) return;
+    }
     Address();
     Emit(e->Opcode);
     Operand(mode, *e, op);
@@ -499,6 +505,21 @@ TLineLayout TCompiler::Restore(const TKeptLayout& k) {
     return l;
 }
 
+void TCompiler::KeepChoice(TKeptLayout& kept, const TChoice& choice) const {
+    kept.Record = static_cast<uint8_t>(choice.Record - &ukazi_.Record(0) + 1);
+    kept.Slot = static_cast<uint8_t>(choice.Entry - choice.Record->Modes);
+    kept.Mode = choice.Mode;
+}
+
+TCompiler::TChoice TCompiler::KeptChoice(const TKeptLayout& kept) const {
+    TChoice choice;
+    if (kept.Record == 0) return choice;
+    choice.Record = &ukazi_.Record(kept.Record - 1u);
+    choice.Entry = &choice.Record->Modes[kept.Slot];
+    choice.Mode = kept.Mode;
+    return choice;
+}
+
 TAsmResult TCompiler::Pass1(TCode& code) {
     uint16_t lc = 0;
     TLineFields f;
@@ -523,7 +544,10 @@ TAsmResult TCompiler::Pass1(TCode& code) {
             if (s == Status::Ok) {
                 // Breakpoints belong on instruction lines.
                 if (kind == LineKind::Instruction) breakpoint = false;
-                s = Advance(kind, mnemonic, f.Operand, lc);
+                TChoice choice;
+                s = Advance(kind, mnemonic, f.Operand, lc, choice);
+                // The second pass reads a quoted operand as written, this one upper-cased.
+                if (choice.Entry && (f.Operand.empty() || f.Operand[0] != '"')) KeepChoice(kept, choice);
             }
         }
         Step();
@@ -548,7 +572,7 @@ CompileStatus TCompiler::DefineLabel(std::string_view label, LineKind kind, std:
 
 // Moves the location counter over one line in pass 1, as pass 2 will fill it.
 CompileStatus TCompiler::Advance(LineKind kind, std::string_view mnemonic, std::string_view operand,
-                                 uint16_t& lc) {
+                                 uint16_t& lc, TChoice& choice) {
     CompileStatus s = Status::Ok;
     uint16_t v = 0;
     switch (kind) {
@@ -577,9 +601,10 @@ CompileStatus TCompiler::Advance(LineKind kind, std::string_view mnemonic, std::
         if (s == Status::Ok) lc = v;
         break;
     case LineKind::Instruction: {
-        const InstructionEntry* rec = ukazi_.Find(mnemonic);
-        AddressingMode mode = ChooseMode(operand, rec, s);
-        if (const ModeEntry* e = EntryFor(rec, mode, s)) lc = static_cast<uint16_t>(lc + e->Size);
+        choice.Record = ukazi_.Find(mnemonic);
+        choice.Mode = ChooseMode(operand, choice.Record, s);
+        choice.Entry = EntryFor(choice.Record, choice.Mode, s);
+        if (choice.Entry) lc = static_cast<uint16_t>(lc + choice.Entry->Size);
         break;
     }
     }
@@ -606,10 +631,14 @@ TAsmResult TCompiler::Pass2(TCode& code) {
         else ScanLine(line.Text, true, scratch_, f);
         CompileStatus s = Status::Ok;
         LineKind kind = LineKind::None;
-        if (!f.Empty) {
+        std::string* listed = listing ? &text : nullptr;
+        if (const TChoice choice = kept ? KeptChoice(*kept) : TChoice(); choice.Entry) {
+            kind = LineKind::Instruction;
+            s = assembler.Assemble(f, kind, {}, line.Number, listed, choice.Entry, choice.Mode);
+        } else if (!f.Empty) {
             std::string_view mnemonic = f.Mnemonic;
             kind = ClassifyMnemonic(mnemonic);
-            s = assembler.Assemble(f, kind, mnemonic, line.Number, listing ? &text : nullptr);
+            s = assembler.Assemble(f, kind, mnemonic, line.Number, listed);
         }
         if (listing) listing->WriteLine(line.Number, text, line.Text);
         Step();
