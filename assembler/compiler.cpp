@@ -527,9 +527,9 @@ TAsmResult TCompiler::Pass1(TCode& code) {
     SourceLine line = code.FirstLine();
     for (;;) {
         const TLineLayout layout = LayoutLine(line.Text);
-        ScanFields(line.Text, layout, false, scratch_, f);
+        const bool inPlace = ScanFields(line.Text, layout, false, scratch_, f);
         TKeptLayout& kept = layouts_.emplace_back(Keep(line.Text, layout));
-        kept.AsWritten = !f.Empty && line.Text.starts_with(scratch_);
+        kept.AsWritten = inPlace;
         CompileStatus s = Status::Ok;
         bool breakpoint = false;
         LineKind kind = LineKind::None;

@@ -260,16 +260,47 @@ TFieldBounds SetFields(const char* p, size_t size, const TLineLayout& l, TLineFi
 }
 } // namespace
 
-void ScanFields(std::string_view text, const TLineLayout& l, bool secondPass, std::string& buf,
+namespace {
+// UpperCase1250 as a table of its own, so that a field is tested and upper-cased in line.
+const std::array<char, 256>& UpperTable() {
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t;
+        for (size_t c = 0; c < t.size(); ++c)
+            t[c] = static_cast<char>(c);
+        UpperCase1250(t.data(), t.data() + t.size());
+        return t;
+    }();
+    return table;
+}
+bool IsUpper(const std::array<char, 256>& upper, const char* p, size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i)
+        if (upper[static_cast<uint8_t>(p[i])] != p[i]) return false;
+    return true;
+}
+void Upper(const std::array<char, 256>& upper, char* p, size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i)
+        p[i] = upper[static_cast<uint8_t>(p[i])];
+}
+} // namespace
+
+bool ScanFields(std::string_view text, const TLineLayout& l, bool secondPass, std::string& buf,
                 TLineFields& f) {
     f = TLineFields{};
-    if (l.CommentStart == 0) return;
+    if (l.CommentStart == 0) return true;
+    const std::array<char, 256>& upper = UpperTable();
+    const TFieldBounds b = SetFields(text.data(), l.CommentStart, l, f);
+    const bool operand = !secondPass || b.ob == b.oe || text[b.ob] != '"';
+    if (IsUpper(upper, text.data(), b.lb, b.le) && IsUpper(upper, text.data(), b.mb, b.me) &&
+        (!operand || IsUpper(upper, text.data(), b.ob, b.oe)))
+        return true;
     buf.assign(text.data(), l.CommentStart);
     char* p = buf.data();
-    const TFieldBounds b = SetFields(p, buf.size(), l, f);
-    UpperCase1250(p + b.lb, p + b.le);
-    UpperCase1250(p + b.mb, p + b.me);
-    if (!secondPass || b.ob == b.oe || p[b.ob] != '"') UpperCase1250(p + b.ob, p + b.oe);
+    f = TLineFields{};
+    SetFields(p, buf.size(), l, f);
+    Upper(upper, p, b.lb, b.le);
+    Upper(upper, p, b.mb, b.me);
+    if (operand) Upper(upper, p, b.ob, b.oe);
+    return false;
 }
 
 void ViewFields(std::string_view text, const TLineLayout& l, TLineFields& f) {
