@@ -416,6 +416,7 @@ CompileResult TCompiler::Compile(const std::vector<std::string>& lines) {
         return PackCompileResult({Status::ProgramTooLong, static_cast<int32_t>(MaxSourceLines) + 1});
 
     TCode code(lines);
+    layouts_.reserve(lines.size() + 1); // the lines and the end marker, without regrowing
     TAsmResult result = Pass1(code);
     if (result.Ok()) result = Pass2(code);
     if (result.Ok() && memory_.Read(0xFFFE, false).Line < 0) result = {Status::NoResetVector, 0};

@@ -25,34 +25,35 @@ size_t TOznake::Hash(const TKey& key) {
 size_t TOznake::Probe(const TKey& key) const {
     const size_t mask = index_.size() - 1;
     for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-        const TSlot& slot = index_[i];
-        if (slot.Entry == 0 || slot.Key == key) return i;
+        const uint32_t entry = index_[i];
+        if (entry == 0 || keys_[entry - 1] == key) return i;
     }
 }
 
 void TOznake::Grow() {
-    std::vector<TSlot> old = std::move(index_);
-    index_.assign(old.empty() ? 64 : old.size() * 2, TSlot{});
-    for (const TSlot& slot : old)
-        if (slot.Entry != 0) index_[Probe(slot.Key)] = slot;
+    std::vector<uint32_t> old = std::move(index_);
+    index_.assign(old.empty() ? 64 : old.size() * 2, 0);
+    for (const uint32_t entry : old)
+        if (entry != 0) index_[Probe(keys_[entry - 1])] = entry;
 }
 
 void TOznake::AddLabel(std::string_view name, uint16_t value, int32_t line) {
     if (name.size() > SignificantLength) name = name.substr(0, SignificantLength);
     entries_.push_back(LabelEntry{value, std::string(name), line});
-    if ((used_ + 1) * 2 > index_.size()) Grow();
     const TKey key = Pack(name);
-    TSlot& slot = index_[Probe(key)];
-    if (slot.Entry != 0) return; // the first definition of a name wins
-    slot = TSlot{key, static_cast<uint32_t>(entries_.size())};
+    keys_.push_back(key);
+    if ((used_ + 1) * 2 > index_.size()) Grow();
+    uint32_t& slot = index_[Probe(key)];
+    if (slot != 0) return; // the first definition of a name wins
+    slot = static_cast<uint32_t>(entries_.size());
     ++used_;
 }
 
 const LabelEntry* TOznake::Find(std::string_view name) const {
     if (index_.empty()) return nullptr;
     if (name.size() > SignificantLength) name = name.substr(0, SignificantLength);
-    const TSlot& slot = index_[Probe(Pack(name))];
-    return slot.Entry == 0 ? nullptr : &entries_[slot.Entry - 1];
+    const uint32_t entry = index_[Probe(Pack(name))];
+    return entry == 0 ? nullptr : &entries_[entry - 1];
 }
 
 TOznake::TReference TOznake::ParseReference(std::string_view reference) {
@@ -115,7 +116,8 @@ std::optional<TOznake::TOffsetWrap> TOznake::WrappedOffset(std::string_view refe
 
 void TOznake::ClearLabels() {
     entries_.clear();
+    keys_.clear();
     // The index keeps its size: the next assembly of the program fills it again.
-    if (used_ != 0) std::fill(index_.begin(), index_.end(), TSlot{});
+    if (used_ != 0) std::fill(index_.begin(), index_.end(), 0u);
     used_ = 0;
 }
