@@ -26,23 +26,20 @@ std::string LineSuffix(int32_t line) { return " (vrstica " + std::to_string(line
 
 std::string Signed(long long v) { return (v >= 0 ? "+" : "") + std::to_string(v); }
 
+// A label reference (TOznake::Resolve); in the second pass an offset that wraps is reported.
 CompileStatus ResolveLabel(const TOznake& labels, std::string_view ref, uint16_t& v,
                            TWarningSink* sink = nullptr) {
-    switch (labels.Resolve(ref, v)) {
-    case LabelLookup::Found:
-        if (sink) {
-            if (auto wrap = TOznake::WrappedOffset(ref))
-                sink->Add("Opozorilo: odmik " + Signed(wrap->Written) + " v \"" + Cp1250ToUtf8(ref) +
-                          "\" se bere kot bajt s predznakom, zato se prišteje " + Signed(wrap->Used) +
-                          LineSuffix(sink->Line));
-        }
-        return Status::Ok;
-    case LabelLookup::Undefined:
-        return Status::UndefinedLabel;
-    case LabelLookup::BadOffset:
-        return Status::OperandError;
-    }
-    return Status::UndefinedLabel;
+    const TOznake::TReference r = TOznake::ParseReference(ref);
+    if (r.Status == LabelLookup::BadOffset) return Status::OperandError;
+    if (r.Status != LabelLookup::Found) return Status::UndefinedLabel;
+    const LabelEntry* e = labels.Find(r.Name);
+    if (!e) return Status::UndefinedLabel;
+    v = static_cast<uint16_t>(e->Value + r.Offset);
+    if (sink && r.HasOffset && r.Offset != r.Written)
+        sink->Add("Opozorilo: odmik " + Signed(r.Written) + " v \"" + Cp1250ToUtf8(ref) +
+                  "\" se bere kot bajt s predznakom, zato se prišteje " + Signed(r.Offset) +
+                  LineSuffix(sink->Line));
+    return Status::Ok;
 }
 
 CompileStatus Number(std::string_view text, uint16_t& v) {
@@ -115,9 +112,12 @@ public:
         sink_.List = &warnings;
     }
 
-    // Assembles the scanned line numbered `number`; `text` receives its listing text.
+    // Assembles the scanned line numbered `number`; `text` receives its listing text (none is
+    // made when it is null).
+    // `entry` (with its mode): an instruction's choice made by the first pass, or null.
     CompileStatus Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic, int32_t number,
-                           std::string& text);
+                           std::string* text, const ModeEntry* entry = nullptr,
+                           AddressingMode mode = AddressingMode::None);
 
 private:
     void Emit(uint8_t byte);
@@ -126,13 +126,21 @@ private:
     CompileStatus LabelOrNumber(std::string_view op, uint16_t& v) {
         return ::LabelOrNumber(labels_, op, v, &sink_);
     }
+    // Listing text: hexadecimal digits, and the location counter with a space.
+    void Hex(unsigned value, int digits) {
+        if (!text_) return;
+        char buffer[4];
+        for (int i = digits - 1; i >= 0; --i, value >>= 4)
+            buffer[i] = kHexDigits[value & 0xF];
+        text_->append(buffer, static_cast<size_t>(digits));
+    }
     void Address() {
-        AppendHex(*text_, lc_, 4);
-        text_->push_back(' ');
+        Hex(lc_, 4);
+        if (text_) text_->push_back(' ');
     }
     void Equ(std::string_view op);
     void PresetBytes(std::string_view op, std::string_view rest);
-    void Instruction(std::string_view mnemonic, std::string_view op);
+    void Instruction(std::string_view mnemonic, std::string_view op, const ModeEntry* e, AddressingMode mode);
     void Operand(AddressingMode mode, const ModeEntry& e, std::string_view op);
     void Immediate(const ModeEntry& e, std::string_view value);
 
@@ -175,17 +183,18 @@ void TLineAssembler::Emit(uint8_t byte) {
         return;
     }
     Place(lc_, MemoryCell{byte, static_cast<int16_t>(number_)});
-    AppendHex(*text_, byte, 2);
+    Hex(byte, 2);
     lc_ = static_cast<uint16_t>(lc_ + 1);
 }
 
 CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std::string_view mnemonic,
-                                       int32_t number, std::string& text) {
+                                       int32_t number, std::string* text, const ModeEntry* entry,
+                                       AddressingMode mode) {
     s_ = Status::Ok;
     number_ = number;
     sink_.Line = number;
     overlapTold_ = false;
-    text_ = &text;
+    text_ = text;
     const std::string_view op = f.Operand;
     uint16_t v = 0;
     switch (kind) {
@@ -232,7 +241,7 @@ CompileStatus TLineAssembler::Assemble(const TLineFields& f, LineKind kind, std:
         }
         break;
     case LineKind::Instruction:
-        Instruction(mnemonic, op);
+        Instruction(mnemonic, op, entry, mode);
         break;
     }
     return s_;
@@ -242,8 +251,8 @@ void TLineAssembler::Equ(std::string_view op) {
     uint16_t v = 0;
     s_ = LabelOrNumber(op, v);
     if (s_ != Status::Ok) return;
-    AppendHex(*text_, v, 4);
-    text_->push_back(' ');
+    Hex(v, 4);
+    if (text_) text_->push_back(' ');
 }
 
 // SM address data...: presets bytes (numbers or quoted text) from the address on. They are not
@@ -274,11 +283,14 @@ void TLineAssembler::PresetBytes(std::string_view op, std::string_view rest) {
     }
 }
 
-void TLineAssembler::Instruction(std::string_view mnemonic, std::string_view op) {
-    const InstructionEntry* rec = ukazi_.Find(mnemonic);
-    const AddressingMode mode = ChooseMode(op, rec, s_);
-    const ModeEntry* e = EntryFor(rec, mode, s_);
-    if (!e) return;
+void TLineAssembler::Instruction(std::string_view mnemonic, std::string_view op, const ModeEntry* e,
+                                 AddressingMode mode) {
+    if (!e) {
+        const InstructionEntry* rec = ukazi_.Find(mnemonic);
+        mode = ChooseMode(op, rec, s_);
+        e = EntryFor(rec, mode, s_);
+        if (!e) return;
+    }
     Address();
     Emit(e->Opcode);
     Operand(mode, *e, op);
@@ -404,6 +416,7 @@ CompileResult TCompiler::Compile(const std::vector<std::string>& lines) {
         return PackCompileResult({Status::ProgramTooLong, static_cast<int32_t>(MaxSourceLines) + 1});
 
     TCode code(lines);
+    layouts_.reserve(lines.size() + 1); // the lines and the end marker, without regrowing
     TAsmResult result = Pass1(code);
     if (result.Ok()) result = Pass2(code);
     if (result.Ok() && memory_.Read(0xFFFE, false).Line < 0) result = {Status::NoResetVector, 0};
@@ -468,12 +481,56 @@ std::vector<TRegisterByte> TCompiler::RegisterBytes() const {
     return bytes;
 }
 
+TCompiler::TKeptLayout TCompiler::Keep(std::string_view text, const TLineLayout& l) {
+    TKeptLayout k{};
+    k.Kept = text.size() <= TKeptLayout::Limit;
+    if (!k.Kept) return k;
+    k.CommentStart = static_cast<uint16_t>(l.CommentStart);
+    k.LabelEnd = static_cast<uint16_t>(l.Label.End);
+    k.MnemonicBegin = static_cast<uint16_t>(l.Mnemonic.Begin);
+    k.MnemonicEnd = static_cast<uint16_t>(l.Mnemonic.End);
+    k.OperandBegin = static_cast<uint16_t>(l.Operand.Begin);
+    k.OperandEnd = static_cast<uint16_t>(l.Operand.End);
+    k.ReadEnd = static_cast<uint16_t>(l.ReadEnd);
+    return k;
+}
+
+// The parts of the layout the field scanner uses.
+TLineLayout TCompiler::Restore(const TKeptLayout& k) {
+    TLineLayout l;
+    l.CommentStart = k.CommentStart;
+    l.Label = {0, k.LabelEnd};
+    l.Mnemonic = {k.MnemonicBegin, k.MnemonicEnd};
+    l.Operand = {k.OperandBegin, k.OperandEnd};
+    l.ReadEnd = k.ReadEnd;
+    return l;
+}
+
+void TCompiler::KeepChoice(TKeptLayout& kept, const TChoice& choice) const {
+    kept.Record = static_cast<uint8_t>(choice.Record - &ukazi_.Record(0) + 1);
+    kept.Slot = static_cast<uint8_t>(choice.Entry - choice.Record->Modes);
+    kept.Mode = choice.Mode;
+}
+
+TCompiler::TChoice TCompiler::KeptChoice(const TKeptLayout& kept) const {
+    TChoice choice;
+    if (kept.Record == 0) return choice;
+    choice.Record = &ukazi_.Record(kept.Record - 1u);
+    choice.Entry = &choice.Record->Modes[kept.Slot];
+    choice.Mode = kept.Mode;
+    return choice;
+}
+
 TAsmResult TCompiler::Pass1(TCode& code) {
     uint16_t lc = 0;
     TLineFields f;
+    layouts_.clear();
     SourceLine line = code.FirstLine();
     for (;;) {
-        ScanLine(line.Text, false, scratch_, f);
+        const TLineLayout layout = LayoutLine(line.Text);
+        const bool inPlace = ScanFields(line.Text, layout, false, scratch_, f);
+        TKeptLayout& kept = layouts_.emplace_back(Keep(line.Text, layout));
+        kept.AsWritten = inPlace;
         CompileStatus s = Status::Ok;
         bool breakpoint = false;
         LineKind kind = LineKind::None;
@@ -488,7 +545,10 @@ TAsmResult TCompiler::Pass1(TCode& code) {
             if (s == Status::Ok) {
                 // Breakpoints belong on instruction lines.
                 if (kind == LineKind::Instruction) breakpoint = false;
-                s = Advance(kind, mnemonic, f.Operand, lc);
+                TChoice choice;
+                s = Advance(kind, mnemonic, f.Operand, lc, choice);
+                // The second pass reads a quoted operand as written, this one upper-cased.
+                if (choice.Entry && (f.Operand.empty() || f.Operand[0] != '"')) KeepChoice(kept, choice);
             }
         }
         Step();
@@ -513,7 +573,7 @@ CompileStatus TCompiler::DefineLabel(std::string_view label, LineKind kind, std:
 
 // Moves the location counter over one line in pass 1, as pass 2 will fill it.
 CompileStatus TCompiler::Advance(LineKind kind, std::string_view mnemonic, std::string_view operand,
-                                 uint16_t& lc) {
+                                 uint16_t& lc, TChoice& choice) {
     CompileStatus s = Status::Ok;
     uint16_t v = 0;
     switch (kind) {
@@ -542,9 +602,10 @@ CompileStatus TCompiler::Advance(LineKind kind, std::string_view mnemonic, std::
         if (s == Status::Ok) lc = v;
         break;
     case LineKind::Instruction: {
-        const InstructionEntry* rec = ukazi_.Find(mnemonic);
-        AddressingMode mode = ChooseMode(operand, rec, s);
-        if (const ModeEntry* e = EntryFor(rec, mode, s)) lc = static_cast<uint16_t>(lc + e->Size);
+        choice.Record = ukazi_.Find(mnemonic);
+        choice.Mode = ChooseMode(operand, choice.Record, s);
+        choice.Entry = EntryFor(choice.Record, choice.Mode, s);
+        if (choice.Entry) lc = static_cast<uint16_t>(lc + choice.Entry->Size);
         break;
     }
     }
@@ -562,15 +623,23 @@ TAsmResult TCompiler::Pass2(TCode& code) {
     TLineFields f;
     TAsmResult result;
     SourceLine line = code.FirstLine();
-    for (;;) {
+    // The second pass reads the lines the first one measured, in the same order.
+    for (size_t position = 0;; ++position) {
         text.clear();
-        ScanLine(line.Text, true, scratch_, f);
+        const TKeptLayout* kept = position < layouts_.size() ? &layouts_[position] : nullptr;
+        if (kept && kept->Kept && kept->AsWritten) ViewFields(line.Text, Restore(*kept), f);
+        else if (kept && kept->Kept) ScanFields(line.Text, Restore(*kept), true, scratch_, f);
+        else ScanLine(line.Text, true, scratch_, f);
         CompileStatus s = Status::Ok;
         LineKind kind = LineKind::None;
-        if (!f.Empty) {
+        std::string* listed = listing ? &text : nullptr;
+        if (const TChoice choice = kept ? KeptChoice(*kept) : TChoice(); choice.Entry) {
+            kind = LineKind::Instruction;
+            s = assembler.Assemble(f, kind, {}, line.Number, listed, choice.Entry, choice.Mode);
+        } else if (!f.Empty) {
             std::string_view mnemonic = f.Mnemonic;
             kind = ClassifyMnemonic(mnemonic);
-            s = assembler.Assemble(f, kind, mnemonic, line.Number, text);
+            s = assembler.Assemble(f, kind, mnemonic, line.Number, listed);
         }
         if (listing) listing->WriteLine(line.Number, text, line.Text);
         Step();

@@ -111,7 +111,14 @@ private:
     TAsmResult Pass2(TCode& code);
     CompileStatus DefineLabel(std::string_view label, LineKind kind, std::string_view operand, uint16_t lc,
                               int32_t line);
-    CompileStatus Advance(LineKind kind, std::string_view mnemonic, std::string_view operand, uint16_t& lc);
+    // An instruction line's table record, addressing mode and the mode's entry (null when none).
+    struct TChoice {
+        const InstructionEntry* Record = nullptr;
+        const ModeEntry* Entry = nullptr;
+        AddressingMode Mode = AddressingMode::None;
+    };
+    CompileStatus Advance(LineKind kind, std::string_view mnemonic, std::string_view operand, uint16_t& lc,
+                          TChoice& choice);
     void AddLengthHints(const TLineFields& f, LineKind kind);
     void AddHints(const std::vector<std::string>& lines, const TAsmResult& result);
     void Step() {
@@ -127,6 +134,24 @@ private:
     std::vector<TAsmWarning> warnings_;
     std::array<int32_t, 0x20> registerLine_{}; // per on-chip address: the first line, 0 = none
     std::string scratch_;                      // field-scanner buffer, reused across lines
+
+    // Where the fields of each line lie, as the first pass measured them, so that the second
+    // pass does not measure the lines again. Offsets that do not fit are not kept.
+    struct TKeptLayout {
+        static constexpr size_t Limit = 0xFFFF;
+        uint16_t CommentStart, LabelEnd, MnemonicBegin, MnemonicEnd, OperandBegin, OperandEnd, ReadEnd;
+        bool Kept;      // false: the line is longer than Limit, measure it again
+        bool AsWritten; // upper-casing left the fields as they are (they can be read in place)
+        // An instruction line whose operand both passes read alike: the table record (its index
+        // + 1; 0 = none kept), the mode's slot in it and the mode the first pass chose.
+        uint8_t Record, Slot;
+        AddressingMode Mode;
+    };
+    static TKeptLayout Keep(std::string_view text, const TLineLayout& layout);
+    void KeepChoice(TKeptLayout& kept, const TChoice& choice) const;
+    TChoice KeptChoice(const TKeptLayout& kept) const;
+    static TLineLayout Restore(const TKeptLayout& kept);
+    std::vector<TKeptLayout> layouts_; // by position in the pass, reused across assemblies
 };
 
 // The sample program of the code window (UTF-8; lines end with LF, the last line is empty).

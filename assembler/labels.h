@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 struct LabelEntry {
@@ -23,6 +22,9 @@ enum class LabelLookup : uint8_t {
 
 // The label table: entries in definition order plus a name index, so lookups cost the same
 // however many labels there are. Duplicates are kept; the first definition wins.
+// The index is open-addressed: a name (at most 15 characters) is packed with its length into a
+// 16-byte key, so a probe compares two words and a lookup allocates nothing; the index itself
+// holds only entry numbers.
 class TOznake {
 public:
     static constexpr size_t SignificantLength = 15;
@@ -65,6 +67,18 @@ public:
     size_t Count() const { return entries_.size(); }
 
 private:
+    struct TKey {
+        uint64_t Lo = 0, Hi = 0; // the characters, zero-padded; the length in the last byte
+        bool operator==(const TKey&) const = default;
+    };
+    static TKey Pack(std::string_view name); // name: at most SignificantLength characters
+    static size_t Hash(const TKey& key);
+    // The slot holding the key, or the free slot where it would go.
+    size_t Probe(const TKey& key) const;
+    void Grow();
+
     std::vector<LabelEntry> entries_;
-    std::unordered_map<std::string, uint32_t> index_;
+    std::vector<TKey> keys_;      // the packed name of each entry
+    std::vector<uint32_t> index_; // entry number + 1 (0 = free); a power of two, at most half full
+    size_t used_ = 0;             // occupied slots (distinct names)
 };

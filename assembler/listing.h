@@ -3,6 +3,7 @@
 // temporary file that is renamed over the target when the pass ends (a pipe or device target
 // is written directly; see TOutputFile).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,10 @@ public:
                            std::string_view source);
 
 private:
+    static constexpr size_t kBatch = 1 << 15; // bytes of lines collected before they are written
+
+    void Write(const char* data, size_t size);
+    void Flush();
     void Report(ListingError error, const std::string& why);
     std::string WriteProblem(int error) const;
 
@@ -50,5 +55,6 @@ private:
     std::string path_;
     TOutputFile out_;
     bool writeFailed_ = false;
-    std::string buffer_;
+    std::unique_ptr<char[]> batch_; // formatted lines not yet handed to the stream (kBatch bytes)
+    size_t batchUsed_ = 0;
 };

@@ -77,7 +77,7 @@ struct TLineLayout {
 };
 TLineLayout LayoutLine(std::string_view text);
 
-// The fields of one source line, as views into the scanner's buffer.
+// The fields of one source line, as views into the line itself or into the scanner's buffer.
 struct TLineFields {
     bool Empty = true;
     bool Breakpoint = false;
@@ -88,9 +88,17 @@ struct TLineFields {
 };
 
 // Cuts the comment ("*" or ";" outside double quotes), splits label / mnemonic / operand and
-// upper-cases them into `buffer`, which the views of `fields` then point into. The operand is
-// upper-cased unless it begins with a double quote in the second pass.
+// upper-cases them. The operand is upper-cased unless it begins with a double quote in the
+// second pass. When upper-casing changes nothing the views of `fields` point into the text;
+// otherwise the line is copied into `buffer`, upper-cased there, and the views point into it.
 void ScanLine(std::string_view text, bool secondPass, std::string& buffer, TLineFields& fields);
+// ScanLine for a line whose layout is already known (LayoutLine of the same text). True when the
+// views point into the text (nothing needed upper-casing, or the line is empty).
+bool ScanFields(std::string_view text, const TLineLayout& layout, bool secondPass, std::string& buffer,
+                TLineFields& fields);
+// The same for a line whose fields upper-casing leaves as they are: the views point into the
+// text itself, nothing is copied.
+void ViewFields(std::string_view text, const TLineLayout& layout, TLineFields& fields);
 
 // The line holds a TAB character in what the assembler reads, where it becomes part of a field
 // (only spaces separate the fields); one in a remark or comment does not count.

@@ -79,6 +79,22 @@ TEST_F(ListingTest, ListingTextPerKindOfLine) {
     EXPECT_EQ(l[11], "   12                    END");
 }
 
+TEST_F(ListingTest, VeryLongLinesAreAssembledAndListedWhole) {
+    // Longer than the line offsets the first pass keeps for the second, and than one write.
+    const std::string remark = " LDAA #1 ; " + std::string(70000, 'x');
+    const std::string text = "  FCC \"" + std::string(90, 't') + "\"   " + std::string(70000, 'r');
+    ASSERT_EQ(Asm({" ORG $FFFE", " FDB $100", " ORG $100", remark, text, " NOP"}), kOk);
+    EXPECT_EQ(memory.Cells[0x101].Value, 0x01);
+    EXPECT_EQ(memory.Cells[0x102].Value, 't');
+    EXPECT_EQ(memory.Cells[0x15C].Value, 0x01); // NOP after the 90 characters
+    std::vector<std::string> l = ListingLines();
+    ASSERT_EQ(l.size(), 7u);
+    EXPECT_EQ(l[3], "    4  0100 8601" + std::string(8, ' ') + remark);
+    EXPECT_EQ(l[4].substr(0, 12), "    5  0102 ");
+    EXPECT_EQ(l[4].substr(l[4].size() - text.size() - 1), " " + text);
+    EXPECT_EQ(l[5], "    6  015C 01           NOP");
+}
+
 TEST_F(ListingTest, ThreeLinesWithoutEndGiveFourListingLines) {
     Asm({" NOP", " NOP", " NOP"});
     std::vector<std::string> l = ListingLines();

@@ -30,6 +30,10 @@ TEST(ParseNumberTest, AcceptedForms) {
         {"2147483647", 0xFFFF},
         {"$7FFFFFFF", 0xFFFF},
         {"-2147483647", 1},
+        {"$FFFFFFF", 0xFFFF},
+        {"$0FFFFFFF", 0xFFFF},
+        {"999999999", 0xC9FF},
+        {"0999999999", 0xC9FF},
     };
     for (const Case& c : cases) {
         auto v = ParseNumber(c.text);
@@ -40,8 +44,9 @@ TEST(ParseNumberTest, AcceptedForms) {
 
 TEST(ParseNumberTest, RefusedForms) {
     for (const char* text :
-         {"",     "%",   "%102", "$",  "0x",         "X",         "+",           "-",   "12a", "$12G", "-$10",
-          "+$10", "$-1", "1 ",   " 1", "2147483648", "$80000000", "-2147483648", "1.5", "'A'", "#1",   "%1x"})
+         {"",     "%",    "%102", "$",   "0x",        "X",   "+",          "-",         "12a",
+          "$12G", "-$10", "+$10", "$-1", "1 ",        " 1",  "2147483648", "$80000000", "-2147483648",
+          "1.5",  "'A'",  "#1",   "%1x", "$FFFFFFFF", "$1G", "99999999999"})
         EXPECT_FALSE(ParseNumber(text).has_value()) << '"' << text << '"';
 }
 
@@ -61,6 +66,25 @@ TEST(LabelTableTest, FirstDefinitionWinsAndNamesAreSignificantTo15) {
     t.ClearLabels();
     EXPECT_EQ(t.Count(), 0u);
     EXPECT_FALSE(t.FindLabel("COUNT", v));
+}
+
+TEST(LabelTableTest, ManyLabelsAndRedefinitionsAcrossClears) {
+    TOznake t;
+    for (int round = 0; round < 2; ++round) {
+        const int count = round == 0 ? 5000 : 70; // the table grows, then is cleared and refilled
+        for (int i = 0; i < count; ++i)
+            t.AddLabel("L" + std::to_string(i), static_cast<uint16_t>(i + round));
+        for (int i = 0; i < count; i += 7)
+            t.AddLabel("L" + std::to_string(i), 0xFFFF); // later definitions do not count
+        uint16_t v = 0;
+        for (int i = 0; i < count; ++i) {
+            ASSERT_TRUE(t.FindLabel("L" + std::to_string(i), v)) << i;
+            EXPECT_EQ(v, i + round) << i;
+        }
+        EXPECT_FALSE(t.FindLabel("L" + std::to_string(count), v));
+        EXPECT_FALSE(t.FindLabel("L", v));
+        t.ClearLabels();
+    }
 }
 
 TEST(LabelTableTest, OffsetsAreEightBitSigned) {
