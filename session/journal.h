@@ -139,6 +139,11 @@ private:
     }
 
     void Capture(TFrame& frame, bool quiet);
+    // Whether a device may have changed since the part was last noted, by what a quiet
+    // checkpoint can see: a register access, a device event, the trace, the lab board.
+    bool DevicesMayHaveChanged() const;
+    // Notes the device part when the devices no longer stand as in the last one.
+    void NoteDevices();
     // Notes in `devices` how the devices stand now (the board's log position as last noted).
     void CaptureDevices(TDevices& devices) const;
     // Whether the devices stand as in `devices`.

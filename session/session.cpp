@@ -271,9 +271,14 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
 // --- stepping ---------------------------------------------------------------------------------
 
 TStepResult TSession::StepOnce() {
-    if (!Loaded()) return {};
+    // One result, built in place (for the caller's copy to be elided).
+    TStepResult result;
+    if (!Loaded()) return result;
     const TStepOutcome outcome = Step();
-    TStepResult result = Describe(outcome);
+    // Only a notable step has texts to give.
+    if (outcome.Notable()) [[unlikely]]
+        result = Describe(outcome);
+    else static_cast<TStepOutcome&>(result) = outcome;
     MarkCheckpoint();
     return result;
 }
@@ -288,7 +293,7 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
     if (!Loaded()) return {};
     int16_t line = -1;
     uint8_t status = 0;
-    bool failed = false;
+    bool failed = false, breakpoint = false;
     Tsimulator& cpu = machine_->Cpu;
     try {
         if (history_) journal_->BeginStep(quietCheckpoint);
@@ -306,7 +311,9 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
             boardLink_->Advance();
         NoteSignals();
         WatchAfter(before, pc, opcode);
-        if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
+        breakpoint = line > 0 && Breakpoints.Contains(line);
+        if (breakpoint) [[unlikely]]
+            state_ = RunState::Halted;
         // The grid's "next instruction" still names the instruction just executed.
         previousOpcode_ = opcode;
         // As Refresh: the instruction at the new PC, when it is one, makes its line current.
@@ -318,8 +325,11 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
         failure_ = ::FailureText(e);
         line = -1;
         status = 0;
+        breakpoint = false;
     }
-    return EndStep(line, status, failed);
+    if (line < 0) [[unlikely]]
+        Leave();
+    return Outcome(line, status, failed, breakpoint);
 }
 
 void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
@@ -330,9 +340,13 @@ void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
     if (machine_->Model() == TProcessorModel::Chip) {
         // Microseconds of simulated time, as whole microseconds of the two starts: the column's
         // sum is the time of the run.
-        record.Elapsed =
-            static_cast<uint32_t>(CyclesToUs(cycles_, timeHz_) - CyclesToUs(logCycles_, timeHz_));
+        // The start of the step before is usually the one converted last time.
+        const uint64_t nowUs = CyclesToUs(cycles_, timeHz_);
+        const uint64_t lastUs =
+            logUs_.Cycles == logCycles_ && logUs_.Hz == timeHz_ ? logUs_.Us : CyclesToUs(logCycles_, timeHz_);
+        record.Elapsed = static_cast<uint32_t>(nowUs - lastUs);
         logCycles_ = cycles_;
+        logUs_ = {cycles_, timeHz_, nowUs};
     } else {
         record.Elapsed = now - lastStepTick_;
     }
@@ -354,24 +368,26 @@ void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
 
 TStepOutcome TSession::EndStep(int16_t line, uint8_t status, bool failed) {
     const bool breakpoint = !failed && line > 0 && Breakpoints.Contains(line);
-    const bool left = line < 0;
-    if (left) {
-        try {
-            lastStepTick_ = Now();
-        } catch (const std::exception&) {
-            // The clock itself failed; the run ends all the same.
-        }
-        StopInternal();
-        stoppedByStep_ = true;
+    if (line < 0) Leave();
+    return Outcome(line, status, failed, breakpoint);
+}
+
+void TSession::SyncAfterFailure() {
+    try {
+        machine_->SyncDevices();
+    } catch (const std::exception&) {
+        // The devices stay where the failed step left them.
     }
-    TStepOutcome outcome;
-    outcome.Executed = true;
-    outcome.Line = line;
-    outcome.Status = status;
-    outcome.Failed = failed;
-    outcome.Breakpoint = breakpoint;
-    outcome.Left = left;
-    return outcome;
+}
+
+void TSession::Leave() {
+    try {
+        lastStepTick_ = Now();
+    } catch (const std::exception&) {
+        // The clock itself failed; the run ends all the same.
+    }
+    StopInternal();
+    stoppedByStep_ = true;
 }
 
 bool TSession::TickBetweenSteps(TRunTicks& ticks) {
@@ -442,6 +458,10 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         } else {
             bool ticked = false;
+            // Without a watcher that looks at the devices after every step (the recorder, the
+            // watch, the lab board), the chip model's devices catch up with the clock only when
+            // they are looked at: by the step history's checkpoint and at the end of the run.
+            const bool observed = signals_ || watch_ || boardLink_;
             NoteSignals();
             for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
@@ -452,7 +472,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 const TWatchedStep before = WatchBefore();
                 if (Log.Enabled) LogStep(pc, opcode, clockMs);
                 const uint64_t clock = cpu.Clock.Now;
-                line = cpu.Step(status);
+                line = observed ? cpu.Step(status) : cpu.StepInRun(status);
                 ++steps_;
                 cycles_ += StepCycles(opcode, clock);
                 // The lab board's time-driven work, before the next instruction can see it.
@@ -478,6 +498,8 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                     nextTick += ticks->Every;
                 }
             }
+            // What is shown after the run is current (the engine's own loop does so itself).
+            machine_->SyncDevices();
         }
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
@@ -486,6 +508,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
         failure_ = ::FailureText(e);
         line = -1;
         status = 0;
+        if (!lean) SyncAfterFailure();
     }
 
     run.Steps = completed + (failed ? 1 : 0);
