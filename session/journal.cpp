@@ -34,6 +34,7 @@ void TJournal::Attach(bool on) {
 }
 
 void TJournal::Reset() {
+    witnessValid_ = false;
     first_ = count_ = 0;
     pendingValid_ = pendingPushed_ = false;
     haveDevices_ = false;
@@ -187,7 +188,8 @@ void TJournal::Capture(TFrame& f, bool quiet) {
     // Between steps that touch no device register the trace is the one part that may change,
     // and only by recording a row or by its trigger; the lab board may change by time alone.
     // In the chip model a device changes by time alone at its events.
-    if (!quiet || !haveDevices_ || DevicesMayHaveChanged()) NoteDevices();
+    if (!quiet || !haveDevices_ || DevicesMayHaveChanged())
+        if (!witnessValid_ || !Unmoved()) NoteDevices();
     // Everything is read before the frame is written: a byte stored may alias any field, and
     // each would have to be read again after it.
     const TSession& s = session_;
@@ -239,17 +241,44 @@ void TJournal::NoteDevices() {
     triggeredSeen_ = memory.Trace.Triggered;
     if (session_.boardLink_) CaptureBoard();
     // The devices' State values compared with the part noted last.
-    if (haveDevices_ && SameDevices(devices_[lastDevices_])) return;
-    lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
-    // Noted in place (a copy from the stack would wait on the stores).
-    CaptureDevices(devices_[lastDevices_]);
-    haveDevices_ = true;
-    pendingPushed_ = true;
+    if (!haveDevices_ || !SameDevices(devices_[lastDevices_])) {
+        lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
+        // Noted in place (a copy from the stack would wait on the stores).
+        CaptureDevices(devices_[lastDevices_]);
+        haveDevices_ = true;
+        pendingPushed_ = true;
+    }
+    // The chip model's devices change by time and the lab board drives the ports itself: there
+    // the counts witness nothing.
+    witnessValid_ = !m.Timer.Chip() && !session_.boardLink_;
+    if (witnessValid_) witness_ = Witness();
+}
+
+TJournal::TWitness TJournal::Witness() const {
+    const TMachine& m = *session_.machine_;
+    return {m.Timer.Touches,
+            m.Sci.Touches,
+            m.Port1.Touches,
+            m.Port2.Touches,
+            m.Random.Save().Position,
+            m.Memory.Trace.RowsRecorded(),
+            session_.sciTerminal_->Position(),
+            m.Memory.Trace.Triggered};
+}
+
+bool TJournal::Unmoved() const {
+    const TMachine& m = *session_.machine_;
+    const TWitness& w = witness_;
+    return w.Timer == m.Timer.Touches && w.Sci == m.Sci.Touches && w.Port1 == m.Port1.Touches &&
+           w.Port2 == m.Port2.Touches && w.Random == m.Random.Save().Position &&
+           w.TraceRows == m.Memory.Trace.RowsRecorded() && w.Triggered == m.Memory.Trace.Triggered &&
+           w.Terminal == session_.sciTerminal_->Position();
 }
 
 void TJournal::Mark(bool quiet) {
     // A checkpoint noted again before any step replaces the earlier one, device part included.
     if (pendingValid_ && pendingPushed_) {
+        witnessValid_ = false;
         lastDevices_ = lastBeforePending_;
         haveDevices_ = haveBeforePending_;
         quiet = false;
@@ -334,6 +363,7 @@ bool TJournal::StepBack() {
     if (at >= kFrameSlots) at -= kFrameSlots;
     const TFrame f = frames_[at];
     --count_;
+    witnessValid_ = false;
     pendingValid_ = pendingPushed_ = false;
 
     // The stores since the checkpoint, newest first.

@@ -144,6 +144,17 @@ private:
     bool DevicesMayHaveChanged() const;
     // Notes the device part when the devices no longer stand as in the last one.
     void NoteDevices();
+    // What the devices' own counts said when the part was last noted (the classic model without a
+    // lab board): while none has moved, the devices stand as in that part, whatever happened
+    // since the last checkpoint. The parts that keep no count are read as they are.
+    struct TWitness {
+        uint64_t Timer, Sci, Port1, Port2;
+        uint64_t Random, TraceRows;
+        TSciTerminal::TPosition Terminal;
+        bool Triggered;
+    };
+    TWitness Witness() const;
+    bool Unmoved() const;
     // Notes in `devices` how the devices stand now (the board's log position as last noted).
     void CaptureDevices(TDevices& devices) const;
     // Whether the devices stand as in `devices`.
@@ -186,6 +197,8 @@ private:
     uint64_t rowsSeen_ = 0;      // the trace's RowsRecorded then
     uint64_t eventsSeen_ = 0;    // the chip model's device events then
     bool triggeredSeen_ = false; // and its trigger
+    TWitness witness_{};
+    bool witnessValid_ = false;
     bool pendingValid_ = false;
     // The pending checkpoint stored a new device part; before it, these were the last one.
     bool pendingPushed_ = false;
