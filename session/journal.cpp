@@ -184,7 +184,17 @@ void TJournal::CaptureDevices(TDevices& d) const {
     }
 }
 
-void TJournal::Capture(TFrame& f, bool quiet) {
+[[gnu::always_inline]] inline bool TJournal::Unmoved() const {
+    const TMachine& m = *session_.machine_;
+    const TWitness& w = witness_;
+    return w.Timer == m.Timer.Touches && w.Sci == m.Sci.Touches && w.Port1 == m.Port1.Touches &&
+           w.Port2 == m.Port2.Touches && w.Random == m.Random.Save().Position &&
+           w.TraceRows == m.Memory.Trace.RowsRecorded() && w.Triggered == m.Memory.Trace.Triggered &&
+           w.Terminal == session_.sciTerminal_->Position();
+}
+
+// Inline in Mark, its one caller.
+[[gnu::always_inline]] inline void TJournal::Capture(TFrame& f, bool quiet) {
     // Between steps that touch no device register the trace is the one part that may change,
     // and only by recording a row or by its trigger; the lab board may change by time alone.
     // In the chip model a device changes by time alone at its events.
@@ -264,15 +274,6 @@ TJournal::TWitness TJournal::Witness() const {
             m.Memory.Trace.RowsRecorded(),
             session_.sciTerminal_->Position(),
             m.Memory.Trace.Triggered};
-}
-
-bool TJournal::Unmoved() const {
-    const TMachine& m = *session_.machine_;
-    const TWitness& w = witness_;
-    return w.Timer == m.Timer.Touches && w.Sci == m.Sci.Touches && w.Port1 == m.Port1.Touches &&
-           w.Port2 == m.Port2.Touches && w.Random == m.Random.Save().Position &&
-           w.TraceRows == m.Memory.Trace.RowsRecorded() && w.Triggered == m.Memory.Trace.Triggered &&
-           w.Terminal == session_.sciTerminal_->Position();
 }
 
 void TJournal::Mark(bool quiet) {

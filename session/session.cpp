@@ -270,27 +270,14 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
 
 // --- stepping ---------------------------------------------------------------------------------
 
-TStepResult TSession::StepOnce() {
-    // One result, built in place (for the caller's copy to be elided).
-    TStepResult result;
-    if (!Loaded()) return result;
-    const TStepOutcome outcome = Step();
-    // Only a notable step has texts to give.
-    if (outcome.Notable()) [[unlikely]]
-        result = Describe(outcome);
-    else static_cast<TStepOutcome&>(result) = outcome;
-    MarkCheckpoint();
-    return result;
-}
-
 uint64_t TSession::StepCycles(uint8_t opcode, uint64_t clock) const {
     const Tsimulator& cpu = machine_->Cpu;
     if (cpu.Model == TProcessorModel::Chip) return cpu.Clock.Now - clock;
     return cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
 }
 
-TStepOutcome TSession::Step(bool quietCheckpoint) {
-    if (!Loaded()) return {};
+// The step, inline in Step and StepOnce: the outcome goes straight to where it is used.
+[[gnu::always_inline]] inline TStepOutcome TSession::StepBody(bool quietCheckpoint) {
     int16_t line = -1;
     uint8_t status = 0;
     bool failed = false, breakpoint = false;
@@ -330,6 +317,24 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
     if (line < 0) [[unlikely]]
         Leave();
     return Outcome(line, status, failed, breakpoint);
+}
+
+TStepOutcome TSession::Step(bool quietCheckpoint) {
+    if (!Loaded()) return {};
+    return StepBody(quietCheckpoint);
+}
+
+TStepResult TSession::StepOnce() {
+    // One result, built in place (for the caller's copy to be elided).
+    TStepResult result;
+    if (!Loaded()) return result;
+    const TStepOutcome outcome = StepBody(false);
+    // Only a notable step has texts to give.
+    if (outcome.Notable()) [[unlikely]]
+        result = Describe(outcome);
+    else static_cast<TStepOutcome&>(result) = outcome;
+    if (history_ && machine_->loaded) journal_->Mark();
+    return result;
 }
 
 void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {

@@ -405,6 +405,8 @@ private:
     friend class TJournal;
 
     TLoadResult Assemble(const std::vector<std::string>& lines);
+    // Step with a program loaded.
+    TStepOutcome StepBody(bool quietCheckpoint);
     // The log record of the step about to run at `pc` (the clock read from `clockMs` when set).
     void LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs);
     // The end of a step or a run: a negative line stops the session; the outcome of the last step.
@@ -488,9 +490,11 @@ private:
         uint64_t Cycles;
     };
     TWatchedStep WatchBefore() {
-        if (watch_) [[unlikely]]
+        if (watch_) [[unlikely]] {
             watch_->BeforeStep(*machine_, SignalTime());
-        return {machine_->Cpu.SP, cycles_};
+            return {machine_->Cpu.SP, cycles_};
+        }
+        return {};
     }
     void WatchAfter(const TWatchedStep& before, uint16_t pc, uint8_t opcode) {
         if (watch_) [[unlikely]]
