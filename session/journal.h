@@ -67,10 +67,13 @@ public:
     // none since the last step, `quiet` as for Mark).
     void BeginStep(bool quiet = false) {
         if (!pendingValid_) Mark(quiet);
-        // A full history gives up its oldest step.
-        if (count_ == kMaxSteps) [[unlikely]]
-            DropOldest();
-        ++count_;
+        // A full history gives up its oldest step (as DropOldest, in line: once full, at every
+        // step).
+        if (count_ == kMaxSteps) {
+            if (++first_ == kFrameSlots) first_ = 0;
+        } else {
+            ++count_;
+        }
         pendingValid_ = pendingPushed_ = false;
     }
 
