@@ -1,11 +1,19 @@
 #include "session/boardlink.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "engine/machine.h"
 
 namespace {
-TPortLines Lines(const TPort& port) { return {port.St.Direction, port.St.Level}; }
+// The lines as the board meets them. Where the SCI has taken Port 2's pins (the chip model),
+// P24 is its Tx output and P23 its Rx input, whatever DDR says, at the line's levels.
+TPortLines Lines(const TPort& port) {
+    const uint8_t taken = port.TakenPins();
+    const uint8_t direction =
+        static_cast<uint8_t>((port.St.Direction & ~taken) | (taken & 0x10u)); // P24 out, P23 in
+    return {direction, port.Levels()};
+}
 } // namespace
 
 TBoardLink::TBoardLink(TMachine& machine, const uint64_t& cycles, const uint64_t& base, uint64_t& due,
@@ -13,12 +21,15 @@ TBoardLink::TBoardLink(TMachine& machine, const uint64_t& cycles, const uint64_t
     : machine_(machine), cycles_(cycles), base_(base), due_(due), hz_(hz), board_(std::move(config)) {
     machine_.Port1.onChanged = [this] { PortsTouched(); };
     machine_.Port2.onChanged = [this] { PortsTouched(); };
+    // The SCI's lines change without a port write: a look at the next step boundary.
+    machine_.Sci.onLine = [this] { due_ = std::min(due_, cycles_); };
     PortsTouched();
 }
 
 TBoardLink::~TBoardLink() {
     machine_.Port1.onChanged = nullptr;
     machine_.Port2.onChanged = nullptr;
+    machine_.Sci.onLine = nullptr;
     due_ = std::numeric_limits<uint64_t>::max();
 }
 
@@ -38,6 +49,15 @@ void TBoardLink::Apply() {
 void TBoardLink::UpdateDue() {
     const uint64_t at = NsToCyclesUp(board_.NextEventNs(), hz_);
     due_ = at == std::numeric_limits<uint64_t>::max() ? at : at > base_ ? at - base_ : 0;
+    // The next bit boundary of a serial frame on P23/P24, in the cycle counter's terms. Within
+    // a step the counter still stands at the step's start while the clock has moved on, so the
+    // boundary is at worst looked at early.
+    if (machine_.Port2.TakenPins()) {
+        const uint64_t line = machine_.Sci.NextLineChange();
+        const uint64_t now = machine_.Cpu.Clock.Now;
+        if (line != std::numeric_limits<uint64_t>::max() && line > now)
+            due_ = std::min(due_, cycles_ + (line - now));
+    }
 }
 
 void TBoardLink::Update(bool driveChanged) {
@@ -47,12 +67,23 @@ void TBoardLink::Update(bool driveChanged) {
 
 void TBoardLink::PortsTouched() {
     if (Muted) return;
-    board_.PortsChanged(NowNs(), Lines(machine_.Port1), Lines(machine_.Port2));
+    lines1_ = Lines(machine_.Port1);
+    lines2_ = Lines(machine_.Port2);
+    board_.PortsChanged(NowNs(), lines1_, lines2_);
     // Also when the board's drive stayed: a click may have changed a pin the board holds.
     Update(true);
 }
 
-void TBoardLink::Advance() { Update(board_.Advance(NowNs())); }
+void TBoardLink::Advance() {
+    bool changed = board_.Advance(NowNs());
+    // A serial line may have moved on since the board last looked.
+    if (!Muted && (Lines(machine_.Port1) != lines1_ || Lines(machine_.Port2) != lines2_)) {
+        lines1_ = Lines(machine_.Port1);
+        lines2_ = Lines(machine_.Port2);
+        changed = board_.PortsChanged(NowNs(), lines1_, lines2_) || changed;
+    }
+    Update(changed);
+}
 
 void TBoardLink::PowerOn() {
     board_.PowerOn(NowNs());
@@ -79,5 +110,7 @@ bool TBoardLink::SetSwitch(TBoardInput input, bool on) {
 
 void TBoardLink::Restore(const TLabBoard::State& state) {
     board_.Restore(state);
+    lines1_ = Lines(machine_.Port1);
+    lines2_ = Lines(machine_.Port2);
     UpdateDue();
 }

@@ -3,10 +3,12 @@
 //
 // Every change of the ports' lines reaches the board through PortsTouched: a write of DDR or
 // DR by the program, the timer's output compare on P21 (it writes Port 2's DR), a clear of the
-// memory, a click on a pin. The board answers at once with what it drives, and that becomes the
-// level of the ports' input pins (an output pin keeps the processor's level; a pin the board
-// and an output both drive is a conflict the board reports); a change of P20 so made reaches
-// the timer's input capture as a click on the pin would.
+// memory, a click on a pin; in the chip model also the SCI's Tx and Rx lines on P24 and P23,
+// which the board sees at the first step boundary after each bit of a frame begins. The board
+// answers at once with what it drives, and that becomes the level of the ports' input pins (an
+// output pin keeps the processor's level; a pin the board and an output both drive is a conflict
+// the board reports); a change of P20 so made reaches the timer's input capture as a click on
+// the pin would.
 //
 // Time is the cycle counter's: simulated time = cycles / E (the session's E clock: kEClockHz in
 // the classic model, the setting in the chip model), in nanoseconds for the
@@ -85,4 +87,6 @@ private:
     uint64_t& due_;
     const uint64_t& hz_;
     TLabBoard board_;
+    // The lines the board was last told of.
+    TPortLines lines1_, lines2_;
 };

@@ -192,7 +192,8 @@ Out MachineToJson(const TMachine::State& s) {
               {"rx_next", s.SciChip.RxNext},
               {"rx_next_queued", s.SciChip.RxNextQueued},
               {"rx_next_mismatch", s.SciChip.RxNextMismatch},
-              {"armed", s.SciChip.Armed}}},
+              {"armed", s.SciChip.Armed},
+              {"tx_preamble", s.SciChip.TxPreamble}}},
             {"ram_control", s.RamControl}};
 }
 
@@ -289,6 +290,8 @@ TMachine::State MachineFromJson(const In& json, size_t sourceLines) {
     s.SciChip.RxNextQueued = sc.Flag("rx_next_queued");
     s.SciChip.RxNextMismatch = sc.Flag("rx_next_mismatch");
     s.SciChip.Armed = static_cast<uint8_t>(sc.Number("armed", 0xFF));
+    // Not in the files of the first version: no preamble on the line then.
+    s.SciChip.TxPreamble = sc.Has("tx_preamble") && sc.Flag("tx_preamble");
     s.RamControl = static_cast<uint8_t>(f.Number("ram_control", 0xFF));
     return s;
 }

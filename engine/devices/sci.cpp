@@ -132,6 +132,7 @@ bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
         }
         ++clock_->Events;
         Reschedule();
+        LineChanged();
         return true;
     }
     if (accepted) {
@@ -188,9 +189,26 @@ uint8_t TSci::PortLevels() const {
     const uint64_t since = clock_->Now > syncedAt_ ? clock_->Now - syncedAt_ : 0;
     const uint32_t frame = FrameCycles();
     const auto left = [since](uint16_t count) { return count > since ? count - since : 0; };
-    const bool tx = !St.TxCount || FrameLevel(Cs.TxShift, frame, left(Cs.TxLeft));
+    const bool tx = !St.TxCount || Cs.TxPreamble || FrameLevel(Cs.TxShift, frame, left(Cs.TxLeft));
     const bool rx = Loopback ? tx : !St.RxCount || FrameLevel(St.RxByte, frame, left(Cs.RxLeft));
     return static_cast<uint8_t>((rx ? 0x08 : 0) | (tx ? 0x10 : 0));
+}
+
+uint64_t TSci::NextLineChange() const {
+    if (!clock_) return UINT64_MAX;
+    const uint64_t since = clock_->Now > syncedAt_ ? clock_->Now - syncedAt_ : 0;
+    const uint64_t bit = FrameCycles() / 10;
+    uint64_t next = UINT64_MAX;
+    // A frame's bits end every `bit` cycles, counted back from its end.
+    const auto on = [&](uint16_t count) {
+        if (count <= since) return;
+        const uint64_t left = count - since;
+        const uint64_t change = clock_->Now + (left % bit ? left % bit : bit);
+        if (change < next) next = change;
+    };
+    if (St.TxCount && !Cs.TxPreamble) on(Cs.TxLeft);
+    if (St.RxCount && !Loopback) on(Cs.RxLeft);
+    return next;
 }
 
 uint64_t TSci::NextEvent() const {
@@ -210,6 +228,7 @@ void TSci::Sync() {
     uint64_t left = now - syncedAt_;
     syncedAt_ = now;
     if (!loaded_) return;
+    const uint64_t events = clock_->Events;
     for (;;) {
         uint64_t step = UINT64_MAX;
         const bool idleCounts = Cs.IdleLeft && Cs.RxLeft == 0;
@@ -230,7 +249,8 @@ void TSci::Sync() {
             // The frame has left: the byte goes out, the next one (if TDR holds one) follows.
             St.TxCount = 0;
             ++clock_->Events;
-            if (Loopback) Arrive(Cs.TxShift, false);
+            if (Cs.TxPreamble) Cs.TxPreamble = false;
+            else if (Loopback) Arrive(Cs.TxShift, false);
             else if (onTransmit) onTransmit(Cs.TxShift);
             StartTransmit();
         }
@@ -248,6 +268,7 @@ void TSci::Sync() {
         }
     }
     UpdateRequest();
+    if (clock_->Events != events) LineChanged();
 }
 
 // TDR moves to the shifter when the transmitter is enabled and idle and TDR holds a byte.
@@ -306,9 +327,16 @@ void TSci::WriteChip(uint16_t address, uint8_t value) {
         break;
     case 0x11: {
         const bool sleeping = St.TRCSR & TRCSR_WU;
+        const bool transmitting = St.TRCSR & TRCSR_TE;
         St.TRCSR = static_cast<uint8_t>((value & ~TRCSR_Status) | (St.TRCSR & TRCSR_Status));
         if (!sleeping && (St.TRCSR & TRCSR_WU)) Cs.IdleLeft = static_cast<uint16_t>(FrameCycles());
         if (!(St.TRCSR & TRCSR_WU)) Cs.IdleLeft = 0;
+        // Enabled, an idle transmitter first sends its preamble: one frame of ones.
+        if (!transmitting && (St.TRCSR & TRCSR_TE) && !Cs.TxLeft) {
+            Cs.TxPreamble = true;
+            Cs.TxLeft = static_cast<uint16_t>(FrameCycles());
+            St.TxCount = 1;
+        }
         break;
     }
     case 0x13:
@@ -322,4 +350,5 @@ void TSci::WriteChip(uint16_t address, uint8_t value) {
     StartTransmit();
     UpdateRequest();
     Reschedule();
+    LineChanged();
 }

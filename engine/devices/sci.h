@@ -59,7 +59,8 @@ public:
     // way out or in): E cycles until the frame being sent ends, until the frame coming in is
     // complete, and of idle line the sleeping receiver still waits for; the byte being shifted
     // out; a second byte the terminal sent while the first was on the line; the status bits a
-    // read of TRCSR found set.
+    // read of TRCSR found set; whether the frame going out is the preamble (ten ones the
+    // transmitter sends when TE is set, before the first byte can follow).
     struct ChipState {
         uint16_t TxLeft;
         uint16_t RxLeft;
@@ -68,6 +69,7 @@ public:
         uint8_t RxNext;
         bool RxNextQueued, RxNextMismatch;
         uint8_t Armed;
+        bool TxPreamble;
         bool operator==(const ChipState&) const = default;
     };
     ChipState Cs{};
@@ -87,6 +89,9 @@ public:
     std::function<void(uint8_t)> onTransmit;
     // Called by ResetSci after the chip is reset: the external side empties its fields then.
     std::function<void()> onReset;
+    // Chip model: called when the line's course may have changed (a register written, a frame
+    // begun or ended, a byte on its way in): what watches P23/P24 looks again.
+    std::function<void()> onLine;
 
     // The chip's rate chosen by RMCR bits 1-0: "76800", "9600", "1200" or "300".
     const char* ChipRate() const { return RateText(St.RMCR); }
@@ -119,6 +124,9 @@ public:
     // Chip model: brings the line up to the clock's Now; the cycle of its next event.
     void Sync();
     uint64_t NextEvent() const;
+    // Chip model: the first cycle after the clock's Now at which PortLevels() may change (the
+    // next bit boundary of a frame on either line); UINT64_MAX while both lines idle.
+    uint64_t NextLineChange() const;
     void Resync() {
         ++Touches;
         syncedAt_ = clock_->Now;
@@ -132,6 +140,9 @@ private:
     void UpdateRequest();
     void Reschedule() {
         if (clock_->Listener) clock_->Listener->ClockReached();
+    }
+    void LineChanged() {
+        if (onLine) onLine();
     }
     TCycleClock* clock_ = nullptr;
     uint64_t syncedAt_ = 0;

@@ -66,7 +66,8 @@ TEST_F(ChipTest, InputCaptureLatchesTheCounter) {
     EXPECT_EQ(board.Timer.St.TCSR & TTimer::TCSR_ICF, 0);
 }
 
-// A byte takes ten bit times at each RMCR rate, E/16 to E/4096, and leaves at that cycle.
+// A byte takes ten bit times at each RMCR rate, E/16 to E/4096, and leaves at that cycle; the
+// first one after TE is set waits for the preamble, a frame of ones.
 TEST_F(ChipTest, SciFrameTakesTenBitTimesAtEachRate) {
     for (uint8_t rate : {0, 1, 2, 3}) {
         static constexpr uint64_t kDividers[] = {16, 128, 1024, 4096};
@@ -78,11 +79,11 @@ TEST_F(ChipTest, SciFrameTakesTenBitTimesAtEachRate) {
         Wr(0x11, TSci::TRCSR_TE);
         Rd(0x11); // TDRE set: the sequence lets the write clear it
         Wr(0x13, 0x41);
-        Pass(frame - 1);
+        Pass(2 * frame - 1);
         EXPECT_TRUE(sentAt.empty()) << int(rate);
         Pass(1);
         ASSERT_EQ(sentAt.size(), 1u) << int(rate);
-        EXPECT_EQ(sentAt[0], frame);
+        EXPECT_EQ(sentAt[0], 2 * frame);
     }
 }
 
@@ -144,10 +145,11 @@ TEST(ChipPortTest, SciTakesP23AndP24WhileEnabled) {
         {TProcessorModel::Classic, TSci::TRCSR_RE | TSci::TRCSR_TE, 0, 0x00},
         {TProcessorModel::Chip, 0, 0, 0x00},
         {TProcessorModel::Chip, TSci::TRCSR_RE, 0, 0x08},
-        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 0, 0x08},   // the start bit
-        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 16, 0x18},  // data bit 0
-        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 32, 0x08},  // data bit 1
-        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 160, 0x18}, // sent: idle
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 0, 0x18},   // the preamble
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 160, 0x08}, // the start bit
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 176, 0x18}, // data bit 0
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 192, 0x08}, // data bit 1
+        {TProcessorModel::Chip, TSci::TRCSR_RE | TSci::TRCSR_TE, 320, 0x18}, // sent: idle
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << ModelName(c.model) << " " << int(c.trcsr) << " +" << c.after);

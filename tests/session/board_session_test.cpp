@@ -108,6 +108,29 @@ TEST_F(BoardSessionTest, OutputCompareOnP21ReachesTheBoard) {
     EXPECT_EQ(Shows("L"), "on");
 }
 
+// In the chip model a lamp on P24 follows the SCI's Tx line: lit through the preamble, dark
+// through the start bit and the eight zero bits of $00, lit again at the stop bit and after.
+TEST_F(BoardSessionTest, SerialLineOnP24ReachesTheBoardInTheChipModel) {
+    session.SetModel(TProcessorModel::Chip);
+    SetBoard(R"({"type": "led", "name": "L", "pin": "2.4"})");
+    Load("start  ldaa #$02\n"
+         "       staa $11\n" // TE at E/16: bits of 16 cycles, frames of 160
+         "       ldaa $11\n"
+         "       clra\n"
+         "       staa $13\n"
+         "loop   bra loop\n");
+    const auto shownAt = [&](uint64_t cycles) {
+        while (session.Cycles() < cycles)
+            session.StepOnce();
+        return Shows("L");
+    };
+    EXPECT_EQ(shownAt(100), "on");  // the preamble
+    EXPECT_EQ(shownAt(200), "off"); // start bit and data from cycle 5 + 160
+    EXPECT_EQ(shownAt(300), "off");
+    EXPECT_EQ(shownAt(330), "on"); // the stop bit from cycle 5 + 160 + 144
+    EXPECT_EQ(shownAt(600), "on");
+}
+
 // A button on P20 makes the edges the input capture waits for; pressed while P20 is an output,
 // it changes nothing the timer sees.
 TEST_F(BoardSessionTest, ButtonOnP20CapturesTheCounter) {
