@@ -85,6 +85,11 @@ public:
     // After the devices' states were put back from outside (reverse step): in the chip model
     // they stand at the clock's Now and the next event is found again.
     void Resync();
+    // Chip model: brings the devices up to the clock (a step leaves them there; a run may leave
+    // them behind until they are looked at). Nothing in the classic model.
+    void SyncDevices() {
+        if (Cpu.Clock.Listener) deviceClock_.ClockReached();
+    }
 
 private:
     // The chip model's clock calls here when a device event falls due: both devices are brought

@@ -563,13 +563,21 @@ template <TProcessorModel Model> [[gnu::always_inline]] inline void Tsimulator::
 
 int16_t Tsimulator::Step(uint8_t& status) {
     if (Model == TProcessorModel::Chip) [[unlikely]]
-        return StepChip(status);
+        return StepChip(status, true);
     Execute<TProcessorModel::Classic>(ReadByte(PC));
     status = CheckInterrupts();
     return Memory.Load(PC).Line;
 }
 
-int16_t Tsimulator::StepChip(uint8_t& status) {
+int16_t Tsimulator::StepInRun(uint8_t& status) {
+    if (Model == TProcessorModel::Chip) [[unlikely]]
+        return StepChip(status, false);
+    Execute<TProcessorModel::Classic>(ReadByte(PC));
+    status = CheckInterrupts();
+    return Memory.Load(PC).Line;
+}
+
+int16_t Tsimulator::StepChip(uint8_t& status, bool sync) {
     Entries = 0;
     if (Waiting) {
         ChipWaitSlice();
@@ -583,7 +591,7 @@ int16_t Tsimulator::StepChip(uint8_t& status) {
     }
     status = Pending.AnySource() ? ChipTakeInterrupt() : 0;
     // The devices are brought up to the clock, so what is shown between steps is current.
-    if (Clock.Listener) Clock.Listener->ClockReached();
+    if (sync && Clock.Listener) Clock.Listener->ClockReached();
     return Memory.Load(PC).Line;
 }
 

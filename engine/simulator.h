@@ -78,6 +78,11 @@ public:
     // Executes one instruction and takes pending interrupts. Returns the Line of the cell at the
     // new PC; status is 0 or the number of the interrupt source whose vector was zero when taken.
     int16_t Step(uint8_t& status);
+    // Step as a step of a longer run: the same, but in the chip model the devices are left
+    // where the step's accesses and events brought them (each catches up with the clock when
+    // it is next accessed); the owner brings them up to the clock (TMachine::SyncDevices)
+    // before it looks at them.
+    int16_t StepInRun(uint8_t& status);
     // Executes up to `count` steps exactly as that many Step calls would, in one loop, and stops
     // after the first step that ends on a negative line, on a line of stops.Lines, or with a
     // status. An exception from a step (a device's observer) leaves the run after the steps
@@ -173,7 +178,8 @@ private:
     void RunLoop(uint64_t count, const TRunStops& stops, TRunProgress& progress);
     // The chip model's step: an instruction (or, while waiting, a slice of time), its cycles on
     // the clock, then at most one interrupt entry with its cycles.
-    int16_t StepChip(uint8_t& status);
+    // With `sync`, the devices are brought up to the clock after it.
+    int16_t StepChip(uint8_t& status, bool sync);
     // The chip's instructions and interrupt entry where they differ from the classic model's.
     void ChipDecimalAdjust();
     void ChipWait();

@@ -34,6 +34,7 @@ void TJournal::Attach(bool on) {
 }
 
 void TJournal::Reset() {
+    witnessValid_ = false;
     first_ = count_ = 0;
     pendingValid_ = pendingPushed_ = false;
     haveDevices_ = false;
@@ -126,12 +127,33 @@ void TJournal::BoardLogFull() {
     if (boardEnd_ - boardBegin_ >= kBoardEntries) boardBegin_ = boardEnd_;
 }
 
+namespace {
+
+// Two values of a state without padding are equal when their bytes are: a few wide compares in
+// place of one per field.
+template <typename T> bool SameBytes(const T& a, const T& b) {
+    static_assert(std::has_unique_object_representations_v<T>);
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+// The timer's registers: the three counters as one run of bytes, then TCSR (a padding byte
+// follows it).
+bool SameTimer(const TTimer::State& a, const TTimer::State& b) {
+    static_assert(offsetof(TTimer::State, Counter) == 0 && offsetof(TTimer::State, OutputCompare) == 2 &&
+                  offsetof(TTimer::State, InputCapture) == 4 && offsetof(TTimer::State, TCSR) == 6);
+    return std::memcmp(&a, &b, 6) == 0 && a.TCSR == b.TCSR;
+}
+
+} // namespace
+
 bool TJournal::SameDevices(const TDevices& d) const {
     const TMachine& m = *session_.machine_;
-    return d.Random == m.Random.Save() && d.TraceRows == m.Memory.Trace.RowsRecorded() &&
+    // Ordered by how often a part changes between checkpoints: the timer's counter ticks.
+    return SameTimer(d.Timer, m.Timer.St) && SameBytes(d.Sci, m.Sci.St) && SameBytes(d.Port1, m.Port1.St) &&
+           SameBytes(d.Port2, m.Port2.St) && d.Random.Position == m.Random.Save().Position &&
+           d.TraceRows == m.Memory.Trace.RowsRecorded() && d.Trace.Triggered == m.Memory.Trace.Triggered &&
            d.Terminal == session_.sciTerminal_->Position() && d.Board == static_cast<uint32_t>(boardEnd_) &&
-           d.Timer == m.Timer.St && d.Sci == m.Sci.St && d.Port1 == m.Port1.St && d.Port2 == m.Port2.St &&
-           d.Trace == m.Memory.Trace.Save() && (!m.Timer.Chip() || SameChipParts(d));
+           (!m.Timer.Chip() || SameChipParts(d));
 }
 
 bool TJournal::SameChipParts(const TDevices& d) const {
@@ -162,54 +184,102 @@ void TJournal::CaptureDevices(TDevices& d) const {
     }
 }
 
-void TJournal::Capture(TFrame& f, bool quiet) {
-    const TSession& s = session_;
-    if (s.machine_->Timer.Chip() && !chipParts_) [[unlikely]]
-        chipParts_ = std::make_unique_for_overwrite<TChipParts[]>(kDeviceSlots);
-    const Tsimulator& cpu = s.machine_->Cpu;
-    f.Cycles = s.cycles_;
-    f.LogAppended = static_cast<uint32_t>(s.Log.Appended());
-    f.Cells = static_cast<uint32_t>(cells_.End());
-    f.PC = cpu.PC;
-    f.X = cpu.X;
-    f.SP = cpu.SP;
-    f.A = cpu.A;
-    f.B = cpu.B;
-    // Bit 6 of CCR always reads 1; cleared here it notes the chip model's wait.
-    f.CCR = static_cast<uint8_t>(cpu.PackCCR() & (cpu.Waiting ? 0xBF : 0xFF));
-    // Only the six interrupt sources (2..7) are ever requested.
-    f.Pending = cpu.Pending.LowByte();
-    f.ExecutionLine = static_cast<int16_t>(s.executionLine_);
+[[gnu::always_inline]] inline bool TJournal::Unmoved() const {
+    const TMachine& m = *session_.machine_;
+    const TWitness& w = witness_;
+    return w.Timer == m.Timer.Touches && w.Sci == m.Sci.Touches && w.Port1 == m.Port1.Touches &&
+           w.Port2 == m.Port2.Touches && w.Random == m.Random.Save().Position &&
+           w.TraceRows == m.Memory.Trace.RowsRecorded() && w.Triggered == m.Memory.Trace.Triggered &&
+           w.Terminal == session_.sciTerminal_->Position();
+}
 
-    const TMemory& memory = s.machine_->Memory;
+// Inline in Mark, its one caller.
+[[gnu::always_inline]] inline void TJournal::Capture(TFrame& f, bool quiet) {
     // Between steps that touch no device register the trace is the one part that may change,
     // and only by recording a row or by its trigger; the lab board may change by time alone.
     // In the chip model a device changes by time alone at its events.
-    const bool board = (s.boardLink_ && s.boardLink_->Board().Revision() != boardRevision_) ||
-                       s.machine_->Cpu.Clock.Events != eventsSeen_;
-    if (!quiet || !haveDevices_ || memory.DeviceAccesses != accessesSeen_ ||
-        memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ || board) {
-        accessesSeen_ = memory.DeviceAccesses;
-        eventsSeen_ = s.machine_->Cpu.Clock.Events;
-        rowsSeen_ = memory.Trace.RowsRecorded();
-        triggeredSeen_ = memory.Trace.Triggered;
-        CaptureBoard();
-        // The devices' State values compared with the part noted last, field by field: a part
-        // built on the stack and compared as bytes would be read back before its stores drained.
-        if (!haveDevices_ || !SameDevices(devices_[lastDevices_])) {
-            lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
-            // Noted in place (a copy from the stack would wait on the same stores).
-            CaptureDevices(devices_[lastDevices_]);
-            haveDevices_ = true;
-            pendingPushed_ = true;
-        }
+    if (!quiet || !haveDevices_ || DevicesMayHaveChanged())
+        if (!witnessValid_ || !Unmoved()) NoteDevices();
+    // Everything is read before the frame is written: a byte stored may alias any field, and
+    // each would have to be read again after it.
+    const TSession& s = session_;
+    const Tsimulator& cpu = s.machine_->Cpu;
+    const uint64_t cycles = s.cycles_;
+    const auto appended = static_cast<uint32_t>(s.Log.Appended());
+    const auto cells = static_cast<uint32_t>(cells_.End());
+    const uint32_t devices = lastDevices_ | static_cast<uint32_t>(s.previousOpcode_ + 1) << kPreviousShift;
+    const uint16_t pc = cpu.PC, x = cpu.X, sp = cpu.SP;
+    const auto line = static_cast<int16_t>(s.executionLine_);
+    const uint8_t a = cpu.A, b = cpu.B;
+    // Bit 6 of CCR always reads 1; cleared here it notes the chip model's wait.
+    const auto ccr = static_cast<uint8_t>(cpu.PackCCR() & (cpu.Waiting ? 0xBF : 0xFF));
+    // Only the six interrupt sources (2..7) are ever requested.
+    const uint8_t pending = cpu.Pending.LowByte();
+    f.Cycles = cycles;
+    f.Cells = cells;
+    f.LogAppended = appended;
+    f.Devices = devices;
+    f.PC = pc;
+    f.X = x;
+    f.SP = sp;
+    f.ExecutionLine = line;
+    f.A = a;
+    f.B = b;
+    f.CCR = ccr;
+    f.Pending = pending;
+}
+
+bool TJournal::DevicesMayHaveChanged() const {
+    const TMachine& m = *session_.machine_;
+    const TMemory& memory = m.Memory;
+    return memory.DeviceAccesses != accessesSeen_ || m.Cpu.Clock.Events != eventsSeen_ ||
+           memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ ||
+           (session_.boardLink_ && session_.boardLink_->Board().Revision() != boardRevision_);
+}
+
+void TJournal::NoteDevices() {
+    TMachine& m = *session_.machine_;
+    // The chip model's devices count on between their events; they are brought up to the clock
+    // before they are looked at.
+    m.SyncDevices();
+    if (m.Timer.Chip() && !chipParts_) [[unlikely]]
+        chipParts_ = std::make_unique_for_overwrite<TChipParts[]>(kDeviceSlots);
+    const TMemory& memory = m.Memory;
+    accessesSeen_ = memory.DeviceAccesses;
+    eventsSeen_ = m.Cpu.Clock.Events;
+    rowsSeen_ = memory.Trace.RowsRecorded();
+    triggeredSeen_ = memory.Trace.Triggered;
+    if (session_.boardLink_) CaptureBoard();
+    // The devices' State values compared with the part noted last.
+    if (!haveDevices_ || !SameDevices(devices_[lastDevices_])) {
+        lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
+        // Noted in place (a copy from the stack would wait on the stores).
+        CaptureDevices(devices_[lastDevices_]);
+        haveDevices_ = true;
+        pendingPushed_ = true;
     }
-    f.Devices = lastDevices_ | static_cast<uint32_t>(s.previousOpcode_ + 1) << kPreviousShift;
+    // The chip model's devices change by time and the lab board drives the ports itself: there
+    // the counts witness nothing.
+    witnessValid_ = !m.Timer.Chip() && !session_.boardLink_;
+    if (witnessValid_) witness_ = Witness();
+}
+
+TJournal::TWitness TJournal::Witness() const {
+    const TMachine& m = *session_.machine_;
+    return {m.Timer.Touches,
+            m.Sci.Touches,
+            m.Port1.Touches,
+            m.Port2.Touches,
+            m.Random.Save().Position,
+            m.Memory.Trace.RowsRecorded(),
+            session_.sciTerminal_->Position(),
+            m.Memory.Trace.Triggered};
 }
 
 void TJournal::Mark(bool quiet) {
     // A checkpoint noted again before any step replaces the earlier one, device part included.
     if (pendingValid_ && pendingPushed_) {
+        witnessValid_ = false;
         lastDevices_ = lastBeforePending_;
         haveDevices_ = haveBeforePending_;
         quiet = false;
@@ -294,6 +364,7 @@ bool TJournal::StepBack() {
     if (at >= kFrameSlots) at -= kFrameSlots;
     const TFrame f = frames_[at];
     --count_;
+    witnessValid_ = false;
     pendingValid_ = pendingPushed_ = false;
 
     // The stores since the checkpoint, newest first.

@@ -67,10 +67,13 @@ public:
     // none since the last step, `quiet` as for Mark).
     void BeginStep(bool quiet = false) {
         if (!pendingValid_) Mark(quiet);
-        // A full history gives up its oldest step.
-        if (count_ == kMaxSteps) [[unlikely]]
-            DropOldest();
-        ++count_;
+        // A full history gives up its oldest step (as DropOldest, in line: once full, at every
+        // step).
+        if (count_ == kMaxSteps) {
+            if (++first_ == kFrameSlots) first_ = 0;
+        } else {
+            ++count_;
+        }
         pendingValid_ = pendingPushed_ = false;
     }
 
@@ -139,6 +142,22 @@ private:
     }
 
     void Capture(TFrame& frame, bool quiet);
+    // Whether a device may have changed since the part was last noted, by what a quiet
+    // checkpoint can see: a register access, a device event, the trace, the lab board.
+    bool DevicesMayHaveChanged() const;
+    // Notes the device part when the devices no longer stand as in the last one.
+    void NoteDevices();
+    // What the devices' own counts said when the part was last noted (the classic model without a
+    // lab board): while none has moved, the devices stand as in that part, whatever happened
+    // since the last checkpoint. The parts that keep no count are read as they are.
+    struct TWitness {
+        uint64_t Timer, Sci, Port1, Port2;
+        uint64_t Random, TraceRows;
+        TSciTerminal::TPosition Terminal;
+        bool Triggered;
+    };
+    TWitness Witness() const;
+    bool Unmoved() const;
     // Notes in `devices` how the devices stand now (the board's log position as last noted).
     void CaptureDevices(TDevices& devices) const;
     // Whether the devices stand as in `devices`.
@@ -181,6 +200,8 @@ private:
     uint64_t rowsSeen_ = 0;      // the trace's RowsRecorded then
     uint64_t eventsSeen_ = 0;    // the chip model's device events then
     bool triggeredSeen_ = false; // and its trigger
+    TWitness witness_{};
+    bool witnessValid_ = false;
     bool pendingValid_ = false;
     // The pending checkpoint stored a new device part; before it, these were the last one.
     bool pendingPushed_ = false;

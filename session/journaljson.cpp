@@ -165,6 +165,7 @@ void TJournal::Load(const THistory& h) {
     count_ = frames;
     lastDevices_ = static_cast<uint32_t>(devices - 1);
     haveDevices_ = true;
+    witnessValid_ = false;
     // The devices are compared with the last part at the next checkpoint, quiet or not.
     accessesSeen_ = session_.machine_->Memory.DeviceAccesses + 1;
     session_.sciTerminal_->SetLayout(h.TerminalPrefix, h.TerminalEdits);

@@ -270,25 +270,17 @@ TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
 
 // --- stepping ---------------------------------------------------------------------------------
 
-TStepResult TSession::StepOnce() {
-    if (!Loaded()) return {};
-    const TStepOutcome outcome = Step();
-    TStepResult result = Describe(outcome);
-    MarkCheckpoint();
-    return result;
-}
-
 uint64_t TSession::StepCycles(uint8_t opcode, uint64_t clock) const {
     const Tsimulator& cpu = machine_->Cpu;
     if (cpu.Model == TProcessorModel::Chip) return cpu.Clock.Now - clock;
     return cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
 }
 
-TStepOutcome TSession::Step(bool quietCheckpoint) {
-    if (!Loaded()) return {};
+// The step, inline in Step and StepOnce: the outcome goes straight to where it is used.
+[[gnu::always_inline]] inline TStepOutcome TSession::StepBody(bool quietCheckpoint) {
     int16_t line = -1;
     uint8_t status = 0;
-    bool failed = false;
+    bool failed = false, breakpoint = false;
     Tsimulator& cpu = machine_->Cpu;
     try {
         if (history_) journal_->BeginStep(quietCheckpoint);
@@ -306,7 +298,9 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
             boardLink_->Advance();
         NoteSignals();
         WatchAfter(before, pc, opcode);
-        if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
+        breakpoint = line > 0 && Breakpoints.Contains(line);
+        if (breakpoint) [[unlikely]]
+            state_ = RunState::Halted;
         // The grid's "next instruction" still names the instruction just executed.
         previousOpcode_ = opcode;
         // As Refresh: the instruction at the new PC, when it is one, makes its line current.
@@ -319,8 +313,29 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
         if (watch_) watch_->StepFailed();
         line = -1;
         status = 0;
+        breakpoint = false;
     }
-    return EndStep(line, status, failed);
+    if (line < 0) [[unlikely]]
+        Leave();
+    return Outcome(line, status, failed, breakpoint);
+}
+
+TStepOutcome TSession::Step(bool quietCheckpoint) {
+    if (!Loaded()) return {};
+    return StepBody(quietCheckpoint);
+}
+
+TStepResult TSession::StepOnce() {
+    // One result, built in place (for the caller's copy to be elided).
+    TStepResult result;
+    if (!Loaded()) return result;
+    const TStepOutcome outcome = StepBody(false);
+    // Only a notable step has texts to give.
+    if (outcome.Notable()) [[unlikely]]
+        result = Describe(outcome);
+    else static_cast<TStepOutcome&>(result) = outcome;
+    if (history_ && machine_->loaded) journal_->Mark();
+    return result;
 }
 
 void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
@@ -331,9 +346,13 @@ void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
     if (machine_->Model() == TProcessorModel::Chip) {
         // Microseconds of simulated time, as whole microseconds of the two starts: the column's
         // sum is the time of the run.
-        record.Elapsed =
-            static_cast<uint32_t>(CyclesToUs(cycles_, timeHz_) - CyclesToUs(logCycles_, timeHz_));
+        // The start of the step before is usually the one converted last time.
+        const uint64_t nowUs = CyclesToUs(cycles_, timeHz_);
+        const uint64_t lastUs =
+            logUs_.Cycles == logCycles_ && logUs_.Hz == timeHz_ ? logUs_.Us : CyclesToUs(logCycles_, timeHz_);
+        record.Elapsed = static_cast<uint32_t>(nowUs - lastUs);
         logCycles_ = cycles_;
+        logUs_ = {cycles_, timeHz_, nowUs};
     } else {
         record.Elapsed = now - lastStepTick_;
     }
@@ -355,24 +374,26 @@ void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
 
 TStepOutcome TSession::EndStep(int16_t line, uint8_t status, bool failed) {
     const bool breakpoint = !failed && line > 0 && Breakpoints.Contains(line);
-    const bool left = line < 0;
-    if (left) {
-        try {
-            lastStepTick_ = Now();
-        } catch (const std::exception&) {
-            // The clock itself failed; the run ends all the same.
-        }
-        StopInternal();
-        stoppedByStep_ = true;
+    if (line < 0) Leave();
+    return Outcome(line, status, failed, breakpoint);
+}
+
+void TSession::SyncAfterFailure() {
+    try {
+        machine_->SyncDevices();
+    } catch (const std::exception&) {
+        // The devices stay where the failed step left them.
     }
-    TStepOutcome outcome;
-    outcome.Executed = true;
-    outcome.Line = line;
-    outcome.Status = status;
-    outcome.Failed = failed;
-    outcome.Breakpoint = breakpoint;
-    outcome.Left = left;
-    return outcome;
+}
+
+void TSession::Leave() {
+    try {
+        lastStepTick_ = Now();
+    } catch (const std::exception&) {
+        // The clock itself failed; the run ends all the same.
+    }
+    StopInternal();
+    stoppedByStep_ = true;
 }
 
 bool TSession::TickBetweenSteps(TRunTicks& ticks) {
@@ -443,6 +464,10 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             if (line > 0 && Breakpoints.Contains(line)) state_ = RunState::Halted;
         } else {
             bool ticked = false;
+            // Without a watcher that looks at the devices after every step (the recorder, the
+            // watch, the lab board), the chip model's devices catch up with the clock only when
+            // they are looked at: by the step history's checkpoint and at the end of the run.
+            const bool observed = signals_ || watch_ || boardLink_;
             NoteSignals();
             for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
@@ -453,7 +478,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                 const TWatchedStep before = WatchBefore();
                 if (Log.Enabled) LogStep(pc, opcode, clockMs);
                 const uint64_t clock = cpu.Clock.Now;
-                line = cpu.Step(status);
+                line = observed ? cpu.Step(status) : cpu.StepInRun(status);
                 ++steps_;
                 cycles_ += StepCycles(opcode, clock);
                 // The lab board's time-driven work, before the next instruction can see it.
@@ -479,6 +504,8 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
                     nextTick += ticks->Every;
                 }
             }
+            // What is shown after the run is current (the engine's own loop does so itself).
+            machine_->SyncDevices();
         }
     } catch (const std::exception& e) {
         // A failure anywhere in the step (the clock, the log, a device's observer) is treated
@@ -488,6 +515,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
         if (watch_) watch_->StepFailed();
         line = -1;
         status = 0;
+        if (!lean) SyncAfterFailure();
     }
 
     run.Steps = completed + (failed ? 1 : 0);

@@ -405,10 +405,27 @@ private:
     friend class TJournal;
 
     TLoadResult Assemble(const std::vector<std::string>& lines);
+    // Step with a program loaded.
+    TStepOutcome StepBody(bool quietCheckpoint);
     // The log record of the step about to run at `pc` (the clock read from `clockMs` when set).
     void LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs);
     // The end of a step or a run: a negative line stops the session; the outcome of the last step.
     TStepOutcome EndStep(int16_t line, uint8_t status, bool failed);
+    // The session stops after a step that left the program.
+    void Leave();
+    // After a step of a run failed: the chip model's devices brought up to the clock, as far as
+    // they let themselves.
+    void SyncAfterFailure();
+    static TStepOutcome Outcome(int16_t line, uint8_t status, bool failed, bool breakpoint) {
+        TStepOutcome outcome;
+        outcome.Executed = true;
+        outcome.Line = line;
+        outcome.Status = status;
+        outcome.Failed = failed;
+        outcome.Breakpoint = breakpoint;
+        outcome.Left = line < 0;
+        return outcome;
+    }
     // After a step that ended at `pc`: the instruction there makes its line current.
     void FollowExecution(uint16_t pc) {
         if (InstructionAt(pc)) executionLine_ = std::max<int>(LineAt(pc), 0);
@@ -457,6 +474,10 @@ private:
     int previousOpcode_ = -1; // -1: none since the load
     uint64_t cycles_ = 0;
     uint64_t logCycles_ = 0; // chip model: the cycle counter when the last logged step began
+    // The last count the log converted to microseconds, at which E clock, and the result.
+    struct {
+        uint64_t Cycles = UINT64_MAX, Hz = 0, Us = 0;
+    } logUs_;
     TProcessorModel model_ = TProcessorModel::Classic;
     uint64_t eHz_ = kEClockHz;
     uint64_t timeHz_ = kEClockHz; // the E clock of the board as it was loaded or restored
@@ -469,9 +490,11 @@ private:
         uint64_t Cycles;
     };
     TWatchedStep WatchBefore() {
-        if (watch_) [[unlikely]]
+        if (watch_) [[unlikely]] {
             watch_->BeforeStep(*machine_, SignalTime());
-        return {machine_->Cpu.SP, cycles_};
+            return {machine_->Cpu.SP, cycles_};
+        }
+        return {};
     }
     void WatchAfter(const TWatchedStep& before, uint16_t pc, uint8_t opcode) {
         if (watch_) [[unlikely]]

@@ -15,6 +15,7 @@ PinImageKind TPort::PinImage(int pin) const {
 }
 
 void TPort::WriteRegister(uint16_t address, uint8_t value) {
+    ++Touches;
     if (address == DdrAddress) {
         St.Direction = value & Mask();
     } else if (address == DrAddress) {
@@ -40,6 +41,7 @@ uint8_t TPort::TakenLevels() const {
 }
 
 bool TPort::TogglePin(int pin) {
+    ++Touches;
     if (pin < 0 || pin >= PinCount || IsOutput(pin)) return false;
     St.Level ^= static_cast<uint8_t>(1u << pin);
     if (pin == 0 && CaptureTimer) CaptureTimer->CaptureEdge(PinLevel(0));

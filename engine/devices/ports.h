@@ -41,6 +41,10 @@ public:
     const uint16_t DrAddress;
 
     State St{};
+    // Calls so far that may have changed the state (register accesses, ticks, the user's and the
+    // external system's doings, resets): while it stands still, only a direct write of St
+    // has changed them. The step history's checkpoints look no further while it does.
+    uint64_t Touches = 0;
 
     // Port 2 only: pin 0 feeds the timer's input capture. Set by the board.
     TTimer* CaptureTimer = nullptr;

@@ -26,6 +26,7 @@ uint8_t TSci::Peek(uint16_t address) const {
 }
 
 uint8_t TSci::ReadRegister(uint16_t address) {
+    ++Touches;
     if (address < 0x10 || address > 0x13) return 0;
     if (clock_) return ReadChip(address);
     const uint8_t value = Peek(address);
@@ -40,6 +41,7 @@ uint8_t TSci::ReadRegister(uint16_t address) {
 }
 
 void TSci::WriteRegister(uint16_t address, uint8_t value) {
+    ++Touches;
     if (clock_) {
         WriteChip(address, value);
         return;
@@ -64,6 +66,7 @@ void TSci::WriteRegister(uint16_t address, uint8_t value) {
 }
 
 void TSci::SciTick() {
+    ++Touches;
     ++Ticks;
     if (clock_) return; // the chip's line runs on the E clock
     if (loaded_) {
@@ -111,6 +114,7 @@ void TSci::SciTick() {
 }
 
 bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
+    ++Touches;
     bool accepted = (St.TRCSR & TRCSR_RE) != 0;
     if (clock_) {
         if (!accepted || !loaded_) return false;
@@ -141,6 +145,7 @@ bool TSci::DeliverByte(uint8_t byte, bool atChipRate) {
 }
 
 void TSci::ResetSci() {
+    ++Touches;
     St = State{};
     Cs = ChipState{};
     St.RdrTaken = true;
@@ -155,6 +160,7 @@ void TSci::ResetSci() {
 // The chip model
 
 void TSci::SetChip(TCycleClock* clock) {
+    ++Touches;
     clock_ = clock;
     if (clock_) Resync();
 }
@@ -216,6 +222,7 @@ uint64_t TSci::NextEvent() const {
 // The line's events in the order they fall: a frame sent, a frame received, the sleeping
 // receiver's idle frame complete.
 void TSci::Sync() {
+    ++Touches;
     const uint64_t now = clock_->Now;
     if (now <= syncedAt_) return;
     uint64_t left = now - syncedAt_;

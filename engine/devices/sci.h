@@ -73,6 +73,10 @@ public:
         bool operator==(const ChipState&) const = default;
     };
     ChipState Cs{};
+    // Calls so far that may have changed the state (register accesses, ticks, the user's and the
+    // external system's doings, resets): while it stands still, only a direct write of St or Cs
+    // has changed them. The step history's checkpoints look no further while it does.
+    uint64_t Touches = 0;
     // "Rx=Tx": Tx is wired to Rx. A setting of the line, not of the chip: resets keep it, and
     // reverse step leaves it as the user set it.
     bool Loopback = false;
@@ -123,7 +127,10 @@ public:
     // Chip model: the first cycle after the clock's Now at which PortLevels() may change (the
     // next bit boundary of a frame on either line); UINT64_MAX while both lines idle.
     uint64_t NextLineChange() const;
-    void Resync() { syncedAt_ = clock_->Now; }
+    void Resync() {
+        ++Touches;
+        syncedAt_ = clock_->Now;
+    }
 
 private:
     uint8_t ReadChip(uint16_t address);

@@ -40,6 +40,7 @@ uint8_t TTimer::Peek(uint16_t address) const {
 }
 
 uint8_t TTimer::ReadRegister(uint16_t address) {
+    ++Touches;
     if (address < 0x08 || address > 0x0E) return 0;
     if (clock_) return ReadChip(address);
     const uint8_t value = Peek(address);
@@ -51,6 +52,7 @@ uint8_t TTimer::ReadRegister(uint16_t address) {
 }
 
 void TTimer::WriteRegister(uint16_t address, uint8_t value) {
+    ++Touches;
     if (clock_) {
         WriteChip(address, value);
         return;
@@ -97,6 +99,7 @@ void TTimer::WithdrawAcknowledged() {
 }
 
 void TTimer::TimerTick() {
+    ++Touches;
     if (clock_) return; // the chip's counter runs on the E clock
     if (St.Counter == 0xFFFF) {
         St.Counter = 0;
@@ -125,6 +128,7 @@ void TTimer::DriveCompareOutput() {
 }
 
 void TTimer::CaptureEdge(uint8_t level) {
+    ++Touches;
     if (clock_) Sync();
     uint8_t edgeOnRise = (St.TCSR & TCSR_IEDG) ? 1 : 0;
     if ((level ? 1 : 0) != edgeOnRise) return;
@@ -137,6 +141,7 @@ void TTimer::CaptureEdge(uint8_t level) {
 }
 
 void TTimer::AdvanceCounter(uint16_t step) {
+    ++Touches;
     if (clock_) Sync();
     if (St.Counter <= 0xFFFF - step) St.Counter = static_cast<uint16_t>(St.Counter + step);
     else St.Counter = 0xFFF0;
@@ -144,6 +149,7 @@ void TTimer::AdvanceCounter(uint16_t step) {
 }
 
 void TTimer::ResetTimer() {
+    ++Touches;
     random_.SeedFromClock();
     St = State{};
     Cs = ChipState{};
@@ -159,16 +165,19 @@ void TTimer::ResetTimer() {
 // The chip model
 
 void TTimer::SetChip(TCycleClock* clock) {
+    ++Touches;
     clock_ = clock;
     if (clock_) Resync();
 }
 
 void TTimer::Resync() {
+    ++Touches;
     syncedAt_ = clock_->Now;
     inhibitAt_ = UINT64_MAX;
 }
 
 void TTimer::Sync() {
+    ++Touches;
     const uint64_t now = clock_->Now;
     if (now <= syncedAt_) return;
     uint64_t left = now - syncedAt_;

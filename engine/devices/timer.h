@@ -54,6 +54,10 @@ public:
         bool operator==(const ChipState&) const = default;
     };
     ChipState Cs{};
+    // Calls so far that may have changed the state (register accesses, ticks, the user's and the
+    // external system's doings, resets): while it stands still, only a direct write of St or Cs
+    // has changed them. The step history's checkpoints look no further while it does.
+    uint64_t Touches = 0;
 
     // $08: TCSR (a read clears TOF and ICF afterwards); $09/$0A counter; $0B/$0C compare
     // (a write clears OCF); $0D/$0E capture. Other addresses read 0 / are ignored.

@@ -235,6 +235,51 @@ TEST_F(HistoryTest, StepsByHandTakeBackWhatPrecededThem) {
     EXPECT_FALSE(session.StepBack());
 }
 
+// A program that leaves the devices alone, and one change from outside between two single steps:
+// the checkpoint after the step that follows it holds the change, so going back over the next
+// step gives the board with it, and one step further the board without it.
+TEST_F(HistoryTest, ChangeBetweenQuietStepsIsKeptByTheNextCheckpoint) {
+    const std::string program = "       org $1000\n"
+                                "start  ldaa #$08\n"
+                                "       staa $11\n" // the receiver on
+                                "loop   inc $80\n"
+                                "       bra loop\n"
+                                "       org $fffe\n"
+                                "       fdb start\n"
+                                "       end\n";
+    const std::pair<const char*, void (*)(TSession&)> changes[] = {
+        {"timer tick", [](TSession& s) { s.Machine().Timer.TimerTick(); }},
+        {"counter advanced", [](TSession& s) { s.Machine().Timer.AdvanceCounter(0x100); }},
+        {"compare written", [](TSession& s) { s.Machine().Timer.WriteRegister(0x0B, 0x12); }},
+        {"capture edge", [](TSession& s) { s.Machine().Port2.TogglePin(0); }},
+        {"port 1 pin", [](TSession& s) { s.Machine().Port1.TogglePin(3); }},
+        {"SCI register", [](TSession& s) { s.Machine().Sci.WriteRegister(0x10, 0x01); }},
+        {"byte received", [](TSession& s) { s.SciTerminal().SendByte(0x42); }},
+        {"terminal text", [](TSession& s) { s.SciTerminal().SetOutput("edited"); }},
+        {"random source", [](TSession& s) { s.Machine().Random.Seed(9); }},
+        {"memory register",
+         [](TSession& s) {
+             s.Memory().Write(0x01, MemoryCell{0x02, 0}, false);
+         }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        TSession session(ORLEK_PROGRAM_DIR, false);
+        Load(session, Source(program), 3);
+        for (int k = 0; k < 4; ++k)
+            session.StepOnce();
+        const TObservedBoard before = TObservedBoard::Of(session);
+        change(session);
+        session.StepOnce();
+        const TObservedBoard after = TObservedBoard::Of(session);
+        session.StepOnce();
+        ASSERT_TRUE(session.StepBack());
+        ExpectSameBoard(TObservedBoard::Of(session), after);
+        ASSERT_TRUE(session.StepBack());
+        ExpectSameBoard(TObservedBoard::Of(session), before);
+    }
+}
+
 // The history keeps the last TJournal::kMaxSteps steps; they all go back exactly.
 TEST_F(HistoryTest, KeepsTheLastHundredThousandSteps) {
     TSession session(ORLEK_PROGRAM_DIR, false);
