@@ -294,13 +294,6 @@ void TJournal::Mark(bool quiet) {
     pendingValid_ = true;
 }
 
-void TJournal::DropOldest() {
-    if (count_ == 0) return;
-    if (++first_ == kFrameSlots) first_ = 0;
-    --count_;
-    // The cell log keeps the stores before the oldest checkpoint until it needs the room.
-}
-
 // The cell log is full: the stores before the oldest checkpoint go, and if that is not enough,
 // the oldest steps with theirs. Stores made since the pending checkpoint alone cannot fill it in
 // practice (hand edits between two steps); if they do, that checkpoint is given up too.

@@ -67,13 +67,9 @@ public:
     // none since the last step, `quiet` as for Mark).
     void BeginStep(bool quiet = false) {
         if (!pendingValid_) Mark(quiet);
-        // A full history gives up its oldest step (as DropOldest, in line: once full, at every
-        // step).
-        if (count_ == kMaxSteps) {
-            if (++first_ == kFrameSlots) first_ = 0;
-        } else {
-            ++count_;
-        }
+        // A full history gives up its oldest step (once full, at every step).
+        if (count_ == kMaxSteps) DropOldest();
+        ++count_;
         pendingValid_ = pendingPushed_ = false;
     }
 
@@ -177,7 +173,12 @@ private:
     // The chip model: whether its parts stand as noted beside `devices`; putting them back.
     bool SameChipParts(const TDevices& devices) const;
     void RestoreChipParts(const TChipParts& parts, uint32_t since);
-    void DropOldest();
+    void DropOldest() {
+        if (count_ == 0) return;
+        if (++first_ == kFrameSlots) first_ = 0;
+        --count_;
+        // The cell log keeps the stores before the oldest checkpoint until it needs the room.
+    }
     void CellLogFull();
 
     TSession& session_;
