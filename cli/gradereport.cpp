@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <tinyxml2.h>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/encoding.h"
 
@@ -96,6 +98,93 @@ std::string CsvField(const std::string& text) {
     }
     return quoted + "\"";
 }
+
+// XML written as it goes: the declaration on the first line, then one element a line, indented
+// four spaces a level; an empty element closes itself ("/>"), and an element with text keeps the
+// text and its end tag on its own line. Attribute values escape the five special characters,
+// text only "&", "<" and ">".
+class TXmlWriter {
+public:
+    TXmlWriter() : out_("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") {}
+
+    void Open(const char* name) {
+        Seal();
+        if (textDepth_ < 0) NewLine(depth_);
+        out_ += '<';
+        out_ += name;
+        open_.push_back(name);
+        justOpened_ = true;
+        ++depth_;
+    }
+    void Attribute(const char* name, std::string_view value) {
+        out_ += ' ';
+        out_ += name;
+        out_ += "=\"";
+        Escaped(value, true);
+        out_ += '"';
+    }
+    void Attribute(const char* name, size_t value) { Attribute(name, std::to_string(value)); }
+    void Text(std::string_view text) {
+        textDepth_ = depth_ - 1;
+        Seal();
+        Escaped(text, false);
+    }
+    void Close() {
+        --depth_;
+        if (justOpened_) {
+            out_ += "/>";
+        } else {
+            if (textDepth_ < 0) NewLine(depth_);
+            out_ += "</";
+            out_ += open_.back();
+            out_ += '>';
+        }
+        open_.pop_back();
+        if (textDepth_ == depth_) textDepth_ = -1;
+        if (depth_ == 0) out_ += '\n';
+        justOpened_ = false;
+    }
+    std::string Take() { return std::move(out_); }
+
+private:
+    void Seal() {
+        if (justOpened_) out_ += '>';
+        justOpened_ = false;
+    }
+    void NewLine(int depth) {
+        out_ += '\n';
+        out_.append(static_cast<size_t>(depth) * 4, ' ');
+    }
+    void Escaped(std::string_view text, bool attribute) {
+        for (char c : text) {
+            switch (c) {
+            case '&':
+                out_ += "&amp;";
+                break;
+            case '<':
+                out_ += "&lt;";
+                break;
+            case '>':
+                out_ += "&gt;";
+                break;
+            case '"':
+                out_ += attribute ? "&quot;" : "\"";
+                break;
+            case '\'':
+                out_ += attribute ? "&apos;" : "'";
+                break;
+            default:
+                out_ += c;
+            }
+        }
+    }
+
+    std::string out_;
+    std::vector<const char*> open_;
+    int depth_ = 0;
+    int textDepth_ = -1; // the depth of the element whose text is being written, -1 outside text
+    bool justOpened_ = false;
+};
 
 } // namespace
 
@@ -209,64 +298,66 @@ std::string FormatGradeCsv(const TExercise& exercise, const std::vector<TProgram
 
 std::string FormatGradeJUnit(const TExercise& exercise, const std::vector<TProgramGrade>& grades,
                              bool showHidden) {
-    using namespace tinyxml2;
-    XMLDocument doc;
-    doc.InsertEndChild(doc.NewDeclaration());
-    XMLElement* suites = doc.NewElement("testsuites");
-    doc.InsertEndChild(suites);
     const size_t checks = exercise.Checkpoints.size();
     size_t failures = 0, errors = 0;
-    suites->SetAttribute("name", XmlSafe(exercise.Title).c_str());
     for (const TProgramGrade& g : grades) {
-        XMLElement* suite = suites->InsertNewChildElement("testsuite");
-        const std::string name = XmlSafe(g.Name);
-        suite->SetAttribute("name", name.c_str());
-        suite->SetAttribute("tests", static_cast<int64_t>(checks));
-        const size_t passed = PassedChecks(g);
-        const size_t failed = g.Checked() ? checks - passed : 0;
-        suite->SetAttribute("failures", static_cast<int64_t>(failed));
-        suite->SetAttribute("errors", static_cast<int64_t>(g.Checked() ? 0 : checks));
-        failures += failed;
+        failures += g.Checked() ? checks - PassedChecks(g) : 0;
         errors += g.Checked() ? 0 : checks;
-        XMLElement* properties = suite->InsertNewChildElement("properties");
+    }
+    TXmlWriter xml;
+    xml.Open("testsuites");
+    xml.Attribute("name", XmlSafe(exercise.Title));
+    xml.Attribute("tests", checks * grades.size());
+    xml.Attribute("failures", failures);
+    xml.Attribute("errors", errors);
+    for (const TProgramGrade& g : grades) {
+        xml.Open("testsuite");
+        const std::string name = XmlSafe(g.Name);
+        xml.Attribute("name", name);
+        xml.Attribute("tests", checks);
+        xml.Attribute("failures", g.Checked() ? checks - PassedChecks(g) : 0);
+        xml.Attribute("errors", g.Checked() ? 0 : checks);
+        xml.Open("properties");
         for (const auto& [key, value] :
              {std::pair<const char*, std::string>{"points", PointsText(PointsOf(g))},
               {"max", PointsText(exercise.MaxPoints())},
               {"file", g.File}}) {
-            XMLElement* property = properties->InsertNewChildElement("property");
-            property->SetAttribute("name", key);
-            property->SetAttribute("value", XmlSafe(value).c_str());
+            xml.Open("property");
+            xml.Attribute("name", key);
+            xml.Attribute("value", XmlSafe(value));
+            xml.Close();
         }
+        xml.Close();
         for (size_t i = 0; i < checks; ++i) {
-            XMLElement* testcase = suite->InsertNewChildElement("testcase");
-            testcase->SetAttribute("name", XmlSafe(CheckpointCaption(exercise, i, showHidden)).c_str());
-            testcase->SetAttribute("classname", name.c_str());
+            xml.Open("testcase");
+            xml.Attribute("name", XmlSafe(CheckpointCaption(exercise, i, showHidden)));
+            xml.Attribute("classname", name);
             if (!g.Checked()) {
-                XMLElement* error = testcase->InsertNewChildElement("error");
-                error->SetAttribute("message", XmlSafe(g.Failure).c_str());
-                error->SetAttribute("type", "NIPREVERJENO");
-                continue;
+                xml.Open("error");
+                xml.Attribute("message", XmlSafe(g.Failure));
+                xml.Attribute("type", "NIPREVERJENO");
+                xml.Close();
+            } else if (!CheckPassed(g, i)) {
+                xml.Open("failure");
+                xml.Attribute("type", "NAPAKA");
+                const TCheckpointResult* c = CheckOf(g, i);
+                if (!g.Result.Loaded || !c) {
+                    xml.Attribute("message", XmlSafe(FirstFailure(exercise, g, showHidden)));
+                } else if (HiddenFrom(exercise, i, showHidden)) {
+                    xml.Attribute("message", "skrito preverjanje ni izpolnjeno");
+                } else {
+                    std::string first, all;
+                    for (const TExpectationResult& e : c->Results) {
+                        if (e.Passed) continue;
+                        if (first.empty()) first = ExpectationText(e);
+                        all += ExpectationText(e) + "\n";
+                    }
+                    xml.Attribute("message", XmlSafe(first));
+                    xml.Text(XmlSafe(c->Where + " (korak " + std::to_string(c->Steps) + ")\n" + all));
+                }
+                xml.Close();
             }
-            if (CheckPassed(g, i)) continue;
-            XMLElement* failure = testcase->InsertNewChildElement("failure");
-            failure->SetAttribute("type", "NAPAKA");
-            const TCheckpointResult* c = CheckOf(g, i);
-            if (!g.Result.Loaded || !c) {
-                failure->SetAttribute("message", XmlSafe(FirstFailure(exercise, g, showHidden)).c_str());
-                continue;
-            }
-            if (HiddenFrom(exercise, i, showHidden)) {
-                failure->SetAttribute("message", "skrito preverjanje ni izpolnjeno");
-                continue;
-            }
-            std::string first, all;
-            for (const TExpectationResult& e : c->Results) {
-                if (e.Passed) continue;
-                if (first.empty()) first = ExpectationText(e);
-                all += ExpectationText(e) + "\n";
-            }
-            failure->SetAttribute("message", XmlSafe(first).c_str());
-            failure->SetText(XmlSafe(c->Where + " (korak " + std::to_string(c->Steps) + ")\n" + all).c_str());
+            xml.Close();
         }
         if (!g.Result.Messages.empty() || !g.Warnings.empty()) {
             std::string text;
@@ -274,13 +365,12 @@ std::string FormatGradeJUnit(const TExercise& exercise, const std::vector<TProgr
                 text += "Opozorilo: " + w + "\n";
             for (const std::string& m : g.Result.Messages)
                 text += "Sporočilo: " + m + "\n";
-            suite->InsertNewChildElement("system-out")->SetText(XmlSafe(text).c_str());
+            xml.Open("system-out");
+            xml.Text(XmlSafe(text));
+            xml.Close();
         }
+        xml.Close();
     }
-    suites->SetAttribute("tests", static_cast<int64_t>(checks * grades.size()));
-    suites->SetAttribute("failures", static_cast<int64_t>(failures));
-    suites->SetAttribute("errors", static_cast<int64_t>(errors));
-    XMLPrinter printer;
-    doc.Print(&printer);
-    return std::string(printer.CStr());
+    xml.Close();
+    return xml.Take();
 }

@@ -126,6 +126,49 @@ TEST(CliGradeTest, ClassGetsEachProgramsPointsAndIsolatesTheBadOnes) {
     EXPECT_STREQ(failure->Attribute("message"), "B: pričakovano $55, dejansko $00");
 }
 
+// The JUnit file byte for byte: one element a line, text kept on the line of its element, the
+// markup characters escaped (in attribute values the quotes too).
+TEST(CliGradeTest, JUnitReportHasItsLayoutAndEscapesMarkup) {
+    TempDir dir;
+    std::string wrong = ReadFile(Example("kvadrat.asm"));
+    wrong.replace(wrong.find("        pulb\n"), 13, "        ins\n");
+    const std::string folder = dir.Path("g");
+    Write(folder + "/x&<\"'>.asm", wrong + " NOP ; \xE4\xB8\xAD\n"); // a character Windows-1250 lacks
+    const std::string junit = dir.Path("j.xml");
+    const CliResult r = RunCli({"check", Example("kvadrat.json"), folder, "--junit", junit});
+    EXPECT_EQ(r.exit, 1) << r.err;
+    const std::string a = folder + "/x&amp;&lt;&quot;&apos;&gt;.asm", t = folder + "/x&amp;&lt;\"'&gt;.asm";
+    EXPECT_EQ(
+        ReadFile(junit),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<testsuites name=\"Kvadrat s podprogramom\" tests=\"2\" failures=\"1\" errors=\"0\">\n"
+        "    <testsuite name=\"" +
+            a +
+            "\" tests=\"2\" failures=\"1\" errors=\"0\">\n"
+            "        <properties>\n"
+            "            <property name=\"points\" value=\"1\"/>\n"
+            "            <property name=\"max\" value=\"2\"/>\n"
+            "            <property name=\"file\" value=\"" +
+            a +
+            "\"/>\n"
+            "        </properties>\n"
+            "        <testcase name=\"Preverjanje 1 (Prvi klic)\" classname=\"" +
+            a +
+            "\"/>\n"
+            "        <testcase name=\"Preverjanje 2 (Konec programa)\" classname=\"" +
+            a +
+            "\">\n"
+            "            <failure type=\"NAPAKA\" message=\"B: pričakovano $55, dejansko $00\">pri oznaki "
+            "KONEC (korak 90)\nB: pričakovano $55, dejansko $00\n"
+            "bajti od $0080: pričakovano 31 90 55, dejansko 31 90 00\n</failure>\n"
+            "        </testcase>\n"
+            "        <system-out>Opozorilo: nekaterih znakov v \"" +
+            t +
+            "\" kodna tabela Windows-1250 nima; prevajalnik vidi namesto njih '?'\n</system-out>\n"
+            "    </testsuite>\n"
+            "</testsuites>\n");
+}
+
 TEST(CliGradeTest, ExitIsZeroOnlyWhenEveryProgramPassesEveryCheck) {
     TempDir dir;
     const std::string good = ReadFile(Example("kvadrat.asm"));
