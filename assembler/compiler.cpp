@@ -364,7 +364,7 @@ std::string MissingLabel(std::string_view text) {
 
 // "Namig: vrstica N vsebuje tabulator, ..." for the line that defines a label holding a TAB:
 // the one whose name before the TAB is `wanted`, else the first. Empty when no line does.
-std::string TabLabelHint(const std::vector<std::string>& lines, std::string_view wanted) {
+std::string TabLabelHint(const TSourceLines& lines, std::string_view wanted) {
     std::string buffer, name;
     TLineFields f;
     int found = 0;
@@ -402,7 +402,7 @@ TCompiler::TCompiler(TMemory& memory, const std::string& programDir)
 
 TCompiler::~TCompiler() = default;
 
-CompileResult TCompiler::Compile(const std::vector<std::string>& lines) {
+CompileResult TCompiler::Compile(const TSourceLines& lines) {
     listingErrors_.clear();
     listingProblem_.clear();
     hints_.clear();
@@ -439,7 +439,7 @@ void TCompiler::AddLengthHints(const TLineFields& f, LineKind kind) {
 }
 
 // Explanations of a failure whose status alone points the student elsewhere.
-void TCompiler::AddHints(const std::vector<std::string>& lines, const TAsmResult& result) {
+void TCompiler::AddHints(const TSourceLines& lines, const TAsmResult& result) {
     const auto lineText = [&](int32_t number) -> std::string_view {
         return number > 0 && static_cast<size_t>(number) <= lines.size()
                    ? lines[static_cast<size_t>(number) - 1]
@@ -469,7 +469,10 @@ void TCompiler::AddHints(const std::vector<std::string>& lines, const TAsmResult
             return;
         }
     }
-    if (result.Line == 0 && std::any_of(lines.begin(), lines.end(), HasTabInFields))
+    bool tabs = false;
+    for (size_t i = 0; result.Line == 0 && i < lines.size() && !tabs; ++i)
+        tabs = HasTabInFields(lines[i]);
+    if (tabs)
         hints_.emplace_back("Namig: izvorna koda vsebuje tabulatorje; oznako, ukaz in operand ločujejo "
                             "samo presledki");
 }

@@ -75,7 +75,8 @@ public:
     // Assembles the lines (Windows-1250 bytes; a leading "!" marks a breakpoint line) into the
     // address space: clears it, clears the label table, runs pass 1 (addresses, labels) and,
     // if that succeeded, pass 2 (bytes, listing). Returns errorLine * 256 + status.
-    CompileResult Compile(const std::vector<std::string>& lines);
+    CompileResult Compile(const TSourceLines& lines);
+    CompileResult Compile(const std::vector<std::string>& lines) { return Compile(TSourceLines(lines)); }
 
     // Called once per line handled in each pass (progress display). May be empty.
     std::function<void()> onProgressStep;
@@ -120,7 +121,7 @@ private:
     CompileStatus Advance(LineKind kind, std::string_view mnemonic, std::string_view operand, uint16_t& lc,
                           TChoice& choice);
     void AddLengthHints(const TLineFields& f, LineKind kind);
-    void AddHints(const std::vector<std::string>& lines, const TAsmResult& result);
+    void AddHints(const TSourceLines& lines, const TAsmResult& result);
     void Step() {
         if (onProgressStep) onProgressStep();
     }

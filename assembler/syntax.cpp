@@ -313,7 +313,7 @@ bool HasTabInFields(std::string_view text) {
     return text.substr(0, LayoutLine(text).ReadEnd).find('\t') != std::string_view::npos;
 }
 
-int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view name) {
+int LabelDefinitionLine(const TSourceLines& lines, std::string_view name) {
     constexpr size_t significant = 15;
     std::string wanted(name.substr(0, significant));
     UpperCase1250(wanted);

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "assembler/sourcelines.h"
+
 // ParseNumber: "%" binary, decimal with optional sign, or hex after "$", "X", "x", "0x", "0X".
 // The result is the low 16 bits; an empty text, stray characters or a magnitude beyond 31 bits
 // give std::nullopt.
@@ -27,7 +29,7 @@ public:
     static constexpr std::string_view EmptyEndMarker = "  END "; // FirstLine of an empty source
     static constexpr std::string_view EndMarker = " END";        // after the last line
 
-    explicit TCode(const std::vector<std::string>& lines) : lines_(lines) {}
+    explicit TCode(const TSourceLines& lines) : lines_(lines) {}
 
     // Line 1, or for an empty source the marker with Number unchanged (0 at the start).
     SourceLine FirstLine();
@@ -35,7 +37,7 @@ public:
     SourceLine NextLine();
 
 private:
-    const std::vector<std::string>& lines_;
+    TSourceLines lines_;
     size_t next_ = 0;
     bool ended_ = false; // the end marker has been handed out
     SourceLine current_;
@@ -106,7 +108,7 @@ bool HasTabInFields(std::string_view text);
 
 // The 1-based number of the first line whose label field names `name` (compared as the
 // assembler compares labels: upper-cased, significant to 15 characters), 0 when none does.
-int LabelDefinitionLine(const std::vector<std::string>& lines, std::string_view name);
+int LabelDefinitionLine(const TSourceLines& lines, std::string_view name);
 
 // What a line's mnemonic field names.
 enum class LineKind : uint8_t { None, Org, Equ, Rmb, Fcb, Fcc, Fdb, Sm, End, Nam, Instruction };

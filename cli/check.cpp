@@ -142,7 +142,7 @@ CliExit CheckCommand(const TCliOptions& options, const std::string& programDir, 
 
     TProgramGrade grade;
     grade.Name = grade.File = options.Source;
-    grade.Result = CheckProgram(*session, exercise, source.Lines, limits);
+    grade.Result = CheckProgram(*session, exercise, source.Lines(), limits);
     const TExerciseResult& result = grade.Result;
     Print(out, options.Json ? FormatCheckJson(exercise, result, options.ShowHidden)
                             : FormatCheckText(exercise, result, options.ShowHidden));

@@ -83,7 +83,7 @@ TPrepared Prepare(const TCliOptions& options, const std::string& programDir, std
             p.Exit = CliExit::Usage;
             return p;
         }
-        p.Source.Lines = SnapshotSourceLines(*p.Snapshot);
+        p.Source = TSourceText::FromLines(SnapshotSourceLines(*p.Snapshot));
     } else {
         try {
             p.Source = ReadSource(options.Source);
@@ -346,7 +346,7 @@ CliExit AsmCommand(const TCliOptions& options, const std::string& programDir, st
     TSession& session = *p.Session;
     session.ListingPath = options.ListingFile;
 
-    TLoadResult result = session.Compile(p.Source.Lines);
+    TLoadResult result = session.Compile(p.Source.Lines());
     bool filesOk = ReportListingErrors(result, err, options.ListingFile);
     PrintWarnings(result, err);
     if (!result.Ok) {
@@ -383,7 +383,7 @@ bool SetBreakpoints(const TCliOptions& options, const TSourceText& source, TSess
     std::vector<int> breaks = options.Breaks;
     for (const std::string& label : options.BreakLabels) {
         std::string name = IsValidUtf8(label) ? Utf8ToCp1250(label) : label;
-        const int line = LabelDefinitionLine(source.Lines, name);
+        const int line = LabelDefinitionLine(source.Lines(), name);
         if (line == 0) {
             PrintLine(err, "orlek-cli: --break: oznake \"" + label +
                                "\" ni v izvoru (podajte oznako ali številko "
@@ -393,9 +393,9 @@ bool SetBreakpoints(const TCliOptions& options, const TSourceText& source, TSess
         breaks.push_back(line);
     }
     for (int line : breaks) {
-        if (static_cast<size_t>(line) > source.Lines.size()) {
+        if (static_cast<size_t>(line) > source.Lines().size()) {
             PrintLine(err, "orlek-cli: --break: vrstica " + std::to_string(line) + " je za koncem izvora (" +
-                               std::to_string(source.Lines.size()) + " vrstic)");
+                               std::to_string(source.Lines().size()) + " vrstic)");
             return false;
         }
         if (!session.Breakpoints.Contains(line)) session.Breakpoints.Add(line);
@@ -488,7 +488,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     session.SetExecutionWatch(options.Profile);
     TLoadResult load;
     if (continued) load.Ok = true;
-    else load = session.LoadProgram(p.Source.Lines);
+    else load = session.LoadProgram(p.Source.Lines());
     PrintWarnings(load, err);
     if (!load.Ok) {
         report.Messages = load.Messages;
@@ -519,7 +519,7 @@ CliExit RunCommand(const TCliOptions& options, const std::string& programDir, st
     WarnAboutDroppedTraceRows(session.Machine().Memory.Trace, err);
     if (session.Board()) WarnAboutBoardConflicts(*session.Board(), err);
     if (!options.SaveState.empty() && !SaveStateFile(options, session, continued ? &*p.Snapshot : nullptr,
-                                                     p.Source.Lines, report.Steps, err))
+                                                     p.Source.Lines(), report.Steps, err))
         exit = CliExit::Usage;
 
     if (!options.VcdFile.empty()) {

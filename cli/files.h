@@ -1,10 +1,12 @@
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "assembler/sourcelines.h"
 #include "base/files.h"
 #include "base/outfile.h"
 
@@ -18,11 +20,19 @@ public:
 // Pipes and devices (e.g. /dev/stdout named twice) may be shared.
 bool SameFile(const std::string& a, const std::string& b);
 
-// A source file read as bytes and made ready for the assembler.
+// A source file read as bytes and made ready for the assembler: its text in Windows-1250, every
+// line end one byte (CR LF became LF), and where the lines start.
 struct TSourceText {
-    std::vector<std::string> Lines; // Windows-1250
+    std::string Text;
+    std::vector<uint32_t> Starts; // the lines' starts and one past the last line (see TSourceLines)
     bool WasUtf8 = false;
     bool Lossy = false; // some characters have no Windows-1250 form and became '?'
+
+    TSourceLines Lines() const {
+        return TSourceLines(Text.data(), Starts.data(), Starts.empty() ? 0 : Starts.size() - 1);
+    }
+    // The text of separate lines (e.g. a saved state's source).
+    static TSourceText FromLines(const std::vector<std::string>& lines);
 };
 
 // Reads a source file ("-" = standard input). A leading byte order mark is dropped; valid UTF-8

@@ -42,7 +42,7 @@ TProgramGrade GradeProgram(const TExercise& exercise, const TSubmission& submiss
     session.Log.Enabled = false;
     // Nobody steps back in a grading run: without the history a step costs a third.
     session.SetHistoryEnabled(false);
-    grade.Result = CheckProgram(session, exercise, source.Lines, limits);
+    grade.Result = CheckProgram(session, exercise, source.Lines(), limits);
     return grade;
 }
 

@@ -181,12 +181,13 @@ CliExit SimilarCommand(const TCliOptions& options, std::FILE* out, std::FILE* er
         }
         TProgram p;
         p.Name = s.Name;
-        p.Shape = ReadProgramShape(source.Lines);
+        const std::vector<std::string> lines = source.Lines().Strings();
+        p.Shape = ReadProgramShape(lines);
         if (p.Shape.Tokens.size() < kMinInstructions) {
             ++tooShort;
             continue;
         }
-        for (const std::string& line : source.Lines)
+        for (const std::string& line : lines)
             p.Lines.push_back(Cp1250ToUtf8(line));
         programs.push_back(std::move(p));
     }

@@ -32,7 +32,7 @@ bool ContinueFromState(const std::string& path, const TSnapshot& snapshot, TSess
 }
 
 bool SaveStateFile(const TCliOptions& options, TSession& session, const TSnapshot* continued,
-                   const std::vector<std::string>& lines, uint64_t steps, std::FILE* err) {
+                   const TSourceLines& lines, uint64_t steps, std::FILE* err) {
     // The steps a run kept for --back go with it, so that a run going on from the file steps
     // back past its start.
     TSnapshot snapshot = CaptureSnapshot(session, session.HistoryEnabled());
@@ -42,8 +42,8 @@ bool SaveStateFile(const TCliOptions& options, TSession& session, const TSnapsho
         snapshot.Source = continued->Source;
         snapshot.Watches = continued->Watches;
     } else {
-        for (const std::string& line : lines)
-            snapshot.Source += Cp1250ToUtf8(line) + "\n";
+        for (size_t i = 0; i < lines.size(); ++i)
+            snapshot.Source += Cp1250ToUtf8(lines[i]) + "\n";
         // The whole path, so that the workbench that opens the snapshot elsewhere can tell it.
         std::error_code ec;
         if (options.Source != "-") {

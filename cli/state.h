@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "assembler/sourcelines.h"
 #include "cli/options.h"
 #include "session/snapshot.h"
 
@@ -20,4 +21,4 @@ bool ContinueFromState(const std::string& path, const TSnapshot& snapshot, TSess
 // file options.Source, or the snapshot's when the run went on from `continued`), the watches of
 // that snapshot and the steps since the load. False after a message; the old file then stays.
 bool SaveStateFile(const TCliOptions& options, TSession& session, const TSnapshot* continued,
-                   const std::vector<std::string>& lines, uint64_t steps, std::FILE* err);
+                   const TSourceLines& lines, uint64_t steps, std::FILE* err);

@@ -466,8 +466,8 @@ TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise,
     return result;
 }
 
-TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
-                             const std::vector<std::string>& lines, const TCheckLimits& limits) {
+TExerciseResult CheckProgram(TSession& session, const TExercise& exercise, const TSourceLines& lines,
+                             const TCheckLimits& limits) {
     PrepareExerciseBoard(session, exercise);
     // An exercise that fixes the model is checked in it; the setting stays as it was.
     const TProcessorModel setting = session.Model();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "assembler/sourcelines.h"
 #include "session/exercise.h"
 
 class TSession;
@@ -82,5 +83,5 @@ TExerciseResult CheckLoadedProgram(TSession& session, const TExercise& exercise,
 
 // Prepares the board, loads `lines` (8-bit source text) as the Load command does, and checks.
 // A failed assembly gives Loaded false with the assembler's messages.
-TExerciseResult CheckProgram(TSession& session, const TExercise& exercise,
-                             const std::vector<std::string>& lines, const TCheckLimits& limits = {});
+TExerciseResult CheckProgram(TSession& session, const TExercise& exercise, const TSourceLines& lines,
+                             const TCheckLimits& limits = {});

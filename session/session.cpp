@@ -171,7 +171,7 @@ std::string TSession::DefaultListingPath(const std::string& programDir, std::str
 
 // --- assembly and load ------------------------------------------------------------------------
 
-TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
+TLoadResult TSession::Assemble(const TSourceLines& lines) {
     TLoadResult result;
     result.Done = true;
 
@@ -179,7 +179,7 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
     // copy, so the caller's text is never touched. Lines beyond the source are ignored.
     // Without breakpoints the lines go as they are.
     std::vector<std::string> marked;
-    if (!Breakpoints.Empty()) marked = lines;
+    if (!Breakpoints.Empty()) marked = lines.Strings();
     for (int line : Breakpoints.Lines())
         if (line >= 1 && static_cast<size_t>(line) <= marked.size()) marked[line - 1].insert(0, 1, '!');
 
@@ -196,7 +196,7 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
     int code = 0;
     {
         TDetached detached(machine_->Memory);
-        code = compiler_->Compile(Breakpoints.Empty() ? lines : marked);
+        code = compiler_->Compile(Breakpoints.Empty() ? lines : TSourceLines(marked));
     }
     compiler_->onProgressStep = nullptr;
 
@@ -224,7 +224,7 @@ TLoadResult TSession::Assemble(const std::vector<std::string>& lines) {
     return result;
 }
 
-TLoadResult TSession::Compile(const std::vector<std::string>& lines) {
+TLoadResult TSession::Compile(const TSourceLines& lines) {
     if (!Allowed(SessionCommand::Compile)) return {};
     return Assemble(lines);
 }
@@ -233,7 +233,7 @@ void TSession::SetEClockHz(uint64_t hz) {
     if (hz > 0) eHz_ = hz;
 }
 
-TLoadResult TSession::LoadProgram(const std::vector<std::string>& lines) {
+TLoadResult TSession::LoadProgram(const TSourceLines& lines) {
     if (!Allowed(SessionCommand::Load)) return {};
     Log.AppendHeader();
     TLoadResult result = Assemble(lines);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "assembler/sourcelines.h"
 #include "board/boardfile.h"
 #include "board/labboard.h"
 #include "engine/machine.h"
@@ -182,11 +183,15 @@ public:
     // The compile command: assembles `lines` (breakpoint lines get the "!" marker for the
     // assembler) without loading. Does nothing while a program is loaded. `lines` are 8-bit
     // text in the machine's code page; they are not modified.
-    TLoadResult Compile(const std::vector<std::string>& lines);
+    TLoadResult Compile(const TSourceLines& lines);
+    TLoadResult Compile(const std::vector<std::string>& lines) { return Compile(TSourceLines(lines)); }
     // The load command: writes the log header, assembles as Compile does, and on success resets
     // the processor, the serial interface and the timer and enters Halted. Does nothing while a
     // program is loaded.
-    TLoadResult LoadProgram(const std::vector<std::string>& lines);
+    TLoadResult LoadProgram(const TSourceLines& lines);
+    TLoadResult LoadProgram(const std::vector<std::string>& lines) {
+        return LoadProgram(TSourceLines(lines));
+    }
 
     // Executes one instruction with all checks: log record, step, breakpoint test on the new
     // line, vector message, and "Kam pa sedaj?" with Stop when the program was left or the
@@ -404,7 +409,7 @@ public:
 private:
     friend class TJournal;
 
-    TLoadResult Assemble(const std::vector<std::string>& lines);
+    TLoadResult Assemble(const TSourceLines& lines);
     // Step with a program loaded.
     TStepOutcome StepBody(bool quietCheckpoint);
     // The log record of the step about to run at `pc` (the clock read from `clockMs` when set).

@@ -11,6 +11,9 @@ TEST(ReadFileTest, EndsAtTheLimitTheCheckOrTheEndAndSaysWhy) {
     TempDir dir;
     const std::filesystem::path file = dir.Path() / "ten.txt";
     WriteFileBytes(file, "0123456789");
+    // Read in blocks of 64 KiB: the reading ends with the block that passes the limit.
+    const std::filesystem::path big = dir.Path() / "big.txt";
+    WriteFileBytes(big, std::string(200000, 'x'));
     const struct {
         std::string path;
         size_t limit;
@@ -22,6 +25,8 @@ TEST(ReadFileTest, EndsAtTheLimitTheCheckOrTheEndAndSaysWhy) {
         {file.string(), 10, SIZE_MAX, ReadFailure::None, "0123456789", 0},
         {file.string(), 9, SIZE_MAX, ReadFailure::TooLarge, "0123456789", 0},
         {file.string(), 9, 4, ReadFailure::None, "0123", 0}, // the check ends it before the limit
+        {big.string(), 150000, SIZE_MAX, ReadFailure::TooLarge, std::string(196608, 'x'), 0},
+        {big.string(), 200000, SIZE_MAX, ReadFailure::None, std::string(200000, 'x'), 0},
         {"/dev/zero", 100000, SIZE_MAX, ReadFailure::TooLarge, "", 0},
         {dir.Path().string(), 10, SIZE_MAX, ReadFailure::Directory, "", 0},
         {(dir.Path() / "none").string(), 10, SIZE_MAX, ReadFailure::Open, "", ENOENT},
