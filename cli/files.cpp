@@ -20,7 +20,12 @@ namespace {
 // Also notes whether any byte is $80 or more and whether any line ends with CR LF.
 class TSourceScanner {
 public:
-    explicit TSourceScanner(const std::string& shown) : shown_(shown) {}
+    // Starts[0] is left for the start of the first line (after a byte order mark, if any). The
+    // room for the most lines there can be is only address space until the lines fill it.
+    explicit TSourceScanner(const std::string& shown) : shown_(shown) {
+        Starts.reserve(TCompiler::MaxSourceLines + 2);
+        Starts.push_back(0);
+    }
 
     // `offset`: the position of block[0] in the file. Returns how many of the bytes to keep.
     size_t Block(std::string_view block, size_t offset) {
@@ -43,7 +48,7 @@ public:
         return keep;
     }
 
-    std::vector<uint32_t> Starts; // just past each line end, in order
+    std::vector<uint32_t> Starts; // the first line's (0), then just past each line end, in order
     bool High = false;            // a byte of $80 or more
     bool CrLf = false;            // a line ends with CR LF
 
@@ -58,7 +63,7 @@ private:
             return;
         }
         Starts.push_back(static_cast<uint32_t>(start));
-        if (Starts.size() > TCompiler::MaxSourceLines) keep = cut;
+        if (Starts.size() > TCompiler::MaxSourceLines + 1) keep = cut;
     }
 
     [[noreturn]] void Refuse(unsigned char c, size_t at) const {
@@ -191,9 +196,8 @@ TSourceText ReadSource(const std::string& path) {
         IndexLines(source.Text, body, source.Starts);
         return source;
     }
-    source.Starts.reserve(scanner.Starts.size() + 2);
-    source.Starts.push_back(static_cast<uint32_t>(body));
-    source.Starts.insert(source.Starts.end(), scanner.Starts.begin(), scanner.Starts.end());
+    source.Starts = std::move(scanner.Starts);
+    source.Starts[0] = static_cast<uint32_t>(body);
     if (source.Starts.back() != source.Text.size())
         source.Starts.push_back(static_cast<uint32_t>(source.Text.size() + 1));
     return source;
