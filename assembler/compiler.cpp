@@ -416,7 +416,9 @@ CompileResult TCompiler::Compile(const TSourceLines& lines) {
         return PackCompileResult({Status::ProgramTooLong, static_cast<int32_t>(MaxSourceLines) + 1});
 
     TCode code(lines);
-    layouts_.reserve(lines.size() + 1); // the lines and the end marker, without regrowing
+    // The lines and the end marker, and a label for each line at most, without regrowing.
+    layouts_.reserve(lines.size() + 1);
+    labels_.Reserve(lines.size());
     TAsmResult result = Pass1(code);
     if (result.Ok()) result = Pass2(code);
     if (result.Ok() && memory_.Read(0xFFFE, false).Line < 0) result = {Status::NoResetVector, 0};

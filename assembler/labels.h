@@ -53,6 +53,11 @@ public:
         return Resolve(reference, value) == LabelLookup::Found;
     }
     void ClearLabels();
+    // Room for `labels` entries without moving them as the table grows (address space until used).
+    void Reserve(size_t labels) {
+        entries_.reserve(labels);
+        keys_.reserve(labels);
+    }
 
     // An offset of a reference as written and as added, when the two differ: the offset is
     // read as a signed byte, so "+200" adds -56. Nothing when the reference has no offset or

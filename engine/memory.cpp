@@ -1,6 +1,7 @@
 #include "engine/memory.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 constexpr std::array<RegisterOwner, 0x20> MakeRoute(bool forWrite) {
@@ -26,7 +27,16 @@ const TMemory::Route TMemory::kWriteRoute = MakeRoute(true);
 TMemory::TMemory() = default;
 
 void TMemory::Clear() {
-    Cells.fill(MemoryCell{0, NoLine});
+    // Copied from a block of cleared cells: much quicker than storing the fields of the 64 K cells
+    // one by one (the address space is cleared for every assembly).
+    static const std::array<MemoryCell, 1024> cleared = [] {
+        std::array<MemoryCell, 1024> cells;
+        cells.fill(MemoryCell{0, NoLine});
+        return cells;
+    }();
+    static_assert(std::tuple_size_v<decltype(Cells)> % cleared.size() == 0);
+    for (size_t i = 0; i < Cells.size(); i += cleared.size())
+        std::memcpy(&Cells[i], cleared.data(), sizeof cleared);
     Trace.Triggered = false;
     if (Port1) {
         Port1->WriteRegister(0x00, 0);
