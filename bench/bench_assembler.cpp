@@ -1,6 +1,7 @@
 // Assembly throughput: a generated source of 32,767 lines (the most a source may have) with
-// 4,626 labels, both passes, without and with the listing file. items_per_second counts source
-// lines.
+// 4,626 labels, both passes, without and with the listing file, and from one text with line
+// starts as orlek-cli hands it over; reading 30,000 of those lines from a file as orlek-cli does.
+// items_per_second counts source lines.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "assembler/compiler.h"
+#include "cli/files.h"
 
 namespace {
 
@@ -77,14 +79,21 @@ std::vector<std::string> MakeSource() {
     return src;
 }
 
-void Assemble(benchmark::State& state, bool listing) {
+const std::vector<std::string>& Source() {
     static const std::vector<std::string> source = MakeSource();
+    return source;
+}
+
+void Assemble(benchmark::State& state, bool listing, bool oneText = false) {
+    const std::vector<std::string>& source = Source();
+    const TSourceText text = TSourceText::FromLines(source);
+    const TSourceLines lines = oneText ? text.Lines() : TSourceLines(source);
     TMemory memory;
     TCompiler compiler(memory, ORLEK_PROGRAM_DIR);
     std::filesystem::path path = std::filesystem::temp_directory_path() / "orlek-bench-list.lst";
     if (listing) compiler.ListingPath = path.string();
     for (auto _ : state) {
-        CompileResult r = compiler.Compile(source);
+        CompileResult r = compiler.Compile(lines);
         if (ResultStatus(r) != CompileStatus::Ok) {
             state.SkipWithError(("assembly failed: " + std::to_string(r)).c_str());
             break;
@@ -98,8 +107,33 @@ void Assemble(benchmark::State& state, bool listing) {
 
 void BM_AssembleNoListing(benchmark::State& state) { Assemble(state, false); }
 void BM_AssembleWithListing(benchmark::State& state) { Assemble(state, true); }
+void BM_AssembleOneText(benchmark::State& state) { Assemble(state, false, true); }
+
+void BM_ReadSource(benchmark::State& state) {
+    constexpr size_t kRead = 30'000;
+    std::string text;
+    for (size_t i = 0; i < kRead; ++i)
+        text += Source()[i] + "\n";
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "orlek-bench-source.asm";
+    if (std::FILE* f = std::fopen(path.string().c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    for (auto _ : state) {
+        const TSourceText source = ReadSource(path.string());
+        if (source.Lines().size() != kRead) {
+            state.SkipWithError("unexpected number of lines");
+            break;
+        }
+        benchmark::DoNotOptimize(source.Starts.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kRead));
+    std::filesystem::remove(path);
+}
 
 BENCHMARK(BM_AssembleNoListing)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AssembleWithListing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssembleOneText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSource)->Unit(benchmark::kMicrosecond);
 
 } // namespace
