@@ -487,16 +487,17 @@ std::vector<TRegisterByte> TCompiler::RegisterBytes() const {
 }
 
 TCompiler::TKeptLayout TCompiler::Keep(std::string_view text, const TLineLayout& l) {
+    static_assert(sizeof(TKeptLayout) == 12 && TKeptLayout::Limit >= MaxLineLength);
     TKeptLayout k{};
     k.Kept = text.size() <= TKeptLayout::Limit;
     if (!k.Kept) return k;
-    k.CommentStart = static_cast<uint16_t>(l.CommentStart);
-    k.LabelEnd = static_cast<uint16_t>(l.Label.End);
-    k.MnemonicBegin = static_cast<uint16_t>(l.Mnemonic.Begin);
-    k.MnemonicEnd = static_cast<uint16_t>(l.Mnemonic.End);
-    k.OperandBegin = static_cast<uint16_t>(l.Operand.Begin);
-    k.OperandEnd = static_cast<uint16_t>(l.Operand.End);
-    k.ReadEnd = static_cast<uint16_t>(l.ReadEnd);
+    k.CommentStart = static_cast<uint8_t>(l.CommentStart);
+    k.LabelEnd = static_cast<uint8_t>(l.Label.End);
+    k.MnemonicBegin = static_cast<uint8_t>(l.Mnemonic.Begin);
+    k.MnemonicEnd = static_cast<uint8_t>(l.Mnemonic.End);
+    k.OperandBegin = static_cast<uint8_t>(l.Operand.Begin);
+    k.OperandEnd = static_cast<uint8_t>(l.Operand.End);
+    k.ReadEnd = static_cast<uint8_t>(l.ReadEnd);
     return k;
 }
 

@@ -137,10 +137,12 @@ private:
     std::string scratch_;                      // field-scanner buffer, reused across lines
 
     // Where the fields of each line lie, as the first pass measured them, so that the second
-    // pass does not measure the lines again. Offsets that do not fit are not kept.
+    // pass does not measure the lines again. Offsets that do not fit are not kept: a line
+    // longer than Limit (a long remark or comment; fields that long are refused) is measured
+    // again. Twelve bytes a line.
     struct TKeptLayout {
-        static constexpr size_t Limit = 0xFFFF;
-        uint16_t CommentStart, LabelEnd, MnemonicBegin, MnemonicEnd, OperandBegin, OperandEnd, ReadEnd;
+        static constexpr size_t Limit = 0xFF;
+        uint8_t CommentStart, LabelEnd, MnemonicBegin, MnemonicEnd, OperandBegin, OperandEnd, ReadEnd;
         bool Kept;      // false: the line is longer than Limit, measure it again
         bool AsWritten; // upper-casing left the fields as they are (they can be read in place)
         // An instruction line whose operand both passes read alike: the table record (its index
