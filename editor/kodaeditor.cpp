@@ -64,6 +64,7 @@ TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(pare
     // no size).
     setWhitespaceVisibility(QsciScintilla::WsVisible);
     SendScintilla(QsciScintillaBase::SCI_SETWHITESPACESIZE, 0);
+    SendScintilla(QsciScintillaBase::SCI_SETLAYOUTCACHE, long(QsciScintillaBase::SC_CACHE_PAGE));
     setWhitespaceForegroundColor(QColor(0xFF, 0x80, 0x00));
     setScrollWidth(1024 * 8);
     setScrollWidthTracking(false);
