@@ -325,17 +325,11 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
     return StepBody(quietCheckpoint);
 }
 
-TStepResult TSession::StepOnce() {
-    // One result, built in place (for the caller's copy to be elided).
-    TStepResult result;
-    if (!Loaded()) return result;
+TStepOutcome TSession::StepOnce() {
+    if (!Loaded()) return {};
     const TStepOutcome outcome = StepBody(false);
-    // Only a notable step has texts to give.
-    if (outcome.Notable()) [[unlikely]]
-        result = Describe(outcome);
-    else static_cast<TStepOutcome&>(result) = outcome;
     if (history_ && machine_->loaded) journal_->Mark();
-    return result;
+    return outcome;
 }
 
 void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
