@@ -406,8 +406,16 @@ private:
     friend class TJournal;
 
     TLoadResult Assemble(const std::vector<std::string>& lines);
-    // Step with a program loaded.
-    TStepOutcome StepBody(bool quietCheckpoint);
+    // Step with a program loaded: the plain step, or the observed one while the log, the recorder
+    // or the watch takes part (out of the plain step's way).
+    // The outcome as its bytes (see session.cpp).
+    uint64_t StepBody(bool quietCheckpoint);
+    TStepOutcome ObservedStep(bool quietCheckpoint);
+    // The end of a plain step on `line` with `status` that may be notable: a breakpoint halts,
+    // a negative line stops the session.
+    TStepOutcome NotableStep(int16_t line, uint8_t status);
+    // The outcome of a step that raised `e`: it counts as having left the program.
+    TStepOutcome FailedStep(const std::exception& e);
     // The log record of the step about to run at `pc` (the clock read from `clockMs` when set).
     void LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs);
     // The end of a step or a run: a negative line stops the session; the outcome of the last step.
@@ -485,6 +493,7 @@ private:
     uint64_t steps_ = 0;
     std::unique_ptr<TSignalRecorder> signals_; // while the signals are recorded
     std::unique_ptr<TExecutionWatch> watch_;   // while the execution is watched
+    bool watched_ = false;                     // signals_ or watch_: they see every step
     // The watch's view of one step: before it (the requests, SP and the counter), and after it.
     struct TWatchedStep {
         uint16_t SP;
