@@ -392,7 +392,7 @@ TStepOutcome TSession::Step(bool quietCheckpoint) {
 TStepOutcome TSession::StepOnce() {
     if (!Loaded()) return {};
     const uint64_t outcome = StepBody(false);
-    if (history_ && machine_->loaded) journal_->Mark();
+    if (history_ && machine_->loaded) journal_->MarkInLine();
     return Unpacked(outcome);
 }
 
