@@ -69,10 +69,12 @@ public:
     // none since the last step, `quiet` as for Mark).
     void BeginStep(bool quiet = false) {
         if (!pendingValid_) Mark(quiet);
-        // A full history gives up its oldest step (once full, at every step).
-        if (count_ == kMaxSteps) DropOldest();
-        ++count_;
-        pendingValid_ = pendingPushed_ = false;
+        Commit();
+    }
+    // The same with the checkpoint in the caller's code, for the session's run loop.
+    [[gnu::always_inline]] void BeginStepInLine(bool quiet) {
+        if (!pendingValid_) MarkInLine(quiet);
+        Commit();
     }
 
     // Steps that can be taken back.
@@ -177,6 +179,13 @@ private:
     // The chip model: whether its parts stand as noted beside `devices`; putting them back.
     bool SameChipParts(const TDevices& devices) const;
     void RestoreChipParts(const TChipParts& parts, uint32_t since);
+    // The pending checkpoint becomes the newest step's.
+    void Commit() {
+        // A full history gives up its oldest step (once full, at every step).
+        if (count_ == kMaxSteps) DropOldest();
+        ++count_;
+        pendingValid_ = pendingPushed_ = false;
+    }
     void DropOldest() {
         if (count_ == 0) return;
         if (++first_ == kFrameSlots) first_ = 0;

@@ -396,7 +396,7 @@ TStepOutcome TSession::StepOnce() {
     return Unpacked(outcome);
 }
 
-void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
+[[gnu::always_inline]] inline void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
     const Tsimulator& cpu = machine_->Cpu;
     const uint32_t now = clockMs ? *clockMs : Now();
     // Written in place: a bounded log overwrites its oldest record.
@@ -529,7 +529,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             NoteSignals();
             for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
-                if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : !ticked);
+                if (history_) journal_->BeginStepInLine(completed == 0 ? quietCheckpoint : !ticked);
                 ticked = false;
                 const uint16_t pc = cpu.PC;
                 const uint8_t opcode = cpu.Waiting ? kWaitOpcode : OpcodeAt(pc);
