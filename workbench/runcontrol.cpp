@@ -298,7 +298,7 @@ void TRunControl::StepOnce() {
     if (inStep_ || !session_.Loaded()) return;
     inStep_ = true;
     const RunState before = session_.State();
-    const TStepResult result = session_.StepOnce();
+    const TStepResult result = session_.Describe(session_.StepOnce());
     if (result.Left) EndLeftProgram();
     if (result.Executed) {
         stepped_ = true;
