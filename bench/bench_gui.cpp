@@ -10,10 +10,12 @@
 //
 //   bench_gui [--seconds S] [--program-dir DIR] [--source FILE] [--no-editor] [--no-log]
 //             [--no-panels] [--no-tools] [--no-symbols] [--no-trace] [--instructions] [--paints]
+//             [--fixed-frames]
 // (the --no- options leave a window hidden or the trace off, to see what each costs;
 // --instructions lists instructions instead of bytes in the address-space window; --source runs
 // another program, e.g. examples/utripanje.asm, which writes a port in every pass; --paints
-// lists each widget's paint events per second of the fast run and the CPU time of one)
+// lists each widget's paint events per second of the fast run, the CPU time and the pixels of one;
+// --fixed-frames draws the fast run's frames at the fixed rate, however much they cost)
 // With --board FILE the lab board (a board file, e.g. examples/boards/prikazovalnik.json, with its
 // program as --source) is wired to the ports and its window shown; with --scope the logic
 // analyser records and "Časovni diagram", "Prekinitve", "Sklad klicev" and "Profil" are shown;
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QPaintEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -96,6 +99,7 @@ public:
     struct TPaints {
         int Count = 0;
         double Cpu = 0;
+        double Area = 0; // pixels of the paint events' bounding rectangles
     };
     std::map<std::string, TPaints> Paints;
     bool Enabled = false, Counting = false;
@@ -114,6 +118,8 @@ public:
         TPaints& paints = Paints[name];
         ++paints.Count;
         paints.Cpu += CpuSeconds() - start;
+        const QRect rect = static_cast<QPaintEvent*>(event)->rect();
+        paints.Area += static_cast<double>(rect.width()) * rect.height();
         return result;
     }
 };
@@ -131,7 +137,7 @@ int main(int argc, char** argv) {
     double seconds = 3.0;
     std::string programDir = ORLEK_PROGRAM_DIR;
     bool showEditor = true, showLog = true, showPanels = true, showTools = true, trace = true;
-    bool instructions = false, showSymbols = true, countPaints = false;
+    bool instructions = false, showSymbols = true, countPaints = false, fixedFrames = false;
     std::string sourcePath, boardPath;
     bool scope = false;
     TProcessorModel model = TProcessorModel::Classic;
@@ -150,6 +156,8 @@ int main(int argc, char** argv) {
             showSymbols = false;
         } else if (!std::strcmp(argv[i], "--paints")) {
             countPaints = true;
+        } else if (!std::strcmp(argv[i], "--fixed-frames")) {
+            fixedFrames = true;
         } else if (!std::strcmp(argv[i], "--instructions")) {
             instructions = true;
         } else if (!std::strcmp(argv[i], "--source") && i + 1 < argc) {
@@ -171,7 +179,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "usage: bench_gui [--seconds S] [--program-dir DIR] [--source FILE] "
                          "[--no-editor] [--no-log] [--no-panels] [--no-tools] [--no-symbols] [--no-trace] "
-                         "[--instructions] [--paints] [--board FILE] [--scope] [--model classic|chip]\n");
+                         "[--instructions] [--paints] [--fixed-frames] [--board FILE] [--scope] [--model "
+                         "classic|chip]\n");
             return 2;
         }
     }
@@ -233,6 +242,7 @@ int main(int argc, char** argv) {
     if (showLog) logWindow.show();
 
     TRunControl run(*session);
+    if (fixedFrames) run.FrameBudget = 0;
 
     // The windows, each wired as the main window wires it. A window added to the workbench is
     // added to the measurement here.
@@ -406,10 +416,10 @@ int main(int argc, char** argv) {
     }
 
     if (countPaints) {
-        std::printf("paint events per second of fast run:\n");
+        std::printf("paint events per second of fast run (CPU and pixels of one):\n");
         for (const auto& [name, paints] : app.Paints)
-            std::printf("  %6.1f/s %7.1f us  %s\n", paints.Count / runWall, 1e6 * paints.Cpu / paints.Count,
-                        name.c_str());
+            std::printf("  %6.1f/s %7.1f us %7.0f px  %s\n", paints.Count / runWall,
+                        1e6 * paints.Cpu / paints.Count, paints.Area / paints.Count, name.c_str());
     }
     std::printf("platform:                 %s\n", qPrintable(QGuiApplication::platformName()));
     std::printf("empty 1 ms timer:         %.0f ticks/s, CPU per tick %.1f us\n", emptyRate,

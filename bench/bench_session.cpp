@@ -37,7 +37,7 @@ void StepOnce(benchmark::State& state, bool logging, int breakpoints) {
     session.RunFast();
     size_t steps = 0;
     for (auto _ : state) {
-        TStepResult r = session.StepOnce();
+        TStepOutcome r = session.StepOnce();
         benchmark::DoNotOptimize(r.Line);
         // Keep the log from growing without bound across repetitions.
         if (++steps % (1u << 20) == 0) session.Log.Clear();

@@ -1,6 +1,8 @@
 #include "editor/kodaeditor.h"
 
+#include <QChildEvent>
 #include <QContextMenuEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -62,6 +64,7 @@ TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(pare
     // no size).
     setWhitespaceVisibility(QsciScintilla::WsVisible);
     SendScintilla(QsciScintillaBase::SCI_SETWHITESPACESIZE, 0);
+    SendScintilla(QsciScintillaBase::SCI_SETLAYOUTCACHE, long(QsciScintillaBase::SC_CACHE_PAGE));
     setWhitespaceForegroundColor(QColor(0xFF, 0x80, 0x00));
     setScrollWidth(1024 * 8);
     setScrollWidthTracking(false);
@@ -71,10 +74,6 @@ TKodaEditor::TKodaEditor(QsciLexer* lexer, QWidget* parent) : QsciScintilla(pare
     SendScintilla(QsciScintillaBase::SCI_AUTOCSETMAXHEIGHT, 6);
     SendScintilla(QsciScintillaBase::SCI_AUTOCSETSEPARATOR, long(' '));
     SendScintilla(QsciScintillaBase::SCI_AUTOCSTOPS, "()[].");
-    // The completion list is a list widget owned by the editor: 262 pixels wide, its
-    // selection aqua.
-    setStyleSheet(QStringLiteral("QListWidget { min-width: 262px; max-width: 262px; "
-                                 "selection-background-color: #00FFFF; selection-color: black; }"));
 
     // Gutter: line numbers and the mark images.
     setMarginType(0, QsciScintilla::NumberMargin);
@@ -166,4 +165,16 @@ void TKodaEditor::paintEvent(QPaintEvent* event) {
 void TKodaEditor::contextMenuEvent(QContextMenuEvent* event) {
     if (contextMenu) contextMenu->exec(event->globalPos());
     else QsciScintilla::contextMenuEvent(event);
+}
+
+// The completion list is a list widget the editor makes when it first needs one: 262 pixels
+// wide, its selection aqua. The style sheet goes on the list alone: on the editor it would make
+// every one of its parts (the scroll bars too) be drawn through the style sheet's slower style.
+void TKodaEditor::childEvent(QChildEvent* event) {
+    QsciScintilla::childEvent(event);
+    if (event->type() != QEvent::ChildPolished) return;
+    auto* list = qobject_cast<QListWidget*>(event->child());
+    if (!list || !list->styleSheet().isEmpty()) return;
+    list->setStyleSheet(QStringLiteral("QListWidget { min-width: 262px; max-width: 262px; "
+                                       "selection-background-color: #00FFFF; selection-color: black; }"));
 }

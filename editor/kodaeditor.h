@@ -61,6 +61,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void childEvent(QChildEvent* event) override;
 
 private:
     bool profileShown_ = false;

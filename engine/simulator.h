@@ -96,8 +96,10 @@ public:
     }
     // The six flags as bits 0..5, C first. Read one byte at a time: each flag has just been
     // stored on its own, and one wider load over several would wait for those stores to drain.
+    // Each is 0 or 1, so they are added in pairs with their weights (a few address sums).
     uint8_t PackCCR() const {
-        return static_cast<uint8_t>(0xC0 | C | V << 1 | Z << 2 | N << 3 | I << 4 | H << 5);
+        const unsigned cv = C + 2u * V, zn = Z + 2u * N, ih = I + 2u * H;
+        return static_cast<uint8_t>(0xC0u + cv + 4u * zn + 16u * ih);
     }
     void UnpackCCR(uint8_t ccr);
 

@@ -184,58 +184,7 @@ void TJournal::CaptureDevices(TDevices& d) const {
     }
 }
 
-[[gnu::always_inline]] inline bool TJournal::Unmoved() const {
-    const TMachine& m = *session_.machine_;
-    const TWitness& w = witness_;
-    return w.Timer == m.Timer.Touches && w.Sci == m.Sci.Touches && w.Port1 == m.Port1.Touches &&
-           w.Port2 == m.Port2.Touches && w.Random == m.Random.Save().Position &&
-           w.TraceRows == m.Memory.Trace.RowsRecorded() && w.Triggered == m.Memory.Trace.Triggered &&
-           w.Terminal == session_.sciTerminal_->Position();
-}
-
-// Inline in Mark, its one caller.
-[[gnu::always_inline]] inline void TJournal::Capture(TFrame& f, bool quiet) {
-    // Between steps that touch no device register the trace is the one part that may change,
-    // and only by recording a row or by its trigger; the lab board may change by time alone.
-    // In the chip model a device changes by time alone at its events.
-    if (!quiet || !haveDevices_ || DevicesMayHaveChanged())
-        if (!witnessValid_ || !Unmoved()) NoteDevices();
-    // Everything is read before the frame is written: a byte stored may alias any field, and
-    // each would have to be read again after it.
-    const TSession& s = session_;
-    const Tsimulator& cpu = s.machine_->Cpu;
-    const uint64_t cycles = s.cycles_;
-    const auto appended = static_cast<uint32_t>(s.Log.Appended());
-    const auto cells = static_cast<uint32_t>(cells_.End());
-    const uint32_t devices = lastDevices_ | static_cast<uint32_t>(s.previousOpcode_ + 1) << kPreviousShift;
-    const uint16_t pc = cpu.PC, x = cpu.X, sp = cpu.SP;
-    const auto line = static_cast<int16_t>(s.executionLine_);
-    const uint8_t a = cpu.A, b = cpu.B;
-    // Bit 6 of CCR always reads 1; cleared here it notes the chip model's wait.
-    const auto ccr = static_cast<uint8_t>(cpu.PackCCR() & (cpu.Waiting ? 0xBF : 0xFF));
-    // Only the six interrupt sources (2..7) are ever requested.
-    const uint8_t pending = cpu.Pending.LowByte();
-    f.Cycles = cycles;
-    f.Cells = cells;
-    f.LogAppended = appended;
-    f.Devices = devices;
-    f.PC = pc;
-    f.X = x;
-    f.SP = sp;
-    f.ExecutionLine = line;
-    f.A = a;
-    f.B = b;
-    f.CCR = ccr;
-    f.Pending = pending;
-}
-
-bool TJournal::DevicesMayHaveChanged() const {
-    const TMachine& m = *session_.machine_;
-    const TMemory& memory = m.Memory;
-    return memory.DeviceAccesses != accessesSeen_ || m.Cpu.Clock.Events != eventsSeen_ ||
-           memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ ||
-           (session_.boardLink_ && session_.boardLink_->Board().Revision() != boardRevision_);
-}
+bool TJournal::BoardMoved() const { return session_.boardLink_->Board().Revision() != boardRevision_; }
 
 void TJournal::NoteDevices() {
     TMachine& m = *session_.machine_;
@@ -252,6 +201,9 @@ void TJournal::NoteDevices() {
     if (session_.boardLink_) CaptureBoard();
     // The devices' State values compared with the part noted last.
     if (!haveDevices_ || !SameDevices(devices_[lastDevices_])) {
+        // What a checkpoint noted again before the step goes back to.
+        lastBeforePending_ = lastDevices_;
+        haveBeforePending_ = haveDevices_;
         lastDevices_ = haveDevices_ ? (lastDevices_ + 1 == kDeviceSlots ? 0 : lastDevices_ + 1) : 0;
         // Noted in place (a copy from the stack would wait on the stores).
         CaptureDevices(devices_[lastDevices_]);
@@ -276,23 +228,7 @@ TJournal::TWitness TJournal::Witness() const {
             m.Memory.Trace.Triggered};
 }
 
-void TJournal::Mark(bool quiet) {
-    // A checkpoint noted again before any step replaces the earlier one, device part included.
-    if (pendingValid_ && pendingPushed_) {
-        witnessValid_ = false;
-        lastDevices_ = lastBeforePending_;
-        haveDevices_ = haveBeforePending_;
-        quiet = false;
-    }
-    // The checkpoint goes into the free slot after the newest frame.
-    lastBeforePending_ = lastDevices_;
-    haveBeforePending_ = haveDevices_;
-    pendingPushed_ = false;
-    size_t at = first_ + count_;
-    if (at >= kFrameSlots) at -= kFrameSlots;
-    Capture(frames_[at], quiet);
-    pendingValid_ = true;
-}
+void TJournal::Mark(bool quiet) { MarkInLine(quiet); }
 
 // The cell log is full: the stores before the oldest checkpoint go, and if that is not enough,
 // the oldest steps with theirs. Stores made since the pending checkpoint alone cannot fill it in

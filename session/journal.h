@@ -16,8 +16,8 @@
 #include "engine/memory.h"
 #include "engine/random.h"
 #include "session/sciterminal.h"
+#include "session/session.h"
 
-class TSession;
 struct THistory;
 
 // What each step changed, so that the steps can be taken back one by one, newest first.
@@ -63,14 +63,18 @@ public:
     // hand), so the devices changed only if a step accessed their registers or the trace
     // recorded.
     void Mark(bool quiet = false);
+    // The same in the caller's code, for the session's step and run loops.
+    [[gnu::always_inline]] void MarkInLine(bool quiet = false);
     // A step is about to run: it is taken back to the last checkpoint (noted now if there is
     // none since the last step, `quiet` as for Mark).
     void BeginStep(bool quiet = false) {
         if (!pendingValid_) Mark(quiet);
-        // A full history gives up its oldest step (once full, at every step).
-        if (count_ == kMaxSteps) DropOldest();
-        ++count_;
-        pendingValid_ = pendingPushed_ = false;
+        Commit();
+    }
+    // The same with the checkpoint in the caller's code, for the session's run loop.
+    [[gnu::always_inline]] void BeginStepInLine(bool quiet) {
+        if (!pendingValid_) MarkInLine(quiet);
+        Commit();
     }
 
     // Steps that can be taken back.
@@ -141,6 +145,8 @@ private:
     // Whether a device may have changed since the part was last noted, by what a quiet
     // checkpoint can see: a register access, a device event, the trace, the lab board.
     bool DevicesMayHaveChanged() const;
+    // Whether the lab board's state has changed since it was last noted (there is a board).
+    bool BoardMoved() const;
     // Notes the device part when the devices no longer stand as in the last one.
     void NoteDevices();
     // What the devices' own counts said when the part was last noted (the classic model without a
@@ -173,6 +179,13 @@ private:
     // The chip model: whether its parts stand as noted beside `devices`; putting them back.
     bool SameChipParts(const TDevices& devices) const;
     void RestoreChipParts(const TChipParts& parts, uint32_t since);
+    // The pending checkpoint becomes the newest step's.
+    void Commit() {
+        // A full history gives up its oldest step (once full, at every step).
+        if (count_ == kMaxSteps) DropOldest();
+        ++count_;
+        pendingValid_ = pendingPushed_ = false;
+    }
     void DropOldest() {
         if (count_ == 0) return;
         if (++first_ == kFrameSlots) first_ = 0;
@@ -226,3 +239,77 @@ private:
     bool haveBoard_ = false;     // boardShadow_ holds the board's state
     uint64_t boardRevision_ = 0; // the board's Revision() when it was noted
 };
+
+// The common path of a checkpoint, inline in the session's step and run loops: the frame, and the
+// devices' tests that tell whether their part must be noted.
+
+inline bool TJournal::Unmoved() const {
+    const TMachine& m = *session_.machine_;
+    const TWitness& w = witness_;
+    return w.Timer == m.Timer.Touches && w.Sci == m.Sci.Touches && w.Port1 == m.Port1.Touches &&
+           w.Port2 == m.Port2.Touches && w.Random == m.Random.Save().Position &&
+           w.TraceRows == m.Memory.Trace.RowsRecorded() && w.Triggered == m.Memory.Trace.Triggered &&
+           w.Terminal == session_.sciTerminal_->Position();
+}
+
+inline bool TJournal::DevicesMayHaveChanged() const {
+    const TMachine& m = *session_.machine_;
+    const TMemory& memory = m.Memory;
+    return memory.DeviceAccesses != accessesSeen_ || m.Cpu.Clock.Events != eventsSeen_ ||
+           memory.Trace.RowsRecorded() != rowsSeen_ || memory.Trace.Triggered != triggeredSeen_ ||
+           (session_.boardLink_ && BoardMoved());
+}
+
+// Inline in MarkInLine, its one caller.
+[[gnu::always_inline]] inline void TJournal::Capture(TFrame& f, bool quiet) {
+    // Between steps that touch no device register the trace is the one part that may change,
+    // and only by recording a row or by its trigger; the lab board may change by time alone.
+    // In the chip model a device changes by time alone at its events.
+    if (!quiet || !haveDevices_ || DevicesMayHaveChanged())
+        if (!witnessValid_ || !Unmoved()) NoteDevices();
+    // Everything is read before the frame is written: a byte stored may alias any field, and
+    // each would have to be read again after it.
+    const TSession& s = session_;
+    const Tsimulator& cpu = s.machine_->Cpu;
+    const uint64_t cycles = s.cycles_;
+    const auto appended = static_cast<uint32_t>(s.Log.Appended());
+    const auto cells = static_cast<uint32_t>(cells_.End());
+    const uint32_t devices = lastDevices_ | static_cast<uint32_t>(s.previousOpcode_ + 1) << kPreviousShift;
+    const uint16_t pc = cpu.PC, x = cpu.X, sp = cpu.SP;
+    const auto line = static_cast<int16_t>(s.executionLine_);
+    const uint8_t a = cpu.A, b = cpu.B;
+    // CCR as PackCCR gives it, but bit 6 (which always reads 1) cleared notes the chip model's
+    // wait. The flags are 0 or 1: added in pairs with their weights, they take a few address sums.
+    const unsigned cv = cpu.C + 2u * cpu.V, zn = cpu.Z + 2u * cpu.N, ih = cpu.I + 2u * cpu.H;
+    const auto ccr = static_cast<uint8_t>(cv + 4u * zn + 16u * ih + 0xC0u - (unsigned{cpu.Waiting} << 6));
+    // Only the six interrupt sources (2..7) are ever requested.
+    const uint8_t pending = cpu.Pending.LowByte();
+    f.Cycles = cycles;
+    f.Cells = cells;
+    f.LogAppended = appended;
+    f.Devices = devices;
+    f.PC = pc;
+    f.X = x;
+    f.SP = sp;
+    f.ExecutionLine = line;
+    f.A = a;
+    f.B = b;
+    f.CCR = ccr;
+    f.Pending = pending;
+}
+
+inline void TJournal::MarkInLine(bool quiet) {
+    // A checkpoint noted again before any step replaces the earlier one, device part included.
+    if (pendingValid_ && pendingPushed_) [[unlikely]] {
+        witnessValid_ = false;
+        lastDevices_ = lastBeforePending_;
+        haveDevices_ = haveBeforePending_;
+        quiet = false;
+    }
+    // The checkpoint goes into the free slot after the newest frame.
+    pendingPushed_ = false;
+    size_t at = first_ + count_;
+    if (at >= kFrameSlots) at -= kFrameSlots;
+    Capture(frames_[at], quiet);
+    pendingValid_ = true;
+}

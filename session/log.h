@@ -72,11 +72,11 @@ public:
     // Appends a step record to be written in place, for a run loop: the returned record is the
     // newest line, holding what was there before (a bounded log overwrites its oldest), so every
     // field must be set. Nothing is called; TellAppended tells onAppended afterwards.
-    TLogRecord& AppendInPlace() {
+    [[gnu::always_inline]] TLogRecord& AppendInPlace() {
         ++appended_;
-        if (limit_ != 0 && records_.size() >= limit_) {
+        if (const size_t size = records_.size(); limit_ != 0 && size >= limit_) {
             TLogRecord& record = records_[start_];
-            if (++start_ == records_.size()) start_ = 0;
+            if (++start_ == size) start_ = 0;
             ++dropped_;
             return record;
         }

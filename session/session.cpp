@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <new>
 #include <system_error>
+#include <type_traits>
 
 #include "assembler/compiler.h"
 #include "assembler/ukazi.h"
@@ -276,11 +279,63 @@ uint64_t TSession::StepCycles(uint8_t opcode, uint64_t clock) const {
     return cycleTable_[opcode] + uint64_t{IsaInterruptEntryCycles} * cpu.Entries;
 }
 
-// The step, inline in Step and StepOnce: the outcome goes straight to where it is used.
-[[gnu::always_inline]] inline TStepOutcome TSession::StepBody(bool quietCheckpoint) {
+namespace {
+
+// A step's outcome as the eight bytes it is returned in. Kept as a struct through a function with
+// several ends, the compiler takes it apart into its fields and puts it together again where the
+// ends meet; as one integer it stays in one register.
+static_assert(sizeof(TStepOutcome) == 8 && std::is_trivially_copyable_v<TStepOutcome>);
+uint64_t Packed(const TStepOutcome& outcome) {
+    uint64_t bytes;
+    std::memcpy(&bytes, &outcome, sizeof bytes);
+    return bytes;
+}
+TStepOutcome Unpacked(uint64_t bytes) {
+    TStepOutcome outcome;
+    std::memcpy(static_cast<void*>(&outcome), &bytes, sizeof bytes);
+    return outcome;
+}
+// The outcome of a step that ended on the line `line` (> 0) without anything notable.
+uint64_t PlainOutcome(int16_t line) {
+    static_assert(offsetof(TStepOutcome, Executed) == 0 && offsetof(TStepOutcome, Line) == 2);
+    return 1 | uint64_t{static_cast<uint16_t>(line)} << 16;
+}
+
+} // namespace
+
+// The step, inline in Step and StepOnce: the outcome goes straight to where it is used. Without
+// a log and a watcher the step has nothing to tell anybody but its outcome.
+[[gnu::always_inline]] inline uint64_t TSession::StepBody(bool quietCheckpoint) {
+    if (Log.Enabled || watched_) [[unlikely]]
+        return Packed(ObservedStep(quietCheckpoint));
+    Tsimulator& cpu = machine_->Cpu;
+    try {
+        if (history_) journal_->BeginStep(quietCheckpoint);
+        const uint8_t opcode = cpu.Waiting ? kWaitOpcode : OpcodeAt(cpu.PC);
+        const uint64_t clock = cpu.Clock.Now;
+        uint8_t status = 0;
+        const int16_t line = cpu.Step(status);
+        ++steps_;
+        cycles_ += StepCycles(opcode, clock);
+        // The lab board's time-driven work, before the next instruction can see it.
+        if (cycles_ >= boardDue_) [[unlikely]]
+            boardLink_->Advance();
+        // The grid's "next instruction" still names the instruction just executed.
+        previousOpcode_ = opcode;
+        // As Refresh: the instruction at the new PC, when it is one, makes its line current.
+        FollowExecution(cpu.PC);
+        if (line > 0 && status == 0 && !Breakpoints.Contains(line)) [[likely]]
+            return PlainOutcome(line);
+        return Packed(NotableStep(line, status));
+    } catch (const std::exception& e) {
+        return Packed(FailedStep(e));
+    }
+}
+
+TStepOutcome TSession::ObservedStep(bool quietCheckpoint) {
     int16_t line = -1;
     uint8_t status = 0;
-    bool failed = false, breakpoint = false;
+    bool breakpoint = false;
     Tsimulator& cpu = machine_->Cpu;
     try {
         if (history_) journal_->BeginStep(quietCheckpoint);
@@ -306,39 +361,42 @@ uint64_t TSession::StepCycles(uint8_t opcode, uint64_t clock) const {
         // As Refresh: the instruction at the new PC, when it is one, makes its line current.
         FollowExecution(cpu.PC);
     } catch (const std::exception& e) {
-        // A failure anywhere in the step (the clock, the log, a device's observer) is treated
-        // as the program having been left; the watch forgets what it saw of the step.
-        failed = true;
-        failure_ = ::FailureText(e);
-        if (watch_) watch_->StepFailed();
-        line = -1;
-        status = 0;
-        breakpoint = false;
+        return FailedStep(e);
     }
     if (line < 0) [[unlikely]]
         Leave();
-    return Outcome(line, status, failed, breakpoint);
+    return Outcome(line, status, false, breakpoint);
+}
+
+TStepOutcome TSession::NotableStep(int16_t line, uint8_t status) {
+    const bool breakpoint = line > 0 && Breakpoints.Contains(line);
+    if (breakpoint) state_ = RunState::Halted;
+    if (line < 0) Leave();
+    return Outcome(line, status, false, breakpoint);
+}
+
+TStepOutcome TSession::FailedStep(const std::exception& e) {
+    // A failure anywhere in the step (the clock, the log, a device's observer) is treated as the
+    // program having been left; the watch forgets what it saw of the step.
+    failure_ = ::FailureText(e);
+    if (watch_) watch_->StepFailed();
+    Leave();
+    return Outcome(-1, 0, true, false);
 }
 
 TStepOutcome TSession::Step(bool quietCheckpoint) {
     if (!Loaded()) return {};
-    return StepBody(quietCheckpoint);
+    return Unpacked(StepBody(quietCheckpoint));
 }
 
-TStepResult TSession::StepOnce() {
-    // One result, built in place (for the caller's copy to be elided).
-    TStepResult result;
-    if (!Loaded()) return result;
-    const TStepOutcome outcome = StepBody(false);
-    // Only a notable step has texts to give.
-    if (outcome.Notable()) [[unlikely]]
-        result = Describe(outcome);
-    else static_cast<TStepOutcome&>(result) = outcome;
-    if (history_ && machine_->loaded) journal_->Mark();
-    return result;
+TStepOutcome TSession::StepOnce() {
+    if (!Loaded()) return {};
+    const uint64_t outcome = StepBody(false);
+    if (history_ && machine_->loaded) journal_->MarkInLine();
+    return Unpacked(outcome);
 }
 
-void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
+[[gnu::always_inline]] inline void TSession::LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs) {
     const Tsimulator& cpu = machine_->Cpu;
     const uint32_t now = clockMs ? *clockMs : Now();
     // Written in place: a bounded log overwrites its oldest record.
@@ -471,7 +529,7 @@ TRunOutcome TSession::Run(uint64_t count, bool quietCheckpoint, uint32_t* clockM
             NoteSignals();
             for (;;) {
                 if (completed != 0 && clockMs) *clockMs += msPerStep;
-                if (history_) journal_->BeginStep(completed == 0 ? quietCheckpoint : !ticked);
+                if (history_) journal_->BeginStepInLine(completed == 0 ? quietCheckpoint : !ticked);
                 ticked = false;
                 const uint16_t pc = cpu.PC;
                 const uint8_t opcode = cpu.Waiting ? kWaitOpcode : OpcodeAt(pc);

@@ -115,7 +115,7 @@ struct TRunTicks {
     std::exception_ptr Failure;
 };
 
-// Outcome of one StepOnce: the facts of the step and the texts for the user.
+// The facts of a step and the texts for the user (TSession::Describe).
 struct TStepResult : TStepOutcome {
     std::string Failure; // what the failed step raised (for a report), empty otherwise
     // Lines to add to the error list, in order (a vector message, "Kam pa sedaj?").
@@ -197,8 +197,9 @@ public:
     // line, vector message, and "Kam pa sedaj?" with Stop when the program was left or the
     // step failed. Does nothing (Executed false) when no program is loaded. Afterwards a
     // checkpoint is noted for reverse step, so what happens before the next step (device clock
-    // ticks, changes by hand) is taken back with that step.
-    TStepResult StepOnce();
+    // ticks, changes by hand) is taken back with that step. The facts of the step; Describe
+    // gives the texts of a notable one.
+    TStepOutcome StepOnce();
     // The same step as the lean path of long runs: the facts only, no checkpoint afterwards.
     // Without a checkpoint since the last step one is noted first (`quiet` as for
     // MarkCheckpoint).
@@ -212,7 +213,7 @@ public:
     // between as told there (the checkpoint after a tick is not quiet).
     TRunOutcome Run(uint64_t count, bool quietCheckpoint = false, uint32_t* clockMs = nullptr,
                     uint32_t msPerStep = 0, TRunTicks* ticks = nullptr);
-    // The result StepOnce gives for an outcome of Step (messages and failure text).
+    // The texts for the outcome of a step (messages and failure text), with its facts.
     TStepResult Describe(const TStepOutcome& outcome) const;
     // What the last failed step raised, for a report.
     const std::string& FailureText() const { return failure_; }
@@ -410,8 +411,16 @@ private:
     friend class TJournal;
 
     TLoadResult Assemble(const TSourceLines& lines);
-    // Step with a program loaded.
-    TStepOutcome StepBody(bool quietCheckpoint);
+    // Step with a program loaded: the plain step, or the observed one while the log, the recorder
+    // or the watch takes part (out of the plain step's way).
+    // The outcome as its bytes (see session.cpp).
+    uint64_t StepBody(bool quietCheckpoint);
+    TStepOutcome ObservedStep(bool quietCheckpoint);
+    // The end of a plain step on `line` with `status` that may be notable: a breakpoint halts,
+    // a negative line stops the session.
+    TStepOutcome NotableStep(int16_t line, uint8_t status);
+    // The outcome of a step that raised `e`: it counts as having left the program.
+    TStepOutcome FailedStep(const std::exception& e);
     // The log record of the step about to run at `pc` (the clock read from `clockMs` when set).
     void LogStep(uint16_t pc, uint8_t opcode, const uint32_t* clockMs);
     // The end of a step or a run: a negative line stops the session; the outcome of the last step.
@@ -489,6 +498,7 @@ private:
     uint64_t steps_ = 0;
     std::unique_ptr<TSignalRecorder> signals_; // while the signals are recorded
     std::unique_ptr<TExecutionWatch> watch_;   // while the execution is watched
+    bool watched_ = false;                     // signals_ or watch_: they see every step
     // The watch's view of one step: before it (the requests, SP and the counter), and after it.
     struct TWatchedStep {
         uint16_t SP;

@@ -76,15 +76,18 @@ void TSession::Restore(const TBoardState& board) {
 void TSession::SetExecutionWatch(bool on) {
     if (!on) watch_.reset();
     else if (!watch_) watch_ = std::make_unique<TExecutionWatch>();
+    watched_ = signals_ || watch_;
 }
 
 void TSession::SetSignalRecording(bool on, size_t capacity) {
     if (!on) {
         signals_.reset();
+        watched_ = signals_ || watch_;
         return;
     }
     if (signals_ && signals_->Capacity() == capacity) return;
     signals_ = std::make_unique<TSignalRecorder>(capacity);
+    watched_ = true;
     signals_->Sample(SignalTime(), SampleSignals(*machine_));
 }
 

@@ -15,6 +15,9 @@ inline QFont FixedFont(const QFont& base) {
     font.setFamily(kFixedFontFamily);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
+    // One script, no ligatures and no kerning in a fixed-pitch font: the toolkit may place the
+    // glyphs without shaping the text, which is most of what a short text costs to draw.
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
     return font;
 }
 

@@ -10,6 +10,7 @@
 #include "base/encoding.h"
 #include "engine/hex.h"
 #include "windows/displaystyle.h"
+#include "windows/plaintextdelegate.h"
 
 namespace {
 
@@ -102,6 +103,7 @@ TfrmOznake::TfrmOznake(TSymbolTable& symbols, QWidget* parent)
 
     model_ = new TSymbolModel(symbols_, this);
     sgOznake = new QTableView(Body());
+    sgOznake->setItemDelegate(new TPlainTextDelegate(sgOznake));
     sgOznake->setObjectName(QStringLiteral("sgOznake"));
     sgOznake->setModel(model_);
     sgOznake->setFont(FixedFont(sgOznake->font()));

@@ -1,4 +1,5 @@
 #include "windows/frmprofil.h"
+#include "windows/plaintextdelegate.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +16,7 @@ TfrmProfil::TfrmProfil(TSession& session, QWidget* parent)
     Widget2()->SetGlyph(QLatin1Char('t'));
     Widget2()->SetShowHint(true);
     table_ = new QTableWidget(0, 5, Body());
+    table_->setItemDelegate(new TPlainTextDelegate(table_));
     table_->setObjectName(QStringLiteral("tblProfil"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Podprogram"), QStringLiteral("Naslov"),
                                        QStringLiteral("Klicev"), QStringLiteral("Cikli s klicanimi"),

@@ -1,4 +1,5 @@
 #include "windows/frmsklad.h"
+#include "windows/plaintextdelegate.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +23,7 @@ TfrmSkladKlicev::TfrmSkladKlicev(TSession& session, QWidget* parent)
     Widget2()->SetGlyph(QLatin1Char('t'));
     Widget2()->SetShowHint(true);
     table_ = new QTableWidget(0, 4, Body());
+    table_->setItemDelegate(new TPlainTextDelegate(table_));
     table_->setObjectName(QStringLiteral("tblSklad"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Vrsta"), QStringLiteral("Cilj"),
                                        QStringLiteral("Vrnitev"), QStringLiteral("Vrstica")});

@@ -133,23 +133,51 @@ void TAddressList::SetRows(uint16_t top, std::vector<MemoryCell> cells) {
         return;
     // The selection marks a row of addresses: when the list moves, it goes (as a list box's
     // selection goes when its items are replaced).
+    const bool wasSelected = selected_ >= 0;
     if (instructions_ || top != top_ || selected_ >= static_cast<int>(cells.size())) selected_ = -1;
+    // Rows already drawn stay: the list's picture moves with them when the list moves by fewer
+    // rows than it shows (as it does when it follows the program counter), and only the rows
+    // that came into view or whose cell changed are drawn again.
+    const int count = static_cast<int>(cells.size());
+    const int shift = static_cast<int>(top) - static_cast<int>(top_);
+    if (!instructions_ && cells.size() == cells_.size() && std::abs(shift) < count &&
+        !(shift != 0 && wasSelected)) {
+        if (shift != 0) {
+            scroll(0, -shift * kRowHeight);
+            // Below the last row the list is empty, whatever the move brought there.
+            update(0, count * kRowHeight, width(), height() - count * kRowHeight);
+        }
+        for (int row = 0; row < count; ++row) {
+            const int was = row + shift; // where the row's address stood
+            if (was < 0 || was >= count ||
+                !same(cells[static_cast<size_t>(row)], cells_[static_cast<size_t>(was)]))
+                UpdateRow(row);
+        }
+    } else {
+        update();
+    }
     instructions_ = false;
     rows_.clear();
     top_ = top;
     cells_ = std::move(cells);
-    update();
 }
 
 void TAddressList::SetInstructions(uint16_t top, std::vector<TDisRow> rows) {
     if (instructions_ && top == top_ && rows == rows_) return;
     if (!instructions_ || top != top_ || selected_ >= static_cast<int>(rows.size())) selected_ = -1;
+    if (instructions_ && top == top_ && rows.size() == rows_.size()) {
+        for (size_t row = 0; row < rows.size(); ++row)
+            if (!(rows[row] == rows_[row])) UpdateRow(static_cast<int>(row));
+    } else {
+        update();
+    }
     instructions_ = true;
     cells_.clear();
     top_ = top;
     rows_ = std::move(rows);
-    update();
 }
+
+void TAddressList::UpdateRow(int row) { update(0, row * kRowHeight, width(), kRowHeight); }
 
 uint16_t TAddressList::RowAddress(int row) const {
     if (instructions_ && row >= 0 && row < RowCount()) return rows_[static_cast<size_t>(row)].Address;
@@ -175,14 +203,17 @@ void TAddressList::paintEvent(QPaintEvent* event) {
     painter.setFont(font());
     text_.SetFont(font());
     painter.setPen(kText);
-    const int first = std::max(0, event->rect().top() / kRowHeight);
-    const int last = std::min(RowCount() - 1, event->rect().bottom() / kRowHeight);
-    for (int row = first; row <= last; ++row) {
-        const QRect rect(0, row * kRowHeight, width(), kRowHeight);
-        if (row == selected_) painter.fillRect(rect, kSelected);
-        else if (instructions_ && rows_[static_cast<size_t>(row)].Pc) painter.fillRect(rect, kPcRow);
-        text_.Draw(painter, rect.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   RowText(row));
+    // The rows of each part of the region (a frame may change a few rows far apart).
+    for (const QRect& part : event->region()) {
+        const int first = std::max(0, part.top() / kRowHeight);
+        const int last = std::min(RowCount() - 1, part.bottom() / kRowHeight);
+        for (int row = first; row <= last; ++row) {
+            const QRect rect(0, row * kRowHeight, width(), kRowHeight);
+            if (row == selected_) painter.fillRect(rect, kSelected);
+            else if (instructions_ && rows_[static_cast<size_t>(row)].Pc) painter.fillRect(rect, kPcRow);
+            text_.Draw(painter, rect.adjusted(3, 0, 0, 0),
+                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, RowText(row));
+        }
     }
 }
 

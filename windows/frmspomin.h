@@ -53,6 +53,7 @@ protected:
 
 private:
     int RowAt(const QPoint& position) const;
+    void UpdateRow(int row); // schedules the row to be drawn again
 
     uint16_t top_ = 0;
     std::vector<MemoryCell> cells_;

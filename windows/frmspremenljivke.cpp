@@ -14,6 +14,7 @@
 
 #include "engine/hex.h"
 #include "windows/displaystyle.h"
+#include "windows/plaintextdelegate.h"
 #include "windows/prompt.h"
 
 namespace {
@@ -122,6 +123,7 @@ TfrmSpremenljivke::TfrmSpremenljivke(TWatchList& watches, QWidget* parent)
 
     model_ = new TWatchModel(watches_, this);
     sgSpremenljivke = new QTableView(Body());
+    sgSpremenljivke->setItemDelegate(new TPlainTextDelegate(sgSpremenljivke));
     sgSpremenljivke->setObjectName(QStringLiteral("sgSpremenljivke"));
     sgSpremenljivke->setModel(model_);
     const QFont fixed = FixedFont(sgSpremenljivke->font());

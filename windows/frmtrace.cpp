@@ -5,10 +5,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -19,34 +17,13 @@
 #include "engine/memory.h"
 #include "engine/trace.h"
 #include "windows/displaystyle.h"
+#include "windows/plaintextdelegate.h"
 #include "windows/prompt.h"
 
 namespace {
 
 constexpr int kColumnWidth = 70;
 const char* const kColumnNames[3] = {"Naslov", "Podatki", "R/W"};
-
-// Draws a cell's text straight onto the row, without the style's item pipeline (focus frame,
-// elision, icons): a fast run repaints the rows in view at every display frame.
-class TPlainTextDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const bool selected = option.state.testFlag(QStyle::State_Selected);
-        if (selected) painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
-        painter->setFont(option.font);
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const QFontMetrics metrics(option.font);
-        const int baseline =
-            option.rect.top() + (option.rect.height() + metrics.ascent() - metrics.descent()) / 2;
-        painter->save();
-        painter->setClipRect(option.rect);
-        painter->drawText(QPoint(option.rect.left() + 4, baseline), index.data().toString());
-        painter->restore();
-    }
-};
 
 int RowCount(const TTrace& trace) { return static_cast<int>(std::min<size_t>(trace.Rows().size(), INT_MAX)); }
 

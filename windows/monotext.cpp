@@ -65,7 +65,9 @@ void TMonoText::Draw(QPainter& painter, const QRect& rect, int flags, QStringVie
         painter.drawText(rect, flags, text.toString());
         return;
     }
-    const qreal x = flags & Qt::AlignHCenter ? rect.x() + (rect.width() - width) / 2 : rect.x();
+    const qreal x = flags & Qt::AlignHCenter ? rect.x() + (rect.width() - width) / 2
+                    : flags & Qt::AlignRight ? rect.x() + rect.width() - width
+                                             : rect.x();
     const qreal top = flags & Qt::AlignVCenter ? rect.y() + (rect.height() - height_) / 2 : rect.y();
     DrawLaidOut(painter, QPointF(x, top + ascent_));
 }

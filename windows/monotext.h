@@ -24,7 +24,7 @@ public:
     // Draws with the left end at x and the baseline at y.
     void Draw(QPainter& painter, qreal x, qreal y, QStringView text);
     // Draws within rect as QPainter::drawText(rect, flags, text) would for one line: flags
-    // take Qt::AlignLeft, Qt::AlignHCenter and Qt::AlignVCenter.
+    // take Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight and Qt::AlignVCenter.
     void Draw(QPainter& painter, const QRect& rect, int flags, QStringView text);
 
 private:

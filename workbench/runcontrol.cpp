@@ -298,7 +298,7 @@ void TRunControl::StepOnce() {
     if (inStep_ || !session_.Loaded()) return;
     inStep_ = true;
     const RunState before = session_.State();
-    const TStepResult result = session_.StepOnce();
+    const TStepResult result = session_.Describe(session_.StepOnce());
     if (result.Left) EndLeftProgram();
     if (result.Executed) {
         stepped_ = true;
@@ -307,7 +307,7 @@ void TRunControl::StepOnce() {
         const bool ended = session_.State() != before;
         if (ended) ApplyState();
         // A fast run draws a later step of the run, or the last one when it ends.
-        if (ended || session_.State() != RunState::FastRun || FrameDue(FastRunFrameMs)) ShowFrame();
+        if (ended || session_.State() != RunState::FastRun || FrameDue(RunFrameMs())) ShowFrame();
         if (result.Left) emit undoEnabled(true);
         ReportStep(result);
     }
@@ -360,7 +360,7 @@ void TRunControl::PacedTick() {
     if (result.Left) EndLeftProgram();
     const bool ended = session_.State() != RunState::FastRun;
     if (ended) ApplyState();
-    if (ended || FrameDue(FastRunFrameMs)) ShowFrame();
+    if (ended || FrameDue(RunFrameMs())) ShowFrame();
     if (result.Left) emit undoEnabled(true);
     ReportStep(result);
 }
@@ -418,6 +418,7 @@ void TRunControl::RunSlow() {
 }
 
 void TRunControl::RunFast() {
+    frameCostMs_ = 0;
     session_.RunFast();
     Pacer.Start(session_.Cycles());
     if (session_.State() == RunState::FastRun && Koracno->interval() != fastInterval_)
@@ -581,5 +582,23 @@ void TRunControl::ShowFrame() {
     ApplyStepBackEnabled();
     // Registers or memory changed by hand may have moved the current line.
     if (frame.Processor()) session_.Refresh();
+    if (state != RunState::FastRun) {
+        emit displayFrame(frame);
+        return;
+    }
+    QElapsedTimer cost;
+    cost.start();
     emit displayFrame(frame);
+    // The windows paint now rather than later in this pass of the event loop, so that the
+    // frame's cost includes them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    const double ms = static_cast<double>(cost.nsecsElapsed()) / 1e6;
+    frameCostMs_ = frameCostMs_ == 0 ? ms : 0.75 * frameCostMs_ + 0.25 * ms;
+}
+
+int TRunControl::RunFrameMs() const {
+    if (FastRunFrameMs <= 0 || !(FrameBudget > 0)) return FastRunFrameMs;
+    const double ms = frameCostMs_ / FrameBudget;
+    return static_cast<int>(
+        std::clamp(ms, double(FastRunFrameMs), double(std::max(FastRunFrameMs, MaxRunFrameMs))));
 }

@@ -127,6 +127,14 @@ public:
     // Device clock ticks outside a fast or turbo run are drawn at most this often too. 0 draws
     // after every step and every tick.
     int FastRunFrameMs = 40;
+    // A fast run keeps its pace whatever the display costs: a frame, the windows' painting
+    // included, takes at most this share of the run's time. A costly display (many windows, a
+    // large screen, a slow X server) gets its frames further apart than FastRunFrameMs, at most
+    // MaxRunFrameMs apart. 0 keeps the frames FastRunFrameMs apart (as does a FastRunFrameMs of 0).
+    double FrameBudget = 0.03;
+    int MaxRunFrameMs = 150;
+    // The interval of a fast run's frames now: FastRunFrameMs, or longer for costly frames.
+    int RunFrameMs() const;
     // A frame for device clock ticks is waiting to be drawn.
     bool FramePending() const;
 
@@ -242,6 +250,7 @@ private:
     bool inStep_ = false;
     bool stepped_ = false;       // steps ran, were taken back or a program was loaded since the last frame
     QElapsedTimer lastFrame_;    // when the last frame was drawn
+    double frameCostMs_ = 0;     // the recent frames of the fast run, smoothed: what one costs
     bool loadedAtFrame_ = false; // a program was loaded at the last frame
     QTimer* frameTimer_;         // the frame for device clock ticks
     TSciLine sciLine_;           // the serial line as the last SCI tick left it

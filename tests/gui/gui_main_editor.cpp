@@ -452,6 +452,12 @@ TEST_F(MainWindowTest, CompletionOffersMnemonicsForThePrefix) {
     Koda().SetCaret(1, 4);
     Koda().ShowCompletion();
     ASSERT_TRUE(ed->isListActive());
+    // The list is 262 pixels wide inside its frame (its own style; the editor's parts keep the
+    // plain one).
+    QListWidget* list = ed->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->width(), 264);
+    EXPECT_TRUE(ed->styleSheet().isEmpty());
     // The list holds BHI and BHS (the alternative spelling of BCC), nothing else.
     ed->SendScintilla(QsciScintillaBase::SCI_AUTOCCOMPLETE);
     EXPECT_EQ(Koda().Lines()[0], QStringLiteral(" BHI"));

@@ -1,6 +1,7 @@
 // Run control: the state and enabling table, breakpoints, the end of a program, interrupts,
 // switching speeds. Timers are ticked by hand.
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTest>
 #include <functional>
 #include <new>
@@ -326,6 +327,26 @@ TEST_F(RunControlTest, DeviceTicksAreDrawnAtTheNextTickFrame) {
     session->Memory().Write(0x0B, MemoryCell{0x12, 0}, true); // a byte edit, say
     run->RefreshDisplay();
     EXPECT_EQ(window.CompareField()->text(), "1200");
+}
+
+TEST_F(RunControlTest, CostlyFramesOfAFastRunComeFurtherApart) {
+    LoadProgram();
+    // A window that takes 10 ms to draw: at 3 % of the run's time its frames come at the
+    // longest interval; without the limit at the usual one.
+    QObject::connect(run.get(), &TRunControl::displayFrame, [] {
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 10) {
+        }
+    });
+    run->RunFast();
+    EXPECT_EQ(run->RunFrameMs(), run->MaxRunFrameMs);
+    run->FrameBudget = 0;
+    EXPECT_EQ(run->RunFrameMs(), run->FastRunFrameMs);
+    run->FrameBudget = 0.03;
+    run->FastRunFrameMs = 0; // every step drawn
+    EXPECT_EQ(run->RunFrameMs(), 0);
+    run->Stop();
 }
 
 TEST_F(RunControlTest, FastRunShowsItsLastStepWhenItEnds) {

@@ -1,4 +1,7 @@
 // The address-space window and the two port windows as the user drives them, over a real board.
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -150,6 +153,32 @@ TEST_F(DeviceWindowsTest, ListIsDrawnFromTheFirstRedrawAndStopsAtFFFF) {
     EXPECT_EQ(w.List()->RowText(0), "0100 :  00 ");
     w.show();
     EXPECT_EQ(w.List()->RowText(0), "2000 : (86)  †");
+}
+
+// A list that moves by a few rows (following the program counter) keeps the rows it shows and
+// draws only the new and the changed ones: what it shows is what a full repaint shows.
+TEST_F(DeviceWindowsTest, MovingListShowsWhatAFullRepaintShows) {
+    TfrmSpomin w(view);
+    w.resize(220, 400);
+    w.show();
+    Load();
+    const auto shown = [&] {
+        QCoreApplication::processEvents();
+        return QGuiApplication::primaryScreen()->grabWindow(w.winId()).toImage();
+    };
+    view.SetMemoryTop(0x2000);
+    w.Redraw();
+    shown();
+    TPaintCounter paints(w.List());
+    for (const uint16_t top : {0x2003, 0x2001, 0x2001, 0x2040}) {
+        view.SetMemoryTop(top);
+        Board().Memory.Write(0x2004, {static_cast<uint8_t>(top), 0}, false); // a byte in view changes
+        w.Redraw();
+        const QImage moved = shown();
+        w.List()->repaint();
+        EXPECT_EQ(moved, shown()) << std::hex << top;
+    }
+    EXPECT_GT(paints.Count, 0);
 }
 
 TEST_F(DeviceWindowsTest, BackAndForwardStepAndRepeatWhileHeld) {

@@ -62,7 +62,7 @@ protected:
     TStepResult RunUntilStop(int limit = 1000) {
         TStepResult r;
         for (int i = 0; i < limit; ++i) {
-            r = session.StepOnce();
+            r = session.Describe(session.StepOnce());
             if (r.Breakpoint || r.Left || !r.Executed) break;
         }
         return r;
@@ -163,7 +163,7 @@ TEST_F(SessionTest, FastRunHaltsBeforeTheBreakpointLineAndSlowRunExecutesItFirst
     EXPECT_EQ(session.PreviousInstruction().rfind("INCA", 0), 0u);
 
     session.RunSlow();
-    r = session.StepOnce(); // executes cmpa: no halt on line 7
+    r = session.Describe(session.StepOnce()); // executes cmpa: no halt on line 7
     EXPECT_FALSE(r.Breakpoint);
     EXPECT_EQ(r.Line, 7);
     EXPECT_EQ(session.State(), RunState::SlowRun);
@@ -201,7 +201,7 @@ TEST_F(SessionTest, IrqIsIgnoredWhenIdleShownInTheLogAndTakenAfterCli) {
     EXPECT_EQ(session.Cpu().PC, 0x2004);
     session.Cpu().Pending.reset(InterruptSource::OCF);
 
-    TStepResult r = session.StepOnce(); // cli: the IRQ is entered at the end of this step
+    TStepResult r = session.Describe(session.StepOnce()); // cli: the IRQ is entered at the end of this step
     EXPECT_EQ(LastLogLine().substr(LastLogLine().rfind('\t')), "\t3");
     EXPECT_EQ(r.Status, 0);
     EXPECT_TRUE(r.Messages.empty());
@@ -219,7 +219,7 @@ TEST_F(SessionTest, InterruptThroughUndefinedVectorListsItsMessageThenWhereNow) 
     ASSERT_TRUE(Load(kNoVectors).Ok);
     session.StepOnce(); // cli
     session.RequestIrq();
-    TStepResult r = session.StepOnce();
+    TStepResult r = session.Describe(session.StepOnce());
     EXPECT_EQ(r.Status, 3);
     EXPECT_EQ(r.Line, -2); // entered at $0000, a port register
     EXPECT_EQ(r.Messages, (std::vector<std::string>{"IRQ vektor ni definiran!", "Kam pa sedaj?"}));
@@ -227,7 +227,7 @@ TEST_F(SessionTest, InterruptThroughUndefinedVectorListsItsMessageThenWhereNow) 
 
     ASSERT_TRUE(session.LoadProgram(lines).Ok);
     session.RequestNmi(); // taken whatever I says
-    r = session.StepOnce();
+    r = session.Describe(session.StepOnce());
     EXPECT_EQ(r.Status, 2);
     EXPECT_EQ(r.Messages, (std::vector<std::string>{"NMI vektor ni definiran!", "Kam pa sedaj?"}));
 }
@@ -383,7 +383,7 @@ TEST_F(SessionTest, FailingStepIsTreatedAsLeavingTheProgram) {
     ASSERT_TRUE(Load(kLoop).Ok);
     session.RunFast();
     session.TickCount = []() -> uint32_t { throw std::runtime_error("clock broken"); };
-    TStepResult r = session.StepOnce();
+    TStepResult r = session.Describe(session.StepOnce());
     EXPECT_TRUE(r.Failed);
     EXPECT_EQ(r.Failure, "clock broken"); // what was raised, for the report
     EXPECT_TRUE(r.Left);
