@@ -10,38 +10,6 @@
 
 namespace {
 
-TFileRead ReadCapped(std::istream& in, size_t limit, const TBlockCheck& check) {
-    TFileRead read;
-    char buffer[1 << 16];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        const size_t got = static_cast<size_t>(in.gcount());
-        const size_t keep = check ? check(std::string_view(buffer, got), read.Data.size()) : got;
-        if (keep < got) {
-            read.Data.append(buffer, keep);
-            return read;
-        }
-        read.Data.append(buffer, got);
-        if (read.Data.size() > limit) {
-            read.Failure = ReadFailure::TooLarge;
-            return read;
-        }
-    }
-    if (in.bad()) {
-        read.Failure = ReadFailure::Read;
-        read.Error = errno;
-    }
-    return read;
-}
-
-} // namespace
-
-TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& check) {
-    return ReadCapped(in, limit, check);
-}
-
-namespace {
-
 // Hands `check` the bytes read in blocks of kBlock, as a stream read would see them (a last
 // shorter block, or an empty one when the bytes end at the end of a block), so where a check or
 // the limit ends the reading does not depend on how the bytes arrived.
@@ -89,6 +57,27 @@ private:
 };
 
 } // namespace
+
+TFileRead ReadStreamCapped(std::istream& in, size_t limit, const TBlockCheck& check) {
+    TFileRead read;
+    TBlocks blocks(read, limit, check);
+    size_t have = 0;
+    // A stream that has already failed gives nothing to check.
+    for (bool end = !in; !end;) {
+        read.Data.resize(have + TBlocks::kBlock);
+        in.read(read.Data.data() + have, TBlocks::kBlock);
+        have += static_cast<size_t>(in.gcount());
+        end = !in;
+        read.Data.resize(have);
+        if (blocks.Take(have, end)) break;
+    }
+    // A check or the limit that ended the reading comes first; else a failed read is a failure.
+    if (in.bad() && read.Ok() && !blocks.Cut()) {
+        read.Failure = ReadFailure::Read;
+        read.Error = errno;
+    }
+    return read;
+}
 
 TFileRead ReadFileCapped(const std::string& path, size_t limit, const TBlockCheck& check) {
     TFileRead read;
