@@ -279,9 +279,8 @@ inline bool TJournal::DevicesMayHaveChanged() const {
     const auto line = static_cast<int16_t>(s.executionLine_);
     const uint8_t a = cpu.A, b = cpu.B;
     // CCR as PackCCR gives it, but bit 6 (which always reads 1) cleared notes the chip model's
-    // wait. The flags are 0 or 1: added in pairs with their weights, they take a few address sums.
-    const unsigned cv = cpu.C + 2u * cpu.V, zn = cpu.Z + 2u * cpu.N, ih = cpu.I + 2u * cpu.H;
-    const auto ccr = static_cast<uint8_t>(cv + 4u * zn + 16u * ih + 0xC0u - (unsigned{cpu.Waiting} << 6));
+    // wait.
+    const auto ccr = static_cast<uint8_t>(cpu.PackCCR() - (unsigned{cpu.Waiting} << 6));
     // Only the six interrupt sources (2..7) are ever requested.
     const uint8_t pending = cpu.Pending.LowByte();
     f.Cycles = cycles;
