@@ -72,6 +72,11 @@ void TMonoText::Draw(QPainter& painter, const QRect& rect, int flags, QStringVie
     DrawLaidOut(painter, QPointF(x, top + ascent_));
 }
 
+qreal TMonoText::Width(QStringView text) {
+    qreal width = 0;
+    return Layout(text, width) ? width : -1;
+}
+
 void TMonoText::DrawLaidOut(QPainter& painter, QPointF baseline) {
     QGlyphRun run;
     run.setRawFont(raw_);

@@ -26,6 +26,9 @@ public:
     // Draws within rect as QPainter::drawText(rect, flags, text) would for one line: flags
     // take Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight and Qt::AlignVCenter.
     void Draw(QPainter& painter, const QRect& rect, int flags, QStringView text);
+    // The width Draw gives the text, or -1 for a text it leaves to the toolkit (a character the
+    // font has no glyph for).
+    qreal Width(QStringView text);
 
 private:
     struct TGlyph {

@@ -12,7 +12,9 @@ void TPlainTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     // The style's margin on either side of an item's text.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
-    if (QFontMetrics(option.font).horizontalAdvance(text) > textRect.width()) {
+    text_.SetFont(option.font);
+    const qreal width = text_.Width(text);
+    if (width < 0 || width > textRect.width()) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
@@ -25,7 +27,6 @@ void TPlainTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     const QVariant alignment = index.data(Qt::TextAlignmentRole);
     const int flags = alignment.isValid() ? alignment.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter);
-    text_.SetFont(option.font);
     text_.Draw(*painter, textRect, (flags & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine,
                text);
     if (option.state & QStyle::State_HasFocus) {
